@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Sets up, builds and runs every test: once in an optimised build, once under
+# AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+
+jobs=${ORIX_JOBS:-2}
+run_suite() {
+  local dir=$1; shift
+  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+  cmake --build "$dir" -j "$jobs"
+  ctest --test-dir "$dir" --output-on-failure -j "$jobs"
+}
+
+# Device tests run offscreen; a display the caller happens to have must not be used.
+export ORIX_OFFSCREEN=1
+run_suite build
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  run_suite build-asan -DORIX_SANITIZE=ON -DORIX_BUILD_BENCH=OFF
