@@ -1,0 +1,184 @@
+#include "modelfile/bne_format.h"
+
+#include <cstring>
+
+namespace orix {
+
+namespace {
+
+using F = BneField;
+
+// Field lists shared by several records.
+#define ORIX_BNE_RGB                    \
+    {                                   \
+        {F::F32, "r"}, {F::F32, "g"}, { \
+            F::F32, "b"                 \
+        }                               \
+    }
+#define ORIX_BNE_XYZ                    \
+    {                                   \
+        {F::F32, "x"}, {F::F32, "y"}, { \
+            F::F32, "z"                 \
+        }                               \
+    }
+#define ORIX_BNE_TIME_XYZ                                 \
+    {                                                     \
+        {F::U32, "time"}, {F::F32, "x"}, {F::F32, "y"}, { \
+            F::F32, "z"                                   \
+        }                                                 \
+    }
+#define ORIX_BNE_TIME_AXIS_ANGLE                                         \
+    {                                                                    \
+        {F::U32, "time"}, {F::F32, "x"}, {F::F32, "y"}, {F::F32, "z"}, { \
+            F::F32, "angle"                                              \
+        }                                                                \
+    }
+
+const BneRecordFormat kFormats[kBneTagCount] = {
+    {0, "", 0, {}},
+    {kBneSceneInfo, "Scene Info", 3, {{F::U32, "first"}, {F::U32, "last"}, {F::U32, "ticks"}}},
+    {kBneMaterialList, "Material List Header", 1, {{F::U8, "count"}}},
+    {kBneMaterialHeader, "Material Header", 1, {{F::Str, "name"}}},
+    {kBneAmbient, "Ambient", 3, ORIX_BNE_RGB},
+    {kBneDiffuse, "Diffuse", 3, ORIX_BNE_RGB},
+    {kBneSpecular, "Specular", 3, ORIX_BNE_RGB},
+    {kBneTransparency, "Transparency", 1, {{F::F32, "t"}}},
+    {kBneMapDiffuse, "Map Diffuse", 1, {{F::Str, "picture"}}},
+    {kBneSubMaterialList, "Sub-Material List Header", 1, {{F::U8, "count"}}},
+    {kBneSubMaterialHeader, "Sub-Material Header", 1, {{F::U8, "index"}}},
+    {kBneGeometryHeader, "Geometry Object Header", 1, {{F::Str, "name"}}},
+    {kBneHelperHeader, "Helper Object Header", 1, {{F::Str, "name"}}},
+    {kBneNodeTransform,
+     "Node Transform Matrix",
+     12,
+     {{F::F32, "m11"},
+      {F::F32, "m12"},
+      {F::F32, "m13"},
+      {F::F32, "m21"},
+      {F::F32, "m22"},
+      {F::F32, "m23"},
+      {F::F32, "m31"},
+      {F::F32, "m32"},
+      {F::F32, "m33"},
+      {F::F32, "m41"},
+      {F::F32, "m42"},
+      {F::F32, "m43"}}},
+    {kBneNodeParent, "Node Parent", 1, {{F::Str, "parent"}}},
+    {kBneRotationAxis, "Node TM Rotation Axis", 3, ORIX_BNE_XYZ},
+    {kBneRotationAngle, "Node TM Rotation Angle", 1, {{F::F32, "angle"}}},
+    {kBneScale, "Node TM Scale", 3, ORIX_BNE_XYZ},
+    {kBneMeshHeader, "Mesh Data Header", 2, {{F::U32, "vertices"}, {F::U32, "faces"}}},
+    {kBneVertex, "Vertex", 3, ORIX_BNE_XYZ},
+    {kBneFace, "Face", 4, {{F::U32, "a"}, {F::U32, "b"}, {F::U32, "c"}, {F::U8, "material"}}},
+    {kBneTextureVertexList, "Texture Vertex List Header", 1, {{F::U32, "count"}}},
+    {kBneTextureVertex, "Texture Vertex", 2, {{F::F32, "u"}, {F::F32, "v"}}},
+    {kBneTextureFaceList, "Texture Face List Header", 1, {{F::U32, "count"}}},
+    {kBneTextureFace, "Texture Face", 3, {{F::U32, "a"}, {F::U32, "b"}, {F::U32, "c"}}},
+    {kBneFaceNormal,
+     "Face Normal",
+     4,
+     {{F::U32, "face"}, {F::F32, "x"}, {F::F32, "y"}, {F::F32, "z"}}},
+    {kBneAnimationHeader, "Animation Header", 0, {}},
+    {kBneBezierPosition, "Bezier Position", 4, ORIX_BNE_TIME_XYZ},
+    {kBneSamplePosition, "Sample Position", 4, ORIX_BNE_TIME_XYZ},
+    {kBneBezierRotation, "Bezier Rotation", 5, ORIX_BNE_TIME_AXIS_ANGLE},
+    {kBneSampleRotation, "Sample Rotation", 5, ORIX_BNE_TIME_AXIS_ANGLE},
+    {kBneTcbRotation, "TCB Rotation", 5, ORIX_BNE_TIME_AXIS_ANGLE},
+    {kBneBezierScale, "Bezier Scale", 4, ORIX_BNE_TIME_XYZ},
+    {kBneMaterialReference, "Material Reference", 1, {{F::U8, "index"}}},
+    {kBneCameraReference, "Camera\tReference", 1, {{F::Str, "name"}}},
+    {kBneEndGeometry, "End of Geometry", 0, {}},
+    {kBneEndHelper, "End of Helper", 0, {}},
+    {kBneEndCamera, "End of Camera", 0, {}},
+    {kBneEndNodeTransform, "End of Node TM", 0, {}},
+    {kBneEndMaterial, "End of Material", 0, {}},
+    {kBneFileEnd, "File End", 0, {}},
+};
+
+#undef ORIX_BNE_RGB
+#undef ORIX_BNE_XYZ
+#undef ORIX_BNE_TIME_XYZ
+#undef ORIX_BNE_TIME_AXIS_ANGLE
+
+void AppendU32(uint32_t v, std::string* out) {
+    char bytes[4] = {char(v & 0xFF), char((v >> 8) & 0xFF), char((v >> 16) & 0xFF),
+                     char((v >> 24) & 0xFF)};
+    out->append(bytes, 4);
+}
+
+}  // namespace
+
+const BneRecordFormat* FindBneRecordFormat(uint8_t tag) {
+    if (tag < 1 || tag >= kBneTagCount) return nullptr;
+    return &kFormats[tag];
+}
+
+const char* BneTagName(uint8_t tag) {
+    const BneRecordFormat* format = FindBneRecordFormat(tag);
+    return format ? format->name : "";
+}
+
+BneDecodeResult DecodeBnePayload(ByteCursor* cursor, BneRecord* record) {
+    const BneRecordFormat* format = FindBneRecordFormat(record->tag);
+    if (!format) return BneDecodeResult::Ok;
+    // Decoding from a copy leaves the caller's cursor untouched when the record is cut short.
+    ByteCursor c = *cursor;
+    for (size_t i = 0; i < format->fieldCount; ++i) {
+        bool ok = false;
+        switch (format->fields[i].type) {
+            case BneField::U8: {
+                uint8_t v = 0;
+                ok = c.ReadU8(&v);
+                record->u[i] = v;
+                break;
+            }
+            case BneField::U32:
+                ok = c.ReadU32(&record->u[i]);
+                break;
+            case BneField::F32:
+                ok = c.ReadF32(&record->f[i]);
+                break;
+            case BneField::Str:
+                ok = c.ReadString(&record->text, kBneMaxStringLength);
+                break;
+        }
+        if (!ok) return BneDecodeResult::Truncated;
+    }
+    *cursor = c;
+    return BneDecodeResult::Ok;
+}
+
+bool EncodeBneRecord(const BneRecord& record, std::string* out) {
+    const BneRecordFormat* format = FindBneRecordFormat(record.tag);
+    if (!format) return false;
+    std::string bytes(1, char(record.tag));
+    for (size_t i = 0; i < format->fieldCount; ++i) {
+        switch (format->fields[i].type) {
+            case BneField::U8:
+                bytes.push_back(char(record.u[i] & 0xFF));
+                break;
+            case BneField::U32:
+                AppendU32(record.u[i], &bytes);
+                break;
+            case BneField::F32: {
+                uint32_t bits = 0;
+                std::memcpy(&bits, &record.f[i], sizeof bits);
+                AppendU32(bits, &bytes);
+                break;
+            }
+            case BneField::Str:
+                // A longer string, or one holding a zero byte, would not read back as written.
+                if (record.text.size() > kBneMaxStringLength ||
+                    record.text.find('\0') != std::string::npos) {
+                    return false;
+                }
+                bytes.append(record.text);
+                bytes.push_back('\0');
+                break;
+        }
+    }
+    out->append(bytes);
+    return true;
+}
+
+}  // namespace orix

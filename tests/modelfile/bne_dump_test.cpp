@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "bne_test_util.h"
+#include "modelfile/bne_dump.h"
+#include "modelfile/orix_file_bne.h"
+
+namespace orix {
+namespace {
+
+std::vector<uint8_t> SmallFile() {
+    testing::ScratchDir dir;
+    OrixFileBne w;
+    w.Create(dir.Path("s.bne"));
+    w.WriteMagic();
+    w.WriteSceneInfo(0, 100, 160);
+    w.WriteGeometryHeader("Box\t01");
+    w.WriteVertex(1.5f, -2.0f, 0.25f);
+    w.WriteFace(0, 1, 2, 3);
+    w.WriteEndGeometry();
+    w.WriteFileEnd();
+    return testing::ReadFileBytes(dir.Path("s.bne"));
+}
+
+size_t CountLines(const std::string& text) {
+    size_t n = 0;
+    for (char c : text) n += c == '\n';
+    return n;
+}
+
+TEST(BneDump, OneLinePerRecordWithOffsetTagNameAndPayload) {
+    std::vector<uint8_t> bytes = SmallFile();
+    std::string text = DumpBne(bytes.data(), bytes.size());
+    EXPECT_NE(text.find("00000004    1  Scene Info  first=0 last=100 ticks=160\n"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("Geometry Object Header  name=\"Box\\t01\""), std::string::npos) << text;
+    EXPECT_NE(text.find("Vertex  x=1.5 y=-2 z=0.25"), std::string::npos) << text;
+    EXPECT_NE(text.find("Face  a=0 b=1 c=2 material=3"), std::string::npos) << text;
+    EXPECT_NE(text.find(" 40  File End"), std::string::npos) << text;
+    EXPECT_EQ(CountLines(text), 7u);  // magic and six records
+
+    BneWalkSummary s = WalkBne(bytes.data(), bytes.size(), [](const std::string&) {});
+    EXPECT_EQ(s.end, BneWalkEnd::FileEnd);
+    EXPECT_EQ(s.records, 6u);
+    EXPECT_EQ(s.trailingBytes, 0u);
+
+    // Unknown tags are skipped one byte at a time; bytes after the end are counted, not read.
+    std::vector<uint8_t> odd(bytes.begin(), bytes.begin() + 4);
+    odd.push_back(0);
+    odd.push_back(200);
+    odd.insert(odd.end(), bytes.begin() + 4, bytes.end());
+    odd.push_back(7);
+    odd.push_back(7);
+    s = WalkBne(odd.data(), odd.size(), [](const std::string&) {});
+    EXPECT_EQ(s.end, BneWalkEnd::FileEnd);
+    EXPECT_EQ(s.unknownTags, 2u);
+    EXPECT_EQ(s.records, 6u);
+    EXPECT_EQ(s.trailingBytes, 2u);
+}
+
+TEST(BneDump, TruncatedFilesEndCleanlyAtEveryLength) {
+    std::vector<uint8_t> bytes = SmallFile();
+    for (size_t n = 0; n < bytes.size(); ++n) {
+        std::vector<uint8_t> cut(bytes.begin(), bytes.begin() + n);
+        BneWalkSummary s = WalkBne(cut.data(), cut.size(), [](const std::string&) {});
+        if (n < 4) {
+            EXPECT_EQ(s.end, BneWalkEnd::BadMagic) << n;
+        } else {
+            EXPECT_TRUE(s.end == BneWalkEnd::EndOfData || s.end == BneWalkEnd::Truncated) << n;
+        }
+    }
+    // A string without its zero at the end of the data is a cut record, not an overrun.
+    std::vector<uint8_t> open = {'B', 'N', 'E', 0, 11, 'a', 'b'};
+    std::string text = DumpBne(open.data(), open.size());
+    EXPECT_NE(text.find("cut short"), std::string::npos);
+    EXPECT_EQ(WalkBne(open.data(), open.size(), [](const std::string&) {}).end,
+              BneWalkEnd::Truncated);
+}
+
+TEST(BneDump, GarbageNeverOverrunsAndWrongMagicStops) {
+    std::vector<uint8_t> wrong = {'B', 'N', 'X', 0, 40};
+    BneWalkSummary s = WalkBne(wrong.data(), wrong.size(), [](const std::string&) {});
+    EXPECT_EQ(s.end, BneWalkEnd::BadMagic);
+    EXPECT_EQ(s.records, 0u);
+    EXPECT_EQ(WalkBne(nullptr, 0, [](const std::string&) {}).end, BneWalkEnd::BadMagic);
+
+    std::mt19937 rng(1234);
+    for (int round = 0; round < 200; ++round) {
+        std::vector<uint8_t> junk(4 + rng() % 400);
+        for (auto& b : junk) b = uint8_t(rng());
+        junk[0] = 'B', junk[1] = 'N', junk[2] = 'E', junk[3] = 0;
+        size_t lines = 0;
+        s = WalkBne(junk.data(), junk.size(), [&lines](const std::string&) { ++lines; });
+        EXPECT_NE(s.end, BneWalkEnd::BadMagic);
+        EXPECT_LE(lines, junk.size() + 2);
+    }
+}
+
+}  // namespace
+}  // namespace orix
