@@ -1,4 +1,14 @@
-// OrixFileBne: the BNE scene file's writer (this header's first half) and reader.
+// OrixFileBne: the BNE scene file's writer and reader, one class with two halves.
+//
+// The reader replays a file into one target: a mesh (every geometry object goes into it) or a
+// skinned character (one child mesh per geometry object, one helper per helper object, its
+// materials and textures), under the model-building rules: node transforms, parent bones,
+// static keys for nodes that lack them, collision meshes handed to their bones as volumes. It
+// never trusts the file: every record is decoded through the bounds-checked format table, a
+// file that ends early finishes as if it had ended properly, indices out of range are dropped,
+// and a file that would overfill one of the character's tables is refused with a message.
+// Textures that cannot be loaded end the program (status -1) unless the loader is told to go on
+// without them (tools, fuzzers).
 //
 // The writer serialises one record per call, in the order its caller (the ASE reader) meets
 // them; it converts nothing, every value arrives in engine space. Field widths come from the
@@ -6,7 +16,8 @@
 // refuses the file: it reports it, deletes what it had written and writes nothing more. Messages
 // go through ShowMessageBox with the caption "OrixFileBne".
 //
-// Depends on: modelfile/bne_format.h, math/matrix.h, platform/messages.h.
+// Depends on: modelfile/bne_format.h, math/matrix.h, platform/messages.h; the reader on the
+// scene objects, textures and the engine's device.
 #pragma once
 
 #include <cstdint>
@@ -19,16 +30,47 @@
 
 namespace orix {
 
+class Mesh;
+class SceneObject;
+class SkinnedCharacter;
+struct Material;
+struct MaterialSet;
+struct Texture;
+
+// Bits of the load flags.
+enum BneLoadFlags : uint32_t {
+    kBneFinishNodes = 1,         // keyframed nodes with frame range and static keys
+    kBneBakePoses = 2,           // bake the poses of animated nodes
+    kBneBlackIsTransparent = 8,  // textures get black as their colour key
+};
+
 class OrixFileBne {
 public:
     static constexpr const char* kCaption = "OrixFileBne";
+    static constexpr int32_t kMaxMipmapLevels = 9;
 
     // Without a target: the writer's constructor.
     OrixFileBne();
+    // Reader constructors, one per target.
+    explicit OrixFileBne(Mesh* target);
+    explicit OrixFileBne(SkinnedCharacter* target);
     // Closes a file still open, without writing the end record.
     ~OrixFileBne();
     OrixFileBne(const OrixFileBne&) = delete;
     OrixFileBne& operator=(const OrixFileBne&) = delete;
+
+    // --- reading -----------------------------------------------------------------------------
+    // Textures load as mipmap chains of levelCount pictures (1 to 9) named after the material's.
+    void SetMipmapMode(bool on, int32_t levelCount);
+    // When false, a texture that cannot be loaded is reported and the model goes on untextured
+    // instead of ending the program (tools and fuzzers). True by default.
+    void SetTextureFailureFatal(bool fatal) { textureFailureFatal_ = fatal; }
+    // Reads fileName into the target. False when the file cannot be opened, is not a BNE file,
+    // would overfill the target's tables, or a texture failed fatally; objects already built
+    // stay with the target.
+    bool Load(const std::string& fileName, uint32_t flags);
+    // The same from bytes in memory; name is used in messages.
+    bool LoadBytes(const uint8_t* data, size_t size, const std::string& name, uint32_t flags);
 
     // --- writing -----------------------------------------------------------------------------
     // Closes any open file, resets the writer and creates (or truncates) fileName for binary
@@ -96,6 +138,59 @@ public:
     void WriteFileEnd();
 
 private:
+    enum class Target { None, Mesh, Character };
+    enum class NodeKind { Helper, Geometry, Camera };
+
+    void ResetReader();
+    // One record; false stops the load (refused file or fatal texture failure).
+    bool HandleRecord(const BneRecord& r);
+    bool HandleMaterial(const BneRecord& r);
+    bool HandleObjectHeader(const BneRecord& r);
+    void HandleNodeRecord(const BneRecord& r);
+    void HandleGeometryRecord(const BneRecord& r);
+    void HandleKey(const BneRecord& r);
+    bool HandleMaterialReference(const BneRecord& r);
+    bool LoadTexture(const std::string& pictureName);
+    bool Refuse(const std::string& message);
+    SceneObject* CurrentNode() const;
+    void FinishNode(SceneObject* node, Mesh* geometry);
+    void FinishCurrentGeometry();
+    float KeyFrame(uint32_t ticks) const;
+
+    Target target_ = Target::None;
+    Mesh* targetMesh_ = nullptr;
+    SkinnedCharacter* targetCharacter_ = nullptr;
+    Mesh* geometry_ = nullptr;
+    SceneObject* helper_ = nullptr;
+    SceneObject* camera_ = nullptr;
+    MaterialSet* currentSet_ = nullptr;
+    Material* material_ = nullptr;
+    Texture* texture_ = nullptr;
+    NodeKind nodeKind_ = NodeKind::Geometry;
+    int32_t geometryCount_ = 0;
+    int32_t helperCount_ = 0;
+    int32_t cameraCount_ = 0;
+    int32_t materialCount_ = 0;
+    int32_t textureCount_ = 0;
+    uint32_t firstFrame_ = 0;
+    uint32_t lastFrame_ = 0;
+    uint32_t ticksPerFrame_ = 160;
+    bool finishNodes_ = false;
+    bool bakePoses_ = false;
+    bool blackIsTransparent_ = false;
+    bool collision_ = false;
+    bool subMaterialListOpen_ = false;
+    Material* savedParent_ = nullptr;
+    bool firstSampleRotation_ = false;
+    bool firstTcbRotation_ = false;
+    bool mipmap_ = false;
+    int32_t mipmapLevels_ = 0;
+    bool textureFailureFatal_ = true;
+    Vector3 boxMin_;
+    Vector3 boxMax_;
+    bool anyVertex_ = false;
+    std::string sourceName_;
+
     bool WriteRecord(const BneRecord& record);
     bool WriteNamed(uint8_t tag, const std::string& name);
     void WriteFloats(uint8_t tag, std::initializer_list<float> values);

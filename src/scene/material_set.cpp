@@ -1,0 +1,30 @@
+#include "scene/material_set.h"
+
+#include "device/engine.h"
+#include "device/globals.h"
+
+namespace orix {
+
+Material::Material() : record(DefaultMaterialRecord()) {}
+
+void ApplyMaterial(const Material& material) {
+    if (material.collision || !theEngine || theEngine->currentMaterial == &material) return;
+    GraphicsDevice* device = theEngine->device;
+    if (!device) return;
+    device->SetMaterial(theEngine->drawingMaterial, material.record);
+    device->SetRenderState(RS_TEXTUREHANDLE, material.record.texture);
+    theEngine->currentMaterial = &material;
+}
+
+Material* MaterialSet::AddSubMaterial() {
+    if (subMaterialCount >= kMaxSubMaterials) return nullptr;
+    hasSubMaterials = true;
+    return &subMaterials[subMaterialCount++];
+}
+
+Material* MaterialSet::SubMaterialAt(int32_t index) {
+    if (index < 0 || index >= subMaterialCount) return nullptr;
+    return &subMaterials[index];
+}
+
+}  // namespace orix

@@ -1,0 +1,554 @@
+#include "scene/mesh.h"
+
+#include <cmath>
+
+#include "device/engine.h"
+#include "device/globals.h"
+#include "effects/collision_volume.h"
+#include "render/texture.h"
+#include "scene/scene.h"
+
+namespace orix {
+
+namespace {
+
+// Capacity grows in blocks of 10 records, by half again once arrays are large, so that a huge
+// (or hostile) file loads in linear time.
+template <typename T>
+void GrowForOneMore(std::vector<T>& v) {
+    if (v.size() < v.capacity()) return;
+    size_t step = v.size() / 2 < 10 ? 10 : (v.size() / 2 / 10) * 10;
+    v.reserve(v.size() + step);
+}
+
+bool ValidIndex(int32_t i, uint32_t count) {
+    return i >= 0 && uint32_t(i) < count;
+}
+
+}  // namespace
+
+Mesh::Mesh(int32_t format)
+    : scene(theEngine ? theEngine->GetScene() : nullptr),
+      vertexFormat(format),
+      geometry(std::make_shared<MeshGeometry>()) {
+    kind = static_cast<int32_t>(ObjectKind::Mesh);
+}
+
+Mesh::Mesh(const Mesh& source)
+    : SceneObject(source),
+      scene(source.scene),
+      vertexCount(source.vertexCount),
+      faceCount(source.faceCount),
+      texCoordCount(source.texCoordCount),
+      texFaceCount(source.texFaceCount),
+      vertexFormat(source.vertexFormat),
+      geometry(source.geometry),
+      materials(source.materials),
+      texture(source.texture),
+      option11(source.option11),
+      refreshSubMeshPositions(source.refreshSubMeshPositions),
+      splitVertexCount(source.splitVertexCount),
+      texCoordsOneToOne(source.texCoordsOneToOne),
+      subMeshCount(source.subMeshCount),
+      particleUpdate(source.particleUpdate) {
+    for (int32_t i = 0; i < source.collisionVolumeCount; ++i) {
+        collisionVolumes[i] = new CollisionVolume(*source.collisionVolumes[i]);
+    }
+    collisionVolumeCount = source.collisionVolumeCount;
+}
+
+Mesh::~Mesh() {
+    if (ownsMaterials) delete materials;
+    if (ownsTexture) {
+        if (texture) texture->Release();
+        delete texture;
+    }
+    if (ownsParticles) {
+        DeleteChildren();
+        delete particleGroup;
+    }
+    // Copies share their sources' working arrays, so they go first.
+    for (int32_t i = collisionVolumeCount - 1; i >= 0; --i) delete collisionVolumes[i];
+}
+
+SceneObject* Mesh::Clone() {
+    return new Mesh(*this);
+}
+
+bool Mesh::AddVertex(float x, float y, float z) {
+    MeshGeometry& g = *geometry;
+    if (vertexCount >= kMaxVertices) return false;
+    switch (vertexFormat) {
+        case 0: {
+            GrowForOneMore(g.unlitVertices);
+            Vertex v;
+            v.x = x, v.y = y, v.z = z;
+            g.unlitVertices.push_back(v);
+            break;
+        }
+        case 1: {
+            GrowForOneMore(g.litVertices);
+            LVertex v;
+            v.x = x, v.y = y, v.z = z;
+            g.litVertices.push_back(v);
+            break;
+        }
+        case 2: {
+            GrowForOneMore(g.transformedVertices);
+            TLVertex v;
+            v.sx = x, v.sy = y, v.sz = z;
+            g.transformedVertices.push_back(v);
+            break;
+        }
+        default:
+            return false;
+    }
+    ++vertexCount;
+    return true;
+}
+
+void Mesh::AddTexCoord(float u, float v) {
+    GrowForOneMore(geometry->texCoords);
+    geometry->texCoords.push_back({u, v});
+    ++texCoordCount;
+}
+
+void Mesh::AddFace(int32_t a, int32_t b, int32_t c, int32_t materialId) {
+    if (!ValidIndex(a, vertexCount) || !ValidIndex(b, vertexCount) || !ValidIndex(c, vertexCount))
+        return;
+    MeshGeometry& g = *geometry;
+    GrowForOneMore(g.faces);
+    if (g.indices.size() + 3 > g.indices.capacity()) g.indices.reserve(g.faces.capacity() * 3);
+    MeshFace f;
+    f.a = uint16_t(a), f.b = uint16_t(b), f.c = uint16_t(c);
+    f.materialId = materialId;
+    g.faces.push_back(f);
+    g.indices.insert(g.indices.end(), {f.a, f.b, f.c});
+    ++faceCount;
+}
+
+void Mesh::AddTexFace(int32_t a, int32_t b, int32_t c) {
+    if (!ValidIndex(a, texCoordCount) || !ValidIndex(b, texCoordCount) ||
+        !ValidIndex(c, texCoordCount))
+        return;
+    MeshGeometry& g = *geometry;
+    if (g.texFaces.size() + 3 > g.texFaces.capacity()) {
+        size_t faces = g.texFaces.size() / 3;
+        g.texFaces.reserve((faces + (faces / 2 < 10 ? 10 : faces / 2 / 10 * 10)) * 3);
+    }
+    g.texFaces.insert(g.texFaces.end(), {uint16_t(a), uint16_t(b), uint16_t(c)});
+    ++texFaceCount;
+}
+
+void Mesh::SetFaceNormal(int32_t face, float x, float y, float z) {
+    if (!ValidIndex(face, faceCount)) return;
+    MeshFace& f = geometry->faces[face];
+    f.normalX = x, f.normalY = y, f.normalZ = z;
+}
+
+void Mesh::AddVertexNormal(int32_t vertex, float x, float y, float z) {
+    if (vertexFormat != 0 || !ValidIndex(vertex, vertexCount)) return;
+    Vertex& v = geometry->unlitVertices[vertex];
+    v.nx += x, v.ny += y, v.nz += z;
+}
+
+void Mesh::SetVertexNormal(int32_t vertex, float x, float y, float z) {
+    if (vertexFormat != 0 || !ValidIndex(vertex, vertexCount)) return;
+    Vertex& v = geometry->unlitVertices[vertex];
+    v.nx = x, v.ny = y, v.nz = z;
+}
+
+void Mesh::NormalizeVertexNormals() {
+    if (vertexFormat != 0) return;
+    for (Vertex& v : geometry->unlitVertices) {
+        Vector3 n = Normalize({v.nx, v.ny, v.nz});
+        v.nx = n.x, v.ny = n.y, v.nz = n.z;
+    }
+}
+
+namespace {
+
+template <typename V>
+void SetUv(std::vector<V>& vertices, uint32_t i, const TexCoord& t) {
+    vertices[i].tu = t.u;
+    vertices[i].tv = t.v;
+}
+
+}  // namespace
+
+void Mesh::CopyTexCoordsToVertices() {
+    MeshGeometry& g = *geometry;
+    uint32_t n = vertexCount < texCoordCount ? vertexCount : texCoordCount;
+    for (uint32_t i = 0; i < n; ++i) {
+        switch (vertexFormat) {
+            case 0:
+                SetUv(g.unlitVertices, i, g.texCoords[i]);
+                break;
+            case 1:
+                SetUv(g.litVertices, i, g.texCoords[i]);
+                break;
+            case 2:
+                SetUv(g.transformedVertices, i, g.texCoords[i]);
+                break;
+        }
+    }
+}
+
+namespace {
+
+template <typename V>
+bool SplitArray(MeshGeometry& g, std::vector<V>& vertices, uint32_t* vertexCount) {
+    uint32_t count = *vertexCount;
+    std::vector<SharedPosition> table(count);
+    uint32_t texFaces = uint32_t(g.texFaces.size() / 3);
+    for (size_t f = 0; f < g.faces.size(); ++f) {
+        // A face without a texture face of its index keeps the coordinates its vertex has.
+        if (f >= texFaces) break;
+        for (int k = 0; k < 3; ++k) {
+            uint16_t vi = g.indices[f * 3 + k];
+            const TexCoord& t = g.texCoords[g.texFaces[f * 3 + k]];
+            std::vector<TexCoord>& pairs = table[vi].pairs;
+            bool known = false;
+            for (const TexCoord& p : pairs) known |= p.u == t.u && p.v == t.v;
+            if (!known) pairs.push_back(t);
+        }
+    }
+    // Number the entries; a position that no textured face uses keeps one vertex of its own.
+    uint64_t total = 0;
+    for (SharedPosition& s : table) total += s.pairs.empty() ? 1 : s.pairs.size();
+    if (total > Mesh::kMaxVertices) return false;
+
+    std::vector<V> split;
+    split.reserve(size_t(total));
+    for (uint32_t vi = 0; vi < count; ++vi) {
+        SharedPosition& s = table[vi];
+        if (s.pairs.empty()) {
+            s.vertices.push_back(uint16_t(split.size()));
+            split.push_back(vertices[vi]);
+            continue;
+        }
+        for (const TexCoord& t : s.pairs) {
+            s.vertices.push_back(uint16_t(split.size()));
+            V v = vertices[vi];
+            v.tu = t.u;
+            v.tv = t.v;
+            split.push_back(v);
+        }
+    }
+    for (size_t f = 0; f < g.faces.size(); ++f) {
+        for (int k = 0; k < 3; ++k) {
+            uint16_t vi = g.indices[f * 3 + k];
+            const SharedPosition& s = table[vi];
+            uint16_t chosen = s.vertices[0];
+            if (f < texFaces) {
+                const TexCoord& t = g.texCoords[g.texFaces[f * 3 + k]];
+                for (size_t p = 0; p < s.pairs.size(); ++p) {
+                    if (s.pairs[p].u == t.u && s.pairs[p].v == t.v) chosen = s.vertices[p];
+                }
+            }
+            g.indices[f * 3 + k] = chosen;
+        }
+        MeshFace& face = g.faces[f];
+        face.a = g.indices[f * 3], face.b = g.indices[f * 3 + 1], face.c = g.indices[f * 3 + 2];
+    }
+    vertices.swap(split);
+    g.positionTable.swap(table);
+    *vertexCount = uint32_t(total);
+    return true;
+}
+
+}  // namespace
+
+void Mesh::SplitVerticesByTexCoords() {
+    MeshGeometry& g = *geometry;
+    bool split = false;
+    switch (vertexFormat) {
+        case 0:
+            split = SplitArray(g, g.unlitVertices, &vertexCount);
+            break;
+        case 1:
+            split = SplitArray(g, g.litVertices, &vertexCount);
+            break;
+        case 2:
+            split = SplitArray(g, g.transformedVertices, &vertexCount);
+            break;
+    }
+    if (split) splitVertexCount = vertexCount;
+}
+
+namespace {
+
+template <typename V>
+void GroupFaces(const MeshGeometry& g, int32_t material, const std::vector<V>& meshVertices,
+                std::vector<V>& own, SubMesh& sub) {
+    uint32_t faces = 0;
+    for (const MeshFace& f : g.faces) faces += f.materialId == material;
+    sub = SubMesh();
+    sub.faceCount = faces;
+    own.reserve(size_t(faces) * 3);
+    sub.indices.reserve(size_t(faces) * 3);
+    // mesh vertex -> sub-mesh vertex, for this grouping only.
+    std::vector<int32_t> slot(meshVertices.size(), -1);
+    for (size_t fi = 0; fi < g.faces.size(); ++fi) {
+        if (g.faces[fi].materialId != material) continue;
+        for (int k = 0; k < 3; ++k) {
+            uint16_t vi = g.indices[fi * 3 + k];
+            if (slot[vi] < 0) {
+                slot[vi] = int32_t(own.size());
+                sub.taken.push_back(vi);
+                sub.meshIndex.push_back(vi);
+                own.push_back(meshVertices[vi]);
+            }
+            sub.indices.push_back(uint16_t(slot[vi]));
+        }
+    }
+    sub.vertexCount = uint32_t(own.size());
+}
+
+}  // namespace
+
+void Mesh::BuildMaterialSubMeshes() {
+    if (!materials || !materials->hasSubMaterials) return;
+    MeshGeometry& g = *geometry;
+    subMeshCount = materials->subMaterialCount;
+    for (int32_t i = 0; i < subMeshCount; ++i) {
+        SubMesh& sub = g.subMeshes[i];
+        switch (vertexFormat) {
+            case 0:
+                GroupFaces(g, i, g.unlitVertices, sub.unlitVertices, sub);
+                break;
+            case 1: {
+                std::vector<LVertex> own;
+                GroupFaces(g, i, g.litVertices, own, sub);
+                const ColorValue& d = materials->subMaterials[i].record.diffuse;
+                uint32_t color = PackColor(ColorValue{d.r, d.g, d.b, 1.0f});
+                for (LVertex& v : own) v.color = color;
+                sub.litVertices.swap(own);
+                break;
+            }
+            case 2:
+                GroupFaces(g, i, g.transformedVertices, sub.transformedVertices, sub);
+                break;
+        }
+    }
+}
+
+void Mesh::TransformToNodeSpace() {
+    Matrix inverse = AffineInverse(nodeTransform);
+    for (uint32_t i = 0; i < vertexCount; ++i) {
+        SetVertexPosition(i, TransformPoint(VertexPosition(i), inverse));
+    }
+    MeshGeometry& g = *geometry;
+    if (vertexFormat == 0) {
+        // Normals drawn with the node transform must leave world space with the positions.
+        for (Vertex& v : g.unlitVertices) {
+            Vector3 n = Normalize(TransformDirection({v.nx, v.ny, v.nz}, inverse));
+            v.nx = n.x, v.ny = n.y, v.nz = n.z;
+        }
+    }
+    for (int32_t i = 0; i < subMeshCount; ++i) {
+        SubMesh& sub = g.subMeshes[i];
+        for (size_t k = 0; k < sub.meshIndex.size(); ++k) {
+            uint16_t from = sub.meshIndex[k];
+            switch (vertexFormat) {
+                case 0:
+                    if (k < sub.unlitVertices.size()) sub.unlitVertices[k] = g.unlitVertices[from];
+                    break;
+                case 1:
+                    if (k < sub.litVertices.size()) {
+                        uint32_t color = sub.litVertices[k].color;
+                        sub.litVertices[k] = g.litVertices[from];
+                        sub.litVertices[k].color = color;
+                    }
+                    break;
+                case 2:
+                    if (k < sub.transformedVertices.size())
+                        sub.transformedVertices[k] = g.transformedVertices[from];
+                    break;
+            }
+        }
+    }
+}
+
+void Mesh::FinishGeometry(bool toNodeSpace) {
+    if (geometryFinished) return;
+    geometryFinished = true;
+    if (toNodeSpace) TransformToNodeSpace();
+}
+
+Vector3 Mesh::VertexPosition(uint32_t i) const {
+    const MeshGeometry& g = *geometry;
+    if (i >= vertexCount) return {};
+    switch (vertexFormat) {
+        case 0:
+            return {g.unlitVertices[i].x, g.unlitVertices[i].y, g.unlitVertices[i].z};
+        case 1:
+            return {g.litVertices[i].x, g.litVertices[i].y, g.litVertices[i].z};
+        case 2:
+            return {g.transformedVertices[i].sx, g.transformedVertices[i].sy,
+                    g.transformedVertices[i].sz};
+    }
+    return {};
+}
+
+void Mesh::SetVertexPosition(uint32_t i, const Vector3& p) {
+    MeshGeometry& g = *geometry;
+    if (i >= vertexCount) return;
+    switch (vertexFormat) {
+        case 0:
+            g.unlitVertices[i].x = p.x, g.unlitVertices[i].y = p.y, g.unlitVertices[i].z = p.z;
+            break;
+        case 1:
+            g.litVertices[i].x = p.x, g.litVertices[i].y = p.y, g.litVertices[i].z = p.z;
+            break;
+        case 2:
+            g.transformedVertices[i].sx = p.x, g.transformedVertices[i].sy = p.y;
+            g.transformedVertices[i].sz = p.z;
+            break;
+    }
+}
+
+MaterialSet* Mesh::CreateMaterialSet() {
+    if (ownsMaterials) delete materials;
+    materials = new MaterialSet();
+    ownsMaterials = true;
+    return materials;
+}
+
+Texture* Mesh::CreateTexture() {
+    if (ownsTexture) {
+        if (texture) texture->Release();
+        delete texture;
+    }
+    texture = new Texture();
+    ownsTexture = true;
+    return texture;
+}
+
+Matrix* Mesh::AddMatrixKeyFor(const std::string& meshName) {
+    return meshName == name ? AddMatrixKey() : nullptr;
+}
+
+CollisionVolume* Mesh::AddCollisionVolume() {
+    if (collisionVolumeCount >= kMaxCollisionVolumes) return nullptr;
+    CollisionVolume* v = new CollisionVolume(this);
+    collisionVolumes[collisionVolumeCount++] = v;
+    return v;
+}
+
+void Mesh::Update(uint32_t flags) {
+    if (!enabled) return;
+    if (flags & kUpdateAnimate) {
+        SceneObject::Update(kUpdateAnimate);
+        if (cullToView) {
+            inView = scene ? scene->IsVisible(position) : true;
+            if (!inView) return;
+        }
+    }
+    if (updateCount == 0) return;
+    if (flags & kUpdateDraw) {
+        ApplyWorldTransform();
+        bool drawn = false;
+        if (materials) {
+            if (materials->hasSubMaterials) {
+                DrawPerMaterial();
+                drawn = true;
+            } else {
+                ApplyMaterial(materials->main);
+            }
+        }
+        if (!drawn) {
+            if (particleUpdate) {
+                if (liveParticles == 0) enabled = false;
+            } else {
+                DrawWhole();
+            }
+        }
+    }
+    if (flags & kUpdateChildren) UpdateChildren(flags);
+}
+
+void Mesh::DrawWhole() {
+    GraphicsDevice* device = theEngine ? theEngine->device : nullptr;
+    if (!device || faceCount == 0) return;
+    const MeshGeometry& g = *geometry;
+    const void* vertices = nullptr;
+    VertexType type = VT_VERTEX;
+    switch (vertexFormat) {
+        case 0:
+            vertices = g.unlitVertices.data();
+            break;
+        case 1:
+            vertices = g.litVertices.data();
+            type = VT_LVERTEX;
+            break;
+        case 2:
+            vertices = g.transformedVertices.data();
+            type = VT_TLVERTEX;
+            break;
+        default:
+            return;
+    }
+    device->DrawIndexedPrimitive(PRIM_TRIANGLELIST, type, vertices, vertexCount, g.indices.data(),
+                                 faceCount * 3, 0);
+}
+
+namespace {
+
+template <typename V>
+void RefreshPositions(std::vector<V>& own, const std::vector<uint16_t>& meshIndex,
+                      const std::vector<V>& meshVertices) {
+    for (size_t i = 0; i < own.size() && i < meshIndex.size(); ++i) {
+        const V& from = meshVertices[meshIndex[i]];
+        own[i].x = from.x, own[i].y = from.y, own[i].z = from.z;
+    }
+}
+
+void RefreshPositions(std::vector<TLVertex>& own, const std::vector<uint16_t>& meshIndex,
+                      const std::vector<TLVertex>& meshVertices) {
+    for (size_t i = 0; i < own.size() && i < meshIndex.size(); ++i) {
+        const TLVertex& from = meshVertices[meshIndex[i]];
+        own[i].sx = from.sx, own[i].sy = from.sy, own[i].sz = from.sz;
+    }
+}
+
+}  // namespace
+
+void Mesh::DrawPerMaterial() {
+    GraphicsDevice* device = theEngine ? theEngine->device : nullptr;
+    MeshGeometry& g = *geometry;
+    int32_t count =
+        materials->subMaterialCount < subMeshCount ? materials->subMaterialCount : subMeshCount;
+    for (int32_t i = 0; i < count; ++i) {
+        ApplyMaterial(materials->subMaterials[i]);
+        SubMesh& sub = g.subMeshes[i];
+        const void* vertices = nullptr;
+        VertexType type = VT_VERTEX;
+        switch (vertexFormat) {
+            case 0:
+                if (refreshSubMeshPositions)
+                    RefreshPositions(sub.unlitVertices, sub.meshIndex, g.unlitVertices);
+                vertices = sub.unlitVertices.data();
+                break;
+            case 1:
+                if (refreshSubMeshPositions)
+                    RefreshPositions(sub.litVertices, sub.meshIndex, g.litVertices);
+                vertices = sub.litVertices.data();
+                type = VT_LVERTEX;
+                break;
+            case 2:
+                if (refreshSubMeshPositions)
+                    RefreshPositions(sub.transformedVertices, sub.meshIndex, g.transformedVertices);
+                vertices = sub.transformedVertices.data();
+                type = VT_TLVERTEX;
+                break;
+            default:
+                return;
+        }
+        if (!device || sub.faceCount == 0) continue;
+        device->DrawIndexedPrimitive(PRIM_TRIANGLELIST, type, vertices, sub.vertexCount,
+                                     sub.indices.data(), sub.faceCount * 3, 0);
+    }
+}
+
+}  // namespace orix

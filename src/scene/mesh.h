@@ -1,0 +1,163 @@
+// Mesh: the drawable polygon object. An indexed triangle list in one of the three device vertex
+// layouts, texture coordinates with their own face list (as the modelling tool exports them),
+// per-face normals and material ids, a material set with up to ten sub-materials and the
+// per-material sub-meshes built from it. The model readers fill it in file order and call the
+// finishing steps; Update draws it with one indexed draw per material.
+//
+// Storage: the vertex, face, index and texture arrays, the sub-meshes and the position table
+// live in one MeshGeometry that a clone shares with its source; shared ownership keeps a clone
+// valid whichever of the two is destroyed first. Arrays grow in blocks of (at least) 10 records
+// while loading; nothing is allocated while drawing. Vertex indices are 16-bit, so a mesh holds
+// at most 65536 vertices. At most 3 collision volumes, 10 sub-materials.
+// Depends on: scene/scene_object.h, scene/material_set.h, render/texture.h, the engine.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "math/vertex.h"
+#include "scene/material_set.h"
+#include "scene/scene_object.h"
+
+namespace orix {
+
+class Scene;
+struct Texture;
+class CollisionVolume;
+
+struct MeshFace {
+    uint16_t a = 0, b = 0, c = 0;
+    float normalX = 0, normalY = 0, normalZ = 0;
+    int32_t materialId = 0;
+};
+
+struct TexCoord {
+    float u = 0, v = 0;
+};
+
+// One model-file position after the texture-coordinate split: the distinct (u, v) pairs met at
+// it and the rendering vertex made for each. The first pair's vertex is the representative.
+struct SharedPosition {
+    std::vector<TexCoord> pairs;
+    std::vector<uint16_t> vertices;
+};
+
+// The draw data of one material in one vertex format.
+struct SubMesh {
+    uint32_t vertexCount = 0;
+    uint32_t faceCount = 0;
+    std::vector<Vertex> unlitVertices;
+    std::vector<LVertex> litVertices;
+    std::vector<TLVertex> transformedVertices;
+    std::vector<uint16_t> indices;
+    std::vector<uint16_t> taken;      // mesh vertex indices already in the sub-mesh
+    std::vector<uint16_t> meshIndex;  // sub-mesh vertex index -> mesh vertex index
+};
+
+// The heavy storage of a mesh, shared by its clones.
+struct MeshGeometry {
+    std::vector<Vertex> unlitVertices;
+    std::vector<LVertex> litVertices;
+    std::vector<TLVertex> transformedVertices;
+    std::vector<MeshFace> faces;
+    std::vector<uint16_t> indices;  // three per face, parallel to faces
+    std::vector<TexCoord> texCoords;
+    std::vector<uint16_t> texFaces;  // three per texture face
+    std::vector<SharedPosition> positionTable;
+    std::array<SubMesh, MaterialSet::kMaxSubMaterials> subMeshes;
+};
+
+class Mesh : public SceneObject {
+public:
+    static constexpr uint32_t kMaxVertices = 65536;
+    static constexpr int32_t kMaxCollisionVolumes = 3;
+
+    // vertexFormat 0 unlit, 1 lit, 2 pre-transformed; other values draw nothing.
+    explicit Mesh(int32_t vertexFormat);
+    // Shares the source's storage and material set; fresh copies of its collision volumes.
+    Mesh(const Mesh& source);
+    ~Mesh() override;
+
+    SceneObject* Clone() override;
+    // Transforms, view test, then one indexed draw per material; children last.
+    void Update(uint32_t flags) override;
+    // Stores the one-byte option (read by nothing here).
+    virtual void SetOption(int32_t value) { option11 = value != 0; }
+
+    // Reads a BNE file into this mesh (flags as the BNE reader takes them); false on failure.
+    bool LoadBne(const std::string& fileName, int32_t flags);
+
+    // --- building (file order) ----------------------------------------------------------------
+    // Appends a vertex of the current format at (x, y, z); false beyond 65536 vertices.
+    bool AddVertex(float x, float y, float z);
+    void AddTexCoord(float u, float v);
+    // Appended only when a, b and c are all valid vertex indices.
+    void AddFace(int32_t a, int32_t b, int32_t c, int32_t materialId);
+    // Appended only when a, b and c are all valid texture-coordinate indices.
+    void AddTexFace(int32_t a, int32_t b, int32_t c);
+    // Ignored for a face index out of range.
+    void SetFaceNormal(int32_t face, float x, float y, float z);
+    // Adds to the normal of an unlit vertex; ignored for other formats or a bad index.
+    void AddVertexNormal(int32_t vertex, float x, float y, float z);
+    // Sets the normal of an unlit vertex; ignored for other formats or a bad index.
+    void SetVertexNormal(int32_t vertex, float x, float y, float z);
+    // Scales every unlit vertex normal to unit length.
+    void NormalizeVertexNormals();
+    // Vertex i takes texCoords[i] for every vertex that has one.
+    void CopyTexCoordsToVertices();
+    // One rendering vertex per distinct (position, texture coordinate) pair met in the faces.
+    void SplitVerticesByTexCoords();
+    // Groups the faces by material id into the sub-meshes (only with sub-materials).
+    void BuildMaterialSubMeshes();
+    // Multiplies every vertex position by the inverse of nodeTransform (unlit normals by its
+    // 3 x 3 part, renormalised); the sub-meshes' copies follow.
+    void TransformToNodeSpace();
+    // The end of a geometry object read from a model file, done once: when the node draws with
+    // its node transform (toNodeSpace), the world-space vertices move into node space.
+    void FinishGeometry(bool toNodeSpace);
+    // Allocates and owns a new material set / texture record (replacing an owned one).
+    MaterialSet* CreateMaterialSet();
+    Texture* CreateTexture();
+    // AddMatrixKey when name equals this mesh's name exactly, null otherwise.
+    Matrix* AddMatrixKeyFor(const std::string& meshName);
+    // A new collision volume bound to this mesh, or null when it has three.
+    CollisionVolume* AddCollisionVolume();
+
+    // Vertex position i of the current format (zero for a bad index or format).
+    Vector3 VertexPosition(uint32_t i) const;
+    void SetVertexPosition(uint32_t i, const Vector3& p);
+
+    // --- fields -------------------------------------------------------------------------------
+    Scene* scene = nullptr;
+    uint32_t vertexCount = 0;
+    uint32_t faceCount = 0;
+    uint32_t texCoordCount = 0;
+    uint32_t texFaceCount = 0;
+    int32_t vertexFormat = 0;
+    std::shared_ptr<MeshGeometry> geometry;
+    MaterialSet* materials = nullptr;
+    Texture* texture = nullptr;
+    bool option11 = true;
+    bool ownsMaterials = false;
+    bool ownsTexture = false;
+    bool refreshSubMeshPositions = false;
+    uint32_t splitVertexCount = 0;
+    bool texCoordsOneToOne = true;
+    int32_t subMeshCount = 0;
+    bool particleUpdate = false;
+    SceneObject* particleGroup = nullptr;
+    int32_t liveParticles = 0;
+    bool ownsParticles = false;
+    CollisionVolume* collisionVolumes[kMaxCollisionVolumes] = {};
+    int32_t collisionVolumeCount = 0;
+    bool geometryFinished = false;
+
+private:
+    void DrawWhole();
+    void DrawPerMaterial();
+};
+
+}  // namespace orix

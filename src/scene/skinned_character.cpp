@@ -1,0 +1,171 @@
+#include "scene/skinned_character.h"
+
+#include "device/engine.h"
+#include "device/globals.h"
+#include "render/texture.h"
+#include "scene/scene.h"
+
+namespace orix {
+
+SkinnedCharacter::SkinnedCharacter(int32_t format)
+    : scene(theEngine ? theEngine->GetScene() : nullptr), vertexFormat(format) {
+    kind = static_cast<int32_t>(ObjectKind::SkinnedCharacter);
+}
+
+SkinnedCharacter::SkinnedCharacter(const SkinnedCharacter& source)
+    : SceneObject(source),
+      scene(source.scene),
+      vertexFormat(source.vertexFormat),
+      skinLoaded(false),
+      overallSize(source.overallSize),
+      mipmapTextures(source.mipmapTextures),
+      mipmapLevelCount(source.mipmapLevelCount) {
+    // Helpers are cloned first so that every cloned mesh and bone links to cloned bones (a
+    // mesh usually comes before its bone in the file); the children keep the source's order.
+    std::vector<SceneObject*> copies(source.children.size(), nullptr);
+    for (size_t pass = 0; pass < 2; ++pass) {
+        for (size_t i = 0; i < source.children.size(); ++i) {
+            const SceneObject* child = source.children[i];
+            if (!child) continue;
+            if (pass == 0 && child->kind == static_cast<int32_t>(ObjectKind::Helper) &&
+                helperCount < kMaxHelpers) {
+                Helper* h = new Helper(*static_cast<const Helper*>(child));
+                helpers[helperCount++] = h;
+                copies[i] = h;
+            } else if (pass == 1 && child->kind == static_cast<int32_t>(ObjectKind::Mesh) &&
+                       meshCount < kMaxMeshes) {
+                Mesh* m = new Mesh(*static_cast<const Mesh*>(child));
+                meshes[meshCount++] = m;
+                copies[i] = m;
+            }
+        }
+    }
+    for (SceneObject* copy : copies) {
+        if (copy) AddChild(copy);
+    }
+    for (int32_t i = 0; i < source.materialCount; ++i) materials[i] = source.materials[i];
+    materialCount = source.materialCount;
+    // The skin stays with the source: its bindings name the source's bones.
+}
+
+SkinnedCharacter::~SkinnedCharacter() {
+    for (int32_t i = 0; i < meshCount; ++i) delete meshes[i];
+    for (int32_t i = 0; i < helperCount; ++i) delete helpers[i];
+    children.clear();
+    if (!isClone) {
+        for (int32_t i = 0; i < materialCount; ++i) delete materials[i];
+        for (int32_t i = 0; i < textureCount; ++i) {
+            if (textures[i]) textures[i]->Release();
+            delete textures[i];
+        }
+    }
+}
+
+SceneObject* SkinnedCharacter::Clone() {
+    return new SkinnedCharacter(*this);
+}
+
+void SkinnedCharacter::AddSpeed(float delta) {
+    SceneObject::AddSpeed(delta);
+    for (int32_t i = 0; i < meshCount; ++i) meshes[i]->AddSpeed(delta);
+}
+
+void SkinnedCharacter::SetFrameRange(int32_t first, int32_t last) {
+    SceneObject::SetFrameRange(first, last);
+    for (int32_t i = 0; i < meshCount; ++i) meshes[i]->SetFrameRange(first, last);
+    for (int32_t i = 0; i < helperCount; ++i) helpers[i]->SetFrameRange(first, last);
+}
+
+void SkinnedCharacter::SetPlayMode(int32_t mode) {
+    SceneObject::SetPlayMode(mode);
+    for (int32_t i = 0; i < meshCount; ++i) meshes[i]->SetPlayMode(mode);
+    for (int32_t i = 0; i < helperCount; ++i) helpers[i]->SetPlayMode(mode);
+}
+
+void SkinnedCharacter::SetSpeed(float value) {
+    speed = value;
+    for (int32_t i = 0; i < meshCount; ++i) meshes[i]->speed = value;
+    for (int32_t i = 0; i < helperCount; ++i) helpers[i]->speed = value;
+}
+
+void SkinnedCharacter::SetMeshOption(int32_t value) {
+    for (int32_t i = 0; i < meshCount; ++i) meshes[i]->SetOption(value);
+}
+
+Matrix* SkinnedCharacter::AddMatrixKeyFor(const std::string& meshName) {
+    for (int32_t i = 0; i < meshCount; ++i) {
+        if (meshes[i]->name == meshName) {
+            currentMesh = meshes[i];
+            return currentMesh->AddMatrixKey();
+        }
+    }
+    return nullptr;
+}
+
+void SkinnedCharacter::Update(uint32_t flags) {
+    if (!enabled) return;
+    if (flags & kUpdateAnimate) {
+        SceneObject::Update(kUpdateAnimate);
+        if (cullToView) {
+            inView = scene ? scene->IsVisible(position) : true;
+            if (!inView) return;
+        }
+    }
+    UpdateChildren(flags);
+    if (skinLoaded) SkinDeform();
+    if (!children.empty() && children.front()) {
+        const SceneObject* first = children.front();
+        playMode = first->playMode;
+        time = first->time;
+        firstFrame = first->firstFrame;
+        lastFrame = first->lastFrame;
+        loop = first->loop;
+    }
+}
+
+Mesh* SkinnedCharacter::NewMesh() {
+    if (meshCount >= kMaxMeshes) return nullptr;
+    Mesh* m = new Mesh(vertexFormat);
+    meshes[meshCount++] = m;
+    AddChild(m);
+    return m;
+}
+
+Helper* SkinnedCharacter::NewHelper() {
+    if (helperCount >= kMaxHelpers) return nullptr;
+    Helper* h = new Helper();
+    helpers[helperCount++] = h;
+    AddChild(h);
+    return h;
+}
+
+MaterialSet* SkinnedCharacter::NewMaterial() {
+    if (materialCount >= kMaxMaterials) return nullptr;
+    return materials[materialCount++] = new MaterialSet();
+}
+
+Texture* SkinnedCharacter::NewTexture() {
+    if (textureCount >= kMaxTextures) return nullptr;
+    return textures[textureCount++] = new Texture();
+}
+
+MaterialSet* SkinnedCharacter::MaterialAt(int32_t index) {
+    if (index < 0 || index >= materialCount) return nullptr;
+    return materials[index];
+}
+
+bool SkinnedCharacter::DeleteMesh(Mesh* mesh) {
+    int32_t at = -1;
+    for (int32_t i = 0; i < meshCount; ++i) {
+        if (meshes[i] == mesh) at = i;
+    }
+    if (at < 0) return false;
+    for (int32_t i = at; i + 1 < meshCount; ++i) meshes[i] = meshes[i + 1];
+    meshes[--meshCount] = nullptr;
+    if (currentMesh == mesh) currentMesh = nullptr;
+    if (skinMesh == mesh) skinMesh = nullptr;
+    RemoveChild(mesh);
+    return true;
+}
+
+}  // namespace orix

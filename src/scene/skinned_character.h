@@ -1,0 +1,103 @@
+// SkinnedCharacter: the container of an animated model. It owns the model's meshes and helpers
+// (its children), its material sets and its textures, forwards play control to all of them so
+// the model plays as one, and after its children have updated runs the skin deformation.
+// The character itself draws nothing.
+//
+// Limits: 256 meshes, 256 helpers, 16 materials and 16 textures; the New* operations return
+// null when a table is full, and the readers turn that into a refused file. A clone shares the
+// source's materials and textures (the source must outlive it) and copies its meshes and helpers.
+// Depends on: scene/mesh.h, scene/helper.h, render/texture.h, the engine's scene root.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "scene/helper.h"
+#include "scene/mesh.h"
+
+namespace orix {
+
+class Scene;
+struct Texture;
+
+// One bone's share of the skin: the vertices of the skin mesh it moves (filled by the skin
+// reader).
+struct SkinBinding {
+    SceneObject* bone = nullptr;
+    uint32_t count = 0;
+    std::vector<uint32_t> vertices;
+};
+
+class SkinnedCharacter : public SceneObject {
+public:
+    static constexpr int32_t kMaxMeshes = 256;
+    static constexpr int32_t kMaxHelpers = 256;
+    static constexpr int32_t kMaxMaterials = 16;
+    static constexpr int32_t kMaxTextures = 16;
+
+    // vertexFormat is the format of the meshes this character creates.
+    explicit SkinnedCharacter(int32_t vertexFormat);
+    // Copies the meshes and helpers, shares the materials and textures.
+    SkinnedCharacter(const SkinnedCharacter& source);
+    ~SkinnedCharacter() override;
+
+    SceneObject* Clone() override;
+    // Base AddSpeed on the character and every mesh (helpers keep theirs).
+    void AddSpeed(float delta) override;
+    // On the character, every mesh, every helper.
+    void SetFrameRange(int32_t first, int32_t last) override;
+    void SetPlayMode(int32_t mode) override;
+    // Transforms and view test, every child updates, skin deformation, play state mirrored
+    // from the first child.
+    void Update(uint32_t flags) override;
+    // speed = value on the character, every mesh and every helper.
+    virtual void SetSpeed(float value);
+    // Passes value to every mesh's one-byte option.
+    virtual void SetMeshOption(int32_t value);
+    // The first mesh named exactly meshName becomes currentMesh and gets a matrix key; null
+    // when none matches.
+    virtual Matrix* AddMatrixKeyFor(const std::string& meshName);
+
+    // Reads a BNE file into this character (mipmap mode passed on when set); false on failure.
+    bool LoadBne(const std::string& fileName, int32_t flags);
+
+    // --- building (the readers) ---------------------------------------------------------------
+    // A new child mesh / helper, stored and counted; null when the table is full.
+    Mesh* NewMesh();
+    Helper* NewHelper();
+    // A new empty material set / texture record, stored (not a child); null when full.
+    MaterialSet* NewMaterial();
+    Texture* NewTexture();
+    // Material set index, or null outside the table.
+    MaterialSet* MaterialAt(int32_t index);
+    // Removes mesh from the children and the mesh table and deletes it; false for a stranger.
+    bool DeleteMesh(Mesh* mesh);
+
+    // --- fields -------------------------------------------------------------------------------
+    int32_t meshCount = 0;
+    int32_t helperCount = 0;
+    int32_t materialCount = 0;
+    int32_t textureCount = 0;
+    Mesh* currentMesh = nullptr;
+    Mesh* meshes[kMaxMeshes] = {};
+    Helper* helpers[kMaxHelpers] = {};
+    MaterialSet* materials[kMaxMaterials] = {};
+    Texture* textures[kMaxTextures] = {};
+    Scene* scene = nullptr;
+    int32_t vertexFormat = 0;
+    bool skinLoaded = false;
+    std::vector<SkinBinding> skinBindings;
+    Mesh* skinMesh = nullptr;
+    std::vector<Vertex> unlitRestCopy;
+    std::vector<LVertex> litRestCopy;
+    float overallSize = 100.0f;
+    bool mipmapTextures = false;
+    int32_t mipmapLevelCount = 0;
+
+protected:
+    // The skin deformation of this frame; nothing until a skin is bound.
+    virtual void SkinDeform() {}
+};
+
+}  // namespace orix
