@@ -1,0 +1,238 @@
+#include <gtest/gtest.h>
+
+#include "effects/collision_volume.h"
+#include "scene/mesh.h"
+#include "scene/scene.h"
+#include "support/engine_fixture.h"
+
+namespace orix {
+namespace {
+
+using MeshTest = testing::EngineFixture;
+
+Mesh* Quad(int32_t format) {
+    Mesh* m = new Mesh(format);
+    m->AddVertex(0, 0, 0);
+    m->AddVertex(1, 0, 0);
+    m->AddVertex(1, 1, 0);
+    m->AddVertex(0, 1, 0);
+    m->AddFace(0, 1, 2, 0);
+    m->AddFace(0, 2, 3, 0);
+    return m;
+}
+
+TEST_F(MeshTest, BuildsAndDrawsOneIndexedListWithoutAMaterialSet) {
+    Mesh* m = Quad(1);
+    m->AddFace(0, 1, 4, 0);   // index 4 does not exist
+    m->AddFace(-1, 1, 2, 0);  // nor does -1
+    EXPECT_EQ(m->faceCount, 2u);
+    EXPECT_EQ(m->geometry->litVertices[3].color, 0xFFFFFFFFu);
+    EXPECT_EQ(m->geometry->litVertices[3].specular, 0xFF000000u);
+    EXPECT_EQ(m->geometry->litVertices.capacity() % 10, 0u);
+
+    m->Update(kUpdateDraw);  // never updated with Animate: draws nothing yet
+    EXPECT_TRUE(device.draws.empty());
+    m->Update(kUpdateScene);
+    ASSERT_EQ(device.draws.size(), 1u);
+    EXPECT_EQ(device.draws[0].vertexType, VT_LVERTEX);
+    EXPECT_EQ(device.draws[0].vertexCount, 4u);
+    EXPECT_EQ(device.draws[0].indexCount, 6u);
+
+    Mesh bad(7);
+    EXPECT_FALSE(bad.AddVertex(1, 2, 3));
+    bad.Update(kUpdateScene);
+    EXPECT_EQ(device.draws.size(), 1u);
+    delete m;
+}
+
+TEST_F(MeshTest, SplitMakesOneVertexPerDistinctTextureCoordinate) {
+    Mesh m(0);
+    for (int i = 0; i < 4; ++i) m.AddVertex(float(i), 0, 0);
+    m.AddFace(0, 1, 2, 0);
+    m.AddFace(0, 2, 3, 0);
+    m.AddTexCoord(0.0f, 0.0f);  // 0: vertex 0 in face 0
+    m.AddTexCoord(0.5f, 0.0f);  // 1
+    m.AddTexCoord(0.5f, 0.5f);  // 2: vertex 2 in both faces
+    m.AddTexCoord(0.9f, 0.9f);  // 3: vertex 0 in face 1, different
+    m.AddTexCoord(0.1f, 0.7f);  // 4
+    m.AddTexFace(0, 1, 2);
+    m.AddTexFace(3, 2, 4);
+    m.AddTexFace(0, 1, 9);  // out of range: dropped
+    EXPECT_EQ(m.texFaceCount, 2u);
+    m.SplitVerticesByTexCoords();
+    EXPECT_EQ(m.vertexCount, 5u);
+    EXPECT_EQ(m.splitVertexCount, 5u);
+    ASSERT_EQ(m.geometry->positionTable.size(), 4u);
+    EXPECT_EQ(m.geometry->positionTable[0].pairs.size(), 2u);
+    EXPECT_EQ(m.geometry->positionTable[2].pairs.size(), 1u);
+    // Every corner keeps its position and gets its own coordinate.
+    const MeshGeometry& g = *m.geometry;
+    const uint16_t texFaces[6] = {0, 1, 2, 3, 2, 4};
+    const float xs[6] = {0, 1, 2, 0, 2, 3};
+    for (int c = 0; c < 6; ++c) {
+        const Vertex& v = g.unlitVertices[g.indices[c]];
+        EXPECT_EQ(v.x, xs[c]) << c;
+        EXPECT_EQ(v.tu, g.texCoords[texFaces[c]].u) << c;
+        EXPECT_EQ(v.tv, g.texCoords[texFaces[c]].v) << c;
+    }
+    EXPECT_EQ(g.faces[1].a, g.indices[3]);
+}
+
+TEST_F(MeshTest, SubMaterialsDrawOncePerMaterialWithTheirOwnMaterial) {
+    Mesh* m = new Mesh(1);
+    for (int i = 0; i < 9; ++i) m->AddVertex(float(i), float(i % 2), 0);
+    m->AddFace(0, 1, 2, 0);
+    m->AddFace(3, 4, 5, 1);
+    m->AddFace(6, 7, 8, 2);
+    m->AddFace(2, 1, 0, 0);
+    MaterialSet* set = m->CreateMaterialSet();
+    for (int i = 0; i < 3; ++i) {
+        Material* sub = set->AddSubMaterial();
+        ASSERT_NE(sub, nullptr);
+        sub->record.diffuse = {0.1f * float(i + 1), 0.5f, 0.25f, 0.0f};
+        sub->record.texture = 100 + i;
+    }
+    for (int i = 3; i < MaterialSet::kMaxSubMaterials; ++i)
+        ASSERT_NE(set->AddSubMaterial(), nullptr);
+    EXPECT_EQ(set->AddSubMaterial(), nullptr);
+    set->subMaterialCount = 3;
+    m->BuildMaterialSubMeshes();
+    EXPECT_EQ(m->subMeshCount, 3);
+    const SubMesh& first = m->geometry->subMeshes[0];
+    EXPECT_EQ(first.faceCount, 2u);
+    EXPECT_EQ(first.vertexCount, 3u);  // vertices shared by its two faces are taken once
+    EXPECT_EQ(first.litVertices[0].color, PackColor({0.1f, 0.5f, 0.25f, 1.0f}));
+
+    m->Update(kUpdateScene);
+    ASSERT_EQ(device.draws.size(), 3u);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(device.draws[i].textureHandle, uint32_t(100 + i));
+        EXPECT_FLOAT_EQ(device.draws[i].material.diffuse.r, 0.1f * float(i + 1));
+    }
+    EXPECT_EQ(device.draws[0].indexCount, 6u);
+    EXPECT_EQ(device.draws[1].positions[0].x, 3.0f);
+
+    // The next frame: materials already current are not loaded again only when consecutive;
+    // a collision sub-material is never applied.
+    set->subMaterials[1].collision = true;
+    device.draws.clear();
+    uint32_t loads = device.materialLoads;
+    m->Update(kUpdateScene);
+    ASSERT_EQ(device.draws.size(), 3u);
+    EXPECT_EQ(device.draws[1].textureHandle, 100u);  // sub-material 0 stayed current
+    EXPECT_EQ(device.materialLoads, loads + 2);
+    delete m;
+}
+
+TEST_F(MeshTest, CulledMeshDrawsNothingAndSkipsItsChildren) {
+    Scene scene;
+    Mesh* m = Quad(0);
+    m->scene = &scene;
+    m->cullToView = true;
+    Mesh* child = Quad(0);
+    m->AddChild(child);
+    m->position = {0, 0, 100000};
+    m->Update(kUpdateScene);
+    EXPECT_FALSE(m->inView);
+    EXPECT_TRUE(device.draws.empty());
+    EXPECT_EQ(child->updateCount, 0);
+    m->position = {0, 0, 10};
+    m->Update(kUpdateScene);
+    EXPECT_TRUE(m->inView);
+    EXPECT_EQ(device.draws.size(), 2u);
+    m->DeleteChildren();
+    delete m;
+}
+
+TEST_F(MeshTest, ClonesShareStorageAndDieAlone) {
+    Mesh* m = Quad(0);
+    m->name = "Box";
+    m->CreateMaterialSet();
+    CollisionVolume* v = m->AddCollisionVolume();
+    ASSERT_NE(v, nullptr);
+    v->Build(*m);
+    ASSERT_NE(m->AddCollisionVolume(), nullptr);
+    ASSERT_NE(m->AddCollisionVolume(), nullptr);
+    EXPECT_EQ(m->AddCollisionVolume(), nullptr);
+
+    Mesh* clone = static_cast<Mesh*>(m->Clone());
+    EXPECT_EQ(clone->name, "Box;Clone1");
+    EXPECT_EQ(clone->geometry, m->geometry);
+    EXPECT_EQ(clone->materials, m->materials);
+    EXPECT_FALSE(clone->ownsMaterials);
+    ASSERT_EQ(clone->collisionVolumeCount, 3);
+    EXPECT_NE(clone->collisionVolumes[0], m->collisionVolumes[0]);
+    EXPECT_EQ(clone->collisionVolumes[0]->workingPositions, v->workingPositions);
+    EXPECT_TRUE(clone->collisionVolumes[0]->isCopy);
+    delete clone;
+
+    EXPECT_EQ(m->vertexCount, 4u);
+    EXPECT_EQ(m->geometry->unlitVertices[2].x, 1.0f);
+    m->Update(kUpdateScene);
+    EXPECT_EQ(device.draws.size(), 1u);
+    EXPECT_EQ(m->AddMatrixKeyFor("Box;Clone1"), nullptr);
+    EXPECT_NE(m->AddMatrixKeyFor("Box"), nullptr);
+
+    // The other way round: the clone keeps drawing after its source is gone.
+    clone = static_cast<Mesh*>(m->Clone());
+    delete m;
+    device.draws.clear();
+    clone->Update(kUpdateScene);
+    ASSERT_EQ(device.draws.size(), 1u);
+    EXPECT_EQ(device.draws[0].positions[1].x, 1.0f);
+    delete clone;
+}
+
+TEST_F(MeshTest, NodeSpaceTakesPositionsAndNormalsOutOfWorldSpace) {
+    Mesh m(0);
+    m.AddVertex(11, 2, 3);
+    m.SetVertexNormal(0, 1, 0, 0);
+    m.SetVertexNormal(5, 1, 0, 0);  // ignored
+    m.nodeTransform = Matrix::RotationY(1.5707964f) * Matrix::Translation({10, 0, 0});
+    m.TransformToNodeSpace();
+    Vector3 back = TransformPoint(m.VertexPosition(0), m.nodeTransform);
+    EXPECT_NEAR(back.x, 11, 1e-4);
+    EXPECT_NEAR(back.y, 2, 1e-4);
+    EXPECT_NEAR(back.z, 3, 1e-4);
+    const Vertex& v = m.geometry->unlitVertices[0];
+    Vector3 n = TransformDirection({v.nx, v.ny, v.nz}, m.nodeTransform);
+    EXPECT_NEAR(n.x, 1, 1e-5);
+
+    m.AddVertexNormal(0, 0, 3, 0);
+    m.NormalizeVertexNormals();
+    EXPECT_NEAR(Length({v.nx, v.ny, v.nz}), 1.0f, 1e-5);
+}
+
+TEST_F(MeshTest, CollisionVolumeLivesInItsBoneSpace) {
+    SceneObject bone;
+    bone.nodeTransform = Matrix::Translation({0, 5, 0});
+    Mesh m(1);
+    m.name = "Shield";
+    m.boneParent = &bone;
+    m.AddVertex(0, 5, 0);
+    m.AddVertex(3, 9, 0);
+    m.AddVertex(0, 5, 2);
+    m.AddFace(0, 1, 2, 0);
+    m.SetFaceNormal(0, 0, 0, 1);
+    CollisionVolume v(&m);
+    EXPECT_EQ(v.bone, &m);
+    EXPECT_EQ(v.radius, 1.0f);
+    v.Build(m);
+    EXPECT_EQ(v.bone, &bone);
+    EXPECT_EQ(v.name, "Shield");
+    ASSERT_EQ(v.vertexCount, 3u);
+    EXPECT_EQ(v.positions[1], (Vector3{3, 4, 0}));
+    EXPECT_FLOAT_EQ(v.radius, 5.0f);
+    EXPECT_EQ(v.faceNormals[0], (Vector3{0, 0, 1}));
+    EXPECT_EQ(v.facePoint[0], &v.positions[0]);
+    EXPECT_EQ(*v.workingPositions, v.positions);
+
+    CollisionVolume copy(v);
+    EXPECT_TRUE(copy.isCopy);
+    EXPECT_EQ(copy.workingNormals, v.workingNormals);
+    EXPECT_EQ(copy.facePoint[0], &copy.positions[0]);
+    EXPECT_EQ(copy.positions.size(), 3u);
+}
+
+}  // namespace
+}  // namespace orix
