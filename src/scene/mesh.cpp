@@ -27,6 +27,13 @@ bool ValidIndex(int32_t i, uint32_t count) {
 
 }  // namespace
 
+std::shared_ptr<Texture> MakeSharedTexture() {
+    return std::shared_ptr<Texture>(new Texture(), [](Texture* t) {
+        t->Release();
+        delete t;
+    });
+}
+
 Mesh::Mesh(int32_t format)
     : scene(theEngine ? theEngine->GetScene() : nullptr),
       vertexFormat(format),
@@ -50,7 +57,9 @@ Mesh::Mesh(const Mesh& source)
       splitVertexCount(source.splitVertexCount),
       texCoordsOneToOne(source.texCoordsOneToOne),
       subMeshCount(source.subMeshCount),
-      particleUpdate(source.particleUpdate) {
+      particleUpdate(source.particleUpdate),
+      materialsHolder_(source.materialsHolder_),
+      textureHolder_(source.textureHolder_) {
     for (int32_t i = 0; i < source.collisionVolumeCount; ++i) {
         collisionVolumes[i] = new CollisionVolume(*source.collisionVolumes[i]);
     }
@@ -58,11 +67,6 @@ Mesh::Mesh(const Mesh& source)
 }
 
 Mesh::~Mesh() {
-    if (ownsMaterials) delete materials;
-    if (ownsTexture) {
-        if (texture) texture->Release();
-        delete texture;
-    }
     if (ownsParticles) {
         DeleteChildren();
         delete particleGroup;
@@ -409,18 +413,15 @@ void Mesh::SetVertexPosition(uint32_t i, const Vector3& p) {
 }
 
 MaterialSet* Mesh::CreateMaterialSet() {
-    if (ownsMaterials) delete materials;
-    materials = new MaterialSet();
+    materialsHolder_ = std::make_shared<MaterialSet>();
+    materials = materialsHolder_.get();
     ownsMaterials = true;
     return materials;
 }
 
 Texture* Mesh::CreateTexture() {
-    if (ownsTexture) {
-        if (texture) texture->Release();
-        delete texture;
-    }
-    texture = new Texture();
+    textureHolder_ = MakeSharedTexture();
+    texture = textureHolder_.get();
     ownsTexture = true;
     return texture;
 }

@@ -6,7 +6,8 @@
 //
 // Storage: the vertex, face, index and texture arrays, the sub-meshes and the position table
 // live in one MeshGeometry that a clone shares with its source; shared ownership keeps a clone
-// valid whichever of the two is destroyed first. Arrays grow in blocks of (at least) 10 records
+// valid whichever of the two is destroyed first; the same holds for an owned material set and
+// texture. Arrays grow in blocks of (at least) 10 records
 // while loading; nothing is allocated while drawing. Vertex indices are 16-bit, so a mesh holds
 // at most 65536 vertices. At most 3 collision volumes, 10 sub-materials.
 // Depends on: scene/scene_object.h, scene/material_set.h, render/texture.h, the engine.
@@ -69,6 +70,9 @@ struct MeshGeometry {
     std::vector<SharedPosition> positionTable;
     std::array<SubMesh, MaterialSet::kMaxSubMaterials> subMeshes;
 };
+
+// A new, empty texture record whose device objects are released with its last holder.
+std::shared_ptr<Texture> MakeSharedTexture();
 
 class Mesh : public SceneObject {
 public:
@@ -156,6 +160,10 @@ public:
     bool geometryFinished = false;
 
 private:
+    // Keep an owned material set and texture alive for as long as any clone draws with them.
+    std::shared_ptr<MaterialSet> materialsHolder_;
+    std::shared_ptr<Texture> textureHolder_;
+
     void DrawWhole();
     void DrawPerMaterial();
 };

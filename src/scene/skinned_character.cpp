@@ -43,8 +43,17 @@ SkinnedCharacter::SkinnedCharacter(const SkinnedCharacter& source)
     for (SceneObject* copy : copies) {
         if (copy) AddChild(copy);
     }
-    for (int32_t i = 0; i < source.materialCount; ++i) materials[i] = source.materials[i];
+    for (int32_t i = 0; i < source.materialCount; ++i) {
+        materialHolders_[i] = source.materialHolders_[i];
+        materials[i] = source.materials[i];
+    }
     materialCount = source.materialCount;
+    // The materials' texture handles must stay valid while the clone draws with them.
+    for (int32_t i = 0; i < source.textureCount; ++i) {
+        textureHolders_[i] = source.textureHolders_[i];
+        textures[i] = source.textures[i];
+    }
+    textureCount = source.textureCount;
     // The skin stays with the source: its bindings name the source's bones.
 }
 
@@ -52,13 +61,7 @@ SkinnedCharacter::~SkinnedCharacter() {
     for (int32_t i = 0; i < meshCount; ++i) delete meshes[i];
     for (int32_t i = 0; i < helperCount; ++i) delete helpers[i];
     children.clear();
-    if (!isClone) {
-        for (int32_t i = 0; i < materialCount; ++i) delete materials[i];
-        for (int32_t i = 0; i < textureCount; ++i) {
-            if (textures[i]) textures[i]->Release();
-            delete textures[i];
-        }
-    }
+    // Materials and textures go with their last holder, this character or a clone.
 }
 
 SceneObject* SkinnedCharacter::Clone() {
@@ -141,12 +144,18 @@ Helper* SkinnedCharacter::NewHelper() {
 
 MaterialSet* SkinnedCharacter::NewMaterial() {
     if (materialCount >= kMaxMaterials) return nullptr;
-    return materials[materialCount++] = new MaterialSet();
+    int32_t i = materialCount++;
+    materialHolders_[i] = std::make_shared<MaterialSet>();
+    materials[i] = materialHolders_[i].get();
+    return materials[i];
 }
 
 Texture* SkinnedCharacter::NewTexture() {
     if (textureCount >= kMaxTextures) return nullptr;
-    return textures[textureCount++] = new Texture();
+    int32_t i = textureCount++;
+    textureHolders_[i] = MakeSharedTexture();
+    textures[i] = textureHolders_[i].get();
+    return textures[i];
 }
 
 MaterialSet* SkinnedCharacter::MaterialAt(int32_t index) {

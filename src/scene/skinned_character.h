@@ -4,12 +4,13 @@
 // The character itself draws nothing.
 //
 // Limits: 256 meshes, 256 helpers, 16 materials and 16 textures; the New* operations return
-// null when a table is full, and the readers turn that into a refused file. A clone shares the
-// source's materials and textures (the source must outlive it) and copies its meshes and helpers.
+// null when a table is full, and the readers turn that into a refused file. A clone copies the
+// meshes and helpers and shares the materials and textures, which live while any holder does.
 // Depends on: scene/mesh.h, scene/helper.h, render/texture.h, the engine's scene root.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -96,6 +97,9 @@ public:
     int32_t mipmapLevelCount = 0;
 
 protected:
+    std::shared_ptr<MaterialSet> materialHolders_[kMaxMaterials];
+    std::shared_ptr<Texture> textureHolders_[kMaxTextures];
+
     // The skin deformation of this frame; nothing until a skin is bound.
     virtual void SkinDeform() {}
 };
