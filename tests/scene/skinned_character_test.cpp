@@ -1,0 +1,120 @@
+#include <gtest/gtest.h>
+
+#include "scene/scene.h"
+#include "scene/skinned_character.h"
+#include "support/engine_fixture.h"
+
+namespace orix {
+namespace {
+
+using CharacterTest = testing::EngineFixture;
+
+// A bone, and a one-triangle mesh under it drawn with material 0.
+void Populate(SkinnedCharacter& c) {
+    Mesh* m = c.NewMesh();
+    m->name = "Body";
+    m->AddVertex(0, 0, 0);
+    m->AddVertex(1, 0, 0);
+    m->AddVertex(0, 1, 0);
+    m->AddFace(0, 1, 2, 0);
+    Helper* h = c.NewHelper();
+    h->name = "Bip01 Pelvis";
+    m->boneParent = h;
+    MaterialSet* set = c.NewMaterial();
+    set->main.record.diffuse.g = 0.5f;
+    m->materials = set;
+}
+
+TEST_F(CharacterTest, TablesStopAtTheirLimits) {
+    SkinnedCharacter c(1);
+    for (int i = 0; i < SkinnedCharacter::kMaxMeshes; ++i) ASSERT_NE(c.NewMesh(), nullptr);
+    EXPECT_EQ(c.NewMesh(), nullptr);
+    for (int i = 0; i < SkinnedCharacter::kMaxHelpers; ++i) ASSERT_NE(c.NewHelper(), nullptr);
+    EXPECT_EQ(c.NewHelper(), nullptr);
+    for (int i = 0; i < SkinnedCharacter::kMaxMaterials; ++i) ASSERT_NE(c.NewMaterial(), nullptr);
+    EXPECT_EQ(c.NewMaterial(), nullptr);
+    for (int i = 0; i < SkinnedCharacter::kMaxTextures; ++i) ASSERT_NE(c.NewTexture(), nullptr);
+    EXPECT_EQ(c.NewTexture(), nullptr);
+    EXPECT_EQ(c.meshCount, 256);
+    EXPECT_EQ(c.children.size(), 512u);
+    EXPECT_EQ(c.MaterialAt(16), nullptr);
+    EXPECT_EQ(c.MaterialAt(-1), nullptr);
+    EXPECT_EQ(c.meshes[0]->vertexFormat, 1);
+
+    Mesh* third = c.meshes[2];
+    EXPECT_TRUE(c.DeleteMesh(third));
+    EXPECT_EQ(c.meshCount, 255);
+    EXPECT_EQ(c.children.size(), 511u);
+    EXPECT_FALSE(c.DeleteMesh(third));
+}
+
+TEST_F(CharacterTest, PlayControlReachesItsPieces) {
+    SkinnedCharacter c(1);
+    Populate(c);
+    c.SetFrameRange(0, 30);
+    c.SetPlayMode(int32_t(PlayMode::Playing));
+    EXPECT_EQ(c.meshes[0]->playMode, 0);
+    EXPECT_EQ(c.helpers[0]->playMode, 0);
+    EXPECT_EQ(c.helpers[0]->lastFrame, 30);
+    c.AddSpeed(0.5f);
+    EXPECT_FLOAT_EQ(c.speed, 1.5f);
+    EXPECT_FLOAT_EQ(c.meshes[0]->speed, 1.5f);
+    EXPECT_FLOAT_EQ(c.helpers[0]->speed, 1.0f);
+    c.SetSpeed(2.0f);
+    EXPECT_FLOAT_EQ(c.helpers[0]->speed, 2.0f);
+    c.SetMeshOption(0);
+    EXPECT_FALSE(c.meshes[0]->option11);
+    EXPECT_EQ(c.AddMatrixKeyFor("Nobody"), nullptr);
+    EXPECT_NE(c.AddMatrixKeyFor("Body"), nullptr);
+    EXPECT_EQ(c.currentMesh, c.meshes[0]);
+
+    c.meshes[0]->time = 7.0f;
+    c.Update(kUpdateScene);
+    EXPECT_EQ(c.time, c.meshes[0]->time);
+    EXPECT_EQ(device.draws.size(), 1u);
+}
+
+TEST_F(CharacterTest, OutOfViewUpdatesNothingBelowIt) {
+    Scene scene;
+    SkinnedCharacter c(1);
+    Populate(c);
+    c.scene = &scene;
+    c.cullToView = true;
+    c.position = {0, 0, 90000};
+    c.Update(kUpdateScene);
+    EXPECT_FALSE(c.inView);
+    EXPECT_EQ(c.meshes[0]->updateCount, 0);
+    EXPECT_TRUE(device.draws.empty());
+}
+
+TEST_F(CharacterTest, ClonesCopyPiecesAndShareMaterials) {
+    auto* source = new SkinnedCharacter(1);
+    Populate(*source);
+    auto* clone = static_cast<SkinnedCharacter*>(source->Clone());
+    ASSERT_EQ(clone->meshCount, 1);
+    ASSERT_EQ(clone->helperCount, 1);
+    EXPECT_NE(clone->meshes[0], source->meshes[0]);
+    EXPECT_EQ(clone->meshes[0]->name, "Body;Clone1");
+    // The cloned mesh follows the cloned bone, although the mesh came first.
+    EXPECT_EQ(clone->meshes[0]->boneParent, clone->helpers[0]);
+    EXPECT_EQ(clone->FindChild("Bip01 Pelvis"), clone->helpers[0]);
+    EXPECT_EQ(clone->MaterialAt(0), source->MaterialAt(0));
+    EXPECT_EQ(clone->children.front(), clone->meshes[0]);  // source order kept
+    delete clone;
+
+    source->Update(kUpdateScene);
+    ASSERT_EQ(device.draws.size(), 1u);
+    EXPECT_FLOAT_EQ(device.draws[0].material.diffuse.g, 0.5f);
+
+    clone = static_cast<SkinnedCharacter*>(source->Clone());
+    delete source;
+    device.draws.clear();
+    engine.currentMaterial = nullptr;
+    clone->Update(kUpdateScene);
+    ASSERT_EQ(device.draws.size(), 1u);
+    EXPECT_FLOAT_EQ(device.draws[0].material.diffuse.g, 0.5f);
+    delete clone;
+}
+
+}  // namespace
+}  // namespace orix
