@@ -8,7 +8,7 @@
 #include "modelfile/orix_file_bne.h"
 #include "scene/mesh.h"
 #include "scene/skinned_character.h"
-#include "support/engine_fixture.h"
+#include "support/draw_fixture.h"
 
 namespace orix {
 namespace {
@@ -46,7 +46,7 @@ void WriteTriangle(OrixFileBne& w, const Vector3& a, const Vector3& b, const Vec
     w.WriteFace(0, 1, 2, materialId);
 }
 
-class BneReaderTest : public testing::EngineFixture {
+class BneReaderTest : public testing::DrawFixture {
 protected:
     // Starts a file: magic and scene info.
     OrixFileBne& Begin(const std::string& name = "model.bne") {

@@ -6,12 +6,12 @@
 #include "modelfile/orix_file_bne.h"
 #include "scene/skinned_character.h"
 #include "scene/static_keys.h"
-#include "support/engine_fixture.h"
+#include "support/draw_fixture.h"
 
 namespace orix {
 namespace {
 
-using RoundTripTest = testing::EngineFixture;
+using RoundTripTest = testing::DrawFixture;
 
 struct Node {
     std::string name;
@@ -105,7 +105,7 @@ void WriteFile(const std::string& path) {
     w.WriteFileEnd();
 }
 
-std::vector<Vector3> DrawnPositions(const testing::RecordingDevice& device) {
+std::vector<Vector3> DrawnPositions(const testing::DrawRecorder& device) {
     std::vector<Vector3> out;
     for (const auto& d : device.draws) {
         for (const Vector3& p : d.positions) out.push_back(TransformPoint(p, d.world));

@@ -3,12 +3,12 @@
 #include "effects/collision_volume.h"
 #include "scene/mesh.h"
 #include "scene/scene.h"
-#include "support/engine_fixture.h"
+#include "support/draw_fixture.h"
 
 namespace orix {
 namespace {
 
-using MeshTest = testing::EngineFixture;
+using MeshTest = testing::DrawFixture;
 
 Mesh* Quad(int32_t format) {
     Mesh* m = new Mesh(format);

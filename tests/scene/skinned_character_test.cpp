@@ -2,12 +2,12 @@
 
 #include "scene/scene.h"
 #include "scene/skinned_character.h"
-#include "support/engine_fixture.h"
+#include "support/draw_fixture.h"
 
 namespace orix {
 namespace {
 
-using CharacterTest = testing::EngineFixture;
+using CharacterTest = testing::DrawFixture;
 
 // A bone, and a one-triangle mesh under it drawn with material 0.
 void Populate(SkinnedCharacter& c) {

@@ -1,36 +1,36 @@
-#include "recording_device.h"
+#include "draw_recorder.h"
 
 namespace orix::testing {
 
-bool RecordingDevice::SetTransform(TransformState state, const Matrix& m) {
+bool DrawRecorder::SetTransform(TransformState state, const Matrix& m) {
     transforms_[state] = m;
     return true;
 }
 
-bool RecordingDevice::GetTransform(TransformState state, Matrix* m) const {
+bool DrawRecorder::GetTransform(TransformState state, Matrix* m) const {
     auto it = transforms_.find(state);
     *m = it == transforms_.end() ? Matrix() : it->second;
     return true;
 }
 
-bool RecordingDevice::SetRenderState(RenderState state, uint32_t value) {
+bool DrawRecorder::SetRenderState(RenderState state, uint32_t value) {
     states_[state] = value;
     return true;
 }
 
-bool RecordingDevice::GetRenderState(RenderState state, uint32_t* value) const {
+bool DrawRecorder::GetRenderState(RenderState state, uint32_t* value) const {
     auto it = states_.find(state);
     *value = it == states_.end() ? 0 : it->second;
     return true;
 }
 
-bool RecordingDevice::SetMaterial(MaterialHandle, const MaterialRecord& record) {
+bool DrawRecorder::SetMaterial(MaterialHandle, const MaterialRecord& record) {
     material_ = record;
     ++materialLoads;
     return true;
 }
 
-bool RecordingDevice::GetMaterial(MaterialHandle, MaterialRecord* record) const {
+bool DrawRecorder::GetMaterial(MaterialHandle, MaterialRecord* record) const {
     *record = material_;
     return true;
 }
@@ -57,9 +57,9 @@ Vector3 PositionOf(VertexType type, const void* vertices, uint16_t i) {
 
 }  // namespace
 
-bool RecordingDevice::DrawIndexedPrimitive(PrimitiveType, VertexType vertexType,
-                                           const void* vertices, uint32_t vertexCount,
-                                           const uint16_t* indices, uint32_t indexCount, uint32_t) {
+bool DrawRecorder::DrawIndexedPrimitive(PrimitiveType, VertexType vertexType, const void* vertices,
+                                        uint32_t vertexCount, const uint16_t* indices,
+                                        uint32_t indexCount, uint32_t) {
     Draw d{vertexType, vertexCount, indexCount, material_, 0, Matrix(), {}};
     GetRenderState(RS_TEXTUREHANDLE, &d.textureHandle);
     GetTransform(TRANSFORM_WORLD, &d.world);

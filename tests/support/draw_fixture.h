@@ -1,5 +1,5 @@
-// EngineFixture: a test fixture that makes the process-wide engine for one test, on a
-// RecordingDevice and a fixed-step clock, and takes it down afterwards.
+// DrawFixture: a test fixture that makes the process-wide engine for one test, on a
+// DrawRecorder and a fixed-step clock, and takes it down afterwards.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -7,11 +7,11 @@
 #include "device/engine.h"
 #include "device/globals.h"
 #include "platform/clock.h"
-#include "support/recording_device.h"
+#include "support/draw_recorder.h"
 
 namespace orix::testing {
 
-class EngineFixture : public ::testing::Test {
+class DrawFixture : public ::testing::Test {
 protected:
     void SetUp() override {
         theEngine = &engine;
@@ -23,7 +23,7 @@ protected:
     }
 
     FixedStepClock clock;
-    RecordingDevice device;
+    DrawRecorder device;
     Engine engine{clock, &device};
 };
 

@@ -1,4 +1,4 @@
-// RecordingDevice: a GraphicsDevice that draws nothing and records what it is asked to do
+// DrawRecorder: a GraphicsDevice that draws nothing and records what it is asked to do
 // (indexed draws with the material and texture state they were issued under, material loads,
 // render states, transforms), for tests of drawables that need no pixels.
 #pragma once
@@ -11,7 +11,7 @@
 
 namespace orix::testing {
 
-class RecordingDevice : public GraphicsDevice {
+class DrawRecorder : public GraphicsDevice {
 public:
     struct Draw {
         VertexType vertexType;
