@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "effects/collision_volume.h"
+#include "render/camera.h"
 #include "scene/mesh.h"
 #include "scene/scene.h"
 #include "support/draw_fixture.h"
@@ -125,7 +126,10 @@ TEST_F(MeshTest, SubMaterialsDrawOncePerMaterialWithTheirOwnMaterial) {
 }
 
 TEST_F(MeshTest, CulledMeshDrawsNothingAndSkipsItsChildren) {
-    Scene scene;
+    Scene scene(&engine);
+    Camera camera({0, 0, 0}, {0, 0, 1}, {0, 1, 0});
+    scene.SetCamera(&camera);
+    camera.Update(kUpdateScene);
     Mesh* m = Quad(0);
     m->scene = &scene;
     m->cullToView = true;

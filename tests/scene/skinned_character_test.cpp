@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "render/camera.h"
 #include "scene/scene.h"
 #include "scene/skinned_character.h"
 #include "support/draw_fixture.h"
@@ -75,7 +76,10 @@ TEST_F(CharacterTest, PlayControlReachesItsPieces) {
 }
 
 TEST_F(CharacterTest, OutOfViewUpdatesNothingBelowIt) {
-    Scene scene;
+    Scene scene(&engine);
+    Camera camera({0, 0, 0}, {0, 0, 1}, {0, 1, 0});
+    scene.SetCamera(&camera);
+    camera.Update(kUpdateScene);
     SkinnedCharacter c(1);
     Populate(c);
     c.scene = &scene;
