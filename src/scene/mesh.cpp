@@ -112,6 +112,8 @@ bool Mesh::AddVertex(float x, float y, float z) {
 }
 
 void Mesh::AddTexCoord(float u, float v) {
+    // Texture faces index the coordinates with 16 bits, as faces do the vertices.
+    if (texCoordCount >= kMaxVertices) return;
     GrowForOneMore(geometry->texCoords);
     geometry->texCoords.push_back({u, v});
     ++texCoordCount;

@@ -97,6 +97,7 @@ public:
     // --- building (file order) ----------------------------------------------------------------
     // Appends a vertex of the current format at (x, y, z); false beyond 65536 vertices.
     bool AddVertex(float x, float y, float z);
+    // Appends a texture coordinate; ignored beyond 65536 of them.
     void AddTexCoord(float u, float v);
     // Appended only when a, b and c are all valid vertex indices.
     void AddFace(int32_t a, int32_t b, int32_t c, int32_t materialId);
