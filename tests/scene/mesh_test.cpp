@@ -39,6 +39,14 @@ TEST_F(MeshTest, BuildsAndDrawsOneIndexedListWithoutAMaterialSet) {
     EXPECT_EQ(device.draws[0].vertexCount, 4u);
     EXPECT_EQ(device.draws[0].indexCount, 6u);
 
+    // 16-bit indices reach 65536 vertices and no further.
+    Mesh big(0);
+    for (uint32_t i = 0; i < Mesh::kMaxVertices; ++i) ASSERT_TRUE(big.AddVertex(float(i), 0, 0));
+    EXPECT_FALSE(big.AddVertex(0, 0, 0));
+    EXPECT_EQ(big.vertexCount, Mesh::kMaxVertices);
+    big.AddFace(0, 65534, 65535, 0);
+    EXPECT_EQ(big.geometry->indices[2], 65535);
+
     Mesh bad(7);
     EXPECT_FALSE(bad.AddVertex(1, 2, 3));
     bad.Update(kUpdateScene);
