@@ -317,7 +317,7 @@ bool OrixFileBne::LoadTexture(const std::string& pictureName) {
             std::snprintf(level, sizeof level, "%s%d.%s", base.c_str(), int(i), extension.c_str());
             names.push_back(level);
         }
-        loaded = texture->LoadMipmaps(device, names, mipmapLevels_, colorKey);
+        loaded = texture->LoadMipmaps(device, names, uint32_t(mipmapLevels_), colorKey);
         failure = "Can't Load Mipmap texture. : " + pictureName;
     }
     if (!loaded) {
