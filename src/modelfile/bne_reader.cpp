@@ -21,6 +21,7 @@ namespace {
 // Beyond this many frames a baked table (48 bytes a frame) is not made: such a range comes
 // from a damaged file, not from an animation.
 constexpr uint32_t kMaxBakedFrames = 1u << 16;
+constexpr uint32_t kMaxFrame = 1u << 24;
 
 bool ReadWholeFile(const std::string& fileName, std::vector<uint8_t>* bytes) {
     std::FILE* f = std::fopen(fileName.c_str(), "rb");
@@ -156,9 +157,10 @@ void OrixFileBne::FinishNode(SceneObject* node, Mesh* geometry) {
 bool OrixFileBne::HandleRecord(const BneRecord& r) {
     switch (r.tag) {
         case kBneSceneInfo:
-            // Frame numbers must fit the signed frame range; a zero time base would divide by 0.
-            firstFrame_ = r.u[0] > 0x7FFFFFFFu ? 0x7FFFFFFFu : r.u[0];
-            lastFrame_ = r.u[1] > 0x7FFFFFFFu ? 0x7FFFFFFFu : r.u[1];
+            // Frame numbers stay far inside the signed frame range (2^24 frames are six days
+            // at 30 a second); a zero time base would divide by zero.
+            firstFrame_ = r.u[0] > kMaxFrame ? kMaxFrame : r.u[0];
+            lastFrame_ = r.u[1] > kMaxFrame ? kMaxFrame : r.u[1];
             if (lastFrame_ < firstFrame_) lastFrame_ = firstFrame_;
             ticksPerFrame_ = r.u[2] ? r.u[2] : 160;
             return true;

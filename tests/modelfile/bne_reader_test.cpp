@@ -373,6 +373,25 @@ TEST_F(BneReaderTest, DamagedFilesNeverOverrunAndReportClearly) {
     EXPECT_TRUE(e.LoadBne(WriteRaw(std::string("BNE\0\x28", 5), "empty.bne"), 1));
     EXPECT_FLOAT_EQ(e.overallSize, 100.0f);
 
+    // Frame numbers at the top of the 32-bit range, baked: clamped, not overflowed.
+    {
+        OrixFileBne huge;
+        ASSERT_TRUE(huge.Create(dir_.Path("huge.bne")));
+        huge.WriteMagic();
+        huge.WriteSceneInfo(0xFFFFFFF6u, 0, 0);
+        huge.WriteHelperHeader("Spinner");
+        huge.WriteAnimationHeader();
+        huge.WriteBezierPosition(0xFFFFFFFFu, 1, 2, 3);
+        huge.WriteEndHelper();
+        huge.WriteFileEnd();
+        SkinnedCharacter g(1);
+        EXPECT_TRUE(g.LoadBne(dir_.Path("huge.bne"), 3));
+        ASSERT_EQ(g.helperCount, 1);
+        EXPECT_EQ(g.helpers[0]->firstFrame, g.helpers[0]->lastFrame);
+        EXPECT_LE(g.helpers[0]->lastFrame, 1 << 24);
+        g.Update(kUpdateScene);
+    }
+
     // Every prefix and random damage of a real file load without harm.
     std::vector<uint8_t> good = testing::ReadFileBytes(cut);
     std::mt19937 rng(7);
