@@ -119,7 +119,7 @@ Skeleton BuildSkeleton() {
     for (int leg = 0; leg < 2; ++leg) {
         auto side = [&](Vec3 v) { return leg == 0 ? v : Mirror(v); };
         std::string s = leg == 0 ? "Bip01 L " : "Bip01 R ";
-        add(s + "Thigh", "Bip01 Pelvis", side(hip), side(knee), fwd, R::kTcb, P::kNone, 10);
+        add(s + "Thigh", "Bip01 Pelvis", side(hip), side(knee), fwd, R::kTcb, P::kNone, 5);
         add(s + "Calf", s + "Thigh", side(knee), side(ankle), fwd, R::kTrack, P::kNone, 2);
         add(s + "Foot", s + "Calf", side(ankle), side(toe), up, R::kBezier, P::kNone, 5);
     }

@@ -267,6 +267,13 @@ TEST_F(AssetsTest, KeysGiveTheIntendedPosesInEngineSpace) {
     const orix_assets::Skeleton intended = orix_assets::BuildSkeleton();
     ASSERT_EQ(skeleton.Bones().size(), intended.bones.size());
 
+    // Each node's rotation axis and angle agree with its matrix rows.
+    for (const EngineBone& b : skeleton.Bones()) {
+        Matrix rows = b.nodeTransform;
+        rows.SetTranslation({0, 0, 0});
+        EXPECT_LT(orix::MaxDifference(orix::QuaternionToMatrix(b.nodeRotation), rows), 2e-3f)
+            << b.name;
+    }
     std::vector<Matrix> first, pose;
     ASSERT_TRUE(skeleton.Pose(0, &first));
     for (int frame : {0, 20, 30, 60, orix_assets::kLastFrame}) {
