@@ -19,6 +19,7 @@
 #include "ase_document.h"
 #include "asset_generator.h"
 #include "engine_pose.h"
+#include "pictures.h"
 #include "preview.h"
 #include "skeleton.h"
 
@@ -494,6 +495,22 @@ TEST_F(AssetsTest, DemoCameraFramesTheWholeFigure) {
         canvas.WritePng(
             (fs::path(preview) / ("girl-frame" + std::to_string(frame) + ".png")).string());
     }
+}
+
+}  // namespace
+}  // namespace orix_assets_test
+
+namespace orix_assets_test {
+namespace {
+
+// libjpeg's default error handler would end the process; the generator must get a message.
+TEST(AssetPictures, JpegEncoderFailureIsReportedNotFatal) {
+    orix_assets::Image empty;  // 0 x 0: the encoder refuses it
+    std::vector<uint8_t> bytes;
+    std::string error;
+    EXPECT_FALSE(orix_assets::EncodeJpeg(empty, 90, &bytes, &error));
+    EXPECT_NE(error.find("JPEG"), std::string::npos) << error;
+    EXPECT_TRUE(bytes.empty());
 }
 
 }  // namespace
