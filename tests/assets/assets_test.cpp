@@ -190,6 +190,16 @@ TEST_F(AssetsTest, CharacterAseHasTheToolsStructure) {
     EXPECT_EQ(skin.materialRef, 0);
     EXPECT_GE(skin.mesh.numFaces, 1500);
     EXPECT_NE(skin.mesh.numTVertex, skin.mesh.numVertex);
+    // The engine's split makes one vertex per distinct (position, texture coordinate) pair;
+    // there must be seams, and the result must still fit 16-bit indices.
+    std::set<std::pair<int, std::pair<double, double>>> pairs;
+    for (size_t f = 0; f < skin.mesh.faces.size(); ++f)
+        for (int k = 0; k < 3; ++k) {
+            const auto& t = skin.mesh.tverts[skin.mesh.tfaces[f][k]];
+            pairs.insert({skin.mesh.faces[f][k], {t[0], t[1]}});
+        }
+    EXPECT_GT(pairs.size(), static_cast<size_t>(skin.mesh.numVertex));
+    EXPECT_LT(pairs.size(), 65536u);
     std::set<int> materialIds;
     for (const auto& f : skin.mesh.faces) materialIds.insert(f[3]);
     EXPECT_EQ(static_cast<int>(materialIds.size()), multi.numSubs);
