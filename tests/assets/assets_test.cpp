@@ -18,6 +18,7 @@
 
 #include "ase_document.h"
 #include "asset_generator.h"
+#include "body_mesh.h"
 #include "engine_pose.h"
 #include "pictures.h"
 #include "preview.h"
@@ -199,6 +200,15 @@ TEST_F(AssetsTest, CharacterAseHasTheToolsStructure) {
             pairs.insert({skin.mesh.faces[f][k], {t[0], t[1]}});
         }
     EXPECT_GT(pairs.size(), static_cast<size_t>(skin.mesh.numVertex));
+    // Each face samples only its own sub-material's band of the shared atlas.
+    for (size_t f = 0; f < skin.mesh.faces.size(); ++f) {
+        double v0, v1;
+        orix_assets::MaterialRegion(skin.mesh.faces[f][3], &v0, &v1);
+        for (int k = 0; k < 3; ++k) {
+            const auto& t = skin.mesh.tverts[skin.mesh.tfaces[f][k]];
+            ASSERT_TRUE(t[1] >= v0 && t[1] <= v1 && t[0] >= 0 && t[0] <= 1) << "face " << f;
+        }
+    }
     EXPECT_LT(pairs.size(), 65536u);
     std::set<int> materialIds;
     for (const auto& f : skin.mesh.faces) materialIds.insert(f[3]);
