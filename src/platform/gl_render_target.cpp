@@ -41,6 +41,10 @@ bool GlRenderTarget::Create(uint32_t width, uint32_t height, uint32_t bitsPerPix
     width_ = width;
     height_ = height;
     glViewport(0, 0, GLsizei(width), GLsizei(height));
+    // A new back buffer starts black with depth at the far plane rather than undefined.
+    glClearColor(0, 0, 0, 1);
+    glClearDepth(1.0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     return true;
 }
 
