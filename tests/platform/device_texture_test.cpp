@@ -27,8 +27,8 @@ protected:
         SurfaceLock lock;
         ASSERT_TRUE(dev->Lock(s, &lock));
         for (uint32_t y = 0; y < lock.height; ++y) {
-            auto* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(lock.bits) +
-                                                    y * lock.pitch);
+            auto* row =
+                reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(lock.bits) + y * lock.pitch);
             for (uint32_t x = 0; x < lock.width; ++x) row[x] = f(x, y);
         }
         ASSERT_TRUE(dev->Unlock(s));
