@@ -28,15 +28,21 @@ public:
     ~EglDisplay() override {
         if (display_ == EGL_NO_DISPLAY) return;
         if (context_ != EGL_NO_CONTEXT) {
-            eglMakeCurrent(display_, surface_, surface_, context_);
-            target_.Destroy();
-            eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+            // Another display's context may be current: borrow the thread and give it back.
+            EGLDisplay prevDisplay = eglGetCurrentDisplay();
+            EGLContext prevContext = eglGetCurrentContext();
+            EGLSurface prevDraw = eglGetCurrentSurface(EGL_DRAW);
+            EGLSurface prevRead = eglGetCurrentSurface(EGL_READ);
+            if (eglMakeCurrent(display_, surface_, surface_, context_)) target_.Destroy();
+            if (prevContext != EGL_NO_CONTEXT && prevContext != context_)
+                eglMakeCurrent(prevDisplay, prevDraw, prevRead, prevContext);
+            else
+                eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
             eglDestroyContext(display_, context_);
         }
         if (surface_ != EGL_NO_SURFACE) eglDestroySurface(display_, surface_);
         // eglTerminate is left out on purpose: the EGL display is shared by every context the
         // process opens on it, and terminating it would pull it from under a second display.
-        eglReleaseThread();
     }
 
     bool Open(const DisplayConfig& config, std::string* error) {

@@ -364,7 +364,7 @@ bool GlDevice::SetBackground(MaterialHandle material) {
 bool GlDevice::Clear(const Rect* rects, uint32_t count, uint32_t flags) {
     if (trace_) TraceLine("Clear " + std::to_string(count) + " " + std::to_string(flags));
     if (count > 0 && !rects) return false;
-    if (!(flags & (CLEAR_TARGET | CLEAR_ZBUFFER))) return count == 0 || flags == 0;
+    if (!(flags & (CLEAR_TARGET | CLEAR_ZBUFFER))) return false;
     GLbitfield mask = 0;
     if (flags & CLEAR_TARGET) {
         const MaterialRecord* m = materials_.Get(background_);

@@ -2,7 +2,9 @@
 // OpenGL context and the framebuffer object it renders into. Both contexts (a window, or EGL
 // offscreen) render into such a framebuffer at the display depth, so that what a screenshot
 // holds is what a 16-bit display would show; the window context copies it to the window when
-// presenting. Internal to src/platform.
+// presenting. One context is current at a time: a display makes itself current when opened and
+// when a device is created on it, so a process drives one display at a time. Internal to
+// src/platform.
 #pragma once
 
 #include <cstdint>

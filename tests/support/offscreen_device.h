@@ -13,7 +13,8 @@ namespace orix {
 
 struct OffscreenDevice {
     std::unique_ptr<DisplayContext> display;
-    std::unique_ptr<GraphicsDevice> device;  // declared last, so destroyed first
+    // Declared last, so destroyed first; reset it before the display when replacing both.
+    std::unique_ptr<GraphicsDevice> device;
 };
 
 // A software device on an offscreen display of that size and depth (16: RGB565, 32: RGBA8).
