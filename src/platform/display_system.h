@@ -32,8 +32,8 @@ struct DisplayConfig {
     uint32_t width = 640;
     uint32_t height = 480;
     uint32_t bitsPerPixel = 16;
-    bool fullScreen = false;               // exclusive full screen where the display allows
-    DisplayMode mode = DisplayMode::Auto;  // Auto: a window when a display exists
+    bool fullScreen = false;                // exclusive full screen where the display allows
+    DisplayMode mode = DisplayMode::Auto;   // Auto: a window when a display exists
     std::string title = "OrixApp";
     void* nativeWindow = nullptr;  // an SDL_Window made by the platform window, or null
 };
