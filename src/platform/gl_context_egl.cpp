@@ -51,7 +51,20 @@ public:
         bitsPerPixel_ = config.bitsPerPixel <= 16 ? 16 : 32;
         if (!OpenDriver(config.driver, error)) return false;
         EGLint major = 0, minor = 0;
-        if (!eglInitialize(display_, &major, &minor)) return Fail("eglInitialize failed", error);
+        bool initialised = eglInitialize(display_, &major, &minor) == EGL_TRUE;
+        if (!initialised && config.driver.IsZero()) {
+            // No default platform here (no Mesa surfaceless, no window system): the primary
+            // display is then the first EGL device.
+            auto devices = ListEglDevices();
+            auto getPlatformDisplay = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
+                eglGetProcAddress("eglGetPlatformDisplayEXT"));
+            if (!devices.empty() && getPlatformDisplay) {
+                display_ = getPlatformDisplay(EGL_PLATFORM_DEVICE_EXT, devices[0].device, nullptr);
+                initialised = display_ != EGL_NO_DISPLAY &&
+                              eglInitialize(display_, &major, &minor) == EGL_TRUE;
+            }
+        }
+        if (!initialised) return Fail("eglInitialize failed", error);
         if (!eglBindAPI(EGL_OPENGL_API)) return Fail("EGL has no desktop OpenGL", error);
 
         const EGLint attribs[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE,

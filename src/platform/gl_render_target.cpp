@@ -20,12 +20,18 @@ bool GlRenderTarget::Create(uint32_t width, uint32_t height, uint32_t bitsPerPix
         return false;
     }
     const bool deep = bitsPerPixel > 16;
+    while (glGetError() != GL_NO_ERROR) {
+    }
     glGenFramebuffers(1, &fbo_);
     glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
     glGenRenderbuffers(1, &color_);
     glBindRenderbuffer(GL_RENDERBUFFER, color_);
     glRenderbufferStorage(GL_RENDERBUFFER, deep ? GL_RGBA8 : GL_RGB565, GLsizei(width),
                           GLsizei(height));
+    if (glGetError() != GL_NO_ERROR && !deep) {
+        // A driver without the sized 565 format is asked for 5-bit channels instead.
+        glRenderbufferStorage(GL_RENDERBUFFER, GL_RGB5, GLsizei(width), GLsizei(height));
+    }
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, color_);
     glGenRenderbuffers(1, &depth_);
     glBindRenderbuffer(GL_RENDERBUFFER, depth_);

@@ -134,6 +134,21 @@ TEST_F(GeometryTest, StripsFansAndIndexedDrawsCoverTheSameQuad) {
         EXPECT_EQ(f.Rgb(101, 101), 0xFFFFFFu);
         EXPECT_EQ(f.Rgb(100, 150), 0u);
     }
+    // Edges through pixel centres: Direct3D's top-left rule keeps the left and top edges'
+    // pixels and drops the right and bottom ones.
+    TLVertex exact[4] = {Tl(100, 100, 0.5f, white), Tl(200, 100, 0.5f, white),
+                         Tl(100, 200, 0.5f, white), Tl(200, 200, 0.5f, white)};
+    ClearTo(0, 0, 0);
+    ASSERT_TRUE(dev->BeginScene());
+    ASSERT_TRUE(dev->DrawPrimitive(PRIM_TRIANGLESTRIP, VT_TLVERTEX, exact, 4, 0));
+    ASSERT_TRUE(dev->EndScene());
+    FrameImage f = Frame();
+    EXPECT_EQ(CountTrue(Drawn(f, 0)), 10000u);
+    EXPECT_EQ(f.Rgb(100, 100), 0xFFFFFFu);
+    EXPECT_EQ(f.Rgb(199, 199), 0xFFFFFFu);
+    EXPECT_EQ(f.Rgb(200, 150), 0u);
+    EXPECT_EQ(f.Rgb(150, 200), 0u);
+
     // An index past the vertices is refused, not read.
     const uint16_t bad[3] = {0, 1, 4};
     ASSERT_TRUE(dev->BeginScene());
