@@ -268,9 +268,10 @@ void GlDevice::PrepareState(VertexType vertexType) {
 //  - A D3D matrix (row vectors) loads into GL unchanged: its memory is the column-major
 //    transpose GL expects, so GL computes the same (v · W · V · P).
 //  - Direct3D maps the clip rectangle (clipX .. clipX + clipWidth, clipY - clipHeight .. clipY)
-//    and z in minZ .. maxZ onto the viewport's screen rectangle and depth 0 .. 1; GL maps its
-//    -1 .. 1 cube onto glViewport and glDepthRange. The matrix N below takes D3D's clip space
-//    into GL's, y reversed because the render target keeps Direct3D's top row first.
+//    onto the viewport's screen rectangle and clips z / w to minZ .. maxZ without scaling it;
+//    GL maps its -1 .. 1 cube onto glViewport and glDepthRange. The matrix N below takes D3D's
+//    clip volume onto GL's cube, y reversed because the render target keeps Direct3D's top row
+//    first, and glDepthRange(minZ, maxZ) turns GL's depth back into z / w.
 //  - Direct3D puts pixel centres on integer coordinates, GL half a pixel further; N moves
 //    everything half a pixel so a triangle covers the pixels Direct3D would cover.
 //  - Transformed vertices arrive in pixels with rhw: they are sent as (sx, sy, sz, 1) / rhw
@@ -292,6 +293,7 @@ void GlDevice::LoadMatrices(VertexType vertexType) {
         glLoadMatrixf(&screen.m[0][0]);
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
+        glDepthRange(0.0, 1.0);
         loaded_ = LoadedMatrices::Screen;
         return;
     }
@@ -312,6 +314,8 @@ void GlDevice::LoadMatrices(VertexType vertexType) {
     glLoadMatrixf(&projection.m[0][0]);
     glMatrixMode(GL_MODELVIEW);
     glLoadMatrixf(&modelView.m[0][0]);
+    // Depth keeps z / w itself: N clips to minZ .. maxZ, the depth range maps back onto it.
+    glDepthRange(std::clamp(v.minZ, 0.0f, 1.0f), std::clamp(v.maxZ, 0.0f, 1.0f));
     loaded_ = LoadedMatrices::Scene;
     matricesDirty_ = false;
     (void)W;

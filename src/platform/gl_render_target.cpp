@@ -2,13 +2,13 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
-#include "platform/gl_display.h"
+#include "platform/gl_render_target.h"
 
 namespace orix {
 
-GlRenderTarget::~GlRenderTarget() {
-    // The owning display destroys the target while its context is still current.
-}
+// The owning display calls Destroy while its context is still current; a destructor here
+// could not know whether one is.
+GlRenderTarget::~GlRenderTarget() = default;
 
 bool GlRenderTarget::Create(uint32_t width, uint32_t height, uint32_t bitsPerPixel,
                             std::string* error) {
@@ -75,20 +75,6 @@ void GlRenderTarget::BlitToWindow(int windowWidth, int windowHeight) const {
                       GL_COLOR_BUFFER_BIT, GL_NEAREST);
     glPopAttrib();
     glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
-}
-
-bool IsSoftwareRenderer(const std::string& renderer) {
-    for (const char* name : {"llvmpipe", "softpipe", "swrast", "Software Rasterizer", "SWR"}) {
-        if (renderer.find(name) != std::string::npos) return true;
-    }
-    return false;
-}
-
-bool GlDisplay::InitTarget(std::string* error) {
-    const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
-    renderer_ = renderer ? renderer : "";
-    hardware_ = !renderer_.empty() && !IsSoftwareRenderer(renderer_);
-    return target_.Create(width_, height_, bitsPerPixel_, error);
 }
 
 }  // namespace orix

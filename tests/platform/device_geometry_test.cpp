@@ -43,6 +43,11 @@ protected:
         viewport.y = 30;
         viewport.width = 400;
         viewport.height = 300;
+        // A clip rectangle other than the usual one, off centre.
+        viewport.clipX = -1.3f;
+        viewport.clipY = 0.9f;
+        viewport.clipWidth = 2.4f;
+        viewport.clipHeight = 1.7f;
         ASSERT_TRUE(dev->SetViewport(viewport));
     }
 
@@ -233,6 +238,43 @@ TEST_F(GeometryTest, DepthTestAndDepthWritesDoWhatTheySay) {
     quad(0.6f, red);
     ASSERT_TRUE(dev->EndScene());
     EXPECT_EQ(Frame().Rgb(50, 50), 0xFF0000u);
+}
+
+TEST_F(GeometryTest, MinAndMaxZClipDepthWithoutScalingIt) {
+    ClearTo(0, 0, 0);
+    ViewportRecord v;
+    v.minZ = 0.0f;
+    v.maxZ = 0.5f;
+    ASSERT_TRUE(dev->SetViewport(v));
+    // Identity transforms: z / w is the vertex's own z.
+    auto lit = [&](float z, uint32_t color, float x0) {
+        LVertex t[3];
+        const float p[3][2] = {{x0, 0.5f}, {x0 + 0.4f, 0.5f}, {x0, -0.5f}};
+        for (int i = 0; i < 3; ++i)
+            t[i].x = p[i][0], t[i].y = p[i][1], t[i].z = z, t[i].color = color;
+        EXPECT_TRUE(dev->DrawPrimitive(PRIM_TRIANGLELIST, VT_LVERTEX, t, 3, 0));
+    };
+    ASSERT_TRUE(dev->BeginScene());
+    lit(0.7f, 0xFFFF0000, -0.9f);  // beyond maxZ: clipped away
+    lit(0.3f, 0xFF00FF00, 0.1f);   // kept, with depth 0.3
+    ASSERT_TRUE(dev->EndScene());
+    FrameImage f = Frame();
+    EXPECT_EQ(f.Rgb(90, 240), 0u);
+    EXPECT_EQ(f.Rgb(380, 240), 0x00FF00u);
+    // Depth 0.3 hides a transformed quad at 0.35 and not one at 0.25.
+    const uint32_t blue = 0xFF0000FF;
+    TLVertex behind[3] = {Tl(360, 200, 0.35f, blue), Tl(420, 200, 0.35f, blue),
+                          Tl(360, 260, 0.35f, blue)};
+    TLVertex front[3] = {Tl(360, 220, 0.25f, blue), Tl(420, 220, 0.25f, blue),
+                         Tl(360, 280, 0.25f, blue)};
+    ASSERT_TRUE(dev->BeginScene());
+    ASSERT_TRUE(dev->DrawPrimitive(PRIM_TRIANGLELIST, VT_TLVERTEX, behind, 3, 0));
+    ASSERT_TRUE(dev->EndScene());
+    EXPECT_EQ(Frame().Rgb(365, 205), 0x00FF00u);
+    ASSERT_TRUE(dev->BeginScene());
+    ASSERT_TRUE(dev->DrawPrimitive(PRIM_TRIANGLELIST, VT_TLVERTEX, front, 3, 0));
+    ASSERT_TRUE(dev->EndScene());
+    EXPECT_EQ(Frame().Rgb(365, 230), 0x0000FFu);
 }
 
 TEST_F(GeometryTest, OneOneBlendingAdds) {
