@@ -170,6 +170,9 @@ bool GlDevice::BeginScene() {
     if (inScene_) return false;
     inScene_ = true;
     stats_ = FrameStats{};
+    // A frame clears before its scene begins; those clears belong to it.
+    stats_.clears = clearsBeforeScene_;
+    clearsBeforeScene_ = 0;
     return true;
 }
 
@@ -392,7 +395,8 @@ bool GlDevice::Clear(const Rect* rects, uint32_t count, uint32_t flags) {
     }
     glDepthMask(states_[RS_ZWRITEENABLE] ? GL_TRUE : GL_FALSE);
     ApplyViewportRect();
-    ++stats_.clears;
+    if (inScene_) ++stats_.clears;
+    else ++clearsBeforeScene_;
     return true;
 }
 

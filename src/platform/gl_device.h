@@ -168,6 +168,7 @@ private:
     bool secondaryEnabled_ = false;
 
     FrameStats stats_;
+    uint32_t clearsBeforeScene_ = 0;
     bool trace_ = false;
     std::vector<std::string> traceLines_;
 

@@ -134,7 +134,8 @@ public:
     virtual bool ReadFrame(FrameImage* image) = 0;
 
     // --- statistics and trace -------------------------------------------------------------
-    // Counters of the frame begun by the last BeginScene.
+    // Counters of the frame begun by the last BeginScene (with the clears made between the
+    // previous EndScene and it, as a frame clears before its scene begins).
     virtual FrameStats GetFrameStats() const = 0;
     // When on, each device call appends one line ("DrawPrimitive TRIANGLELIST LVERTEX 3").
     virtual void EnableTrace(bool on) = 0;

@@ -79,6 +79,7 @@ TEST_F(FrameTest, StatisticsCountWhatWasDrawnAndBeginSceneResetsThem) {
     ASSERT_TRUE(dev->DrawPrimitive(PRIM_TRIANGLESTRIP, VT_TLVERTEX, q, 4, 0));
     ASSERT_TRUE(dev->EndScene());
     dev->EnableTrace(true);
+    ClearTo(0, 0, 0);  // before the scene, yet counted in its frame
     ASSERT_TRUE(dev->BeginScene());
     EXPECT_FALSE(dev->BeginScene());  // nested
     ASSERT_TRUE(dev->SetRenderState(RS_ZENABLE, D3D_FALSE));
@@ -97,9 +98,10 @@ TEST_F(FrameTest, StatisticsCountWhatWasDrawnAndBeginSceneResetsThem) {
     EXPECT_EQ(s.renderStateChanges, 1u);
     EXPECT_EQ(s.renderStateRedundant, 2u);
     EXPECT_EQ(s.transformChanges, 1u);
+    EXPECT_EQ(s.clears, 1u);
     const auto& trace = dev->Trace();
     ASSERT_FALSE(trace.empty());
-    EXPECT_EQ(trace.front(), "BeginScene");
+    EXPECT_EQ(trace.front(), "Clear 1 3");
     EXPECT_NE(std::find(trace.begin(), trace.end(), "DrawPrimitive TRIANGLESTRIP TLVERTEX 4"),
               trace.end());
     EXPECT_NE(std::find(trace.begin(), trace.end(), "SetRenderState ZENABLE 0"), trace.end());
