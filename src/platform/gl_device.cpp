@@ -395,8 +395,10 @@ bool GlDevice::Clear(const Rect* rects, uint32_t count, uint32_t flags) {
     }
     glDepthMask(states_[RS_ZWRITEENABLE] ? GL_TRUE : GL_FALSE);
     ApplyViewportRect();
-    if (inScene_) ++stats_.clears;
-    else ++clearsBeforeScene_;
+    if (inScene_)
+        ++stats_.clears;
+    else
+        ++clearsBeforeScene_;
     return true;
 }
 

@@ -127,7 +127,7 @@ private:
     // gl_device_draw.cpp
     bool Draw(const char* op, PrimitiveType type, VertexType vertexType, const void* vertices,
               uint32_t vertexCount, const uint16_t* indices, uint32_t indexCount, uint32_t flags);
-    void PrepareState(VertexType vertexType);
+    void PrepareState();
     void LoadMatrices(VertexType vertexType);
     void SetupArrays(VertexType vertexType, const void* vertices, uint32_t vertexCount,
                      uint32_t flags);

@@ -127,7 +127,7 @@ bool GlDevice::Draw(const char* op, PrimitiveType type, VertexType vertexType, c
     const uint32_t primitives = PrimitiveCount(type, elements);
     if (primitives == 0) return true;
 
-    PrepareState(vertexType);
+    PrepareState();
     LoadMatrices(vertexType);
     SetupArrays(vertexType, vertices, vertexCount, flags);
     // Whole primitives only, as Direct3D ignores a trailing partial one.
@@ -145,7 +145,7 @@ bool GlDevice::Draw(const char* op, PrimitiveType type, VertexType vertexType, c
     return true;
 }
 
-void GlDevice::PrepareState(VertexType vertexType) {
+void GlDevice::PrepareState() {
     Surface* tex = ResolveTexture(states_[RS_TEXTUREHANDLE]);
     if (tex) {
         if (!textureEnabled_) glEnable(GL_TEXTURE_2D);
@@ -261,7 +261,6 @@ void GlDevice::PrepareState(VertexType vertexType) {
             glDisable(GL_FOG);
         }
     }
-    (void)vertexType;
 }
 
 // The one place where Direct3D's conventions become GL's.
@@ -318,8 +317,6 @@ void GlDevice::LoadMatrices(VertexType vertexType) {
     glDepthRange(std::clamp(v.minZ, 0.0f, 1.0f), std::clamp(v.maxZ, 0.0f, 1.0f));
     loaded_ = LoadedMatrices::Scene;
     matricesDirty_ = false;
-    (void)W;
-    (void)H;
 }
 
 void GlDevice::SetupArrays(VertexType vertexType, const void* vertices, uint32_t n,

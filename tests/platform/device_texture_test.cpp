@@ -89,6 +89,31 @@ TEST_F(TextureTest, TexturedLitVerticesShowTextureTimesVertexColour) {
     EXPECT_EQ(Frame().Rgb(60, 60), 0x0000FFu);
 }
 
+TEST_F(TextureTest, FirstRowIsTheTopAndAddressingRepeatsOrClamps) {
+    Open(320, 240, 32);
+    ClearTo(0, 0, 0);
+    SurfaceHandle s = MakeTexture(2, 2, Xrgb());
+    Fill32(s,
+           [](uint32_t x, uint32_t y) { return y == 0 ? 0xFF0000u : (x == 0 ? 0xFFu : 0xFF00u); });
+    ASSERT_TRUE(dev->SetRenderState(RS_TEXTUREHANDLE, dev->GetTextureHandle(s)));
+    DrawQuad();
+    FrameImage f = Frame();
+    EXPECT_EQ(f.Rgb(30, 30), 0xFF0000u);  // top row
+    EXPECT_EQ(f.Rgb(30, 90), 0x0000FFu);  // bottom left
+    EXPECT_EQ(f.Rgb(90, 90), 0x00FF00u);  // bottom right
+
+    // Coordinates 0 .. 2: wrapping shows the texture twice across, clamping stretches its edge.
+    TLVertex q[4] = {Tl(10, 10, 0.5f, ~0u, 0, 0), Tl(110, 10, 0.5f, ~0u, 2, 0),
+                     Tl(10, 110, 0.5f, ~0u, 0, 1), Tl(110, 110, 0.5f, ~0u, 2, 1)};
+    for (uint32_t address : {uint32_t(TADDRESS_WRAP), uint32_t(TADDRESS_CLAMP)}) {
+        ASSERT_TRUE(dev->SetRenderState(RS_TEXTUREADDRESS, address));
+        ASSERT_TRUE(dev->BeginScene());
+        ASSERT_TRUE(dev->DrawPrimitive(PRIM_TRIANGLESTRIP, VT_TLVERTEX, q, 4, 0));
+        ASSERT_TRUE(dev->EndScene());
+        EXPECT_EQ(Frame().Rgb(70, 90), address == TADDRESS_WRAP ? 0x0000FFu : 0x00FF00u);
+    }
+}
+
 TEST_F(TextureTest, ColourKeyedTexelsAreNotDrawn) {
     ClearTo(0, 0, 1);
     SurfaceHandle s = MakeTexture(2, 1, dev->EnumTextureFormats()[1]);
