@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/display_system.h"
 #include "platform/messages.h"
 
 namespace orix::testing {
@@ -96,11 +95,3 @@ void MessageCapture::Clear() {
 }
 
 }  // namespace orix::testing
-
-// Until the display layer's definition is in the library, the message sink's headless test
-// resolves to this one; the library's own definition wins once it exists.
-namespace orix {
-__attribute__((weak)) bool RunningHeadless() {
-    return true;
-}
-}  // namespace orix
