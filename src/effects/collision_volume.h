@@ -3,9 +3,9 @@
 // one reference point per face, plus working copies for the application's collision code. The
 // model readers build one per collision mesh on its parent bone; meshes copy and delete them.
 //
-// A copy shares its source's working arrays and must not outlive it; its own positions and
-// normals are allocated but left for the application to fill. Nothing here tests against the
-// volumes. Depends on: scene/mesh.h.
+// A copy shares its source's working arrays (they live while either holds them); its own
+// positions and normals are allocated but left for the application to fill. Nothing here tests
+// against the volumes. Depends on: scene/mesh.h.
 #pragma once
 
 #include <cstdint>

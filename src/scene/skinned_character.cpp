@@ -115,7 +115,6 @@ void SkinnedCharacter::Update(uint32_t flags) {
         }
     }
     UpdateChildren(flags);
-    if (skinLoaded) SkinDeform();
     if (!children.empty() && children.front()) {
         const SceneObject* first = children.front();
         playMode = first->playMode;

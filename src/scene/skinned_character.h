@@ -49,8 +49,7 @@ public:
     // On the character, every mesh, every helper.
     void SetFrameRange(int32_t first, int32_t last) override;
     void SetPlayMode(int32_t mode) override;
-    // Transforms and view test, every child updates, skin deformation, play state mirrored
-    // from the first child.
+    // Transforms and view test, every child updates, play state mirrored from the first child.
     void Update(uint32_t flags) override;
     // speed = value on the character, every mesh and every helper.
     virtual void SetSpeed(float value);
@@ -99,9 +98,6 @@ public:
 protected:
     std::shared_ptr<MaterialSet> materialHolders_[kMaxMaterials];
     std::shared_ptr<Texture> textureHolders_[kMaxTextures];
-
-    // The skin deformation of this frame; nothing until a skin is bound.
-    virtual void SkinDeform() {}
 };
 
 }  // namespace orix
