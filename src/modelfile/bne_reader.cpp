@@ -63,6 +63,18 @@ void OrixFileBne::SetMipmapMode(bool on, int32_t levelCount) {
     mipmapLevels_ = levelCount;
 }
 
+std::vector<std::string> MipmapLevelNames(const std::string& pictureName, int32_t levelCount) {
+    std::string base = pictureName.substr(0, pictureName.find('.'));
+    std::string extension = FileExtension(pictureName);
+    std::vector<std::string> names;
+    for (int32_t i = 0; i < levelCount; ++i) {
+        char level[256];
+        std::snprintf(level, sizeof level, "%s%d.%s", base.c_str(), int(i), extension.c_str());
+        names.push_back(level);
+    }
+    return names;
+}
+
 bool OrixFileBne::Load(const std::string& fileName, uint32_t flags) {
     std::vector<uint8_t> bytes;
     if (!ReadWholeFile(fileName, &bytes)) {
@@ -311,14 +323,7 @@ bool OrixFileBne::LoadTexture(const std::string& pictureName) {
         loaded = texture->Load(device, pictureName, colorKey);
         failure = "Can't Load texture. : " + pictureName;
     } else {
-        std::string base = pictureName.substr(0, pictureName.find('.'));
-        std::string extension = FileExtension(pictureName);
-        std::vector<std::string> names;
-        for (int32_t i = 0; i < mipmapLevels_; ++i) {
-            char level[256];
-            std::snprintf(level, sizeof level, "%s%d.%s", base.c_str(), int(i), extension.c_str());
-            names.push_back(level);
-        }
+        std::vector<std::string> names = MipmapLevelNames(pictureName, mipmapLevels_);
         loaded = texture->LoadMipmaps(device, names, uint32_t(mipmapLevels_), colorKey);
         failure = "Can't Load Mipmap texture. : " + pictureName;
     }

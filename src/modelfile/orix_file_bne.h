@@ -24,6 +24,7 @@
 #include <cstdio>
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "math/matrix.h"
 #include "modelfile/bne_format.h"
@@ -43,6 +44,11 @@ enum BneLoadFlags : uint32_t {
     kBneBakePoses = 2,           // bake the poses of animated nodes
     kBneBlackIsTransparent = 8,  // textures get black as their colour key
 };
+
+// The picture names of a mipmapped texture: "<name up to its first '.'><level>.<lower-case
+// extension>" for levels 0 to levelCount - 1, each cut to 255 bytes ("skin.BMP", 3: skin0.bmp,
+// skin1.bmp, skin2.bmp).
+std::vector<std::string> MipmapLevelNames(const std::string& pictureName, int32_t levelCount);
 
 class OrixFileBne {
 public:

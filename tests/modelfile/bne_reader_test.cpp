@@ -441,6 +441,15 @@ TEST_F(BneReaderTest, FullTablesRefuseTheFile) {
     EXPECT_EQ(e.MaterialAt(0)->subMaterialCount, 10);
 }
 
+TEST(BneMipmaps, LevelNamesFollowTheMaterialPicture) {
+    EXPECT_EQ(MipmapLevelNames("skin.BMP", 3),
+              (std::vector<std::string>{"skin0.bmp", "skin1.bmp", "skin2.bmp"}));
+    EXPECT_EQ(MipmapLevelNames("a.b.jpg", 1), (std::vector<std::string>{"a0.jpg"}));
+    std::vector<std::string> longName = MipmapLevelNames(std::string(300, 'x') + ".jpg", 2);
+    ASSERT_EQ(longName.size(), 2u);
+    EXPECT_EQ(longName[1].size(), 255u);
+}
+
 TEST_F(BneReaderTest, TextureFailuresEndTheProgramUnlessToldOtherwise) {
     MessageCapture capture;
     engine.device = nullptr;  // no device: no texture can load
