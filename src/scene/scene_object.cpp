@@ -24,7 +24,14 @@ Matrix PackedPose::Unpack() const {
     return a;
 }
 
-SceneObject::SceneObject() : frame(std::make_shared<KeyframeFrame>()) {}
+SceneObject::SceneObject() {
+    CreateFrame(nullptr);
+}
+
+bool SceneObject::CreateFrame(KeyframeFrame* /*parentFrame*/) {
+    frame = std::make_shared<KeyframeFrame>();
+    return true;
+}
 
 SceneObject::SceneObject(const SceneObject& source)
     : frame(source.frame),

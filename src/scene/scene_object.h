@@ -68,6 +68,10 @@ public:
     // Appends one matrix key (grown in blocks of 10) and returns it for the caller to fill.
     virtual Matrix* AddMatrixKey();
 
+    // Gives the object a fresh interpolator frame. Frames are never linked into a hierarchy, so
+    // parentFrame is accepted for the loaders' sake and ignored. Always true.
+    bool CreateFrame(KeyframeFrame* parentFrame);
+
     // --- tree ---------------------------------------------------------------------------------
     // Appends child (not null) and makes this object its parent.
     void AddChild(SceneObject* child);
