@@ -9,6 +9,7 @@
 #include "scene/mesh.h"
 #include "scene/skinned_character.h"
 #include "support/draw_fixture.h"
+#include "support/offscreen_device.h"
 
 namespace orix {
 namespace {
@@ -121,8 +122,11 @@ TEST_F(BneReaderTest, CollisionMeshBecomesAVolumeOfItsBone) {
     }
     std::string path = End();
 
+    MessageCapture capture;  // the collision material's picture does not exist
     SkinnedCharacter c(1);
-    ASSERT_TRUE(c.LoadBne(path, 1));
+    OrixFileBne reader(&c);
+    reader.SetTextureFailureFatal(false);
+    ASSERT_TRUE(reader.Load(path, 1));
     // Body stays; the five collision meshes leave (the fourth under Bip01 and the one without
     // a bone make no volume).
     ASSERT_EQ(c.meshCount, 1);
@@ -244,35 +248,54 @@ TEST_F(BneReaderTest, VerticesMoveIntoNodeSpaceAndDrawWhereTheFileHadThem) {
     EXPECT_NEAR(p.y, handVerts[1].y, 1e-5);
 }
 
-TEST_F(BneReaderTest, SubMaterialListClosedByTheFirstEndRecord) {
-    OrixFileBne& w = Begin();
-    w.WriteMaterialList(1);
-    w.WriteMaterialHeader("Parent");
-    w.WriteSubMaterialList(2);
-    w.WriteSubMaterialHeader(0);
-    w.WriteMaterialHeader("First");
-    w.WriteDiffuse(1, 0, 0);
-    w.WriteEndMaterial();
-    w.WriteMapDiffuse("first.bmp");
-    w.WriteSubMaterialHeader(1);
-    w.WriteMaterialHeader("Second");
-    w.WriteDiffuse(0, 1, 0);
-    w.WriteEndMaterial();
-    w.WriteMapDiffuse("second.bmp");
-    std::string path = End();
-
-    SkinnedCharacter c(1);
-    ASSERT_TRUE(c.LoadBne(path, 0));
-    ASSERT_EQ(c.materialCount, 2);
-    MaterialSet* parent = c.MaterialAt(0);
-    EXPECT_TRUE(parent->hasSubMaterials);
-    EXPECT_EQ(parent->subMaterialCount, 2);
-    EXPECT_FLOAT_EQ(parent->subMaterials[0].record.diffuse.r, 1.0f);
-    EXPECT_EQ(c.textureCount, 2);
-    // The stand-in device hands out no real handles, so look at which record took a texture
-    // through the order of the texture table: the parent took the first picture.
-    EXPECT_FLOAT_EQ(c.MaterialAt(1)->main.record.diffuse.g, 1.0f);
-    EXPECT_FALSE(c.MaterialAt(1)->hasSubMaterials);
+TEST(BneReaderPixels, SubMaterialListClosedByTheFirstEndRecord) {
+    OffscreenDevice od = MakeOffscreenDevice(64, 64, 32);
+    if (!od.device) GTEST_SKIP() << "no offscreen device here";
+    FixedStepClock clock;
+    Engine engine(clock, od.device.get());
+    theEngine = &engine;
+    ScratchDir dir;
+    ASSERT_TRUE(testing::WriteSolidBmp(dir.Path("first.bmp"), 4, 4, 0xFF0000));
+    ASSERT_TRUE(testing::WriteSolidBmp(dir.Path("second.bmp"), 4, 4, 0x00FF00));
+    {
+        OrixFileBne w;
+        ASSERT_TRUE(w.Create(dir.Path("subs.bne")));
+        w.WriteMagic();
+        w.WriteMaterialList(1);
+        w.WriteMaterialHeader("Parent");
+        w.WriteSubMaterialList(2);
+        w.WriteSubMaterialHeader(0);
+        w.WriteMaterialHeader("First");
+        w.WriteDiffuse(1, 0, 0);
+        w.WriteEndMaterial();
+        w.WriteMapDiffuse(dir.Path("first.bmp"));
+        w.WriteSubMaterialHeader(1);
+        w.WriteMaterialHeader("Second");
+        w.WriteDiffuse(0, 1, 0);
+        w.WriteEndMaterial();
+        w.WriteMapDiffuse(dir.Path("second.bmp"));
+        w.WriteFileEnd();
+    }
+    {
+        SkinnedCharacter c(1);
+        ASSERT_TRUE(c.LoadBne(dir.Path("subs.bne"), 0));
+        // The first sub-material's record 39 ended the list: its picture went to the parent, and
+        // the second sub-material's record 3 opened a new top-level material.
+        ASSERT_EQ(c.materialCount, 2);
+        ASSERT_EQ(c.textureCount, 2);
+        MaterialSet* parent = c.MaterialAt(0);
+        EXPECT_TRUE(parent->hasSubMaterials);
+        EXPECT_EQ(parent->subMaterialCount, 2);
+        EXPECT_FLOAT_EQ(parent->subMaterials[0].record.diffuse.r, 1.0f);
+        EXPECT_NE(c.textures[0]->handle, 0u);
+        EXPECT_EQ(parent->main.record.texture, c.textures[0]->handle);
+        EXPECT_EQ(parent->subMaterials[0].record.texture, 0u);
+        MaterialSet* second = c.MaterialAt(1);
+        EXPECT_FALSE(second->hasSubMaterials);
+        EXPECT_FLOAT_EQ(second->main.record.diffuse.g, 1.0f);
+        EXPECT_EQ(second->main.record.texture, c.textures[1]->handle);
+    }
+    theEngine = nullptr;
 }
 
 TEST_F(BneReaderTest, MaterialReferenceSplitsVerticesAndBuildsSubMeshes) {
@@ -451,8 +474,7 @@ TEST(BneMipmaps, LevelNamesFollowTheMaterialPicture) {
 }
 
 TEST_F(BneReaderTest, TextureFailuresEndTheProgramUnlessToldOtherwise) {
-    MessageCapture capture;
-    engine.device = nullptr;  // no device: no texture can load
+    MessageCapture capture;  // skin.JPG does not exist
     OrixFileBne& w = Begin();
     w.WriteMaterialHeader("Skin");
     w.WriteMapDiffuse("skin.JPG");

@@ -71,6 +71,38 @@ bool FileExists(const std::string& path) {
     return stat(path.c_str(), &st) == 0;
 }
 
+bool WriteSolidBmp(const std::string& path, int width, int height, uint32_t rgb) {
+    int rowBytes = (width * 3 + 3) & ~3;
+    uint32_t imageBytes = uint32_t(rowBytes * height);
+    std::string b;
+    auto u16 = [&b](uint32_t v) { b.push_back(char(v & 0xFF)), b.push_back(char(v >> 8)); };
+    auto u32 = [&u16](uint32_t v) { u16(v & 0xFFFF), u16(v >> 16); };
+    b += "BM";
+    u32(54 + imageBytes);
+    u32(0);
+    u32(54);
+    u32(40);
+    u32(uint32_t(width));
+    u32(uint32_t(height));
+    u16(1);
+    u16(24);
+    u32(0);
+    u32(imageBytes);
+    u32(2835);
+    u32(2835);
+    u32(0);
+    u32(0);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            b.push_back(char(rgb & 0xFF));
+            b.push_back(char((rgb >> 8) & 0xFF));
+            b.push_back(char((rgb >> 16) & 0xFF));
+        }
+        b.append(size_t(rowBytes - width * 3), '\0');
+    }
+    return WriteFileBytes(path, b);
+}
+
 MessageCapture::MessageCapture() {
     g_messages.clear();
     g_exits.clear();

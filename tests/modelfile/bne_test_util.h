@@ -22,6 +22,8 @@ private:
 std::vector<uint8_t> ReadFileBytes(const std::string& path);
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
+// Writes a 24-bit BMP of width x height pixels, all of colour 0x00RRGGBB.
+bool WriteSolidBmp(const std::string& path, int width, int height, uint32_t rgb);
 
 // Captures message boxes (text and caption) and program exits while alive.
 class MessageCapture {
