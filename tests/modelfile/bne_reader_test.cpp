@@ -6,6 +6,7 @@
 #include "bne_test_util.h"
 #include "effects/collision_volume.h"
 #include "modelfile/orix_file_bne.h"
+#include "render/texture.h"
 #include "scene/mesh.h"
 #include "scene/skinned_character.h"
 #include "support/draw_fixture.h"
