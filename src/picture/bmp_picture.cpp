@@ -74,7 +74,7 @@ struct Header {
 };
 
 bool ReadInfoHeader(Cursor& c, uint32_t headerSize, Header* h) {
-    size_t start = c.Pos();
+    size_t start = c.Pos() - 4;  // the size field was read already
     if (headerSize == 12) {
         uint16_t w, hh, planes;
         if (!c.U16(&w) || !c.U16(&hh) || !c.U16(&planes) || !c.U16(&h->bitCount)) return false;
