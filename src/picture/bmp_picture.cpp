@@ -278,6 +278,9 @@ BitmapPtr ParseBmp(const uint8_t* data, size_t size) {
     size_t pixels = offBits ? offBits : c.Pos();
     if (!c.Seek(pixels)) return nullptr;
 
+    // Rows the file cannot hold are refused before anything is allocated for them.
+    size_t rowBytes = static_cast<size_t>(DibPitch(h.width, h.bitCount));
+    if (!rle && c.Left() / rowBytes < static_cast<size_t>(height)) return nullptr;
     BitmapPtr bm = CreateBitmap(h.width, static_cast<int32_t>(height), h.bitCount);
     if (!bm) return nullptr;
     bm->colorTable = std::move(table);
@@ -294,7 +297,6 @@ BitmapPtr ParseBmp(const uint8_t* data, size_t size) {
         return bm;
     }
     bm->bottomUp = h.height > 0;
-    if (c.Left() < bm->bits.size()) return nullptr;  // the header promises more than is there
     std::memcpy(bm->bits.data(), c.Here(), bm->bits.size());
     return bm;
 }
