@@ -167,11 +167,14 @@ bool Texture::LoadMipmaps(GraphicsDevice* newDevice, const std::vector<std::stri
     uint32_t levels = std::max<uint32_t>(levelCount, 1);
     bool ok = BuildLevel0(*this, *directDraw, *picture, levels, colorKey);
     bool indexed = ok && ChooseTextureFormat(*device, picture->bitsPerPixel).bitCount <= 8;
+    // Each attached level comes with a reference of its own, given back once it was filled.
     SurfaceHandle current = systemSurface;
     for (uint32_t i = 1; ok && i < levels; ++i) {
         BitmapPtr level = loader(fileNames[i], screenBits);
         SurfaceHandle next =
             level ? device->GetAttachedSurface(current, DDSCAPS_TEXTURE | DDSCAPS_MIPMAP) : 0;
+        if (current != systemSurface) device->ReleaseSurface(current);
+        current = next;
         ok = next != 0;
         if (ok && indexed) {
             PaletteHandle replaced = palette;
@@ -180,8 +183,8 @@ bool Texture::LoadMipmaps(GraphicsDevice* newDevice, const std::vector<std::stri
             if (palette) device->SetPalette(next, palette);
         }
         ok = ok && CopyBitmapToSurface(*level, next);
-        current = next;
     }
+    if (current && current != systemSurface) device->ReleaseSurface(current);
     // Marked loaded only once every level is in: a half-built chain is no texture.
     if (ok) {
         loaded = 1;

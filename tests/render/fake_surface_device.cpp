@@ -37,7 +37,7 @@ DeviceCaps FakeSurfaceDevice::GetCaps() const {
 
 size_t FakeSurfaceDevice::LiveSurfaces() const {
     size_t n = 0;
-    for (const auto& [handle, s] : surfaces) n += s.refs > 0 && !s.isLevel;
+    for (const auto& [handle, s] : surfaces) n += s.refs > 0 && !s.root;
     return n;
 }
 
@@ -80,7 +80,7 @@ SurfaceHandle FakeSurfaceDevice::CreateSurface(const SurfaceDesc& desc) {
         s.desc.height = h;
         s.pitch = static_cast<int32_t>((w * f.bitCount / 8 + 3) & ~3u);
         s.pixels.assign(static_cast<size_t>(s.pitch) * h, 0xCD);
-        s.isLevel = i > 0;
+        s.root = first;
         surfaces[handle] = s;
         if (previous) surfaces[previous].next = handle;
         if (!first) first = handle;
@@ -92,11 +92,14 @@ SurfaceHandle FakeSurfaceDevice::CreateSurface(const SurfaceDesc& desc) {
 }
 
 void FakeSurfaceDevice::AddRefSurface(SurfaceHandle surface) {
-    if (Surface* s = Find(surface)) ++s->refs;
+    Surface* s = Find(surface);
+    if (s && s->root) s = Find(s->root);
+    if (s) ++s->refs;
 }
 
 void FakeSurfaceDevice::ReleaseSurface(SurfaceHandle surface) {
     Surface* s = Find(surface);
+    if (s && s->root) s = Find(s->root);
     if (!s || --s->refs > 0) return;
     for (SurfaceHandle level = s->next; level;) {
         Surface& l = surfaces[level];
@@ -114,7 +117,8 @@ bool FakeSurfaceDevice::GetSurfaceDesc(SurfaceHandle surface, SurfaceDesc* desc)
 
 SurfaceHandle FakeSurfaceDevice::GetAttachedSurface(SurfaceHandle surface, uint32_t caps) {
     const Surface* s = Find(surface);
-    if (!s || caps != (DDSCAPS_TEXTURE | DDSCAPS_MIPMAP)) return 0;
+    if (!s || !s->next || caps != (DDSCAPS_TEXTURE | DDSCAPS_MIPMAP)) return 0;
+    AddRefSurface(s->next);  // as DirectDraw, the caller gets a reference
     return s->next;
 }
 

@@ -21,7 +21,7 @@ public:
         std::vector<uint8_t> pixels;
         int32_t pitch = 0;
         SurfaceHandle next = 0;  // the next mip level
-        bool isLevel = false;    // owned by the chain's first surface
+        SurfaceHandle root = 0;  // a level's first surface, whose count it shares
         bool keySet = false;
         uint32_t keyLow = 0, keyHigh = 0;
         PaletteHandle palette = 0;
@@ -42,7 +42,7 @@ public:
     int restores = 0;
 
     FakeSurfaceDevice();
-    // Surfaces whose reference count is above zero.
+    // Chains whose reference count is above zero.
     size_t LiveSurfaces() const;
     // The texel at (x, y) of a surface, as the raw little-endian value of its format.
     uint32_t Texel(SurfaceHandle s, uint32_t x, uint32_t y) const;

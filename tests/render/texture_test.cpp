@@ -260,6 +260,7 @@ TEST_F(TextureTest, MipmapChainFillsEveryLevel) {
     EXPECT_EQ(device_.created[0].mipMapCount, 3u);
     EXPECT_EQ(device_.created[0].caps, 0x04405008u);
     EXPECT_EQ(device_.created[1].caps, 0x00401808u);
+    EXPECT_EQ(device_.surfaces[t.systemSurface].refs, 1);  // level references given back
     SurfaceHandle level = t.deviceSurface;
     for (uint32_t size : {8u, 4u, 2u}) {
         SCOPED_TRACE(size);
