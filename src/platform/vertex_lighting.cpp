@@ -85,10 +85,13 @@ void LightVertices(const Vertex* v, uint32_t n, const LightingSetup& s, uint32_t
     for (uint32_t i = 0; i < n; ++i) {
         Vector3 p = TransformPoint(Vector3(v[i].x, v[i].y, v[i].z), w);
         Vector3 nn = Normalize(TransformDirection(Vector3(v[i].nx, v[i].ny, v[i].nz), w));
-        ColorValue spec;
-        ColorValue c = LightOneVertex(p, nn, s, s.specular ? &spec : nullptr);
+        ColorValue specularColor;
+        ColorValue c = LightOneVertex(p, nn, s, s.specular ? &specularColor : nullptr);
         colors[i] = Pack(c.r, c.g, c.b, c.a);
-        if (speculars) speculars[i] = s.specular ? Pack(spec.r, spec.g, spec.b, 1.0f) : 0xFF000000u;
+        if (speculars)
+            speculars[i] = s.specular
+                               ? Pack(specularColor.r, specularColor.g, specularColor.b, 1.0f)
+                               : 0xFF000000u;
     }
 }
 
