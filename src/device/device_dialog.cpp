@@ -29,9 +29,13 @@ const DialogTemplate& DeviceDialog::Resource() {
     return resource;
 }
 
-bool DeviceDialog::LoadStored() { return ReadStoredDeviceGuid(&selection_); }
+bool DeviceDialog::LoadStored() {
+    return ReadStoredDeviceGuid(&selection_);
+}
 
-bool DeviceDialog::SaveSelected() { return WriteStoredDeviceGuid(selection_); }
+bool DeviceDialog::SaveSelected() {
+    return WriteStoredDeviceGuid(selection_);
+}
 
 bool DeviceDialog::AddDriver(const DriverGuid* guid, const std::string& description,
                              const std::string& /*driverName*/) {

@@ -26,7 +26,9 @@ uint32_t HexDigitValue(char c) {
     return 0;
 }
 
-char HexDigitChar(uint32_t value) { return "0123456789ABCDEF"[value & 0xF]; }
+char HexDigitChar(uint32_t value) {
+    return "0123456789ABCDEF"[value & 0xF];
+}
 
 uint8_t HexToU8(const std::string& text, size_t offset) {
     return static_cast<uint8_t>(DigitsAt(text, offset, 2));
@@ -34,11 +36,19 @@ uint8_t HexToU8(const std::string& text, size_t offset) {
 uint16_t HexToU16(const std::string& text, size_t offset) {
     return static_cast<uint16_t>(DigitsAt(text, offset, 4));
 }
-uint32_t HexToU32(const std::string& text, size_t offset) { return DigitsAt(text, offset, 8); }
+uint32_t HexToU32(const std::string& text, size_t offset) {
+    return DigitsAt(text, offset, 8);
+}
 
-void AppendHexU8(uint8_t value, std::string* out) { AppendDigits(value, 2, out); }
-void AppendHexU16(uint16_t value, std::string* out) { AppendDigits(value, 4, out); }
-void AppendHexU32(uint32_t value, std::string* out) { AppendDigits(value, 8, out); }
+void AppendHexU8(uint8_t value, std::string* out) {
+    AppendDigits(value, 2, out);
+}
+void AppendHexU16(uint16_t value, std::string* out) {
+    AppendDigits(value, 4, out);
+}
+void AppendHexU32(uint32_t value, std::string* out) {
+    AppendDigits(value, 8, out);
+}
 
 std::string GuidToText(const DriverGuid& guid) {
     std::string text;

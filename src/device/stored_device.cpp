@@ -22,6 +22,8 @@ bool WriteStoredDeviceGuid(const DriverGuid& guid) {
     return WriteProfileString(kProfileSection, kProfileDeviceKey, GuidToText(guid));
 }
 
-bool ForgetStoredDevice() { return RemoveProfileKey(kProfileSection, kProfileDeviceKey); }
+bool ForgetStoredDevice() {
+    return RemoveProfileKey(kProfileSection, kProfileDeviceKey);
+}
 
 }  // namespace orix

@@ -9,8 +9,8 @@
 
 namespace orix {
 
-extern const char kProfileSection[];     // "Orix Config"
-extern const char kProfileDeviceKey[];   // "Default DirectDraw GUID"
+extern const char kProfileSection[];    // "Orix Config"
+extern const char kProfileDeviceKey[];  // "Default DirectDraw GUID"
 
 // Reads the stored identifier into *guid; false, *guid untouched, when nothing is stored.
 bool ReadStoredDeviceGuid(DriverGuid* guid);

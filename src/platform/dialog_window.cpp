@@ -236,32 +236,48 @@ void DialogRun::HandleKey(const SDL_KeyboardEvent& key) {
     if (alt && k == SDLK_F4) return End(IDCANCEL);
     if (listOpen_) {
         switch (k) {
-            case SDLK_UP: hot_ = std::max(0, hot_ - 1); break;
-            case SDLK_DOWN: hot_ = std::min(count - 1, hot_ + 1); break;
-            case SDLK_HOME: hot_ = 0; break;
-            case SDLK_END: hot_ = count - 1; break;
-            case SDLK_PAGEUP: hot_ = std::max(0, hot_ - visibleRows_); break;
-            case SDLK_PAGEDOWN: hot_ = std::min(count - 1, hot_ + visibleRows_); break;
+            case SDLK_UP:
+                hot_ = std::max(0, hot_ - 1);
+                break;
+            case SDLK_DOWN:
+                hot_ = std::min(count - 1, hot_ + 1);
+                break;
+            case SDLK_HOME:
+                hot_ = 0;
+                break;
+            case SDLK_END:
+                hot_ = count - 1;
+                break;
+            case SDLK_PAGEUP:
+                hot_ = std::max(0, hot_ - visibleRows_);
+                break;
+            case SDLK_PAGEDOWN:
+                hot_ = std::min(count - 1, hot_ + visibleRows_);
+                break;
             case SDLK_RETURN:
             case SDLK_KP_ENTER:
             case SDLK_F4:
                 SetSelection(hot_);
                 OpenList(false);
                 return;
-            case SDLK_ESCAPE: OpenList(false); return;
+            case SDLK_ESCAPE:
+                OpenList(false);
+                return;
             case SDLK_TAB:
                 SetSelection(hot_);
                 OpenList(false);
                 MoveFocus(shift ? -1 : 1);
                 return;
-            default: return;
+            default:
+                return;
         }
         ScrollTo(hot_);
         return;
     }
     bool onList = focus_ == listIndex_ && listIndex_ >= 0;
     switch (k) {
-        case SDLK_ESCAPE: return End(IDCANCEL);
+        case SDLK_ESCAPE:
+            return End(IDCANCEL);
         case SDLK_RETURN:
         case SDLK_KP_ENTER:
             // Enter presses the focused button, otherwise the default one.
@@ -275,7 +291,9 @@ void DialogRun::HandleKey(const SDL_KeyboardEvent& key) {
         case SDLK_SPACE:
             if (IsButton(focus_)) End(Control(focus_).id);
             return;
-        case SDLK_TAB: MoveFocus(shift ? -1 : 1); return;
+        case SDLK_TAB:
+            MoveFocus(shift ? -1 : 1);
+            return;
         case SDLK_F4:
             if (onList) OpenList(true);
             return;
@@ -294,7 +312,8 @@ void DialogRun::HandleKey(const SDL_KeyboardEvent& key) {
         case SDLK_END:
             if (onList) SetSelection(count - 1);
             return;
-        default: return;
+        default:
+            return;
     }
 }
 
@@ -364,8 +383,8 @@ bool DialogRun::PlayNextInput() {
             e.key.state = SDL_PRESSED;
             e.key.keysym.sym = in.key;
             e.key.keysym.scancode = SDL_GetScancodeFromKey(in.key);
-            e.key.keysym.mod = static_cast<uint16_t>((in.alt ? KMOD_LALT : 0) |
-                                                     (in.shift ? KMOD_LSHIFT : 0));
+            e.key.keysym.mod =
+                static_cast<uint16_t>((in.alt ? KMOD_LALT : 0) | (in.shift ? KMOD_LSHIFT : 0));
             SDL_PushEvent(&e);
             e.type = SDL_KEYUP;
             e.key.state = SDL_RELEASED;
@@ -373,8 +392,9 @@ bool DialogRun::PlayNextInput() {
             break;
         case DialogInput::ClickControl: {
             int i = IndexOf(in.control);
-            if (i >= 0) pushClick((rects_[i].left + rects_[i].right) / 2,
-                                  (rects_[i].top + rects_[i].bottom) / 2);
+            if (i >= 0)
+                pushClick((rects_[i].left + rects_[i].right) / 2,
+                          (rects_[i].top + rects_[i].bottom) / 2);
             break;
         }
         case DialogInput::ClickListItem: {
@@ -405,15 +425,28 @@ void DialogRun::Loop(DialogOutcome* out) {
         }
         uint32_t id = 0;
         switch (e.type) {
-            case SDL_WINDOWEVENT: id = e.window.windowID; break;
+            case SDL_WINDOWEVENT:
+                id = e.window.windowID;
+                break;
             case SDL_KEYDOWN:
-            case SDL_KEYUP: id = e.key.windowID; break;
+            case SDL_KEYUP:
+                id = e.key.windowID;
+                break;
             case SDL_MOUSEBUTTONDOWN:
-            case SDL_MOUSEBUTTONUP: id = e.button.windowID; break;
-            case SDL_MOUSEMOTION: id = e.motion.windowID; break;
-            case SDL_MOUSEWHEEL: id = e.wheel.windowID; break;
-            case SDL_QUIT: End(IDCANCEL); continue;
-            default: continue;
+            case SDL_MOUSEBUTTONUP:
+                id = e.button.windowID;
+                break;
+            case SDL_MOUSEMOTION:
+                id = e.motion.windowID;
+                break;
+            case SDL_MOUSEWHEEL:
+                id = e.wheel.windowID;
+                break;
+            case SDL_QUIT:
+                End(IDCANCEL);
+                continue;
+            default:
+                continue;
         }
         if (id != windowId_) {
             // The owner is disabled while the dialog is up: it keeps its window events, no input.
@@ -426,7 +459,9 @@ void DialogRun::Loop(DialogOutcome* out) {
             case SDL_WINDOWEVENT:
                 if (e.window.event == SDL_WINDOWEVENT_CLOSE) End(IDCANCEL);
                 break;
-            case SDL_KEYDOWN: HandleKey(e.key); break;
+            case SDL_KEYDOWN:
+                HandleKey(e.key);
+                break;
             case SDL_MOUSEBUTTONDOWN:
                 if (e.button.button == SDL_BUTTON_LEFT) HandleMouseDown(e.button.x, e.button.y);
                 break;
@@ -442,13 +477,14 @@ void DialogRun::Loop(DialogOutcome* out) {
             case SDL_MOUSEWHEEL:
                 if (listOpen_) {
                     scroll_ -= e.wheel.y;
-                    scroll_ = std::clamp(scroll_, 0,
-                                         std::max(0, static_cast<int>(items_.size()) - visibleRows_));
+                    scroll_ = std::clamp(
+                        scroll_, 0, std::max(0, static_cast<int>(items_.size()) - visibleRows_));
                 } else if (focus_ == listIndex_) {
                     SetSelection(selection_ - e.wheel.y);
                 }
                 break;
-            default: break;
+            default:
+                break;
         }
         Draw();
     }
@@ -464,8 +500,8 @@ void DialogRun::Capture(DialogOutcome* out) {
     if (!rgb) return;
     out->pixels.resize(static_cast<size_t>(rgb->w) * rgb->h);
     for (int y = 0; y < rgb->h; ++y) {
-        const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(rgb->pixels) +
-                                                            static_cast<size_t>(y) * rgb->pitch);
+        const auto* row = reinterpret_cast<const uint32_t*>(
+            static_cast<const uint8_t*>(rgb->pixels) + static_cast<size_t>(y) * rgb->pitch);
         for (int x = 0; x < rgb->w; ++x) {
             out->pixels[static_cast<size_t>(y) * rgb->w + x] = row[x] & 0xFFFFFF;
         }
@@ -520,7 +556,9 @@ void DialogRun::Draw() {
         const Rect& r = rects_[i];
         int idx = static_cast<int>(i);
         switch (c.kind) {
-            case DialogControlKind::Label: Text(c.text, r, kText, false); break;
+            case DialogControlKind::Label:
+                Text(c.text, r, kText, false);
+                break;
             case DialogControlKind::PushButton:
             case DialogControlKind::DefaultPushButton: {
                 bool down = pressed_ == idx;
@@ -585,8 +623,12 @@ void DialogRun::Draw() {
 
 }  // namespace
 
-int DialogUnitsToPixelsX(int units, int baseUnitX) { return MulDiv(units, baseUnitX, 4); }
-int DialogUnitsToPixelsY(int units, int baseUnitY) { return MulDiv(units, baseUnitY, 8); }
+int DialogUnitsToPixelsX(int units, int baseUnitX) {
+    return MulDiv(units, baseUnitX, 4);
+}
+int DialogUnitsToPixelsY(int units, int baseUnitY) {
+    return MulDiv(units, baseUnitY, 8);
+}
 
 std::string DialogFontPath() {
     const char* over = std::getenv("ORIX_DIALOG_FONT");
@@ -619,6 +661,8 @@ DialogOutcome RunDialogWindow(const DialogTemplate& dialog, WindowHandle owner, 
     return out;
 }
 
-void SetDialogInputScript(const std::vector<DialogInput>& script) { Script() = script; }
+void SetDialogInputScript(const std::vector<DialogInput>& script) {
+    Script() = script;
+}
 
 }  // namespace orix

@@ -7,7 +7,9 @@
 
 namespace orix {
 
-__attribute__((weak)) bool DriverGuid::IsZero() const { return *this == DriverGuid(); }
+__attribute__((weak)) bool DriverGuid::IsZero() const {
+    return *this == DriverGuid();
+}
 
 __attribute__((weak)) bool DriverGuid::operator==(const DriverGuid& o) const {
     return data1 == o.data1 && data2 == o.data2 && data3 == o.data3 &&

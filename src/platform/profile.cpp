@@ -146,7 +146,8 @@ void EditLines(std::vector<std::string>* lines, const std::string& section, cons
         if (KeyOf(line, &k) && SameName(k, key)) {
             size_t end = i + 1;
             while (end < lines->size() && IsContinuation((*lines)[end])) ++end;
-            lines->erase(lines->begin() + static_cast<long>(i), lines->begin() + static_cast<long>(end));
+            lines->erase(lines->begin() + static_cast<long>(i),
+                         lines->begin() + static_cast<long>(end));
             if (value) lines->insert(lines->begin() + static_cast<long>(i), key + "=" + *value);
             return;
         }

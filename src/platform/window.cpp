@@ -53,48 +53,79 @@ uintptr_t VirtualKey(SDL_Keycode key) {
     if (key >= SDLK_0 && key <= SDLK_9) return static_cast<uintptr_t>(key);
     if (key >= SDLK_F1 && key <= SDLK_F12) return 0x70 + static_cast<uintptr_t>(key - SDLK_F1);
     switch (key) {
-        case SDLK_TAB: return VK_TAB;
-        case SDLK_RETURN: return VK_RETURN;
-        case SDLK_KP_ENTER: return VK_RETURN;
-        case SDLK_ESCAPE: return VK_ESCAPE;
-        case SDLK_SPACE: return VK_SPACE;
-        case SDLK_LEFT: return VK_LEFT;
-        case SDLK_UP: return VK_UP;
-        case SDLK_RIGHT: return VK_RIGHT;
-        case SDLK_DOWN: return VK_DOWN;
-        default: return 0;
+        case SDLK_TAB:
+            return VK_TAB;
+        case SDLK_RETURN:
+            return VK_RETURN;
+        case SDLK_KP_ENTER:
+            return VK_RETURN;
+        case SDLK_ESCAPE:
+            return VK_ESCAPE;
+        case SDLK_SPACE:
+            return VK_SPACE;
+        case SDLK_LEFT:
+            return VK_LEFT;
+        case SDLK_UP:
+            return VK_UP;
+        case SDLK_RIGHT:
+            return VK_RIGHT;
+        case SDLK_DOWN:
+            return VK_DOWN;
+        default:
+            return 0;
+    }
+}
+
+void Translate(PlatformWindow* w, WindowEvent event) {
+    switch (event) {
+        case WindowEvent::CloseButton:
+            PostMessage(w, WM_CLOSE, 0, 0);
+            break;
+        case WindowEvent::FocusGained:
+            PostMessage(w, WM_ACTIVATEAPP, 1, 0);
+            PostMessage(w, WM_ACTIVATE, WA_ACTIVE, 0);
+            break;
+        case WindowEvent::FocusLost:
+            PostMessage(w, WM_ACTIVATE, WA_INACTIVE, 0);
+            PostMessage(w, WM_ACTIVATEAPP, 0, 0);
+            break;
+        case WindowEvent::Minimized:
+            PostMessage(w, WM_SIZE, SIZE_MINIMIZED, 0);
+            break;
+        case WindowEvent::Restored:
+            PostMessage(w, WM_SIZE, SIZE_RESTORED,
+                        static_cast<intptr_t>((w->height << 16) | (w->width & 0xFFFF)));
+            break;
+        case WindowEvent::Exposed:
+            PostMessage(w, WM_PAINT, 0, 0);
+            break;
+        case WindowEvent::PointerEnter:
+        case WindowEvent::PointerMove:
+            // Windows sends WM_SETCURSOR, at once, with each move over the window.
+            SendMessage(w, WM_SETCURSOR, reinterpret_cast<uintptr_t>(w),
+                        HTCLIENT | (static_cast<intptr_t>(WM_MOUSEMOVE) << 16));
+            break;
     }
 }
 
 void QueueWindowEventFor(PlatformWindow* w, const SDL_Event& event) {
     switch (event.window.event) {
         case SDL_WINDOWEVENT_CLOSE:
-            PostMessage(w, WM_CLOSE, 0, 0);
-            break;
+            return Translate(w, WindowEvent::CloseButton);
         case SDL_WINDOWEVENT_FOCUS_GAINED:
-            PostMessage(w, WM_ACTIVATEAPP, 1, 0);
-            PostMessage(w, WM_ACTIVATE, WA_ACTIVE, 0);
-            break;
+            return Translate(w, WindowEvent::FocusGained);
         case SDL_WINDOWEVENT_FOCUS_LOST:
-            PostMessage(w, WM_ACTIVATE, WA_INACTIVE, 0);
-            PostMessage(w, WM_ACTIVATEAPP, 0, 0);
-            break;
+            return Translate(w, WindowEvent::FocusLost);
         case SDL_WINDOWEVENT_MINIMIZED:
-            PostMessage(w, WM_SIZE, SIZE_MINIMIZED, 0);
-            break;
+            return Translate(w, WindowEvent::Minimized);
         case SDL_WINDOWEVENT_RESTORED:
-            PostMessage(w, WM_SIZE, SIZE_RESTORED,
-                        static_cast<intptr_t>((w->height << 16) | (w->width & 0xFFFF)));
-            break;
+            return Translate(w, WindowEvent::Restored);
         case SDL_WINDOWEVENT_EXPOSED:
-            PostMessage(w, WM_PAINT, 0, 0);
-            break;
+            return Translate(w, WindowEvent::Exposed);
         case SDL_WINDOWEVENT_ENTER:
-            SendMessage(w, WM_SETCURSOR, reinterpret_cast<uintptr_t>(w),
-                        HTCLIENT | (static_cast<intptr_t>(WM_MOUSEMOVE) << 16));
-            break;
+            return Translate(w, WindowEvent::PointerEnter);
         default:
-            break;
+            return;
     }
 }
 
@@ -120,9 +151,7 @@ void QueueWindowEvent(const SDL_Event& event) {
             break;
         case SDL_MOUSEMOTION:
             if (PlatformWindow* w = FindBySdlId(event.motion.windowID)) {
-                // Windows sends WM_SETCURSOR with each move; so does this queue.
-                SendMessage(w, WM_SETCURSOR, reinterpret_cast<uintptr_t>(w),
-                            HTCLIENT | (static_cast<intptr_t>(WM_MOUSEMOVE) << 16));
+                Translate(w, WindowEvent::PointerMove);
             }
             break;
         case SDL_KEYDOWN:
@@ -132,8 +161,8 @@ void QueueWindowEvent(const SDL_Event& event) {
                 if (vk == 0) break;
                 bool alt = (event.key.keysym.mod & KMOD_ALT) != 0;
                 bool down = event.type == SDL_KEYDOWN;
-                uint32_t msg = alt ? (down ? WM_SYSKEYDOWN : WM_SYSKEYUP)
-                                   : (down ? WM_KEYDOWN : WM_KEYUP);
+                uint32_t msg =
+                    alt ? (down ? WM_SYSKEYDOWN : WM_SYSKEYUP) : (down ? WM_KEYDOWN : WM_KEYUP);
                 intptr_t lParam = alt ? (intptr_t{1} << 29) : 0;
                 PostMessage(w, msg, vk, lParam);
             }
@@ -164,9 +193,9 @@ WindowHandle CreateWindow(const std::string& className, const std::string& title
         // The class name becomes the X11 window class, where window managers and tools see it.
         setenv("SDL_VIDEO_X11_WMCLASS", className.c_str(), 0);
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
-            w->sdl = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_UNDEFINED,
-                                      SDL_WINDOWPOS_UNDEFINED, width, height,
-                                      SDL_WINDOW_HIDDEN | SDL_WINDOW_OPENGL);
+            w->sdl =
+                SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
+                                 width, height, SDL_WINDOW_HIDDEN | SDL_WINDOW_OPENGL);
             if (w->sdl) {
                 w->sdlId = SDL_GetWindowID(w->sdl);
             } else {
@@ -259,8 +288,7 @@ intptr_t DispatchMessage(const WindowMessage& message) {
     return SendMessage(message.window, message.message, message.wParam, message.lParam);
 }
 
-intptr_t DefWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam,
-                       intptr_t lParam) {
+intptr_t DefWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
     switch (message) {
         case WM_CLOSE:
             DestroyWindow(window);
@@ -281,11 +309,21 @@ void SetCursorVisible(bool visible) {
     if (SDL_WasInit(SDL_INIT_VIDEO) != 0) SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
 }
 
-bool CursorVisible() { return TheQueue().cursorVisible; }
+bool CursorVisible() {
+    return TheQueue().cursorVisible;
+}
 
-void* NativeWindow(WindowHandle window) { return IsWindow(window) ? window->sdl : nullptr; }
+void SimulateWindowEvent(WindowHandle window, WindowEvent event) {
+    if (IsWindow(window)) Translate(window, event);
+}
 
-bool IsStandInWindow(WindowHandle window) { return IsWindow(window) && !window->sdl; }
+void* NativeWindow(WindowHandle window) {
+    return IsWindow(window) ? window->sdl : nullptr;
+}
+
+bool IsStandInWindow(WindowHandle window) {
+    return IsWindow(window) && !window->sdl;
+}
 
 std::string WindowTitle(WindowHandle window) {
     return IsWindow(window) ? window->title : std::string();

@@ -113,6 +113,21 @@ intptr_t DefWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam, 
 void SetCursorVisible(bool visible);
 bool CursorVisible();
 
+// What the windowing system reports about a window, before it becomes messages.
+enum class WindowEvent {
+    CloseButton,
+    FocusGained,
+    FocusLost,
+    Minimized,
+    Restored,
+    Exposed,
+    PointerEnter,
+    PointerMove
+};
+// Feeds one such event through the same translation the windowing system's events take (for
+// tests and for stand-in windows).
+void SimulateWindowEvent(WindowHandle window, WindowEvent event);
+
 // The window's SDL_Window (for DisplayConfig::nativeWindow), or null for the stand-in.
 void* NativeWindow(WindowHandle window);
 // True for the hidden stand-in of a headless run.
