@@ -29,6 +29,8 @@ bool Display::Open(const DriverGuid& driver, std::string* error) {
     config.fullScreen = fullScreen != 0;
     config.title = WindowTitle(window).empty() ? "OrixApp" : WindowTitle(window);
     config.nativeWindow = NativeWindow(window);
+    // Exclusive full screen where the display has the mode; a window of that size otherwise.
+    if (fullScreen && config.nativeWindow) EnterFullScreen(window, width, height);
     std::string reason;
     std::unique_ptr<DisplayContext> opened = OpenDisplay(config, &reason);
     if (!opened) {

@@ -304,6 +304,21 @@ intptr_t DefWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam, 
     }
 }
 
+bool EnterFullScreen(WindowHandle window, int width, int height) {
+    if (!IsWindow(window) || !window->sdl) return false;
+    int index = SDL_GetWindowDisplayIndex(window->sdl);
+    if (index < 0) return false;
+    // Only a true mode of that size: a stretched desktop would no longer be 640 x 480 pixels.
+    bool found = false;
+    for (int m = 0, n = SDL_GetNumDisplayModes(index); m < n && !found; ++m) {
+        SDL_DisplayMode mode;
+        if (SDL_GetDisplayMode(index, m, &mode) == 0 && mode.w == width && mode.h == height) {
+            found = SDL_SetWindowDisplayMode(window->sdl, &mode) == 0;
+        }
+    }
+    return found && SDL_SetWindowFullscreen(window->sdl, SDL_WINDOW_FULLSCREEN) == 0;
+}
+
 void SetCursorVisible(bool visible) {
     TheQueue().cursorVisible = visible;
     if (SDL_WasInit(SDL_INIT_VIDEO) != 0) SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);

@@ -109,6 +109,10 @@ intptr_t DispatchMessage(const WindowMessage& message);
 // shows the class cursor; 0 for the rest.
 intptr_t DefWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);
 
+// Switches the window to exclusive full screen when the display has a mode of exactly
+// width x height; false, window unchanged, otherwise (and for the stand-in).
+bool EnterFullScreen(WindowHandle window, int width, int height);
+
 // SetCursor(NULL) and SetCursor(arrow): hides or shows the pointer over the program's windows.
 void SetCursorVisible(bool visible);
 bool CursorVisible();
