@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdlib>
 #include <deque>
 #include <map>
@@ -129,7 +130,16 @@ void QueueWindowEventFor(PlatformWindow* w, const SDL_Event& event) {
     }
 }
 
+// Ctrl+C or a termination request in a headless run, where SDL watches no signals.
+volatile std::sig_atomic_t g_closeRequested = 0;
+
+void OnTerminate(int) { g_closeRequested = 1; }
+
 void PumpEvents() {
+    if (g_closeRequested) {
+        g_closeRequested = 0;
+        for (auto& w : TheQueue().windows) PostMessage(w.get(), WM_CLOSE, 0, 0);
+    }
     if (SDL_WasInit(SDL_INIT_VIDEO) == 0) return;
     SDL_Event event;
     while (SDL_PollEvent(&event)) QueueWindowEvent(event);
@@ -202,6 +212,11 @@ WindowHandle CreateWindow(const std::string& className, const std::string& title
                 SDL_QuitSubSystem(SDL_INIT_VIDEO);
             }
         }
+    }
+    if (!w->sdl) {
+        // Without a window to close, a signal asks the program to close as the button would.
+        std::signal(SIGINT, OnTerminate);
+        std::signal(SIGTERM, OnTerminate);
     }
     q.windows.push_back(std::move(w));
     return q.windows.back().get();

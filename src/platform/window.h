@@ -9,7 +9,8 @@
 // the queue is never reported empty.
 //
 // Carried by SDL2. When RunningHeadless() the window is a hidden stand-in with no SDL window:
-// messages can still be posted and dispatched. One thread only.
+// messages can still be posted and dispatched, and SIGINT / SIGTERM post WM_CLOSE as the close
+// button would. One thread only.
 #pragma once
 
 #include <cstdint>
