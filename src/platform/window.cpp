@@ -133,7 +133,9 @@ void QueueWindowEventFor(PlatformWindow* w, const SDL_Event& event) {
 // Ctrl+C or a termination request in a headless run, where SDL watches no signals.
 volatile std::sig_atomic_t g_closeRequested = 0;
 
-void OnTerminate(int) { g_closeRequested = 1; }
+void OnTerminate(int) {
+    g_closeRequested = 1;
+}
 
 void PumpEvents() {
     if (g_closeRequested) {
