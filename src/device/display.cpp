@@ -5,6 +5,8 @@
 
 namespace orix {
 
+Display* theDisplay = nullptr;
+
 Display::Display() = default;
 
 Display::~Display() {

@@ -76,4 +76,7 @@ public:
     int32_t fullScreen = 0;
 };
 
+// The one display; set by the program, null before and after.
+extern Display* theDisplay;
+
 }  // namespace orix

@@ -149,6 +149,8 @@ void PumpEvents() {
 
 }  // namespace
 
+WindowHandle theMainWindow = nullptr;
+
 void QueueWindowEvent(const SDL_Event& event) {
     Queue& q = TheQueue();
     switch (event.type) {
@@ -251,6 +253,7 @@ bool DestroyWindow(WindowHandle window) {
         SDL_DestroyWindow(window->sdl);
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
     }
+    if (theMainWindow == window) theMainWindow = nullptr;
     q.windows.erase(std::find_if(q.windows.begin(), q.windows.end(),
                                  [window](const auto& w) { return w.get() == window; }));
     return true;

@@ -77,6 +77,9 @@ struct WindowClass {
     bool arrowCursor = true;  // the class cursor that default processing of WM_SETCURSOR shows
 };
 
+// The application window, owner of the program's message boxes; null until it exists.
+extern WindowHandle theMainWindow;
+
 // Registers a class by name; false when the name is empty, taken or has no procedure.
 bool RegisterWindowClass(const WindowClass& windowClass);
 
