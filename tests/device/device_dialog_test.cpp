@@ -55,7 +55,7 @@ void CaptureBox(const std::string& text, const std::string&) {
 class DeviceDialogTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!std::getenv("ORIX_TEST_DIALOG_ON_DISPLAY")) setenv("SDL_VIDEODRIVER", "offscreen", 1);
+        if (!std::getenv("ORIX_TEST_DIALOG_ON_DISPLAY")) setenv("SDL_VIDEODRIVER", "dummy", 1);
         dir_ = fs::temp_directory_path() /
                ("orix-dialog-" + std::to_string(getpid()) + "-" +
                 ::testing::UnitTest::GetInstance()->current_test_info()->name());

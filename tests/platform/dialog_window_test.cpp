@@ -53,12 +53,12 @@ std::vector<std::string> Items(int n) {
     return items;
 }
 
-// Runs the dialog with a script on SDL's offscreen video driver (no display needed), or skips
+// Runs the dialog with a script on SDL's dummy video driver (no display needed), or skips
 // when no window at all can be made here.
 class DialogWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!std::getenv("ORIX_TEST_DIALOG_ON_DISPLAY")) setenv("SDL_VIDEODRIVER", "offscreen", 1);
+        if (!std::getenv("ORIX_TEST_DIALOG_ON_DISPLAY")) setenv("SDL_VIDEODRIVER", "dummy", 1);
     }
     DialogOutcome Play(const std::vector<DialogInput>& script, int items = 3, int initial = 0) {
         SetDialogInputScript(script);
