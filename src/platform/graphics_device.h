@@ -89,7 +89,10 @@ public:
     virtual void ReleaseLight(LightHandle light) = 0;
 
     // --- surfaces, palettes and textures (the DirectDraw side) ----------------------------
-    // Texture formats the device accepts, in a fixed documented order.
+    // Texture formats the device accepts, always in this order:
+    //   0 8-bit palette-indexed (DDPF_PALETTEINDEXED8 | DDPF_RGB)
+    //   1 16-bit RGB565          2 16-bit ARGB1555        3 16-bit ARGB4444
+    //   4 24-bit RGB888          5 32-bit xRGB8888 (no alpha)   6 32-bit ARGB8888
     virtual std::vector<PixelFormat> EnumTextureFormats() const = 0;
     // A surface of desc's size and pixel format; with DDSCAPS_MIPMAP and a mip count, a chain
     // of levels each half the last. 0 when refused (zero or oversized, unknown format).
@@ -98,8 +101,10 @@ public:
     virtual void AddRefSurface(SurfaceHandle surface) = 0;
     virtual void ReleaseSurface(SurfaceHandle surface) = 0;
     virtual bool GetSurfaceDesc(SurfaceHandle surface, SurfaceDesc* desc) const = 0;
-    // The next level of a mip chain (caps DDSCAPS_TEXTURE | DDSCAPS_MIPMAP), or 0.
+    // The next level of a mip chain (caps DDSCAPS_TEXTURE | DDSCAPS_MIPMAP), or 0. As in
+    // DirectDraw the caller gets a reference to release; the levels of a chain share one count.
     virtual SurfaceHandle GetAttachedSurface(SurfaceHandle surface, uint32_t caps) = 0;
+    // Rows top-down; Unlock marks the texels changed, so the next draw uploads them again.
     virtual bool Lock(SurfaceHandle surface, SurfaceLock* lock) = 0;
     virtual bool Unlock(SurfaceHandle surface) = 0;
     // Source colour key (DDCKEY_SRCBLT): texels equal to the key, in the surface's own format,
@@ -112,9 +117,11 @@ public:
     virtual void ReleasePalette(PaletteHandle palette) = 0;
     virtual bool IsLost(SurfaceHandle surface) const = 0;
     virtual bool Restore(SurfaceHandle surface) = 0;
-    // Texture Load: copies source's pixels (and its whole level chain) into dest.
+    // Texture Load: copies source's pixels (and its whole level chain) into dest; false, with
+    // dest unchanged, when the chains differ in sizes or formats.
     virtual bool LoadTexture(SurfaceHandle dest, SurfaceHandle source) = 0;
-    // The handle that TEXTUREHANDLE and materials bind; 0 for a surface that is no texture.
+    // The handle that TEXTUREHANDLE and materials bind; 0 for a surface that is no texture (or
+    // a lower mip level). It stays valid while the surface lives and is refused after.
     virtual TextureHandle GetTextureHandle(SurfaceHandle surface) = 0;
 
     // --- the back buffer --------------------------------------------------------------------
@@ -127,7 +134,8 @@ public:
     virtual bool ReadFrame(FrameImage* image) = 0;
 
     // --- statistics and trace -------------------------------------------------------------
-    // Counters of the frame begun by the last BeginScene.
+    // Counters of the frame begun by the last BeginScene (with the clears made between the
+    // previous EndScene and it, as a frame clears before its scene begins).
     virtual FrameStats GetFrameStats() const = 0;
     // When on, each device call appends one line ("DrawPrimitive TRIANGLELIST LVERTEX 3").
     virtual void EnableTrace(bool on) = 0;

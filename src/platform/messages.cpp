@@ -13,14 +13,15 @@ namespace {
 
 void DefaultMessageBox(const std::string& text, const std::string& caption) {
     // Without a display SDL cannot show a box; the text must still reach the user.
-    if (RunningHeadless() ||
-        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption.c_str(), text.c_str(), nullptr) !=
-            0) {
+    if (RunningHeadless() || SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption.c_str(),
+                                                      text.c_str(), nullptr) != 0) {
         std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
     }
 }
 
-void DefaultExit(int code) { std::exit(code); }
+void DefaultExit(int code) {
+    std::exit(code);
+}
 
 MessageBoxHook g_messageBox = DefaultMessageBox;
 ExitHook g_exit = DefaultExit;
@@ -37,7 +38,9 @@ MessageBoxHook SetMessageBoxHook(MessageBoxHook hook) {
     return old;
 }
 
-void ExitProgram(int code) { g_exit(code); }
+void ExitProgram(int code) {
+    g_exit(code);
+}
 
 ExitHook SetExitHook(ExitHook hook) {
     ExitHook old = g_exit;

@@ -1,0 +1,23 @@
+// The character's files: "girl.ase" (skeleton, animation, skin mesh, collision mesh, materials)
+// and "girl.skn" (which bone carries each skin vertex).
+#pragma once
+
+#include <string>
+
+#include "body_mesh.h"
+#include "skeleton.h"
+
+namespace orix_assets {
+
+constexpr const char* kSkinMeshName = "Girl";
+constexpr const char* kCharacterTexture = "girl.jpg";
+
+// The whole "girl.ase" text. keyCount, when given, receives the number of key lines written.
+std::string CharacterAse(const Skeleton& skeleton, const TriMesh& body, const TriMesh& collision,
+                         int* keyCount);
+
+// The skin file: one bone line per bone that carries vertices, then its 1-based vertex numbers
+// (the position order of the skin mesh in the ASE file), sixteen to a line.
+std::string SkinFile(const Skeleton& skeleton, const TriMesh& body);
+
+}  // namespace orix_assets

@@ -1,0 +1,83 @@
+// Engine: the one object through which every drawable reaches the graphics device, the owner of
+// the frame clock, and the render pass that runs once per frame.
+//
+// Depends on the platform's GraphicsDevice and Clock; reaches the scene root and the overlay
+// list through FrameNode. The set-up that fills the device, viewport and material fields, and
+// the teardown that releases them, live with the display set-up, not here. The Direct3D object
+// and the retained-mode interfaces of the original have no field of their own: lights and
+// materials come from `device`, and keyframe interpolators are plain objects.
+// Single-threaded.
+#pragma once
+
+#include <cstdint>
+
+#include "device/frame_node.h"
+#include "platform/clock.h"
+#include "platform/d3d_constants.h"
+#include "platform/device_types.h"
+#include "platform/graphics_device.h"
+
+namespace orix {
+
+class Display;
+class Scene;
+struct Material;
+
+class Engine {
+public:
+    // Links, clock fields and counters zero, hardware true, z-buffer in system memory,
+    // accumulatedMs 1. The clock is read once per frame; the device may come later.
+    explicit Engine(Clock& clock, GraphicsDevice* device = nullptr);
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
+
+    // Gives the engine a ready device (tests and headless tools; the set-up does the same).
+    void AttachDevice(GraphicsDevice* graphicsDevice);
+    // Makes the scene root the one drawn each frame; called by the scene root's constructor.
+    void LinkScene(Scene* root, FrameNode* node);
+    // Makes the overlay list the one drawn after the scene; null unlinks.
+    void LinkOverlays(FrameNode* list) { overlays = list; }
+
+    // Reads the clock and sets lastDeltaMs, the global frameStep and fps.
+    void UpdateTiming();
+    // One frame: timing, clear, begin scene, scene root (flags 15), overlays (255), end scene.
+    // Always false, as nobody reads it.
+    bool Render();
+    // The linked scene root, or null.
+    Scene* GetScene() const { return scene; }
+
+    GraphicsDevice* device = nullptr;
+    bool hardware = true;
+    Display* display = nullptr;
+    ViewportRecord viewport;
+    int32_t width = 0;
+    int32_t height = 0;
+    Scene* scene = nullptr;
+    FrameNode* sceneRoot = nullptr;  // the same object as scene, as the render pass sees it
+    FrameNode* overlays = nullptr;
+    uint32_t zBufferMemory = DDSCAPS_SYSTEMMEMORY;
+    Rect clearRect;
+    int32_t depth = 0;
+    uint32_t previousTick = 0;
+    uint32_t currentTick = 0;
+    uint32_t accumulatedMs = 1;
+    uint32_t frameCount = 0;
+    uint32_t lastDeltaMs = 0;
+    uint32_t fps = 0;
+    DriverGuid deviceGuid;
+    float scaleX = 0.0f;
+    float scaleY = 0.0f;
+    MaterialHandle drawingMaterial = 0;
+    MaterialHandle drawingMaterialHandle = 0;
+    MaterialHandle backgroundMaterial = 0;
+    MaterialHandle backgroundMaterialHandle = 0;
+    const Material* currentMaterial = nullptr;
+
+private:
+    Clock& clock_;
+};
+
+// The default material record: diffuse and ambient white with alpha 0, the rest zero, ramp 16.
+MaterialRecord DefaultMaterialRecord();
+
+}  // namespace orix

@@ -1,0 +1,380 @@
+// Vertex processing and draw calls: Direct3D's transform, viewport mapping and lighting
+// expressed through GL's fixed-function pipeline.
+#define GL_GLEXT_PROTOTYPES 1
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/gl_device.h"
+#include "platform/surface_format.h"
+
+namespace orix {
+
+namespace {
+
+uint32_t PrimitiveCount(PrimitiveType type, uint32_t n) {
+    switch (type) {
+        case PRIM_POINTLIST:
+            return n;
+        case PRIM_LINELIST:
+            return n / 2;
+        case PRIM_LINESTRIP:
+            return n >= 2 ? n - 1 : 0;
+        case PRIM_TRIANGLELIST:
+            return n / 3;
+        case PRIM_TRIANGLESTRIP:
+        case PRIM_TRIANGLEFAN:
+            return n >= 3 ? n - 2 : 0;
+        default:
+            return 0;
+    }
+}
+
+GLenum PrimitiveToGl(PrimitiveType type) {
+    switch (type) {
+        case PRIM_POINTLIST:
+            return GL_POINTS;
+        case PRIM_LINELIST:
+            return GL_LINES;
+        case PRIM_LINESTRIP:
+            return GL_LINE_STRIP;
+        case PRIM_TRIANGLESTRIP:
+            return GL_TRIANGLE_STRIP;
+        case PRIM_TRIANGLEFAN:
+            return GL_TRIANGLE_FAN;
+        default:
+            return GL_TRIANGLES;
+    }
+}
+
+float BitsToFloat(uint32_t u) {
+    float f;
+    std::memcpy(&f, &u, sizeof f);
+    return f;
+}
+
+GLint MinFilterToGl(uint32_t f) {
+    switch (f) {
+        case FILTER_LINEAR:
+            return GL_LINEAR;
+        case FILTER_MIPNEAREST:
+            return GL_NEAREST_MIPMAP_NEAREST;
+        case FILTER_MIPLINEAR:
+            return GL_LINEAR_MIPMAP_NEAREST;
+        case FILTER_LINEARMIPNEAREST:
+            return GL_NEAREST_MIPMAP_LINEAR;
+        case FILTER_LINEARMIPLINEAR:
+            return GL_LINEAR_MIPMAP_LINEAR;
+        default:
+            return GL_NEAREST;
+    }
+}
+
+GLint MagFilterToGl(uint32_t f) {
+    return (f == FILTER_LINEAR || f == FILTER_MIPLINEAR || f == FILTER_LINEARMIPLINEAR)
+               ? GL_LINEAR
+               : GL_NEAREST;
+}
+
+GLint AddressToGl(uint32_t a) {
+    return a == TADDRESS_MIRROR  ? GL_MIRRORED_REPEAT
+           : a == TADDRESS_CLAMP ? GL_CLAMP_TO_EDGE
+                                 : GL_REPEAT;
+}
+
+void SetCombine(GLenum rgbOp, GLenum alphaOp) {
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_RGB, rgbOp);
+    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_RGB, GL_TEXTURE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE1_RGB, GL_PRIMARY_COLOR);
+    glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_ALPHA, alphaOp);
+    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_ALPHA, GL_TEXTURE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE1_ALPHA, GL_PRIMARY_COLOR);
+}
+
+}  // namespace
+
+bool GlDevice::DrawPrimitive(PrimitiveType type, VertexType vertexType, const void* vertices,
+                             uint32_t vertexCount, uint32_t flags) {
+    return Draw("DrawPrimitive", type, vertexType, vertices, vertexCount, nullptr, 0, flags);
+}
+
+bool GlDevice::DrawIndexedPrimitive(PrimitiveType type, VertexType vertexType, const void* vertices,
+                                    uint32_t vertexCount, const uint16_t* indices,
+                                    uint32_t indexCount, uint32_t flags) {
+    if (!indices) return false;
+    return Draw("DrawIndexedPrimitive", type, vertexType, vertices, vertexCount, indices,
+                indexCount, flags);
+}
+
+bool GlDevice::Draw(const char* op, PrimitiveType type, VertexType vertexType, const void* vertices,
+                    uint32_t vertexCount, const uint16_t* indices, uint32_t indexCount,
+                    uint32_t flags) {
+    if (trace_)
+        TraceLine(std::string(op) + " " + PrimitiveName(type) + " " + VertexTypeName(vertexType) +
+                  " " + std::to_string(indices ? indexCount : vertexCount));
+    if (!inScene_ || !vertices || vertexType < VT_VERTEX || vertexType > VT_TLVERTEX ||
+        type < PRIM_POINTLIST || type > PRIM_TRIANGLEFAN)
+        return false;
+    const uint32_t elements = indices ? indexCount : vertexCount;
+    if (indices) {
+        for (uint32_t i = 0; i < indexCount; ++i) {
+            if (indices[i] >= vertexCount) return false;  // would read past the vertices
+        }
+    }
+    const uint32_t primitives = PrimitiveCount(type, elements);
+    if (primitives == 0) return true;
+
+    PrepareState();
+    LoadMatrices(vertexType);
+    SetupArrays(vertexType, vertices, vertexCount, flags);
+    // Whole primitives only, as Direct3D ignores a trailing partial one.
+    uint32_t used = elements;
+    if (type == PRIM_TRIANGLELIST) used = primitives * 3;
+    if (type == PRIM_LINELIST) used = primitives * 2;
+    if (indices)
+        glDrawElements(PrimitiveToGl(type), GLsizei(used), GL_UNSIGNED_SHORT, indices);
+    else
+        glDrawArrays(PrimitiveToGl(type), 0, GLsizei(used));
+
+    ++stats_.drawCalls;
+    stats_.primitives += primitives;
+    stats_.vertices += vertexCount;
+    return true;
+}
+
+void GlDevice::PrepareState() {
+    Surface* tex = ResolveTexture(states_[RS_TEXTUREHANDLE]);
+    if (tex) {
+        if (!textureEnabled_) glEnable(GL_TEXTURE_2D);
+        textureEnabled_ = true;
+        if (boundGlTexture_ != tex->glTexture) {
+            glBindTexture(GL_TEXTURE_2D, tex->glTexture);
+            boundGlTexture_ = tex->glTexture;
+            ++stats_.textureBinds;
+        }
+        // Filters and addressing are device states in Direct3D but texture-object settings
+        // in GL: each texture remembers what it was last given.
+        uint32_t mag = uint32_t(MagFilterToGl(states_[RS_TEXTUREMAG]));
+        uint32_t min = uint32_t(MinFilterToGl(states_[RS_TEXTUREMIN]));
+        uint32_t wrap = uint32_t(AddressToGl(states_[RS_TEXTUREADDRESS]));
+        if (tex->glMag != mag) glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GLint(mag));
+        if (tex->glMin != min) glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GLint(min));
+        if (tex->glWrap != wrap) {
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GLint(wrap));
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GLint(wrap));
+        }
+        tex->glMag = mag;
+        tex->glMin = min;
+        tex->glWrap = wrap;
+
+        const bool alpha = HasAlpha(tex->desc.pixelFormat);
+        uint32_t envKey = states_[RS_TEXTUREMAPBLEND] * 2 + (alpha ? 1 : 0);
+        if (envKey != texEnvKey_) {
+            texEnvKey_ = envKey;
+            switch (states_[RS_TEXTUREMAPBLEND]) {
+                case TBLEND_DECAL:
+                case TBLEND_DECALMASK:
+                case TBLEND_COPY:
+                    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+                    break;
+                case TBLEND_DECALALPHA:
+                    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_DECAL);
+                    break;
+                case TBLEND_MODULATEALPHA:
+                    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+                    break;
+                case TBLEND_ADD:
+                    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_ADD);
+                    break;
+                default:
+                    // MODULATE: colour = texture x vertex; alpha from the texture when its
+                    // format has alpha, otherwise the vertex's (a keyed texel still gives 0).
+                    SetCombine(GL_MODULATE, alpha ? GL_REPLACE : GL_MODULATE);
+                    break;
+            }
+        }
+    } else if (textureEnabled_) {
+        glDisable(GL_TEXTURE_2D);
+        textureEnabled_ = false;
+    }
+
+    // One GL alpha test stands for both Direct3D's alpha test and its colour key: keyed texels
+    // carry alpha 0, so with keying on and no stricter test, only alpha above 0 passes.
+    uint32_t func = CMP_ALWAYS, ref = 0;
+    if (states_[RS_ALPHATESTENABLE]) {
+        func = states_[RS_ALPHAFUNC];
+        ref = states_[RS_ALPHAREF] & 0xFF;
+    }
+    if (tex && tex->keyed && states_[RS_COLORKEYENABLE] && func == CMP_ALWAYS) {
+        func = CMP_GREATER;
+        ref = 0;
+    }
+    uint32_t alphaKey = func == CMP_ALWAYS ? 0 : (func << 8) | ref;
+    if (alphaKey != alphaTestKey_) {
+        alphaTestKey_ = alphaKey;
+        if (alphaKey == 0) {
+            glDisable(GL_ALPHA_TEST);
+        } else {
+            static const GLenum funcs[] = {GL_ALWAYS,  GL_NEVER,    GL_LESS,   GL_EQUAL, GL_LEQUAL,
+                                           GL_GREATER, GL_NOTEQUAL, GL_GEQUAL, GL_ALWAYS};
+            glEnable(GL_ALPHA_TEST);
+            glAlphaFunc(func <= CMP_ALWAYS ? funcs[func] : GL_ALWAYS, float(ref) / 255.0f);
+        }
+    }
+
+    bool specular = states_[RS_SPECULARENABLE] != 0;
+    if (specular != secondaryEnabled_) {
+        secondaryEnabled_ = specular;
+        if (specular)
+            glEnable(GL_COLOR_SUM);
+        else
+            glDisable(GL_COLOR_SUM);
+    }
+
+    if (fogDirty_) {
+        fogDirty_ = false;
+        uint32_t mode = states_[RS_FOGTABLEMODE];
+        float start = BitsToFloat(states_[RS_FOGTABLESTART]);
+        float end = BitsToFloat(states_[RS_FOGTABLEEND]);
+        float density = BitsToFloat(states_[RS_FOGTABLEDENSITY]);
+        if (mode == 0) {
+            mode = lightStates_[LIGHTSTATE_FOGMODE];
+            start = BitsToFloat(lightStates_[LIGHTSTATE_FOGSTART]);
+            end = BitsToFloat(lightStates_[LIGHTSTATE_FOGEND]);
+            density = BitsToFloat(lightStates_[LIGHTSTATE_FOGDENSITY]);
+        }
+        if (states_[RS_FOGENABLE] && mode >= 1 && mode <= 3) {
+            glEnable(GL_FOG);
+            glFogi(GL_FOG_MODE, mode == 1 ? GL_EXP : mode == 2 ? GL_EXP2 : GL_LINEAR);
+            glFogf(GL_FOG_START, start);
+            glFogf(GL_FOG_END, end);
+            glFogf(GL_FOG_DENSITY, density);
+            uint32_t c = states_[RS_FOGCOLOR];
+            const float color[4] = {float((c >> 16) & 0xFF) / 255.0f,
+                                    float((c >> 8) & 0xFF) / 255.0f, float(c & 0xFF) / 255.0f,
+                                    1.0f};
+            glFogfv(GL_FOG_COLOR, color);
+        } else {
+            glDisable(GL_FOG);
+        }
+    }
+}
+
+// The one place where Direct3D's conventions become GL's.
+//  - A D3D matrix (row vectors) loads into GL unchanged: its memory is the column-major
+//    transpose GL expects, so GL computes the same (v · W · V · P).
+//  - Direct3D maps the clip rectangle (clipX .. clipX + clipWidth, clipY - clipHeight .. clipY)
+//    onto the viewport's screen rectangle and clips z / w to minZ .. maxZ without scaling it;
+//    GL maps its -1 .. 1 cube onto glViewport and glDepthRange. The matrix N below takes D3D's
+//    clip volume onto GL's cube, y reversed because the render target keeps Direct3D's top row
+//    first, and glDepthRange(minZ, maxZ) turns GL's depth back into z / w.
+//  - Direct3D puts pixel centres on integer coordinates, GL half a pixel further; N moves
+//    everything half a pixel so a triangle covers the pixels Direct3D would cover.
+//  - Transformed vertices arrive in pixels with rhw: they are sent as (sx, sy, sz, 1) / rhw
+//    under a pixel projection, so GL's perspective division gives back the pixel position
+//    while its interpolation stays perspective-correct.
+void GlDevice::LoadMatrices(VertexType vertexType) {
+    const float W = float(Width()), H = float(Height());
+    if (vertexType == VT_TLVERTEX) {
+        if (loaded_ == LoadedMatrices::Screen) return;
+        glViewport(0, 0, GLsizei(Width()), GLsizei(Height()));
+        Matrix screen = Matrix::Identity();
+        screen.m[0][0] = 2.0f / W;
+        screen.m[3][0] = 1.0f / W - 1.0f;
+        screen.m[1][1] = 2.0f / H;
+        screen.m[3][1] = 1.0f / H - 1.0f;
+        screen.m[2][2] = 2.0f;
+        screen.m[3][2] = -1.0f;
+        glMatrixMode(GL_PROJECTION);
+        glLoadMatrixf(&screen.m[0][0]);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        glDepthRange(0.0, 1.0);
+        loaded_ = LoadedMatrices::Screen;
+        return;
+    }
+    if (loaded_ == LoadedMatrices::Scene && !matricesDirty_) return;
+    const ViewportRecord& v = viewport_;
+    glViewport(GLint(v.x), GLint(v.y), GLsizei(v.width), GLsizei(v.height));
+    const float dz = v.maxZ - v.minZ;
+    Matrix n = Matrix::Identity();
+    n.m[0][0] = 2.0f / v.clipWidth;
+    n.m[3][0] = -2.0f * v.clipX / v.clipWidth - 1.0f + 1.0f / float(v.width);
+    n.m[1][1] = -2.0f / v.clipHeight;
+    n.m[3][1] = 2.0f * v.clipY / v.clipHeight - 1.0f + 1.0f / float(v.height);
+    n.m[2][2] = 2.0f / dz;
+    n.m[3][2] = -2.0f * v.minZ / dz - 1.0f;
+    Matrix projection = projection_ * n;
+    Matrix modelView = world_ * view_;
+    glMatrixMode(GL_PROJECTION);
+    glLoadMatrixf(&projection.m[0][0]);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadMatrixf(&modelView.m[0][0]);
+    // Depth keeps z / w itself: N clips to minZ .. maxZ, the depth range maps back onto it.
+    glDepthRange(std::clamp(v.minZ, 0.0f, 1.0f), std::clamp(v.maxZ, 0.0f, 1.0f));
+    loaded_ = LoadedMatrices::Scene;
+    matricesDirty_ = false;
+}
+
+void GlDevice::SetupArrays(VertexType vertexType, const void* vertices, uint32_t n,
+                           uint32_t flags) {
+    const GLsizei stride = 32;
+    if (vertexType == VT_TLVERTEX) {
+        const TLVertex* v = static_cast<const TLVertex*>(vertices);
+        positions_.resize(size_t(n) * 4);
+        float* p = positions_.data();
+        for (uint32_t i = 0; i < n; ++i, p += 4) {
+            float w = v[i].rhw > 0.0f ? 1.0f / v[i].rhw : 1.0f;
+            p[0] = v[i].sx * w;
+            p[1] = v[i].sy * w;
+            p[2] = v[i].sz * w;
+            p[3] = w;
+        }
+        glVertexPointer(4, GL_FLOAT, 0, positions_.data());
+        glColorPointer(GL_BGRA, GL_UNSIGNED_BYTE, stride, &v->color);
+        glSecondaryColorPointer(GL_BGRA, GL_UNSIGNED_BYTE, stride, &v->specular);
+        glTexCoordPointer(2, GL_FLOAT, stride, &v->tu);
+        return;
+    }
+    if (vertexType == VT_LVERTEX) {
+        const LVertex* v = static_cast<const LVertex*>(vertices);
+        glVertexPointer(3, GL_FLOAT, stride, &v->x);
+        glColorPointer(GL_BGRA, GL_UNSIGNED_BYTE, stride, &v->color);
+        glSecondaryColorPointer(GL_BGRA, GL_UNSIGNED_BYTE, stride, &v->specular);
+        glTexCoordPointer(2, GL_FLOAT, stride, &v->tu);
+        return;
+    }
+    const Vertex* v = static_cast<const Vertex*>(vertices);
+    colors_.resize(n);
+    speculars_.resize(n);
+    if (flags & DP_DONOTLIGHT) {
+        std::fill(colors_.begin(), colors_.end(), 0xFFFFFFFFu);
+        std::fill(speculars_.begin(), speculars_.end(), 0xFF000000u);
+    } else {
+        const MaterialRecord* m = materials_.Get(lightStates_[LIGHTSTATE_MATERIAL]);
+        lighting_.material = m ? *m : MaterialRecord{};
+        uint32_t a = lightStates_[LIGHTSTATE_AMBIENT];
+        lighting_.ambient = {float((a >> 16) & 0xFF) / 255.0f, float((a >> 8) & 0xFF) / 255.0f,
+                             float(a & 0xFF) / 255.0f, float(a >> 24) / 255.0f};
+        lighting_.lights.clear();
+        for (LightHandle h : viewportLights_) {
+            const LightRecord* l = lights_.Get(h);
+            if (l && (l->flags & LIGHT_ACTIVE)) lighting_.lights.push_back(l);
+        }
+        lighting_.world = world_;
+        const ColorValue& s = lighting_.material.specular;
+        lighting_.specular = states_[RS_SPECULARENABLE] && lighting_.material.power > 0.0f &&
+                             (s.r > 0.0f || s.g > 0.0f || s.b > 0.0f);
+        if (lighting_.specular) lighting_.eye = AffineInverse(view_).GetTranslation();
+        LightVertices(v, n, lighting_, colors_.data(), speculars_.data());
+    }
+    glVertexPointer(3, GL_FLOAT, stride, &v->x);
+    glColorPointer(GL_BGRA, GL_UNSIGNED_BYTE, 0, colors_.data());
+    glSecondaryColorPointer(GL_BGRA, GL_UNSIGNED_BYTE, 0, speculars_.data());
+    glTexCoordPointer(2, GL_FLOAT, stride, &v->tu);
+}
+
+}  // namespace orix

@@ -1,0 +1,537 @@
+// The demonstration's asset generator: what it writes must be what the engine's readers expect
+// (structure, counts, indices, skin index space, key conventions), framed by the demo camera,
+// decodable, and the same on every run.
+#include <gtest/gtest.h>
+#include <jpeglib.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+
+#include "ase_document.h"
+#include "asset_generator.h"
+#include "body_mesh.h"
+#include "engine_pose.h"
+#include "pictures.h"
+#include "preview.h"
+#include "skeleton.h"
+
+namespace orix_assets_test {
+namespace {
+
+namespace fs = std::filesystem;
+using orix::Matrix;
+using orix::Vector3;
+
+const char* const kAllFiles[] = {"girl.ase",  "girl.skn", "gland.ase",
+                                 "gland.bmp", "girl.jpg", "vireo.jpg"};
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// One generated folder shared by the tests of this file.
+class AssetsTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        dir_ =
+            new fs::path(fs::temp_directory_path() / ("orix-assets-" + std::to_string(::getpid())));
+        std::string error;
+        ok_ = orix_assets::GenerateAssets(dir_->string(), &summary_, &error);
+        ASSERT_TRUE(ok_) << error;
+        girl_ = new AseDocument(ParseAse(ReadFile(*dir_ / "girl.ase")));
+        land_ = new AseDocument(ParseAse(ReadFile(*dir_ / "gland.ase")));
+    }
+    static void TearDownTestSuite() {
+        std::error_code ec;
+        fs::remove_all(*dir_, ec);
+        delete dir_;
+        delete girl_;
+        delete land_;
+    }
+    void SetUp() override { ASSERT_TRUE(ok_); }
+
+    static const AseNode& SkinMesh() { return *girl_->Find("Girl"); }
+
+    static inline fs::path* dir_ = nullptr;
+    static inline bool ok_ = false;
+    static inline orix_assets::AssetSummary summary_;
+    static inline AseDocument* girl_ = nullptr;
+    static inline AseDocument* land_ = nullptr;
+};
+
+// Every count, list length and index of a mesh agrees, and every position is used by a face
+// (the engine's split gives an unused position no vertex, which the skin step would read).
+void ExpectMeshConsistent(const AseNode& node) {
+    SCOPED_TRACE(node.name);
+    const AseMesh& m = node.mesh;
+    ASSERT_TRUE(node.hasMesh);
+    EXPECT_EQ(m.numVertex, static_cast<int>(m.vertices.size()));
+    EXPECT_EQ(m.numFaces, static_cast<int>(m.faces.size()));
+    EXPECT_EQ(m.numTVertex, static_cast<int>(m.tverts.size()));
+    EXPECT_EQ(m.numTVFaces, static_cast<int>(m.tfaces.size()));
+    EXPECT_EQ(m.numFaces, static_cast<int>(m.faceNormals.size()));
+    EXPECT_LT(m.numVertex, 65536);
+    std::vector<bool> used(m.vertices.size(), false);
+    for (const auto& f : m.faces)
+        for (int k = 0; k < 3; ++k) {
+            ASSERT_GE(f[k], 0);
+            ASSERT_LT(f[k], m.numVertex);
+            used[f[k]] = true;
+        }
+    EXPECT_EQ(std::count(used.begin(), used.end(), false), 0) << "positions used by no face";
+    for (const auto& t : m.tfaces)
+        for (int k = 0; k < 3; ++k) {
+            ASSERT_GE(t[k], 0);
+            ASSERT_LT(t[k], m.numTVertex);
+        }
+    if (m.numTVFaces > 0) {
+        EXPECT_EQ(m.numTVFaces, m.numFaces);
+    }
+}
+
+// Six times the enclosed volume: positive when faces wind counter-clockwise seen from outside.
+double SignedVolume(const AseMesh& m) {
+    double v = 0;
+    for (const auto& f : m.faces) {
+        const auto &a = m.vertices[f[0]], &b = m.vertices[f[1]], &c = m.vertices[f[2]];
+        v += a[0] * (b[1] * c[2] - b[2] * c[1]) - a[1] * (b[0] * c[2] - b[2] * c[0]) +
+             a[2] * (b[0] * c[1] - b[1] * c[0]);
+    }
+    return v;
+}
+
+TEST_F(AssetsTest, OutputIsIdenticalAcrossRuns) {
+    fs::path second = *dir_ / "second";
+    std::string error;
+    ASSERT_TRUE(orix_assets::GenerateAssets(second.string(), nullptr, &error)) << error;
+    for (const char* name : kAllFiles) {
+        std::string a = ReadFile(*dir_ / name), b = ReadFile(second / name);
+        EXPECT_FALSE(a.empty()) << name;
+        EXPECT_TRUE(a == b) << name << " differs between runs";
+    }
+    EXPECT_EQ(summary_.files, std::size(kAllFiles));
+}
+
+TEST_F(AssetsTest, UnwritableFolderFailsWithMessage) {
+    fs::path blocker = *dir_ / "not-a-folder";
+    { std::ofstream(blocker) << "x"; }
+    std::string error;
+    EXPECT_FALSE(orix_assets::GenerateAssets((blocker / "res").string(), nullptr, &error));
+    EXPECT_NE(error.find("not-a-folder"), std::string::npos) << error;
+}
+
+TEST_F(AssetsTest, CharacterAseHasTheToolsStructure) {
+    const AseDocument& doc = *girl_;
+    for (const std::string& p : doc.problems) ADD_FAILURE() << p;
+    EXPECT_EQ(doc.ticksPerFrame, 160);
+    EXPECT_EQ(doc.firstFrame, 0);
+    EXPECT_GE(doc.lastFrame - doc.firstFrame, 60) << "at least two seconds at 30 fps";
+    std::string text = ReadFile(*dir_ / "girl.ase");
+    EXPECT_EQ(text.rfind("*3DSMAX_ASCIIEXPORT\t200\n", 0), 0u);
+    EXPECT_NE(text.find("*MESH_FACE    0:    A:"), std::string::npos);
+
+    // Biped names, parents before children.
+    for (const char* name :
+         {"Bip01", "Bip01 Pelvis", "Bip01 Spine", "Bip01 Spine1", "Bip01 Neck", "Bip01 Head",
+          "Bip01 L Thigh", "Bip01 R Calf", "Bip01 L Foot", "Bip01 R Clavicle", "Bip01 L UpperArm",
+          "Bip01 R Forearm", "Bip01 L Hand"}) {
+        const AseNode* n = doc.Find(name);
+        ASSERT_NE(n, nullptr) << name;
+        EXPECT_TRUE(n->helper) << name;
+    }
+    std::set<std::string> seen;
+    for (const AseNode& n : doc.nodes) {
+        if (!n.parent.empty()) {
+            EXPECT_TRUE(seen.count(n.parent)) << n.name << " before its parent";
+        }
+        seen.insert(n.name);
+    }
+
+    // Several controller kinds.
+    std::set<std::string> controls;
+    for (const AseNode& n : doc.nodes)
+        for (const AseTrack& t : n.tracks) controls.insert(t.control);
+    for (const char* c :
+         {"*CONTROL_POS_BEZIER", "*CONTROL_ROT_TCB", "*CONTROL_ROT_TRACK", "*CONTROL_ROT_BEZIER"})
+        EXPECT_TRUE(controls.count(c)) << c;
+    EXPECT_FALSE(doc.Find("Bip01 Pelvis")->tracks.empty());
+
+    // Materials: a multi material with skin, clothes and hair, a texture, and "Collision".
+    ASSERT_EQ(doc.materials.size(), 2u);
+    const AseMaterial& multi = doc.materials[0];
+    ASSERT_EQ(multi.numSubs, static_cast<int>(multi.subs.size()));
+    ASSERT_LE(multi.numSubs, 10);
+    std::set<std::string> subNames;
+    for (const AseMaterial& s : multi.subs) {
+        subNames.insert(s.name);
+        if (s.bitmap.empty()) continue;
+        EXPECT_EQ(s.bitmap.find_first_of("/\\:"), std::string::npos) << s.bitmap;
+        std::string ext = s.bitmap.substr(s.bitmap.size() - 4);
+        EXPECT_TRUE(ext == ".jpg" || ext == ".bmp") << s.bitmap;
+        EXPECT_TRUE(fs::exists(*dir_ / s.bitmap)) << s.bitmap;
+    }
+    for (const char* s : {"Skin", "Clothes", "Hair"}) EXPECT_TRUE(subNames.count(s)) << s;
+    EXPECT_EQ(doc.materials[1].name, "Collision");
+
+    // The skin mesh: a person-sized, closed, outward-facing mesh that is not one-to-one.
+    const AseNode& skin = SkinMesh();
+    ExpectMeshConsistent(skin);
+    EXPECT_EQ(skin.materialRef, 0);
+    EXPECT_GE(skin.mesh.numFaces, 1500);
+    EXPECT_NE(skin.mesh.numTVertex, skin.mesh.numVertex);
+    // The engine's split makes one vertex per distinct (position, texture coordinate) pair;
+    // there must be seams, and the result must still fit 16-bit indices.
+    std::set<std::pair<int, std::pair<double, double>>> pairs;
+    for (size_t f = 0; f < skin.mesh.faces.size(); ++f)
+        for (int k = 0; k < 3; ++k) {
+            const auto& t = skin.mesh.tverts[skin.mesh.tfaces[f][k]];
+            pairs.insert({skin.mesh.faces[f][k], {t[0], t[1]}});
+        }
+    EXPECT_GT(pairs.size(), static_cast<size_t>(skin.mesh.numVertex));
+    // Each face samples only its own sub-material's band of the shared atlas.
+    for (size_t f = 0; f < skin.mesh.faces.size(); ++f) {
+        double v0, v1;
+        orix_assets::MaterialRegion(skin.mesh.faces[f][3], &v0, &v1);
+        for (int k = 0; k < 3; ++k) {
+            const auto& t = skin.mesh.tverts[skin.mesh.tfaces[f][k]];
+            ASSERT_TRUE(t[1] >= v0 && t[1] <= v1 && t[0] >= 0 && t[0] <= 1) << "face " << f;
+        }
+    }
+    EXPECT_LT(pairs.size(), 65536u);
+    std::set<int> materialIds;
+    for (const auto& f : skin.mesh.faces) materialIds.insert(f[3]);
+    EXPECT_EQ(static_cast<int>(materialIds.size()), multi.numSubs);
+    EXPECT_LT(*materialIds.rbegin(), multi.numSubs);
+    EXPECT_GT(SignedVolume(skin.mesh), 0);
+    double top = -1e9, bottom = 1e9;
+    for (const auto& v : skin.mesh.vertices)
+        top = std::max(top, v[2]), bottom = std::min(bottom, v[2]);
+    EXPECT_NEAR(bottom, 0, 1.0);
+    EXPECT_GT(top, 70);
+    EXPECT_LT(top, 90);
+
+    // The collision mesh hangs under a bone and uses the "Collision" material.
+    int collisions = 0;
+    for (const AseNode& n : doc.nodes) {
+        if (n.helper || n.materialRef != 1) continue;
+        ++collisions;
+        ExpectMeshConsistent(n);
+        EXPECT_TRUE(doc.Find(n.parent) != nullptr && doc.Find(n.parent)->helper) << n.name;
+        EXPECT_GT(SignedVolume(n.mesh), 0);
+    }
+    EXPECT_EQ(collisions, 1);
+}
+
+// After the engine's split the shared-position table has one entry per file position, in file
+// order, so skin index k (1-based) is the file's vertex k - 1 whether or not the mesh is split.
+TEST_F(AssetsTest, SkinFileBindsEveryVertexOnceToAnExistingBone) {
+    std::istringstream in(ReadFile(*dir_ / "girl.skn"));
+    std::string line;
+    ASSERT_TRUE(std::getline(in, line));
+    EXPECT_EQ(line, "MESH_SKIN_FILE \"Girl\"");
+    const int vertices = SkinMesh().mesh.numVertex;
+    std::vector<int> listed(static_cast<size_t>(vertices) + 1, 0);
+    std::string bone;
+    int declared = 0, read = 0;
+    auto finishBone = [&] {
+        if (!bone.empty()) {
+            EXPECT_EQ(read, declared) << bone;
+        }
+    };
+    while (std::getline(in, line)) {
+        EXPECT_LE(line.size(), 254u);
+        if (line.empty()) continue;
+        if (line[0] == '"') {
+            finishBone();
+            size_t close = line.find('"', 1);
+            ASSERT_NE(close, std::string::npos);
+            bone = line.substr(1, close - 1);
+            const AseNode* n = girl_->Find(bone);
+            EXPECT_TRUE(n != nullptr && n->helper) << bone;
+            declared = std::atoi(line.c_str() + close + 1);
+            read = 0;
+            continue;
+        }
+        ASSERT_TRUE(std::isdigit(static_cast<unsigned char>(line[0]))) << line;
+        std::istringstream numbers(line);
+        int index;
+        while (numbers >> index) {
+            ASSERT_GE(index, 1);
+            ASSERT_LE(index, vertices);
+            listed[index]++;
+            ++read;
+        }
+    }
+    finishBone();
+    for (int i = 1; i <= vertices; ++i) EXPECT_EQ(listed[i], 1) << "vertex " << i;
+}
+
+// The keys, read with the engine's conventions (static keys from the node transforms, relative
+// keys chained), give the generator's intended pose at frames where every track has a key, and
+// the first pose again at the last frame.
+TEST_F(AssetsTest, KeysGiveTheIntendedPosesInEngineSpace) {
+    EngineSkeleton skeleton;
+    std::string error;
+    ASSERT_TRUE(skeleton.Build(*girl_, &error)) << error;
+    const orix_assets::Skeleton intended = orix_assets::BuildSkeleton();
+    ASSERT_EQ(skeleton.Bones().size(), intended.bones.size());
+
+    // Each node's rotation axis and angle agree with its matrix rows.
+    for (const EngineBone& b : skeleton.Bones()) {
+        Matrix rows = b.nodeTransform;
+        rows.SetTranslation({0, 0, 0});
+        EXPECT_LT(orix::MaxDifference(orix::QuaternionToMatrix(b.nodeRotation), rows), 2e-3f)
+            << b.name;
+    }
+    std::vector<Matrix> first, pose;
+    ASSERT_TRUE(skeleton.Pose(0, &first));
+    for (int frame : {0, 20, 30, 60, orix_assets::kLastFrame}) {
+        ASSERT_TRUE(skeleton.Pose(frame, &pose)) << "no key at frame " << frame;
+        std::vector<orix_assets::Xform> expected = intended.Pose(frame);
+        for (size_t i = 0; i < pose.size(); ++i) {
+            const auto& x = expected[i];
+            std::array<std::array<double, 3>, 4> rows{};
+            for (int r = 0; r < 3; ++r) rows[r] = {x.r[r][0], x.r[r][1], x.r[r][2]};
+            rows[3] = {x.t.x, x.t.y, x.t.z};
+            EXPECT_LT(orix::MaxDifference(pose[i], EngineMatrix(rows)), 5e-3f)
+                << skeleton.Bones()[i].name << " at frame " << frame;
+        }
+    }
+    for (size_t i = 0; i < pose.size(); ++i)
+        EXPECT_LT(orix::MaxDifference(pose[i], first[i]), 5e-3f) << "loop " << i;
+}
+
+TEST_F(AssetsTest, LandReachesTheFarPlaneAndIsFlatUnderTheCharacter) {
+    for (const std::string& p : land_->problems) ADD_FAILURE() << p;
+    ASSERT_EQ(land_->nodes.size(), 1u);
+    const AseNode& land = land_->nodes[0];
+    ExpectMeshConsistent(land);
+    EXPECT_EQ(land.mesh.numTVertex, land.mesh.numVertex);
+    EXPECT_GE(land.mesh.numFaces, 2000);
+    EXPECT_LE(land.mesh.numFaces, 20000);
+    ASSERT_EQ(land_->materials.size(), 1u);
+    EXPECT_EQ(land_->materials[0].bitmap, "gland.bmp");
+    double minX = 1e9, maxX = -1e9, minY = 1e9, maxY = -1e9;
+    for (const auto& v : land.mesh.vertices) {
+        minX = std::min(minX, v[0]), maxX = std::max(maxX, v[0]);
+        minY = std::min(minY, v[1]), maxY = std::max(maxY, v[1]);
+        if (std::hypot(v[0], v[1]) < 120) {
+            EXPECT_EQ(v[2], 0) << "under the character";
+        }
+    }
+    // Every face up: the ground is drawn without depth test and must never face away.
+    for (const auto& n : land.mesh.faceNormals) EXPECT_GT(n[2], 0.9);
+    // The camera stands at (-90, -75) over the ground; the far plane is 1500 away.
+    EXPECT_LE(minX, -90 - 1500);
+    EXPECT_GE(maxX, -90 + 1500);
+    EXPECT_LE(minY, -75 - 1500);
+    EXPECT_GE(maxY, -75 + 1500);
+}
+
+struct DecodedJpeg {
+    int width = 0, height = 0, components = 0;
+    std::vector<uint8_t> rgb;
+};
+
+struct JpegFailure {
+    jpeg_error_mgr base;
+    std::jmp_buf jump;
+};
+
+bool DecodeJpeg(const std::string& bytes, DecodedJpeg* out) {
+    jpeg_decompress_struct cinfo{};
+    JpegFailure err{};
+    cinfo.err = jpeg_std_error(&err.base);
+    err.base.error_exit = [](j_common_ptr c) {
+        std::longjmp(reinterpret_cast<JpegFailure*>(c->err)->jump, 1);
+    };
+    if (setjmp(err.jump) != 0) {
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(bytes.data()),
+                 static_cast<unsigned long>(bytes.size()));
+    jpeg_read_header(&cinfo, TRUE);
+    jpeg_start_decompress(&cinfo);
+    out->width = static_cast<int>(cinfo.output_width);
+    out->height = static_cast<int>(cinfo.output_height);
+    out->components = cinfo.output_components;
+    out->rgb.resize(static_cast<size_t>(out->width) * out->height * out->components);
+    while (cinfo.output_scanline < cinfo.output_height) {
+        JSAMPROW row =
+            &out->rgb[static_cast<size_t>(cinfo.output_scanline) * out->width * out->components];
+        jpeg_read_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    return true;
+}
+
+uint32_t Le32(const std::string& s, size_t at) {
+    return static_cast<uint8_t>(s[at]) | static_cast<uint8_t>(s[at + 1]) << 8 |
+           static_cast<uint8_t>(s[at + 2]) << 16 |
+           static_cast<uint32_t>(static_cast<uint8_t>(s[at + 3])) << 24;
+}
+
+TEST_F(AssetsTest, PicturesDecode) {
+    const char* preview = std::getenv("ORIX_ASSETS_PREVIEW");
+    for (const char* name : {"girl.jpg", "vireo.jpg"}) {
+        DecodedJpeg img;
+        ASSERT_TRUE(DecodeJpeg(ReadFile(*dir_ / name), &img)) << name;
+        EXPECT_EQ(img.width, 256) << name;
+        EXPECT_EQ(img.height, 256) << name;
+        EXPECT_EQ(img.components, 3) << name;
+        // A picture, not a flat colour.
+        auto [lo, hi] = std::minmax_element(img.rgb.begin(), img.rgb.end());
+        EXPECT_GT(*hi - *lo, 100) << name;
+        if (preview != nullptr)
+            WriteRgbPng((fs::path(preview) / (std::string(name) + ".png")).string(), img.width,
+                        img.height, img.rgb);
+    }
+    std::string bmp = ReadFile(*dir_ / "gland.bmp");
+    ASSERT_GE(bmp.size(), 54u);
+    EXPECT_EQ(bmp.substr(0, 2), "BM");
+    EXPECT_EQ(Le32(bmp, 2), bmp.size());
+    EXPECT_EQ(Le32(bmp, 10), 54u);
+    EXPECT_EQ(Le32(bmp, 14), 40u);
+    EXPECT_EQ(Le32(bmp, 18), 256u);
+    EXPECT_EQ(Le32(bmp, 22), 256u);
+    EXPECT_EQ(static_cast<uint8_t>(bmp[28]), 24);
+    EXPECT_EQ(Le32(bmp, 30), 0u) << "uncompressed";
+    EXPECT_EQ(bmp.size(), 54u + 256 * 256 * 3);
+    if (preview != nullptr) {
+        std::vector<uint8_t> rgb(256 * 256 * 3);
+        for (int y = 0; y < 256; ++y)
+            for (int x = 0; x < 256; ++x)
+                for (int c = 0; c < 3; ++c)
+                    rgb[(y * 256 + x) * 3 + c] =
+                        static_cast<uint8_t>(bmp[54 + ((255 - y) * 256 + x) * 3 + (2 - c)]);
+        WriteRgbPng((fs::path(preview) / "gland.bmp.png").string(), 256, 256, rgb);
+    }
+}
+
+// Skins the mesh as the engine will (file positions in engine space, carried into their bone's
+// bind space, then by the bone's world matrix) and looks at it through the demo camera.
+TEST_F(AssetsTest, DemoCameraFramesTheWholeFigure) {
+    EngineSkeleton skeleton;
+    std::string error;
+    ASSERT_TRUE(skeleton.Build(*girl_, &error)) << error;
+    const AseMesh& mesh = SkinMesh().mesh;
+    std::vector<int> boneOf(mesh.vertices.size(), -1);
+    {
+        std::istringstream in(ReadFile(*dir_ / "girl.skn"));
+        std::string line;
+        std::getline(in, line);
+        int bone = -1;
+        while (std::getline(in, line)) {
+            if (!line.empty() && line[0] == '"') {
+                bone = skeleton.Find(line.substr(1, line.find('"', 1) - 1));
+                continue;
+            }
+            std::istringstream numbers(line);
+            int index;
+            while (numbers >> index) boneOf[index - 1] = bone;
+        }
+    }
+    const int pelvis = skeleton.Find("Bip01 Pelvis");
+    ASSERT_GE(pelvis, 0);
+    const char* preview = std::getenv("ORIX_ASSETS_PREVIEW");
+    const std::array<std::array<uint8_t, 3>, 4> colours = {
+        {{235, 190, 160}, {225, 105, 130}, {120, 72, 40}, {60, 30, 25}}};
+
+    for (int frame : {0, 20, 30, 60}) {
+        SCOPED_TRACE("frame " + std::to_string(frame));
+        std::vector<Matrix> world;
+        ASSERT_TRUE(skeleton.Pose(frame, &world));
+        std::vector<Vector3> posed(mesh.vertices.size());
+        for (size_t i = 0; i < posed.size(); ++i) {
+            ASSERT_GE(boneOf[i], 0);
+            const auto& v = mesh.vertices[i];
+            Vector3 p = EngineVector(v[0], v[1], v[2]);
+            p = orix::TransformPoint(
+                p, orix::AffineInverse(skeleton.Bones()[boneOf[i]].nodeTransform));
+            posed[i] = orix::TransformPoint(p, world[boneOf[i]]);
+        }
+        Matrix vp =
+            LookAt({-90, 75, -75}, world[pelvis].GetTranslation(), {0, 1, 0}) * DemoProjection();
+        float minX = 1e9f, maxX = -1e9f, minY = 1e9f, maxY = -1e9f;
+        std::vector<ScreenPoint> screen;
+        for (const Vector3& p : posed) {
+            ScreenPoint s = ToScreen(p, vp);
+            EXPECT_GT(s.z, 0);
+            EXPECT_LT(s.z, 1);
+            minX = std::min(minX, s.x), maxX = std::max(maxX, s.x);
+            minY = std::min(minY, s.y), maxY = std::max(maxY, s.y);
+            screen.push_back(s);
+        }
+        EXPECT_GT(minX, 0);
+        EXPECT_LT(maxX, kScreenWidth);
+        EXPECT_GT(minY, 0);
+        EXPECT_LT(maxY, kScreenHeight);
+        EXPECT_GT(maxY - minY, 0.5f * kScreenHeight) << "the figure fills the picture";
+        if (preview == nullptr) continue;
+
+        Canvas canvas(kScreenWidth, kScreenHeight, {0, 0, 0});
+        const AseMesh& land = land_->nodes[0].mesh;
+        for (const auto& f : land.faces) {
+            auto at = [&](int k) {
+                const auto& v = land.vertices[f[k]];
+                return ToScreen(EngineVector(v[0], v[1], v[2]), vp);
+            };
+            int shade =
+                90 +
+                static_cast<int>(std::fmod(
+                    std::fabs(land.vertices[f[0]][0] * 0.37 + land.vertices[f[0]][1] * 0.11), 40));
+            // The engine keeps A, C, B so that front faces are clockwise on screen.
+            canvas.Triangle(at(0), at(2), at(1), {40, static_cast<uint8_t>(shade), 30}, false);
+        }
+        const Vector3 light{0.4f, 0.8f, -0.45f};
+        for (const auto& f : mesh.faces) {
+            Vector3 a = posed[f[0]], b = posed[f[1]], c = posed[f[2]];
+            Vector3 e1 = b - a, e2 = c - a;
+            Vector3 n{e1.y * e2.z - e1.z * e2.y, e1.z * e2.x - e1.x * e2.z,
+                      e1.x * e2.y - e1.y * e2.x};
+            float len = std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z);
+            // Engine space is mirrored, so the tool's counter-clockwise normal points inwards.
+            float lambert =
+                len > 0 ? std::fabs(n.x * light.x + n.y * light.y + n.z * light.z) / len : 0;
+            std::array<uint8_t, 3> rgb = colours[std::clamp(f[3], 0, 3)];
+            for (auto& ch : rgb) ch = static_cast<uint8_t>(ch * (0.35f + 0.65f * lambert));
+            canvas.Triangle(screen[f[0]], screen[f[2]], screen[f[1]], rgb, true);
+        }
+        canvas.WritePng(
+            (fs::path(preview) / ("girl-frame" + std::to_string(frame) + ".png")).string());
+    }
+}
+
+}  // namespace
+}  // namespace orix_assets_test
+
+namespace orix_assets_test {
+namespace {
+
+// libjpeg's default error handler would end the process; the generator must get a message.
+TEST(AssetPictures, JpegEncoderFailureIsReportedNotFatal) {
+    orix_assets::Image empty;  // 0 x 0: the encoder refuses it
+    std::vector<uint8_t> bytes;
+    std::string error;
+    EXPECT_FALSE(orix_assets::EncodeJpeg(empty, 90, &bytes, &error));
+    EXPECT_NE(error.find("JPEG"), std::string::npos) << error;
+    EXPECT_TRUE(bytes.empty());
+}
+
+}  // namespace
+}  // namespace orix_assets_test

@@ -1,0 +1,130 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "device/engine.h"
+#include "device/globals.h"
+#include "math/types.h"
+#include "support/recording_device.h"
+
+namespace orix {
+namespace {
+
+TEST(EngineClock, FirstFrameLastsOneMillisecondAndStepsFollowTheClock) {
+    FixedStepClock clock(5000, 33);
+    Engine engine(clock);
+    engine.UpdateTiming();
+    EXPECT_EQ(engine.lastDeltaMs, 1u);
+    EXPECT_FLOAT_EQ(frameStep, 0.03f);
+    EXPECT_EQ(engine.currentTick, 5000u);
+
+    engine.UpdateTiming();  // 33 ms later
+    EXPECT_EQ(engine.lastDeltaMs, 33u);
+    EXPECT_NEAR(frameStep, 0.99f, 1e-6);
+
+    clock.SetStep(100);
+    engine.UpdateTiming();  // still the 33 ms step that was queued
+    engine.UpdateTiming();
+    EXPECT_EQ(engine.lastDeltaMs, 100u);
+    EXPECT_NEAR(frameStep, 3.0f, 1e-6);
+}
+
+TEST(EngineClock, DeltaIsRightAcrossTheTickWrap) {
+    FixedStepClock clock(0xFFFFFFF0u, 20);
+    Engine engine(clock);
+    engine.UpdateTiming();
+    engine.UpdateTiming();  // 0xFFFFFFF0 + 20 wraps to 4
+    EXPECT_EQ(engine.currentTick, 4u);
+    EXPECT_EQ(engine.lastDeltaMs, 20u);
+    EXPECT_NEAR(frameStep, 0.6f, 1e-6);
+}
+
+TEST(EngineClock, SteadyRateSettlesAndRecoversGraduallyAfterAStall) {
+    FixedStepClock clock(1000, 20);  // 50 frames per second
+    Engine engine(clock);
+    for (int i = 0; i < 300; ++i) engine.UpdateTiming();
+    EXPECT_EQ(engine.fps, 50u);
+    EXPECT_LE(engine.accumulatedMs, 2000u);
+
+    clock.Advance(3000);  // one frame stalls for three seconds
+    engine.UpdateTiming();
+    uint32_t afterStall = engine.fps;
+    EXPECT_LT(afterStall, 50u);
+
+    std::vector<uint32_t> figures;
+    for (int i = 0; i < 400; ++i) {
+        engine.UpdateTiming();
+        figures.push_back(engine.fps);
+    }
+    // Climbs back, never jumping to the steady figure in one frame, and ends there.
+    EXPECT_LT(figures[0], 50u);
+    for (size_t i = 1; i < figures.size(); ++i) EXPECT_LE(figures[i], figures[i - 1] + 10u);
+    EXPECT_GE(figures.back(), 49u);
+    EXPECT_LE(figures.back(), 50u);
+}
+
+struct CountingNode : FrameNode {
+    std::vector<uint32_t> flags;
+    RecordingDevice* device = nullptr;
+    void Update(uint32_t f) override {
+        flags.push_back(f);
+        if (device) device->DrawText(0, 0, 0, "node");
+    }
+};
+
+TEST(EngineRender, ClearsBeginsDrawsSceneThenOverlaysAndEnds) {
+    FixedStepClock clock;
+    RecordingDevice device(640, 480);
+    Engine engine(clock, &device);
+    EXPECT_EQ(engine.width, 640);
+    EXPECT_FLOAT_EQ(engine.scaleX, 1.0f);
+    EXPECT_FLOAT_EQ(engine.scaleY, 1.0f);
+
+    CountingNode root, overlays;
+    root.device = &device;
+    overlays.device = &device;
+    engine.LinkScene(nullptr, &root);
+    engine.LinkOverlays(&overlays);
+    int dummyMaterial = 0;
+    engine.currentMaterial = reinterpret_cast<const Material*>(&dummyMaterial);
+
+    EXPECT_FALSE(engine.Render());
+    EXPECT_EQ(root.flags, std::vector<uint32_t>{15u});
+    EXPECT_EQ(overlays.flags, std::vector<uint32_t>{255u});
+    EXPECT_EQ(engine.currentMaterial, nullptr);
+    std::vector<std::string> expected = {"Clear 1 3 0,0,640,480", "BeginScene", "DrawText 0 0 node",
+                                         "DrawText 0 0 node", "EndScene"};
+    EXPECT_EQ(device.Calls(), expected);
+}
+
+TEST(EngineRender, WithoutOverlaysOnlyTheSceneIsDrawn) {
+    FixedStepClock clock;
+    RecordingDevice device;
+    Engine engine(clock, &device);
+    CountingNode root;
+    engine.LinkScene(nullptr, &root);
+    engine.Render();
+    engine.Render();
+    EXPECT_EQ(root.flags.size(), 2u);
+    EXPECT_EQ(device.CountCalls("BeginScene"), 2u);
+    EXPECT_EQ(device.CountCalls("EndScene"), 2u);
+}
+
+TEST(EngineDefaults, MaterialRecordAndFields) {
+    MaterialRecord r = DefaultMaterialRecord();
+    EXPECT_EQ(r.diffuse.r, 1.0f);
+    EXPECT_EQ(r.diffuse.a, 0.0f);
+    EXPECT_EQ(r.ambient.g, 1.0f);
+    EXPECT_EQ(r.specular.r, 0.0f);
+    EXPECT_EQ(r.rampSize, 16u);
+    FixedStepClock clock;
+    Engine engine(clock);
+    EXPECT_TRUE(engine.hardware);
+    EXPECT_EQ(engine.zBufferMemory, 0x800u);
+    EXPECT_EQ(engine.accumulatedMs, 1u);
+    EXPECT_EQ(engine.GetScene(), nullptr);
+}
+
+}  // namespace
+}  // namespace orix

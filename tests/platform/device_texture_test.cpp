@@ -1,0 +1,238 @@
+// Surfaces, palettes and textures: formats, locking, mip chains, colour keys, texture blending,
+// re-upload after changes, and stale handles.
+#include <cstring>
+
+#include "device_fixture.h"
+
+namespace orix {
+namespace {
+
+class TextureTest : public DeviceTest {
+protected:
+    SurfaceHandle MakeTexture(uint32_t w, uint32_t h, const PixelFormat& f, uint32_t extraCaps = 0,
+                              uint32_t mips = 0) {
+        SurfaceDesc d;
+        d.flags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT |
+                  (mips ? DDSD_MIPMAPCOUNT : 0u);
+        d.width = w;
+        d.height = h;
+        d.mipMapCount = mips;
+        d.pixelFormat = f;
+        d.caps = DDSCAPS_TEXTURE | DDSCAPS_SYSTEMMEMORY | extraCaps;
+        return dev->CreateSurface(d);
+    }
+    // Fills a 32-bit surface level with f(x, y).
+    template <typename F>
+    void Fill32(SurfaceHandle s, F f) {
+        SurfaceLock lock;
+        ASSERT_TRUE(dev->Lock(s, &lock));
+        for (uint32_t y = 0; y < lock.height; ++y) {
+            auto* row =
+                reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(lock.bits) + y * lock.pitch);
+            for (uint32_t x = 0; x < lock.width; ++x) row[x] = f(x, y);
+        }
+        ASSERT_TRUE(dev->Unlock(s));
+    }
+    // A textured transformed quad over (10, 10) .. (110, 110), texture coordinates 0 .. 1.
+    void DrawQuad(uint32_t color = 0xFFFFFFFF) {
+        TLVertex q[4] = {Tl(10, 10, 0.5f, color, 0, 0), Tl(110, 10, 0.5f, color, 1, 0),
+                         Tl(10, 110, 0.5f, color, 0, 1), Tl(110, 110, 0.5f, color, 1, 1)};
+        ASSERT_TRUE(dev->BeginScene());
+        ASSERT_TRUE(dev->DrawPrimitive(PRIM_TRIANGLESTRIP, VT_TLVERTEX, q, 4, 0));
+        ASSERT_TRUE(dev->EndScene());
+    }
+    PixelFormat Xrgb() {
+        for (const PixelFormat& f : dev->EnumTextureFormats())
+            if (f.bitCount == 32 && !(f.flags & DDPF_ALPHAPIXELS)) return f;
+        return {};
+    }
+};
+
+TEST_F(TextureTest, FormatsComeInTheDocumentedOrder) {
+    auto formats = dev->EnumTextureFormats();
+    ASSERT_EQ(formats.size(), 7u);
+    EXPECT_TRUE(formats[0].flags & DDPF_PALETTEINDEXED8);
+    EXPECT_EQ(formats[1].redMask, 0xF800u);
+    EXPECT_EQ(formats[2].alphaMask, 0x8000u);
+    EXPECT_EQ(formats[3].alphaMask, 0xF000u);
+    EXPECT_EQ(formats[4].bitCount, 24u);
+    EXPECT_EQ(formats[5].bitCount, 32u);
+    EXPECT_FALSE(formats[5].flags & DDPF_ALPHAPIXELS);
+    EXPECT_EQ(formats[6].alphaMask, 0xFF000000u);
+    for (const PixelFormat& f : formats) EXPECT_NE(MakeTexture(8, 8, f), 0u);
+
+    PixelFormat bad = formats[1];
+    bad.greenMask = 0xF00F;  // overlaps and has holes
+    EXPECT_EQ(MakeTexture(8, 8, bad), 0u);
+    EXPECT_EQ(MakeTexture(0, 8, formats[1]), 0u);
+    EXPECT_EQ(MakeTexture(100000, 8, formats[1]), 0u);
+}
+
+TEST_F(TextureTest, TexturedLitVerticesShowTextureTimesVertexColour) {
+    Open(320, 240, 32);
+    ClearTo(0, 0, 0);
+    SurfaceHandle s = MakeTexture(4, 4, Xrgb());
+    ASSERT_NE(s, 0u);
+    Fill32(s, [](uint32_t, uint32_t) { return 0x00FF8040u; });
+    TextureHandle t = dev->GetTextureHandle(s);
+    ASSERT_NE(t, 0u);
+    ASSERT_TRUE(dev->SetRenderState(RS_TEXTUREHANDLE, t));
+    DrawQuad(0xFF80FFFF);
+    uint32_t rgb = Frame().Rgb(60, 60);
+    EXPECT_NEAR(Channel(rgb, 16), 0x80, 2);
+    EXPECT_NEAR(Channel(rgb, 8), 0x80, 2);
+    EXPECT_NEAR(Channel(rgb, 0), 0x40, 2);
+
+    // New texels after an Unlock reach the next draw without asking for the handle again.
+    Fill32(s, [](uint32_t, uint32_t) { return 0x000000FFu; });
+    DrawQuad(0xFFFFFFFF);
+    EXPECT_EQ(Frame().Rgb(60, 60), 0x0000FFu);
+}
+
+TEST_F(TextureTest, FirstRowIsTheTopAndAddressingRepeatsOrClamps) {
+    Open(320, 240, 32);
+    ClearTo(0, 0, 0);
+    SurfaceHandle s = MakeTexture(2, 2, Xrgb());
+    Fill32(s,
+           [](uint32_t x, uint32_t y) { return y == 0 ? 0xFF0000u : (x == 0 ? 0xFFu : 0xFF00u); });
+    ASSERT_TRUE(dev->SetRenderState(RS_TEXTUREHANDLE, dev->GetTextureHandle(s)));
+    DrawQuad();
+    FrameImage f = Frame();
+    EXPECT_EQ(f.Rgb(30, 30), 0xFF0000u);  // top row
+    EXPECT_EQ(f.Rgb(30, 90), 0x0000FFu);  // bottom left
+    EXPECT_EQ(f.Rgb(90, 90), 0x00FF00u);  // bottom right
+
+    // Coordinates 0 .. 2: wrapping shows the texture twice across, clamping stretches its edge.
+    TLVertex q[4] = {Tl(10, 10, 0.5f, ~0u, 0, 0), Tl(110, 10, 0.5f, ~0u, 2, 0),
+                     Tl(10, 110, 0.5f, ~0u, 0, 1), Tl(110, 110, 0.5f, ~0u, 2, 1)};
+    for (uint32_t address : {uint32_t(TADDRESS_WRAP), uint32_t(TADDRESS_CLAMP)}) {
+        ASSERT_TRUE(dev->SetRenderState(RS_TEXTUREADDRESS, address));
+        ASSERT_TRUE(dev->BeginScene());
+        ASSERT_TRUE(dev->DrawPrimitive(PRIM_TRIANGLESTRIP, VT_TLVERTEX, q, 4, 0));
+        ASSERT_TRUE(dev->EndScene());
+        EXPECT_EQ(Frame().Rgb(70, 90), address == TADDRESS_WRAP ? 0x0000FFu : 0x00FF00u);
+    }
+}
+
+TEST_F(TextureTest, ColourKeyedTexelsAreNotDrawn) {
+    ClearTo(0, 0, 1);
+    SurfaceHandle s = MakeTexture(2, 1, dev->EnumTextureFormats()[1]);
+    ASSERT_NE(s, 0u);
+    SurfaceLock lock;
+    ASSERT_TRUE(dev->Lock(s, &lock));
+    auto* px = static_cast<uint16_t*>(lock.bits);
+    px[0] = 0x0000;  // black: the key
+    px[1] = 0xF800;  // red
+    ASSERT_TRUE(dev->Unlock(s));
+    ASSERT_TRUE(dev->SetColorKey(s, DDCKEY_SRCBLT, 0, 0));
+    ASSERT_TRUE(dev->SetRenderState(RS_TEXTUREHANDLE, dev->GetTextureHandle(s)));
+
+    ASSERT_TRUE(dev->SetRenderState(RS_COLORKEYENABLE, D3D_TRUE));
+    DrawQuad();
+    FrameImage f = Frame();
+    EXPECT_EQ(f.Rgb(30, 60), 0x0000FFu);  // keyed: the background shows
+    EXPECT_EQ(f.Rgb(90, 60), 0xFF0000u);
+
+    ASSERT_TRUE(dev->SetRenderState(RS_COLORKEYENABLE, D3D_FALSE));
+    DrawQuad();
+    EXPECT_EQ(Frame().Rgb(30, 60), 0x000000u);
+}
+
+TEST_F(TextureTest, PaletteIndexedTexturesLookUpTheirPalette) {
+    Open(320, 240, 32);
+    SurfaceHandle s = MakeTexture(4, 4, dev->EnumTextureFormats()[0]);
+    ASSERT_NE(s, 0u);
+    PaletteEntry entries[3] = {{0, 0, 0, 0}, {10, 200, 30, 0}, {250, 5, 5, 0}};
+    EXPECT_EQ(dev->CreatePalette(0, entries, 3), 0u);
+    EXPECT_EQ(dev->CreatePalette(DDPCAPS_4BIT, entries, 17), 0u);
+    PaletteHandle p = dev->CreatePalette(DDPCAPS_8BIT, entries, 3);
+    ASSERT_NE(p, 0u);
+    ASSERT_TRUE(dev->SetPalette(s, p));
+    dev->ReleasePalette(p);  // the surface keeps its own reference
+    SurfaceLock lock;
+    ASSERT_TRUE(dev->Lock(s, &lock));
+    std::memset(lock.bits, 1, size_t(lock.pitch) * lock.height);
+    ASSERT_TRUE(dev->Unlock(s));
+    ASSERT_TRUE(dev->SetRenderState(RS_TEXTUREHANDLE, dev->GetTextureHandle(s)));
+    DrawQuad();
+    EXPECT_EQ(Frame().Rgb(60, 60), 0x0AC81Eu);
+}
+
+TEST_F(TextureTest, MipChainsWalkLevelsAndLoadCopiesTheChain) {
+    SurfaceHandle a = MakeTexture(16, 8, Xrgb(), DDSCAPS_MIPMAP | DDSCAPS_COMPLEX, 3);
+    ASSERT_NE(a, 0u);
+    SurfaceDesc d;
+    ASSERT_TRUE(dev->GetSurfaceDesc(a, &d));
+    EXPECT_EQ(d.mipMapCount, 3u);
+    SurfaceHandle l1 = dev->GetAttachedSurface(a, DDSCAPS_TEXTURE | DDSCAPS_MIPMAP);
+    ASSERT_NE(l1, 0u);
+    ASSERT_TRUE(dev->GetSurfaceDesc(l1, &d));
+    EXPECT_EQ(d.width, 8u);
+    EXPECT_EQ(d.height, 4u);
+    SurfaceHandle l2 = dev->GetAttachedSurface(l1, DDSCAPS_TEXTURE | DDSCAPS_MIPMAP);
+    ASSERT_NE(l2, 0u);
+    EXPECT_EQ(dev->GetAttachedSurface(l2, DDSCAPS_TEXTURE | DDSCAPS_MIPMAP), 0u);
+    EXPECT_EQ(MakeTexture(4, 4, Xrgb(), DDSCAPS_MIPMAP, 4), 0u);  // 4 x 4 has only 3 levels
+
+    SurfaceHandle b = MakeTexture(16, 8, Xrgb(), DDSCAPS_MIPMAP | DDSCAPS_COMPLEX, 3);
+    SurfaceHandle b2 = dev->GetAttachedSurface(
+        dev->GetAttachedSurface(b, DDSCAPS_TEXTURE | DDSCAPS_MIPMAP), DDSCAPS_TEXTURE);
+    Fill32(l2, [](uint32_t x, uint32_t) { return 0x123456u + x; });
+    ASSERT_TRUE(dev->LoadTexture(b, a));
+    SurfaceLock lock;
+    ASSERT_TRUE(dev->Lock(b2, &lock));
+    EXPECT_EQ(static_cast<uint32_t*>(lock.bits)[1], 0x123457u);
+    EXPECT_FALSE(dev->Lock(b2, &lock));  // already locked
+    ASSERT_TRUE(dev->Unlock(b2));
+    EXPECT_FALSE(dev->Unlock(b2));
+    // A chain of another shape is refused.
+    EXPECT_FALSE(dev->LoadTexture(b, MakeTexture(16, 8, Xrgb())));
+
+    // The levels were handed out with references; releasing everything ends the chain.
+    for (SurfaceHandle h : {l1, l2, a}) dev->ReleaseSurface(h);
+    EXPECT_FALSE(dev->GetSurfaceDesc(a, &d));
+    EXPECT_FALSE(dev->GetSurfaceDesc(l2, &d));
+}
+
+TEST_F(TextureTest, StaleHandlesAreRefused) {
+    SurfaceHandle s = MakeTexture(4, 4, Xrgb());
+    TextureHandle t = dev->GetTextureHandle(s);
+    ASSERT_NE(t, 0u);
+    dev->AddRefSurface(s);
+    dev->ReleaseSurface(s);
+    EXPECT_TRUE(dev->SetRenderState(RS_TEXTUREHANDLE, t));  // still held once
+    ASSERT_TRUE(dev->SetRenderState(RS_TEXTUREHANDLE, 0));
+    dev->ReleaseSurface(s);
+    EXPECT_FALSE(dev->SetRenderState(RS_TEXTUREHANDLE, t));
+    SurfaceLock lock;
+    EXPECT_FALSE(dev->Lock(s, &lock));
+    // The slot is taken again, but the old handle still reaches nothing.
+    SurfaceHandle again = MakeTexture(4, 4, Xrgb());
+    ASSERT_NE(again, 0u);
+    EXPECT_NE(again, s);
+    EXPECT_NE(dev->GetTextureHandle(again), t);
+    EXPECT_FALSE(dev->SetRenderState(RS_TEXTUREHANDLE, t));
+    uint32_t value = 99;
+    ASSERT_TRUE(dev->GetRenderState(RS_TEXTUREHANDLE, &value));
+    EXPECT_EQ(value, 0u);
+
+    // A surface that is no texture has no handle; neither do materials and lights once gone.
+    SurfaceDesc plain;
+    plain.flags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
+    plain.width = plain.height = 4;
+    plain.caps = DDSCAPS_SYSTEMMEMORY;
+    EXPECT_EQ(dev->GetTextureHandle(dev->CreateSurface(plain)), 0u);
+    MaterialHandle m = dev->CreateMaterial();
+    dev->ReleaseMaterial(m);
+    EXPECT_FALSE(dev->SetLightState(LIGHTSTATE_MATERIAL, m));
+    MaterialRecord rec;
+    EXPECT_FALSE(dev->SetMaterial(m, rec));
+    LightHandle l = dev->CreateLight();
+    dev->ReleaseLight(l);
+    EXPECT_FALSE(dev->AddLight(l));
+    EXPECT_FALSE(dev->IsLost(again));
+    EXPECT_TRUE(dev->Restore(again));
+}
+
+}  // namespace
+}  // namespace orix

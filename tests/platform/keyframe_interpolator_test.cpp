@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "math/quaternion.h"
+#include "platform/keyframe_interpolator.h"
+
+namespace orix {
+namespace {
+
+constexpr float kPi = 3.14159265f;
+
+void ExpectNear(const Vector3& a, const Vector3& b, float tol = 1e-4f) {
+    EXPECT_NEAR(a.x, b.x, tol);
+    EXPECT_NEAR(a.y, b.y, tol);
+    EXPECT_NEAR(a.z, b.z, tol);
+}
+
+// The conventions everything else rests on: q = (cos a/2, sin a/2 · axis) maps to the engine's
+// single-axis rotations, and the product of quaternions composes in the engine's order.
+TEST(QuaternionConventions, MatchTheEngineRotationsAndOrder) {
+    for (float a : {0.3f, 1.2f, -2.0f}) {
+        EXPECT_LT(MaxDifference(QuaternionToMatrix(QuaternionFromRotation({1, 0, 0}, a)),
+                                Matrix::RotationX(-a)),
+                  1e-5f);
+        EXPECT_LT(MaxDifference(QuaternionToMatrix(QuaternionFromRotation({0, 1, 0}, a)),
+                                Matrix::RotationY(-a)),
+                  1e-5f);
+        EXPECT_LT(MaxDifference(QuaternionToMatrix(QuaternionFromRotation({0, 0, 1}, a)),
+                                Matrix::RotationZ(-a)),
+                  1e-5f);
+    }
+    Quaternion a = QuaternionFromRotation({1, 2, 3}, 0.7f);
+    Quaternion b = QuaternionFromRotation({-2, 1, 0.5f}, 1.9f);
+    EXPECT_LT(MaxDifference(QuaternionToMatrix(QuaternionMultiply(a, b)),
+                            QuaternionToMatrix(a) * QuaternionToMatrix(b)),
+              1e-5f);
+}
+
+TEST(KeyframeAnimation, PositionsPassThroughKeysAndHoldOutsideTheRange) {
+    KeyframeAnimation anim;
+    anim.AddPositionKey(10, {0, 0, 0});
+    anim.AddPositionKey(0, {-5, 1, 0});  // out of order: kept sorted
+    anim.AddPositionKey(20, {10, 0, 4});
+    for (uint32_t mode : {uint32_t{ANIM_SPLINEPOSITION}, uint32_t{ANIM_LINEARPOSITION}}) {
+        anim.SetOptions(mode | ANIM_POSITION);
+        ExpectNear(anim.PositionAt(0), {-5, 1, 0});
+        ExpectNear(anim.PositionAt(10), {0, 0, 0});
+        ExpectNear(anim.PositionAt(20), {10, 0, 4});
+        ExpectNear(anim.PositionAt(-100), {-5, 1, 0});
+        ExpectNear(anim.PositionAt(500), {10, 0, 4});
+    }
+    anim.SetOptions(ANIM_LINEARPOSITION);
+    ExpectNear(anim.PositionAt(15), {5, 0, 2});
+    // The spline is smooth at an inner key: it bends away from the straight line.
+    anim.SetOptions(ANIM_SPLINEPOSITION);
+    Vector3 s = anim.PositionAt(15);
+    EXPECT_GT(std::fabs(s.y - 0.0f) + std::fabs(s.x - 5.0f), 1e-3f);
+}
+
+TEST(KeyframeAnimation, SplineOfCollinearEvenKeysIsTheLine) {
+    KeyframeAnimation anim;
+    for (int i = 0; i < 5; ++i) anim.AddPositionKey(i * 10.0f, {i * 3.0f, 0, 0});
+    anim.SetOptions(ANIM_SPLINEPOSITION);
+    ExpectNear(anim.PositionAt(25), {7.5f, 0, 0});
+}
+
+TEST(KeyframeAnimation, RotationsSlerpAndScalesLerp) {
+    KeyframeAnimation anim;
+    anim.AddRotateKey(0, Quaternion{});
+    anim.AddRotateKey(10, QuaternionFromRotation({0, 1, 0}, kPi / 2));
+    Matrix half = QuaternionToMatrix(anim.RotationAt(5));
+    EXPECT_LT(MaxDifference(half, Matrix::RotationY(-kPi / 4)), 1e-5f);
+    EXPECT_LT(MaxDifference(QuaternionToMatrix(anim.RotationAt(99)), Matrix::RotationY(-kPi / 2)),
+              1e-5f);
+    anim.AddScaleKey(0, {1, 1, 1});
+    anim.AddScaleKey(10, {3, 1, 2});
+    ExpectNear(anim.ScaleAt(5), {2, 1, 1.5f});
+    ExpectNear(anim.ScaleAt(-1), {1, 1, 1});
+}
+
+TEST(KeyframeAnimation, KeyAtAnExistingTimeReplacesIt) {
+    KeyframeAnimation anim;
+    anim.AddPositionKey(0, {1, 1, 1});
+    anim.AddPositionKey(0, {2, 2, 2});
+    EXPECT_EQ(anim.PositionKeyCount(), 1u);
+    ExpectNear(anim.PositionAt(0), {2, 2, 2});
+}
+
+TEST(KeyframeAnimation, PassesWriteOnlyTheirPartOfTheFrame) {
+    KeyframeAnimation anim;
+    anim.AddPositionKey(0, {1, 2, 3});
+    anim.AddRotateKey(0, QuaternionFromRotation({0, 0, 1}, 0.5f));
+    anim.AddScaleKey(0, {2, 2, 2});
+    KeyframeFrame frame;
+    Matrix start = Matrix::Translation({9, 9, 9});
+    frame.SetTransform(start);
+    EXPECT_FALSE(anim.SetTime(0));  // no frame yet
+    anim.SetFrame(&frame);
+    anim.SetOptions(ANIM_OPEN | ANIM_SCALEANDROTATION);
+    anim.SetTime(0);
+    Matrix sr = Matrix::Scaling({2, 2, 2}) * Matrix::RotationZ(-0.5f);
+    Matrix expected = sr;
+    expected.SetTranslation({9, 9, 9});
+    EXPECT_LT(MaxDifference(frame.GetTransform(), expected), 1e-5f);
+    anim.SetOptions(ANIM_OPEN | ANIM_POSITION);
+    anim.SetTime(0);
+    expected.SetTranslation({1, 2, 3});
+    EXPECT_LT(MaxDifference(frame.GetTransform(), expected), 1e-5f);
+}
+
+TEST(KeyframeFrame, CombinesBeforeAndAfter) {
+    KeyframeFrame frame;
+    Matrix a = Matrix::RotationY(0.4f);
+    Matrix b = Matrix::Translation({1, 0, 0});
+    frame.SetTransform(a);
+    frame.AddTransform(Combine::After, b);
+    EXPECT_EQ(frame.GetTransform(), a * b);
+    frame.SetTransform(a);
+    frame.AddTransform(Combine::Before, b);
+    EXPECT_EQ(frame.GetTransform(), b * a);
+    frame.AddTransform(Combine::Replace, b);
+    EXPECT_EQ(frame.GetTransform(), b);
+}
+
+}  // namespace
+}  // namespace orix

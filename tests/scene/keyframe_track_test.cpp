@@ -1,0 +1,223 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "device/globals.h"
+#include "math/quaternion.h"
+#include "scene/scene_object.h"
+#include "support/engine_fixture.h"
+
+namespace orix {
+namespace {
+
+constexpr float kPi = 3.1415927f;
+
+struct KeyframeTrackTest : ::testing::Test {
+    EngineFixture fx;
+};
+
+// Records the play-mode changes that reach the virtual slot.
+struct ModeWatcher : SceneObject {
+    int stops = 0;
+    void SetPlayMode(int32_t mode) override {
+        if (mode == static_cast<int32_t>(PlayMode::Stopped)) ++stops;
+        SceneObject::SetPlayMode(mode);
+    }
+};
+
+TEST_F(KeyframeTrackTest, LoopingWrapsToTheFirstFrameAndAdvancesInTheSameUpdate) {
+    SceneObject o;
+    o.AddPositionKey(0, 0, 0, 0, false);
+    o.SetFrameRange(0, 100);
+    EXPECT_EQ(o.keyCount, 100);
+    o.SetPlayMode(static_cast<int32_t>(PlayMode::Playing));
+    frameStep = 0.99f;
+    float previous = o.time;
+    bool wrapped = false;
+    for (int i = 0; i < 200 && !wrapped; ++i) {
+        o.Update(kUpdateScene);
+        if (o.time < previous) {
+            wrapped = true;
+            EXPECT_GT(previous, 100.0f);  // passed the end by up to one step first
+            EXPECT_NEAR(o.time, 0.99f, 1e-5);
+        }
+        previous = o.time;
+    }
+    EXPECT_TRUE(wrapped);
+    EXPECT_EQ(o.playMode, 0);
+}
+
+TEST_F(KeyframeTrackTest, NonLoopingStopsAtFirstOrLastFrameThroughTheVirtualSlot) {
+    for (bool rewind : {true, false}) {
+        ModeWatcher o;
+        o.AddPositionKey(0, 0, 0, 0, false);
+        o.SetFrameRange(10, 20);
+        o.loop = false;
+        o.rewindOnStop = rewind;
+        o.SetPlayMode(static_cast<int32_t>(PlayMode::Playing));
+        frameStep = 3.0f;
+        for (int i = 0; i < 10; ++i) o.Update(kUpdateScene);
+        EXPECT_EQ(o.playMode, static_cast<int32_t>(PlayMode::Stopped));
+        EXPECT_EQ(o.stops, 1);
+        EXPECT_EQ(o.time, rewind ? 10.0f : 20.0f);
+    }
+}
+
+TEST_F(KeyframeTrackTest, SpeedNeverDropsBelowZeroAndRewindJumpsToTheFirstFrame) {
+    SceneObject o;
+    o.AddSpeed(-5);
+    EXPECT_EQ(o.speed, 0.0f);
+    o.AddSpeed(0.5f);
+    EXPECT_EQ(o.speed, 0.5f);
+    o.SetFrameRange(3, 9);
+    o.time = 7;
+    o.poseCached = true;
+    o.SetPlayMode(3);
+    EXPECT_EQ(o.time, 3.0f);
+    EXPECT_FALSE(o.poseCached);
+    EXPECT_EQ(o.playMode, 3);
+    o.SetPlayMode(42);  // stored, acts as not playing
+    o.Update(kUpdateScene);
+    EXPECT_EQ(o.time, 3.0f);
+}
+
+TEST_F(KeyframeTrackTest, MatrixKeysGrowInBlocksOfTenAndLookupsStayInside) {
+    SceneObject o;
+    Matrix* first = o.AddMatrixKey();
+    EXPECT_EQ(o.motionMode, MotionMode::MatrixTrack);
+    EXPECT_EQ(o.matrixKeys->capacity(), 10u);
+    *first = Matrix::Translation({1, 0, 0});
+    for (int i = 1; i < 10; ++i) *o.AddMatrixKey() = Matrix::Translation({float(i + 1), 0, 0});
+    EXPECT_EQ(&(*o.matrixKeys)[0], first);  // the tenth key reused the first block
+    EXPECT_EQ(o.matrixKeys->capacity(), 10u);
+    *o.AddMatrixKey() = Matrix::Translation({11, 0, 0});
+    EXPECT_EQ(o.matrixKeys->capacity(), 20u);
+    EXPECT_EQ(o.keyCount, 11);
+    EXPECT_EQ(o.lastFrame, 10);
+
+    SceneObject parentObj;
+    parentObj.position = {0, 5, 0};
+    parentObj.AddChild(&o);
+    o.time = 3.7f;
+    parentObj.Update(kUpdateScene);
+    EXPECT_EQ(o.world.GetTranslation(), Vector3(4, 5, 0));
+    EXPECT_EQ(o.position, Vector3(4, 5, 0));
+    // A frame range wider than the keys never reads past them.
+    o.SetFrameRange(0, 500);
+    o.time = 400;
+    parentObj.Update(kUpdateScene);
+    EXPECT_EQ(o.world.GetTranslation(), Vector3(11, 5, 0));
+    o.time = -3;
+    parentObj.Update(kUpdateScene);
+    EXPECT_EQ(o.world.GetTranslation(), Vector3(1, 5, 0));
+    parentObj.children.clear();
+}
+
+TEST_F(KeyframeTrackTest, FirstRotationKeyAfterTimeZeroGetsAnIdentityKeyFirst) {
+    SceneObject late, early;
+    late.AddRotationKey(10, 0, 1, 0, 1.0f, false);
+    EXPECT_EQ(late.motionMode, MotionMode::Keyframed);
+    EXPECT_TRUE(late.hasRotationKeys);
+    ASSERT_EQ(late.animation->RotationKeyCount(), 2u);
+    EXPECT_EQ(late.animation->RotationKeys()[0].time, 0.0f);
+    EXPECT_EQ(late.animation->RotationKeys()[0].value.w, 1.0f);
+    early.AddRotationKey(0, 0, 1, 0, 1.0f, false);
+    EXPECT_EQ(early.animation->RotationKeyCount(), 1u);
+    SceneObject still;
+    still.AddRotationKey(5, 0, 0, 0, 0, true);
+    EXPECT_FALSE(still.hasRotationKeys);
+}
+
+TEST_F(KeyframeTrackTest, RelativeRotationKeysAccumulate) {
+    SceneObject o;
+    o.AddRelativeRotationKey(10, 0, 1, 0, kPi / 2, true, false);
+    o.AddRelativeRotationKey(20, 0, 1, 0, kPi / 2, false, false);
+    o.AddRelativeRotationKey(30, 0, 1, 0, kPi / 2, false, false);
+    const auto& keys = o.animation->RotationKeys();
+    ASSERT_EQ(keys.size(), 4u);
+    float expected[] = {0, 90, 180, 270};
+    for (size_t i = 0; i < keys.size(); ++i) {
+        EXPECT_LT(MaxDifference(QuaternionToMatrix(keys[i].value),
+                                QuaternionToMatrix(
+                                    QuaternionFromRotation({0, 1, 0}, expected[i] * kPi / 180.0f))),
+                  1e-5f)
+            << i;
+    }
+    SceneObject zero;
+    zero.AddRelativeRotationKey(0, 1, 0, 0, 0.5f, true, false);
+    EXPECT_EQ(zero.animation->RotationKeyCount(), 1u);
+}
+
+TEST_F(KeyframeTrackTest, ScaleKeysAndNodeScaleAreDividedOut) {
+    SceneObject o;
+    o.nodeScale = {2, 4, 0.5f};
+    o.AddScaleKey(0, 2, 4, 0.5f);
+    EXPECT_TRUE(o.hasRotationKeys);
+    Vector3 s = o.animation->ScaleAt(0);
+    EXPECT_EQ(s, Vector3(1, 1, 1));
+    o.nodeTransform = Matrix::Scaling({2, 4, 0.5f}) * Matrix::Translation({3, 3, 3});
+    o.RemoveNodeScale();
+    EXPECT_EQ(o.nodeTransform, Matrix::Translation({3, 3, 3}));
+}
+
+TEST_F(KeyframeTrackTest, BakedLookupTruncatesAndClampsTheFrame) {
+    SceneObject o;
+    o.AddPositionKey(0, 0, 0, 0, false);
+    o.AddPositionKey(100, 100, 0, 0, false);
+    o.AddRotationKey(0, 0, 0, 0, 0, true);
+    o.animationOptions = ANIM_LINEARPOSITION;
+    o.SetFrameRange(20, 80);
+    o.BakePoses();
+    ASSERT_EQ(o.bakedPoses->size(), 61u);
+    Matrix pose;
+    o.time = 57.9f;
+    o.ComputeAnimatedLocal(&pose);
+    EXPECT_NEAR(pose.m[3][0], 57.0f, 1e-4);
+    EXPECT_EQ(pose.m[3][3], 1.0f);
+    o.time = 5;
+    o.ComputeAnimatedLocal(&pose);
+    EXPECT_NEAR(pose.m[3][0], 20.0f, 1e-4);
+    o.time = 1000;
+    o.ComputeAnimatedLocal(&pose);
+    EXPECT_NEAR(pose.m[3][0], 80.0f, 1e-4);
+}
+
+TEST_F(KeyframeTrackTest, LiveSampleAppliesNodeOrientationOrBoneParent) {
+    SceneObject root, bone, tip;
+    root.nodeTransform = Matrix::RotationY(0.5f) * Matrix::Translation({9, 9, 9});
+    root.AddPositionKey(0, 1, 2, 3, false);
+    Matrix pose;
+    root.ComputeAnimatedLocal(&pose);
+    EXPECT_LT(MaxDifference(pose, Matrix::RotationY(0.5f) * Matrix::Translation({1, 2, 3})), 1e-6f);
+
+    bone.animatedLocal = Matrix::Translation({0, 10, 0});
+    tip.boneParent = &bone;
+    tip.AddPositionKey(0, 1, 0, 0, false);
+    tip.ComputeAnimatedLocal(&pose);
+    EXPECT_LT(MaxDifference(pose, Matrix::Translation({1, 10, 0})), 1e-6f);
+    EXPECT_EQ(tip.sampledTransform, pose);
+}
+
+TEST_F(KeyframeTrackTest, StoppedObjectComputesItsPoseOnceUntilRewound) {
+    SceneObject o;
+    o.AddPositionKey(0, 0, 0, 0, false);
+    o.AddPositionKey(10, 10, 0, 0, false);
+    o.animationOptions = ANIM_LINEARPOSITION;
+    o.SetFrameRange(0, 10);
+    o.time = 4;
+    o.Update(kUpdateScene);
+    EXPECT_NEAR(o.world.m[3][0], 4.0f, 1e-5);
+    o.time = 8;
+    o.Update(kUpdateScene);
+    EXPECT_NEAR(o.world.m[3][0], 4.0f, 1e-5);  // cached
+    o.SetPlayMode(static_cast<int32_t>(PlayMode::Rewound));
+    o.Update(kUpdateScene);
+    EXPECT_NEAR(o.world.m[3][0], 0.0f, 1e-5);
+    o.SetPlayMode(static_cast<int32_t>(PlayMode::Playing));
+    frameStep = 2.0f;
+    o.Update(kUpdateScene);
+    EXPECT_NEAR(o.world.m[3][0], 2.0f, 1e-5);
+}
+
+}  // namespace
+}  // namespace orix

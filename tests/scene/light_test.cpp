@@ -1,0 +1,141 @@
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <cmath>
+
+#include "device/globals.h"
+#include "scene/light.h"
+#include "scene/scene.h"
+#include "support/engine_fixture.h"
+
+namespace orix {
+namespace {
+
+struct LightTest : ::testing::Test {
+    EngineFixture fx;
+};
+
+TEST_F(LightTest, PointLightAttachesFirstThenSendsItsPlaceEachFrame) {
+    Scene scene(&fx.engine);
+    Light light;
+    light.SetPointLight(2.0f, 2.0f, 2.0f);
+    light.Move(0, 3000.0f, 0, false);
+    light.name = "Light";
+    scene.AddObjects({&light, nullptr});
+    ASSERT_NE(light.light, 0u);
+    EXPECT_EQ(light.description.type, uint32_t{LIGHT_POINT});
+    EXPECT_EQ(light.description.range, std::sqrt(FLT_MAX));
+    EXPECT_EQ(light.description.falloff, 1.0f);
+    EXPECT_EQ(light.description.attenuation0, 1.0f);
+    EXPECT_EQ(light.description.flags, uint32_t{LIGHT_ACTIVE});
+
+    fx.device.ClearCalls();
+    scene.Update(kUpdateScene);
+    EXPECT_TRUE(fx.device.IsLightAttached(light.light));
+    EXPECT_EQ(fx.device.CountCalls("SetLight"), 0u);
+    scene.Update(kUpdateScene);
+    EXPECT_EQ(fx.device.CountCalls("SetLight"), 1u);
+    LightRecord sent;
+    ASSERT_TRUE(fx.device.GetLight(light.light, &sent));
+    EXPECT_EQ(sent.position, Vector3(0, 3000, 0));
+    EXPECT_EQ(sent.color.r, 2.0f);
+    EXPECT_EQ(sent.color.b, 2.0f);
+    scene.Update(kUpdateScene);
+    EXPECT_EQ(fx.device.CountCalls("SetLight"), 2u);
+    scene.children.clear();
+}
+
+TEST_F(LightTest, MovesScaleWithFrameStepWhenAsked) {
+    Light light;
+    light.SetPointLight(1, 1, 1);
+    frameStep = 1.5f;
+    light.MoveY(2.0f, true);
+    EXPECT_FLOAT_EQ(light.position.y, 3.0f);
+    light.MoveX(2.0f, false);
+    light.MoveZ(-1.0f, true);
+    EXPECT_EQ(light.description.position, Vector3(2.0f, 3.0f, -1.5f));
+    light.Move(1, 1, 1, true);
+    EXPECT_EQ(light.position, Vector3(3.5f, 4.5f, 0.0f));
+    EXPECT_EQ(light.world.GetTranslation(), Vector3(1.5f, 1.5f, 1.5f));
+}
+
+TEST_F(LightTest, SpotAimsAndColourNeedsALightObject) {
+    Light light;
+    light.SetColor(0.5f, 0.5f, 0.5f);  // before any light object: ignored
+    EXPECT_EQ(light.description.color.r, 0.0f);
+    light.SetSpotLight(1, 1, 1, 0.3f, 0.6f);
+    EXPECT_EQ(light.description.type, uint32_t{LIGHT_SPOT});
+    EXPECT_EQ(light.description.falloff, 100.0f);
+    EXPECT_EQ(light.description.theta, 0.3f);
+    light.world = Matrix::Translation({5, 100, 5});
+    light.AimAt(5, -20, 5);
+    EXPECT_EQ(light.description.direction, Vector3(0, -1, 0));
+    light.AimAt(5, 100, 5);  // onto itself: the direction stays
+    EXPECT_EQ(light.description.direction, Vector3(0, -1, 0));
+    light.SetColor(0.5f, 0.25f, 0.0f);
+    EXPECT_EQ(light.description.color.g, 0.25f);
+}
+
+TEST_F(LightTest, SecondSetUpReleasesTheFirstLight) {
+    Scene scene(&fx.engine);
+    Light light;
+    light.SetPointLight(1, 1, 1);
+    scene.AddChild(&light);
+    scene.Update(kUpdateScene);
+    LightHandle first = light.light;
+    EXPECT_TRUE(fx.device.IsLightAttached(first));
+    light.SetSpotLight(1, 1, 1, 0.1f, 0.2f);
+    EXPECT_FALSE(fx.device.IsLightAlive(first));
+    EXPECT_EQ(fx.device.LiveLightCount(), 1u);
+    EXPECT_FALSE(light.attached);
+    scene.Update(kUpdateScene);
+    EXPECT_TRUE(fx.device.IsLightAttached(light.light));
+    scene.children.clear();
+    {
+        Light temporary;
+        temporary.SetPointLight(1, 1, 1);
+    }
+    EXPECT_EQ(fx.device.LiveLightCount(), 1u);
+}
+
+TEST_F(LightTest, MatrixTrackPlacesTheLightFromItsKeysWithoutDrifting) {
+    SceneObject holder;
+    holder.position = {100, 0, 0};
+    Light light;
+    light.SetSpotLight(1, 1, 1, 0.1f, 0.2f);
+    holder.AddChild(&light);
+    for (int i = 0; i < 3; ++i) {
+        Matrix* key = light.AddMatrixKey();
+        *key = Matrix::Identity();
+        key->SetRow(0, {0, 10.0f * i, 0});       // place
+        key->SetRow(1, {0, 10.0f * i - 50, 0});  // aim point below
+        key->m[3][1] = 7.0f + i;                 // falloff
+    }
+    light.SetPlayMode(0);
+    light.speed = 1.0f;
+    light.loop = true;
+    holder.Update(kUpdateScene);  // attach only
+    EXPECT_EQ(fx.device.CountCalls("SetLight"), 0u);
+    float expectedY[] = {0, 10, 20, 0, 10};
+    for (float y : expectedY) {
+        holder.Update(kUpdateScene);
+        EXPECT_EQ(light.description.position, Vector3(100, y, 0));
+        EXPECT_EQ(light.description.direction, Vector3(0, -1, 0));
+    }
+    EXPECT_EQ(light.description.falloff, 8.0f);
+    EXPECT_EQ(fx.device.CountCalls("SetLight"), 5u);
+    holder.children.clear();
+}
+
+TEST_F(LightTest, LightWithoutADeviceDoesNotCrash) {
+    theEngine = nullptr;
+    Light light;
+    light.SetPointLight(1, 1, 1);
+    EXPECT_EQ(light.light, 0u);
+    light.Update(kUpdateScene);
+    light.Update(kUpdateScene);
+    EXPECT_FALSE(light.attached);
+}
+
+}  // namespace
+}  // namespace orix

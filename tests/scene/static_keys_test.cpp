@@ -1,0 +1,120 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "math/quaternion.h"
+#include "scene/scene_object.h"
+#include "scene/static_keys.h"
+#include "support/engine_fixture.h"
+
+namespace orix {
+namespace {
+
+struct StaticKeysTest : ::testing::Test {
+    EngineFixture fx;
+};
+
+// A node as a model-file loader would leave it: rotation axis and angle, position, scale, and
+// the node transform they make, with the scale then divided out.
+void SetNode(SceneObject& node, const Vector3& axis, float angle, const Vector3& pos,
+             const Vector3& nodeScale) {
+    node.nodeRotationAxis = axis;
+    node.nodeRotationAngle = angle;
+    node.nodePosition = pos;
+    node.nodeScale = nodeScale;
+    Matrix m = Matrix::Scaling(nodeScale) * QuaternionToMatrix(QuaternionFromRotation(axis, angle));
+    m.SetTranslation(pos);
+    node.nodeTransform = m;
+    node.RemoveNodeScale();
+}
+
+void Finish(SceneObject& node) {
+    node.motionMode = MotionMode::Keyframed;
+    node.SetFrameRange(0, 30);
+    AddMissingStaticKeys(node);
+}
+
+// Property: for any node transforms and bone chains, a node whose keys are only the static ones
+// built from its own node transform comes back to exactly that transform.
+TEST_F(StaticKeysTest, StaticOnlyNodesReproduceTheirNodeTransforms) {
+    std::mt19937 rng(20261206);
+    std::uniform_real_distribution<float> unit(-1.0f, 1.0f);
+    std::uniform_real_distribution<float> angle(-3.1f, 3.1f);
+    std::uniform_real_distribution<float> scale(0.5f, 2.0f);
+    for (int trial = 0; trial < 200; ++trial) {
+        SceneObject character;
+        std::vector<std::unique_ptr<SceneObject>> bones;
+        int count = 1 + trial % 7;
+        for (int i = 0; i < count; ++i) {
+            auto bone = std::make_unique<SceneObject>();
+            Vector3 axis{unit(rng), unit(rng), unit(rng)};
+            if (trial % 11 == 0) axis = Vector3{};  // no rotation at all
+            SetNode(*bone, axis, angle(rng), Vector3{unit(rng), unit(rng), unit(rng)} * 20.0f,
+                    Vector3{scale(rng), scale(rng), scale(rng)});
+            // Any earlier bone (or none) is the skeleton parent: chains, forks and roots.
+            int parentIndex = static_cast<int>(rng() % (i + 1)) - 1;
+            if (parentIndex >= 0) bone->boneParent = bones[parentIndex].get();
+            character.AddChild(bone.get());
+            bones.push_back(std::move(bone));
+        }
+        for (auto& bone : bones) Finish(*bone);
+        for (int frame = 0; frame < 2; ++frame) {
+            character.Update(kUpdateScene);
+            for (auto& bone : bones) {
+                ASSERT_LT(MaxDifference(bone->world, bone->nodeTransform), 1e-4f)
+                    << "trial " << trial << " frame " << frame;
+            }
+        }
+        character.SetPlayMode(0);
+        for (auto& bone : bones) bone->SetPlayMode(0);
+        character.Update(kUpdateScene);  // playing: the live path gives the same pose
+        for (auto& bone : bones) ASSERT_LT(MaxDifference(bone->world, bone->nodeTransform), 1e-4f);
+        character.children.clear();
+    }
+}
+
+TEST_F(StaticKeysTest, WhichKeysAreAddedFollowsTheKeyFlags) {
+    SceneObject positionsOnly, rotationsOnly, both, neither;
+    for (SceneObject* o : {&positionsOnly, &rotationsOnly, &both, &neither})
+        SetNode(*o, {0, 1, 0}, 0.5f, {1, 2, 3}, {1, 1, 1});
+    positionsOnly.AddPositionKey(5, 1, 1, 1, false);
+    rotationsOnly.AddRotationKey(5, 1, 0, 0, 1, false);
+    both.AddPositionKey(5, 1, 1, 1, false);
+    both.AddRotationKey(5, 1, 0, 0, 1, false);
+    for (SceneObject* o : {&positionsOnly, &rotationsOnly, &both, &neither}) Finish(*o);
+
+    EXPECT_EQ(positionsOnly.animation->RotationKeyCount(), 1u);
+    EXPECT_EQ(positionsOnly.animation->PositionKeyCount(), 1u);
+    EXPECT_TRUE(positionsOnly.hasPositionKeys);
+    EXPECT_EQ(positionsOnly.restPose, Matrix::Zero());  // no rest pose capture
+    EXPECT_EQ(rotationsOnly.animation->PositionKeyCount(), 1u);
+    EXPECT_EQ(rotationsOnly.animation->RotationKeyCount(), 2u);  // identity at 0, then frame 5
+    EXPECT_EQ(both.animation->PositionKeyCount(), 1u);
+    EXPECT_EQ(neither.animation->PositionKeyCount(), 1u);
+    EXPECT_EQ(neither.animation->RotationKeyCount(), 1u);
+    EXPECT_FALSE(neither.hasPositionKeys || neither.hasRotationKeys);
+    EXPECT_EQ(neither.restPose, Matrix::Translation({1, 2, 3}));
+}
+
+TEST_F(StaticKeysTest, ChildPositionKeyIsTheOffsetInTheParentsNodeSpace) {
+    SceneObject parentBone, child;
+    SetNode(parentBone, {0, 1, 0}, 3.1415927f / 2, {10, 0, 0}, {1, 1, 1});
+    SetNode(child, {0, 1, 0}, 3.1415927f / 2, {10, 0, 5}, {1, 1, 1});
+    child.boneParent = &parentBone;
+    AddStaticPositionKey(child);
+    AddStaticRotationKey(child);
+    Vector3 p = child.animation->PositionAt(0);
+    // The parent turns +z into +x (a quarter turn about y); the child's offset (0, 0, 5) is
+    // therefore (-5, 0, 0) or (5, 0, 0) in the parent's space, whichever undoes that turn.
+    Vector3 back = TransformDirection(p, parentBone.nodeTransform);
+    EXPECT_NEAR(back.x, 0.0f, 1e-5);
+    EXPECT_NEAR(back.z, 5.0f, 1e-5);
+    // Same rotation as the parent: the relative key is the identity.
+    Quaternion r = child.animation->RotationAt(0);
+    EXPECT_NEAR(std::fabs(r.w), 1.0f, 1e-5);
+}
+
+}  // namespace
+}  // namespace orix

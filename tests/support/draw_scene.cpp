@@ -1,0 +1,79 @@
+#include "support/draw_scene.h"
+
+#include "device/globals.h"
+#include "math/vertex.h"
+
+namespace orix {
+
+void DrawProbe::Update(uint32_t flags) {
+    SceneObject::Update(flags & kUpdateAnimate);
+    GraphicsDevice* device = theEngine ? theEngine->device : nullptr;
+    if ((flags & kUpdateDraw) && device) {
+        ApplyWorldTransform();
+        float h = size * 0.5f;
+        const float corners[6][2] = {{-h, -h}, {-h, h}, {h, h}, {-h, -h}, {h, h}, {h, -h}};
+        if (unlit) {
+            Vertex v[6];
+            for (int i = 0; i < 6; ++i) {
+                v[i].x = corners[i][0], v[i].y = corners[i][1], v[i].z = 0;
+                v[i].nx = 0, v[i].ny = 0, v[i].nz = -1;
+            }
+            device->DrawPrimitive(PRIM_TRIANGLELIST, VT_VERTEX, v, 6, 0);
+        } else {
+            LVertex v[6];
+            for (int i = 0; i < 6; ++i) {
+                v[i].x = corners[i][0], v[i].y = corners[i][1], v[i].z = 0;
+                v[i].color = color;
+            }
+            device->DrawPrimitive(PRIM_TRIANGLELIST, VT_LVERTEX, v, 6, 0);
+        }
+    }
+    if (flags & kUpdateChildren) UpdateChildren(flags);
+}
+
+DrawScene::DrawScene() {
+    offscreen = MakeOffscreenDevice(640, 480, 32);
+    if (!offscreen.device) return;
+    device = offscreen.device.get();
+    engine = std::make_unique<Engine>(clock, device);
+    theEngine = engine.get();
+    frameStep = 1.0f;
+    engine->backgroundMaterial = device->CreateMaterial();
+    engine->backgroundMaterialHandle = engine->backgroundMaterial;
+    device->SetBackground(engine->backgroundMaterial);
+    SetBackground(0, 0, 0);
+    device->SetRenderState(RS_ZENABLE, D3D_TRUE);
+    device->SetRenderState(RS_ZWRITEENABLE, D3D_TRUE);
+    device->SetRenderState(RS_CULLMODE, CULL_NONE);
+    scene = std::make_unique<Scene>(engine.get());
+    currentScene = scene.get();
+    camera = std::make_unique<Camera>(Vector3{0, 0, -100}, Vector3{0, 0, 0}, Vector3{0, 1, 0});
+    camera->motionMode = MotionMode::Fixed;
+    scene->AddChild(camera.get());
+    scene->SetCamera(camera.get());
+    ok = true;
+}
+
+DrawScene::~DrawScene() {
+    if (scene) scene->children.clear();
+    camera.reset();
+    scene.reset();
+    engine.reset();
+    theEngine = nullptr;
+    currentScene = nullptr;
+    frameStep = 0.0f;
+}
+
+void DrawScene::SetBackground(float r, float g, float b) {
+    MaterialRecord m;
+    m.diffuse = ColorValue{r, g, b, 1.0f};
+    device->SetMaterial(engine->backgroundMaterial, m);
+}
+
+uint32_t DrawScene::Pixel(uint32_t x, uint32_t y) {
+    FrameImage image;
+    if (!device->ReadFrame(&image)) return 0xFFFFFFFFu;
+    return image.Rgb(x, y);
+}
+
+}  // namespace orix
