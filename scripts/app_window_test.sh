@@ -43,14 +43,18 @@ wait_window() {
   return 1
 }
 
-# Waits up to 20 s for the app to end; prints its exit status.
+# Waits up to 20 s for the app to end; sets status to its exit status (or "timeout").
 wait_exit() {
   local i
+  status=timeout
   for ((i = 0; i < 100; i++)); do
-    if ! kill -0 "$pid" 2>/dev/null; then wait "$pid"; echo $?; return; fi
+    if ! kill -0 "$pid" 2>/dev/null; then
+      wait "$pid"
+      status=$?
+      return
+    fi
     sleep 0.2
   done
-  echo timeout
 }
 
 blue_pixels() {
@@ -72,7 +76,7 @@ grep -Eq '^Default DirectDraw GUID=[0-9A-F]{32}$' "$ORIX_PROFILE" || fail "nothi
 [[ -f "$work/start/res/debug.txt" ]] || fail "no debug.txt in res/"
 xdotool windowfocus --sync "$main" 2>/dev/null || true
 xdotool key --clearmodifiers alt+F4
-status=$(wait_exit)
+wait_exit
 [[ "$status" == 0 ]] || fail "first run ended with status $status"
 
 # Second start: the stored driver is used, no dialog.
@@ -85,6 +89,6 @@ if xdotool search --onlyvisible --name 'Direct3D' >/dev/null 2>&1; then
 fi
 xdotool windowfocus --sync "$main" 2>/dev/null || true
 xdotool key --clearmodifiers alt+F4
-status=$(wait_exit)
+wait_exit
 [[ "$status" == 0 ]] || fail "second run ended with status $status"
 echo "PASS"
