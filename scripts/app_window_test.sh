@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The demo in a real window, under Xvfb: with no stored device the dialog appears and Enter
 # takes the preselected driver; the window "OrixApp" shows frames (the blue frame-rate text);
-# Alt+F4 closes it with exit status 0; a second start shows no dialog.
+# Alt+F4 closes it with exit status 0; a second start shows no dialog; Escape in the dialog ends
+# the program with -1.
 #
 # usage: app_window_test.sh ORIXAPP [RES_DIR]   (exit 77: skipped, nothing to run it with)
 set -uo pipefail
@@ -91,4 +92,14 @@ xdotool windowfocus --sync "$main" 2>/dev/null || true
 xdotool key --clearmodifiers alt+F4
 wait_exit
 [[ "$status" == 0 ]] || fail "second run ended with status $status"
+# Third start with nothing stored: Escape cancels the dialog and the program ends with -1.
+rm -f "$ORIX_PROFILE"
+(cd "$work/start" && exec "$app") &
+pid=$!
+dialog=$(wait_window 'Direct3D' 20) || fail "third start: the device dialog did not appear"
+xdotool windowfocus --sync "$dialog" 2>/dev/null || true
+xdotool key --clearmodifiers Escape
+wait_exit
+[[ "$status" == 255 ]] || fail "a cancelled dialog ended with status $status"
+[[ ! -s "$ORIX_PROFILE" ]] || fail "a cancelled dialog stored a device"
 echo "PASS"
