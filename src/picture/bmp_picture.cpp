@@ -1,0 +1,311 @@
+#include "picture/bmp_picture.h"
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace orix {
+
+namespace {
+
+enum : uint32_t {
+    kBiRgb = 0,
+    kBiRle8 = 1,
+    kBiRle4 = 2,
+    kBiBitfields = 3,
+    kBiAlphaBitfields = 6,
+};
+
+// Files larger than any picture we accept plus its headers are not read into memory at all.
+constexpr long kMaxFileBytes = (kMaxBitmapPixels * 4) + (1 << 20);
+
+// Little-endian reads that fail instead of running past the end.
+class Cursor {
+public:
+    Cursor(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+    bool Seek(size_t pos) {
+        if (pos > size_) return false;
+        pos_ = pos;
+        return true;
+    }
+    size_t Pos() const { return pos_; }
+    size_t Left() const { return size_ - pos_; }
+    bool U8(uint8_t* v) {
+        if (Left() < 1) return false;
+        *v = data_[pos_++];
+        return true;
+    }
+    bool U16(uint16_t* v) {
+        if (Left() < 2) return false;
+        *v = static_cast<uint16_t>(data_[pos_] | (data_[pos_ + 1] << 8));
+        pos_ += 2;
+        return true;
+    }
+    bool U32(uint32_t* v) {
+        if (Left() < 4) return false;
+        *v = uint32_t{data_[pos_]} | (uint32_t{data_[pos_ + 1]} << 8) |
+             (uint32_t{data_[pos_ + 2]} << 16) | (uint32_t{data_[pos_ + 3]} << 24);
+        pos_ += 4;
+        return true;
+    }
+    bool I32(int32_t* v) {
+        uint32_t u;
+        if (!U32(&u)) return false;
+        std::memcpy(v, &u, 4);
+        return true;
+    }
+    const uint8_t* Here() const { return data_ + pos_; }
+
+private:
+    const uint8_t* data_;
+    size_t size_;
+    size_t pos_ = 0;
+};
+
+struct Header {
+    int32_t width = 0;
+    int32_t height = 0;  // negative: top-down rows
+    uint16_t bitCount = 0;
+    uint32_t compression = kBiRgb;
+    uint32_t sizeImage = 0;
+    uint32_t colorsUsed = 0;
+    uint32_t masks[3] = {};
+    bool core = false;  // OS/2 1.x header: 16-bit sizes, three-byte colour entries
+};
+
+bool ReadInfoHeader(Cursor& c, uint32_t headerSize, Header* h) {
+    size_t start = c.Pos() - 4;  // the size field was read already
+    if (headerSize == 12) {
+        uint16_t w, hh, planes;
+        if (!c.U16(&w) || !c.U16(&hh) || !c.U16(&planes) || !c.U16(&h->bitCount)) return false;
+        h->width = w;
+        h->height = hh;
+        h->core = true;
+        return true;
+    }
+    if (headerSize != 40 && headerSize != 52 && headerSize != 56 && headerSize != 108 &&
+        headerSize != 124) {
+        return false;
+    }
+    uint16_t planes;
+    uint32_t resolution, important;
+    if (!c.I32(&h->width) || !c.I32(&h->height) || !c.U16(&planes) || !c.U16(&h->bitCount) ||
+        !c.U32(&h->compression) || !c.U32(&h->sizeImage) || !c.U32(&resolution) ||
+        !c.U32(&resolution) || !c.U32(&h->colorsUsed) || !c.U32(&important)) {
+        return false;
+    }
+    bool bitfields = h->compression == kBiBitfields || h->compression == kBiAlphaBitfields;
+    if (headerSize >= 52 || bitfields) {
+        // A 40-byte header keeps its masks right behind it; larger headers hold them inside.
+        if (!c.U32(&h->masks[0]) || !c.U32(&h->masks[1]) || !c.U32(&h->masks[2])) return false;
+    }
+    size_t end = start + headerSize;
+    if (headerSize == 40 && bitfields) end += (h->compression == kBiAlphaBitfields) ? 16 : 12;
+    return c.Seek(end);
+}
+
+bool ContiguousMask(uint32_t mask, int bits) {
+    if (!mask) return false;
+    if (bits < 32 && (mask >> bits)) return false;
+    while (!(mask & 1)) mask >>= 1;
+    return (mask & (mask + 1)) == 0;
+}
+
+bool ValidLayout(const Header& h) {
+    switch (h.bitCount) {
+        case 1:
+        case 24:
+            return h.compression == kBiRgb;
+        case 4:
+            return h.compression == kBiRgb || h.compression == kBiRle4;
+        case 8:
+            return h.compression == kBiRgb || h.compression == kBiRle8;
+        case 16:
+        case 32:
+            if (h.compression == kBiRgb) return true;
+            if (h.compression != kBiBitfields && h.compression != kBiAlphaBitfields) return false;
+            for (uint32_t m : h.masks) {
+                if (!ContiguousMask(m, h.bitCount)) return false;
+            }
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool ReadColorTable(Cursor& c, const Header& h, std::vector<RgbQuad>* table) {
+    if (h.bitCount > 8) return true;
+    size_t full = size_t{1} << h.bitCount;
+    size_t count = (h.colorsUsed && !h.core) ? h.colorsUsed : full;
+    if (count > full) count = full;
+    size_t entry = h.core ? 3 : 4;
+    if (c.Left() / entry < count) return false;
+    table->resize(count);
+    for (RgbQuad& q : *table) {
+        uint8_t pad;
+        if (!c.U8(&q.blue) || !c.U8(&q.green) || !c.U8(&q.red)) return false;
+        if (!h.core && !c.U8(&pad)) return false;
+    }
+    return true;
+}
+
+bool ReadFile(const std::string& name, std::vector<uint8_t>* out) {
+    FILE* f = std::fopen(name.c_str(), "rb");
+    if (!f) return false;
+    bool ok = std::fseek(f, 0, SEEK_END) == 0;
+    long size = ok ? std::ftell(f) : -1;
+    ok = ok && size >= 0 && size <= kMaxFileBytes && std::fseek(f, 0, SEEK_SET) == 0;
+    if (ok) {
+        out->resize(static_cast<size_t>(size));
+        ok = std::fread(out->data(), 1, out->size(), f) == out->size();
+    }
+    std::fclose(f);
+    return ok;
+}
+
+bool SameNameIgnoringCase(const char* a, const std::string& b) {
+    size_t n = std::strlen(a);
+    if (n != b.size()) return false;
+    for (size_t i = 0; i < n; ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+        if (x != y) return false;
+    }
+    return true;
+}
+
+// A one-pixel white picture: a plain texture for sprites and materials that only want colour.
+const uint8_t kWhiteBmp[] = {
+    'B', 'M', 58,  0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,                     // file header
+    40,  0,   0,   0, 1, 0, 0, 0, 1, 0, 0,  0, 1, 0, 24, 0, 0, 0, 0, 0,  // info header
+    4,   0,   0,   0, 0, 0, 0, 0, 0, 0, 0,  0, 0, 0, 0,  0, 0, 0, 0, 0,  //
+    255, 255, 255, 0,                                                    // the pixel, padded
+};
+
+const PictureResource kResources[] = {
+    {"orix_white.bmp", kWhiteBmp, sizeof kWhiteBmp},
+};
+
+}  // namespace
+
+const PictureResource* FindPictureResource(const std::string& name) {
+    for (const PictureResource& r : kResources) {
+        if (SameNameIgnoringCase(r.name, name)) return &r;
+    }
+    return nullptr;
+}
+
+bool DecodeBmpRle(const uint8_t* data, size_t size, int bits, Bitmap* target) {
+    if ((bits != 4 && bits != 8) || !target || target->bitsPerPixel != bits || !target->IsValid()) {
+        return false;
+    }
+    const int64_t width = target->width, height = target->height;
+    Cursor c(data, size);
+    int64_t x = 0, y = 0;  // y counts rows from the bottom, as RLE data does
+    auto put = [&](uint8_t index) {
+        if (x < width && y < height) {
+            uint8_t* row = target->Row(static_cast<int32_t>(height - 1 - y));
+            if (bits == 8) {
+                row[x] = index;
+            } else {
+                uint8_t& b = row[x >> 1];
+                b = (x & 1) ? static_cast<uint8_t>((b & 0xF0) | (index & 0x0F))
+                            : static_cast<uint8_t>((b & 0x0F) | (index << 4));
+            }
+        }
+        ++x;
+    };
+    while (y < height) {
+        uint8_t count, value;
+        if (!c.U8(&count) || !c.U8(&value)) return c.Left() == 0;
+        if (count > 0) {
+            for (int i = 0; i < count; ++i) {
+                put(bits == 8 ? value : ((i & 1) ? (value & 0x0F) : (value >> 4)));
+            }
+            continue;
+        }
+        switch (value) {
+            case 0:  // end of line
+                x = 0;
+                ++y;
+                break;
+            case 1:  // end of bitmap
+                return true;
+            case 2: {  // delta
+                uint8_t dx, dy;
+                if (!c.U8(&dx) || !c.U8(&dy)) return false;
+                x += dx;
+                y += dy;
+                break;
+            }
+            default: {  // absolute run of value pixels, padded to a 16-bit boundary
+                size_t bytes = bits == 8 ? value : (value + 1u) / 2;
+                if (c.Left() < bytes) return false;
+                const uint8_t* run = c.Here();
+                for (int i = 0; i < value; ++i) {
+                    put(bits == 8 ? run[i] : ((i & 1) ? (run[i / 2] & 0x0F) : (run[i / 2] >> 4)));
+                }
+                c.Seek(c.Pos() + bytes);
+                if ((bytes & 1) && c.Left() > 0) c.Seek(c.Pos() + 1);
+            }
+        }
+    }
+    return true;
+}
+
+BitmapPtr ParseBmp(const uint8_t* data, size_t size) {
+    if (!data) return nullptr;
+    Cursor c(data, size);
+    uint8_t b, m;
+    uint32_t fileSize, reserved, offBits, headerSize;
+    if (!c.U8(&b) || !c.U8(&m) || b != 'B' || m != 'M') return nullptr;
+    if (!c.U32(&fileSize) || !c.U32(&reserved) || !c.U32(&offBits) || !c.U32(&headerSize)) {
+        return nullptr;
+    }
+    Header h;
+    if (!ReadInfoHeader(c, headerSize, &h) || !ValidLayout(h)) return nullptr;
+    bool rle = h.compression == kBiRle8 || h.compression == kBiRle4;
+    int64_t height = h.height < 0 ? -int64_t{h.height} : int64_t{h.height};
+    if (rle && h.height < 0) return nullptr;  // RLE pictures are bottom-up by definition
+    if (h.width < 1 || height < 1 || h.width > kMaxBitmapSide || height > kMaxBitmapSide ||
+        int64_t{h.width} * height > kMaxBitmapPixels) {
+        return nullptr;
+    }
+
+    std::vector<RgbQuad> table;
+    if (!ReadColorTable(c, h, &table)) return nullptr;
+    size_t pixels = offBits ? offBits : c.Pos();
+    if (!c.Seek(pixels)) return nullptr;
+
+    // Rows the file cannot hold are refused before anything is allocated for them.
+    size_t rowBytes = static_cast<size_t>(DibPitch(h.width, h.bitCount));
+    if (!rle && c.Left() / rowBytes < static_cast<size_t>(height)) return nullptr;
+    BitmapPtr bm = CreateBitmap(h.width, static_cast<int32_t>(height), h.bitCount);
+    if (!bm) return nullptr;
+    bm->colorTable = std::move(table);
+    if (h.bitCount == 16 || h.bitCount == 32) {
+        bool fields = h.compression != kBiRgb;
+        bm->redMask = fields ? h.masks[0] : (h.bitCount == 16 ? 0x7C00 : 0xFF0000);
+        bm->greenMask = fields ? h.masks[1] : (h.bitCount == 16 ? 0x03E0 : 0x00FF00);
+        bm->blueMask = fields ? h.masks[2] : (h.bitCount == 16 ? 0x001F : 0x0000FF);
+    }
+    if (rle) {
+        size_t available = c.Left();
+        if (h.sizeImage && h.sizeImage < available) available = h.sizeImage;
+        if (!DecodeBmpRle(c.Here(), available, h.bitCount, bm.get())) return nullptr;
+        return bm;
+    }
+    bm->bottomUp = h.height > 0;
+    std::memcpy(bm->bits.data(), c.Here(), bm->bits.size());
+    return bm;
+}
+
+BitmapPtr LoadBitmapPicture(const std::string& name) {
+    if (const PictureResource* r = FindPictureResource(name)) return ParseBmp(r->data, r->size);
+    std::vector<uint8_t> file;
+    if (!ReadFile(name, &file)) return nullptr;
+    return ParseBmp(file.data(), file.size());
+}
+
+}  // namespace orix

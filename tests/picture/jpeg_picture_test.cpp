@@ -1,0 +1,237 @@
+#include "picture/jpeg_picture.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "support/picture_files.h"
+
+namespace orix {
+namespace {
+
+using test::JpegOptions;
+using test::MessageCapture;
+using test::PictureTempDir;
+
+class JpegPictureTest : public ::testing::Test {
+protected:
+    std::string Write(const std::string& name, int w, int h, const JpegOptions& options = {}) {
+        std::string path = dir_.File(name);
+        EXPECT_TRUE(test::WriteJpeg(path, w, h, test::TestPattern(w, h), options));
+        return path;
+    }
+
+    // Every pixel of the DIB (bottom-up BGR, padded rows) against libjpeg's own decode.
+    void ExpectDibMatchesReference(const Bitmap& dib, const std::string& path) {
+        int w = 0, h = 0;
+        std::vector<uint8_t> ref = test::ReferenceDecodeJpeg(path, &w, &h);
+        ASSERT_EQ(dib.width, w);
+        ASSERT_EQ(dib.height, h);
+        ASSERT_EQ(dib.bitsPerPixel, 24);
+        ASSERT_TRUE(dib.bottomUp);
+        for (int y = 0; y < h; ++y) {
+            const uint8_t* stored = dib.bits.data() + static_cast<size_t>(h - 1 - y) * dib.pitch;
+            for (int x = 0; x < w; ++x) {
+                const uint8_t* rgb = &ref[(static_cast<size_t>(y) * w + x) * 3];
+                ASSERT_EQ(stored[x * 3 + 0], rgb[2]) << x << "," << y;
+                ASSERT_EQ(stored[x * 3 + 1], rgb[1]) << x << "," << y;
+                ASSERT_EQ(stored[x * 3 + 2], rgb[0]) << x << "," << y;
+            }
+        }
+    }
+
+    PictureTempDir dir_;
+    MessageCapture capture_;
+};
+
+TEST_F(JpegPictureTest, ThreeByTwoMakesBottomUpBgrRowsOfTwelveBytes) {
+    std::string path = Write("small.jpg", 3, 2);
+    BitmapPtr dib = LoadJpegDib(path);
+    ASSERT_TRUE(dib);
+    EXPECT_EQ(dib->pitch, 12);
+    EXPECT_EQ(dib->bits.size(), 24u);
+    EXPECT_EQ(LastJpegImage().paddedRowSize, 12u);
+    ExpectDibMatchesReference(*dib, path);
+    // The pattern's top-left pixel is red: it must sit in the last stored row as B, G, R.
+    const uint8_t* topRow = dib->bits.data() + 12;
+    EXPECT_LT(topRow[0], 40);
+    EXPECT_GT(topRow[2], 215);
+    EXPECT_TRUE(capture_.Messages().empty());
+}
+
+TEST_F(JpegPictureTest, GreyscaleGivesEqualChannelsAndUnpaddedWidths) {
+    JpegOptions grey;
+    grey.greyscale = true;
+    std::string path = Write("grey.jpg", 4, 3, grey);
+    BitmapPtr dib = LoadJpegDib(path);
+    ASSERT_TRUE(dib);
+    EXPECT_EQ(dib->pitch, 12);  // 4 x 3 bytes is already whole words
+    EXPECT_EQ(dib->bits.size(), 36u);
+    for (size_t i = 0; i < dib->bits.size(); i += 3) {
+        EXPECT_EQ(dib->bits[i], dib->bits[i + 1]);
+        EXPECT_EQ(dib->bits[i], dib->bits[i + 2]);
+    }
+    ExpectDibMatchesReference(*dib, path);
+}
+
+TEST_F(JpegPictureTest, EncodingVariantsDecodeLikeTheLibrary) {
+    JpegOptions progressive, restart, arithmetic, subsampled;
+    progressive.progressive = true;
+    restart.restartInterval = 1;
+    arithmetic.arithmetic = true;
+    arithmetic.progressive = true;
+    subsampled.subsample = true;
+    subsampled.quality = 75;
+    for (const auto& [name, options] :
+         {std::pair{"progressive.jpg", progressive}, std::pair{"restart.jpg", restart},
+          std::pair{"arith.jpg", arithmetic}, std::pair{"sub.jpg", subsampled}}) {
+        SCOPED_TRACE(name);
+        std::string path = Write(name, 37, 21, options);
+        BitmapPtr dib = LoadJpegDib(path);
+        ASSERT_TRUE(dib);
+        EXPECT_EQ(dib->pitch, 112);  // 37 x 3 = 111, padded to 112
+        ExpectDibMatchesReference(*dib, path);
+    }
+    EXPECT_TRUE(capture_.Messages().empty());
+}
+
+TEST_F(JpegPictureTest, ScreenCompatibleBitmapHasTheDisplayDepth) {
+    std::string path = Write("screen.jpg", 8, 8);
+    BitmapPtr bm = LoadJpegPicture(path, 16);
+    ASSERT_TRUE(bm);
+    EXPECT_EQ(bm->bitsPerPixel, 16);
+    EXPECT_EQ(bm->redMask, 0xF800u);
+    int w = 0, h = 0;
+    std::vector<uint8_t> ref = test::ReferenceDecodeJpeg(path, &w, &h);
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            uint32_t rgb = bm->PixelRgb(x, y);
+            const uint8_t* r = &ref[(static_cast<size_t>(y) * w + x) * 3];
+            EXPECT_NEAR(static_cast<int>((rgb >> 16) & 0xFF), r[0], 8);
+            EXPECT_NEAR(static_cast<int>((rgb >> 8) & 0xFF), r[1], 4);
+            EXPECT_NEAR(static_cast<int>(rgb & 0xFF), r[2], 8);
+        }
+    }
+    BitmapPtr full = LoadJpegPicture(path, 32);
+    ASSERT_TRUE(full);
+    EXPECT_EQ(full->bitsPerPixel, 32);
+}
+
+TEST_F(JpegPictureTest, MissingFileSaysSoAndTheNextLoadStillWorks) {
+    std::string missing = dir_.File("nowhere.jpg");
+    EXPECT_FALSE(LoadJpegPicture(missing));
+    ASSERT_EQ(capture_.Messages().size(), 1u);
+    EXPECT_EQ(capture_.Messages()[0].text, "JPEG :\nCan't open " + missing + "\n");
+    EXPECT_EQ(capture_.Messages()[0].caption, "OrixFileJpg");
+    EXPECT_EQ(LastJpegImage().image, nullptr);
+    EXPECT_EQ(LastJpegImage().width, 0u);
+
+    EXPECT_TRUE(LoadJpegPicture(Write("after.jpg", 2, 2)));
+    EXPECT_EQ(capture_.Messages().size(), 1u);
+}
+
+TEST_F(JpegPictureTest, TruncatedOrCorruptFilesGiveTheLibraryMessage) {
+    std::string good = Write("whole.jpg", 64, 48, JpegOptions{90});
+    std::vector<uint8_t> bytes = test::ReadBytes(good);
+    ASSERT_GT(bytes.size(), 400u);
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> data;
+    };
+    std::vector<Case> cases = {
+        {"header.jpg", {bytes.begin(), bytes.begin() + 100}},
+        {"data.jpg", {bytes.begin(), bytes.begin() + static_cast<long>(bytes.size()) - 200}},
+        {"text.jpg", {'n', 'o', 't', ' ', 'a', ' ', 'j', 'p', 'e', 'g'}},
+        {"empty.jpg", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        capture_.Clear();
+        std::string path = dir_.File(c.name);
+        ASSERT_TRUE(test::WriteBytes(path, c.data));
+        EXPECT_FALSE(LoadJpegPicture(path));
+        ASSERT_EQ(capture_.Messages().size(), 1u);
+        EXPECT_EQ(capture_.Messages()[0].caption, "JPEG Fatal Error");
+        EXPECT_FALSE(capture_.Messages()[0].text.empty());
+        EXPECT_EQ(LastJpegImage().image, nullptr);
+        EXPECT_EQ(LastJpegImage().width, 0u);
+        EXPECT_EQ(LastJpegImage().height, 0u);
+    }
+    // The program goes on: the same module decodes the next picture.
+    EXPECT_TRUE(LoadJpegPicture(good));
+}
+
+TEST_F(JpegPictureTest, CmykAndHugePicturesAreRefusedWithAMessage) {
+    JpegOptions cmyk;
+    cmyk.cmyk = true;
+    EXPECT_FALSE(LoadJpegPicture(Write("cmyk.jpg", 8, 8, cmyk)));
+    ASSERT_EQ(capture_.Messages().size(), 1u);
+    EXPECT_EQ(capture_.Messages()[0].caption, "OrixFileJpg");
+    EXPECT_NE(capture_.Messages()[0].text.find("CMYK"), std::string::npos);
+
+    // A small file whose frame header claims 60000 x 60000 pixels.
+    std::vector<uint8_t> bytes = test::ReadBytes(Write("small.jpg", 16, 16));
+    bool patched = false;
+    for (size_t i = 0; i + 8 < bytes.size(); ++i) {
+        if (bytes[i] == 0xFF && bytes[i + 1] == 0xC0) {
+            bytes[i + 5] = 0xEA;
+            bytes[i + 6] = 0x60;
+            bytes[i + 7] = 0xEA;
+            bytes[i + 8] = 0x60;
+            patched = true;
+            break;
+        }
+    }
+    ASSERT_TRUE(patched);
+    std::string huge = dir_.File("huge.jpg");
+    ASSERT_TRUE(test::WriteBytes(huge, bytes));
+    capture_.Clear();
+    EXPECT_FALSE(LoadJpegPicture(huge));
+    ASSERT_EQ(capture_.Messages().size(), 1u);
+    EXPECT_EQ(capture_.Messages()[0].caption, "OrixFileJpg");
+    EXPECT_NE(capture_.Messages()[0].text.find("too large"), std::string::npos);
+}
+
+TEST_F(JpegPictureTest, EachLoadReplacesTheLastImage) {
+    ASSERT_TRUE(LoadJpegPicture(Write("first.jpg", 3, 2)));
+    JpegLastImage first = LastJpegImage();
+    EXPECT_NE(first.image, nullptr);
+    EXPECT_EQ(first.width, 3u);
+    EXPECT_EQ(first.height, 2u);
+
+    ASSERT_TRUE(LoadJpegPicture(Write("second.jpg", 5, 4)));
+    JpegLastImage second = LastJpegImage();
+    EXPECT_NE(second.image, nullptr);
+    EXPECT_EQ(second.width, 5u);
+    EXPECT_EQ(second.height, 4u);
+    EXPECT_EQ(second.paddedRowSize, 16u);
+}
+
+TEST(JpegRows, ConvertersSwapFlipAndPad) {
+    const uint8_t rgbRow[] = {1, 2, 3, 4, 5, 6};
+    const uint8_t greyRow[] = {7, 8};
+    std::vector<uint8_t> image(2 * 3 * 3, 0);
+    CopyRgbRow(rgbRow, 2, image.data(), 0);
+    ExpandGreyRow(greyRow, 2, image.data(), 1);
+    CopyRgbRow(rgbRow, 2, image.data(), 2);
+    EXPECT_EQ(image, (std::vector<uint8_t>{1, 2, 3, 4, 5, 6, 7, 7, 7, 8, 8, 8, 1, 2, 3, 4, 5, 6}));
+
+    SwapRedBlue(image.data(), 2, 3);
+    EXPECT_EQ(image[0], 3);
+    EXPECT_EQ(image[2], 1);
+    image[0] = 99;  // mark the first row to follow it through the flip
+    EXPECT_TRUE(FlipRows(image.data(), 6, 3));
+    EXPECT_EQ(image[12], 99);
+    EXPECT_EQ(image[6], 7);  // the middle row of an odd height stays
+    EXPECT_FALSE(FlipRows(nullptr, 6, 3));
+
+    uint32_t padded = 0;
+    std::vector<uint8_t> rows = PadRows(image.data(), 2, 3, &padded);
+    EXPECT_EQ(padded, 8u);
+    ASSERT_EQ(rows.size(), 24u);
+    EXPECT_EQ(rows[8], 7);
+    EXPECT_EQ(rows[16], 99);
+}
+
+}  // namespace
+}  // namespace orix

@@ -1,0 +1,103 @@
+#include "platform/bitmap.h"
+
+#include <gtest/gtest.h>
+
+namespace orix {
+namespace {
+
+TEST(Bitmap, DibPitchRoundsRowsToWholeWords) {
+    EXPECT_EQ(DibPitch(3, 24), 12);
+    EXPECT_EQ(DibPitch(4, 24), 12);
+    EXPECT_EQ(DibPitch(1, 1), 4);
+    EXPECT_EQ(DibPitch(33, 1), 8);
+    EXPECT_EQ(DibPitch(9, 4), 8);
+    EXPECT_EQ(DibPitch(3, 16), 8);
+    EXPECT_EQ(DibPitch(0, 24), 0);
+    EXPECT_FALSE(CreateBitmap(0, 4, 24));
+    EXPECT_FALSE(CreateBitmap(4, 4, 12));
+    EXPECT_FALSE(CreateBitmap(kMaxBitmapSide + 1, 1, 8));
+    EXPECT_FALSE(CreateBitmap(kMaxBitmapSide, kMaxBitmapSide, 8));
+}
+
+// A 24-bit picture with a few known colours, converted through every depth and back.
+TEST(Bitmap, ConversionsKeepColoursWithinTheTargetsPrecision) {
+    BitmapPtr src = CreateBitmap(3, 2, 24);
+    ASSERT_TRUE(src);
+    const uint32_t colours[6] = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF, 0x000000, 0x808040};
+    for (int y = 0; y < 2; ++y) {
+        for (int x = 0; x < 3; ++x) {
+            uint8_t* p = src->Row(y) + x * 3;
+            uint32_t c = colours[y * 3 + x];
+            p[0] = c & 0xFF;
+            p[1] = (c >> 8) & 0xFF;
+            p[2] = (c >> 16) & 0xFF;
+        }
+    }
+    EXPECT_EQ(src->PixelRgb(0, 0), 0xFF0000u);
+    EXPECT_EQ(src->PixelRgb(2, 1), 0x808040u);
+    EXPECT_EQ(src->PixelRgb(3, 0), 0u);
+    EXPECT_EQ(src->PixelRgb(0, -1), 0u);
+
+    BitmapPtr b565 = MakeScreenCompatible(*src, 16);
+    ASSERT_TRUE(b565);
+    EXPECT_EQ(b565->bitsPerPixel, 16);
+    EXPECT_EQ(b565->Row(1)[0] | (b565->Row(1)[1] << 8), 0xFFFF);  // white stays white
+    EXPECT_EQ(b565->PixelRgb(0, 1), 0xFFFFFFu);
+    EXPECT_EQ(b565->PixelRgb(0, 0), 0xFF0000u);
+    EXPECT_EQ(b565->PixelRgb(2, 1), 0x848242u);  // 0x80 -> 16/32 and 32/64 steps
+
+    BitmapPtr b555 = MakeScreenCompatible(*src, 15);
+    ASSERT_TRUE(b555);
+    EXPECT_EQ(b555->greenMask, 0x03E0u);
+    EXPECT_EQ(b555->PixelRgb(1, 0), 0x00FF00u);
+
+    BitmapPtr b32 = MakeScreenCompatible(*src, 32);
+    BitmapPtr back = ConvertBitmap(*b32, 24);
+    ASSERT_TRUE(back);
+    for (int y = 0; y < 2; ++y) {
+        for (int x = 0; x < 3; ++x) EXPECT_EQ(back->PixelRgb(x, y), colours[y * 3 + x]);
+    }
+
+    BitmapPtr b8 = MakeScreenCompatible(*src, 8);
+    ASSERT_TRUE(b8);
+    EXPECT_EQ(b8->colorTable.size(), 256u);
+    EXPECT_EQ(b8->PixelRgb(0, 0), 0xFF0000u);
+    EXPECT_EQ(b8->PixelRgb(1, 1), 0u);
+
+    BitmapPtr b1 = ConvertBitmap(*src, 1);
+    ASSERT_TRUE(b1);
+    EXPECT_EQ(b1->PixelRgb(0, 1), 0xFFFFFFu);
+    EXPECT_EQ(b1->PixelRgb(1, 1), 0u);
+
+    BitmapPtr b4 = ConvertBitmap(*src, 4);
+    ASSERT_TRUE(b4);
+    EXPECT_EQ(b4->PixelRgb(2, 0), 0x0000FFu);
+    EXPECT_FALSE(MakeScreenCompatible(*src, 12));
+}
+
+TEST(Bitmap, IndexedPicturesKeepTheirIndicesAndTable) {
+    BitmapPtr src = CreateBitmap(4, 1, 4);
+    ASSERT_TRUE(src);
+    src->colorTable = {{0, 0, 0, 0}, {10, 20, 30, 0}, {40, 50, 60, 0}};
+    src->bits[0] = 0x12;
+    src->bits[1] = 0x0F;  // index 15: past the table
+    BitmapPtr b8 = ConvertBitmap(*src, 8);
+    ASSERT_TRUE(b8);
+    EXPECT_EQ(b8->colorTable.size(), 3u);
+    EXPECT_EQ(b8->bits[0], 1);
+    EXPECT_EQ(b8->bits[1], 2);
+    EXPECT_EQ(b8->bits[3], 15);
+    EXPECT_EQ(b8->PixelRgb(0, 0), 0x1E140Au);
+    EXPECT_EQ(b8->PixelRgb(3, 0), 0u);
+
+    BitmapPtr b24 = ConvertBitmap(*src, 24);
+    EXPECT_EQ(b24->PixelRgb(1, 0), 0x3C3228u);
+    src->bottomUp = false;
+    src->bits.resize(1);  // bits no longer cover the rows
+    EXPECT_FALSE(src->IsValid());
+    EXPECT_EQ(src->PixelRgb(0, 0), 0u);
+    EXPECT_FALSE(ConvertBitmap(*src, 24));
+}
+
+}  // namespace
+}  // namespace orix

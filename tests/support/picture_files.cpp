@@ -1,0 +1,218 @@
+#include "support/picture_files.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
+#include <jpeglib.h>
+
+#include "platform/messages.h"
+
+namespace orix::test {
+
+PictureTempDir::PictureTempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "orix-pictures-XXXXXX");
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    const char* made = mkdtemp(buffer.data());
+    path_ = made ? made : "";
+}
+
+PictureTempDir::~PictureTempDir() {
+    std::error_code ignored;
+    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
+}
+
+bool WriteJpeg(const std::string& path, int width, int height, const std::vector<uint8_t>& rgb,
+               const JpegOptions& options) {
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) return false;
+    jpeg_compress_struct cinfo;
+    jpeg_error_mgr err;
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_compress(&cinfo);
+    jpeg_stdio_dest(&cinfo, file);
+    cinfo.image_width = static_cast<JDIMENSION>(width);
+    cinfo.image_height = static_cast<JDIMENSION>(height);
+    int components = options.greyscale ? 1 : options.cmyk ? 4 : 3;
+    cinfo.input_components = components;
+    cinfo.in_color_space = options.greyscale ? JCS_GRAYSCALE : options.cmyk ? JCS_CMYK : JCS_RGB;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, options.quality, TRUE);
+    if (!options.subsample) {
+        for (int i = 0; i < cinfo.num_components; ++i) {
+            cinfo.comp_info[i].h_samp_factor = 1;
+            cinfo.comp_info[i].v_samp_factor = 1;
+        }
+    }
+    if (options.progressive) jpeg_simple_progression(&cinfo);
+    if (options.arithmetic) cinfo.arith_code = TRUE;
+    if (options.restartInterval > 0) {
+        cinfo.restart_interval = static_cast<unsigned>(options.restartInterval);
+    }
+    jpeg_start_compress(&cinfo, TRUE);
+    std::vector<uint8_t> row(static_cast<size_t>(width) * components);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        const uint8_t* src = rgb.data() + static_cast<size_t>(cinfo.next_scanline) * width * 3;
+        for (int x = 0; x < width; ++x) {
+            if (components == 1) {
+                row[x] = src[x * 3];
+            } else if (components == 3) {
+                std::memcpy(&row[x * 3], src + x * 3, 3);
+            } else {
+                // Adobe-style inverted CMYK from RGB, enough to make a decodable file.
+                row[x * 4 + 0] = static_cast<uint8_t>(src[x * 3 + 0]);
+                row[x * 4 + 1] = static_cast<uint8_t>(src[x * 3 + 1]);
+                row[x * 4 + 2] = static_cast<uint8_t>(src[x * 3 + 2]);
+                row[x * 4 + 3] = 255;
+            }
+        }
+        JSAMPROW rows[1] = {row.data()};
+        jpeg_write_scanlines(&cinfo, rows, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    return std::fclose(file) == 0;
+}
+
+std::vector<uint8_t> ReferenceDecodeJpeg(const std::string& path, int* width, int* height) {
+    std::vector<uint8_t> bytes = ReadBytes(path);
+    std::vector<uint8_t> out;
+    if (bytes.empty()) return out;
+    jpeg_decompress_struct cinfo;
+    jpeg_error_mgr err;
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, bytes.data(), static_cast<unsigned long>(bytes.size()));
+    jpeg_read_header(&cinfo, TRUE);
+    cinfo.out_color_space = JCS_RGB;
+    jpeg_start_decompress(&cinfo);
+    *width = static_cast<int>(cinfo.output_width);
+    *height = static_cast<int>(cinfo.output_height);
+    out.resize(static_cast<size_t>(*width) * *height * 3);
+    while (cinfo.output_scanline < cinfo.output_height) {
+        JSAMPROW row = out.data() + static_cast<size_t>(cinfo.output_scanline) * *width * 3;
+        jpeg_read_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    return out;
+}
+
+std::vector<uint8_t> TestPattern(int width, int height) {
+    static const uint8_t kColors[][3] = {{255, 0, 0},     {0, 255, 0},   {0, 0, 255},
+                                         {255, 255, 255}, {0, 0, 0},     {255, 255, 0},
+                                         {0, 255, 255},   {255, 0, 255}, {128, 128, 128}};
+    std::vector<uint8_t> rgb(static_cast<size_t>(width) * height * 3);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const uint8_t* c = kColors[(y * width + x) % 9];
+            std::memcpy(&rgb[(static_cast<size_t>(y) * width + x) * 3], c, 3);
+        }
+    }
+    return rgb;
+}
+
+bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return false;
+    bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    return std::fclose(f) == 0 && ok;
+}
+
+std::vector<uint8_t> ReadBytes(const std::string& path) {
+    std::vector<uint8_t> bytes;
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return bytes;
+    uint8_t buffer[4096];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) {
+        bytes.insert(bytes.end(), buffer, buffer + n);
+    }
+    std::fclose(f);
+    return bytes;
+}
+
+namespace {
+void Put16(std::vector<uint8_t>& v, uint32_t x) {
+    v.push_back(static_cast<uint8_t>(x));
+    v.push_back(static_cast<uint8_t>(x >> 8));
+}
+void Put32(std::vector<uint8_t>& v, uint32_t x) {
+    Put16(v, x & 0xFFFF);
+    Put16(v, x >> 16);
+}
+}  // namespace
+
+std::vector<uint8_t> MakeBmp(const BmpSpec& spec) {
+    std::vector<uint8_t> info;
+    Put32(info, spec.headerSize);
+    Put32(info, static_cast<uint32_t>(spec.width));
+    Put32(info, static_cast<uint32_t>(spec.height));
+    Put16(info, 1);
+    Put16(info, spec.bitCount);
+    Put32(info, spec.compression);
+    Put32(info, static_cast<uint32_t>(spec.pixels.size()));
+    Put32(info, 2835);
+    Put32(info, 2835);
+    Put32(info, spec.colorsUsed);
+    Put32(info, 0);
+    for (uint32_t m : spec.masks) Put32(info, m);
+    while (info.size() < spec.headerSize) info.push_back(0);
+    for (uint32_t c : spec.colorTable) Put32(info, c & 0x00FFFFFF);
+
+    std::vector<uint8_t> file;
+    uint32_t offBits = static_cast<uint32_t>(14 + info.size());
+    if (spec.offBitsOverride >= 0) offBits = static_cast<uint32_t>(spec.offBitsOverride);
+    file.push_back('B');
+    file.push_back('M');
+    Put32(file, static_cast<uint32_t>(14 + info.size() + spec.pixels.size()));
+    Put32(file, 0);
+    Put32(file, offBits);
+    file.insert(file.end(), info.begin(), info.end());
+    file.insert(file.end(), spec.pixels.begin(), spec.pixels.end());
+    return file;
+}
+
+namespace {
+std::vector<CapturedMessage>& CapturedMessages() {
+    static std::vector<CapturedMessage> messages;
+    return messages;
+}
+std::vector<int>& CapturedExits() {
+    static std::vector<int> codes;
+    return codes;
+}
+void CaptureMessage(const std::string& text, const std::string& caption) {
+    CapturedMessages().push_back({text, caption});
+}
+void CaptureExit(int code) {
+    CapturedExits().push_back(code);
+}
+}  // namespace
+
+MessageCapture::MessageCapture() {
+    Clear();
+    SetMessageBoxHook(CaptureMessage);
+    SetExitHook(CaptureExit);
+}
+
+MessageCapture::~MessageCapture() {
+    SetMessageBoxHook(nullptr);
+    SetExitHook(nullptr);
+}
+
+const std::vector<CapturedMessage>& MessageCapture::Messages() const {
+    return CapturedMessages();
+}
+const std::vector<int>& MessageCapture::ExitCodes() const {
+    return CapturedExits();
+}
+
+void MessageCapture::Clear() {
+    CapturedMessages().clear();
+    CapturedExits().clear();
+}
+
+}  // namespace orix::test
