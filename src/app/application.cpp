@@ -9,6 +9,9 @@
 #include "render/camera.h"
 #include "render/render_state_group.h"
 #include "scene/light.h"
+#include "scene/pavo_overlay_list.h"
+#include "scene/pavo_render_state.h"
+#include "scene/pavo_sprite.h"
 #include "scene/scene.h"
 
 namespace orix {

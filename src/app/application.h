@@ -7,12 +7,13 @@
 
 #include <cstdint>
 
-#include "device/frame_node.h"
-
 namespace orix {
 
 class Camera;
 class Light;
+class PavoOverlayList;
+class PavoRenderState;
+class PavoSprite;
 class RenderStateGroup;
 class Scene;
 class SceneObject;
@@ -33,14 +34,14 @@ public:
     bool Frame();
 
     Scene* scene = nullptr;
-    FrameNode* overlays = nullptr;
+    PavoOverlayList* overlays = nullptr;
     Camera* camera = nullptr;
     SceneObject* character = nullptr;
     SceneObject* land = nullptr;
     Light* light = nullptr;
     RenderStateGroup* landGroup = nullptr;
-    FrameNode* sprite = nullptr;
-    FrameNode* renderStateOverlay = nullptr;
+    PavoSprite* sprite = nullptr;
+    PavoRenderState* renderStateOverlay = nullptr;
     bool flag = false;
 };
 
