@@ -36,7 +36,8 @@ public:
     Scene* scene = nullptr;
     PavoOverlayList* overlays = nullptr;
     Camera* camera = nullptr;
-    SceneObject* character = nullptr;
+    SceneObject* character = nullptr;  // the skinned character and the land, once the demo
+                                       // scene builds them
     SceneObject* land = nullptr;
     Light* light = nullptr;
     RenderStateGroup* landGroup = nullptr;
