@@ -6,5 +6,8 @@ namespace orix {
 
 // orix device [list | set N | forget]: the display driver the demo renders with.
 int DeviceCommand(int argc, char** argv);
+// orix render [--frames N] [--step-ms MS] [--out DIR] [--every K] [--size WxH] [--res DIR]:
+// the demonstration offscreen with a fixed frame step, frames as PNG, the real frame rate.
+int RenderCommand(int argc, char** argv);
 
 }  // namespace orix

@@ -14,6 +14,7 @@ struct Command {
 
 const Command kCommands[] = {
     {"device", orix::DeviceCommand, "list or store the display driver the demo uses"},
+    {"render", orix::RenderCommand, "draw the demo offscreen to PNG frames, with its frame rate"},
 };
 
 int Usage() {
