@@ -43,6 +43,11 @@ protected:
                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir_);
         fs::create_directories(dir_ / "res");
+        // The demonstration's files, linked from the built resource folder.
+        for (const fs::directory_entry& e : fs::directory_iterator(ORIX_RES_DIR)) {
+            if (e.path().filename() == "debug.txt") continue;
+            fs::create_symlink(e.path(), dir_ / "res" / e.path().filename());
+        }
         setenv("ORIX_PROFILE", (dir_ / "profile.ini").c_str(), 1);
         ASSERT_TRUE(WriteStoredDeviceGuid(DriverGuid()));
         fs::current_path(dir_);
