@@ -31,11 +31,13 @@ FallingParticle::FallingParticle(const FallingParticle& source)
 
 FallingParticle::~FallingParticle() {
     if (!trail) return;
+    trail->ownerLink = nullptr;
     if (ownsTrail || !trail->parent) {
-        trail->ownerLink = nullptr;
         delete trail;
-    } else {
-        trail->ownerLink = nullptr;
+    } else if (trail->points.size() < 2) {
+        // Nobody will feed it now, and a ribbon of fewer than two points never draws, so it
+        // would never fade out and leave by itself.
+        trail->RemoveLater();
     }
     trail = nullptr;
 }

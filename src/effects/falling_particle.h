@@ -26,8 +26,9 @@ public:
     // own copied from the template's, disabled, width = base x 0.3, attached to the scene; the
     // update callback set to Step.
     FallingParticle(const FallingParticle& source);
-    // A template deletes its template ribbon; a copy leaves its ribbon to fade out in the scene
-    // (or deletes it when it never joined one).
+    // A template deletes its template ribbon; a copy leaves its ribbon to fade out in the scene,
+    // queues its removal when it holds fewer than two points (it could never fade), and deletes
+    // it when it never joined a scene.
     ~FallingParticle() override;
 
     SceneObject* Clone() override;
