@@ -447,7 +447,9 @@ void Mesh::EmitParticles(SceneObject* particleTemplate) {
     if (!particleTemplate) return;
     SceneObject* group = new SceneObject(*particleTemplate);
     int32_t made = 0;
-    for (SceneObject* child : particleTemplate->children) {
+    // A copy of the list: the template may be this mesh, whose children grow below.
+    const std::vector<SceneObject*> sources = particleTemplate->children;
+    for (SceneObject* child : sources) {
         FallingParticle* source = dynamic_cast<FallingParticle*>(child);
         if (!source) continue;
         group->children.push_back(source);

@@ -168,6 +168,28 @@ TEST_F(FallingParticleTest, MeshCopyEmitsItsOwnParticlesFromTheSourceGroup) {
     EXPECT_EQ(ribbons->children[0], Particle(0)->trail);
 }
 
+TEST_F(FallingParticleTest, EmitterDrawsNothingItselfEvenWithSubMaterials) {
+    templates = new SceneObject();
+    FallingParticle* shapeless = new FallingParticle(1);  // no faces: draws nothing either
+    shapeless->position = Vector3{0, 50, 0};
+    templates->AddChild(shapeless);
+    templates->AddChild(new SceneObject());  // not a particle: not emitted, not counted
+    Emit();
+    EXPECT_EQ(emitter->liveParticles, 1);
+    EXPECT_EQ(emitter->children.size(), 1u);
+    emitter->AddVertex(0, 0, 0);
+    emitter->AddVertex(1, 0, 0);
+    emitter->AddVertex(0, 1, 0);
+    emitter->AddFace(0, 1, 2, 0);
+    emitter->CreateMaterialSet()->AddSubMaterial();
+    emitter->BuildMaterialSubMeshes();
+    Frame();
+    EXPECT_EQ(device.CountCalls("DrawIndexedPrimitive"), 0u);
+    emitter->particleUpdate = false;
+    Frame();
+    EXPECT_EQ(device.CountCalls("DrawIndexedPrimitive"), 1u);
+}
+
 TEST_F(FallingParticleTest, ParticleOutlivingItsRibbonCarriesOnWithoutOne) {
     AddTemplate({0, 30, 0}, {0, 1, 0}, 0.0f, 2.0f);
     Emit();
