@@ -27,10 +27,18 @@ struct Texture;
 // SkinBind the vertices the deformation carries.
 struct SkinBinding {
     SceneObject* bone = nullptr;
-    int32_t count = 0;             // as the file declared it
-    std::vector<int32_t> indices;  // 1-based, as read: never more than count, fewer if the file
-                                   // gave fewer
+    int32_t count = 0;              // as the file declared it
+    std::vector<int32_t> indices;   // 1-based, as read: never more than count, fewer if the file
+                                    // gave fewer
     std::vector<uint32_t> targets;  // the vertex each valid index carries (SkinBind)
+};
+
+// What SkinBind derives for the per-frame deformation, sized once so a frame allocates nothing.
+struct SkinPlan {
+    std::vector<int32_t> bindingOfVertex;  // per skin vertex: its binding, or -1
+    std::vector<Matrix> matrices;          // per binding: this frame's bone matrix
+    std::vector<uint32_t> copies;          // (representative, other vertex) pairs
+    bool layered = false;                  // a vertex listed under several bones
 };
 
 class SkinnedCharacter : public SceneObject {
@@ -101,8 +109,7 @@ public:
     Mesh* skinMesh = nullptr;
     std::vector<Vertex> unlitRestCopy;
     std::vector<LVertex> litRestCopy;
-    // Pairs (representative, other vertex) of the skin's shared positions (SkinBind).
-    std::vector<uint32_t> skinCopies;
+    SkinPlan skinPlan;
     float overallSize = 100.0f;
     bool mipmapTextures = false;
     int32_t mipmapLevelCount = 0;

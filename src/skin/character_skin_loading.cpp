@@ -73,13 +73,13 @@ void MoveToNodeSpace(Mesh& m, const Matrix& before) {
 
 bool SkinnedCharacter::LoadSkin(const std::string& fileName) {
     if (skinLoaded) {
-        if (logFile) std::fprintf(logFile, "Skin %s: the character has a skin already.\n",
-                                  fileName.c_str());
+        if (logFile)
+            std::fprintf(logFile, "Skin %s: the character has a skin already.\n", fileName.c_str());
         return false;
     }
     // Whatever an earlier, failed load left goes first: bindings bound twice would move twice.
     skinBindings.clear();
-    skinCopies.clear();
+    skinPlan = SkinPlan();
     skinMesh = nullptr;
     SkinFileReader reader(this);
     if (!reader.Read(fileName)) {

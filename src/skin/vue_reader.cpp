@@ -142,8 +142,8 @@ void VueReader::ReadTransform() {
     m.m[0][3] = 0.0f, m.m[1][3] = 0.0f, m.m[2][3] = 0.0f, m.m[3][3] = 1.0f;
     if (logFile) {
         std::fprintf(logFile, "FRAME %d : %s - %f %f %f %f %f %f %f %f %f %f %f %f\n", frame_,
-                     name.c_str(), m.m[0][0], m.m[0][1], m.m[0][2], m.m[1][0], m.m[1][1],
-                     m.m[1][2], m.m[2][0], m.m[2][1], m.m[2][2], m.m[3][0], m.m[3][1], m.m[3][2]);
+                     name.c_str(), m.m[0][0], m.m[0][1], m.m[0][2], m.m[1][0], m.m[1][1], m.m[1][2],
+                     m.m[2][0], m.m[2][1], m.m[2][2], m.m[3][0], m.m[3][1], m.m[3][2]);
     }
     if (frame_ == 1) {
         mesh->nodeTransform = m;

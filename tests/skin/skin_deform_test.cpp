@@ -65,9 +65,14 @@ TEST_F(SkinDeformTest, BindPoseKeepsTheModelFileAndOneBoneMovesOnlyItsVertices) 
         if (format == 0) {
             // Normals keep their rest values.
             const Vertex& v = skin.geometry->unlitVertices[4];
-            EXPECT_EQ(v.nx, 0.0f);
-            EXPECT_EQ(v.ny, 1.0f);
+            EXPECT_EQ(v.nx, 0.6f);
+            EXPECT_EQ(v.ny, 0.8f);
             EXPECT_EQ(v.nz, 0.0f);
+        } else {
+            const LVertex& v = skin.geometry->litVertices[4];
+            EXPECT_EQ(v.reserved, 0u);
+            EXPECT_EQ(v.color, 0xFFFFFFFFu);
+            EXPECT_EQ(v.specular, 0xFF000000u);
         }
         // Every frame starts again from the rest copy.
         SkinDeform(c);
@@ -110,6 +115,23 @@ TEST_F(SkinDeformTest, ASharedPositionMovesAsOne) {
     }
 }
 
+TEST_F(SkinDeformTest, AVertexUnderTwoBonesTakesBothInFileOrder) {
+    SkinnedCharacter c(0);
+    BuildSkinCharacter(c, 4);
+    ASSERT_TRUE(Load(c,
+                     "MESH_SKIN_FILE \"Skin\"\n\"Bip01 Pelvis\" 2\n1 3\n"
+                     "\"Bip01 L Arm\" 2\n3 4\n"));
+    c.helpers[0]->world = Matrix::Translation({0.0f, 1.0f, 0.0f});
+    c.helpers[1]->world = Matrix::Translation({2.0f, 0.0f, 5.0f});
+    SkinDeform(c);
+    Mesh& skin = *c.meshes[0];
+    ExpectAt(skin, 0, {0.0f, 1.0f, 0.0f});
+    ExpectAt(skin, 1, {1.0f, 0.0f, 0.0f});
+    ExpectAt(skin, 2, {2.0f, 1.0f, 5.0f});
+    ExpectAt(skin, 3, {3.0f, 0.0f, 5.0f});
+    EXPECT_EQ(skin.geometry->unlitVertices[2].nx, 0.6f);
+}
+
 TEST_F(SkinDeformTest, IndicesOutsideTheMeshAreIgnoredAndReported) {
     LogCapture log;
     SkinnedCharacter c(0);
@@ -117,8 +139,7 @@ TEST_F(SkinDeformTest, IndicesOutsideTheMeshAreIgnoredAndReported) {
     ASSERT_TRUE(Load(c, "MESH_SKIN_FILE \"Skin\"\n\"Bip01 L Arm\" 5\n0 5 4 99999 3\n"));
     ASSERT_TRUE(c.skinLoaded);
     EXPECT_EQ(c.skinBindings[0].targets, (std::vector<uint32_t>{3, 2}));
-    EXPECT_NE(log.Text().find("3 vertex indices outside the mesh were ignored"),
-              std::string::npos)
+    EXPECT_NE(log.Text().find("3 vertex indices outside the mesh were ignored"), std::string::npos)
         << log.Text();
     c.helpers[1]->world = Matrix::Translation({2.0f, 1.0f, 0.0f});
     SkinDeform(c);

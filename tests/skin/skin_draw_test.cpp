@@ -56,8 +56,9 @@ TEST(SkinDraw, TheSkinFollowsATwoBoneArm) {
         o->motionMode = MotionMode::Keyframed;
     s.scene->AddChild(&c);
     std::string path = dir.File("arm.skn");
-    ASSERT_TRUE(WriteText(path, "MESH_SKIN_FILE \"Arm Skin\"\n\"Upper\" 4\n1 2 3 4\n"
-                                "\"Lower\" 6\n5 6 7\n8 9 10\n"));
+    ASSERT_TRUE(WriteText(path,
+                          "MESH_SKIN_FILE \"Arm Skin\"\n\"Upper\" 4\n1 2 3 4\n"
+                          "\"Lower\" 6\n5 6 7\n8 9 10\n"));
     ASSERT_TRUE(c.LoadSkin(path));
     c.SetPlayMode(int32_t(PlayMode::Playing));
 

@@ -60,23 +60,24 @@ TEST_F(SkinFileReaderTest, HeaderMustBeExactAndNameAMesh) {
 }
 
 TEST_F(SkinFileReaderTest, BoneAndIndexLinesAsTheFileLaysThemOut) {
-    ASSERT_TRUE(Read("MESH_SKIN_FILE \"Skin\"\r\n"
-                     "5 6 7\n"                  // before any bone line: ignored
-                     "\"Bip01 Pelvis\" 4\n"
-                     "1;2\n"
-                     "\n"
-                     "3\n"
-                     "# comment 9\n"
-                     "8\n"
-                     "\"Bip01 L Arm\" 2\n"      // two bone lines in a row
-                     "\"Bip01 Pelvis\" 3\n"
-                     "9 10 11 12 13\n"          // more than declared
-                     "\"Nobody\" 2\n"
-                     "4 5\n"                    // under an unknown bone: skipped
-                     "\"Bip01 L Arm\"\n"        // no count: starts no binding
-                     "6\n"
-                     "\"Bip01 L Arm\" 3\n"
-                     "2x y"));                  // fewer than declared, no final line break
+    ASSERT_TRUE(
+        Read("MESH_SKIN_FILE \"Skin\"\r\n"
+             "5 6 7\n"  // before any bone line: ignored
+             "\"Bip01 Pelvis\" 4\n"
+             "1;2\n"
+             "\n"
+             "3\n"
+             "# comment 9\n"
+             "8\n"
+             "\"Bip01 L Arm\" 2\n"  // two bone lines in a row
+             "\"Bip01 Pelvis\" 3\n"
+             "9 10 11 12 13\n"  // more than declared
+             "\"Nobody\" 2\n"
+             "4 5\n"              // under an unknown bone: skipped
+             "\"Bip01 L Arm\"\n"  // no count: starts no binding
+             "6\n"
+             "\"Bip01 L Arm\" 3\n"
+             "2x y"));  // fewer than declared, no final line break
     ASSERT_EQ(c.skinBindings.size(), 4u);
     const SkinBinding& a = c.skinBindings[0];
     EXPECT_EQ(a.bone, c.helpers[0]);

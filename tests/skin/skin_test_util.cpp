@@ -37,7 +37,7 @@ void BuildSkinCharacter(SkinnedCharacter& c, uint32_t vertices) {
     skin->name = "Skin";
     for (uint32_t i = 0; i < vertices; ++i) {
         skin->AddVertex(float(i), 0.0f, 0.0f);
-        skin->SetVertexNormal(int32_t(i), 0.0f, 1.0f, 0.0f);
+        skin->SetVertexNormal(int32_t(i), 0.6f, 0.8f, 0.0f);
     }
     Helper* pelvis = c.NewHelper();
     pelvis->name = "Bip01 Pelvis";

@@ -26,8 +26,8 @@ private:
 };
 
 // A character (vertex format `format`) with a skin mesh "Skin" of `vertices` vertices at
-// (i, 0, 0) with unit normals along +y, and the bones "Bip01 Pelvis" (node at (0, 0, 0)) and
-// "Bip01 L Arm" (node at (2, 0, 0)) whose world matrices equal their node transforms.
+// (i, 0, 0) with the unit normals (0.6, 0.8, 0), and the bones "Bip01 Pelvis" (node at (0, 0, 0))
+// and "Bip01 L Arm" (node at (2, 0, 0)) whose world matrices equal their node transforms.
 void BuildSkinCharacter(SkinnedCharacter& c, uint32_t vertices);
 
 }  // namespace orix::test

@@ -95,10 +95,11 @@ TEST_F(VueTest, TwoFramesTwoObjects) {
 }
 
 TEST_F(VueTest, TransformBeforeTheFirstFrameAndQuotedNamesWithSpaces) {
-    ASSERT_TRUE(c.LoadVue(File("transform \"Left Hand\" 1 0 0 0 1 0 0 0 1 7 8 9\n"
-                               "frame 0\n"
-                               "transform \"Left Hand\"\n 1 0 0 0 1 0 0 0 1 1 2 3\n"
-                               "transform \"Left\" 1 0 0 0 1 0 0 0 1 4 4 4\n")));
+    ASSERT_TRUE(
+        c.LoadVue(File("transform \"Left Hand\" 1 0 0 0 1 0 0 0 1 7 8 9\n"
+                       "frame 0\n"
+                       "transform \"Left Hand\"\n 1 0 0 0 1 0 0 0 1 1 2 3\n"
+                       "transform \"Left\" 1 0 0 0 1 0 0 0 1 4 4 4\n")));
     Mesh& hand = *c.meshes[2];
     ASSERT_EQ(hand.MatrixKeyCount(), 2u);
     EXPECT_EQ((*hand.matrixKeys)[0], Matrix::Translation({7.0f, 9.0f, 8.0f}));
@@ -115,9 +116,10 @@ TEST_F(VueTest, EmptyFileAndUnopenableFile) {
 
 TEST_F(VueTest, ASecondFileAppendsFrames) {
     ASSERT_TRUE(c.LoadVue(File(kTwoFrames)));
-    ASSERT_TRUE(c.LoadVue(File("frame 0\ntransform \"A\" 1 0 0 0 1 0 0 0 1 12 20 30\n"
-                               "frame 1\ntransform \"A\" 1 0 0 0 1 0 0 0 1 13 20 30\n",
-                               "second.vue")));
+    ASSERT_TRUE(
+        c.LoadVue(File("frame 0\ntransform \"A\" 1 0 0 0 1 0 0 0 1 12 20 30\n"
+                       "frame 1\ntransform \"A\" 1 0 0 0 1 0 0 0 1 13 20 30\n",
+                       "second.vue")));
     ASSERT_EQ(A().MatrixKeyCount(), 4u);
     EXPECT_EQ((*A().matrixKeys)[3].GetTranslation(), (Vector3{13.0f, 30.0f, 20.0f}));
     EXPECT_EQ(A().lastFrame, 3);
@@ -132,10 +134,9 @@ TEST_F(VueTest, MalformedFilesStopCleanlyAndChangeNothing) {
     const std::string longName(64, 'n');
     const std::string longWord(64, 'w');
     const std::string good = "frame 0\ntransform \"A\" 1 0 0 0 1 0 0 0 1 10 20 30\n";
-    for (const std::string& tail :
-         {"transform \"" + longName + "\" 1 0 0 0 1 0 0 0 1 0 0 0\n", longWord + " 1\n",
-          std::string("transform \"A"), std::string("light \"Sun"),
-          std::string("transform    \n")}) {
+    for (const std::string& tail : {"transform \"" + longName + "\" 1 0 0 0 1 0 0 0 1 0 0 0\n",
+                                    longWord + " 1\n", std::string("transform \"A"),
+                                    std::string("light \"Sun"), std::string("transform    \n")}) {
         LogCapture log;
         EXPECT_FALSE(c.LoadVue(File(good + tail))) << tail;
         EXPECT_EQ(A().MatrixKeyCount(), 0u);
@@ -147,7 +148,8 @@ TEST_F(VueTest, MalformedFilesStopCleanlyAndChangeNothing) {
     }
     // 63 characters still fit.
     VueReader reader(&c);
-    ASSERT_TRUE(reader.Read(File(std::string(63, 'w') + " 1\nlight \"" + std::string(63, 'n') + "\"")));
+    ASSERT_TRUE(
+        reader.Read(File(std::string(63, 'w') + " 1\nlight \"" + std::string(63, 'n') + "\"")));
     // A malformed number leaves the rest of the matrix as it was and still counts.
     ASSERT_TRUE(c.LoadVue(File("frame 0\ntransform \"B\" 1 0 x 0 1 0 0 0 1 1 2 3\n")));
     ASSERT_EQ(B().MatrixKeyCount(), 1u);
@@ -168,8 +170,9 @@ TEST_F(VueTest, NodesFinishedByTheModelFilePlayTheTrackFromKeyZero) {
         m.FinishGeometry(true);
         AddMissingStaticKeys(m);
     }
-    ASSERT_TRUE(c.LoadVue(File("frame 0\ntransform \"A\" 1 0 0 0 1 0 0 0 1 10 20 30\n"
-                               "frame 1\ntransform \"A\" 1 0 0 0 1 0 0 0 1 15 20 30\n")));
+    ASSERT_TRUE(
+        c.LoadVue(File("frame 0\ntransform \"A\" 1 0 0 0 1 0 0 0 1 10 20 30\n"
+                       "frame 1\ntransform \"A\" 1 0 0 0 1 0 0 0 1 15 20 30\n")));
     EXPECT_EQ(A().motionMode, MotionMode::MatrixTrack);
     EXPECT_EQ(A().keyCount, 2);
     EXPECT_EQ(A().firstFrame, 0);
