@@ -349,6 +349,7 @@ void Mesh::TransformToNodeSpace() {
         SetVertexPosition(i, TransformPoint(VertexPosition(i), inverse));
     }
     MeshGeometry& g = *geometry;
+    g.inNodeSpace = true;
     if (vertexFormat == 0) {
         // Normals drawn with the node transform must leave world space with the positions.
         for (Vertex& v : g.unlitVertices) {

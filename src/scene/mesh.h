@@ -69,6 +69,9 @@ struct MeshGeometry {
     std::vector<uint16_t> texFaces;  // three per texture face
     std::vector<SharedPosition> positionTable;
     std::array<SubMesh, MaterialSet::kMaxSubMaterials> subMeshes;
+    // The positions stand relative to the node transform (TransformToNodeSpace ran), not in the
+    // model file's world space.
+    bool inNodeSpace = false;
 };
 
 // A new, empty texture record whose device objects are released with its last holder.
