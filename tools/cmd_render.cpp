@@ -9,11 +9,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <system_error>
 #include <vector>
 
 #include "app/application.h"
+#include "app/fountain_scene.h"
 #include "commands.h"
 #include "device/display.h"
 #include "device/engine.h"
@@ -21,6 +23,7 @@
 #include "device/stored_device.h"
 #include "platform/clock.h"
 #include "platform/graphics_device.h"
+#include "scene/scene.h"
 
 namespace fs = std::filesystem;
 
@@ -42,12 +45,13 @@ struct RenderOptions {
 int Usage() {
     std::fprintf(stderr,
                  "usage: orix render [--frames N] [--step-ms MS] [--out DIR] [--every K]\n"
-                 "                   [--size WxH] [--res DIR] [--scene demo]\n"
-                 "  Draws the demonstration offscreen for N frames (90) of MS milliseconds (33)\n"
-                 "  each, writes every K-th frame (default: the last) to DIR/frame-NNNN.png\n"
-                 "  (orix-render), and prints the frame rate measured with the real clock.\n"
-                 "  The pictures and models come from DIR given with --res, or from the res/\n"
-                 "  folder the build makes beside the tool's own folder.\n");
+                 "                   [--size WxH] [--res DIR] [--scene demo|fountain]\n"
+                 "  Draws the demonstration (or the particle fountain) offscreen for N frames\n"
+                 "  (90) of MS milliseconds (33) each, writes every K-th frame (default: the\n"
+                 "  last) to DIR/frame-NNNN.png (orix-render), and prints the frame rate\n"
+                 "  measured with the real clock. The demonstration's pictures and models come\n"
+                 "  from DIR given with --res, or from the res/ folder the build makes beside\n"
+                 "  the tool's own folder.\n");
     return 2;
 }
 
@@ -101,8 +105,9 @@ bool ParseOptions(int argc, char** argv, RenderOptions* o) {
         }
         ++i;
     }
-    if (o->scene != "demo") {
-        std::fprintf(stderr, "orix render: unknown scene %s (known: demo)\n", o->scene.c_str());
+    if (o->scene != "demo" && o->scene != "fountain") {
+        std::fprintf(stderr, "orix render: unknown scene %s (known: demo, fountain)\n",
+                     o->scene.c_str());
         return false;
     }
     return true;
@@ -136,7 +141,8 @@ int RenderCommand(int argc, char** argv) {
     std::error_code ec;
     fs::path res = o.res.empty() ? DefaultResFolder() : fs::path(o.res);
     res = fs::absolute(res, ec);
-    if (!fs::is_directory(res, ec)) {
+    // The fountain is made in code; only the demonstration reads files.
+    if (o.scene == "demo" && !fs::is_directory(res, ec)) {
         std::fprintf(stderr,
                      "orix render: no resource folder %s (the build makes it: cmake --build "
                      "build --target orix_res, or give one with --res DIR)\n",
@@ -165,10 +171,19 @@ int RenderCommand(int argc, char** argv) {
     const std::string renderer = theEngine->device->GetCaps().renderer;
 
     fs::path start = fs::current_path(ec);
-    fs::current_path(res, ec);
+    // The program's log goes into the folder it runs in: res/ for the demonstration, the output
+    // folder for the fountain.
+    fs::current_path(o.scene == "demo" ? res : out, ec);
     // The application owns the engine and display from here and releases them last.
     auto* app = new Application();
-    app->BuildScene();
+    std::unique_ptr<FountainScene> fountain;
+    if (o.scene == "demo") {
+        app->BuildScene();
+    } else {
+        app->scene = new Scene(theEngine);
+        currentScene = app->scene;
+        fountain = std::make_unique<FountainScene>(*app->scene);
+    }
 
     Timing timing;
     long written = 0;
@@ -197,6 +212,8 @@ int RenderCommand(int argc, char** argv) {
         }
     }
     const uint32_t shownFps = theEngine->fps;
+    // The fountain takes its objects out of the scene root, so it goes first.
+    fountain.reset();
     delete app;
     fs::current_path(start, ec);
 

@@ -6,8 +6,9 @@ namespace orix {
 
 // orix device [list | set N | forget]: the display driver the demo renders with.
 int DeviceCommand(int argc, char** argv);
-// orix render [--frames N] [--step-ms MS] [--out DIR] [--every K] [--size WxH] [--res DIR]:
-// the demonstration offscreen with a fixed frame step, frames as PNG, the real frame rate.
+// orix render [--frames N] [--step-ms MS] [--out DIR] [--every K] [--size WxH] [--res DIR]
+// [--scene demo|fountain]: the demonstration (or the fountain) offscreen with a fixed frame
+// step, frames as PNG, the real frame rate.
 int RenderCommand(int argc, char** argv);
 
 }  // namespace orix

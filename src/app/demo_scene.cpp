@@ -68,6 +68,7 @@ void BuildDemoScene(Engine& engine, DemoScene& d) {
     character->LoadBne(demo::kCharacterFile, 1);
     character->SetPlayMode(static_cast<int32_t>(PlayMode::Playing));
     d.scene->AddChild(character);
+    character->LoadSkin(demo::kSkinFile);
 
     // Without the pelvis there is nothing to follow: the camera holds the view it was made
     // with rather than aiming at a missing bone.
