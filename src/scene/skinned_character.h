@@ -61,6 +61,9 @@ public:
 
     // Reads a BNE file into this character (mipmap mode passed on when set); false on failure.
     bool LoadBne(const std::string& fileName, int32_t flags);
+    // Reads an ASE text export into this character (flags as the ASE reader's, by default
+    // finishing nodes; mipmap mode passed on when set); false on failure.
+    bool LoadAse(const std::string& fileName, int32_t flags = 1);
 
     // --- building (the readers) ---------------------------------------------------------------
     // A new child mesh / helper, stored and counted; null when the table is full.
