@@ -66,6 +66,8 @@ bool ModelBuilder::Begin(const std::string& sourceName, uint32_t flags) {
     pendingParents_.clear();
     pendingKeys_.clear();
     pendingCollision_.clear();
+    pictures_.clear();
+    materialPictures_.clear();
     if (mipmap_ && (mipmapLevels_ < 1 || mipmapLevels_ > OrixFileBne::kMaxMipmapLevels)) {
         return Refuse("Mipmap level count " + std::to_string(mipmapLevels_) +
                       " is outside 1 to 9: " + sourceName);
@@ -177,6 +179,8 @@ bool ModelBuilder::MapDiffuse(const std::string& pictureName) {
     } else {
         return true;
     }
+    pictures_.push_back(pictureName);
+    if (material_) materialPictures_.push_back({material_, pictureName});
     uint32_t colorKey = blackIsTransparent_ ? 0u : 0xFFFFFFFFu;
     GraphicsDevice* device = theEngine ? theEngine->device : nullptr;
     bool loaded = false;
@@ -199,6 +203,14 @@ bool ModelBuilder::MapDiffuse(const std::string& pictureName) {
     ++textureCount_;
     if (loaded && material_ && !material_->collision) material_->record.texture = texture->handle;
     return true;
+}
+
+std::string ModelBuilder::PictureOf(const Material* material) const {
+    std::string name;
+    for (const auto& p : materialPictures_) {
+        if (p.first == material) name = p.second;
+    }
+    return name;
 }
 
 void ModelBuilder::SubMaterialList() {

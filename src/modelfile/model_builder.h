@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "math/matrix.h"
@@ -112,6 +113,12 @@ public:
     void ScaleKey(float frame, float x, float y, float z);
 
     Mesh* CurrentGeometry() const { return geometry_; }
+    // Pictures named by the file, in order, and the one each material was given.
+    const std::vector<std::string>& PictureNames() const { return pictures_; }
+    std::string PictureOf(const Material* material) const;
+    const std::vector<std::pair<const Material*, std::string>>& MaterialPictures() const {
+        return materialPictures_;
+    }
     const Vector3& BoxMin() const { return boxMin_; }
     const Vector3& BoxMax() const { return boxMax_; }
 
@@ -160,6 +167,8 @@ private:
     Vector3 boxMin_;
     Vector3 boxMax_;
     bool anyVertex_ = false;
+    std::vector<std::string> pictures_;
+    std::vector<std::pair<const Material*, std::string>> materialPictures_;
     std::vector<PendingParent> pendingParents_;
     std::vector<SceneObject*> pendingKeys_;   // finished nodes whose parent was not yet known
     std::vector<Mesh*> pendingCollision_;     // collision meshes whose bone was not yet known

@@ -62,6 +62,8 @@ public:
     bool LoadBytes(const char* data, size_t size, const std::string& name, uint32_t flags);
     // True when a copy was asked for and could not be written whole.
     bool CopyFailed() const;
+    // What the last load built, for tools: pictures named and each material's picture.
+    const ModelBuilder& Builder() const { return builder_; }
 
 private:
     ModelBuilder builder_{kCaption};

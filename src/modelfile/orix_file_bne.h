@@ -78,6 +78,8 @@ public:
     bool Load(const std::string& fileName, uint32_t flags);
     // The same from bytes in memory; name is used in messages.
     bool LoadBytes(const uint8_t* data, size_t size, const std::string& name, uint32_t flags);
+    // What the last load built, for tools: pictures named and each material's picture.
+    const ModelBuilder& Builder() const { return builder_; }
 
     // --- writing -----------------------------------------------------------------------------
     // Closes any open file, resets the writer and creates (or truncates) fileName for binary

@@ -1,0 +1,18 @@
+#include "commands.h"
+
+namespace orix::tool {
+
+const std::vector<Command>& Commands() {
+    static const std::vector<Command> commands = {
+        {"convert", "IN.ase [OUT.bne] [--flags N] [--as mesh]",
+         "ASE to BNE through the reader's copy (flags 1 unless given)", RunConvert},
+        {"dump", "FILE.bne", "one line per record: offset, tag, name, payload", RunDump},
+        {"info", "FILE [--flags N] [--as mesh] [--json]",
+         "what a model holds: meshes, helpers, materials, textures, keys, frames", RunInfo},
+        {"pose", "FILE --frame F|first [--flags N] [--vertices]",
+         "world matrices of every node at frame F, one JSON object per line", RunPose},
+    };
+    return commands;
+}
+
+}  // namespace orix::tool
