@@ -17,7 +17,8 @@ int RunDump(const Args& args) {
     std::vector<uint8_t> bytes;
     uint8_t chunk[65536];
     size_t n = 0;
-    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes.insert(bytes.end(), chunk, chunk + n);
+    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0)
+        bytes.insert(bytes.end(), chunk, chunk + n);
     std::fclose(f);
     BneWalkSummary summary = WalkBne(bytes.data(), bytes.size(), [](const std::string& line) {
         std::printf("%s\n", line.c_str());

@@ -99,8 +99,10 @@ int RunInfo(const Args& args) {
             helpers.push_back("{\"name\": " + JsonString(h.name) + ", \"parent\": " +
                               (h.boneParent ? JsonString(h.boneParent->name) : "null") + buf);
         }
-        for (int32_t i = 0; i < c.materialCount; ++i) materials.push_back(materialJson(*c.materials[i]));
-        first = c.meshCount ? c.meshes[0]->firstFrame : (c.helperCount ? c.helpers[0]->firstFrame : 0);
+        for (int32_t i = 0; i < c.materialCount; ++i)
+            materials.push_back(materialJson(*c.materials[i]));
+        first =
+            c.meshCount ? c.meshes[0]->firstFrame : (c.helperCount ? c.helpers[0]->firstFrame : 0);
         last = c.meshCount ? c.meshes[0]->lastFrame : (c.helperCount ? c.helpers[0]->lastFrame : 0);
         overall = c.overallSize;
     }
@@ -112,16 +114,18 @@ int RunInfo(const Args& args) {
         };
         std::vector<std::string> textures;
         for (const std::string& p : model.pictures) textures.push_back(JsonString(p));
-        std::printf("{\"meshes\": %s, \"helpers\": %s, \"materials\": %s, \"textures\": %s, "
-                    "\"firstFrame\": %d, \"lastFrame\": %d, \"overallSize\": %g}\n",
-                    list(meshes).c_str(), list(helpers).c_str(), list(materials).c_str(),
-                    list(textures).c_str(), int(first), int(last), double(overall));
+        std::printf(
+            "{\"meshes\": %s, \"helpers\": %s, \"materials\": %s, \"textures\": %s, "
+            "\"firstFrame\": %d, \"lastFrame\": %d, \"overallSize\": %g}\n",
+            list(meshes).c_str(), list(helpers).c_str(), list(materials).c_str(),
+            list(textures).c_str(), int(first), int(last), double(overall));
         return 0;
     }
-    std::printf("%s: %zu meshes, %zu helpers, %zu materials, %zu textures, frames %d to %d, "
-                "overall size %g\n",
-                path.c_str(), meshes.size(), helpers.size(), materials.size(),
-                model.pictures.size(), int(first), int(last), double(overall));
+    std::printf(
+        "%s: %zu meshes, %zu helpers, %zu materials, %zu textures, frames %d to %d, "
+        "overall size %g\n",
+        path.c_str(), meshes.size(), helpers.size(), materials.size(), model.pictures.size(),
+        int(first), int(last), double(overall));
     for (const std::string& m : meshes) std::printf("  mesh %s\n", m.c_str());
     for (const std::string& h : helpers) std::printf("  helper %s\n", h.c_str());
     for (const std::string& m : materials) std::printf("  material %s\n", m.c_str());

@@ -15,12 +15,13 @@ namespace orix::tool {
 namespace {
 
 void PrintNode(const SceneObject& node, const char* kind, const Mesh* mesh) {
-    std::string line = "{\"name\": " + JsonString(node.name) + ", \"kind\": \"" + kind +
-                       "\", \"world\": [";
+    std::string line =
+        "{\"name\": " + JsonString(node.name) + ", \"kind\": \"" + kind + "\", \"world\": [";
     char buf[64];
     for (int r = 0; r < 4; ++r) {
         for (int c = 0; c < 4; ++c) {
-            std::snprintf(buf, sizeof buf, "%s%.9g", (r || c) ? ", " : "", double(node.world.m[r][c]));
+            std::snprintf(buf, sizeof buf, "%s%.9g", (r || c) ? ", " : "",
+                          double(node.world.m[r][c]));
             line += buf;
         }
     }
@@ -75,8 +76,8 @@ int RunPose(const Args& args) {
     if (!LoadModel(path, false, flags, &model)) return 1;
     SkinnedCharacter& c = *model.character;
     c.SetPlayMode(int32_t(PlayMode::Playing));
-    int32_t firstFrame = c.meshCount ? c.meshes[0]->firstFrame
-                                     : (c.helperCount ? c.helpers[0]->firstFrame : 0);
+    int32_t firstFrame =
+        c.meshCount ? c.meshes[0]->firstFrame : (c.helperCount ? c.helpers[0]->firstFrame : 0);
     if (first) target = firstFrame;
     // A fixed step of one frame, the last step the remainder.
     double remaining = target - firstFrame;
@@ -89,7 +90,8 @@ int RunPose(const Args& args) {
         remaining -= frameStep;
         c.Update(kUpdateAnimate | kUpdateChildren);
     }
-    for (int32_t i = 0; i < c.meshCount; ++i) PrintNode(*c.meshes[i], "mesh", vertices ? c.meshes[i] : nullptr);
+    for (int32_t i = 0; i < c.meshCount; ++i)
+        PrintNode(*c.meshes[i], "mesh", vertices ? c.meshes[i] : nullptr);
     for (int32_t i = 0; i < c.helperCount; ++i) PrintNode(*c.helpers[i], "helper", nullptr);
     return 0;
 }

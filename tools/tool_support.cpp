@@ -34,8 +34,9 @@ ToolEngine::ToolEngine() : clock_(std::make_unique<FixedStepClock>()) {
     std::string error;
     display_ = OpenDisplay(config, &error);
     if (display_) device_ = CreateGraphicsDevice(*display_, false, &error);
-    if (!device_) std::fprintf(stderr, "orix: no offscreen device (%s); pictures will not load\n",
-                               error.c_str());
+    if (!device_)
+        std::fprintf(stderr, "orix: no offscreen device (%s); pictures will not load\n",
+                     error.c_str());
     engine_ = std::make_unique<Engine>(*clock_, device_.get());
     theEngine = engine_.get();
     frameStep = 1.0f;

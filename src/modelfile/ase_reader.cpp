@@ -141,7 +141,10 @@ void AseParser::ParseMaterialList() {
         if (Is("*MATERIAL_COUNT")) {
             if (w_) w_->WriteMaterialList(uint32_t(IntValue()));
         } else if (Is("*MATERIAL") && line_.opens) {
+            // The list's short-value rule is for its own lines; colours need the whole value.
+            materialList_ = false;
             ParseMaterial(false);
+            materialList_ = true;
         } else {
             Unknown();
         }
@@ -171,8 +174,7 @@ void AseParser::ParseMaterial(bool sub) {
             }
         } else if (Is("*MATERIAL_CLASS")) {
             make();
-        } else if (Is("*MATERIAL_AMBIENT") || Is("*MATERIAL_DIFFUSE") ||
-                   Is("*MATERIAL_SPECULAR")) {
+        } else if (Is("*MATERIAL_AMBIENT") || Is("*MATERIAL_DIFFUSE") || Is("*MATERIAL_SPECULAR")) {
             make();
             float c[3] = {};
             Floats(c, 3);
@@ -417,8 +419,8 @@ void AseParser::ParseAnimation() {
         bool bezierPos = Is("*CONTROL_POS_BEZIER"), trackPos = Is("*CONTROL_POS_TRACK");
         bool bezierRot = Is("*CONTROL_ROT_BEZIER"), trackRot = Is("*CONTROL_ROT_TRACK");
         bool tcbRot = Is("*CONTROL_ROT_TCB"), bezierScale = Is("*CONTROL_SCALE_BEZIER");
-        if (!line_.opens || !(bezierPos || trackPos || bezierRot || trackRot || tcbRot ||
-                              bezierScale)) {
+        if (!line_.opens ||
+            !(bezierPos || trackPos || bezierRot || trackRot || tcbRot || bezierScale)) {
             Unknown();
             continue;
         }
@@ -485,7 +487,8 @@ bool OrixFileAse::Load(const std::string& fileName, uint32_t flags) {
     std::vector<char> text;
     char chunk[1 << 16];
     size_t n = 0;
-    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) text.insert(text.end(), chunk, chunk + n);
+    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0)
+        text.insert(text.end(), chunk, chunk + n);
     std::fclose(f);
     return LoadBytes(text.data(), text.size(), fileName, flags);
 }

@@ -232,7 +232,8 @@ void ModelBuilder::EndMaterial() {
     subMaterialListOpen_ = false;
 }
 
-// --- nodes ----------------------------------------------------------------------------------------
+// --- nodes
+// ----------------------------------------------------------------------------------------
 
 SceneObject* ModelBuilder::CurrentNode() const {
     switch (nodeKind_) {
@@ -363,7 +364,8 @@ void ModelBuilder::EndHelper() {
 
 void ModelBuilder::EndCamera() {}
 
-// --- geometry -------------------------------------------------------------------------------------
+// --- geometry
+// -------------------------------------------------------------------------------------
 
 void ModelBuilder::AddVertex(float x, float y, float z) {
     if (!geometry_ || !geometry_->AddVertex(x, y, z)) return;
@@ -440,12 +442,14 @@ void ModelBuilder::HandOverCollisionMesh(Mesh* mesh) {
         if (character_->meshes[i]->boneParent == mesh) character_->meshes[i]->boneParent = nullptr;
     }
     for (int32_t i = 0; i < character_->helperCount; ++i) {
-        if (character_->helpers[i]->boneParent == mesh) character_->helpers[i]->boneParent = nullptr;
+        if (character_->helpers[i]->boneParent == mesh)
+            character_->helpers[i]->boneParent = nullptr;
     }
     character_->DeleteMesh(mesh);
 }
 
-// --- keys -------------------------------------------------------------------------------------------
+// --- keys
+// -------------------------------------------------------------------------------------------
 
 void ModelBuilder::AnimationHeader() {
     firstSampleRotation_ = firstTcbRotation_ = true;

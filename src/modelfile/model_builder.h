@@ -170,8 +170,8 @@ private:
     std::vector<std::string> pictures_;
     std::vector<std::pair<const Material*, std::string>> materialPictures_;
     std::vector<PendingParent> pendingParents_;
-    std::vector<SceneObject*> pendingKeys_;   // finished nodes whose parent was not yet known
-    std::vector<Mesh*> pendingCollision_;     // collision meshes whose bone was not yet known
+    std::vector<SceneObject*> pendingKeys_;  // finished nodes whose parent was not yet known
+    std::vector<Mesh*> pendingCollision_;    // collision meshes whose bone was not yet known
 };
 
 }  // namespace orix

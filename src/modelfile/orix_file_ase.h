@@ -27,11 +27,11 @@ class SkinnedCharacter;
 
 // Bits of the ASE load flags.
 enum AseLoadFlags : uint32_t {
-    kAseFinishNodes = 1,          // read animation blocks, finish nodes
-    kAseBakePoses = 2,            // bake the poses of animated nodes
-    kAseSkipMaterials = 4,        // no material list, no material references
-    kAseBlackIsTransparent = 8,   // textures get black as their colour key
-    kAseWriteBne = 16,            // write a BNE copy
+    kAseFinishNodes = 1,         // read animation blocks, finish nodes
+    kAseBakePoses = 2,           // bake the poses of animated nodes
+    kAseSkipMaterials = 4,       // no material list, no material references
+    kAseBlackIsTransparent = 8,  // textures get black as their colour key
+    kAseWriteBne = 16,           // write a BNE copy
 };
 
 class OrixFileAse {

@@ -117,8 +117,7 @@ TEST(AseReader, UnknownBlocksAndFlagBits) {
                        "*UNKNOWN_BLOCK {\n\t*INNER {\n\t\t*GEOMOBJECT {\n\t}\n\t}\n\t*X 1\n}\n" +
                        "*MATERIAL_LIST {\n\t*MATERIAL_COUNT 1\n\t*MATERIAL 0 {\n"
                        "\t\t*MATERIAL_NAME \"M\"\n\t\t*MATERIAL_CLASS \"Standard\"\n\t}\n}\n" +
-                       Helper("Bone", "", 1) +
-                       "*GEOMOBJECT {\n\t*NODE_NAME \"G\"\n" + Tm(0, 0, 0) +
+                       Helper("Bone", "", 1) + "*GEOMOBJECT {\n\t*NODE_NAME \"G\"\n" + Tm(0, 0, 0) +
                        "\t*TM_ANIMATION {\n\t\t*CONTROL_POS_TRACK {\n"
                        "\t\t\t*CONTROL_POS_SAMPLE 0 1 2 3\n\t\t\t*CONTROL_POS_SAMPLE -160 1 2 3\n"
                        "\t\t}\n\t}\n\t*MATERIAL_REF 0\n}\n";
@@ -183,10 +182,11 @@ TEST(AseReader, SubMaterialsNestByBlocksAndTheirCopyReadsBackTheSame) {
 }
 
 TEST(AseReader, CollisionMaterialInAnyCaseMakesAVolume) {
-    std::string text = Scene() +
-                       "*MATERIAL_LIST {\n\t*MATERIAL_COUNT 1\n\t*MATERIAL 0 {\n"
-                       "\t\t*MATERIAL_NAME \"COLLISION\"\n\t\t*MATERIAL_CLASS \"Standard\"\n\t}\n}\n" +
-                       Triangle("Hit", "Bone", 0) + Helper("Bone", "", 1);  // bone comes later
+    std::string text =
+        Scene() +
+        "*MATERIAL_LIST {\n\t*MATERIAL_COUNT 1\n\t*MATERIAL 0 {\n"
+        "\t\t*MATERIAL_NAME \"COLLISION\"\n\t\t*MATERIAL_CLASS \"Standard\"\n\t}\n}\n" +
+        Triangle("Hit", "Bone", 0) + Helper("Bone", "", 1);  // bone comes later
     SkinnedCharacter c(0);
     ASSERT_TRUE(LoadText(&c, text, kAseFinishNodes));
     EXPECT_EQ(c.meshCount, 0);
@@ -212,24 +212,28 @@ TEST(AseReader, ParentsResolveWhateverTheOrderInBothReaders) {
     // Bind pose: the child's world at the first frame is its node transform.
     for (SkinnedCharacter* c : {&fromText, &fromBne}) {
         c->SetPlayMode(0);
+        // The child is listed before its bone, so it reads the bone's pose of the frame before.
+        c->Update(kUpdateAnimate | kUpdateChildren);
         c->Update(kUpdateAnimate | kUpdateChildren);
         EXPECT_NEAR(c->helpers[0]->world.m[3][0], 2.0f, 1e-4);
     }
 }
 
 TEST(AseReader, ExportsInTheWildLoadWithoutHanging) {
-    std::string crlf = "*GEOMOBJECT {\r\n\t*NODE_NAME \"A\"\r\n  *MESH {\r\n"
-                             "    *MESH_VERTEX_LIST {\r\n      *MESH_VERTEX 0 1 2 3\r\n    }\r\n"
-                             "  }\r\n}\r\n";
+    std::string crlf =
+        "*GEOMOBJECT {\r\n\t*NODE_NAME \"A\"\r\n  *MESH {\r\n"
+        "    *MESH_VERTEX_LIST {\r\n      *MESH_VERTEX 0 1 2 3\r\n    }\r\n"
+        "  }\r\n}\r\n";
     std::string noMagicNoNormals = Helper("Only", "", 0);
     std::string longLine = "*COMMENT \"" + std::string(1000, 'x') + "{\"\n" + Helper("H", "", 0);
-    std::string unclosed = Scene() + "*GEOMOBJECT {\n\t*NODE_NAME \"Open\"\n\t*MESH {\n"
-                                     "\t\t*MESH_VERTEX_LIST {\n\t\t\t*MESH_VERTEX 0 1 1 1\n";
+    std::string unclosed = Scene() +
+                           "*GEOMOBJECT {\n\t*NODE_NAME \"Open\"\n\t*MESH {\n"
+                           "\t\t*MESH_VERTEX_LIST {\n\t\t\t*MESH_VERTEX 0 1 1 1\n";
     std::string unclosedSkip = "*WHATEVER {\n\t*DEEPER {\n";
     std::string hugeLine(4u << 20, 'a');
     hugeLine += "{\n";
-    for (const std::string* text : {&crlf, &noMagicNoNormals, &longLine, &unclosed, &unclosedSkip,
-                                    &hugeLine}) {
+    for (const std::string* text :
+         {&crlf, &noMagicNoNormals, &longLine, &unclosed, &unclosedSkip, &hugeLine}) {
         SkinnedCharacter c(0);
         EXPECT_TRUE(LoadText(&c, *text, kAseFinishNodes));
     }
