@@ -2,6 +2,13 @@
 
 namespace orix::tool {
 
+int RunDevice(const Args& args) {
+    std::vector<char*> argv;
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    return DeviceCommand(int(args.size()), argv.data());
+}
+
 const std::vector<Command>& Commands() {
     static const std::vector<Command> commands = {
         {"convert", "IN.ase [OUT.bne] [--flags N] [--as mesh]",
@@ -11,6 +18,8 @@ const std::vector<Command>& Commands() {
          "what a model holds: meshes, helpers, materials, textures, keys, frames", RunInfo},
         {"pose", "FILE --frame F|first [--flags N] [--vertices]",
          "world matrices of every node at frame F, one JSON object per line", RunPose},
+        {"device", "list | set N | forget", "list or store the display driver the demo uses",
+         RunDevice},
     };
     return commands;
 }

@@ -21,8 +21,16 @@ int RunConvert(const Args& args);
 int RunDump(const Args& args);
 int RunInfo(const Args& args);
 int RunPose(const Args& args);
+int RunDevice(const Args& args);
 
 // Every command, in the order `orix help` lists them.
 const std::vector<Command>& Commands();
 
 }  // namespace orix::tool
+
+namespace orix {
+
+// orix device [list | set N | forget]: the display driver the demo renders with.
+int DeviceCommand(int argc, char** argv);
+
+}  // namespace orix
