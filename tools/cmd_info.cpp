@@ -16,7 +16,8 @@ std::string MeshJson(const Mesh& m, int32_t materialIndex) {
     char buf[256];
     std::snprintf(buf, sizeof buf,
                   ", \"positions\": %u, \"vertices\": %u, \"faces\": %u, \"material\": ",
-                  unsigned(m.splitVertexCount ? m.splitVertexCount : m.vertexCount),
+                  unsigned(m.geometry->positionTable.empty() ? m.vertexCount
+                                                             : m.geometry->positionTable.size()),
                   unsigned(m.vertexCount), unsigned(m.faceCount));
     std::string out = "{\"name\": " + JsonString(m.name) + buf;
     out += materialIndex < 0 ? "null" : std::to_string(materialIndex);
@@ -72,7 +73,7 @@ int RunInfo(const Args& args) {
         return -1;
     };
     auto materialJson = [&](const MaterialSet& s) {
-        return "{\"name\": null, \"collision\": " +
+        return "{\"name\": " + JsonString(model.NameOf(&s)) + ", \"collision\": " +
                std::string(s.main.collision ? "true" : "false") +
                ", \"subMaterials\": " + std::to_string(s.subMaterialCount) +
                ", \"texture\": " + OrNull(model.PictureOf(&s.main)) + "}";

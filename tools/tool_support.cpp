@@ -58,6 +58,13 @@ std::string LoadedModel::PictureOf(const Material* m) const {
     return name;
 }
 
+std::string LoadedModel::NameOf(const MaterialSet* m) const {
+    for (const auto& p : materialNames) {
+        if (p.first == m) return p.second;
+    }
+    return std::string();
+}
+
 bool IsAsePath(const std::string& path) {
     if (path.size() < 4) return false;
     std::string ext = path.substr(path.size() - 4);
@@ -96,6 +103,7 @@ bool LoadModel(const std::string& path, bool asMesh, uint32_t flags, LoadedModel
     }
     out->pictures = builder->PictureNames();
     out->materialPictures = builder->MaterialPictures();
+    out->materialNames = builder->MaterialNames();
     if (!ok) std::fprintf(stderr, "orix: could not load %s\n", path.c_str());
     return ok;
 }

@@ -22,6 +22,7 @@ class Mesh;
 class SceneObject;
 class SkinnedCharacter;
 struct Material;
+struct MaterialSet;
 }  // namespace orix
 
 namespace orix::tool {
@@ -46,7 +47,9 @@ struct LoadedModel {
     std::unique_ptr<Mesh> mesh;
     std::vector<std::string> pictures;
     std::vector<std::pair<const Material*, std::string>> materialPictures;
+    std::vector<std::pair<const MaterialSet*, std::string>> materialNames;
     std::string PictureOf(const Material* m) const;
+    std::string NameOf(const MaterialSet* m) const;
 };
 
 // Loads path (.ase by its extension, anything else as BNE) with flags. False, with a message on

@@ -160,7 +160,7 @@ void AseParser::ParseMaterial(bool sub) {
     auto make = [&]() {
         if (made) return;
         made = true;
-        Fail(b_.BeginMaterial());
+        Fail(b_.BeginMaterial(name));
         if (w_) w_->WriteMaterialHeader(name);
     };
     while (Next() && !line_.closes) {

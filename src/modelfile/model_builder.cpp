@@ -68,6 +68,7 @@ bool ModelBuilder::Begin(const std::string& sourceName, uint32_t flags) {
     pendingCollision_.clear();
     pictures_.clear();
     materialPictures_.clear();
+    materialNames_.clear();
     if (mipmap_ && (mipmapLevels_ < 1 || mipmapLevels_ > OrixFileBne::kMaxMipmapLevels)) {
         return Refuse("Mipmap level count " + std::to_string(mipmapLevels_) +
                       " is outside 1 to 9: " + sourceName);
@@ -93,10 +94,46 @@ void ModelBuilder::Finish() {
     for (Mesh* mesh : pendingCollision_) HandOverCollisionMesh(mesh);
     pendingCollision_.clear();
     FinishCurrentGeometry();
+    if (character_) OrderChildrenAfterTheirBones();
     if (character_ && anyVertex_) {
         Vector3 extent = boxMax_ - boxMin_;
         character_->overallSize = std::max(extent.x, std::max(extent.y, extent.z));
     }
+}
+
+void ModelBuilder::OrderChildrenAfterTheirBones() {
+    // Children update in list order and a node reads its bone's pose of this frame, so a node
+    // listed before its bone (exports list objects in any order) must move after it.
+    std::vector<SceneObject*>& children = character_->children;
+    bool inOrder = true;
+    for (size_t i = 0; i < children.size() && inOrder; ++i) {
+        const SceneObject* bone = children[i]->boneParent;
+        for (size_t j = i + 1; j < children.size(); ++j) {
+            if (children[j] == bone) inOrder = false;
+        }
+    }
+    if (inOrder) return;
+    std::vector<SceneObject*> ordered;
+    ordered.reserve(children.size());
+    std::vector<const SceneObject*> placed;
+    auto isChild = [&](const SceneObject* o) {
+        return std::find(children.begin(), children.end(), o) != children.end();
+    };
+    auto isPlaced = [&](const SceneObject* o) {
+        return std::find(placed.begin(), placed.end(), o) != placed.end();
+    };
+    for (SceneObject* child : children) {
+        // The chain of bones not yet placed, outermost first; parent links hold no cycles.
+        std::vector<SceneObject*> chain;
+        for (SceneObject* o = child; o && isChild(o) && !isPlaced(o); o = o->boneParent) {
+            chain.push_back(o);
+        }
+        for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+            ordered.push_back(*it);
+            placed.push_back(*it);
+        }
+    }
+    children.swap(ordered);
 }
 
 // --- scene ------------------------------------------------------------------------------------
@@ -121,7 +158,7 @@ float ModelBuilder::FrameOfSignedTicks(int32_t ticks) const {
 
 // --- materials ----------------------------------------------------------------------------------
 
-bool ModelBuilder::BeginMaterial() {
+bool ModelBuilder::BeginMaterial(const std::string& name) {
     if (mesh_) {
         if (materialCount_ == 0) mesh_->CreateMaterialSet();
         currentSet_ = mesh_->materials;
@@ -132,6 +169,7 @@ bool ModelBuilder::BeginMaterial() {
         material_ = &currentSet_->main;
         material_->collision = collision_;
     }
+    if (currentSet_ && (character_ || materialCount_ == 0)) materialNames_.push_back({currentSet_, name});
     ++materialCount_;
     return true;
 }
@@ -142,7 +180,7 @@ bool ModelBuilder::MaterialHeader(const std::string& name) {
         if (collision_) MarkCurrentCollision();
         return true;
     }
-    return BeginMaterial();
+    return BeginMaterial(name);
 }
 
 void ModelBuilder::MarkCurrentCollision() {

@@ -57,7 +57,7 @@ public:
     // The name test of the file: the collision flag for the next material.
     void SetCollisionFlag(bool on) { collision_ = on; }
     // A new top-level material (a mesh target keeps its first), marked collision by the flag.
-    bool BeginMaterial();
+    bool BeginMaterial(const std::string& name);
     // BNE record 3: the flag from the exact name; a sub-material is marked, else BeginMaterial.
     bool MaterialHeader(const std::string& name);
     // Marks the current material as a collision material (a sub-material named so).
@@ -119,6 +119,10 @@ public:
     const std::vector<std::pair<const Material*, std::string>>& MaterialPictures() const {
         return materialPictures_;
     }
+    // The name each top-level material was made with.
+    const std::vector<std::pair<const MaterialSet*, std::string>>& MaterialNames() const {
+        return materialNames_;
+    }
     const Vector3& BoxMin() const { return boxMin_; }
     const Vector3& BoxMax() const { return boxMax_; }
 
@@ -137,6 +141,7 @@ private:
     bool ParentPending(const SceneObject* node) const;
     bool SetParent(SceneObject* node, SceneObject* parent);
     void HandOverCollisionMesh(Mesh* mesh);
+    void OrderChildrenAfterTheirBones();
 
     const char* caption_;
     Mesh* mesh_ = nullptr;
@@ -169,6 +174,7 @@ private:
     bool anyVertex_ = false;
     std::vector<std::string> pictures_;
     std::vector<std::pair<const Material*, std::string>> materialPictures_;
+    std::vector<std::pair<const MaterialSet*, std::string>> materialNames_;
     std::vector<PendingParent> pendingParents_;
     std::vector<SceneObject*> pendingKeys_;  // finished nodes whose parent was not yet known
     std::vector<Mesh*> pendingCollision_;    // collision meshes whose bone was not yet known

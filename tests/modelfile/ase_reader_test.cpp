@@ -212,8 +212,7 @@ TEST(AseReader, ParentsResolveWhateverTheOrderInBothReaders) {
     // Bind pose: the child's world at the first frame is its node transform.
     for (SkinnedCharacter* c : {&fromText, &fromBne}) {
         c->SetPlayMode(0);
-        // The child is listed before its bone, so it reads the bone's pose of the frame before.
-        c->Update(kUpdateAnimate | kUpdateChildren);
+        // The child is listed first: it must still read its bone's pose of this frame.
         c->Update(kUpdateAnimate | kUpdateChildren);
         EXPECT_NEAR(c->helpers[0]->world.m[3][0], 2.0f, 1e-4);
     }
