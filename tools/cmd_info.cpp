@@ -73,8 +73,8 @@ int RunInfo(const Args& args) {
         return -1;
     };
     auto materialJson = [&](const MaterialSet& s) {
-        return "{\"name\": " + JsonString(model.NameOf(&s)) + ", \"collision\": " +
-               std::string(s.main.collision ? "true" : "false") +
+        return "{\"name\": " + JsonString(model.NameOf(&s)) +
+               ", \"collision\": " + std::string(s.main.collision ? "true" : "false") +
                ", \"subMaterials\": " + std::to_string(s.subMaterialCount) +
                ", \"texture\": " + OrNull(model.PictureOf(&s.main)) + "}";
     };

@@ -169,7 +169,8 @@ bool ModelBuilder::BeginMaterial(const std::string& name) {
         material_ = &currentSet_->main;
         material_->collision = collision_;
     }
-    if (currentSet_ && (character_ || materialCount_ == 0)) materialNames_.push_back({currentSet_, name});
+    if (currentSet_ && (character_ || materialCount_ == 0))
+        materialNames_.push_back({currentSet_, name});
     ++materialCount_;
     return true;
 }
