@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     orix::SetMessageBoxHook(Swallow);
     const char* text = reinterpret_cast<const char*>(data);
     // Flags from the first byte, so the fuzzer reaches the skipped and baked paths too.
-    uint32_t flags = size ? data[0] & 0x0F : orix::kAseFinishNodes;
+    uint32_t flags = size ? uint32_t(data[0] & 0x0F) : uint32_t(orix::kAseFinishNodes);
     {
         orix::SkinnedCharacter character(1);
         orix::OrixFileAse reader(&character);
