@@ -1,6 +1,7 @@
 // The ASE reader: tokenizer, conversions, block handling, exports in the wild, the BNE copy.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 
 #include "modelfile/ase_tokenizer.h"
@@ -243,6 +244,46 @@ TEST(AseReader, ExportsInTheWildLoadWithoutHanging) {
     SkinnedCharacter d(0);
     ASSERT_TRUE(LoadText(&d, unclosed, 0));
     EXPECT_EQ(d.meshCount, 1);
+}
+
+TEST(AseReader, KeyTracksAndSignedTicks) {
+    std::string text = Scene() + "*HELPEROBJECT {\n\t*NODE_NAME \"Spin\"\n" + Tm(0, 0, 0) +
+                       "\t*TM_ANIMATION {\n\t\t*CONTROL_ROT_TRACK {\n"
+                       "\t\t\t*CONTROL_ROT_SAMPLE 0 0 0 1 0.5\n"
+                       "\t\t\t*CONTROL_ROT_SAMPLE 160 0 0 1 0.5\n"
+                       "\t\t\t*CONTROL_ROT_SAMPLE 320 0 0 1 0.5\n\t\t}\n"
+                       "\t\t*CONTROL_POS_TRACK {\n\t\t\t*CONTROL_POS_SAMPLE -160 1 2 3\n"
+                       "\t\t\t*CONTROL_POS_SAMPLE 479 1 2 3\n\t\t}\n\t}\n}\n";
+    SkinnedCharacter c(0);
+    ASSERT_TRUE(LoadText(&c, text, kAseFinishNodes));
+    ASSERT_EQ(c.helperCount, 1);
+    const KeyframeAnimation& anim = *c.helpers[0]->animation;
+    // Only the first line is a first key: the track accumulates 0.5, 1.0, 1.5 radians.
+    ASSERT_EQ(anim.RotationKeys().size(), 3u);
+    EXPECT_NEAR(std::fabs(anim.RotationKeys()[2].value.w), std::cos(0.75f), 1e-5);
+    EXPECT_FLOAT_EQ(anim.RotationKeys()[2].time, 2.0f);
+    // Signed division: -160 ticks is frame -1; 479 ticks is frame 2.
+    ASSERT_EQ(anim.PositionKeys().size(), 2u);
+    EXPECT_FLOAT_EQ(anim.PositionKeys()[0].time, -1.0f);
+    EXPECT_FLOAT_EQ(anim.PositionKeys()[1].time, 2.0f);
+    // (x, y, z) = (1, 2, 3) is stored as (1, 3, 2).
+    EXPECT_FLOAT_EQ(anim.PositionKeys()[0].value.y, 3.0f);
+}
+
+TEST(AseReader, CopyOfAFileWithoutMagicStillReadsBack) {
+    ScratchDir dir;
+    std::string text = Helper("Only", "", 4);
+    {
+        SkinnedCharacter c(0);
+        OrixFileAse reader(&c);
+        reader.SetCopyName(dir.Path("nomagic.bne"));
+        ASSERT_TRUE(LoadText(&c, text, kAseFinishNodes | kAseWriteBne, &reader));
+        EXPECT_EQ(c.helperCount, 1);
+    }
+    SkinnedCharacter c(0);
+    ASSERT_TRUE(c.LoadBne(dir.Path("nomagic.bne"), 1));
+    ASSERT_EQ(c.helperCount, 1);
+    EXPECT_FLOAT_EQ(c.helpers[0]->nodePosition.x, 4.0f);
 }
 
 TEST(AseReader, MissingFileIsReported) {
