@@ -84,6 +84,8 @@ private:
     uint32_t flags_;
     bool ok_ = true;
     bool materialList_ = false;
+    int groupDepth_ = 0;
+    static constexpr int kMaxGroupDepth = 64;
 };
 
 void AseParser::ParseTop(bool inGroup) {
@@ -111,8 +113,15 @@ void AseParser::ParseTop(bool inGroup) {
             if (w_) w_->WriteEndCamera();
             b_.EndCamera();
         } else if (Is("*GROUP")) {
-            // Grouped objects belong to the model like any others.
-            if (line_.opens) ParseTop(true);
+            // Grouped objects belong to the model like any others; groups nested deeper than
+            // any export makes are skipped, so hostile nesting cannot exhaust the stack.
+            if (line_.opens && groupDepth_ < kMaxGroupDepth) {
+                ++groupDepth_;
+                ParseTop(true);
+                --groupDepth_;
+            } else {
+                Unknown();
+            }
         } else {
             Unknown();  // the magic, comments, lights, shapes and what the reader does not know
         }

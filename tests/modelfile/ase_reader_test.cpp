@@ -230,10 +230,14 @@ TEST(AseReader, ExportsInTheWildLoadWithoutHanging) {
                            "*GEOMOBJECT {\n\t*NODE_NAME \"Open\"\n\t*MESH {\n"
                            "\t\t*MESH_VERTEX_LIST {\n\t\t\t*MESH_VERTEX 0 1 1 1\n";
     std::string unclosedSkip = "*WHATEVER {\n\t*DEEPER {\n";
+    std::string deepGroups;
+    for (int i = 0; i < 200000; ++i) deepGroups += "*GROUP \"g\" {\n";
+    deepGroups += Helper("Deep", "", 0);
+    std::string grouped = "*GROUP \"Body\" {\n" + Helper("InGroup", "", 0) + "}\n";
     std::string hugeLine(4u << 20, 'a');
     hugeLine += "{\n";
-    for (const std::string* text :
-         {&crlf, &noMagicNoNormals, &longLine, &unclosed, &unclosedSkip, &hugeLine}) {
+    for (const std::string* text : {&crlf, &noMagicNoNormals, &longLine, &unclosed, &unclosedSkip,
+                                    &hugeLine, &deepGroups, &grouped}) {
         SkinnedCharacter c(0);
         EXPECT_TRUE(LoadText(&c, *text, kAseFinishNodes));
     }
@@ -244,6 +248,9 @@ TEST(AseReader, ExportsInTheWildLoadWithoutHanging) {
     SkinnedCharacter d(0);
     ASSERT_TRUE(LoadText(&d, unclosed, 0));
     EXPECT_EQ(d.meshCount, 1);
+    SkinnedCharacter e(0);
+    ASSERT_TRUE(LoadText(&e, grouped, 0));
+    EXPECT_EQ(e.helperCount, 1);  // objects inside a group belong to the model
 }
 
 TEST(AseReader, KeyTracksAndSignedTicks) {
