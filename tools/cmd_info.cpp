@@ -63,7 +63,7 @@ int RunInfo(const Args& args) {
     if (!LoadModel(path, asMesh, flags, &model)) return 1;
 
     std::vector<std::string> meshes, helpers, materials;
-    int32_t first = 0, last = 0;
+    int32_t first = model.firstFrame, last = model.lastFrame;
     float overall = 0.0f;
     auto materialIndexOf = [&](const MaterialSet* set) -> int32_t {
         if (!model.character || !set) return set ? 0 : -1;
@@ -82,8 +82,6 @@ int RunInfo(const Args& args) {
         const Mesh& m = *model.mesh;
         meshes.push_back(MeshJson(m, m.materials ? 0 : -1));
         if (m.materials) materials.push_back(materialJson(*m.materials));
-        first = m.firstFrame;
-        last = m.lastFrame;
     } else {
         const SkinnedCharacter& c = *model.character;
         for (int32_t i = 0; i < c.meshCount; ++i) {
@@ -102,9 +100,6 @@ int RunInfo(const Args& args) {
         }
         for (int32_t i = 0; i < c.materialCount; ++i)
             materials.push_back(materialJson(*c.materials[i]));
-        first =
-            c.meshCount ? c.meshes[0]->firstFrame : (c.helperCount ? c.helpers[0]->firstFrame : 0);
-        last = c.meshCount ? c.meshes[0]->lastFrame : (c.helperCount ? c.helpers[0]->lastFrame : 0);
         overall = c.overallSize;
     }
     if (json) {

@@ -76,8 +76,7 @@ int RunPose(const Args& args) {
     if (!LoadModel(path, false, flags, &model)) return 1;
     SkinnedCharacter& c = *model.character;
     c.SetPlayMode(int32_t(PlayMode::Playing));
-    int32_t firstFrame =
-        c.meshCount ? c.meshes[0]->firstFrame : (c.helperCount ? c.helpers[0]->firstFrame : 0);
+    int32_t firstFrame = model.firstFrame;  // where the nodes' play starts
     if (first) target = firstFrame;
     // A fixed step of one frame, the last step the remainder.
     double remaining = target - firstFrame;

@@ -104,6 +104,8 @@ bool LoadModel(const std::string& path, bool asMesh, uint32_t flags, LoadedModel
     out->pictures = builder->PictureNames();
     out->materialPictures = builder->MaterialPictures();
     out->materialNames = builder->MaterialNames();
+    out->firstFrame = builder->FirstFrame();
+    out->lastFrame = builder->LastFrame();
     if (!ok) std::fprintf(stderr, "orix: could not load %s\n", path.c_str());
     return ok;
 }

@@ -48,6 +48,8 @@ struct LoadedModel {
     std::vector<std::string> pictures;
     std::vector<std::pair<const Material*, std::string>> materialPictures;
     std::vector<std::pair<const MaterialSet*, std::string>> materialNames;
+    int32_t firstFrame = 0;  // the file's scene frames
+    int32_t lastFrame = 0;
     std::string PictureOf(const Material* m) const;
     std::string NameOf(const MaterialSet* m) const;
 };

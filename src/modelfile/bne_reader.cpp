@@ -81,9 +81,10 @@ bool OrixFileBne::HandleRecord(const BneRecord& r) {
     ModelBuilder& b = builder_;
     switch (r.tag) {
         case kBneSceneInfo: {
-            // Frames beyond the signed range are clamped by the builder.
-            auto frame = [](uint32_t v) { return v > 0x7FFFFFFFu ? INT32_MAX : int32_t(v); };
-            b.SetSceneInfo(frame(r.u[0]), frame(r.u[1]), frame(r.u[2]));
+            // Frames are whole numbers as the ASE export gives them, negative ones included (the
+            // copy stores their two's complement); the builder clamps them to a sane range.
+            auto ticks = r.u[2] > 0x7FFFFFFFu ? 0 : int32_t(r.u[2]);
+            b.SetSceneInfo(int32_t(r.u[0]), int32_t(r.u[1]), ticks);
             return true;
         }
         case kBneMaterialHeader:

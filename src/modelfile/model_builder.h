@@ -113,6 +113,8 @@ public:
     void ScaleKey(float frame, float x, float y, float z);
 
     Mesh* CurrentGeometry() const { return geometry_; }
+    int32_t FirstFrame() const { return firstFrame_; }
+    int32_t LastFrame() const { return lastFrame_; }
     // Pictures named by the file, in order, and the one each material was given.
     const std::vector<std::string>& PictureNames() const { return pictures_; }
     std::string PictureOf(const Material* material) const;
