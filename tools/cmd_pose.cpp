@@ -42,7 +42,7 @@ void PrintNode(const SceneObject& node, const char* kind, const Mesh* mesh) {
 }  // namespace
 
 int RunPose(const Args& args) {
-    std::string path, frameText;
+    std::string path, frameText, skin, vue;
     uint32_t flags = 1;
     bool vertices = false;
     for (size_t i = 0; i < args.size(); ++i) {
@@ -53,8 +53,10 @@ int RunPose(const Args& args) {
             if (!ParseUnsigned(args[++i], &flags)) return UsageError("bad --flags " + args[i]);
         } else if (a == "--vertices") {
             vertices = true;
-        } else if (a == "--skin" || a == "--vue") {
-            return UsageError(a + " is not available in this build yet");
+        } else if (a == "--skin" && i + 1 < args.size()) {
+            skin = args[++i];
+        } else if (a == "--vue" && i + 1 < args.size()) {
+            vue = args[++i];
         } else if (!a.empty() && a[0] == '-') {
             return UsageError("unknown option " + a);
         } else if (path.empty()) {
@@ -75,6 +77,14 @@ int RunPose(const Args& args) {
     LoadedModel model;
     if (!LoadModel(path, false, flags, &model)) return 1;
     SkinnedCharacter& c = *model.character;
+    if (!vue.empty() && !c.LoadVue(vue)) {
+        std::fprintf(stderr, "orix: could not load the animation %s\n", vue.c_str());
+        return 1;
+    }
+    if (!skin.empty() && (!c.LoadSkin(skin) || !c.skinLoaded)) {
+        std::fprintf(stderr, "orix: could not load the skin %s\n", skin.c_str());
+        return 1;
+    }
     c.SetPlayMode(int32_t(PlayMode::Playing));
     int32_t firstFrame = model.firstFrame;  // where the nodes' play starts
     if (first) target = firstFrame;

@@ -16,7 +16,7 @@ const std::vector<Command>& Commands() {
         {"dump", "FILE.bne", "one line per record: offset, tag, name, payload", RunDump},
         {"info", "FILE [--flags N] [--as mesh] [--json]",
          "what a model holds: meshes, helpers, materials, textures, keys, frames", RunInfo},
-        {"pose", "FILE --frame F|first [--flags N] [--vertices]",
+        {"pose", "FILE --frame F|first [--skin FILE.skn] [--vue FILE.vue] [--flags N] [--vertices]",
          "world matrices of every node at frame F, one JSON object per line", RunPose},
         {"device", "list | set N | forget", "list or store the display driver the demo uses",
          RunDevice},

@@ -155,6 +155,8 @@ TEST(OrixTool, ConvertedFileLoadsLikeItsText) {
         EXPECT_EQ(std::count(a.out.begin(), a.out.end(), '\n'), 3);
     }
     EXPECT_NE(Tool("pose '" + ase + "' --frame 4").out, Tool("pose '" + ase + "' --frame 0").out);
+    EXPECT_EQ(Tool("pose '" + ase + "' --frame 1 --skin '" + dir.Path("none.skn") + "'").status, 1);
+    EXPECT_EQ(Tool("pose '" + ase + "' --frame 1 --vue '" + dir.Path("none.vue") + "'").status, 1);
 
     Result dump = Tool("dump '" + bne + "'");
     EXPECT_EQ(dump.status, 0);
