@@ -158,6 +158,13 @@ TEST(OrixTool, ConvertedFileLoadsLikeItsText) {
     EXPECT_EQ(Tool("pose '" + ase + "' --frame 1 --skin '" + dir.Path("none.skn") + "'").status, 1);
     EXPECT_EQ(Tool("pose '" + ase + "' --frame 1 --vue '" + dir.Path("none.vue") + "'").status, 1);
 
+    // The skin moves the mesh's vertices with its bone.
+    Write(dir.Path("girl.skn"), "MESH_SKIN_FILE \"Body\"\n\"Bip01\" 4\n0 1 2 3\n");
+    Result skinned =
+        Tool("pose '" + bne + "' --vertices --frame 8 --skin '" + dir.Path("girl.skn") + "'");
+    EXPECT_EQ(skinned.status, 0);
+    EXPECT_NE(skinned.out, Tool("pose '" + bne + "' --vertices --frame 8").out);
+
     Result dump = Tool("dump '" + bne + "'");
     EXPECT_EQ(dump.status, 0);
     EXPECT_NE(dump.out.find("Sub-Material Header"), std::string::npos);
