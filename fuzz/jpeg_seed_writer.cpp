@@ -48,7 +48,8 @@ int main(int argc, char** argv) {
     jpeg_start_compress(&cinfo, TRUE);
     std::vector<JSAMPLE> row(size_t(width) * components);
     while (cinfo.next_scanline < cinfo.image_height) {
-        for (size_t x = 0; x < row.size(); ++x) row[x] = JSAMPLE((x * 37 + cinfo.next_scanline * 91) & 0xFF);
+        for (size_t x = 0; x < row.size(); ++x)
+            row[x] = JSAMPLE((x * 37 + cinfo.next_scanline * 91) & 0xFF);
         JSAMPROW rows[1] = {row.data()};
         jpeg_write_scanlines(&cinfo, rows, 1);
     }

@@ -18,9 +18,6 @@ namespace orix {
 
 namespace {
 
-// Beyond this many frames a baked table (48 bytes a frame) is not made: such a range comes
-// from a damaged file, not from an animation.
-constexpr uint32_t kMaxBakedFrames = 1u << 16;
 constexpr uint32_t kMaxFrame = 1u << 24;
 
 bool ReadWholeFile(const std::string& fileName, std::vector<uint8_t>* bytes) {
@@ -160,10 +157,7 @@ void OrixFileBne::FinishNode(SceneObject* node, Mesh* geometry) {
     // vertices move into node space.
     if (geometry) geometry->FinishGeometry(true);
     AddMissingStaticKeys(*node);
-    if (bakePoses_ && (node->hasPositionKeys || node->hasRotationKeys) &&
-        lastFrame_ - firstFrame_ < kMaxBakedFrames) {
-        node->BakePoses();
-    }
+    if (bakePoses_ && (node->hasPositionKeys || node->hasRotationKeys)) node->BakePoses();
 }
 
 bool OrixFileBne::HandleRecord(const BneRecord& r) {
