@@ -10,12 +10,14 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "device/frame_node.h"
 #include "platform/clock.h"
 #include "platform/d3d_constants.h"
 #include "platform/device_types.h"
 #include "platform/graphics_device.h"
+#include "platform/window.h"
 
 namespace orix {
 
@@ -28,8 +30,23 @@ public:
     // Links, clock fields and counters zero, hardware true, z-buffer in system memory,
     // accumulatedMs 1. The clock is read once per frame; the device may come later.
     explicit Engine(Clock& clock, GraphicsDevice* device = nullptr);
+    // Teardown (engine_setup.cpp): materials, then the device the set-up made; detaches the
+    // z-buffer from the display's back buffer.
+    ~Engine();
     Engine(const Engine&) = delete;
     Engine& operator=(const Engine&) = delete;
+
+    // The set-up (engine_setup.cpp): the stored driver or the device dialog, the display opened
+    // on it, a hardware device or else a software one, then CreateDeviceObjects. False for a
+    // null display; ends the program with -1 when the dialog is cancelled or no device at all
+    // can be made (after saying so).
+    bool Setup(Display* displayToUse, WindowHandle window, int32_t w, int32_t h,
+               int32_t bitsPerPixel);
+    // The viewport (clip y = height / width, clip height twice that), the initial render
+    // states and the drawing and background materials with the default record.
+    void CreateDeviceObjects();
+    // Reads the stored driver into deviceGuid; false, deviceGuid kept, when none is stored.
+    bool ReadStoredDevice();
 
     // Gives the engine a ready device (tests and headless tools; the set-up does the same).
     void AttachDevice(GraphicsDevice* graphicsDevice);
@@ -72,6 +89,8 @@ public:
     MaterialHandle backgroundMaterial = 0;
     MaterialHandle backgroundMaterialHandle = 0;
     const Material* currentMaterial = nullptr;
+    // The device the set-up made (device points at it); empty for an attached device.
+    std::unique_ptr<GraphicsDevice> ownedDevice;
 
 private:
     Clock& clock_;

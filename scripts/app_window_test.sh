@@ -1,0 +1,105 @@
+#!/usr/bin/env bash
+# The demo in a real window, under Xvfb: with no stored device the dialog appears and Enter
+# takes the preselected driver; the window "OrixApp" shows frames (the blue frame-rate text);
+# Alt+F4 closes it with exit status 0; a second start shows no dialog; Escape in the dialog ends
+# the program with -1.
+#
+# usage: app_window_test.sh ORIXAPP [RES_DIR]   (exit 77: skipped, nothing to run it with)
+set -uo pipefail
+app=$(readlink -f "$1")
+res=${2:-}
+here=$(cd "$(dirname "$0")" && pwd)
+for tool in xvfb-run xdotool python3; do
+  command -v "$tool" >/dev/null || { echo "skip: $tool missing"; exit 77; }
+done
+
+if [[ -z "${ORIX_IN_XVFB:-}" ]]; then
+  export ORIX_IN_XVFB=1
+  exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"
+fi
+
+unset ORIX_OFFSCREEN
+# Under AddressSanitizer the X11 video driver's own libraries (D-Bus, Mesa's DRI driver) leave
+# allocations behind at exit; the headless program tests check the engine's own for leaks.
+if [[ -n "${ASAN_OPTIONS:-}" ]]; then export ASAN_OPTIONS="$ASAN_OPTIONS:detect_leaks=0"; fi
+work=$(mktemp -d)
+trap 'kill $pid 2>/dev/null; rm -rf "$work"' EXIT
+export ORIX_PROFILE=$work/profile.ini
+mkdir -p "$work/start"
+if [[ -n "$res" && -d "$res" ]]; then cp -r "$res" "$work/start/res"; else mkdir "$work/start/res"; fi
+pid=
+
+fail() { echo "FAIL: $*"; exit 1; }
+
+# Waits up to $2 seconds for a visible window whose name matches $1; prints its id.
+wait_window() {
+  local i
+  for ((i = 0; i < $2 * 5; i++)); do
+    local id
+    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1)
+    if [[ -n "$id" ]]; then echo "$id"; return 0; fi
+    kill -0 "$pid" 2>/dev/null || return 1
+    sleep 0.2
+  done
+  return 1
+}
+
+# Waits up to 20 s for the app to end; sets status to its exit status (or "timeout").
+wait_exit() {
+  local i
+  status=timeout
+  for ((i = 0; i < 100; i++)); do
+    if ! kill -0 "$pid" 2>/dev/null; then
+      wait "$pid"
+      status=$?
+      return
+    fi
+    sleep 0.2
+  done
+}
+
+blue_pixels() {
+  python3 "$here/x11_grab.py" "$1" 10 435 120 40 0000FF 40
+}
+
+# First start: no profile, so the dialog asks.
+(cd "$work/start" && exec "$app") &
+pid=$!
+dialog=$(wait_window 'Direct3D' 20) || fail "the device dialog did not appear"
+xdotool windowfocus --sync "$dialog" 2>/dev/null || true
+xdotool key --clearmodifiers Return
+main=$(wait_window '^OrixApp$' 20) || fail "the window OrixApp did not appear"
+sleep 2
+kill -0 "$pid" 2>/dev/null || fail "the app ended by itself"
+count=$(blue_pixels "$main") || fail "cannot read the window"
+[[ "$count" -gt 10 ]] || fail "no frame-rate text in the window ($count blue pixels)"
+grep -Eq '^Default DirectDraw GUID=[0-9A-F]{32}$' "$ORIX_PROFILE" || fail "nothing stored"
+[[ -f "$work/start/res/debug.txt" ]] || fail "no debug.txt in res/"
+xdotool windowfocus --sync "$main" 2>/dev/null || true
+xdotool key --clearmodifiers alt+F4
+wait_exit
+[[ "$status" == 0 ]] || fail "first run ended with status $status"
+
+# Second start: the stored driver is used, no dialog.
+(cd "$work/start" && exec "$app") &
+pid=$!
+main=$(wait_window '^OrixApp$' 20) || fail "second start: no window"
+sleep 1
+if xdotool search --onlyvisible --name 'Direct3D' >/dev/null 2>&1; then
+  fail "second start showed the dialog"
+fi
+xdotool windowfocus --sync "$main" 2>/dev/null || true
+xdotool key --clearmodifiers alt+F4
+wait_exit
+[[ "$status" == 0 ]] || fail "second run ended with status $status"
+# Third start with nothing stored: Escape cancels the dialog and the program ends with -1.
+rm -f "$ORIX_PROFILE"
+(cd "$work/start" && exec "$app") &
+pid=$!
+dialog=$(wait_window 'Direct3D' 20) || fail "third start: the device dialog did not appear"
+xdotool windowfocus --sync "$dialog" 2>/dev/null || true
+xdotool key --clearmodifiers Escape
+wait_exit
+[[ "$status" == 255 ]] || fail "a cancelled dialog ended with status $status"
+[[ ! -s "$ORIX_PROFILE" ]] || fail "a cancelled dialog stored a device"
+echo "PASS"

@@ -1,0 +1,164 @@
+#include "app/program.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "app/application.h"
+#include "device/display.h"
+#include "device/engine.h"
+#include "device/globals.h"
+#include "device/stored_device.h"
+#include "platform/graphics_device.h"
+#include "scene/scene_object.h"
+
+namespace fs = std::filesystem;
+
+namespace orix {
+namespace {
+
+int& Destroyed() {
+    static int count = 0;
+    return count;
+}
+
+// A scene object that counts its destruction.
+class Counted : public SceneObject {
+public:
+    ~Counted() override { ++Destroyed(); }
+};
+
+// Each test starts the program headless in a start folder of its own with a stored driver, and
+// leaves the working directory and the queue as it found them.
+class ProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        setenv("ORIX_OFFSCREEN", "1", 1);
+        startDir_ = fs::current_path();
+        dir_ = fs::temp_directory_path() /
+               ("orix-app-" + std::to_string(getpid()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_ / "res");
+        setenv("ORIX_PROFILE", (dir_ / "profile.ini").c_str(), 1);
+        ASSERT_TRUE(WriteStoredDeviceGuid(DriverGuid()));
+        fs::current_path(dir_);
+        settingUp = true;
+        appActive = appReady = false;
+        Destroyed() = 0;
+        WindowMessage m;
+        while (PeekMessage(&m, PM_REMOVE)) {
+        }
+    }
+    void TearDown() override {
+        if (IsWindow(window_)) DestroyWindow(window_);
+        WindowMessage m;
+        while (PeekMessage(&m, PM_REMOVE)) {
+        }
+        fs::current_path(startDir_);
+        fs::remove_all(dir_);
+    }
+    void Start() {
+        window_ = StartProgram(clock_);
+        ASSERT_NE(theEngine, nullptr);
+        ASSERT_NE(theEngine->device, nullptr) << "no device offscreen";
+    }
+
+    FixedStepClock clock_{1000, 20};
+    WindowHandle window_ = nullptr;
+    fs::path dir_;
+    fs::path startDir_;
+};
+
+TEST_F(ProgramTest, StartsInResAndOpensTheLogThere) {
+    Start();
+    EXPECT_EQ(fs::current_path(), fs::canonical(dir_ / "res"));
+    EXPECT_TRUE(fs::exists(dir_ / "res" / "debug.txt"));
+    EXPECT_NE(logFile, nullptr);
+    EXPECT_FALSE(settingUp);
+    EXPECT_TRUE(IsStandInWindow(window_));
+    EXPECT_EQ(WindowTitle(window_), "OrixApp");
+}
+
+TEST_F(ProgramTest, AQuitQueuedBeforeTheLoopPreventsEveryFrame) {
+    Start();
+    PostQuitMessage(0);
+    uint64_t frames = 99;
+    EXPECT_EQ(RunMainLoop(&frames), 0);
+    EXPECT_EQ(frames, 0u);
+}
+
+TEST_F(ProgramTest, ClosingTheWindowDestroysEachObjectOnceAndEndsWithZero) {
+    Start();
+    auto* extra = new Counted();
+    theApplication->character = extra;
+    PostMessage(window_, WM_CLOSE, 0, 0);
+    uint64_t frames = 0;
+    EXPECT_EQ(RunMainLoop(&frames), 0);
+    EXPECT_FALSE(IsWindow(window_));
+    EXPECT_EQ(theApplication, nullptr);
+    EXPECT_EQ(theEngine, nullptr);
+    EXPECT_EQ(theDisplay, nullptr);
+    EXPECT_EQ(Destroyed(), 1);
+}
+
+TEST_F(ProgramTest, FramesRunUntilTheWindowCloses) {
+    Start();
+    // Three frames, then the close button.
+    for (int i = 0; i < 3; ++i) theApplication->Frame();
+    EXPECT_GT(theEngine->fps, 0u);
+    PostMessage(window_, WM_CLOSE, 0, 0);
+    uint64_t frames = 0;
+    EXPECT_EQ(RunMainLoop(&frames), 0);
+}
+
+TEST_F(ProgramTest, FrameRateTextIsBlueAtTwentyFourFifty) {
+    Start();
+    GraphicsDevice* device = theEngine->device;
+    device->EnableTrace(true);
+    theApplication->Frame();
+    bool traced = false;
+    for (const std::string& line : device->Trace()) {
+        if (line.find("DrawText") != std::string::npos && line.find("20") != std::string::npos &&
+            line.find("450") != std::string::npos) {
+            traced = true;
+        }
+    }
+    EXPECT_TRUE(traced);
+    FrameImage image;
+    ASSERT_TRUE(device->ReadFrame(&image));
+    int blue = 0, elsewhere = 0;
+    for (uint32_t y = 0; y < image.height; ++y) {
+        for (uint32_t x = 0; x < image.width; ++x) {
+            uint32_t p = image.Rgb(x, y);
+            bool isBlue = (p & 0xFF) > 200 && ((p >> 8) & 0xFF) < 60 && ((p >> 16) & 0xFF) < 60;
+            if (!isBlue) continue;
+            if (x >= 20 && x < 120 && y >= 450 && y < 470) {
+                ++blue;
+            } else {
+                ++elsewhere;
+            }
+        }
+    }
+    EXPECT_GT(blue, 10);
+    EXPECT_EQ(elsewhere, 0);
+}
+
+TEST_F(ProgramTest, CursorHidesOnlyOnceTheLoopRuns) {
+    Start();
+    SetCursorVisible(true);
+    settingUp = true;
+    appActive = appReady = true;
+    EXPECT_EQ(SendMessage(window_, WM_SETCURSOR, 0, HTCLIENT), 0);
+    EXPECT_TRUE(CursorVisible());
+    settingUp = false;
+    EXPECT_EQ(SendMessage(window_, WM_SETCURSOR, 0, HTCLIENT), 1);
+    EXPECT_FALSE(CursorVisible());
+    SetCursorVisible(true);
+}
+
+}  // namespace
+}  // namespace orix

@@ -1,0 +1,204 @@
+#include "device/device_dialog.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "device/guid_text.h"
+#include "device/stored_device.h"
+#include "platform/messages.h"
+#include "platform/profile.h"
+
+namespace fs = std::filesystem;
+
+namespace orix {
+namespace {
+
+constexpr int32_t kEnter = '\r', kEscape = 27, kDown = (1 << 30) | 81;
+
+DriverGuid Guid(uint32_t n) {
+    DriverGuid g;
+    g.data1 = n;
+    g.data4[7] = static_cast<uint8_t>(n);
+    return g;
+}
+
+std::vector<DisplayDriverInfo> ThreeDrivers() {
+    std::vector<DisplayDriverInfo> drivers(3);
+    drivers[0].description = "Primary Display Driver";
+    drivers[1].guid = Guid(0xA);
+    drivers[1].description = "Zeta renderer";  // enumeration order, not sorted
+    drivers[2].guid = Guid(0xB);
+    drivers[2].description = "Alpha renderer";
+    return drivers;
+}
+
+DialogInput Key(int32_t key) {
+    DialogInput in;
+    in.key = key;
+    return in;
+}
+
+std::string& Captured() {
+    static std::string text;
+    return text;
+}
+void CaptureBox(const std::string& text, const std::string&) {
+    Captured() = text;
+}
+
+// Each test has a fresh profile file of its own.
+class DeviceDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!std::getenv("ORIX_TEST_DIALOG_ON_DISPLAY")) setenv("SDL_VIDEODRIVER", "dummy", 1);
+        dir_ = fs::temp_directory_path() /
+               ("orix-dialog-" + std::to_string(getpid()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        const char* old = std::getenv("ORIX_PROFILE");
+        saved_ = old ? old : "";
+        setenv("ORIX_PROFILE", (dir_ / "profile.ini").c_str(), 1);
+        oldBox_ = SetMessageBoxHook(CaptureBox);
+        Captured().clear();
+    }
+    void TearDown() override {
+        SetDialogInputScript({});
+        SetMessageBoxHook(oldBox_);
+        setenv("ORIX_PROFILE", saved_.c_str(), 1);
+        fs::remove_all(dir_);
+    }
+    std::string Stored() { return GetProfileString("Orix Config", "Default DirectDraw GUID", ""); }
+
+    fs::path dir_;
+    std::string saved_;
+    MessageBoxHook oldBox_ = nullptr;
+};
+
+TEST_F(DeviceDialogTest, TableFollowsEnumerationOrder) {
+    DeviceDialog dialog(nullptr, ThreeDrivers);
+    EXPECT_EQ(dialog.Initialize(), 0);  // nothing stored: the first item
+    ASSERT_EQ(dialog.Items().size(), 3u);
+    EXPECT_EQ(dialog.Items()[1], "Zeta renderer");
+    EXPECT_EQ(dialog.Items()[2], "Alpha renderer");
+    EXPECT_TRUE(dialog.Identifiers()[0].IsZero());
+    EXPECT_EQ(dialog.Identifiers()[2], Guid(0xB));
+    // A driver reported without an identifier gets the all-zero one.
+    EXPECT_TRUE(dialog.AddDriver(nullptr, "Another", "drv"));
+    EXPECT_TRUE(dialog.Identifiers()[3].IsZero());
+    EXPECT_EQ(dialog.Items()[3], "Another");
+}
+
+TEST_F(DeviceDialogTest, StoredDriverIsPreselected) {
+    ASSERT_TRUE(WriteStoredDeviceGuid(Guid(0xB)));
+    DeviceDialog dialog(nullptr, ThreeDrivers);
+    EXPECT_EQ(dialog.Initialize(), 2);
+    EXPECT_EQ(dialog.Selection(), Guid(0xB));
+
+    // The primary driver is stored as 32 zeros and preselected the same way.
+    ASSERT_TRUE(WriteStoredDeviceGuid(DriverGuid()));
+    EXPECT_EQ(Stored(), std::string(32, '0'));
+    EXPECT_EQ(dialog.Initialize(), 0);
+
+    // A stored driver that is gone leaves the first item selected.
+    ASSERT_TRUE(WriteStoredDeviceGuid(Guid(0x77)));
+    EXPECT_EQ(dialog.Initialize(), 0);
+
+    // The same identifier twice: the last one wins.
+    ASSERT_TRUE(WriteStoredDeviceGuid(Guid(0xA)));
+    DeviceDialog twice(nullptr, [] {
+        auto d = ThreeDrivers();
+        d.push_back(d[1]);
+        return d;
+    });
+    EXPECT_EQ(twice.Initialize(), 3);
+
+    DeviceDialog none(nullptr, [] { return std::vector<DisplayDriverInfo>(); });
+    EXPECT_EQ(none.Initialize(), -1);
+}
+
+TEST_F(DeviceDialogTest, AcceptStoresTheChosenIdentifier) {
+    DeviceDialog dialog(nullptr, ThreeDrivers);
+    dialog.Initialize();
+    EXPECT_EQ(dialog.Accept(-1), 0);
+    EXPECT_EQ(dialog.Accept(3), 0);
+    EXPECT_EQ(Stored(), "");
+    EXPECT_EQ(dialog.Accept(1), 1);
+    EXPECT_EQ(Stored(), GuidToText(Guid(0xA)));
+    DriverGuid read;
+    ASSERT_TRUE(ReadStoredDeviceGuid(&read));
+    EXPECT_EQ(read, Guid(0xA));
+}
+
+TEST_F(DeviceDialogTest, ReadingNothingLeavesTheTargetAlone) {
+    DriverGuid target = Guid(5);
+    EXPECT_FALSE(ReadStoredDeviceGuid(&target));
+    EXPECT_EQ(target, Guid(5));
+    DeviceDialog dialog(nullptr, ThreeDrivers);
+    EXPECT_FALSE(dialog.LoadStored());
+    // Lower-case digits read the same as upper-case.
+    ASSERT_TRUE(WriteProfileString("Orix Config", "Default DirectDraw GUID",
+                                   "0000000a00000000000000000000000a"));
+    ASSERT_TRUE(ReadStoredDeviceGuid(&target));
+    EXPECT_EQ(target, Guid(0xA));
+}
+
+TEST_F(DeviceDialogTest, ChoosingTheSecondDriverAndOkStoresIt) {
+    SetDialogInputScript({Key(kDown), Key(kEnter)});
+    DeviceDialog dialog(nullptr, ThreeDrivers);
+    int result = dialog.Run();
+    if (!dialog.LastError().empty()) GTEST_SKIP() << dialog.LastError();
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(Stored(), GuidToText(Guid(0xA)));
+}
+
+TEST_F(DeviceDialogTest, EscapeCancelsAndStoresNothing) {
+    SetDialogInputScript({Key(kDown), Key(kEscape)});
+    DeviceDialog dialog(nullptr, ThreeDrivers);
+    int result = dialog.Run();
+    if (!dialog.LastError().empty()) GTEST_SKIP() << dialog.LastError();
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(Stored(), "");
+}
+
+TEST_F(DeviceDialogTest, StartUpAsksOnlyWhenNothingIsStored) {
+    DriverGuid guid;
+    SetDialogInputScript({Key(kDown), Key(kDown), Key(kEnter)});
+    DeviceChoice first = ObtainDeviceGuid(nullptr, &guid, ThreeDrivers);
+    if (first == DeviceChoice::NoDialog) GTEST_SKIP() << "no window for the dialog";
+    ASSERT_EQ(first, DeviceChoice::Chosen);
+    EXPECT_EQ(guid, Guid(0xB));
+
+    // Second start: no dialog (a script left for it stays unplayed and would cancel).
+    SetDialogInputScript({Key(kEscape)});
+    DriverGuid again;
+    EXPECT_EQ(ObtainDeviceGuid(nullptr, &again, ThreeDrivers), DeviceChoice::Stored);
+    EXPECT_EQ(again, Guid(0xB));
+
+    ASSERT_TRUE(ForgetStoredDevice());
+    SetDialogInputScript({Key(kEscape)});
+    DriverGuid untouched = Guid(9);
+    EXPECT_EQ(ObtainDeviceGuid(nullptr, &untouched, ThreeDrivers), DeviceChoice::Cancelled);
+    EXPECT_EQ(untouched, Guid(9));
+}
+
+TEST_F(DeviceDialogTest, AChoiceThatCannotBeStoredIsStillUsed) {
+    // A plain file where the profile's folder should be.
+    fs::create_directories(dir_);
+    std::ofstream((dir_ / "blocked").string()) << "x";
+    setenv("ORIX_PROFILE", (dir_ / "blocked" / "profile.ini").c_str(), 1);
+    SetDialogInputScript({Key(kDown), Key(kEnter)});
+    DriverGuid guid;
+    DeviceChoice choice = ObtainDeviceGuid(nullptr, &guid, ThreeDrivers);
+    if (choice == DeviceChoice::NoDialog) GTEST_SKIP() << "no window for the dialog";
+    EXPECT_EQ(choice, DeviceChoice::Chosen);
+    EXPECT_EQ(guid, Guid(0xA));
+    EXPECT_NE(Captured().find("could not store"), std::string::npos) << Captured();
+}
+
+}  // namespace
+}  // namespace orix

@@ -1,0 +1,73 @@
+#include "device/guid_text.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace orix {
+namespace {
+
+DriverGuid Sample() {
+    DriverGuid g;
+    g.data1 = 0x12345678;
+    g.data2 = 0x9ABC;
+    g.data3 = 0xDEF0;
+    for (int i = 0; i < 8; ++i) g.data4[i] = static_cast<uint8_t>(i + 1);
+    return g;
+}
+
+TEST(GuidText, WritesFieldsMostSignificantFirstInUpperCase) {
+    EXPECT_EQ(GuidToText(Sample()), "123456789ABCDEF00102030405060708");
+    EXPECT_EQ(GuidToText(DriverGuid()), std::string(32, '0'));
+}
+
+TEST(GuidText, RandomIdentifiersSurviveARoundTrip) {
+    std::mt19937 rng(1234);
+    for (int n = 0; n < 2000; ++n) {
+        DriverGuid g;
+        g.data1 = rng();
+        g.data2 = static_cast<uint16_t>(rng());
+        g.data3 = static_cast<uint16_t>(rng());
+        for (auto& b : g.data4) b = static_cast<uint8_t>(rng());
+        std::string text = GuidToText(g);
+        ASSERT_EQ(text.size(), kGuidTextLength);
+        ASSERT_EQ(text.find_first_not_of("0123456789ABCDEF"), std::string::npos) << text;
+        ASSERT_EQ(GuidFromText(text), g) << text;
+    }
+}
+
+TEST(GuidText, ReadsLeniently) {
+    EXPECT_EQ(GuidFromText("123456789abcdef00102030405060708"), Sample());
+    // Missing characters at the end read as zero digits.
+    DriverGuid shortRead = GuidFromText("1234");
+    EXPECT_EQ(shortRead.data1, 0x12340000u);
+    EXPECT_EQ(shortRead.data2, 0u);
+    EXPECT_EQ(GuidFromText(""), DriverGuid());
+    DriverGuid partByte = GuidFromText("000000000000000000F");
+    EXPECT_EQ(partByte.data4[0], 0x00);
+    EXPECT_EQ(partByte.data4[1], 0xF0);
+    // Anything that is no digit counts as 0; characters past 32 are not read.
+    EXPECT_EQ(GuidFromText("G1-x").data1, 0x01000000u);
+    EXPECT_EQ(GuidFromText(GuidToText(Sample()) + "FFFF"), Sample());
+}
+
+TEST(GuidText, HexHelpers) {
+    EXPECT_EQ(HexDigitValue('7'), 7u);
+    EXPECT_EQ(HexDigitValue('a'), 10u);
+    EXPECT_EQ(HexDigitValue('F'), 15u);
+    EXPECT_EQ(HexDigitValue('g'), 0u);
+    EXPECT_EQ(HexDigitValue('\0'), 0u);
+    EXPECT_EQ(HexDigitChar(9), '9');
+    EXPECT_EQ(HexDigitChar(11), 'B');
+    EXPECT_EQ(HexToU8("fe", 0), 0xFE);
+    EXPECT_EQ(HexToU16("xxBEEF", 2), 0xBEEF);
+    EXPECT_EQ(HexToU32("DEADBEEF", 0), 0xDEADBEEFu);
+    std::string out;
+    AppendHexU8(0x0A, &out);
+    AppendHexU16(0x00FF, &out);
+    AppendHexU32(0x1, &out);
+    EXPECT_EQ(out, "0A00FF00000001");
+}
+
+}  // namespace
+}  // namespace orix

@@ -1,0 +1,138 @@
+#include "platform/profile.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace orix {
+namespace {
+
+class ProfileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               ("orix-profile-" + std::to_string(getpid()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        path_ = (dir_ / "nested" / "deeper" / "profile.ini").string();
+        const char* old = std::getenv("ORIX_PROFILE");
+        saved_ = old ? old : "";
+        setenv("ORIX_PROFILE", path_.c_str(), 1);
+    }
+    void TearDown() override {
+        setenv("ORIX_PROFILE", saved_.c_str(), 1);
+        fs::remove_all(dir_);
+    }
+    void WriteFile(const std::string& text) {
+        fs::create_directories(fs::path(path_).parent_path());
+        std::ofstream(path_) << text;
+    }
+    std::string ReadFile() {
+        std::ifstream in(path_);
+        std::stringstream ss;
+        ss << in.rdbuf();
+        return ss.str();
+    }
+
+    fs::path dir_;
+    std::string path_;
+    std::string saved_;
+};
+
+TEST_F(ProfileTest, MissingFileSectionOrKeyGivesTheDefault) {
+    EXPECT_EQ(GetProfileString("Orix Config", "Default DirectDraw GUID", "dflt"), "dflt");
+    WriteFile("[Other]\nkey=1\n");
+    EXPECT_EQ(GetProfileString("Orix Config", "key", ""), "");
+    EXPECT_EQ(GetProfileString("Other", "missing", "x"), "x");
+    EXPECT_EQ(GetProfileString("Other", "key", ""), "1");
+}
+
+TEST_F(ProfileTest, WriteCreatesFoldersAndReadsBack) {
+    ASSERT_TRUE(WriteProfileString("Orix Config", "Default DirectDraw GUID", "00AB"));
+    EXPECT_TRUE(fs::exists(path_));
+    EXPECT_EQ(GetProfileString("Orix Config", "Default DirectDraw GUID", ""), "00AB");
+    EXPECT_EQ(ReadFile(), "[Orix Config]\nDefault DirectDraw GUID=00AB\n");
+    // No temporary file is left beside it.
+    int files = 0;
+    for (auto& e : fs::directory_iterator(fs::path(path_).parent_path())) {
+        (void)e;
+        ++files;
+    }
+    EXPECT_EQ(files, 1);
+}
+
+TEST_F(ProfileTest, WritingKeepsEveryOtherLine) {
+    WriteFile(
+        "; my settings\n[First]\na=1\n\n[Orix Config]\nzeta = 9\nDefault DirectDraw GUID = OLD\n"
+        "# note\nafter=2\n[Last]\nb=3\n");
+    ASSERT_TRUE(WriteProfileString("Orix Config", "Default DirectDraw GUID", "NEW"));
+    EXPECT_EQ(ReadFile(),
+              "; my settings\n[First]\na=1\n\n[Orix Config]\nzeta = 9\n"
+              "Default DirectDraw GUID=NEW\n# note\nafter=2\n[Last]\nb=3\n");
+    ASSERT_TRUE(WriteProfileString("First", "c", "4"));
+    ASSERT_TRUE(WriteProfileString("New Section", "k", "v"));
+    EXPECT_EQ(GetProfileString("First", "a", ""), "1");
+    EXPECT_EQ(GetProfileString("First", "c", ""), "4");
+    EXPECT_EQ(GetProfileString("Last", "b", ""), "3");
+    EXPECT_EQ(GetProfileString("Orix Config", "zeta", ""), "9");
+    EXPECT_EQ(GetProfileString("Orix Config", "after", ""), "2");
+    EXPECT_EQ(GetProfileString("New Section", "k", ""), "v");
+    EXPECT_EQ(GetProfileString("Orix Config", "Default DirectDraw GUID", ""), "NEW");
+}
+
+TEST_F(ProfileTest, NamesMatchWithoutRegardToCase) {
+    WriteFile("[orix config]\ndefault directdraw guid=ABC\n");
+    EXPECT_EQ(GetProfileString("Orix Config", "Default DirectDraw GUID", ""), "ABC");
+    ASSERT_TRUE(WriteProfileString("ORIX CONFIG", "Default DirectDraw GUID", "DEF"));
+    EXPECT_EQ(ReadFile(), "[orix config]\nDefault DirectDraw GUID=DEF\n");
+}
+
+TEST_F(ProfileTest, RemoveKeyLeavesTheRest) {
+    WriteFile("[S]\na=1\nb=2\n");
+    ASSERT_TRUE(RemoveProfileKey("S", "a"));
+    EXPECT_EQ(GetProfileString("S", "a", "gone"), "gone");
+    EXPECT_EQ(GetProfileString("S", "b", ""), "2");
+    EXPECT_TRUE(RemoveProfileKey("S", "never"));
+}
+
+TEST_F(ProfileTest, RefusesWhatTheFileCouldNotHoldAndLeavesItUntouched) {
+    WriteFile("[S]\na=1\n");
+    EXPECT_FALSE(WriteProfileString("S", "a", "two\nlines"));
+    EXPECT_FALSE(WriteProfileString("S]\n[T", "a", "x"));
+    EXPECT_FALSE(WriteProfileString("S", "k=v", "x"));
+    EXPECT_FALSE(WriteProfileString("", "a", "x"));
+    EXPECT_EQ(ReadFile(), "[S]\na=1\n");
+}
+
+TEST_F(ProfileTest, AnUnwritablePlaceFailsWithoutDamage) {
+    // A plain file where the folder should be: the folders cannot be made.
+    fs::create_directories(dir_);
+    std::ofstream((dir_ / "nested").string()) << "not a folder";
+    EXPECT_FALSE(WriteProfileString("S", "a", "1"));
+    EXPECT_EQ(GetProfileString("S", "a", "none"), "none");
+}
+
+TEST_F(ProfileTest, PathComesFromTheEnvironment) {
+    EXPECT_EQ(ProfilePath(), path_);
+    setenv("ORIX_PROFILE", "", 1);
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    std::string savedXdg = xdg ? xdg : "";
+    bool hadXdg = xdg != nullptr;
+    setenv("XDG_CONFIG_HOME", "/some/config", 1);
+    EXPECT_EQ(ProfilePath(), "/some/config/orix/profile.ini");
+    unsetenv("XDG_CONFIG_HOME");
+    const char* home = std::getenv("HOME");
+    if (home) {
+        EXPECT_EQ(ProfilePath(), std::string(home) + "/.config/orix/profile.ini");
+    }
+    if (hadXdg) setenv("XDG_CONFIG_HOME", savedXdg.c_str(), 1);
+}
+
+}  // namespace
+}  // namespace orix

@@ -1,0 +1,168 @@
+#include "platform/window.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <vector>
+
+namespace orix {
+namespace {
+
+std::vector<WindowMessage>& Received() {
+    static std::vector<WindowMessage> received;
+    return received;
+}
+
+intptr_t RecordingProc(WindowHandle w, uint32_t msg, uintptr_t wp, intptr_t lp) {
+    Received().push_back(WindowMessage{w, msg, wp, lp});
+    if (msg == WM_DESTROY) PostQuitMessage(7);
+    return DefWindowProc(w, msg, wp, lp);
+}
+
+// Each test gets a stand-in window (headless) and an empty queue.
+class WindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        setenv("ORIX_OFFSCREEN", "1", 1);
+        WindowClass cls;
+        cls.className = "Test Window";
+        cls.procedure = RecordingProc;
+        RegisterWindowClass(cls);  // already there after the first test
+        Drain();
+        Received().clear();
+        window_ = CreateWindow("Test Window", "OrixApp", 640, 480);
+        ASSERT_NE(window_, nullptr);
+    }
+    void TearDown() override {
+        if (IsWindow(window_)) DestroyWindow(window_);
+        Drain();
+    }
+    static void Drain() {
+        WindowMessage m;
+        while (PeekMessage(&m, PM_REMOVE)) {
+        }
+    }
+    // Runs the loop the program runs until the queue is empty or WM_QUIT was taken.
+    static int Pump(int* quitCode) {
+        WindowMessage m;
+        int taken = 0;
+        while (PeekMessage(&m, PM_REMOVE)) {
+            ++taken;
+            if (m.message == WM_QUIT) {
+                *quitCode = static_cast<int>(m.wParam);
+                return taken;
+            }
+            TranslateMessage(m);
+            DispatchMessage(m);
+        }
+        return taken;
+    }
+    static std::vector<uint32_t> Kinds() {
+        std::vector<uint32_t> kinds;
+        for (auto& m : Received()) kinds.push_back(m.message);
+        return kinds;
+    }
+
+    WindowHandle window_ = nullptr;
+};
+
+TEST_F(WindowTest, HeadlessWindowIsAStandIn) {
+    EXPECT_TRUE(IsStandInWindow(window_));
+    EXPECT_EQ(NativeWindow(window_), nullptr);
+    EXPECT_EQ(WindowTitle(window_), "OrixApp");
+    EXPECT_EQ(CreateWindow("No Such Class", "x", 1, 1), nullptr);
+    WindowClass noProc;
+    noProc.className = "Broken";
+    EXPECT_FALSE(RegisterWindowClass(noProc));
+}
+
+TEST_F(WindowTest, CloseDestroysTheWindowAndEndsTheLoop) {
+    ASSERT_TRUE(PostMessage(window_, WM_CLOSE, 0, 0));
+    int code = -100;
+    Pump(&code);
+    EXPECT_EQ(code, 7);
+    EXPECT_FALSE(IsWindow(window_));
+    EXPECT_EQ(Kinds(), (std::vector<uint32_t>{WM_CLOSE, WM_DESTROY}));
+    WindowMessage m;
+    EXPECT_FALSE(PeekMessage(&m, PM_REMOVE));  // the quit was taken
+}
+
+TEST_F(WindowTest, QuitStaysPendingUntilRemovedAndComesAfterPostedMessages) {
+    PostQuitMessage(3);
+    PostMessage(window_, WM_PAINT, 0, 0);
+    WindowMessage m;
+    ASSERT_TRUE(PeekMessage(&m, PM_NOREMOVE));
+    EXPECT_EQ(m.message, WM_PAINT);
+    ASSERT_TRUE(PeekMessage(&m, PM_REMOVE));
+    EXPECT_EQ(m.message, WM_PAINT);
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(PeekMessage(&m, PM_NOREMOVE));
+        EXPECT_EQ(m.message, WM_QUIT);
+        EXPECT_EQ(m.wParam, 3u);
+    }
+    ASSERT_TRUE(PeekMessage(&m, PM_REMOVE));
+    EXPECT_EQ(m.message, WM_QUIT);
+    EXPECT_FALSE(PeekMessage(&m, PM_NOREMOVE));
+}
+
+TEST_F(WindowTest, MessagesForAGoneWindowAreDropped) {
+    PostMessage(window_, WM_PAINT, 0, 0);
+    PostMessage(window_, WM_PAINT, 0, 0);
+    ASSERT_TRUE(DestroyWindow(window_));
+    EXPECT_FALSE(DestroyWindow(window_));
+    EXPECT_FALSE(PostMessage(window_, WM_CLOSE, 0, 0));
+    EXPECT_EQ(SendMessage(window_, WM_CLOSE, 0, 0), 0);
+    WindowMessage m;
+    ASSERT_TRUE(PeekMessage(&m, PM_REMOVE));  // the quit posted by WM_DESTROY only
+    EXPECT_EQ(m.message, WM_QUIT);
+    EXPECT_EQ(Kinds(), (std::vector<uint32_t>{WM_DESTROY}));
+}
+
+TEST_F(WindowTest, WindowSystemEventsBecomeTheExpectedMessages) {
+    SimulateWindowEvent(window_, WindowEvent::FocusLost);
+    SimulateWindowEvent(window_, WindowEvent::Minimized);
+    SimulateWindowEvent(window_, WindowEvent::Restored);
+    SimulateWindowEvent(window_, WindowEvent::FocusGained);
+    int code = 0;
+    Pump(&code);
+    ASSERT_EQ(Kinds(), (std::vector<uint32_t>{WM_ACTIVATE, WM_ACTIVATEAPP, WM_SIZE, WM_SIZE,
+                                              WM_ACTIVATEAPP, WM_ACTIVATE}));
+    EXPECT_EQ(Received()[0].wParam, WA_INACTIVE);
+    EXPECT_EQ(Received()[1].wParam, 0u);
+    EXPECT_EQ(Received()[2].wParam, SIZE_MINIMIZED);
+    EXPECT_EQ(Received()[3].wParam, SIZE_RESTORED);
+    EXPECT_EQ(Received()[4].wParam, 1u);
+    EXPECT_EQ(Received()[5].wParam, WA_ACTIVE);
+
+    Received().clear();
+    SimulateWindowEvent(window_, WindowEvent::CloseButton);
+    Pump(&code);
+    EXPECT_EQ(Kinds(), (std::vector<uint32_t>{WM_CLOSE, WM_DESTROY}));
+}
+
+TEST_F(WindowTest, PointerOverTheWindowSendsSetCursorAtOnce) {
+    SetCursorVisible(false);
+    SimulateWindowEvent(window_, WindowEvent::PointerMove);
+    ASSERT_EQ(Kinds(), (std::vector<uint32_t>{WM_SETCURSOR}));  // sent, not queued
+    EXPECT_EQ(Received()[0].lParam & 0xFFFF, HTCLIENT);
+    // Default processing shows the class's arrow again.
+    EXPECT_TRUE(CursorVisible());
+}
+
+TEST_F(WindowTest, KeysTranslateAndAltF4Closes) {
+    PostMessage(window_, WM_KEYDOWN, 'Q', 0);
+    PostMessage(window_, WM_KEYDOWN, VK_LEFT, 0);
+    int code = 0;
+    Pump(&code);
+    EXPECT_EQ(Kinds(), (std::vector<uint32_t>{WM_KEYDOWN, WM_KEYDOWN, WM_CHAR}));
+    EXPECT_EQ(Received()[2].wParam, static_cast<uintptr_t>('q'));
+
+    Received().clear();
+    PostMessage(window_, WM_SYSKEYDOWN, VK_F4, intptr_t{1} << 29);
+    Pump(&code);
+    EXPECT_EQ(Kinds(), (std::vector<uint32_t>{WM_SYSKEYDOWN, WM_CLOSE, WM_DESTROY}));
+    EXPECT_FALSE(IsWindow(window_));
+}
+
+}  // namespace
+}  // namespace orix
