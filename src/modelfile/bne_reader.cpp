@@ -19,6 +19,10 @@ namespace orix {
 namespace {
 
 constexpr uint32_t kMaxFrame = 1u << 24;
+// Baked poses one load may make, all nodes together (12 MB): 256 bones of 1,000 frames. Beyond
+// it nodes sample live, which looks the same; without it a 10 KB file of 256 bones over 65,536
+// frames kept the loader busy for many seconds.
+constexpr int64_t kMaxBakedPosesPerLoad = int64_t{1} << 18;
 
 bool ReadWholeFile(const std::string& fileName, std::vector<uint8_t>* bytes) {
     std::FILE* f = std::fopen(fileName.c_str(), "rb");
@@ -53,6 +57,7 @@ void OrixFileBne::ResetReader() {
     boxMin_ = {100000.0f, 100000.0f, 100000.0f};
     boxMax_ = {-100000.0f, -100000.0f, -100000.0f};
     anyVertex_ = false;
+    bakedPoseCount_ = 0;
 }
 
 void OrixFileBne::SetMipmapMode(bool on, int32_t levelCount) {
@@ -157,7 +162,12 @@ void OrixFileBne::FinishNode(SceneObject* node, Mesh* geometry) {
     // vertices move into node space.
     if (geometry) geometry->FinishGeometry(true);
     AddMissingStaticKeys(*node);
-    if (bakePoses_ && (node->hasPositionKeys || node->hasRotationKeys)) node->BakePoses();
+    int64_t range = int64_t{lastFrame_} - firstFrame_ + 1;
+    if (bakePoses_ && (node->hasPositionKeys || node->hasRotationKeys) &&
+        bakedPoseCount_ + range <= kMaxBakedPosesPerLoad) {
+        node->BakePoses();
+        if (node->ownsBakedPoses) bakedPoseCount_ += range;
+    }
 }
 
 bool OrixFileBne::HandleRecord(const BneRecord& r) {

@@ -195,6 +195,7 @@ private:
     Vector3 boxMin_;
     Vector3 boxMax_;
     bool anyVertex_ = false;
+    int64_t bakedPoseCount_ = 0;  // poses baked so far in this load, nodes together
     std::string sourceName_;
 
     bool WriteRecord(const BneRecord& record);
