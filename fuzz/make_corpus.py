@@ -404,17 +404,20 @@ def ase_seeds():
 
 
 # ---- VUE and skin ------------------------------------------------------------------------------
+# The VUE and skin targets read into small characters of their own: meshes "A" and "Left Hand"
+# and a helper "Bone" for VUE; a skin mesh "Skin", a mesh "Plain" and bones "Bip01 Pelvis" and
+# "Bip01 L Arm" for skin files.
 def vue_seeds():
     tf = 'transform "%s" 1 0 0 0 1 0 0 0 1 %d %d %d\n'
     seeds = {
-        "two_frames": ("frame 0\n" + tf % ("Body", 0, 0, 0) + tf % ("Hat", 1, 2, 3) + "camera \"Camera01\" 1 2 3\n"
-                       "light \"Omni01\" 0 0 0\nspotlight \"Spot01\" 0 0 0\nframe 1\n" + tf % ("Body", 1, 0, 0)),
-        "before_frame": tf % ("Body", 5, 5, 5) + "frame 0\n",
-        "unknown_names": "frame 0\n" + tf % ("Nobody", 0, 0, 0) + tf % ("Body Part", 0, 0, 0),
-        "bad_numbers": 'frame 0\ntransform "Body" 1 x 0 nan inf -1e39 0 0 1\n',
+        "two_frames": ("frame 0\n" + tf % ("A", 0, 0, 0) + tf % ("Left Hand", 1, 2, 3) + "camera \"Camera01\" 1 2 3\n"
+                       "light \"Omni01\" 0 0 0\nspotlight \"Spot01\" 0 0 0\nframe 1\n" + tf % ("A", 1, 0, 0)),
+        "before_frame": tf % ("A", 5, 5, 5) + "frame 0\n",
+        "unknown_names": "frame 0\n" + tf % ("Nobody", 0, 0, 0) + tf % ("Left", 0, 0, 0),
+        "bad_numbers": 'frame 0\ntransform "A" 1 x 0 nan inf -1e39 0 0 1\n',
         "long_name": 'frame 0\ntransform "' + "N" * 10000 + '" 1 0 0 0 1 0 0 0 1 0 0 0\n',
         "long_word": "w" * 500 + "\nframe 0\n",
-        "unclosed_quote": 'frame 0\ntransform "Body 1 0 0',
+        "unclosed_quote": 'frame 0\ntransform "A 1 0 0',
         "no_quote": "frame 0\ntransform Body 1 0 0 0 1 0 0 0 1 0 0 0\n",
         "empty": "",
     }
@@ -424,18 +427,19 @@ def vue_seeds():
 
 def skin_seeds():
     seeds = {
-        "skin": ('MESH_SKIN_FILE "Body"\n"Bip01" 3\n1 2 3\n"Bip01 Pelvis" 2\n4;\n1\n'),
-        "two_bones_in_row": 'MESH_SKIN_FILE "Body"\n"Bip01" 2\n"Bip01 Pelvis" 1\n2\n',
-        "indices_before_bone": 'MESH_SKIN_FILE "Body"\n1 2 3\n"Bip01" 1\n1\n',
-        "more_than_declared": 'MESH_SKIN_FILE "Body"\n"Bip01" 2\n1 2 3 4 5 6 7 8\n',
-        "vertex_4000000": 'MESH_SKIN_FILE "Body"\n"Bip01" 3\n1 4000000 0\n',
-        "negative_count": 'MESH_SKIN_FILE "Body"\n"Bip01" -5\n1 2\n"Bip01 Pelvis" 4000000000\n1\n',
-        "huge_count": 'MESH_SKIN_FILE "Body"\n"Bip01" 2147483647\n1\n',
-        "unknown_mesh": 'MESH_SKIN_FILE "Nobody"\n"Bip01" 1\n1\n',
-        "lower_case_header": 'mesh_skin_file "Body"\n"Bip01" 1\n1\n',
+        "skin": ('MESH_SKIN_FILE "Skin"\n"Bip01 L Arm" 3\n1 2 3\n"Bip01 Pelvis" 2\n4;\n1\n'),
+        "two_bones_in_row": 'MESH_SKIN_FILE "Skin"\n"Bip01 L Arm" 2\n"Bip01 Pelvis" 1\n2\n',
+        "indices_before_bone": 'MESH_SKIN_FILE "Skin"\n1 2 3\n"Bip01 L Arm" 1\n1\n',
+        "more_than_declared": 'MESH_SKIN_FILE "Skin"\n"Bip01 L Arm" 2\n1 2 3 4 5 6 7 8\n',
+        "vertex_4000000": 'MESH_SKIN_FILE "Skin"\n"Bip01 L Arm" 3\n1 4000000 0\n',
+        "negative_count": 'MESH_SKIN_FILE "Skin"\n"Bip01 L Arm" -5\n1 2\n"Bip01 Pelvis" 4000000000\n1\n',
+        "huge_count": 'MESH_SKIN_FILE "Skin"\n"Bip01 L Arm" 2147483647\n1\n',
+        "unknown_mesh": 'MESH_SKIN_FILE "Nobody"\n"Bip01 L Arm" 1\n1\n',
+        "lower_case_header": 'mesh_skin_file "Skin"\n"Bip01 L Arm" 1\n1\n',
         "no_name": "MESH_SKIN_FILE\n",
-        "unclosed_quote": 'MESH_SKIN_FILE "Body\n"Bip01 1\n1\n',
-        "long_line": 'MESH_SKIN_FILE "Body"\n"Bip01" 200\n' + " ".join(str(i % 4 + 1) for i in range(200)) + "\n",
+        "unclosed_quote": 'MESH_SKIN_FILE "Skin\n"Bip01 L Arm 1\n1\n',
+        "long_line": 'MESH_SKIN_FILE "Skin"\n"Bip01 L Arm" 200\n' + " ".join(str(i % 4 + 1) for i in range(200)) + "\n",
+        "plain_mesh": 'MESH_SKIN_FILE "Plain"\n"Bip01 Pelvis" 4\n1 2 3 4\n',
         "empty": "",
     }
     for name, data in seeds.items():
