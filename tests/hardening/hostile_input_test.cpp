@@ -229,7 +229,7 @@ TEST_F(HostileInput, BmpWhoseHeaderClaimsMoreDataThanTheFileHoldsIsRefused) {
         put32(22, uint32_t(height));
         b[26] = 1, b[27] = 0, b[28] = 24, b[29] = 0;
         put32(30, 0);
-        put32(34, uint32_t(width * height * 3));
+        put32(34, uint32_t(int64_t{width} * height * 3));
         for (size_t at = 38; at < 54; at += 4) put32(at, 0);
         return b;
     };
