@@ -5,6 +5,7 @@
 #include "device/engine.h"
 #include "device/globals.h"
 #include "effects/collision_volume.h"
+#include "effects/falling_particle.h"
 #include "render/texture.h"
 #include "scene/scene.h"
 
@@ -64,11 +65,14 @@ Mesh::Mesh(const Mesh& source)
         collisionVolumes[i] = new CollisionVolume(*source.collisionVolumes[i]);
     }
     collisionVolumeCount = source.collisionVolumeCount;
+    if (source.ownsParticles && source.particleGroup) EmitParticles(source.particleGroup);
 }
 
 Mesh::~Mesh() {
     if (ownsParticles) {
         DeleteChildren();
+        // The group lists the template's particles; they are the template's to delete.
+        if (particleGroup) particleGroup->children.clear();
         delete particleGroup;
     }
     // Copies share their sources' working arrays, so they go first.
@@ -345,6 +349,7 @@ void Mesh::TransformToNodeSpace() {
         SetVertexPosition(i, TransformPoint(VertexPosition(i), inverse));
     }
     MeshGeometry& g = *geometry;
+    g.inNodeSpace = true;
     if (vertexFormat == 0) {
         // Normals drawn with the node transform must leave world space with the positions.
         for (Vertex& v : g.unlitVertices) {
@@ -439,6 +444,31 @@ CollisionVolume* Mesh::AddCollisionVolume() {
     return v;
 }
 
+void Mesh::EmitParticles(SceneObject* particleTemplate) {
+    if (!particleTemplate) return;
+    SceneObject* group = new SceneObject(*particleTemplate);
+    int32_t made = 0;
+    // A copy of the list: the template may be this mesh, whose children grow below.
+    const std::vector<SceneObject*> sources = particleTemplate->children;
+    for (SceneObject* child : sources) {
+        FallingParticle* source = dynamic_cast<FallingParticle*>(child);
+        if (!source) continue;
+        group->children.push_back(source);
+        FallingParticle* particle = new FallingParticle(*source);
+        // The count to decrement is this mesh's, whatever emitter the template named.
+        particle->emitter = this;
+        AddChild(particle);
+        ++made;
+    }
+    if (ownsParticles && particleGroup) {
+        particleGroup->children.clear();
+        delete particleGroup;
+    }
+    particleGroup = group;
+    liveParticles += made;
+    ownsParticles = true;
+}
+
 void Mesh::Update(uint32_t flags) {
     if (!enabled) return;
     if (flags & kUpdateAnimate) {
@@ -450,20 +480,15 @@ void Mesh::Update(uint32_t flags) {
     }
     if (updateCount == 0) return;
     if (flags & kUpdateDraw) {
-        ApplyWorldTransform();
-        bool drawn = false;
-        if (materials) {
-            if (materials->hasSubMaterials) {
+        if (particleUpdate) {
+            // An emitter draws nothing itself, sub-materials or not.
+            if (liveParticles <= 0) enabled = false;
+        } else {
+            ApplyWorldTransform();
+            if (materials && materials->hasSubMaterials) {
                 DrawPerMaterial();
-                drawn = true;
             } else {
-                ApplyMaterial(materials->main);
-            }
-        }
-        if (!drawn) {
-            if (particleUpdate) {
-                if (liveParticles == 0) enabled = false;
-            } else {
+                if (materials) ApplyMaterial(materials->main);
                 DrawWhole();
             }
         }

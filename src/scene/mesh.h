@@ -69,6 +69,9 @@ struct MeshGeometry {
     std::vector<uint16_t> texFaces;  // three per texture face
     std::vector<SharedPosition> positionTable;
     std::array<SubMesh, MaterialSet::kMaxSubMaterials> subMeshes;
+    // The positions stand relative to the node transform (TransformToNodeSpace ran), not in the
+    // model file's world space.
+    bool inNodeSpace = false;
 };
 
 // A new, empty texture record whose device objects are released with its last holder.
@@ -81,7 +84,8 @@ public:
 
     // vertexFormat 0 unlit, 1 lit, 2 pre-transformed; other values draw nothing.
     explicit Mesh(int32_t vertexFormat);
-    // Shares the source's storage and material set; fresh copies of its collision volumes.
+    // Shares the source's storage and material set; fresh copies of its collision volumes; when
+    // the source owns particles, emits its own from the source's particle group.
     Mesh(const Mesh& source);
     ~Mesh() override;
 
@@ -130,6 +134,11 @@ public:
     Matrix* AddMatrixKeyFor(const std::string& meshName);
     // A new collision volume bound to this mesh, or null when it has three.
     CollisionVolume* AddCollisionVolume();
+    // Keeps a base-layout clone of particleTemplate as particleGroup (listing, not owning, the
+    // template's falling-particle children, which must outlive this mesh and its copies) and
+    // adds one falling particle copied from each of them as a child emitted by this mesh;
+    // liveParticles grows by their number; ownsParticles is set. Nothing for a null template.
+    void EmitParticles(SceneObject* particleTemplate);
 
     // Vertex position i of the current format (zero for a bad index or format).
     Vector3 VertexPosition(uint32_t i) const;
@@ -152,6 +161,8 @@ public:
     uint32_t splitVertexCount = 0;
     bool texCoordsOneToOne = true;
     int32_t subMeshCount = 0;
+    // The emitter flag: the mesh draws nothing itself, its particles run, and it switches itself
+    // off (enabled = false) once liveParticles is 0.
     bool particleUpdate = false;
     SceneObject* particleGroup = nullptr;
     int32_t liveParticles = 0;

@@ -4,6 +4,7 @@
 #include "device/globals.h"
 #include "render/texture.h"
 #include "scene/scene.h"
+#include "skin/skin_deform.h"
 
 namespace orix {
 
@@ -115,6 +116,7 @@ void SkinnedCharacter::Update(uint32_t flags) {
         }
     }
     UpdateChildren(flags);
+    if (skinLoaded) SkinDeform(*this);
     if (!children.empty() && children.front()) {
         const SceneObject* first = children.front();
         playMode = first->playMode;

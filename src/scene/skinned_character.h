@@ -6,7 +6,8 @@
 // Limits: 256 meshes, 256 helpers, 16 materials and 16 textures; the New* operations return
 // null when a table is full, and the readers turn that into a refused file. A clone copies the
 // meshes and helpers and shares the materials and textures, which live while any holder does.
-// Depends on: scene/mesh.h, scene/helper.h, render/texture.h, the engine's scene root.
+// Depends on: scene/mesh.h, scene/helper.h, render/texture.h, the engine's scene root; the skin
+// and VUE loading and the deformation live in skin/.
 #pragma once
 
 #include <cstdint>
@@ -22,12 +23,22 @@ namespace orix {
 class Scene;
 struct Texture;
 
-// One bone's share of the skin: the vertices of the skin mesh it moves (filled by the skin
-// reader).
+// One bone's share of the skin, in file order: the skin reader fills bone, count and indices,
+// SkinBind the vertices the deformation carries.
 struct SkinBinding {
     SceneObject* bone = nullptr;
-    uint32_t count = 0;
-    std::vector<uint32_t> vertices;
+    int32_t count = 0;              // as the file declared it
+    std::vector<int32_t> indices;   // 1-based, as read: never more than count, fewer if the file
+                                    // gave fewer
+    std::vector<uint32_t> targets;  // the vertex each valid index carries (SkinBind)
+};
+
+// What SkinBind derives for the per-frame deformation, sized once so a frame allocates nothing.
+struct SkinPlan {
+    std::vector<int32_t> bindingOfVertex;  // per skin vertex: its binding, or -1
+    std::vector<Matrix> matrices;          // per binding: this frame's bone matrix
+    std::vector<uint32_t> copies;          // (representative, other vertex) pairs
+    bool layered = false;                  // a vertex listed under several bones
 };
 
 class SkinnedCharacter : public SceneObject {
@@ -61,6 +72,13 @@ public:
 
     // Reads a BNE file into this character (mipmap mode passed on when set); false on failure.
     bool LoadBne(const std::string& fileName, int32_t flags);
+    // Reads a skin file and binds the skin (skin/); skinLoaded tells whether it will deform.
+    // False, with the character unchanged, when it already has a skin.
+    bool LoadSkin(const std::string& fileName);
+    // Appends a VUE file's frames to the named meshes and moves every mesh's vertices into its
+    // (possibly new) node space (skin/); false, with the character unchanged, when the file
+    // cannot be opened or is malformed.
+    virtual bool LoadVue(const std::string& fileName);
 
     // --- building (the readers) ---------------------------------------------------------------
     // A new child mesh / helper, stored and counted; null when the table is full.
@@ -91,6 +109,7 @@ public:
     Mesh* skinMesh = nullptr;
     std::vector<Vertex> unlitRestCopy;
     std::vector<LVertex> litRestCopy;
+    SkinPlan skinPlan;
     float overallSize = 100.0f;
     bool mipmapTextures = false;
     int32_t mipmapLevelCount = 0;

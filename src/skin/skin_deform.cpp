@@ -1,0 +1,270 @@
+#include "skin/skin_deform.h"
+
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "device/globals.h"
+#include "scene/mesh.h"
+#include "scene/skinned_character.h"
+
+namespace orix {
+
+namespace {
+
+// Whether the mesh draws from a shared-position table (vertices split by texture coordinates).
+bool HasPositionTable(const Mesh& mesh) {
+    return !mesh.texCoordsOneToOne && !mesh.geometry->positionTable.empty();
+}
+
+// The table entry named by a 1-based index when it and all its vertices are usable.
+const SharedPosition* Entry(const Mesh& mesh, int32_t index) {
+    const std::vector<SharedPosition>& table = mesh.geometry->positionTable;
+    if (index < 1 || size_t(index) > table.size()) return nullptr;
+    const SharedPosition& e = table[size_t(index) - 1];
+    if (e.vertices.empty()) return nullptr;
+    for (uint16_t v : e.vertices) {
+        if (v >= mesh.vertexCount) return nullptr;
+    }
+    return &e;
+}
+
+template <typename V>
+void Carry(std::vector<V>& vertices, uint32_t i, const Matrix& m) {
+    V& v = vertices[i];
+    Vector3 p = TransformPoint({v.x, v.y, v.z}, m);
+    v.x = p.x, v.y = p.y, v.z = p.z;
+}
+
+// Validates the indices into the bindings' targets and lays out the per-frame plan; returns how
+// many indices were dropped.
+int32_t PlanTargets(SkinnedCharacter& c, const Mesh& mesh) {
+    int32_t ignored = 0;
+    bool table = HasPositionTable(mesh);
+    std::vector<bool> copied(table ? mesh.geometry->positionTable.size() : 0, false);
+    SkinPlan& plan = c.skinPlan;
+    plan.bindingOfVertex.assign(mesh.vertexCount, -1);
+    plan.matrices.assign(c.skinBindings.size(), Matrix::Identity());
+    plan.copies.clear();
+    plan.layered = false;
+    for (size_t bi = 0; bi < c.skinBindings.size(); ++bi) {
+        SkinBinding& b = c.skinBindings[bi];
+        b.targets.clear();
+        b.targets.reserve(b.indices.size());
+        for (int32_t k : b.indices) {
+            uint32_t target = 0;
+            const SharedPosition* e = nullptr;
+            if (!table) {
+                if (k < 1 || uint32_t(k) > mesh.vertexCount) {
+                    ++ignored;
+                    continue;
+                }
+                target = uint32_t(k - 1);
+            } else {
+                e = Entry(mesh, k);
+                if (!e) {
+                    ++ignored;
+                    continue;
+                }
+                target = e->vertices[0];
+            }
+            b.targets.push_back(target);
+            int32_t& owner = plan.bindingOfVertex[target];
+            // Listed twice, the vertex takes both bones in file order: the slower path.
+            if (owner >= 0 || !b.bone) plan.layered = true;
+            owner = int32_t(bi);
+            // The others follow their representative once, after every bone has moved.
+            if (!e || copied[size_t(k) - 1]) continue;
+            copied[size_t(k) - 1] = true;
+            for (size_t i = 1; i < e->vertices.size(); ++i) {
+                plan.copies.push_back(e->vertices[0]);
+                plan.copies.push_back(e->vertices[i]);
+            }
+        }
+    }
+    return ignored;
+}
+
+// The skin goes to world space in the mesh, and into bone space in the rest copy: the mesh keeps
+// drawing the model file's pose until the first deformation replaces it.
+template <typename V>
+void BindArray(SkinnedCharacter& c, Mesh& mesh, std::vector<V>& vertices, std::vector<V>& rest) {
+    if (mesh.geometry->inNodeSpace) {
+        for (uint32_t i = 0; i < mesh.vertexCount; ++i) Carry(vertices, i, mesh.nodeTransform);
+    }
+    mesh.nodeTransform = Matrix::Identity();
+    mesh.restPose = Matrix::Identity();
+    std::memcpy(rest.data(), vertices.data(), size_t(mesh.vertexCount) * sizeof(V));
+    bool table = HasPositionTable(mesh);
+    for (const SkinBinding& b : c.skinBindings) {
+        if (!b.bone) continue;
+        Matrix inverse = AffineInverse(b.bone->nodeTransform);
+        for (int32_t k : b.indices) {
+            if (!table) {
+                if (k >= 1 && uint32_t(k) <= mesh.vertexCount)
+                    Carry(rest, uint32_t(k - 1), inverse);
+                continue;
+            }
+            if (const SharedPosition* e = Entry(mesh, k)) {
+                for (uint16_t v : e->vertices) Carry(rest, v, inverse);
+            }
+        }
+    }
+}
+
+void Log(const char* format, const std::string& meshName, int32_t value) {
+    if (!logFile) return;
+    std::fprintf(logFile, format, meshName.c_str(), value);
+}
+
+// out's position = in's position carried by m (out and in may be the same vertex).
+template <typename V>
+inline void CarryPosition(const V& in, V& out, const Matrix& m) {
+    const float x = in.x, y = in.y, z = in.z;
+    out.x = x * m.m[0][0] + y * m.m[1][0] + z * m.m[2][0] + m.m[3][0];
+    out.y = x * m.m[0][1] + y * m.m[1][1] + z * m.m[2][1] + m.m[3][1];
+    out.z = x * m.m[0][2] + y * m.m[1][2] + z * m.m[2][2] + m.m[3][2];
+}
+
+// One sequential pass: every vertex restored from the rest copy, the bound ones carried by their
+// binding's matrix.
+template <typename V>
+void RestoreAndCarry(V* out, const V* in, const int32_t* owner, const Matrix* matrices,
+                     uint32_t count) {
+#if defined(__SSE2__)
+    // Both vertex layouts begin with x, y, z and one more word, which is kept; the second half
+    // of the record is copied as it is. Same operation order as the scalar form.
+    static_assert(sizeof(V) == 32, "vertex records are 32 bytes");
+    const __m128 fourth = _mm_castsi128_ps(_mm_set_epi32(-1, 0, 0, 0));
+    for (uint32_t i = 0; i < count; ++i) {
+        const float* src = reinterpret_cast<const float*>(in + i);
+        float* dst = reinterpret_cast<float*>(out + i);
+        __m128 a = _mm_loadu_ps(src);
+        const __m128 b = _mm_loadu_ps(src + 4);
+        const int32_t o = owner[i];
+        if (o >= 0) {
+            const float* m = &matrices[o].m[0][0];
+            __m128 p = _mm_mul_ps(_mm_shuffle_ps(a, a, 0x00), _mm_loadu_ps(m));
+            p = _mm_add_ps(p, _mm_mul_ps(_mm_shuffle_ps(a, a, 0x55), _mm_loadu_ps(m + 4)));
+            p = _mm_add_ps(p, _mm_mul_ps(_mm_shuffle_ps(a, a, 0xAA), _mm_loadu_ps(m + 8)));
+            p = _mm_add_ps(p, _mm_loadu_ps(m + 12));
+            a = _mm_or_ps(_mm_andnot_ps(fourth, p), _mm_and_ps(fourth, a));
+        }
+        _mm_storeu_ps(dst, a);
+        _mm_storeu_ps(dst + 4, b);
+    }
+#else
+    for (uint32_t i = 0; i < count; ++i) {
+        out[i] = in[i];
+        if (owner[i] >= 0) CarryPosition(in[i], out[i], matrices[owner[i]]);
+    }
+#endif
+}
+
+// The hot loop. Each vertex is listed under at most one bone (the usual skin): one sequential
+// pass restores it from the rest copy and carries it by its bone. Otherwise the rest copy is
+// restored whole and the bones act one after another, in file order.
+template <typename V>
+void DeformArray(SkinnedCharacter& c, std::vector<V>& vertices, const std::vector<V>& rest,
+                 uint32_t count, const Matrix* toSkin) {
+    SkinPlan& plan = c.skinPlan;
+    for (size_t bi = 0; bi < c.skinBindings.size(); ++bi) {
+        const SceneObject* bone = c.skinBindings[bi].bone;
+        if (bone) plan.matrices[bi] = toSkin ? bone->world * *toSkin : bone->world;
+    }
+    V* out = vertices.data();
+    const V* from = rest.data();
+    if (!plan.layered) {
+        RestoreAndCarry(out, from, plan.bindingOfVertex.data(), plan.matrices.data(), count);
+    } else {
+        std::memcpy(out, from, size_t(count) * sizeof(V));
+        for (size_t bi = 0; bi < c.skinBindings.size(); ++bi) {
+            const SkinBinding& b = c.skinBindings[bi];
+            if (!b.bone) continue;
+            const Matrix m = plan.matrices[bi];
+            for (uint32_t t : b.targets) CarryPosition(out[t], out[t], m);
+        }
+    }
+    const uint32_t* p = plan.copies.data();
+    const size_t pairs = plan.copies.size() / 2;
+    for (size_t i = 0; i < pairs; ++i) {
+        const V& a = out[p[2 * i]];
+        V& b = out[p[2 * i + 1]];
+        b.x = a.x, b.y = a.y, b.z = a.z;
+    }
+}
+
+}  // namespace
+
+SkinBindResult SkinBind(SkinnedCharacter& c) {
+    SkinBindResult result;
+    Mesh* mesh = c.skinMesh;
+    c.unlitRestCopy.clear();
+    c.litRestCopy.clear();
+    if (!mesh) return result;
+    MeshGeometry& g = *mesh->geometry;
+    bool usable = mesh->vertexFormat == c.vertexFormat &&
+                  ((c.vertexFormat == 0 && g.unlitVertices.size() >= mesh->vertexCount) ||
+                   (c.vertexFormat == 1 && g.litVertices.size() >= mesh->vertexCount));
+    if (!usable) {
+        Log("Skin mesh \"%s\": vertex format %d has no rest copy; the skin will not deform.\n",
+            mesh->name, mesh->vertexFormat);
+        return result;
+    }
+    // Everything that can fail is allocated before the mesh is touched.
+    try {
+        if (c.vertexFormat == 0) {
+            c.unlitRestCopy.resize(mesh->vertexCount);
+        } else {
+            c.litRestCopy.resize(mesh->vertexCount);
+        }
+        result.ignoredIndices = PlanTargets(c, *mesh);
+    } catch (const std::bad_alloc&) {
+        c.unlitRestCopy = {};
+        c.litRestCopy = {};
+        c.skinPlan = SkinPlan();
+        for (SkinBinding& b : c.skinBindings) b.targets = {};
+        Log("Skin mesh \"%s\": no memory for the rest copy (%d vertices); the skin will not "
+            "deform.\n",
+            mesh->name, int32_t(mesh->vertexCount));
+        return result;
+    }
+    if (c.vertexFormat == 0) {
+        BindArray(c, *mesh, g.unlitVertices, c.unlitRestCopy);
+    } else {
+        BindArray(c, *mesh, g.litVertices, c.litRestCopy);
+    }
+    if (result.ignoredIndices > 0) {
+        Log("Skin mesh \"%s\": %d vertex indices outside the mesh were ignored.\n", mesh->name,
+            result.ignoredIndices);
+    }
+    result.bound = true;
+    return result;
+}
+
+void SkinDeform(SkinnedCharacter& c) {
+    Mesh* mesh = c.skinMesh;
+    if (!mesh) return;
+    MeshGeometry& g = *mesh->geometry;
+    // The skin draws with its own world matrix; the bones' world matrices already hold the
+    // character's placement, so the posed vertices are expressed relative to the skin's.
+    Matrix toSkin;
+    bool compensate = mesh->world != Matrix::Identity();
+    if (compensate) toSkin = AffineInverse(mesh->world);
+    const Matrix* skinSpace = compensate ? &toSkin : nullptr;
+    uint32_t n = mesh->vertexCount;
+    const SkinPlan& plan = c.skinPlan;
+    if (plan.bindingOfVertex.size() != n || plan.matrices.size() != c.skinBindings.size()) return;
+    if (c.vertexFormat == 0 && c.unlitRestCopy.size() == n && g.unlitVertices.size() >= n) {
+        DeformArray(c, g.unlitVertices, c.unlitRestCopy, n, skinSpace);
+    } else if (c.vertexFormat == 1 && c.litRestCopy.size() == n && g.litVertices.size() >= n) {
+        DeformArray(c, g.litVertices, c.litRestCopy, n, skinSpace);
+    }
+}
+
+}  // namespace orix

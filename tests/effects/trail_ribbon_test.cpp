@@ -1,0 +1,190 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "effects/trail_ribbon.h"
+#include "effects_fixture.h"
+
+namespace orix {
+namespace {
+
+using TrailRibbonTest = EffectsTest;
+
+bool Finite(const LVertex& v) {
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
+
+// A ribbon owned by the test, drawn directly with the draw flag at the given tick.
+void DrawAt(Engine& engine, TrailRibbon& ribbon, uint32_t tick) {
+    engine.currentTick = tick;
+    ribbon.Update(kUpdateDraw);
+}
+
+TEST_F(TrailRibbonTest, FadeColourAndTextureAlongTheStrip) {
+    TrailRibbon ribbon;
+    ribbon.lifetime = 1000;
+    ribbon.SetWidth(2.0f);
+    ribbon.colour = TrailColor{1.0f, 0.5f, 0.2f};
+    engine.currentTick = 1000;
+    ribbon.AddPoint(0, 0, 0);
+    engine.currentTick = 1500;
+    for (int i = 1; i < 4; ++i) ribbon.AddPoint(0, 10.0f * float(i), 0);
+    DrawAt(engine, ribbon, 2000);
+
+    ASSERT_EQ(device.strips, 1);
+    ASSERT_EQ(device.strip.size(), 8u);
+    // Appended 500 ms ago with a lifetime of 1000: half of each channel, truncated.
+    const uint32_t half = 0xFF000000u | 127u << 16 | 63u << 8 | 25u;
+    for (const LVertex& v : device.strip) EXPECT_EQ(v.color, half);
+    // Point 0 was appended 1000 ms ago (faded out) yet takes point 1's colour.
+    EXPECT_EQ(device.strip[0].color, device.strip[2].color);
+
+    // Rising ribbon seen along +z: the side vector is +x, so the +side edge is at x = +2.
+    for (size_t i = 0; i < 4; ++i) {
+        const LVertex& plus = device.strip[2 * i];
+        const LVertex& minus = device.strip[2 * i + 1];
+        EXPECT_FLOAT_EQ(plus.tu, 0.0f) << i;
+        EXPECT_FLOAT_EQ(minus.tu, 1.0f) << i;
+        EXPECT_FLOAT_EQ(plus.tv, float(i % 2)) << i;
+        EXPECT_FLOAT_EQ(minus.tv, float(i % 2)) << i;
+        EXPECT_FLOAT_EQ(plus.x, 2.0f) << i;
+        EXPECT_FLOAT_EQ(minus.x, -2.0f) << i;
+        EXPECT_FLOAT_EQ(plus.y, 10.0f * float(i)) << i;
+    }
+    // Not faded yet: it stays.
+    EXPECT_TRUE(ribbon.pendingRemovals.empty());
+}
+
+TEST_F(TrailRibbonTest, ColourFadesToBlackNotToTransparent) {
+    TrailRibbon ribbon;
+    ribbon.lifetime = 400;
+    ribbon.colour = TrailColor{2.0f, 1.0f, 0.0f};  // above 1 stays in its own channel
+    engine.currentTick = 100;
+    ribbon.AddPoint(0, 0, 0);
+    ribbon.AddPoint(0, 5, 0);
+    DrawAt(engine, ribbon, 100);
+    EXPECT_EQ(device.strip[2].color, 0xFFFFFF00u);
+    DrawAt(engine, ribbon, 600);
+    EXPECT_EQ(device.strip[2].color, 0xFF000000u);
+}
+
+TEST_F(TrailRibbonTest, RemovesItselfOneLifetimeAfterItsLastPointDuringADraw) {
+    TrailRibbon* ribbon = new TrailRibbon();
+    ribbon->lifetime = 1000;
+    ribbon->enabled = true;
+    scene->AddChild(ribbon);
+    // Frames are 100 ms apart; the owner feeds points for three frames, then stops.
+    for (int i = 0; i < 3; ++i) {
+        Frame();
+        ribbon->AddPoint(0, 10.0f * float(i), 0);
+    }
+    const uint32_t last = ribbon->points.back().time;
+    size_t children = scene->children.size();
+    while (engine.currentTick + 100 < last + 1000) {
+        Frame();
+        ASSERT_EQ(scene->children.size(), children) << "gone early at " << engine.currentTick;
+    }
+    int strips = device.strips;
+    Frame();  // now - last == lifetime: the newest point has faded
+    EXPECT_EQ(engine.currentTick, last + 1000);
+    EXPECT_EQ(device.strips, strips + 1) << "it still draws in the frame it leaves";
+    EXPECT_EQ(scene->children.size(), children - 1);
+}
+
+TEST_F(TrailRibbonTest, FewerThanTwoPointsDrawNothingAndStay) {
+    TrailRibbon* ribbon = new TrailRibbon();
+    scene->AddChild(ribbon);
+    Frame();
+    ribbon->AddPoint(1, 2, 3);
+    for (int i = 0; i < 30; ++i) Frame();
+    EXPECT_EQ(device.strips, 0);
+    ASSERT_EQ(scene->children.size(), 2u);
+    delete ribbon;
+}
+
+TEST_F(TrailRibbonTest, DegenerateSegmentsGiveFiniteVertices) {
+    TrailRibbon ribbon;
+    ribbon.SetWidth(1.5f);
+    engine.currentTick = 1000;
+    // Repeated points, a segment along the line of sight, then a normal one.
+    ribbon.AddPoint(0, 0, 0);
+    ribbon.AddPoint(0, 0, 0);
+    ribbon.AddPoint(0, 0, 0);
+    ribbon.AddPoint(0, 0, 20);
+    ribbon.AddPoint(0, 0, 20);
+    ribbon.AddPoint(0, 10, 20);
+    DrawAt(engine, ribbon, 1100);
+    ASSERT_EQ(device.strip.size(), 12u);
+    for (size_t i = 0; i < device.strip.size(); ++i) {
+        const LVertex& v = device.strip[i];
+        ASSERT_TRUE(Finite(v)) << i;
+        // Every pair still spans the full width.
+        if (i % 2 == 1) {
+            const LVertex& p = device.strip[i - 1];
+            float dx = p.x - v.x, dy = p.y - v.y, dz = p.z - v.z;
+            EXPECT_NEAR(std::sqrt(dx * dx + dy * dy + dz * dz), 3.0f, 1e-4f) << i;
+        }
+    }
+
+    // All points in one place, no camera at all: still finite.
+    scene->camera = nullptr;
+    TrailRibbon still;
+    engine.currentTick = 1000;
+    for (int i = 0; i < 3; ++i) still.AddPoint(5, 5, 5);
+    DrawAt(engine, still, 1000);
+    for (const LVertex& v : device.strip) EXPECT_TRUE(Finite(v));
+    scene->camera = camera;
+}
+
+// A ribbon whose vertex buffer can never be had.
+struct StarvedRibbon : TrailRibbon {
+    bool ReserveVertices(size_t) override { return false; }
+};
+
+TEST_F(TrailRibbonTest, FailedVertexAllocationSkipsTheDrawButStillLeaves) {
+    StarvedRibbon* ribbon = new StarvedRibbon();
+    ribbon->lifetime = 300;
+    scene->AddChild(ribbon);
+    Frame();
+    ribbon->AddPoint(0, 0, 0);
+    ribbon->AddPoint(0, 1, 0);
+    size_t children = scene->children.size();
+    for (int i = 0; i < 2; ++i) Frame();
+    EXPECT_EQ(device.strips, 0);
+    EXPECT_EQ(scene->children.size(), children);
+    Frame();
+    EXPECT_EQ(device.strips, 0);
+    EXPECT_EQ(scene->children.size(), children - 1);
+}
+
+TEST_F(TrailRibbonTest, CopyTakesTheTemplateSettingsButNoPoints) {
+    TrailRibbon templ;
+    templ.lifetime = 250;
+    templ.SetWidth(4.0f);
+    templ.pointTag = 7;
+    templ.colour = TrailColor{0.1f, 0.2f, 0.3f};
+    templ.attachTarget = camera;
+    MaterialSet* material = templ.CreateMaterialSet();
+    templ.AddPoint(1, 1, 1);
+
+    TrailRibbon* copy = new TrailRibbon(templ);
+    EXPECT_TRUE(copy->points.empty());
+    EXPECT_EQ(copy->lifetime, 250);
+    EXPECT_FLOAT_EQ(copy->width, 4.0f);
+    EXPECT_EQ(copy->material, material);
+    EXPECT_EQ(copy->attachTarget, camera);
+    EXPECT_EQ(copy->scene, scene);
+    EXPECT_TRUE(copy->isClone);
+    copy->AddPoint(0, 0, 0);
+    EXPECT_EQ(copy->points[0].tag, 7u);
+    EXPECT_EQ(copy->points[0].alive, 1);
+
+    // The owner's link is cleared when the ribbon goes.
+    TrailRibbon* link = copy;
+    copy->ownerLink = &link;
+    delete copy;
+    EXPECT_EQ(link, nullptr);
+}
+
+}  // namespace
+}  // namespace orix

@@ -1,0 +1,118 @@
+#include <gtest/gtest.h>
+
+#include "skin/skin_file_reader.h"
+#include "skin/skin_test_util.h"
+#include "skin/tokenize.h"
+
+namespace orix {
+namespace {
+
+using test::BuildSkinCharacter;
+using test::PictureTempDir;
+using test::WriteText;
+
+TEST(Tokenize, QuotesSeparatorsAndUnclosedQuotes) {
+    std::vector<std::string> t;
+    int32_t n = -1;
+    Tokenize("  \"Bip01 L;Arm\" 12;3\t4\r\n", &t, &n, kSkinSeparators);
+    ASSERT_EQ(n, 4);
+    EXPECT_EQ(t, (std::vector<std::string>{"\"Bip01 L;Arm\"", "12", "3", "4"}));
+    Tokenize(";;; \r\n", &t, &n, kSkinSeparators);
+    EXPECT_EQ(n, 0);
+    EXPECT_TRUE(t.empty());
+    // The unclosed part yields no token; what came before stays.
+    Tokenize("7 \"open ended", &t, &n, kSkinSeparators);
+    EXPECT_EQ(t, (std::vector<std::string>{"7"}));
+    EXPECT_EQ(n, 1);
+}
+
+class SkinFileReaderTest : public ::testing::Test {
+protected:
+    SkinFileReaderTest() : c(0) { BuildSkinCharacter(c, 10); }
+    // Reads text as a skin file into c.
+    bool Read(const std::string& text) {
+        std::string path = dir.File("test.skn");
+        EXPECT_TRUE(WriteText(path, text));
+        SkinFileReader reader(&c);
+        return reader.Read(path);
+    }
+
+    PictureTempDir dir;
+    SkinnedCharacter c;
+};
+
+TEST_F(SkinFileReaderTest, HeaderMustBeExactAndNameAMesh) {
+    EXPECT_FALSE(Read("mesh_skin_file \"Skin\"\n\"Bip01 Pelvis\" 1\n1\n"));
+    EXPECT_FALSE(Read("MESH_SKIN_FILE \"Nobody\"\n\"Bip01 Pelvis\" 1\n1\n"));
+    EXPECT_FALSE(Read("MESH_SKIN_FILE\n"));
+    EXPECT_FALSE(Read(""));
+    // A bone is no skin.
+    EXPECT_FALSE(Read("MESH_SKIN_FILE \"Bip01 Pelvis\"\n"));
+    EXPECT_EQ(c.skinMesh, nullptr);
+    EXPECT_FALSE(c.meshes[0]->refreshSubMeshPositions);
+    EXPECT_TRUE(c.skinBindings.empty());
+    SkinFileReader reader(&c);
+    EXPECT_FALSE(reader.Read(dir.File("missing.skn")));
+
+    EXPECT_TRUE(Read("MESH_SKIN_FILE \"Skin\" extra tokens\n"));
+    EXPECT_EQ(c.skinMesh, c.meshes[0]);
+    EXPECT_TRUE(c.meshes[0]->refreshSubMeshPositions);
+}
+
+TEST_F(SkinFileReaderTest, BoneAndIndexLinesAsTheFileLaysThemOut) {
+    ASSERT_TRUE(
+        Read("MESH_SKIN_FILE \"Skin\"\r\n"
+             "5 6 7\n"  // before any bone line: ignored
+             "\"Bip01 Pelvis\" 4\n"
+             "1;2\n"
+             "\n"
+             "3\n"
+             "# comment 9\n"
+             "8\n"
+             "\"Bip01 L Arm\" 2\n"  // two bone lines in a row
+             "\"Bip01 Pelvis\" 3\n"
+             "9 10 11 12 13\n"  // more than declared
+             "\"Nobody\" 2\n"
+             "4 5\n"              // under an unknown bone: skipped
+             "\"Bip01 L Arm\"\n"  // no count: starts no binding
+             "6\n"
+             "\"Bip01 L Arm\" 3\n"
+             "2x y"));  // fewer than declared, no final line break
+    ASSERT_EQ(c.skinBindings.size(), 4u);
+    const SkinBinding& a = c.skinBindings[0];
+    EXPECT_EQ(a.bone, c.helpers[0]);
+    EXPECT_EQ(a.count, 4);
+    EXPECT_EQ(a.indices, (std::vector<int32_t>{1, 2, 3, 8}));
+    EXPECT_EQ(c.skinBindings[1].bone, c.helpers[1]);
+    EXPECT_EQ(c.skinBindings[1].count, 2);
+    EXPECT_TRUE(c.skinBindings[1].indices.empty());
+    EXPECT_EQ(c.skinBindings[2].indices, (std::vector<int32_t>{9, 10, 11}));
+    EXPECT_EQ(c.skinBindings[3].count, 3);
+    EXPECT_EQ(c.skinBindings[3].indices, (std::vector<int32_t>{2, 0}));
+
+    // A second read appends.
+    ASSERT_TRUE(Read("MESH_SKIN_FILE \"Skin\"\n\"Bip01 Pelvis\" 1\n7\n"));
+    EXPECT_EQ(c.skinBindings.size(), 5u);
+}
+
+TEST_F(SkinFileReaderTest, QuotedNamesKeepSpacesAndLongLinesSplit) {
+    c.helpers[1]->name = "Bip01 L;Arm;Clone1";  // found by the part before its first ';'
+    c.helpers[0]->name = "Bip01 L";
+    std::string longLine(300, ' ');
+    longLine.replace(251, 3, "123");  // straddles the 254-character read: "12" then "3"
+    ASSERT_TRUE(Read("MESH_SKIN_FILE \"Skin\"\n\"Bip01 L\" 3\n4" + longLine + "\n"));
+    ASSERT_EQ(c.skinBindings.size(), 1u);
+    EXPECT_EQ(c.skinBindings[0].bone, c.helpers[0]);
+    EXPECT_EQ(c.skinBindings[0].indices, (std::vector<int32_t>{4, 12, 3}));
+}
+
+TEST_F(SkinFileReaderTest, HugeDeclaredCountReservesNothingUpFront) {
+    ASSERT_TRUE(Read("MESH_SKIN_FILE \"Skin\"\n\"Bip01 Pelvis\" 99999999999\n1 2\n"));
+    ASSERT_EQ(c.skinBindings.size(), 1u);
+    EXPECT_EQ(c.skinBindings[0].count, INT32_MAX);
+    EXPECT_EQ(c.skinBindings[0].indices, (std::vector<int32_t>{1, 2}));
+    EXPECT_LT(c.skinBindings[0].indices.capacity(), 10000u);
+}
+
+}  // namespace
+}  // namespace orix
