@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "modelfile/bne_dump.h"
+#include "modelfile/orix_file_ase.h"
 #include "modelfile/orix_file_bne.h"
 #include "picture/bmp_picture.h"
 #include "picture/jpeg_picture.h"
@@ -294,6 +295,42 @@ TEST_F(HostileInput, VueNameOfTenThousandCharactersStopsTheReadWithAReason) {
     EXPECT_FALSE(reader.ReadStream(in.file));
     EXPECT_FALSE(reader.error().empty());
     EXPECT_EQ(a->MatrixKeyCount(), 1u);  // the key read before the long name stays
+}
+
+const char kAseHelper[] =
+    "*HELPEROBJECT {\n\t*NODE_NAME \"Kept\"\n\t*NODE_TM {\n\t\t*NODE_NAME \"Kept\"\n"
+    "\t\t*TM_ROW0 1 0 0\n\t\t*TM_ROW1 0 1 0\n\t\t*TM_ROW2 0 0 1\n\t\t*TM_ROW3 0 0 0\n"
+    "\t}\n}\n";
+
+bool LoadAse(SkinnedCharacter* c, const std::string& text) {
+    OrixFileAse reader(c);
+    reader.SetTextureFailureFatal(false);
+    return reader.LoadBytes(text.data(), text.size(), "hostile.ase", kAseFinishNodes);
+}
+
+TEST_F(HostileInput, AseFileOfOneHundredMegabyteLineEndsWithWhatCameBefore) {
+    // Braces all along the line, so that every piece of it opens a block to be skipped.
+    std::string text = kAseHelper;
+    std::string piece(199, 'x');
+    piece += '{';
+    text.reserve(text.size() + (size_t{100} << 20));
+    while (text.size() < (size_t{100} << 20)) text += piece;
+    SkinnedCharacter c(0);
+    EXPECT_TRUE(LoadAse(&c, text));
+    ASSERT_EQ(c.helperCount, 1);
+    EXPECT_EQ(c.helpers[0]->name, "Kept");
+}
+
+TEST_F(HostileInput, AseBlockThatNeverClosesStopsAtTheEndOfTheFile) {
+    std::string text = std::string(kAseHelper) +
+                       "*GEOMOBJECT {\n\t*NODE_NAME \"Open\"\n\t*MESH {\n"
+                       "\t\t*MESH_VERTEX_LIST {\n\t\t\t*MESH_VERTEX 0 1 1 1\n"
+                       "\t\t*UNKNOWN_BLOCK {\n\t\t\t*DEEPER {\n";
+    SkinnedCharacter c(0);
+    EXPECT_TRUE(LoadAse(&c, text));
+    EXPECT_EQ(c.helperCount, 1);
+    ASSERT_EQ(c.meshCount, 1);
+    EXPECT_GE(c.meshes[0]->vertexCount, 1u);  // the vertex before the lines that are not
 }
 
 }  // namespace
