@@ -330,7 +330,7 @@ TEST_F(HostileInput, AseBlockThatNeverClosesStopsAtTheEndOfTheFile) {
     EXPECT_TRUE(LoadAse(&c, text));
     EXPECT_EQ(c.helperCount, 1);
     ASSERT_EQ(c.meshCount, 1);
-    EXPECT_GE(c.meshes[0]->vertexCount, 1u);  // the vertex before the lines that are not
+    EXPECT_GE(c.meshes[0]->vertexCount, 1u);  // what the lines after it store is open
 }
 
 }  // namespace
