@@ -39,20 +39,7 @@ void Camera::Update(uint32_t flags) {
     world = parent ? parent->world : Matrix::Identity();
     // The keyframed pose is placed in this space, as for every other object.
     parentWorld = world;
-    switch (motionMode) {
-        case MotionMode::Free:
-        case MotionMode::LookAt:
-            UpdateFreeMotion();
-            break;
-        case MotionMode::MatrixTrack:
-            UpdateMatrixTrack();
-            break;
-        case MotionMode::Keyframed:
-            UpdateKeyframed();
-            break;
-        case MotionMode::Fixed:
-            break;
-    }
+    UpdateTransformByMode();
     ApplyView();
     viewDirection = Normalize(viewTarget - viewEye);
     farPoint = viewEye + viewDirection * farDistance;

@@ -197,26 +197,30 @@ Matrix SceneObject::RotationMatrix(const Vector3& angles, int32_t order) {
     }
 }
 
+void SceneObject::UpdateTransformByMode() {
+    switch (motionMode) {
+        case MotionMode::Free:
+        case MotionMode::LookAt:
+            UpdateFreeMotion();
+            break;
+        case MotionMode::MatrixTrack:
+            UpdateMatrixTrack();
+            break;
+        case MotionMode::Keyframed:
+            UpdateKeyframed();
+            break;
+        case MotionMode::Fixed:
+            break;
+    }
+}
+
 void SceneObject::Update(uint32_t flags) {
     if (!enabled) return;
     ++updateCount;
     if (flags & kUpdateAnimate) {
         if (motionMode != MotionMode::Fixed) world = parent ? parent->world : Matrix::Identity();
         parentWorld = world;
-        switch (motionMode) {
-            case MotionMode::Free:
-            case MotionMode::LookAt:
-                UpdateFreeMotion();
-                break;
-            case MotionMode::MatrixTrack:
-                UpdateMatrixTrack();
-                break;
-            case MotionMode::Keyframed:
-                UpdateKeyframed();
-                break;
-            case MotionMode::Fixed:
-                break;
-        }
+        UpdateTransformByMode();
         if (updateCallback) updateCallback(this, callbackData);
     }
     if (flags & kUpdateChildren) UpdateChildren(flags);

@@ -52,6 +52,8 @@ public:
     // Refreshes targetPoint from target and, unless holdOrientation, turns +z toward it.
     virtual void UpdateLookAt();
     // world = R · T(position) · parentWorld after the velocities are applied.
+    // Computes world from the motion mode (free, look-at, keyframes or matrix track).
+    void UpdateTransformByMode();
     virtual void UpdateFreeMotion();
     // Advances time when playing, then computes the keyframed world matrix.
     virtual void UpdateKeyframed();
