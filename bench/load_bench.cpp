@@ -6,10 +6,14 @@
 // no comparison with it.
 #include <benchmark/benchmark.h>
 
+#include <unistd.h>
+
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
