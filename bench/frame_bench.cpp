@@ -267,4 +267,8 @@ void Register() {
 const int registered = (Register(), 0);
 
 }  // namespace
+
+void ReleaseFrameHarness() {
+    harness.reset();
+}
 }  // namespace orix::bench

@@ -392,8 +392,9 @@ bool GlReplay::Load(const CapturedFrame& frame) {
     for (size_t i = 0; i < frame.textures.size(); ++i) {
         const CapturedTexture& t = frame.textures[i];
         glBindTexture(GL_TEXTURE_2D, m.textures[i]);
-        glTexImage2D(GL_TEXTURE_2D, 0, t.hasAlpha ? GL_RGBA8 : GL_RGB8, GLsizei(t.width),
-                     GLsizei(t.height), 0, GL_RGBA, GL_UNSIGNED_BYTE, t.rgba.data());
+        // RGBA8 as the device stores every texture.
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, GLsizei(t.width), GLsizei(t.height), 0, GL_RGBA,
+                     GL_UNSIGNED_BYTE, t.rgba.data());
     }
     m.draws.clear();
     m.draws.resize(frame.draws.size());

@@ -88,6 +88,9 @@ ModelFiles Prepare(const std::string& aseText, bool character) {
     ModelFiles f;
     f.character = character;
     f.ase.assign(aseText.begin(), aseText.end());
+    SetMessageBoxHook(Quiet);
+    SetExitHook(NoExit);
+    theEngine = nullptr;
     fs::path copy = fs::temp_directory_path() / ("orix-bench-" + std::to_string(::getpid()) +
                                                  (character ? "-c.bne" : "-m.bne"));
     {
