@@ -77,9 +77,9 @@ public:
 
     ~Harness() {
 #if ORIX_BENCH_DEMO
+        // RemoveChild deletes the character.
         for (SkinnedCharacter* c : extra_) {
             if (demo_.scene) demo_.scene->RemoveChild(c);
-            delete c;
         }
         if (engine_) DestroyDemoScene(demo_);
 #else
