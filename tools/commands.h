@@ -1,6 +1,32 @@
-// The orix tool's commands: each takes the arguments after its own name and returns the exit
-// status. Add a command by writing its function and one line in the table in orix_main.cpp.
+// The orix tool's commands: one entry per command, each in its own cmd_*.cpp, dispatched by
+// orix_main.cpp. A command gets its arguments after the command name and returns the exit
+// status: 0 success, 1 a file that could not be read or written, 2 bad arguments.
 #pragma once
+
+#include <string>
+#include <vector>
+
+namespace orix::tool {
+
+using Args = std::vector<std::string>;
+
+struct Command {
+    const char* name;
+    const char* usage;    // the arguments, for `orix help`
+    const char* summary;  // one line
+    int (*run)(const Args& args);
+};
+
+int RunConvert(const Args& args);
+int RunDump(const Args& args);
+int RunInfo(const Args& args);
+int RunPose(const Args& args);
+int RunDevice(const Args& args);
+
+// Every command, in the order `orix help` lists them.
+const std::vector<Command>& Commands();
+
+}  // namespace orix::tool
 
 namespace orix {
 

@@ -1,38 +1,39 @@
-// The orix command-line tool: the model pipeline and headless rendering for users and tests.
+// The orix command-line tool: the model pipeline for users, scripts and tests.
 #include <cstdio>
-#include <cstring>
+#include <string>
 
 #include "commands.h"
 
 namespace {
 
-struct Command {
-    const char* name;
-    int (*run)(int argc, char** argv);
-    const char* help;
-};
-
-const Command kCommands[] = {
-    {"device", orix::DeviceCommand, "list or store the display driver the demo uses"},
-};
-
-int Usage() {
-    std::fprintf(stderr, "usage: orix COMMAND [ARGS]\n       orix --version\ncommands:\n");
-    for (const Command& c : kCommands) std::fprintf(stderr, "  %-10s %s\n", c.name, c.help);
-    return 2;
+void PrintHelp(std::FILE* out) {
+    std::fprintf(out, "usage: orix COMMAND [ARGS]\n\ncommands:\n");
+    for (const orix::tool::Command& c : orix::tool::Commands()) {
+        std::fprintf(out, "  %-8s %s\n           %s\n", c.name, c.usage, c.summary);
+    }
+    std::fprintf(out, "  help     this list\n  --version\n");
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc >= 2 &&
-        (std::strcmp(argv[1], "--version") == 0 || std::strcmp(argv[1], "version") == 0)) {
+    if (argc < 2) {
+        PrintHelp(stderr);
+        return 2;
+    }
+    std::string name = argv[1];
+    if (name == "--version" || name == "version") {
         std::printf("orix 0.1.0\n");
         return 0;
     }
-    if (argc < 2) return Usage();
-    for (const Command& c : kCommands) {
-        if (std::strcmp(argv[1], c.name) == 0) return c.run(argc - 2, argv + 2);
+    if (name == "help" || name == "--help" || name == "-h") {
+        PrintHelp(stdout);
+        return 0;
     }
-    return Usage();
+    for (const orix::tool::Command& c : orix::tool::Commands()) {
+        if (name == c.name) return c.run(orix::tool::Args(argv + 2, argv + argc));
+    }
+    std::fprintf(stderr, "orix: unknown command '%s'\n", name.c_str());
+    PrintHelp(stderr);
+    return 2;
 }

@@ -1,27 +1,15 @@
-// The reading half of OrixFileBne: replays BNE records into a mesh or a character.
+// The reading half of OrixFileBne: decodes BNE records and hands each to the model builder.
+#include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <vector>
 
-#include "device/engine.h"
-#include "device/globals.h"
-#include "effects/collision_volume.h"
 #include "modelfile/orix_file_bne.h"
 #include "platform/messages.h"
 #include "render/texture.h"
-#include "scene/helper.h"
-#include "scene/mesh.h"
-#include "scene/skinned_character.h"
-#include "scene/static_keys.h"
 
 namespace orix {
 
 namespace {
-
-// Beyond this many frames a baked table (48 bytes a frame) is not made: such a range comes
-// from a damaged file, not from an animation.
-constexpr uint32_t kMaxBakedFrames = 1u << 16;
-constexpr uint32_t kMaxFrame = 1u << 24;
 
 bool ReadWholeFile(const std::string& fileName, std::vector<uint8_t>* bytes) {
     std::FILE* f = std::fopen(fileName.c_str(), "rb");
@@ -34,34 +22,11 @@ bool ReadWholeFile(const std::string& fileName, std::vector<uint8_t>* bytes) {
     return true;
 }
 
+int32_t Index(uint32_t v) {
+    return v > 0x7FFFFFFFu ? -1 : int32_t(v);
+}
+
 }  // namespace
-
-void OrixFileBne::ResetReader() {
-    geometry_ = nullptr;
-    helper_ = nullptr;
-    camera_ = nullptr;
-    currentSet_ = nullptr;
-    material_ = nullptr;
-    texture_ = nullptr;
-    nodeKind_ = NodeKind::Geometry;
-    geometryCount_ = helperCount_ = cameraCount_ = materialCount_ = textureCount_ = 0;
-    firstFrame_ = 0;
-    lastFrame_ = 0;
-    ticksPerFrame_ = 160;
-    finishNodes_ = bakePoses_ = blackIsTransparent_ = false;
-    collision_ = false;
-    subMaterialListOpen_ = false;
-    savedParent_ = nullptr;
-    firstSampleRotation_ = firstTcbRotation_ = false;
-    boxMin_ = {100000.0f, 100000.0f, 100000.0f};
-    boxMax_ = {-100000.0f, -100000.0f, -100000.0f};
-    anyVertex_ = false;
-}
-
-void OrixFileBne::SetMipmapMode(bool on, int32_t levelCount) {
-    mipmap_ = on;
-    mipmapLevels_ = levelCount;
-}
 
 std::vector<std::string> MipmapLevelNames(const std::string& pictureName, int32_t levelCount) {
     std::string base = pictureName.substr(0, pictureName.find('.'));
@@ -84,29 +49,16 @@ bool OrixFileBne::Load(const std::string& fileName, uint32_t flags) {
     return LoadBytes(bytes.data(), bytes.size(), fileName, flags);
 }
 
-bool OrixFileBne::Refuse(const std::string& message) {
-    ShowMessageBox(message, kCaption);
-    return false;
-}
-
 bool OrixFileBne::LoadBytes(const uint8_t* data, size_t size, const std::string& name,
                             uint32_t flags) {
-    ResetReader();
-    sourceName_ = name;
-    finishNodes_ = (flags & kBneFinishNodes) != 0;
-    bakePoses_ = (flags & kBneBakePoses) != 0;
-    blackIsTransparent_ = (flags & kBneBlackIsTransparent) != 0;
-
     ByteCursor cursor(data, size);
     std::string magic;
     if (!cursor.ReadString(&magic, kBneMaxStringLength) || magic != "BNE" || cursor.Offset() != 4) {
         // Reading on would build objects out of whatever the bytes happen to say.
-        return Refuse(name + " is not BNE file.");
+        ShowMessageBox(name + " is not BNE file.", kCaption);
+        return false;
     }
-    if (mipmap_ && (mipmapLevels_ < 1 || mipmapLevels_ > kMaxMipmapLevels)) {
-        return Refuse("Mipmap level count " + std::to_string(mipmapLevels_) +
-                      " is outside 1 to 9: " + name);
-    }
+    if (!builder_.Begin(name, flags)) return false;
 
     BneRecord record;
     bool ok = true;
@@ -121,65 +73,20 @@ bool OrixFileBne::LoadBytes(const uint8_t* data, size_t size, const std::string&
         ok = HandleRecord(record);
     }
     if (!ok) return false;
-
-    FinishCurrentGeometry();
-    if (target_ == Target::Character && anyVertex_) {
-        Vector3 extent = boxMax_ - boxMin_;
-        float largest = extent.x;
-        if (extent.y > largest) largest = extent.y;
-        if (extent.z > largest) largest = extent.z;
-        targetCharacter_->overallSize = largest;
-    }
+    builder_.Finish();
     return true;
 }
 
-SceneObject* OrixFileBne::CurrentNode() const {
-    switch (nodeKind_) {
-        case NodeKind::Helper:
-            return helper_;
-        case NodeKind::Geometry:
-            return geometry_;
-        case NodeKind::Camera:
-            return camera_;
-    }
-    return nullptr;
-}
-
-float OrixFileBne::KeyFrame(uint32_t ticks) const {
-    return float(ticks / ticksPerFrame_);
-}
-
-void OrixFileBne::FinishCurrentGeometry() {
-    if (geometry_) geometry_->FinishGeometry(false);
-}
-
-void OrixFileBne::FinishNode(SceneObject* node, Mesh* geometry) {
-    node->motionMode = MotionMode::Keyframed;
-    node->SetFrameRange(int32_t(firstFrame_), int32_t(lastFrame_));
-    // A keyframed node draws with its node transform as its world matrix, so its world-space
-    // vertices move into node space.
-    if (geometry) geometry->FinishGeometry(true);
-    AddMissingStaticKeys(*node);
-    if (bakePoses_ && (node->hasPositionKeys || node->hasRotationKeys) &&
-        lastFrame_ - firstFrame_ < kMaxBakedFrames) {
-        node->BakePoses();
-    }
-}
-
 bool OrixFileBne::HandleRecord(const BneRecord& r) {
+    ModelBuilder& b = builder_;
     switch (r.tag) {
-        case kBneSceneInfo:
-            // Frame numbers stay far inside the signed frame range (2^24 frames are six days
-            // at 30 a second); a zero time base would divide by zero.
-            firstFrame_ = r.u[0] > kMaxFrame ? kMaxFrame : r.u[0];
-            lastFrame_ = r.u[1] > kMaxFrame ? kMaxFrame : r.u[1];
-            if (lastFrame_ < firstFrame_) lastFrame_ = firstFrame_;
-            ticksPerFrame_ = r.u[2] ? r.u[2] : 160;
+        case kBneSceneInfo: {
+            // Frames are whole numbers as the ASE export gives them, negative ones included (the
+            // copy stores their two's complement); the builder clamps them to a sane range.
+            auto ticks = r.u[2] > 0x7FFFFFFFu ? 0 : int32_t(r.u[2]);
+            b.SetSceneInfo(int32_t(r.u[0]), int32_t(r.u[1]), ticks);
             return true;
-        case kBneMaterialList:
-        case kBneMeshHeader:
-        case kBneTextureVertexList:
-            return true;
+        }
         case kBneMaterialHeader:
         case kBneAmbient:
         case kBneDiffuse:
@@ -191,16 +98,34 @@ bool OrixFileBne::HandleRecord(const BneRecord& r) {
         case kBneEndMaterial:
             return HandleMaterial(r);
         case kBneGeometryHeader:
+            return b.BeginGeometry(r.text);
         case kBneHelperHeader:
+            return b.BeginHelper(r.text);
         case kBneCameraReference:
-            return HandleObjectHeader(r);
-        case kBneNodeTransform:
+            b.BeginCamera();
+            return true;
+        case kBneNodeTransform: {
+            Matrix m;
+            for (int row = 0; row < 4; ++row) {
+                for (int col = 0; col < 3; ++col) m.m[row][col] = r.f[row * 3 + col];
+            }
+            b.NodeTransform(m);
+            return true;
+        }
         case kBneNodeParent:
+            b.NodeParent(r.text);
+            return true;
         case kBneRotationAxis:
+            b.RotationAxis(r.f[0], r.f[1], r.f[2]);
+            return true;
         case kBneRotationAngle:
+            b.RotationAngle(r.f[0]);
+            return true;
         case kBneScale:
+            b.Scale(r.f[0], r.f[1], r.f[2]);
+            return true;
         case kBneEndNodeTransform:
-            HandleNodeRecord(r);
+            b.EndNodeTransform();
             return true;
         case kBneVertex:
         case kBneFace:
@@ -211,7 +136,7 @@ bool OrixFileBne::HandleRecord(const BneRecord& r) {
             HandleGeometryRecord(r);
             return true;
         case kBneAnimationHeader:
-            firstSampleRotation_ = firstTcbRotation_ = true;
+            b.AnimationHeader();
             return true;
         case kBneBezierPosition:
         case kBneSamplePosition:
@@ -222,281 +147,97 @@ bool OrixFileBne::HandleRecord(const BneRecord& r) {
             HandleKey(r);
             return true;
         case kBneMaterialReference:
-            return HandleMaterialReference(r);
+            return b.MaterialReference(int32_t(r.u[0]));
         case kBneEndGeometry:
-            if (finishNodes_ && geometry_) FinishNode(geometry_, geometry_);
+            b.EndGeometry();
             return true;
         case kBneEndHelper:
-            if (finishNodes_ && helper_) FinishNode(helper_, nullptr);
+            b.EndHelper();
             return true;
         case kBneEndCamera:
-            if (finishNodes_ && camera_) FinishNode(camera_, nullptr);
+            b.EndCamera();
             return true;
-        default:
+        default:  // list headers whose counts are not needed
             return true;
     }
 }
 
 bool OrixFileBne::HandleMaterial(const BneRecord& r) {
+    ModelBuilder& b = builder_;
     switch (r.tag) {
         case kBneMaterialHeader:
-            collision_ = r.text == "Collision";
-            if (subMaterialListOpen_) {
-                if (material_ && collision_) material_->collision = true;
-                return true;
-            }
-            if (target_ == Target::Mesh) {
-                if (materialCount_ == 0) targetMesh_->CreateMaterialSet();
-                currentSet_ = targetMesh_->materials;
-                material_ = currentSet_ ? &currentSet_->main : nullptr;
-                ++materialCount_;
-            } else if (target_ == Target::Character) {
-                currentSet_ = targetCharacter_->NewMaterial();
-                if (!currentSet_) {
-                    return Refuse(sourceName_ + " has more than 16 materials.");
-                }
-                material_ = &currentSet_->main;
-                material_->collision = collision_;
-                ++materialCount_;
-            }
-            return true;
+            return b.MaterialHeader(r.text);
         case kBneAmbient:
-            if (material_)
-                material_->record.ambient = {r.f[0], r.f[1], r.f[2], material_->record.ambient.a};
+            b.SetAmbient(r.f[0], r.f[1], r.f[2]);
             return true;
         case kBneDiffuse:
-            if (material_)
-                material_->record.diffuse = {r.f[0], r.f[1], r.f[2], material_->record.diffuse.a};
+            b.SetDiffuse(r.f[0], r.f[1], r.f[2]);
             return true;
         case kBneSpecular:
-            if (material_)
-                material_->record.specular = {r.f[0], r.f[1], r.f[2], material_->record.specular.a};
+            b.SetSpecular(r.f[0], r.f[1], r.f[2]);
             return true;
         case kBneTransparency:
-            if (material_) {
-                material_->record.ambient.a = r.f[0];
-                material_->record.diffuse.a = r.f[0];
-                material_->record.specular.a = r.f[0];
-            }
+            b.SetTransparency(r.f[0]);
             return true;
         case kBneMapDiffuse:
-            return LoadTexture(r.text);
+            return b.MapDiffuse(r.text);
         case kBneSubMaterialList:
-            if (currentSet_) currentSet_->hasSubMaterials = true;
-            subMaterialListOpen_ = true;
+            b.SubMaterialList();
             return true;
         case kBneSubMaterialHeader:
-            if (!currentSet_) return true;
-            savedParent_ = &currentSet_->main;
-            material_ = currentSet_->AddSubMaterial();
-            if (!material_) {
-                return Refuse(sourceName_ + " has more than 10 sub-materials in one material.");
-            }
-            return true;
+            return b.SubMaterialHeader();
         case kBneEndMaterial:
-            if (subMaterialListOpen_) {
-                material_ = savedParent_;
-                subMaterialListOpen_ = false;
-            }
+            b.EndMaterial();
             return true;
     }
     return true;
-}
-
-bool OrixFileBne::LoadTexture(const std::string& pictureName) {
-    Texture* texture = nullptr;
-    if (target_ == Target::Mesh) {
-        if (textureCount_ > 0) return true;
-        texture = targetMesh_->CreateTexture();
-    } else if (target_ == Target::Character) {
-        texture = targetCharacter_->NewTexture();
-        if (!texture) return Refuse(sourceName_ + " has more than 16 textures.");
-    } else {
-        return true;
-    }
-    texture_ = texture;
-    uint32_t colorKey = blackIsTransparent_ ? 0u : 0xFFFFFFFFu;
-    GraphicsDevice* device = theEngine ? theEngine->device : nullptr;
-    bool loaded = false;
-    std::string failure;
-    if (!mipmap_) {
-        loaded = texture->Load(device, pictureName, colorKey);
-        failure = "Can't Load texture. : " + pictureName;
-    } else {
-        std::vector<std::string> names = MipmapLevelNames(pictureName, mipmapLevels_);
-        loaded = texture->LoadMipmaps(device, names, uint32_t(mipmapLevels_), colorKey);
-        failure = "Can't Load Mipmap texture. : " + pictureName;
-    }
-    if (!loaded) {
-        ShowMessageBox(failure, kCaption);
-        if (textureFailureFatal_) {
-            ExitProgram(-1);
-            return false;  // only reached when the exit hook returns
-        }
-    }
-    ++textureCount_;
-    if (loaded && material_ && !material_->collision) material_->record.texture = texture->handle;
-    return true;
-}
-
-bool OrixFileBne::HandleObjectHeader(const BneRecord& r) {
-    switch (r.tag) {
-        case kBneGeometryHeader:
-            nodeKind_ = NodeKind::Geometry;
-            if (target_ == Target::Mesh) {
-                if (geometryCount_ == 0) targetMesh_->name = r.text;
-                geometry_ = targetMesh_;
-            } else if (target_ == Target::Character) {
-                FinishCurrentGeometry();
-                geometry_ = targetCharacter_->NewMesh();
-                if (!geometry_) return Refuse(sourceName_ + " has more than 256 geometry objects.");
-                geometry_->name = r.text;
-            }
-            ++geometryCount_;
-            return true;
-        case kBneHelperHeader:
-            nodeKind_ = NodeKind::Helper;
-            if (target_ == Target::Character) {
-                helper_ = targetCharacter_->NewHelper();
-                if (!helper_) return Refuse(sourceName_ + " has more than 256 helper objects.");
-                helper_->name = r.text;
-            }
-            ++helperCount_;
-            return true;
-        case kBneCameraReference:
-            nodeKind_ = NodeKind::Camera;
-            ++cameraCount_;
-            return true;
-    }
-    return true;
-}
-
-void OrixFileBne::HandleNodeRecord(const BneRecord& r) {
-    SceneObject* node = CurrentNode();
-    if (!node) return;
-    switch (r.tag) {
-        case kBneNodeTransform: {
-            Matrix m;
-            for (int row = 0; row < 4; ++row) {
-                for (int col = 0; col < 3; ++col) m.m[row][col] = r.f[row * 3 + col];
-            }
-            node->nodeTransform = m;
-            node->world = m;
-            break;
-        }
-        case kBneNodeParent:
-            if (target_ == Target::Character) {
-                SceneObject* p = targetCharacter_->FindChild(r.text);
-                // A node cannot be its own bone.
-                if (p && p != node) node->boneParent = p;
-            }
-            break;
-        case kBneRotationAxis:
-            node->nodeRotationAxis = {r.f[0], r.f[1], r.f[2]};
-            break;
-        case kBneRotationAngle:
-            node->nodeRotationAngle = r.f[0];
-            break;
-        case kBneScale:
-            node->nodeScale = {r.f[0], r.f[1], r.f[2]};
-            break;
-        case kBneEndNodeTransform:
-            node->nodePosition = node->nodeTransform.GetTranslation();
-            if (node == helper_) node->position = node->nodePosition;
-            node->RemoveNodeScale();
-            break;
-    }
 }
 
 void OrixFileBne::HandleGeometryRecord(const BneRecord& r) {
-    Mesh* g = geometry_;
-    if (!g) return;
-    auto index = [](uint32_t v) { return v > 0x7FFFFFFFu ? -1 : int32_t(v); };
+    ModelBuilder& b = builder_;
     switch (r.tag) {
         case kBneVertex:
-            if (g->AddVertex(r.f[0], r.f[1], r.f[2])) {
-                Vector3 p{r.f[0], r.f[1], r.f[2]};
-                for (int i = 0; i < 3; ++i) {
-                    if (p[i] < boxMin_[i]) boxMin_[i] = p[i];
-                    if (p[i] > boxMax_[i]) boxMax_[i] = p[i];
-                }
-                anyVertex_ = true;
-            }
+            b.AddVertex(r.f[0], r.f[1], r.f[2]);
             break;
         case kBneFace:
-            g->AddFace(index(r.u[0]), index(r.u[1]), index(r.u[2]), int32_t(r.u[3]));
+            b.AddFace(Index(r.u[0]), Index(r.u[1]), Index(r.u[2]), int32_t(r.u[3]));
             break;
         case kBneTextureVertex:
-            g->AddTexCoord(r.f[0], r.f[1]);
+            b.AddTexVertex(r.f[0], r.f[1]);
             break;
         case kBneTextureFaceList:
-            g->texCoordsOneToOne = g->texCoordCount == g->vertexCount;
-            if (g->texCoordsOneToOne) g->CopyTexCoordsToVertices();
+            b.TextureFaceListHeader();
             break;
         case kBneTextureFace:
-            g->AddTexFace(index(r.u[0]), index(r.u[1]), index(r.u[2]));
+            b.AddTexFace(Index(r.u[0]), Index(r.u[1]), Index(r.u[2]));
             break;
-        case kBneFaceNormal: {
-            int32_t face = index(r.u[0]);
-            if (face < 0 || uint32_t(face) >= g->faceCount) break;
-            g->SetFaceNormal(face, r.f[1], r.f[2], r.f[3]);
-            const MeshFace& f = g->geometry->faces[face];
-            for (uint16_t v : {f.a, f.b, f.c}) g->SetVertexNormal(v, r.f[1], r.f[2], r.f[3]);
+        case kBneFaceNormal:
+            b.FaceNormal(Index(r.u[0]), r.f[1], r.f[2], r.f[3]);
             break;
-        }
     }
 }
 
 void OrixFileBne::HandleKey(const BneRecord& r) {
-    SceneObject* node = CurrentNode();
-    if (!node) return;
-    float frame = KeyFrame(r.u[0]);
+    ModelBuilder& b = builder_;
+    float frame = b.FrameOfTicks(r.u[0]);
     switch (r.tag) {
         case kBneBezierPosition:
         case kBneSamplePosition:
-            node->AddPositionKey(frame, r.f[1], r.f[2], r.f[3], false);
+            b.PositionKey(frame, r.f[1], r.f[2], r.f[3]);
             break;
         case kBneBezierRotation:
-            node->AddRotationKey(frame, r.f[1], r.f[2], r.f[3], r.f[4], false);
+            b.RotationKey(frame, r.f[1], r.f[2], r.f[3], r.f[4]);
             break;
         case kBneSampleRotation:
-            node->AddRelativeRotationKey(frame, r.f[1], r.f[2], r.f[3], r.f[4],
-                                         firstSampleRotation_, false);
-            firstSampleRotation_ = false;
+            b.SampleRotationKey(frame, r.f[1], r.f[2], r.f[3], r.f[4]);
             break;
         case kBneTcbRotation:
-            node->AddRelativeRotationKey(frame, r.f[1], r.f[2], r.f[3], r.f[4], firstTcbRotation_,
-                                         false);
-            firstTcbRotation_ = false;
+            b.TcbRotationKey(frame, r.f[1], r.f[2], r.f[3], r.f[4]);
             break;
         case kBneBezierScale:
-            node->AddScaleKey(frame, r.f[1], r.f[2], r.f[3]);
+            b.ScaleKey(frame, r.f[1], r.f[2], r.f[3]);
             break;
     }
-}
-
-bool OrixFileBne::HandleMaterialReference(const BneRecord& r) {
-    Mesh* g = geometry_;
-    if (!g) return true;
-    if (!g->texCoordsOneToOne) g->SplitVerticesByTexCoords();
-    if (target_ == Target::Mesh) {
-        if (g->materials && g->materials->hasSubMaterials) g->BuildMaterialSubMeshes();
-        return true;
-    }
-    if (target_ != Target::Character) return true;
-    MaterialSet* m = targetCharacter_->MaterialAt(int32_t(r.u[0]));
-    if (!m) return true;
-    if (m->main.collision) {
-        // The collision mesh becomes a volume of its bone and leaves the model. A fourth volume
-        // on one bone, or a mesh without a bone, has nowhere to go: the mesh is still removed.
-        if (CollisionVolume* v = AddCollisionVolumeTo(g->boneParent)) v->Build(*g);
-        targetCharacter_->DeleteMesh(g);
-        geometry_ = nullptr;
-        return true;
-    }
-    g->materials = m;
-    if (m->hasSubMaterials) g->BuildMaterialSubMeshes();
-    return true;
 }
 
 }  // namespace orix

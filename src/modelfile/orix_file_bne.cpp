@@ -3,20 +3,14 @@
 
 namespace orix {
 
-OrixFileBne::OrixFileBne() {
-    ResetReader();
-}
+OrixFileBne::OrixFileBne() = default;
 
 OrixFileBne::OrixFileBne(Mesh* target) {
-    ResetReader();
-    target_ = target ? Target::Mesh : Target::None;
-    targetMesh_ = target;
+    if (target) builder_.SetTarget(target);
 }
 
 OrixFileBne::OrixFileBne(SkinnedCharacter* target) {
-    ResetReader();
-    target_ = target ? Target::Character : Target::None;
-    targetCharacter_ = target;
+    if (target) builder_.SetTarget(target);
 }
 
 OrixFileBne::~OrixFileBne() {

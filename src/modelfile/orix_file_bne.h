@@ -28,6 +28,7 @@
 
 #include "math/matrix.h"
 #include "modelfile/bne_format.h"
+#include "modelfile/model_builder.h"
 
 namespace orix {
 
@@ -67,16 +68,18 @@ public:
 
     // --- reading -----------------------------------------------------------------------------
     // Textures load as mipmap chains of levelCount pictures (1 to 9) named after the material's.
-    void SetMipmapMode(bool on, int32_t levelCount);
+    void SetMipmapMode(bool on, int32_t levelCount) { builder_.SetMipmapMode(on, levelCount); }
     // When false, a texture that cannot be loaded is reported and the model goes on untextured
     // instead of ending the program (tools and fuzzers). True by default.
-    void SetTextureFailureFatal(bool fatal) { textureFailureFatal_ = fatal; }
+    void SetTextureFailureFatal(bool fatal) { builder_.SetTextureFailureFatal(fatal); }
     // Reads fileName into the target. False when the file cannot be opened, is not a BNE file,
     // would overfill the target's tables, or a texture failed fatally; objects already built
     // stay with the target.
     bool Load(const std::string& fileName, uint32_t flags);
     // The same from bytes in memory; name is used in messages.
     bool LoadBytes(const uint8_t* data, size_t size, const std::string& name, uint32_t flags);
+    // What the last load built, for tools: pictures named and each material's picture.
+    const ModelBuilder& Builder() const { return builder_; }
 
     // --- writing -----------------------------------------------------------------------------
     // Closes any open file, resets the writer and creates (or truncates) fileName for binary
@@ -144,58 +147,13 @@ public:
     void WriteFileEnd();
 
 private:
-    enum class Target { None, Mesh, Character };
-    enum class NodeKind { Helper, Geometry, Camera };
-
-    void ResetReader();
     // One record; false stops the load (refused file or fatal texture failure).
     bool HandleRecord(const BneRecord& r);
     bool HandleMaterial(const BneRecord& r);
-    bool HandleObjectHeader(const BneRecord& r);
-    void HandleNodeRecord(const BneRecord& r);
     void HandleGeometryRecord(const BneRecord& r);
     void HandleKey(const BneRecord& r);
-    bool HandleMaterialReference(const BneRecord& r);
-    bool LoadTexture(const std::string& pictureName);
-    bool Refuse(const std::string& message);
-    SceneObject* CurrentNode() const;
-    void FinishNode(SceneObject* node, Mesh* geometry);
-    void FinishCurrentGeometry();
-    float KeyFrame(uint32_t ticks) const;
 
-    Target target_ = Target::None;
-    Mesh* targetMesh_ = nullptr;
-    SkinnedCharacter* targetCharacter_ = nullptr;
-    Mesh* geometry_ = nullptr;
-    SceneObject* helper_ = nullptr;
-    SceneObject* camera_ = nullptr;
-    MaterialSet* currentSet_ = nullptr;
-    Material* material_ = nullptr;
-    Texture* texture_ = nullptr;
-    NodeKind nodeKind_ = NodeKind::Geometry;
-    int32_t geometryCount_ = 0;
-    int32_t helperCount_ = 0;
-    int32_t cameraCount_ = 0;
-    int32_t materialCount_ = 0;
-    int32_t textureCount_ = 0;
-    uint32_t firstFrame_ = 0;
-    uint32_t lastFrame_ = 0;
-    uint32_t ticksPerFrame_ = 160;
-    bool finishNodes_ = false;
-    bool bakePoses_ = false;
-    bool blackIsTransparent_ = false;
-    bool collision_ = false;
-    bool subMaterialListOpen_ = false;
-    Material* savedParent_ = nullptr;
-    bool firstSampleRotation_ = false;
-    bool firstTcbRotation_ = false;
-    bool mipmap_ = false;
-    int32_t mipmapLevels_ = 0;
-    bool textureFailureFatal_ = true;
-    Vector3 boxMin_;
-    Vector3 boxMax_;
-    bool anyVertex_ = false;
-    std::string sourceName_;
+    ModelBuilder builder_{kCaption};
 
     bool WriteRecord(const BneRecord& record);
     bool WriteNamed(uint8_t tag, const std::string& name);

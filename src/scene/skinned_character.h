@@ -72,6 +72,9 @@ public:
 
     // Reads a BNE file into this character (mipmap mode passed on when set); false on failure.
     bool LoadBne(const std::string& fileName, int32_t flags);
+    // Reads an ASE text export into this character (flags as the ASE reader's, by default
+    // finishing nodes; mipmap mode passed on when set); false on failure.
+    bool LoadAse(const std::string& fileName, int32_t flags = 1);
     // Reads a skin file and binds the skin (skin/); skinLoaded tells whether it will deform.
     // False, with the character unchanged, when it already has a skin.
     bool LoadSkin(const std::string& fileName);

@@ -1,0 +1,526 @@
+#include "modelfile/model_builder.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "device/engine.h"
+#include "device/globals.h"
+#include "effects/collision_volume.h"
+#include "modelfile/orix_file_bne.h"
+#include "platform/messages.h"
+#include "render/texture.h"
+#include "scene/helper.h"
+#include "scene/mesh.h"
+#include "scene/skinned_character.h"
+#include "scene/static_keys.h"
+
+namespace orix {
+
+namespace {
+
+// Beyond this many frames a baked table (48 bytes a frame) is not made: such a range comes
+// from a damaged file, not from an animation.
+constexpr int64_t kMaxBakedFrames = 1 << 16;
+
+}  // namespace
+
+ModelBuilder::ModelBuilder(const char* caption) : caption_(caption) {
+    Begin("", 0);
+}
+
+void ModelBuilder::SetTarget(Mesh* mesh) {
+    mesh_ = mesh;
+    character_ = nullptr;
+}
+
+void ModelBuilder::SetTarget(SkinnedCharacter* character) {
+    character_ = character;
+    mesh_ = nullptr;
+}
+
+void ModelBuilder::SetMipmapMode(bool on, int32_t levelCount) {
+    mipmap_ = on;
+    mipmapLevels_ = levelCount;
+}
+
+bool ModelBuilder::Begin(const std::string& sourceName, uint32_t flags) {
+    sourceName_ = sourceName;
+    geometry_ = nullptr;
+    helper_ = nullptr;
+    currentSet_ = nullptr;
+    material_ = nullptr;
+    savedParent_ = nullptr;
+    nodeKind_ = NodeKind::Geometry;
+    geometryCount_ = materialCount_ = textureCount_ = 0;
+    firstFrame_ = lastFrame_ = 0;
+    ticksPerFrame_ = 160;
+    finishNodes_ = (flags & kBneFinishNodes) != 0;
+    bakePoses_ = (flags & kBneBakePoses) != 0;
+    blackIsTransparent_ = (flags & kBneBlackIsTransparent) != 0;
+    collision_ = false;
+    subMaterialListOpen_ = false;
+    firstSampleRotation_ = firstTcbRotation_ = false;
+    boxMin_ = {100000.0f, 100000.0f, 100000.0f};
+    boxMax_ = {-100000.0f, -100000.0f, -100000.0f};
+    anyVertex_ = false;
+    pendingParents_.clear();
+    pendingKeys_.clear();
+    pendingCollision_.clear();
+    pictures_.clear();
+    materialPictures_.clear();
+    materialNames_.clear();
+    if (mipmap_ && (mipmapLevels_ < 1 || mipmapLevels_ > OrixFileBne::kMaxMipmapLevels)) {
+        return Refuse("Mipmap level count " + std::to_string(mipmapLevels_) +
+                      " is outside 1 to 9: " + sourceName);
+    }
+    return true;
+}
+
+bool ModelBuilder::Refuse(const std::string& message) {
+    ShowMessageBox(message, caption_);
+    return false;
+}
+
+void ModelBuilder::Finish() {
+    // Parents named before they existed: the whole file is known now.
+    if (character_) {
+        for (const PendingParent& p : pendingParents_) {
+            SetParent(p.node, character_->FindChild(p.name));
+        }
+    }
+    pendingParents_.clear();
+    for (SceneObject* node : pendingKeys_) FinishKeys(node);
+    pendingKeys_.clear();
+    for (Mesh* mesh : pendingCollision_) HandOverCollisionMesh(mesh);
+    pendingCollision_.clear();
+    FinishCurrentGeometry();
+    if (character_) OrderChildrenAfterTheirBones();
+    if (character_ && anyVertex_) {
+        Vector3 extent = boxMax_ - boxMin_;
+        character_->overallSize = std::max(extent.x, std::max(extent.y, extent.z));
+    }
+}
+
+void ModelBuilder::OrderChildrenAfterTheirBones() {
+    // Children update in list order and a node reads its bone's pose of this frame, so a node
+    // listed before its bone (exports list objects in any order) must move after it.
+    std::vector<SceneObject*>& children = character_->children;
+    bool inOrder = true;
+    for (size_t i = 0; i < children.size() && inOrder; ++i) {
+        const SceneObject* bone = children[i]->boneParent;
+        for (size_t j = i + 1; j < children.size(); ++j) {
+            if (children[j] == bone) inOrder = false;
+        }
+    }
+    if (inOrder) return;
+    std::vector<SceneObject*> ordered;
+    ordered.reserve(children.size());
+    std::vector<const SceneObject*> placed;
+    auto isChild = [&](const SceneObject* o) {
+        return std::find(children.begin(), children.end(), o) != children.end();
+    };
+    auto isPlaced = [&](const SceneObject* o) {
+        return std::find(placed.begin(), placed.end(), o) != placed.end();
+    };
+    for (SceneObject* child : children) {
+        // The chain of bones not yet placed, outermost first; parent links hold no cycles.
+        std::vector<SceneObject*> chain;
+        for (SceneObject* o = child; o && isChild(o) && !isPlaced(o); o = o->boneParent) {
+            chain.push_back(o);
+        }
+        for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+            ordered.push_back(*it);
+            placed.push_back(*it);
+        }
+    }
+    children.swap(ordered);
+}
+
+// --- scene ------------------------------------------------------------------------------------
+
+void ModelBuilder::SetSceneInfo(int32_t firstFrame, int32_t lastFrame, int32_t ticksPerFrame) {
+    // Frame numbers stay far inside the signed frame range (2^24 frames are six days at 30 a
+    // second); a zero time base would divide by zero.
+    constexpr int32_t kMaxFrame = 1 << 24;
+    firstFrame_ = std::clamp(firstFrame, -kMaxFrame, kMaxFrame);
+    lastFrame_ = std::clamp(lastFrame, -kMaxFrame, kMaxFrame);
+    if (lastFrame_ < firstFrame_) lastFrame_ = firstFrame_;
+    ticksPerFrame_ = ticksPerFrame > 0 ? ticksPerFrame : 160;
+}
+
+float ModelBuilder::FrameOfTicks(uint32_t ticks) const {
+    return float(ticks / uint32_t(ticksPerFrame_));
+}
+
+float ModelBuilder::FrameOfSignedTicks(int32_t ticks) const {
+    return float(ticks / ticksPerFrame_);
+}
+
+// --- materials ----------------------------------------------------------------------------------
+
+bool ModelBuilder::BeginMaterial(const std::string& name) {
+    if (mesh_) {
+        if (materialCount_ == 0) mesh_->CreateMaterialSet();
+        currentSet_ = mesh_->materials;
+        material_ = currentSet_ ? &currentSet_->main : nullptr;
+    } else if (character_) {
+        currentSet_ = character_->NewMaterial();
+        if (!currentSet_) return Refuse(sourceName_ + " has more than 16 materials.");
+        material_ = &currentSet_->main;
+        material_->collision = collision_;
+    }
+    if (currentSet_ && (character_ || materialCount_ == 0))
+        materialNames_.push_back({currentSet_, name});
+    ++materialCount_;
+    return true;
+}
+
+bool ModelBuilder::MaterialHeader(const std::string& name) {
+    collision_ = name == "Collision";
+    if (subMaterialListOpen_) {
+        if (collision_) MarkCurrentCollision();
+        return true;
+    }
+    return BeginMaterial(name);
+}
+
+void ModelBuilder::MarkCurrentCollision() {
+    if (material_) material_->collision = true;
+}
+
+void ModelBuilder::SetAmbient(float r, float g, float b) {
+    if (material_) material_->record.ambient = {r, g, b, material_->record.ambient.a};
+}
+
+void ModelBuilder::SetDiffuse(float r, float g, float b) {
+    if (material_) material_->record.diffuse = {r, g, b, material_->record.diffuse.a};
+}
+
+void ModelBuilder::SetSpecular(float r, float g, float b) {
+    if (material_) material_->record.specular = {r, g, b, material_->record.specular.a};
+}
+
+void ModelBuilder::SetTransparency(float alpha) {
+    if (!material_) return;
+    material_->record.ambient.a = alpha;
+    material_->record.diffuse.a = alpha;
+    material_->record.specular.a = alpha;
+}
+
+bool ModelBuilder::MapDiffuse(const std::string& pictureName) {
+    Texture* texture = nullptr;
+    if (mesh_) {
+        if (textureCount_ > 0) return true;
+        texture = mesh_->CreateTexture();
+    } else if (character_) {
+        texture = character_->NewTexture();
+        if (!texture) return Refuse(sourceName_ + " has more than 16 textures.");
+    } else {
+        return true;
+    }
+    pictures_.push_back(pictureName);
+    if (material_) materialPictures_.push_back({material_, pictureName});
+    uint32_t colorKey = blackIsTransparent_ ? 0u : 0xFFFFFFFFu;
+    GraphicsDevice* device = theEngine ? theEngine->device : nullptr;
+    bool loaded = false;
+    std::string failure;
+    if (!mipmap_) {
+        loaded = texture->Load(device, pictureName, colorKey);
+        failure = "Can't Load texture. : " + pictureName;
+    } else {
+        std::vector<std::string> names = MipmapLevelNames(pictureName, mipmapLevels_);
+        loaded = texture->LoadMipmaps(device, names, uint32_t(mipmapLevels_), colorKey);
+        failure = "Can't Load Mipmap texture. : " + pictureName;
+    }
+    if (!loaded) {
+        ShowMessageBox(failure, caption_);
+        if (textureFailureFatal_) {
+            ExitProgram(-1);
+            return false;  // only reached when the exit hook returns
+        }
+    }
+    ++textureCount_;
+    if (loaded && material_ && !material_->collision) material_->record.texture = texture->handle;
+    return true;
+}
+
+std::string ModelBuilder::PictureOf(const Material* material) const {
+    std::string name;
+    for (const auto& p : materialPictures_) {
+        if (p.first == material) name = p.second;
+    }
+    return name;
+}
+
+void ModelBuilder::SubMaterialList() {
+    if (currentSet_) currentSet_->hasSubMaterials = true;
+    subMaterialListOpen_ = true;
+}
+
+bool ModelBuilder::SubMaterialHeader() {
+    if (!currentSet_) return true;
+    savedParent_ = &currentSet_->main;
+    material_ = currentSet_->AddSubMaterial();
+    if (!material_) return Refuse(sourceName_ + " has more than 10 sub-materials in one material.");
+    return true;
+}
+
+void ModelBuilder::EndMaterial() {
+    if (!subMaterialListOpen_) return;
+    material_ = savedParent_;
+    subMaterialListOpen_ = false;
+}
+
+// --- nodes
+// ----------------------------------------------------------------------------------------
+
+SceneObject* ModelBuilder::CurrentNode() const {
+    switch (nodeKind_) {
+        case NodeKind::Helper:
+            return helper_;
+        case NodeKind::Geometry:
+            return geometry_;
+        case NodeKind::Camera:
+            return nullptr;  // neither target makes cameras
+    }
+    return nullptr;
+}
+
+bool ModelBuilder::BeginGeometry(const std::string& name) {
+    nodeKind_ = NodeKind::Geometry;
+    if (mesh_) {
+        if (geometryCount_ == 0) mesh_->name = name;
+        geometry_ = mesh_;
+    } else if (character_) {
+        FinishCurrentGeometry();
+        geometry_ = character_->NewMesh();
+        if (!geometry_) return Refuse(sourceName_ + " has more than 256 geometry objects.");
+        geometry_->name = name;
+    }
+    ++geometryCount_;
+    return true;
+}
+
+bool ModelBuilder::BeginHelper(const std::string& name) {
+    nodeKind_ = NodeKind::Helper;
+    if (character_) {
+        helper_ = character_->NewHelper();
+        if (!helper_) return Refuse(sourceName_ + " has more than 256 helper objects.");
+        helper_->name = name;
+    }
+    return true;
+}
+
+void ModelBuilder::BeginCamera() {
+    nodeKind_ = NodeKind::Camera;
+}
+
+void ModelBuilder::NodeTransform(const Matrix& m) {
+    SceneObject* node = CurrentNode();
+    if (!node) return;
+    node->nodeTransform = m;
+    node->world = m;
+}
+
+bool ModelBuilder::SetParent(SceneObject* node, SceneObject* parent) {
+    // A node cannot be its own bone, nor the bone of one of its bones.
+    for (SceneObject* p = parent; p; p = p->boneParent) {
+        if (p == node) return false;
+    }
+    node->boneParent = parent;
+    return parent != nullptr;
+}
+
+void ModelBuilder::NodeParent(const std::string& name) {
+    SceneObject* node = CurrentNode();
+    if (!node || !character_) return;
+    if (!SetParent(node, character_->FindChild(name))) {
+        node->boneParent = nullptr;
+        pendingParents_.push_back({node, name});
+    }
+}
+
+bool ModelBuilder::ParentPending(const SceneObject* node) const {
+    for (const PendingParent& p : pendingParents_) {
+        if (p.node == node) return true;
+    }
+    return false;
+}
+
+void ModelBuilder::RotationAxis(float x, float y, float z) {
+    if (SceneObject* node = CurrentNode()) node->nodeRotationAxis = {x, y, z};
+}
+
+void ModelBuilder::RotationAngle(float angle) {
+    if (SceneObject* node = CurrentNode()) node->nodeRotationAngle = angle;
+}
+
+void ModelBuilder::Scale(float x, float y, float z) {
+    if (SceneObject* node = CurrentNode()) node->nodeScale = {x, y, z};
+}
+
+void ModelBuilder::EndNodeTransform() {
+    SceneObject* node = CurrentNode();
+    if (!node) return;
+    node->nodePosition = node->nodeTransform.GetTranslation();
+    if (node == helper_) node->position = node->nodePosition;
+    node->RemoveNodeScale();
+}
+
+void ModelBuilder::FinishCurrentGeometry() {
+    if (geometry_) geometry_->FinishGeometry(false);
+}
+
+void ModelBuilder::FinishNode(SceneObject* node, Mesh* geometry) {
+    node->motionMode = MotionMode::Keyframed;
+    node->SetFrameRange(firstFrame_, lastFrame_);
+    // A keyframed node draws with its node transform as its world matrix, so its world-space
+    // vertices move into node space.
+    if (geometry) geometry->FinishGeometry(true);
+    // The static keys are relative to the bone parent, which may come later in the file.
+    if (ParentPending(node)) {
+        pendingKeys_.push_back(node);
+    } else {
+        FinishKeys(node);
+    }
+}
+
+void ModelBuilder::FinishKeys(SceneObject* node) {
+    AddMissingStaticKeys(*node);
+    if (bakePoses_ && (node->hasPositionKeys || node->hasRotationKeys) &&
+        int64_t(lastFrame_) - firstFrame_ < kMaxBakedFrames) {
+        node->BakePoses();
+    }
+}
+
+void ModelBuilder::EndGeometry() {
+    if (finishNodes_ && geometry_) FinishNode(geometry_, geometry_);
+}
+
+void ModelBuilder::EndHelper() {
+    if (finishNodes_ && helper_) FinishNode(helper_, nullptr);
+}
+
+void ModelBuilder::EndCamera() {}
+
+// --- geometry
+// -------------------------------------------------------------------------------------
+
+void ModelBuilder::AddVertex(float x, float y, float z) {
+    if (!geometry_ || !geometry_->AddVertex(x, y, z)) return;
+    Vector3 p{x, y, z};
+    for (int i = 0; i < 3; ++i) {
+        if (p[i] < boxMin_[i]) boxMin_[i] = p[i];
+        if (p[i] > boxMax_[i]) boxMax_[i] = p[i];
+    }
+    anyVertex_ = true;
+}
+
+void ModelBuilder::AddFace(int32_t a, int32_t b, int32_t c, int32_t materialId) {
+    if (geometry_) geometry_->AddFace(a, b, c, materialId);
+}
+
+void ModelBuilder::AddTexVertex(float u, float v) {
+    if (geometry_) geometry_->AddTexCoord(u, v);
+}
+
+void ModelBuilder::SetTexCoordsOneToOne(bool oneToOne) {
+    if (!geometry_) return;
+    geometry_->texCoordsOneToOne = oneToOne;
+    if (oneToOne) geometry_->CopyTexCoordsToVertices();
+}
+
+void ModelBuilder::TextureFaceListHeader() {
+    if (geometry_) SetTexCoordsOneToOne(geometry_->texCoordCount == geometry_->vertexCount);
+}
+
+void ModelBuilder::AddTexFace(int32_t a, int32_t b, int32_t c) {
+    if (geometry_) geometry_->AddTexFace(a, b, c);
+}
+
+void ModelBuilder::FaceNormal(int32_t face, float x, float y, float z) {
+    Mesh* g = geometry_;
+    if (!g || face < 0 || uint32_t(face) >= g->faceCount) return;
+    g->SetFaceNormal(face, x, y, z);
+    const MeshFace& f = g->geometry->faces[face];
+    for (uint16_t v : {f.a, f.b, f.c}) g->SetVertexNormal(v, x, y, z);
+}
+
+bool ModelBuilder::MaterialReference(int32_t index) {
+    Mesh* g = geometry_;
+    if (!g) return true;
+    if (!g->texCoordsOneToOne) g->SplitVerticesByTexCoords();
+    if (mesh_) {
+        if (g->materials && g->materials->hasSubMaterials) g->BuildMaterialSubMeshes();
+        return true;
+    }
+    if (!character_) return true;
+    MaterialSet* m = character_->MaterialAt(index);
+    if (!m) return true;
+    if (m->main.collision) {
+        // The mesh leaves the model now; its volume goes to its bone once the bone is known.
+        geometry_ = nullptr;
+        if (ParentPending(g)) {
+            pendingCollision_.push_back(g);
+        } else {
+            HandOverCollisionMesh(g);
+        }
+        return true;
+    }
+    g->materials = m;
+    if (m->hasSubMaterials) g->BuildMaterialSubMeshes();
+    return true;
+}
+
+void ModelBuilder::HandOverCollisionMesh(Mesh* mesh) {
+    // A fourth volume on one bone, or a mesh without a bone, has nowhere to go: the mesh is
+    // still removed.
+    if (CollisionVolume* v = AddCollisionVolumeTo(mesh->boneParent)) v->Build(*mesh);
+    // Nodes that named the mesh as their bone would keep a dangling pointer.
+    for (int32_t i = 0; i < character_->meshCount; ++i) {
+        if (character_->meshes[i]->boneParent == mesh) character_->meshes[i]->boneParent = nullptr;
+    }
+    for (int32_t i = 0; i < character_->helperCount; ++i) {
+        if (character_->helpers[i]->boneParent == mesh)
+            character_->helpers[i]->boneParent = nullptr;
+    }
+    character_->DeleteMesh(mesh);
+}
+
+// --- keys
+// -------------------------------------------------------------------------------------------
+
+void ModelBuilder::AnimationHeader() {
+    firstSampleRotation_ = firstTcbRotation_ = true;
+}
+
+void ModelBuilder::PositionKey(float frame, float x, float y, float z) {
+    if (SceneObject* node = CurrentNode()) node->AddPositionKey(frame, x, y, z, false);
+}
+
+void ModelBuilder::RotationKey(float frame, float x, float y, float z, float angle) {
+    if (SceneObject* node = CurrentNode()) node->AddRotationKey(frame, x, y, z, angle, false);
+}
+
+void ModelBuilder::RelativeRotationKey(float frame, float x, float y, float z, float angle,
+                                       bool isFirst) {
+    if (SceneObject* node = CurrentNode()) {
+        node->AddRelativeRotationKey(frame, x, y, z, angle, isFirst, false);
+    }
+}
+
+void ModelBuilder::SampleRotationKey(float frame, float x, float y, float z, float angle) {
+    RelativeRotationKey(frame, x, y, z, angle, firstSampleRotation_);
+    firstSampleRotation_ = false;
+}
+
+void ModelBuilder::TcbRotationKey(float frame, float x, float y, float z, float angle) {
+    RelativeRotationKey(frame, x, y, z, angle, firstTcbRotation_);
+    firstTcbRotation_ = false;
+}
+
+void ModelBuilder::ScaleKey(float frame, float x, float y, float z) {
+    if (SceneObject* node = CurrentNode()) node->AddScaleKey(frame, x, y, z);
+}
+
+}  // namespace orix

@@ -1,0 +1,185 @@
+// ModelBuilder: the engine's model-building rules, shared by the BNE reader and the ASE reader.
+// Each step is one thing a model file says (a node begins, a vertex, a material reference...)
+// and builds it into a mesh or a skinned character: node transforms, parent bones, static keys
+// for nodes that lack them, materials with sub-materials, textures, collision meshes handed to
+// their bones as volumes, the overall size.
+//
+// Parent bones are resolved whatever the order of the file: a parent named before it exists is
+// looked up again at Finish, and the static keys and collision volumes that need it wait until
+// then. Tables that would overfill are refused with a message under the reader's caption.
+// Depends on: the scene objects, textures, the engine's device, platform/messages.h.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "math/matrix.h"
+#include "math/vector3.h"
+
+namespace orix {
+
+class Mesh;
+class SceneObject;
+class SkinnedCharacter;
+struct Material;
+struct MaterialSet;
+struct Texture;
+
+class ModelBuilder {
+public:
+    // caption titles the builder's messages ("OrixFileBne", "OrixFileAse").
+    explicit ModelBuilder(const char* caption);
+    ModelBuilder(const ModelBuilder&) = delete;
+    ModelBuilder& operator=(const ModelBuilder&) = delete;
+
+    void SetTarget(Mesh* mesh);
+    void SetTarget(SkinnedCharacter* character);
+    bool HasTarget() const { return mesh_ || character_; }
+    void SetMipmapMode(bool on, int32_t levelCount);
+    void SetTextureFailureFatal(bool fatal) { textureFailureFatal_ = fatal; }
+
+    // Resets the per-load state; flags are the load flags (bits 0, 1, 3 used here). False (with
+    // a message) when the mipmap level count is outside 1 to 9.
+    bool Begin(const std::string& sourceName, uint32_t flags);
+    // Resolves late parents, finishes what waits on them and the current geometry object, and
+    // stores the overall size of a character.
+    void Finish();
+
+    // --- scene ---------------------------------------------------------------------------------
+    void SetSceneInfo(int32_t firstFrame, int32_t lastFrame, int32_t ticksPerFrame);
+    // Frame of a key time: unsigned division (BNE) or signed, truncated toward zero (ASE).
+    float FrameOfTicks(uint32_t ticks) const;
+    float FrameOfSignedTicks(int32_t ticks) const;
+
+    // --- materials ------------------------------------------------------------------------------
+    // The name test of the file: the collision flag for the next material.
+    void SetCollisionFlag(bool on) { collision_ = on; }
+    // A new top-level material (a mesh target keeps its first), marked collision by the flag.
+    bool BeginMaterial(const std::string& name);
+    // BNE record 3: the flag from the exact name; a sub-material is marked, else BeginMaterial.
+    bool MaterialHeader(const std::string& name);
+    // Marks the current material as a collision material (a sub-material named so).
+    void MarkCurrentCollision();
+    void SetAmbient(float r, float g, float b);
+    void SetDiffuse(float r, float g, float b);
+    void SetSpecular(float r, float g, float b);
+    void SetTransparency(float alpha);
+    // Loads the picture for the current material; false only when a fatal failure returns.
+    bool MapDiffuse(const std::string& pictureName);
+    // The current material has sub-materials; the list opens.
+    void SubMaterialList();
+    // A new sub-material of the current material becomes current; false when it has ten.
+    bool SubMaterialHeader();
+    // With the list open, the parent is current again and the list closes.
+    void EndMaterial();
+
+    // --- nodes -----------------------------------------------------------------------------------
+    bool BeginGeometry(const std::string& name);
+    bool BeginHelper(const std::string& name);
+    void BeginCamera();
+    void NodeTransform(const Matrix& m);
+    void NodeParent(const std::string& name);
+    void RotationAxis(float x, float y, float z);
+    void RotationAngle(float angle);
+    void Scale(float x, float y, float z);
+    void EndNodeTransform();
+    void EndGeometry();
+    void EndHelper();
+    void EndCamera();
+
+    // --- geometry --------------------------------------------------------------------------------
+    void AddVertex(float x, float y, float z);
+    void AddFace(int32_t a, int32_t b, int32_t c, int32_t materialId);
+    void AddTexVertex(float u, float v);
+    // The one-to-one test's answer: vertex i takes texture vertex i when true.
+    void SetTexCoordsOneToOne(bool oneToOne);
+    // The BNE test: as many texture vertices as vertices.
+    void TextureFaceListHeader();
+    void AddTexFace(int32_t a, int32_t b, int32_t c);
+    void FaceNormal(int32_t face, float x, float y, float z);
+    // The texture-coordinate step, then the material (collision meshes leave the model).
+    bool MaterialReference(int32_t index);
+
+    // --- keys ----------------------------------------------------------------------------------
+    void AnimationHeader();
+    void PositionKey(float frame, float x, float y, float z);
+    void RotationKey(float frame, float x, float y, float z, float angle);
+    void RelativeRotationKey(float frame, float x, float y, float z, float angle, bool isFirst);
+    // BNE records 30 and 31: isFirst from the flag that record 26 set.
+    void SampleRotationKey(float frame, float x, float y, float z, float angle);
+    void TcbRotationKey(float frame, float x, float y, float z, float angle);
+    void ScaleKey(float frame, float x, float y, float z);
+
+    Mesh* CurrentGeometry() const { return geometry_; }
+    int32_t FirstFrame() const { return firstFrame_; }
+    int32_t LastFrame() const { return lastFrame_; }
+    // Pictures named by the file, in order, and the one each material was given.
+    const std::vector<std::string>& PictureNames() const { return pictures_; }
+    std::string PictureOf(const Material* material) const;
+    const std::vector<std::pair<const Material*, std::string>>& MaterialPictures() const {
+        return materialPictures_;
+    }
+    // The name each top-level material was made with.
+    const std::vector<std::pair<const MaterialSet*, std::string>>& MaterialNames() const {
+        return materialNames_;
+    }
+    const Vector3& BoxMin() const { return boxMin_; }
+    const Vector3& BoxMax() const { return boxMax_; }
+
+private:
+    enum class NodeKind { Helper, Geometry, Camera };
+    struct PendingParent {
+        SceneObject* node;
+        std::string name;
+    };
+
+    SceneObject* CurrentNode() const;
+    bool Refuse(const std::string& message);
+    void FinishCurrentGeometry();
+    void FinishNode(SceneObject* node, Mesh* geometry);
+    void FinishKeys(SceneObject* node);
+    bool ParentPending(const SceneObject* node) const;
+    bool SetParent(SceneObject* node, SceneObject* parent);
+    void HandOverCollisionMesh(Mesh* mesh);
+    void OrderChildrenAfterTheirBones();
+
+    const char* caption_;
+    Mesh* mesh_ = nullptr;
+    SkinnedCharacter* character_ = nullptr;
+    std::string sourceName_;
+    Mesh* geometry_ = nullptr;
+    SceneObject* helper_ = nullptr;
+    MaterialSet* currentSet_ = nullptr;
+    Material* material_ = nullptr;
+    Material* savedParent_ = nullptr;
+    NodeKind nodeKind_ = NodeKind::Geometry;
+    int32_t geometryCount_ = 0;
+    int32_t materialCount_ = 0;
+    int32_t textureCount_ = 0;
+    int32_t firstFrame_ = 0;
+    int32_t lastFrame_ = 0;
+    int32_t ticksPerFrame_ = 160;
+    bool finishNodes_ = false;
+    bool bakePoses_ = false;
+    bool blackIsTransparent_ = false;
+    bool collision_ = false;
+    bool subMaterialListOpen_ = false;
+    bool firstSampleRotation_ = false;
+    bool firstTcbRotation_ = false;
+    bool mipmap_ = false;
+    int32_t mipmapLevels_ = 0;
+    bool textureFailureFatal_ = true;
+    Vector3 boxMin_;
+    Vector3 boxMax_;
+    bool anyVertex_ = false;
+    std::vector<std::string> pictures_;
+    std::vector<std::pair<const Material*, std::string>> materialPictures_;
+    std::vector<std::pair<const MaterialSet*, std::string>> materialNames_;
+    std::vector<PendingParent> pendingParents_;
+    std::vector<SceneObject*> pendingKeys_;  // finished nodes whose parent was not yet known
+    std::vector<Mesh*> pendingCollision_;    // collision meshes whose bone was not yet known
+};
+
+}  // namespace orix

@@ -1,0 +1,308 @@
+// The ASE reader: tokenizer, conversions, block handling, exports in the wild, the BNE copy.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "modelfile/ase_tokenizer.h"
+#include "modelfile/bne_test_util.h"
+#include "modelfile/orix_file_ase.h"
+#include "modelfile/orix_file_bne.h"
+#include "scene/mesh.h"
+#include "scene/skinned_character.h"
+
+namespace orix {
+namespace {
+
+using testing::MessageCapture;
+using testing::ScratchDir;
+
+AseLine Tokenized(const std::string& text, bool materialList = false) {
+    AseLine line;
+    line.length = text.size();
+    text.copy(line.text, text.size());
+    TokenizeAseLine(&line, materialList);
+    return line;
+}
+
+TEST(AseTokenizer, KeywordAndValueShapes) {
+    AseLine a = Tokenized("\t*NODE_NAME \"Bip01 Pelvis\"\r\n");
+    EXPECT_EQ(a.keyword, "*NODE_NAME");
+    EXPECT_EQ(a.value, "Bip01 Pelvis");
+    AseLine b = Tokenized("  *MATERIAL_NAME \"\"\n");
+    EXPECT_EQ(b.value, "");
+    AseLine c = Tokenized("*TM_ROW0\t1.0\t0.0\t2.5\r\n");
+    EXPECT_EQ(c.value, "1.0 0.0 2.5");  // tabs become spaces, CR LF dropped
+    AseLine d = Tokenized("*MATERIAL 0 {\n", true);
+    EXPECT_EQ(d.value, "0");
+    EXPECT_TRUE(d.opens);
+    AseLine e = Tokenized("\t}\n");
+    EXPECT_TRUE(e.closes);
+    AseLine f = Tokenized("*BITMAP \"unterminated");
+    EXPECT_EQ(f.value, "unterminated");
+    AseLine g = Tokenized("*ONLYKEYWORD");
+    EXPECT_EQ(g.keyword, "*ONLYKEYWORD");
+    EXPECT_EQ(g.value, "");
+}
+
+std::string Scene(int ticks = 160) {
+    return "*SCENE {\n\t*SCENE_FIRSTFRAME 0\n\t*SCENE_LASTFRAME 4\n\t*SCENE_TICKSPERFRAME " +
+           std::to_string(ticks) + "\n}\n";
+}
+
+std::string Tm(float x, float y, float z) {
+    char buf[400];
+    std::snprintf(buf, sizeof buf,
+                  "\t*NODE_TM {\n\t\t*TM_ROW0 1 0 0\n\t\t*TM_ROW1 0 1 0\n\t\t*TM_ROW2 0 0 1\n"
+                  "\t\t*TM_ROW3 %g %g %g\n\t\t*TM_ROTAXIS 0 0 1\n\t\t*TM_ROTANGLE 0\n"
+                  "\t\t*TM_SCALE 1 1 1\n\t}\n",
+                  double(x), double(y), double(z));
+    return buf;
+}
+
+std::string Helper(const std::string& name, const std::string& parent, float x) {
+    std::string s = "*HELPEROBJECT {\n\t*NODE_NAME \"" + name + "\"\n";
+    if (!parent.empty()) s += "\t*NODE_PARENT \"" + parent + "\"\n";
+    return s + Tm(x, 0, 0) + "}\n";
+}
+
+std::string Triangle(const std::string& name, const std::string& parent, int materialRef) {
+    std::string s = "*GEOMOBJECT {\n\t*NODE_NAME \"" + name + "\"\n";
+    if (!parent.empty()) s += "\t*NODE_PARENT \"" + parent + "\"\n";
+    s += Tm(0, 0, 0);
+    s += "\t*MESH {\n\t\t*MESH_NUMVERTEX 3\n\t\t*MESH_NUMFACES 1\n\t\t*MESH_VERTEX_LIST {\n"
+         "\t\t\t*MESH_VERTEX 0\t0.0\t0.0\t0.0\n\t\t\t*MESH_VERTEX 1\t1.0\t2.0\t3.0\n"
+         "\t\t\t*MESH_VERTEX 2\t0.0\t1.0\t0.0\n\t\t}\n\t\t*MESH_FACE_LIST {\n"
+         "\t\t\t*MESH_FACE    0:    A:    0 B:    1 C:    2 AB:    1 BC:    1 CA:    1\t "
+         "*MESH_SMOOTHING 1 \t*MESH_MTLID 3\n\t\t}\n"
+         "\t\t*MESH_NUMTVERTEX 3\n\t\t*MESH_TVERTLIST {\n\t\t\t*MESH_TVERT 0\t0.0\t0.0\t0.0\n"
+         "\t\t\t*MESH_TVERT 1\t1.0\t1.0\t0.0\n\t\t\t*MESH_TVERT 5\t0.25\t0.75\t0.0\n\t\t}\n"
+         "\t}\n";
+    if (materialRef >= 0) s += "\t*MATERIAL_REF " + std::to_string(materialRef) + "\n";
+    return s + "}\n";
+}
+
+bool LoadText(SkinnedCharacter* c, const std::string& text, uint32_t flags,
+              OrixFileAse* reader = nullptr) {
+    OrixFileAse local(c);
+    OrixFileAse& r = reader ? *reader : local;
+    r.SetTextureFailureFatal(false);
+    return r.LoadBytes(text.data(), text.size(), "test.ase", flags);
+}
+
+TEST(AseReader, ConversionsOfTheTable) {
+    SkinnedCharacter c(0);
+    std::string text = "*3DSMAX_ASCIIEXPORT\t200\n" + Scene() + Triangle("Tri", "", -1);
+    text.replace(text.find("*TM_ROTANGLE 0"), 14, "*TM_ROTANGLE 1.5");
+    ASSERT_TRUE(LoadText(&c, text, 0));
+    ASSERT_EQ(c.meshCount, 1);
+    Mesh& m = *c.meshes[0];
+    ASSERT_EQ(m.faceCount, 1u);
+    const MeshFace& f = m.geometry->faces[0];
+    EXPECT_EQ(f.a, 0);
+    EXPECT_EQ(f.b, 2);
+    EXPECT_EQ(f.c, 1);
+    EXPECT_EQ(f.materialId, 3);
+    // (x, y, z) = (1, 2, 3) becomes (1, 3, 2).
+    Vector3 p = m.VertexPosition(1);
+    EXPECT_FLOAT_EQ(p.y, 3.0f);
+    EXPECT_FLOAT_EQ(p.z, 2.0f);
+    ASSERT_EQ(m.texCoordCount, 3u);
+    EXPECT_FLOAT_EQ(m.geometry->texCoords[2].u, 0.25f);
+    EXPECT_FLOAT_EQ(m.geometry->texCoords[2].v, 0.25f);
+    EXPECT_FLOAT_EQ(m.nodeRotationAngle, 6.2831855f - 1.5f);
+}
+
+TEST(AseReader, UnknownBlocksAndFlagBits) {
+    std::string text = Scene() +
+                       "*UNKNOWN_BLOCK {\n\t*INNER {\n\t\t*GEOMOBJECT {\n\t}\n\t}\n\t*X 1\n}\n" +
+                       "*MATERIAL_LIST {\n\t*MATERIAL_COUNT 1\n\t*MATERIAL 0 {\n"
+                       "\t\t*MATERIAL_NAME \"M\"\n\t\t*MATERIAL_CLASS \"Standard\"\n\t}\n}\n" +
+                       Helper("Bone", "", 1) + "*GEOMOBJECT {\n\t*NODE_NAME \"G\"\n" + Tm(0, 0, 0) +
+                       "\t*TM_ANIMATION {\n\t\t*CONTROL_POS_TRACK {\n"
+                       "\t\t\t*CONTROL_POS_SAMPLE 0 1 2 3\n\t\t\t*CONTROL_POS_SAMPLE -160 1 2 3\n"
+                       "\t\t}\n\t}\n\t*MATERIAL_REF 0\n}\n";
+    {
+        SkinnedCharacter c(0);
+        ASSERT_TRUE(LoadText(&c, text, 0));
+        EXPECT_EQ(c.meshCount, 1);  // the geometry inside the unknown block was skipped
+        EXPECT_EQ(c.helperCount, 1);
+        EXPECT_EQ(c.materialCount, 1);
+        EXPECT_EQ(c.meshes[0]->materials, c.MaterialAt(0));
+        EXPECT_FALSE(c.meshes[0]->hasPositionKeys);  // bit 0 clear: no animation
+    }
+    {
+        SkinnedCharacter c(0);
+        ASSERT_TRUE(LoadText(&c, text, kAseFinishNodes | kAseSkipMaterials));
+        EXPECT_EQ(c.materialCount, 0);
+        EXPECT_EQ(c.meshes[0]->materials, nullptr);
+        EXPECT_TRUE(c.meshes[0]->hasPositionKeys);
+        EXPECT_EQ(c.meshes[0]->motionMode, MotionMode::Keyframed);
+    }
+}
+
+const char* kSubMaterials =
+    "*MATERIAL_LIST {\n\t*MATERIAL_COUNT 1\n\t*MATERIAL 0 {\n\t\t*MATERIAL_NAME \"Parent\"\n"
+    "\t\t*MATERIAL_CLASS \"Multi/Sub-Object\"\n\t\t*MATERIAL_XP_TYPE Filter\n"
+    "\t\t*MAP_DIFFUSE {\n\t\t\t*BITMAP \"parent.bmp\"\n\t\t}\n\t\t*NUMSUBMTLS 2\n"
+    "\t\t*SUBMATERIAL 0 {\n\t\t\t*MATERIAL_NAME \"First\"\n\t\t\t*MATERIAL_CLASS \"Standard\"\n"
+    "\t\t\t*MATERIAL_DIFFUSE 1 0 0\n\t\t\t*MATERIAL_XP_TYPE Filter\n"
+    "\t\t\t*MAP_DIFFUSE {\n\t\t\t\t*BITMAP \"first.bmp\"\n\t\t\t}\n\t\t}\n"
+    "\t\t*SUBMATERIAL 1 {\n\t\t\t*MATERIAL_NAME \"Second\"\n\t\t\t*MATERIAL_CLASS \"Standard\"\n"
+    "\t\t\t*MATERIAL_DIFFUSE 0 1 0\n\t\t\t*MATERIAL_XP_TYPE Filter\n"
+    "\t\t\t*MAP_DIFFUSE {\n\t\t\t\t*BITMAP \"second.bmp\"\n\t\t\t}\n\t\t}\n\t}\n}\n";
+
+void ExpectNestedMaterials(SkinnedCharacter& c, const ModelBuilder& b) {
+    ASSERT_EQ(c.materialCount, 1);
+    MaterialSet* set = c.MaterialAt(0);
+    EXPECT_TRUE(set->hasSubMaterials);
+    ASSERT_EQ(set->subMaterialCount, 2);
+    EXPECT_FLOAT_EQ(set->subMaterials[0].record.diffuse.r, 1.0f);
+    EXPECT_FLOAT_EQ(set->subMaterials[1].record.diffuse.g, 1.0f);
+    EXPECT_EQ(b.PictureOf(&set->main), "parent.bmp");
+    EXPECT_EQ(b.PictureOf(&set->subMaterials[0]), "first.bmp");
+    EXPECT_EQ(b.PictureOf(&set->subMaterials[1]), "second.bmp");
+}
+
+TEST(AseReader, SubMaterialsNestByBlocksAndTheirCopyReadsBackTheSame) {
+    MessageCapture capture;  // the pictures do not exist
+    ScratchDir dir;
+    std::string text = Scene() + kSubMaterials;
+    {
+        SkinnedCharacter c(0);
+        OrixFileAse reader(&c);
+        reader.SetCopyName(dir.Path("subs.bne"));
+        ASSERT_TRUE(LoadText(&c, text, kAseFinishNodes | kAseWriteBne, &reader));
+        ExpectNestedMaterials(c, reader.Builder());
+    }
+    SkinnedCharacter c(0);
+    OrixFileBne reader(&c);
+    reader.SetTextureFailureFatal(false);
+    ASSERT_TRUE(reader.Load(dir.Path("subs.bne"), kBneFinishNodes));
+    ExpectNestedMaterials(c, reader.Builder());
+}
+
+TEST(AseReader, CollisionMaterialInAnyCaseMakesAVolume) {
+    std::string text =
+        Scene() +
+        "*MATERIAL_LIST {\n\t*MATERIAL_COUNT 1\n\t*MATERIAL 0 {\n"
+        "\t\t*MATERIAL_NAME \"COLLISION\"\n\t\t*MATERIAL_CLASS \"Standard\"\n\t}\n}\n" +
+        Triangle("Hit", "Bone", 0) + Helper("Bone", "", 1);  // bone comes later
+    SkinnedCharacter c(0);
+    ASSERT_TRUE(LoadText(&c, text, kAseFinishNodes));
+    EXPECT_EQ(c.meshCount, 0);
+    ASSERT_EQ(c.helperCount, 1);
+    EXPECT_EQ(c.helpers[0]->collisionVolumeCount, 1);
+}
+
+TEST(AseReader, ParentsResolveWhateverTheOrderInBothReaders) {
+    ScratchDir dir;
+    std::string text = Scene() + Helper("Child", "Root", 2) + Helper("Root", "", 1);
+    SkinnedCharacter fromText(0);
+    {
+        OrixFileAse ase(&fromText);
+        ase.SetCopyName(dir.Path("order.bne"));
+        ASSERT_TRUE(LoadText(&fromText, text, kAseFinishNodes | kAseWriteBne, &ase));
+    }
+    ASSERT_EQ(fromText.helperCount, 2);
+    EXPECT_EQ(fromText.helpers[0]->boneParent, fromText.helpers[1]);
+    SkinnedCharacter fromBne(0);
+    ASSERT_TRUE(fromBne.LoadBne(dir.Path("order.bne"), 1));
+    ASSERT_EQ(fromBne.helperCount, 2);
+    EXPECT_EQ(fromBne.helpers[0]->boneParent, fromBne.helpers[1]);
+    // Bind pose: the child's world at the first frame is its node transform.
+    for (SkinnedCharacter* c : {&fromText, &fromBne}) {
+        c->SetPlayMode(0);
+        // The child is listed first: it must still read its bone's pose of this frame.
+        c->Update(kUpdateAnimate | kUpdateChildren);
+        EXPECT_NEAR(c->helpers[0]->world.m[3][0], 2.0f, 1e-4);
+    }
+}
+
+TEST(AseReader, ExportsInTheWildLoadWithoutHanging) {
+    std::string crlf =
+        "*GEOMOBJECT {\r\n\t*NODE_NAME \"A\"\r\n  *MESH {\r\n"
+        "    *MESH_VERTEX_LIST {\r\n      *MESH_VERTEX 0 1 2 3\r\n    }\r\n"
+        "  }\r\n}\r\n";
+    std::string noMagicNoNormals = Helper("Only", "", 0);
+    std::string longLine = "*COMMENT \"" + std::string(1000, 'x') + "{\"\n" + Helper("H", "", 0);
+    std::string unclosed = Scene() +
+                           "*GEOMOBJECT {\n\t*NODE_NAME \"Open\"\n\t*MESH {\n"
+                           "\t\t*MESH_VERTEX_LIST {\n\t\t\t*MESH_VERTEX 0 1 1 1\n";
+    std::string unclosedSkip = "*WHATEVER {\n\t*DEEPER {\n";
+    std::string deepGroups;
+    for (int i = 0; i < 200000; ++i) deepGroups += "*GROUP \"g\" {\n";
+    deepGroups += Helper("Deep", "", 0);
+    std::string grouped = "*GROUP \"Body\" {\n" + Helper("InGroup", "", 0) + "}\n";
+    std::string hugeLine(4u << 20, 'a');
+    hugeLine += "{\n";
+    for (const std::string* text : {&crlf, &noMagicNoNormals, &longLine, &unclosed, &unclosedSkip,
+                                    &hugeLine, &deepGroups, &grouped}) {
+        SkinnedCharacter c(0);
+        EXPECT_TRUE(LoadText(&c, *text, kAseFinishNodes));
+    }
+    SkinnedCharacter c(0);
+    ASSERT_TRUE(LoadText(&c, crlf, 0));
+    ASSERT_EQ(c.meshCount, 1);
+    EXPECT_EQ(c.meshes[0]->vertexCount, 1u);
+    SkinnedCharacter d(0);
+    ASSERT_TRUE(LoadText(&d, unclosed, 0));
+    EXPECT_EQ(d.meshCount, 1);
+    SkinnedCharacter e(0);
+    ASSERT_TRUE(LoadText(&e, grouped, 0));
+    EXPECT_EQ(e.helperCount, 1);  // objects inside a group belong to the model
+}
+
+TEST(AseReader, KeyTracksAndSignedTicks) {
+    std::string text = Scene() + "*HELPEROBJECT {\n\t*NODE_NAME \"Spin\"\n" + Tm(0, 0, 0) +
+                       "\t*TM_ANIMATION {\n\t\t*CONTROL_ROT_TRACK {\n"
+                       "\t\t\t*CONTROL_ROT_SAMPLE 0 0 0 1 0.5\n"
+                       "\t\t\t*CONTROL_ROT_SAMPLE 160 0 0 1 0.5\n"
+                       "\t\t\t*CONTROL_ROT_SAMPLE 320 0 0 1 0.5\n\t\t}\n"
+                       "\t\t*CONTROL_POS_TRACK {\n\t\t\t*CONTROL_POS_SAMPLE -160 1 2 3\n"
+                       "\t\t\t*CONTROL_POS_SAMPLE 479 1 2 3\n\t\t}\n\t}\n}\n";
+    SkinnedCharacter c(0);
+    ASSERT_TRUE(LoadText(&c, text, kAseFinishNodes));
+    ASSERT_EQ(c.helperCount, 1);
+    const KeyframeAnimation& anim = *c.helpers[0]->animation;
+    // Only the first line is a first key: the track accumulates 0.5, 1.0, 1.5 radians.
+    ASSERT_EQ(anim.RotationKeys().size(), 3u);
+    EXPECT_NEAR(std::fabs(anim.RotationKeys()[2].value.w), std::cos(0.75f), 1e-5);
+    EXPECT_FLOAT_EQ(anim.RotationKeys()[2].time, 2.0f);
+    // Signed division: -160 ticks is frame -1; 479 ticks is frame 2.
+    ASSERT_EQ(anim.PositionKeys().size(), 2u);
+    EXPECT_FLOAT_EQ(anim.PositionKeys()[0].time, -1.0f);
+    EXPECT_FLOAT_EQ(anim.PositionKeys()[1].time, 2.0f);
+    // (x, y, z) = (1, 2, 3) is stored as (1, 3, 2).
+    EXPECT_FLOAT_EQ(anim.PositionKeys()[0].value.y, 3.0f);
+}
+
+TEST(AseReader, CopyOfAFileWithoutMagicStillReadsBack) {
+    ScratchDir dir;
+    std::string text = Helper("Only", "", 4);
+    {
+        SkinnedCharacter c(0);
+        OrixFileAse reader(&c);
+        reader.SetCopyName(dir.Path("nomagic.bne"));
+        ASSERT_TRUE(LoadText(&c, text, kAseFinishNodes | kAseWriteBne, &reader));
+        EXPECT_EQ(c.helperCount, 1);
+    }
+    SkinnedCharacter c(0);
+    ASSERT_TRUE(c.LoadBne(dir.Path("nomagic.bne"), 1));
+    ASSERT_EQ(c.helperCount, 1);
+    EXPECT_FLOAT_EQ(c.helpers[0]->nodePosition.x, 4.0f);
+}
+
+TEST(AseReader, MissingFileIsReported) {
+    MessageCapture capture;
+    SkinnedCharacter c(0);
+    EXPECT_FALSE(c.LoadAse("/nonexistent/x.ase"));
+    ASSERT_FALSE(capture.Messages().empty());
+    EXPECT_EQ(capture.Messages()[0].text, "Can't load /nonexistent/x.ase");
+    EXPECT_EQ(capture.Messages()[0].caption, "Load Ase");
+    EXPECT_EQ(OrixFileAse::CopyNameFor("girl.ase"), "girl.bne");
+    EXPECT_EQ(OrixFileAse::CopyNameFor("noext"), "bne");
+}
+
+}  // namespace
+}  // namespace orix

@@ -1,0 +1,27 @@
+#include "commands.h"
+
+namespace orix::tool {
+
+int RunDevice(const Args& args) {
+    std::vector<char*> argv;
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    return DeviceCommand(int(args.size()), argv.data());
+}
+
+const std::vector<Command>& Commands() {
+    static const std::vector<Command> commands = {
+        {"convert", "IN.ase [OUT.bne] [--flags N] [--as mesh]",
+         "ASE to BNE through the reader's copy (flags 1 unless given)", RunConvert},
+        {"dump", "FILE.bne", "one line per record: offset, tag, name, payload", RunDump},
+        {"info", "FILE [--flags N] [--as mesh] [--json]",
+         "what a model holds: meshes, helpers, materials, textures, keys, frames", RunInfo},
+        {"pose", "FILE --frame F|first [--skin FILE.skn] [--vue FILE.vue] [--flags N] [--vertices]",
+         "world matrices of every node at frame F, one JSON object per line", RunPose},
+        {"device", "list | set N | forget", "list or store the display driver the demo uses",
+         RunDevice},
+    };
+    return commands;
+}
+
+}  // namespace orix::tool
