@@ -25,13 +25,12 @@
 #include "platform/display_system.h"
 #include "scene/scene.h"
 
+#include "scene/skinned_character.h"
+
 #if __has_include("app/demo_scene.h")
 #include "app/demo_scene.h"
-#include "scene/skinned_character.h"
-#define ORIX_BENCH_DEMO 1
 #else
-#include "app/fountain_scene.h"
-#define ORIX_BENCH_DEMO 0
+#include "composed_scene.h"
 #endif
 
 namespace fs = std::filesystem;
@@ -41,9 +40,9 @@ namespace {
 
 constexpr int kWarmFrames = 5;
 
-// The demonstration (or, in a tree without it, the fountain scene) on an offscreen engine whose
-// device is wrapped by a FrameCapture, plus count - 1 more characters, and the replay of one of
-// its frames. One at a time: the engine and scene are process-wide.
+// The demonstration on an offscreen engine whose device is wrapped by a FrameCapture, plus
+// count - 1 more characters, and the replay of one of its frames. One at a time: the engine and
+// scene are process-wide.
 class Harness {
 public:
     explicit Harness(int count) : count_(count) {
@@ -76,51 +75,31 @@ public:
     }
 
     ~Harness() {
-#if ORIX_BENCH_DEMO
         // RemoveChild deletes the character.
         for (SkinnedCharacter* c : extra_) {
             if (demo_.scene) demo_.scene->RemoveChild(c);
         }
         if (engine_) DestroyDemoScene(demo_);
-#else
-        fountain_.reset();
-        delete scene_;
-#endif
         engine_.reset();
         theEngine = nullptr;
         currentScene = nullptr;
     }
 
-    bool Ready() const {
-        return ready_;
-    }
-    const std::string& Error() const {
-        return error_;
-    }
-    int Count() const {
-        return count_;
-    }
-    size_t Draws() const {
-        return draws_;
-    }
+    bool Ready() const { return ready_; }
+    const std::string& Error() const { return error_; }
+    int Count() const { return count_; }
+    size_t Draws() const { return draws_; }
 
     void EngineFrame() {
         engine_->Render();
         engine_->device->Present();
     }
-    void EngineSubmit() {
-        engine_->Render();
-    }
-    void Finish() {
-        engine_->device->Present();
-    }
-    GlReplay& Replay() {
-        return replay_;
-    }
+    void EngineSubmit() { engine_->Render(); }
+    void Finish() { engine_->device->Present(); }
+    GlReplay& Replay() { return replay_; }
 
 private:
     void Build() {
-#if ORIX_BENCH_DEMO
         BuildDemoScene(*engine_, demo_);
         // More characters on a grid around the first, each loaded and skinned as the first was.
         for (int i = 1; i < count_; ++i) {
@@ -130,12 +109,9 @@ private:
             int ring = i % 10, row = i / 10;
             c->position = Vector3{float(ring - 5) * 40.0f, 0.0f, float(row) * 50.0f + 40.0f};
             demo_.scene->AddChild(c);
+            c->LoadSkin(demo::kSkinFile);
             extra_.push_back(c);
         }
-#else
-        scene_ = new Scene(engine_.get());
-        fountain_ = std::make_unique<FountainScene>(*scene_);
-#endif
     }
 
     void WritePictures(const char* dir) {
@@ -165,13 +141,8 @@ private:
     std::unique_ptr<GraphicsDevice> device_;
     std::unique_ptr<FrameCapture> capture_;
     std::unique_ptr<Engine> engine_;
-#if ORIX_BENCH_DEMO
     DemoScene demo_;
     std::vector<SkinnedCharacter*> extra_;
-#else
-    Scene* scene_ = nullptr;
-    std::unique_ptr<FountainScene> fountain_;
-#endif
     GlReplay replay_;
     size_t draws_ = 0;
     bool ready_ = false;
@@ -241,24 +212,28 @@ void BM_FrameReplaySubmit(benchmark::State& state) {
 }
 
 void Register() {
-    std::vector<int> counts = {1};
-#if ORIX_BENCH_DEMO
-    counts = {1, 10, 50, 100};
-#endif
-    for (int n : counts) {
+    for (int n : {1, 10, 50, 100}) {
         std::string suffix = "/" + std::to_string(n);
         benchmark::RegisterBenchmark(("frame/engine" + suffix).c_str(), BM_FrameEngine)
             ->Arg(n)
+            ->MinTime(1.0)
+            ->MinWarmUpTime(0.2)
             ->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark(("frame/replay" + suffix).c_str(), BM_FrameReplay)
             ->Arg(n)
+            ->MinTime(1.0)
+            ->MinWarmUpTime(0.2)
             ->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark(("frame/engine_submit" + suffix).c_str(), BM_FrameEngineSubmit)
             ->Arg(n)
+            ->MinTime(1.0)
+            ->MinWarmUpTime(0.2)
             ->UseManualTime()
             ->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark(("frame/replay_submit" + suffix).c_str(), BM_FrameReplaySubmit)
             ->Arg(n)
+            ->MinTime(1.0)
+            ->MinWarmUpTime(0.2)
             ->UseManualTime()
             ->Unit(benchmark::kMillisecond);
     }
