@@ -28,6 +28,17 @@ RoundedRotation Rounded(const Xform& m) {
     return r;
 }
 
+Xform Scaled(Xform m) {
+    m.t = m.t * kFigureScale;
+    return m;
+}
+
+TriMesh Scaled(const TriMesh& mesh) {
+    TriMesh out = mesh;
+    for (Vec3& p : out.positions) p = p * kFigureScale;
+    return out;
+}
+
 Xform RotationOnly(Xform m) {
     m.t = {0, 0, 0};
     return m;
@@ -42,7 +53,7 @@ int WriteAnimation(AseText* out, const Skeleton& sk, int index) {
     if (b.position == PositionControl::kBezier) {
         out->Line(2, "*CONTROL_POS_BEZIER {");
         for (int f = kFirstFrame; f <= kLastFrame; f += b.keyStep, ++keys) {
-            Vec3 p = sk.Local(index, f).t;
+            Vec3 p = sk.Local(index, f).t * kFigureScale;
             out->Line(3,
                       "*CONTROL_BEZIER_POS_KEY %d\t%s\t0.0000\t0.0000\t0.0000\t0.0000\t0.0000\t"
                       "0.0000\t0",
@@ -97,8 +108,10 @@ void WriteGeometry(AseText* out, const char* name, const char* parent, const Tri
 
 }  // namespace
 
-std::string CharacterAse(const Skeleton& sk, const TriMesh& body, const TriMesh& collision,
-                         int* keyCount) {
+std::string CharacterAse(const Skeleton& sk, const TriMesh& unscaledBody,
+                         const TriMesh& unscaledCollision, int* keyCount) {
+    const TriMesh body = Scaled(unscaledBody);
+    const TriMesh collision = Scaled(unscaledCollision);
     AseText out;
     WriteHeader(&out, "girl.max", kFirstFrame, kLastFrame);
 
@@ -140,9 +153,10 @@ std::string CharacterAse(const Skeleton& sk, const TriMesh& body, const TriMesh&
         out.Line(1, "*NODE_NAME \"%s\"", b.name.c_str());
         if (b.parent >= 0) out.Line(1, "*NODE_PARENT \"%s\"", sk.bones[b.parent].name.c_str());
         out.Line(1, "*HELPER_CLASS \"Dummy\"");
-        WriteNodeTm(&out, 1, b.name, b.bind);
-        out.Line(1, "*BOUNDINGBOX_MIN %s", Num3(b.joint - Vec3{0.5, 0.5, 0.5}).c_str());
-        out.Line(1, "*BOUNDINGBOX_MAX %s", Num3(b.joint + Vec3{0.5, 0.5, 0.5}).c_str());
+        WriteNodeTm(&out, 1, b.name, Scaled(b.bind));
+        const Vec3 joint = b.joint * kFigureScale;
+        out.Line(1, "*BOUNDINGBOX_MIN %s", Num3(joint - Vec3{0.5, 0.5, 0.5}).c_str());
+        out.Line(1, "*BOUNDINGBOX_MAX %s", Num3(joint + Vec3{0.5, 0.5, 0.5}).c_str());
         keys += WriteAnimation(&out, sk, static_cast<int>(i));
         out.Line(0, "}");
     }

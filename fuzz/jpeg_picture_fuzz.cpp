@@ -8,20 +8,15 @@
 #include <string>
 
 #include "picture/jpeg_picture.h"
-#include "platform/messages.h"
-
-namespace {
-void Quiet(const std::string&, const std::string&) {}
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const std::string path = "/tmp/orix-jpeg-fuzz-" + std::to_string(getpid()) + ".jpg";
-    orix::SetMessageBoxHook(Quiet);
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) return 0;
     if (size) std::fwrite(data, 1, size, f);
     std::fclose(f);
     orix::BitmapPtr bm = orix::LoadJpegPicture(path, 16);
     (void)bm;
+    std::remove(path.c_str());
     return 0;
 }

@@ -2,11 +2,24 @@
 
 namespace orix::tool {
 
-int RunDevice(const Args& args) {
+namespace {
+
+// Runs a command written against argc and argv.
+int WithArgv(int (*command)(int, char**), const Args& args) {
     std::vector<char*> argv;
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
-    return DeviceCommand(int(args.size()), argv.data());
+    return command(int(args.size()), argv.data());
+}
+
+}  // namespace
+
+int RunDevice(const Args& args) {
+    return WithArgv(DeviceCommand, args);
+}
+
+int RunRender(const Args& args) {
+    return WithArgv(RenderCommand, args);
 }
 
 const std::vector<Command>& Commands() {
@@ -20,6 +33,10 @@ const std::vector<Command>& Commands() {
          "world matrices of every node at frame F, one JSON object per line", RunPose},
         {"device", "list | set N | forget", "list or store the display driver the demo uses",
          RunDevice},
+        {"render",
+         "[--frames N] [--step-ms MS] [--out DIR] [--every K] [--size WxH] [--res DIR] "
+         "[--scene demo|fountain]",
+         "the demo (or the fountain) offscreen to PNG frames, with the real frame rate", RunRender},
     };
     return commands;
 }

@@ -22,6 +22,7 @@ int RunDump(const Args& args);
 int RunInfo(const Args& args);
 int RunPose(const Args& args);
 int RunDevice(const Args& args);
+int RunRender(const Args& args);
 
 // Every command, in the order `orix help` lists them.
 const std::vector<Command>& Commands();
@@ -32,5 +33,9 @@ namespace orix {
 
 // orix device [list | set N | forget]: the display driver the demo renders with.
 int DeviceCommand(int argc, char** argv);
+// orix render [--frames N] [--step-ms MS] [--out DIR] [--every K] [--size WxH] [--res DIR]
+// [--scene demo|fountain]: the demonstration (or the fountain) offscreen with a fixed frame
+// step, frames as PNG, the real frame rate.
+int RenderCommand(int argc, char** argv);
 
 }  // namespace orix

@@ -6,13 +6,6 @@
 #include "device/display.h"
 #include "device/engine.h"
 #include "device/globals.h"
-#include "render/camera.h"
-#include "render/render_state_group.h"
-#include "scene/light.h"
-#include "scene/pavo_overlay_list.h"
-#include "scene/pavo_render_state.h"
-#include "scene/pavo_sprite.h"
-#include "scene/scene.h"
 
 namespace orix {
 
@@ -23,24 +16,7 @@ Application::Application() {
 
 Application::~Application() {
     flag = false;
-    delete scene;
-    scene = nullptr;
-    delete overlays;
-    overlays = nullptr;
-    delete light;
-    light = nullptr;
-    delete character;
-    character = nullptr;
-    delete land;
-    land = nullptr;
-    delete landGroup;
-    landGroup = nullptr;
-    delete renderStateOverlay;
-    renderStateOverlay = nullptr;
-    delete sprite;
-    sprite = nullptr;
-    delete camera;
-    camera = nullptr;
+    DestroyDemoScene(*this);
     // The engine and the display go last: the objects above may still release device
     // resources while they are destroyed.
     delete theEngine;
@@ -50,12 +26,7 @@ Application::~Application() {
 }
 
 void Application::BuildScene() {
-    scene = new Scene(theEngine);
-    currentScene = scene;
-    camera = new Camera(Vector3{0.0f, 100.0f, -300.0f}, Vector3{0.0f, 0.0f, 0.0f},
-                        Vector3{0.0f, 1.0f, 0.0f});
-    scene->AddObjects({camera});
-    scene->SetCamera(camera);
+    if (theEngine) BuildDemoScene(*theEngine, *this);
 }
 
 bool Application::Frame() {

@@ -1,24 +1,17 @@
 // Application: the demonstration's top-level objects, the log, and the per-frame function that
 // draws the frame-rate text over the finished picture and presents it.
 //
-// Depends on the Engine and Display globals, the scene root and camera. Owns every object that
-// BuildScene creates and destroys each exactly once. Single-threaded.
+// Depends on the Engine and Display globals and the demonstration scene. Owns every object that
+// BuildScene creates (the DemoScene members) and destroys each exactly once. Single-threaded.
 #pragma once
 
 #include <cstdint>
 
+#include "app/demo_scene.h"
+
 namespace orix {
 
-class Camera;
-class Light;
-class PavoOverlayList;
-class PavoRenderState;
-class PavoSprite;
-class RenderStateGroup;
-class Scene;
-class SceneObject;
-
-class Application {
+class Application : public DemoScene {
 public:
     // Opens "debug.txt" for writing in text mode into logFile (null when it cannot be opened).
     Application();
@@ -27,22 +20,13 @@ public:
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
 
-    // Composes the scene: a scene root and a camera looking into it.
+    // Composes the demonstration (BuildDemoScene) on the process-wide engine; nothing without
+    // one.
     void BuildScene();
     // One frame: the render pass, "FPS : %d" at (20, height - 30) in blue over a transparent
     // background, then the flip. Returns true.
     bool Frame();
 
-    Scene* scene = nullptr;
-    PavoOverlayList* overlays = nullptr;
-    Camera* camera = nullptr;
-    SceneObject* character = nullptr;  // the skinned character and the land, once the demo
-                                       // scene builds them
-    SceneObject* land = nullptr;
-    Light* light = nullptr;
-    RenderStateGroup* landGroup = nullptr;
-    PavoSprite* sprite = nullptr;
-    PavoRenderState* renderStateOverlay = nullptr;
     bool flag = false;
 };
 

@@ -42,6 +42,10 @@ public:
     // can be made (after saying so).
     bool Setup(Display* displayToUse, WindowHandle window, int32_t w, int32_t h,
                int32_t bitsPerPixel);
+    // Setup without the stored driver or the dialog: the display and device on driver (all
+    // zero: the primary display). For headless tools, which must not ask.
+    bool SetupWithDriver(Display* displayToUse, WindowHandle window, int32_t w, int32_t h,
+                         int32_t bitsPerPixel, const DriverGuid& driver);
     // The viewport (clip y = height / width, clip height twice that), the initial render
     // states and the drawing and background materials with the default record.
     void CreateDeviceObjects();
@@ -93,6 +97,13 @@ public:
     std::unique_ptr<GraphicsDevice> ownedDevice;
 
 private:
+    // Records the display and the size on both; false for a null display.
+    bool TakeDisplay(Display* displayToUse, WindowHandle window, int32_t w, int32_t h,
+                     int32_t bitsPerPixel);
+    // Opens the display on deviceGuid (the primary display when that one is gone) and creates
+    // the device and its objects; ends the program with -1 when nothing can be opened.
+    bool OpenChosenDriver();
+
     Clock& clock_;
 };
 

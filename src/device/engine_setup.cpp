@@ -40,8 +40,8 @@ bool Engine::ReadStoredDevice() {
     return ReadStoredDeviceGuid(&deviceGuid);
 }
 
-bool Engine::Setup(Display* displayToUse, WindowHandle window, int32_t w, int32_t h,
-                   int32_t bitsPerPixel) {
+bool Engine::TakeDisplay(Display* displayToUse, WindowHandle window, int32_t w, int32_t h,
+                         int32_t bitsPerPixel) {
     scaleX = static_cast<float>(w) * 0.0015625f;
     scaleY = static_cast<float>(h) * 0.0020833334f;
     clearRect = Rect{0, 0, w, h};
@@ -55,7 +55,12 @@ bool Engine::Setup(Display* displayToUse, WindowHandle window, int32_t w, int32_
     display->bitsPerPixel = bitsPerPixel;
     display->window = window;
     display->fullScreen = 1;
+    return true;
+}
 
+bool Engine::Setup(Display* displayToUse, WindowHandle window, int32_t w, int32_t h,
+                   int32_t bitsPerPixel) {
+    if (!TakeDisplay(displayToUse, window, w, h, bitsPerPixel)) return false;
     if (!ReadStoredDevice()) {
         if (RunningHeadless()) {
             return Abandon(
@@ -71,7 +76,17 @@ bool Engine::Setup(Display* displayToUse, WindowHandle window, int32_t w, int32_
         }
         deviceGuid = chosen;
     }
+    return OpenChosenDriver();
+}
 
+bool Engine::SetupWithDriver(Display* displayToUse, WindowHandle window, int32_t w, int32_t h,
+                             int32_t bitsPerPixel, const DriverGuid& driver) {
+    if (!TakeDisplay(displayToUse, window, w, h, bitsPerPixel)) return false;
+    deviceGuid = driver;
+    return OpenChosenDriver();
+}
+
+bool Engine::OpenChosenDriver() {
     if (!deviceGuid.IsZero() && !DriverPresent(deviceGuid)) {
         ShowMessageBox("The stored display device " + GuidToText(deviceGuid) +
                            " is not present any more; the primary display is used instead.",

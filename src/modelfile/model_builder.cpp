@@ -18,9 +18,11 @@ namespace orix {
 
 namespace {
 
-// Beyond this many frames a baked table (48 bytes a frame) is not made: such a range comes
-// from a damaged file, not from an animation.
-constexpr int64_t kMaxBakedFrames = 1 << 16;
+// Baked poses one load may make, all nodes together (12 MB): 256 bones of 1,000 frames. Beyond
+// it nodes sample live, which looks the same; without it a 10 KB file of 256 bones over 65,536
+// frames kept the loader busy for many seconds. A single range over
+// SceneObject::kMaxBakedFrames is never baked.
+constexpr int64_t kMaxBakedPosesPerLoad = int64_t{1} << 18;
 
 }  // namespace
 
@@ -63,6 +65,7 @@ bool ModelBuilder::Begin(const std::string& sourceName, uint32_t flags) {
     boxMin_ = {100000.0f, 100000.0f, 100000.0f};
     boxMax_ = {-100000.0f, -100000.0f, -100000.0f};
     anyVertex_ = false;
+    bakedPoseCount_ = 0;
     pendingParents_.clear();
     pendingKeys_.clear();
     pendingCollision_.clear();
@@ -387,9 +390,11 @@ void ModelBuilder::FinishNode(SceneObject* node, Mesh* geometry) {
 
 void ModelBuilder::FinishKeys(SceneObject* node) {
     AddMissingStaticKeys(*node);
+    int64_t range = int64_t{lastFrame_} - firstFrame_ + 1;
     if (bakePoses_ && (node->hasPositionKeys || node->hasRotationKeys) &&
-        int64_t(lastFrame_) - firstFrame_ < kMaxBakedFrames) {
+        bakedPoseCount_ + range <= kMaxBakedPosesPerLoad) {
         node->BakePoses();
+        if (node->ownsBakedPoses) bakedPoseCount_ += range;
     }
 }
 

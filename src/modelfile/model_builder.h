@@ -174,6 +174,7 @@ private:
     Vector3 boxMin_;
     Vector3 boxMax_;
     bool anyVertex_ = false;
+    int64_t bakedPoseCount_ = 0;  // poses baked so far in this load, nodes together
     std::vector<std::string> pictures_;
     std::vector<std::pair<const Material*, std::string>> materialPictures_;
     std::vector<std::pair<const MaterialSet*, std::string>> materialNames_;

@@ -63,7 +63,9 @@ void SceneObject::AddSpeed(float delta) {
 void SceneObject::SetFrameRange(int32_t first, int32_t last) {
     firstFrame = first;
     lastFrame = last;
-    keyCount = last - first;
+    // The difference of two int32 frames need not fit an int32.
+    keyCount =
+        static_cast<int32_t>(std::clamp<int64_t>(int64_t{last} - first, INT32_MIN, INT32_MAX));
     time = static_cast<float>(first);
 }
 
@@ -219,14 +221,19 @@ void SceneObject::ComputeKeyframedWorld() {
 }
 
 void SceneObject::BakePoses() {
+    // Counted in 64 bits: a range that ends at INT32_MAX has no int32 frame after its last.
+    int64_t count = int64_t{std::max(firstFrame, lastFrame)} - firstFrame + 1;
+    if (count > kMaxBakedFrames) {
+        ownsBakedPoses = false;
+        bakedPoses.reset();
+        return;
+    }
     ownsBakedPoses = true;
-    int32_t last = std::max(firstFrame, lastFrame);
-    auto poses = std::make_shared<std::vector<PackedPose>>(
-        static_cast<size_t>(int64_t{last} - firstFrame + 1));
+    auto poses = std::make_shared<std::vector<PackedPose>>(static_cast<size_t>(count));
     // Raw frame transforms: the bone chain and node orientation are applied at lookup.
-    for (int32_t f = firstFrame; f <= last; ++f) {
-        SampleAnimation(static_cast<float>(f));
-        (*poses)[static_cast<size_t>(f - firstFrame)] = PackedPose::Pack(frame->GetTransform());
+    for (int64_t i = 0; i < count; ++i) {
+        SampleAnimation(static_cast<float>(firstFrame + i));
+        (*poses)[static_cast<size_t>(i)] = PackedPose::Pack(frame->GetTransform());
     }
     bakedPoses = poses;
 }

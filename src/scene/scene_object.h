@@ -119,8 +119,10 @@ public:
     void ComputeAnimatedLocal(Matrix* out);
     // animatedLocal and world from the current pose; a stopped object computes it once.
     void ComputeKeyframedWorld();
-    // Samples every frame of the range into bakedPoses.
+    // Samples every frame of the range into bakedPoses. A range of more than kMaxBakedFrames
+    // frames (only a damaged file makes one) is not baked: the object goes on sampling live.
     void BakePoses();
+    static constexpr int64_t kMaxBakedFrames = int64_t{1} << 16;
     // Creates the interpolator when missing and moves the object to Keyframed.
     void EnsureAnimation();
     // Number of matrix keys actually stored (keyCount may be changed by SetFrameRange).

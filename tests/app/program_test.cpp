@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -13,6 +14,8 @@
 #include "device/globals.h"
 #include "device/stored_device.h"
 #include "platform/graphics_device.h"
+#include "render/camera.h"
+#include "scene/scene.h"
 #include "scene/scene_object.h"
 
 namespace fs = std::filesystem;
@@ -43,6 +46,11 @@ protected:
                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir_);
         fs::create_directories(dir_ / "res");
+        // The demonstration's files, linked from the built resource folder.
+        for (const fs::directory_entry& e : fs::directory_iterator(ORIX_RES_DIR)) {
+            if (e.path().filename() == "debug.txt") continue;
+            fs::create_symlink(e.path(), dir_ / "res" / e.path().filename());
+        }
         setenv("ORIX_PROFILE", (dir_ / "profile.ini").c_str(), 1);
         ASSERT_TRUE(WriteStoredDeviceGuid(DriverGuid()));
         fs::current_path(dir_);
@@ -93,7 +101,14 @@ TEST_F(ProgramTest, AQuitQueuedBeforeTheLoopPreventsEveryFrame) {
 
 TEST_F(ProgramTest, ClosingTheWindowDestroysEachObjectOnceAndEndsWithZero) {
     Start();
+    // A counted object takes the character's place, in the scene root as in the Application.
     auto* extra = new Counted();
+    SceneObject* character = theApplication->character;
+    ASSERT_NE(character, nullptr);
+    theApplication->camera->SetTarget(nullptr, 0);
+    auto& children = theApplication->scene->children;
+    std::replace(children.begin(), children.end(), character, static_cast<SceneObject*>(extra));
+    delete character;
     theApplication->character = extra;
     PostMessage(window_, WM_CLOSE, 0, 0);
     uint64_t frames = 0;

@@ -48,7 +48,9 @@ ScreenPoint ToScreen(const Vector3& p, const Matrix& vp) {
     float Y = p.x * vp.m[0][1] + p.y * vp.m[1][1] + p.z * vp.m[2][1] + vp.m[3][1];
     float Z = p.x * vp.m[0][2] + p.y * vp.m[1][2] + p.z * vp.m[2][2] + vp.m[3][2];
     float W = p.x * vp.m[0][3] + p.y * vp.m[1][3] + p.z * vp.m[2][3] + vp.m[3][3];
-    return {(X / W + 1) * 320, (1 - Y / W) * 240, Z / W, W};
+    // The demo's viewport keeps pixels square: clip x from -1 to 1 spans the 640 columns and
+    // clip y from 0.75 to -0.75 the 480 rows.
+    return {(X / W + 1) * 320, 240 - Y / W * 320, Z / W, W};
 }
 
 Canvas::Canvas(int width, int height, std::array<uint8_t, 3> background)

@@ -22,7 +22,7 @@ orix::Matrix DemoProjection();
 struct ScreenPoint {
     float x, y, z, w;
 };
-// (p, 1) * viewProjection, then the engine's fixed 640 x 480 screen mapping.
+// (p, 1) * viewProjection, then the demo viewport's 640 x 480 mapping (square pixels).
 ScreenPoint ToScreen(const orix::Vector3& p, const orix::Matrix& viewProjection);
 
 class Canvas {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 
 #include "device/globals.h"
 #include "math/quaternion.h"
@@ -180,6 +181,31 @@ TEST_F(KeyframeTrackTest, BakedLookupTruncatesAndClampsTheFrame) {
     o.time = 1000;
     o.ComputeAnimatedLocal(&pose);
     EXPECT_NEAR(pose.m[3][0], 80.0f, 1e-4);
+}
+
+TEST_F(KeyframeTrackTest, RangesAtTheEndsOfInt32BakeOrFallBackToLiveSampling) {
+    SceneObject top;
+    top.AddPositionKey(0, 0, 0, 0, false);
+    top.AddPositionKey(10, 10, 0, 0, false);
+    top.SetFrameRange(INT32_MAX - 2, INT32_MAX);
+    EXPECT_EQ(top.keyCount, 2);
+    top.BakePoses();
+    ASSERT_TRUE(top.bakedPoses);
+    EXPECT_EQ(top.bakedPoses->size(), 3u);
+
+    SceneObject whole;
+    whole.AddPositionKey(0, 0, 0, 0, false);
+    whole.AddPositionKey(10, 10, 0, 0, false);
+    whole.animationOptions = ANIM_LINEARPOSITION;
+    whole.SetFrameRange(INT32_MIN, INT32_MAX);
+    EXPECT_EQ(whole.keyCount, INT32_MAX);
+    whole.BakePoses();
+    EXPECT_FALSE(whole.bakedPoses);
+    EXPECT_FALSE(whole.ownsBakedPoses);
+    whole.time = 5;
+    Matrix pose;
+    whole.ComputeAnimatedLocal(&pose);
+    EXPECT_NEAR(pose.m[3][0], 5.0f, 1e-4);
 }
 
 TEST_F(KeyframeTrackTest, LiveSampleAppliesNodeOrientationOrBoneParent) {

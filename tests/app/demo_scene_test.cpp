@@ -1,0 +1,372 @@
+// The demonstration as it is drawn: rendered offscreen from the built resource folder with a
+// fixed frame step and looked at pixel by pixel.
+#include "app/demo_scene.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "demo_run.h"
+#include "device/engine.h"
+#include "device/globals.h"
+#include "picture/jpeg_picture.h"
+#include "platform/messages.h"
+#include "render/camera.h"
+#include "render/render_state_group.h"
+#include "scene/light.h"
+#include "scene/pavo_render_state.h"
+#include "scene/pavo_sprite.h"
+#include "scene/scene.h"
+#include "scene/skinned_character.h"
+
+namespace fs = std::filesystem;
+
+namespace orix {
+namespace {
+
+#define REQUIRE_MODELS()                                                                     \
+    if (!BuiltResHasModels())                                                                \
+    GTEST_SKIP() << "the built res/ folder has no girl-t.bne or gland.bne (the build's ASE " \
+                    "conversion makes them)"
+
+bool IsBlack(uint32_t rgb) {
+    return rgb == 0;
+}
+
+// Pixels outside the overlays' regions that are not black.
+int DrawnPixels(const FrameImage& f) {
+    int n = 0;
+    for (uint32_t y = 0; y < f.height; ++y) {
+        for (uint32_t x = 0; x < f.width; ++x) {
+            if (!InSprite(x, y) && !InFpsText(x, y) && !IsBlack(f.Rgb(x, y))) ++n;
+        }
+    }
+    return n;
+}
+
+TEST(DemoScene, ComposesTheDemonstrationInItsOrder) {
+    REQUIRE_MODELS();
+    DemoRun run(BuiltResFolder());
+    ASSERT_TRUE(run.Ready());
+    Application& a = *run.app;
+    ASSERT_NE(a.scene, nullptr);
+    EXPECT_EQ(currentScene, a.scene);
+    EXPECT_EQ(theEngine->GetScene(), a.scene);
+    std::vector<SceneObject*> expected{a.camera, a.landGroup, a.character, a.light};
+    EXPECT_EQ(a.scene->children, expected);
+    EXPECT_EQ(a.landGroup->children, std::vector<SceneObject*>{a.land});
+    EXPECT_EQ(a.scene->camera, a.camera);
+    EXPECT_EQ(a.light->name, "Light");
+    // The camera sits at its position and aims at the pelvis.
+    EXPECT_EQ(a.camera->motionMode, MotionMode::LookAt);
+    run.Frames(2);
+    EXPECT_NEAR(a.camera->viewEye.x, -90.0f, 1e-3f);
+    EXPECT_NEAR(a.camera->viewEye.y, 75.0f, 1e-3f);
+    EXPECT_NEAR(a.camera->viewEye.z, -75.0f, 1e-3f);
+    // The camera comes before the character in the scene, so it aims where the pelvis was at
+    // the end of the last frame.
+    SceneObject* pelvis = a.character->FindChild("Bip01 Pelvis");
+    ASSERT_NE(pelvis, nullptr);
+    Vector3 p = pelvis->world.GetTranslation();
+    run.Frame();
+    Vector3 target = a.camera->viewTarget;
+    EXPECT_NEAR(target.x, p.x, 1e-2f);
+    EXPECT_NEAR(target.y, p.y, 1e-2f);
+    EXPECT_NEAR(target.z, p.z, 1e-2f);
+}
+
+TEST(DemoScene, BackgroundIsBlackWhereNeitherLandNorCharacterIsDrawn) {
+    REQUIRE_MODELS();
+    DemoRun run(BuiltResFolder());
+    ASSERT_TRUE(run.Ready());
+    run.Frames(3);
+    run.Hide(run.app->landGroup);
+    run.Hide(run.app->character);
+    FrameImage f = run.Frame();
+    ASSERT_EQ(f.width, 640u);
+    EXPECT_EQ(DrawnPixels(f), 0);
+    // With both back, the picture holds land and character.
+    run.Show(run.app->character);
+    run.Show(run.app->landGroup);
+    EXPECT_GT(DrawnPixels(run.Frame()), 640 * 480 / 4);
+}
+
+TEST(DemoScene, TheLandNeverHidesTheCharacter) {
+    REQUIRE_MODELS();
+    DemoRun run(BuiltResFolder());
+    ASSERT_TRUE(run.Ready());
+    run.Frames(10);
+    // A zero step holds the pose, so the three pictures differ only in what is drawn.
+    run.clock.SetStep(0);
+    run.Frame();
+    FrameImage both = run.Frame();
+    run.Hide(run.app->landGroup);
+    FrameImage character = run.Frame();
+    run.Show(run.app->landGroup);
+    run.Hide(run.app->character);
+    FrameImage land = run.Frame();
+
+    int characterPixels = 0, overLand = 0, hidden = 0;
+    for (uint32_t y = 0; y < 480; ++y) {
+        for (uint32_t x = 0; x < 640; ++x) {
+            if (InSprite(x, y) || InFpsText(x, y)) continue;
+            uint32_t c = character.Rgb(x, y);
+            if (IsBlack(c)) continue;
+            ++characterPixels;
+            if (!IsBlack(land.Rgb(x, y))) ++overLand;
+            if (both.Rgb(x, y) != c) ++hidden;
+        }
+    }
+    EXPECT_GT(characterPixels, 2000);
+    EXPECT_GT(overLand, characterPixels / 4) << "the character should stand on the land";
+    EXPECT_EQ(hidden, 0);
+}
+
+TEST(DemoScene, TheSpriteAddsThirtyPercentOfThePictureToItsSquare) {
+    REQUIRE_MODELS();
+    uint32_t pw = 0, ph = 0;
+    auto picture = DecodeJpegFile((BuiltResFolder() / "vireo.jpg").string(), &pw, &ph);
+    ASSERT_TRUE(picture);
+    DemoRun run(BuiltResFolder());
+    ASSERT_TRUE(run.Ready());
+    run.Frames(5);
+    run.clock.SetStep(0);
+    run.Frame();
+    FrameImage with = run.Frame();
+    run.app->sprite->visible = false;
+    FrameImage without = run.Frame();
+
+    // Outside the square nothing changes; inside, nothing gets darker.
+    int changedOutside = 0, darker = 0;
+    for (uint32_t y = 0; y < 480; ++y) {
+        for (uint32_t x = 0; x < 640; ++x) {
+            if (InFpsText(x, y)) continue;
+            bool inside = x >= 475 && x < 625 && y >= 375;
+            uint32_t a = with.Rgb(x, y), b = without.Rgb(x, y);
+            if (!inside && !InSprite(x, y) && a != b) ++changedOutside;
+            if (inside) {
+                for (int s : {0, 8, 16}) {
+                    if (Channel(a, s) + 2 < Channel(b, s)) ++darker;
+                }
+            }
+        }
+    }
+    EXPECT_EQ(changedOutside, 0);
+    EXPECT_EQ(darker, 0);
+
+    // Block by block the added light is 0.3 of the picture's (the square's rows from 375 to
+    // 475 are on screen; the picture is stretched over 150 x 150).
+    const int kBlock = 25;
+    int blocks = 0;
+    for (int by = 0; by < 4; ++by) {
+        for (int bx = 0; bx < 6; ++bx) {
+            double added[3] = {0, 0, 0}, expected[3] = {0, 0, 0};
+            int n = 0;
+            bool saturated = false;
+            for (int y = by * kBlock; y < (by + 1) * kBlock; ++y) {
+                for (int x = bx * kBlock; x < (bx + 1) * kBlock; ++x) {
+                    uint32_t a = with.Rgb(475 + x, 375 + y), b = without.Rgb(475 + x, 375 + y);
+                    uint32_t px = static_cast<uint32_t>(x) * pw / 150;
+                    uint32_t py = static_cast<uint32_t>(y) * ph / 150;
+                    const uint8_t* rgb = picture.get() + (py * pw + px) * 3;
+                    for (int c = 0; c < 3; ++c) {
+                        int shift = 16 - 8 * c;
+                        if (Channel(a, shift) >= 248) saturated = true;
+                        added[c] += Channel(a, shift) - Channel(b, shift);
+                        expected[c] += 0.3 * rgb[c];
+                    }
+                    ++n;
+                }
+            }
+            if (saturated) continue;
+            ++blocks;
+            for (int c = 0; c < 3; ++c) {
+                EXPECT_NEAR(added[c] / n, expected[c] / n, 10.0)
+                    << "block " << bx << "," << by << " channel " << c;
+            }
+        }
+    }
+    EXPECT_GE(blocks, 12);
+}
+
+TEST(DemoScene, FrameRateReadsThirtyInBlueAtTwentyFourFifty) {
+    REQUIRE_MODELS();
+    DemoRun run(BuiltResFolder());
+    ASSERT_TRUE(run.Ready());
+    run.Frames(100);
+    run.Hide(run.app->landGroup);
+    run.Hide(run.app->character);
+    FrameImage f = run.Frame();
+    ASSERT_EQ(theEngine->fps, 30u);
+    // The same text drawn by hand on a black picture is what the frame holds there.
+    GraphicsDevice* device = theEngine->device;
+    Rect all{0, 0, 640, 480};
+    device->Clear(&all, 1, CLEAR_TARGET);
+    device->DrawText(20, 450, 0x00FF0000, "FPS : 30");
+    FrameImage reference;
+    ASSERT_TRUE(device->ReadFrame(&reference));
+    int blue = 0;
+    for (uint32_t y = 400; y < 480; ++y) {
+        for (uint32_t x = 0; x < 400; ++x) {
+            ASSERT_EQ(f.Rgb(x, y), reference.Rgb(x, y)) << x << "," << y;
+            uint32_t p = f.Rgb(x, y);
+            if (Channel(p, 0) > 200 && Channel(p, 8) < 60 && Channel(p, 16) < 60) ++blue;
+        }
+    }
+    EXPECT_GT(blue, 20);
+}
+
+TEST(DemoScene, TheCharacterMovesAsItAnimates) {
+    REQUIRE_MODELS();
+    DemoRun run(BuiltResFolder());
+    ASSERT_TRUE(run.Ready());
+    run.Hide(run.app->landGroup);
+    FrameImage first = run.Frames(10);
+    FrameImage later = run.Frames(10);
+    int changed = 0;
+    for (uint32_t y = 0; y < 480; ++y) {
+        for (uint32_t x = 0; x < 640; ++x) {
+            if (InSprite(x, y) || InFpsText(x, y)) continue;
+            if (first.Rgb(x, y) != later.Rgb(x, y)) ++changed;
+        }
+    }
+    EXPECT_GT(DrawnPixels(first), 2000);
+    EXPECT_GT(changed, 300);
+}
+
+// Every skin edge keeps roughly its length through a whole walk cycle: no triangle is torn
+// open at a joint or thrown across the picture. With one bone per vertex the edges across a
+// bent knee stretch most, to about 1.8 times their length.
+TEST(DemoScene, TheSkinHoldsTogetherAtEveryJointThroughTheWalk) {
+    REQUIRE_MODELS();
+    DemoRun run(BuiltResFolder());
+    ASSERT_TRUE(run.Ready());
+    auto* girl = dynamic_cast<SkinnedCharacter*>(run.app->character);
+    ASSERT_NE(girl, nullptr);
+    ASSERT_TRUE(girl->skinLoaded);
+    Mesh* skin = girl->skinMesh;
+    ASSERT_NE(skin, nullptr);
+    const std::vector<uint16_t> indices = skin->geometry->indices;
+    ASSERT_GE(indices.size(), 3u * 1500u);
+    auto edges = [&](std::vector<float>* out) {
+        out->clear();
+        for (size_t f = 0; f + 2 < indices.size(); f += 3) {
+            for (int e = 0; e < 3; ++e) {
+                Vector3 a = skin->VertexPosition(indices[f + e]);
+                Vector3 b = skin->VertexPosition(indices[f + (e + 1) % 3]);
+                Vector3 d = a - b;
+                out->push_back(std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z));
+            }
+        }
+    };
+    std::vector<float> rest, posed;
+    edges(&rest);
+    double worst = 1.0;
+    for (int frame = 0; frame < 90; ++frame) {
+        run.Frame();
+        if (frame % 3 != 0) continue;
+        edges(&posed);
+        for (size_t i = 0; i < rest.size(); ++i) {
+            if (rest[i] < 0.05f) continue;
+            double ratio = posed[i] / rest[i];
+            worst = std::max(worst, std::max(ratio, 1.0 / std::max(ratio, 1e-6)));
+        }
+    }
+    EXPECT_LT(worst, 2.0) << "an edge stretched or shrank by " << worst;
+}
+
+TEST(DemoScene, TheSameRunTwiceGivesTheSamePixels) {
+    REQUIRE_MODELS();
+    std::vector<uint8_t> pictures[2];
+    for (auto& p : pictures) {
+        DemoRun run(BuiltResFolder());
+        ASSERT_TRUE(run.Ready());
+        p = run.Frames(30).rgba;
+    }
+    ASSERT_FALSE(pictures[0].empty());
+    EXPECT_TRUE(pictures[0] == pictures[1]);
+}
+
+// --- a resource folder with files missing -------------------------------------------------
+
+std::vector<std::string>& Messages() {
+    static std::vector<std::string> m;
+    return m;
+}
+int& ExitCode() {
+    static int code = 0;
+    return code;
+}
+
+class MissingFiles : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               ("orix-demo-" + std::to_string(getpid()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        Messages().clear();
+        ExitCode() = 0;
+        oldBox_ = SetMessageBoxHook([](const std::string& text, const std::string& caption) {
+            Messages().push_back(caption + ": " + text);
+        });
+        oldExit_ = SetExitHook([](int code) { ExitCode() = code; });
+    }
+    void TearDown() override {
+        SetMessageBoxHook(oldBox_);
+        SetExitHook(oldExit_);
+        fs::remove_all(dir_);
+    }
+    // Links the built files into the folder, all but those named.
+    void LinkAllBut(const std::vector<std::string>& left) {
+        for (const fs::directory_entry& e : fs::directory_iterator(BuiltResFolder())) {
+            std::string name = e.path().filename().string();
+            bool skip = name == "debug.txt";
+            for (const std::string& l : left) skip = skip || name == l;
+            if (!skip) fs::create_symlink(e.path(), dir_ / name);
+        }
+    }
+    bool Said(const std::string& what) const {
+        for (const std::string& m : Messages()) {
+            if (m.find(what) != std::string::npos) return true;
+        }
+        return false;
+    }
+
+    fs::path dir_;
+    MessageBoxHook oldBox_ = nullptr;
+    ExitHook oldExit_ = nullptr;
+};
+
+TEST_F(MissingFiles, WithoutTheCharacterTheCameraKeepsItsOwnView) {
+    REQUIRE_MODELS();
+    LinkAllBut({"girl-t.bne"});
+    DemoRun run(dir_);
+    ASSERT_TRUE(run.Ready());
+    EXPECT_TRUE(Said("OrixFileBne")) << "the missing model is reported";
+    EXPECT_EQ(ExitCode(), 0);
+    EXPECT_EQ(run.app->character->FindChild("Bip01 Pelvis"), nullptr);
+    FrameImage f = run.Frames(3);
+    EXPECT_GT(DrawnPixels(f), 640 * 480 / 4) << "the land is still drawn";
+    const Camera& c = *run.app->camera;
+    EXPECT_EQ(c.viewEye, demo::kCameraEye);
+    EXPECT_EQ(c.viewTarget, demo::kCameraLookAt);
+}
+
+TEST_F(MissingFiles, AMissingPictureEndsTheProgramWithMinusOne) {
+    REQUIRE_MODELS();
+    LinkAllBut({"vireo.jpg"});
+    DemoRun run(dir_);
+    EXPECT_TRUE(Said("PavoSprite: Can't Load texture. : vireo.jpg"));
+    EXPECT_EQ(ExitCode(), -1);
+}
+
+}  // namespace
+}  // namespace orix

@@ -1,0 +1,337 @@
+// Hostile files through the readers: each is answered with a refusal or a clean stop, the
+// process lives on, and what the target already held stays intact.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "modelfile/bne_dump.h"
+#include "modelfile/orix_file_ase.h"
+#include "modelfile/orix_file_bne.h"
+#include "picture/bmp_picture.h"
+#include "picture/jpeg_picture.h"
+#include "platform/messages.h"
+#include "scene/helper.h"
+#include "scene/mesh.h"
+#include "scene/skinned_character.h"
+#include "skin/skin_deform.h"
+#include "skin/skin_file_reader.h"
+#include "skin/vue_reader.h"
+#include "support/picture_files.h"
+
+namespace orix {
+namespace {
+
+std::vector<std::string>& Captured() {
+    static std::vector<std::string> messages;
+    return messages;
+}
+
+void Capture(const std::string& text, const std::string&) {
+    Captured().push_back(text);
+}
+
+class HostileInput : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Captured().clear();
+        previous_ = SetMessageBoxHook(Capture);
+    }
+    void TearDown() override { SetMessageBoxHook(previous_); }
+
+private:
+    MessageBoxHook previous_ = nullptr;
+};
+
+// BNE bytes, record by record.
+struct Bne {
+    std::string bytes{"BNE\0", 4};
+    Bne& Tag(uint8_t tag) {
+        bytes.push_back(char(tag));
+        return *this;
+    }
+    Bne& U32(uint32_t v) {
+        for (int i = 0; i < 4; ++i) bytes.push_back(char((v >> (8 * i)) & 0xFF));
+        return *this;
+    }
+    Bne& F32(float f) {
+        uint32_t v;
+        std::memcpy(&v, &f, 4);
+        return U32(v);
+    }
+    Bne& Str(const std::string& s) {
+        bytes += s;
+        bytes.push_back('\0');
+        return *this;
+    }
+    Bne& Vertex(float x, float y, float z) { return Tag(kBneVertex).F32(x).F32(y).F32(z); }
+    Bne& Face(uint32_t a, uint32_t b, uint32_t c) {
+        return Tag(kBneFace).U32(a).U32(b).U32(c).Tag(0);
+    }
+    const uint8_t* Data() const { return reinterpret_cast<const uint8_t*>(bytes.data()); }
+    size_t Size() const { return bytes.size(); }
+};
+
+bool Load(SkinnedCharacter* c, const Bne& b, uint32_t flags = kBneFinishNodes) {
+    OrixFileBne reader(c);
+    reader.SetTextureFailureFatal(false);
+    return reader.LoadBytes(b.Data(), b.Size(), "hostile.bne", flags);
+}
+
+TEST_F(HostileInput, BneStringWithoutItsZeroStopsAtTheEndOfTheData) {
+    Bne b;
+    b.Tag(kBneGeometryHeader).Str("Kept").Vertex(0, 0, 0).Vertex(1, 0, 0).Vertex(0, 1, 0);
+    b.Face(0, 1, 2).Tag(kBneEndGeometry);
+    b.Tag(kBneGeometryHeader);
+    b.bytes += std::string(4000, 'x');  // a name that never ends
+    SkinnedCharacter c(1);
+    EXPECT_TRUE(Load(&c, b));
+    ASSERT_EQ(c.meshCount, 1);
+    EXPECT_EQ(c.meshes[0]->name, "Kept");
+    EXPECT_EQ(c.meshes[0]->faceCount, 1u);
+
+    // The record walker behind `orix dump` names the cut record.
+    std::string dump = DumpBne(b.Data(), b.Size());
+    EXPECT_NE(dump.find("cut short"), std::string::npos);
+    EXPECT_EQ(WalkBne(b.Data(), b.Size(), [](const std::string&) {}).end, BneWalkEnd::Truncated);
+}
+
+TEST_F(HostileInput, FaceIndicesFarPastTheVerticesAreDropped) {
+    Bne b;
+    b.Tag(kBneGeometryHeader).Str("Body").Vertex(0, 0, 0).Vertex(1, 0, 0).Vertex(0, 1, 0);
+    b.Face(0, 1, 2).Face(0, 70000, 1).Face(0xFFFFFFFFu, 1, 2).Face(0x7FFFFFFFu, 0x80000000u, 1);
+    b.Tag(kBneFaceNormal).U32(0xFFFFFFF0u).F32(0).F32(1).F32(0);
+    b.Tag(kBneMaterialReference).Tag(0).Tag(kBneEndGeometry).Tag(kBneFileEnd);
+    SkinnedCharacter c(1);
+    EXPECT_TRUE(Load(&c, b));
+    ASSERT_EQ(c.meshCount, 1);
+    EXPECT_EQ(c.meshes[0]->faceCount, 1u);
+    c.Update(kUpdateAnimate | kUpdateChildren);
+
+    Mesh m(0);
+    OrixFileBne reader(&m);
+    EXPECT_TRUE(reader.LoadBytes(b.Data(), b.Size(), "hostile.bne", 0));
+    EXPECT_EQ(m.faceCount, 1u);
+}
+
+TEST_F(HostileInput, ThreeHundredMaterialsAreRefusedByACharacter) {
+    Bne b;
+    for (int i = 0; i < 300; ++i) {
+        b.Tag(kBneMaterialHeader).Str("M" + std::to_string(i));
+        b.Tag(kBneDiffuse).F32(0.5f).F32(0.5f).F32(float(i) / 300).Tag(kBneEndMaterial);
+    }
+    b.Tag(kBneFileEnd);
+    SkinnedCharacter c(1);
+    EXPECT_FALSE(Load(&c, b));
+    EXPECT_EQ(c.materialCount, SkinnedCharacter::kMaxMaterials);
+    ASSERT_EQ(Captured().size(), 1u);
+    EXPECT_NE(Captured()[0].find("more than 16 materials"), std::string::npos);
+
+    // A mesh has one material: each record updates it, the last colour stands.
+    Mesh m(0);
+    OrixFileBne reader(&m);
+    EXPECT_TRUE(reader.LoadBytes(b.Data(), b.Size(), "hostile.bne", 0));
+    ASSERT_TRUE(m.materials);
+    EXPECT_FLOAT_EQ(m.materials->main.record.diffuse.b, 299.0f / 300);
+}
+
+TEST_F(HostileInput, TextureFacesBeyondTheFacesAreHarmless) {
+    Bne b;
+    b.Tag(kBneGeometryHeader).Str("Body").Vertex(0, 0, 0).Vertex(1, 0, 0).Vertex(0, 1, 0);
+    b.Face(0, 1, 2);
+    b.Tag(kBneTextureVertex).F32(0).F32(0).Tag(kBneTextureVertex).F32(1).F32(0);
+    b.Tag(kBneTextureFaceList).U32(50);
+    for (uint32_t i = 0; i < 40; ++i)
+        b.Tag(kBneTextureFace).U32(i % 2).U32(1).U32(i < 20 ? 0 : 9999);
+    b.Tag(kBneMaterialReference).Tag(0).Tag(kBneEndGeometry).Tag(kBneFileEnd);
+    SkinnedCharacter c(1);
+    EXPECT_TRUE(Load(&c, b, kBneFinishNodes | kBneBakePoses));
+    ASSERT_EQ(c.meshCount, 1);
+    const Mesh& m = *c.meshes[0];
+    EXPECT_EQ(m.faceCount, 1u);
+    EXPECT_EQ(m.texFaceCount, 20u);  // the ones naming texture vertex 9999 were dropped
+    for (uint32_t i = 0; i < m.faceCount; ++i) {
+        const MeshFace& f = m.geometry->faces[i];
+        EXPECT_LT(f.a, m.vertexCount);
+        EXPECT_LT(f.b, m.vertexCount);
+        EXPECT_LT(f.c, m.vertexCount);
+    }
+    c.Update(kUpdateAnimate | kUpdateChildren);
+}
+
+TEST_F(HostileInput, LongFrameRangesOnManyBonesBakeOnlyUpToTheLoadsBudget) {
+    // 64 bones with the same keys over 65,536 frames: a 3 KB file that asked for four million
+    // baked poses. The first bones are baked, the rest sample live, and all pose alike.
+    Bne b;
+    b.Tag(kBneSceneInfo).U32(0).U32(65535).U32(1);
+    for (int i = 0; i < 64; ++i) {
+        b.Tag(kBneHelperHeader).Str("Bone" + std::to_string(i)).Tag(kBneAnimationHeader);
+        b.Tag(kBneSamplePosition).U32(0).F32(0).F32(0).F32(0);
+        b.Tag(kBneSamplePosition).U32(65535).F32(65535).F32(0).F32(0);
+        b.Tag(kBneEndHelper);
+    }
+    b.Tag(kBneFileEnd);
+    SkinnedCharacter c(1);
+    EXPECT_TRUE(Load(&c, b, kBneFinishNodes | kBneBakePoses));
+    ASSERT_EQ(c.helperCount, 64);
+    int baked = 0;
+    for (int i = 0; i < c.helperCount; ++i) baked += c.helpers[i]->bakedPoses ? 1 : 0;
+    EXPECT_GT(baked, 0);
+    EXPECT_LT(baked, 64);
+    ASSERT_TRUE(c.helpers[0]->bakedPoses);
+    ASSERT_FALSE(c.helpers[63]->bakedPoses);
+    for (float t : {0.0f, 1234.0f, 65535.0f}) {
+        Matrix first, last;
+        c.helpers[0]->time = c.helpers[63]->time = t;
+        c.helpers[0]->ComputeAnimatedLocal(&first);
+        c.helpers[63]->ComputeAnimatedLocal(&last);
+        EXPECT_NEAR(first.m[3][0], last.m[3][0], 1e-3f * (1 + t)) << t;
+    }
+}
+
+TEST_F(HostileInput, JpegClaimingSixtyThousandPixelsASideIsRefusedWithAMessage) {
+    test::PictureTempDir dir;
+    std::string path = dir.File("huge.jpg");
+    ASSERT_TRUE(test::WriteJpeg(path, 8, 8, test::TestPattern(8, 8)));
+    std::vector<uint8_t> bytes = test::ReadBytes(path);
+    // Patch the frame header's height and width.
+    bool patched = false;
+    for (size_t i = 2; i + 9 < bytes.size() && !patched;) {
+        uint8_t marker = bytes[i + 1];
+        size_t length = size_t{bytes[i + 2]} << 8 | bytes[i + 3];
+        if (marker == 0xC0 || marker == 0xC1 || marker == 0xC2) {
+            bytes[i + 5] = bytes[i + 7] = 60000 >> 8;
+            bytes[i + 6] = bytes[i + 8] = 60000 & 0xFF;
+            patched = true;
+        }
+        i += 2 + length;
+    }
+    ASSERT_TRUE(patched);
+    ASSERT_TRUE(test::WriteBytes(path, bytes));
+    // Under AddressSanitizer a 10 GB request would end the test: the refusal comes first.
+    EXPECT_EQ(LoadJpegPicture(path, 16), nullptr);
+    ASSERT_EQ(Captured().size(), 1u);
+    EXPECT_NE(Captured()[0].find("Picture too large"), std::string::npos);
+    EXPECT_NE(Captured()[0].find(path), std::string::npos);
+}
+
+TEST_F(HostileInput, BmpWhoseHeaderClaimsMoreDataThanTheFileHoldsIsRefused) {
+    // 64 x 64 pixels at 24 bits claimed, 12 bytes of pixels present.
+    auto bmp = [](int32_t width, int32_t height, size_t pixelBytes) {
+        std::vector<uint8_t> b(54 + pixelBytes, 0x7F);
+        auto put32 = [&](size_t at, uint32_t v) {
+            for (int i = 0; i < 4; ++i) b[at + i] = uint8_t(v >> (8 * i));
+        };
+        b[0] = 'B', b[1] = 'M';
+        put32(2, uint32_t(b.size()));
+        put32(6, 0);
+        put32(10, 54);
+        put32(14, 40);
+        put32(18, uint32_t(width));
+        put32(22, uint32_t(height));
+        b[26] = 1, b[27] = 0, b[28] = 24, b[29] = 0;
+        put32(30, 0);
+        put32(34, uint32_t(int64_t{width} * height * 3));
+        for (size_t at = 38; at < 54; at += 4) put32(at, 0);
+        return b;
+    };
+    std::vector<uint8_t> honest = bmp(2, 2, 16);
+    EXPECT_NE(ParseBmp(honest.data(), honest.size()), nullptr);
+    std::vector<uint8_t> claims = bmp(64, 64, 12);
+    EXPECT_EQ(ParseBmp(claims.data(), claims.size()), nullptr);
+    std::vector<uint8_t> huge = bmp(60000, 60000, 12);
+    EXPECT_EQ(ParseBmp(huge.data(), huge.size()), nullptr);
+
+    test::PictureTempDir dir;
+    ASSERT_TRUE(test::WriteBytes(dir.File("short.bmp"), claims));
+    EXPECT_EQ(LoadBitmapPicture(dir.File("short.bmp")), nullptr);
+}
+
+// A stream over text, for the readers that take one.
+struct TextStream {
+    explicit TextStream(const std::string& text) : bytes(text) {
+        file = fmemopen(bytes.data(), bytes.size(), "rb");
+    }
+    ~TextStream() {
+        if (file) std::fclose(file);
+    }
+    std::string bytes;
+    std::FILE* file = nullptr;
+};
+
+TEST_F(HostileInput, SkinIndexFourMillionIsDroppedAtBindAndTheSkinStillDeforms) {
+    SkinnedCharacter c(0);
+    Mesh* skin = c.NewMesh();
+    skin->name = "Skin";
+    for (int i = 0; i < 3; ++i) skin->AddVertex(float(i), 0, 0);
+    skin->AddFace(0, 1, 2, 0);
+    c.NewHelper()->name = "Bip01";
+    TextStream in("MESH_SKIN_FILE \"Skin\"\n\"Bip01\" 3\n1 4000000 3\n");
+    ASSERT_TRUE(in.file);
+    SkinFileReader reader(&c);
+    ASSERT_TRUE(reader.ReadStream(in.file));
+    SkinBindResult bind = SkinBind(c);
+    EXPECT_TRUE(bind.bound);
+    EXPECT_EQ(bind.ignoredIndices, 1);
+    c.skinLoaded = bind.bound;
+    c.Update(kUpdateAnimate | kUpdateChildren);
+    SkinDeform(c);
+    EXPECT_EQ(skin->vertexCount, 3u);
+}
+
+TEST_F(HostileInput, VueNameOfTenThousandCharactersStopsTheReadWithAReason) {
+    SkinnedCharacter c(0);
+    Mesh* a = c.NewMesh();
+    a->name = "A";
+    a->AddVertex(1, 2, 3);
+    std::string text = "frame 0\ntransform \"A\" 1 0 0 0 1 0 0 0 1 1 2 3\n";
+    text += "transform \"" + std::string(10000, 'n') + "\" 1 0 0 0 1 0 0 0 1 0 0 0\n";
+    TextStream in(text);
+    ASSERT_TRUE(in.file);
+    VueReader reader(&c);
+    EXPECT_FALSE(reader.ReadStream(in.file));
+    EXPECT_FALSE(reader.error().empty());
+    EXPECT_EQ(a->MatrixKeyCount(), 1u);  // the key read before the long name stays
+}
+
+const char kAseHelper[] =
+    "*HELPEROBJECT {\n\t*NODE_NAME \"Kept\"\n\t*NODE_TM {\n\t\t*NODE_NAME \"Kept\"\n"
+    "\t\t*TM_ROW0 1 0 0\n\t\t*TM_ROW1 0 1 0\n\t\t*TM_ROW2 0 0 1\n\t\t*TM_ROW3 0 0 0\n"
+    "\t}\n}\n";
+
+bool LoadAse(SkinnedCharacter* c, const std::string& text) {
+    OrixFileAse reader(c);
+    reader.SetTextureFailureFatal(false);
+    return reader.LoadBytes(text.data(), text.size(), "hostile.ase", kAseFinishNodes);
+}
+
+TEST_F(HostileInput, AseFileOfOneHundredMegabyteLineEndsWithWhatCameBefore) {
+    // Braces all along the line, so that every piece of it opens a block to be skipped.
+    std::string text = kAseHelper;
+    std::string piece(199, 'x');
+    piece += '{';
+    text.reserve(text.size() + (size_t{100} << 20));
+    while (text.size() < (size_t{100} << 20)) text += piece;
+    SkinnedCharacter c(0);
+    EXPECT_TRUE(LoadAse(&c, text));
+    ASSERT_EQ(c.helperCount, 1);
+    EXPECT_EQ(c.helpers[0]->name, "Kept");
+}
+
+TEST_F(HostileInput, AseBlockThatNeverClosesStopsAtTheEndOfTheFile) {
+    std::string text = std::string(kAseHelper) +
+                       "*GEOMOBJECT {\n\t*NODE_NAME \"Open\"\n\t*MESH {\n"
+                       "\t\t*MESH_VERTEX_LIST {\n\t\t\t*MESH_VERTEX 0 1 1 1\n"
+                       "\t\t*UNKNOWN_BLOCK {\n\t\t\t*DEEPER {\n";
+    SkinnedCharacter c(0);
+    EXPECT_TRUE(LoadAse(&c, text));
+    EXPECT_EQ(c.helperCount, 1);
+    ASSERT_EQ(c.meshCount, 1);
+    EXPECT_GE(c.meshes[0]->vertexCount, 1u);  // what the lines after it store is open
+}
+
+}  // namespace
+}  // namespace orix
