@@ -30,6 +30,7 @@ struct GlState {
     GLenum alphaFunc = GL_ALWAYS;
     float alphaRef = 0.0f;
     bool colorSum = false;
+    bool dither = false;
 };
 
 struct GlDraw {
@@ -381,6 +382,7 @@ void GlReplay::Impl::Prepare(const CapturedFrame& frame, const CapturedDraw& in,
     s.alphaFunc = CompareToGl(func);
     s.alphaRef = float(ref) / 255.0f;
     s.colorSum = st[RS_SPECULARENABLE] != 0;
+    s.dither = st[RS_DITHERENABLE] != 0;
 }
 
 bool GlReplay::Load(const CapturedFrame& frame) {
@@ -433,6 +435,7 @@ void GlReplay::Impl::Apply(const GlState& s) {
     if (s.alphaTest && (all || s.alphaFunc != c.alphaFunc || s.alphaRef != c.alphaRef))
         glAlphaFunc(s.alphaFunc, s.alphaRef);
     if (all || s.colorSum != c.colorSum) Toggle(GL_COLOR_SUM, s.colorSum);
+    if (all || s.dither != c.dither) Toggle(GL_DITHER, s.dither);
     current = s;
     stateKnown = true;
 }
