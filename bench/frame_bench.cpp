@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "app/demo_scene.h"
 #include "device/engine.h"
 #include "device/globals.h"
 #include "frame_capture.h"
@@ -26,12 +27,6 @@
 #include "scene/scene.h"
 
 #include "scene/skinned_character.h"
-
-#if __has_include("app/demo_scene.h")
-#include "app/demo_scene.h"
-#else
-#include "composed_scene.h"
-#endif
 
 namespace fs = std::filesystem;
 
