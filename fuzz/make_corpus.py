@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes the seed corpora under fuzz/corpus/: small well-formed files of every format the
+"""Writes seed corpora under fuzz/corpus/: small well-formed files of every format the
 readers take, and hand-made hostile ones. Run from anywhere; it rewrites the files it makes
 (inputs that fuzzing found are kept beside them under names of their own). JPEG seeds are
 encoded with libjpeg by jpeg_seed_writer.cpp, compiled on the spot with c++ -ljpeg."""

@@ -77,9 +77,9 @@ TEST(BmpPicture, EveryDepthReadsTheSameColours) {
     rle4.pixels = {2, 0x23, 0, 0, 2, 0x01, 0, 1};
     cases.push_back({"RLE4", rle4});
 
-    for (const auto& [name, spec] : cases) {
+    for (const auto& [name, shape] : cases) {
         SCOPED_TRACE(name);
-        BitmapPtr bm = Parse(MakeBmp(spec));
+        BitmapPtr bm = Parse(MakeBmp(shape));
         ASSERT_TRUE(bm);
         EXPECT_EQ(bm->width, 2);
         EXPECT_EQ(bm->height, 2);

@@ -41,9 +41,9 @@ protected:
         if (!offscreen_.device) GTEST_SKIP() << "no offscreen device here";
         device_ = offscreen_.device.get();
     }
-    std::string Bmp(const std::string& name, const test::BmpSpec& spec) {
+    std::string Bmp(const std::string& name, const test::BmpSpec& shape) {
         std::string path = dir_.File(name);
-        EXPECT_TRUE(test::WriteBytes(path, test::MakeBmp(spec)));
+        EXPECT_TRUE(test::WriteBytes(path, test::MakeBmp(shape)));
         return path;
     }
     test::PictureTempDir dir_;

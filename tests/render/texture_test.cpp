@@ -49,9 +49,9 @@ BmpSpec Indexed8Picture(int w, int h, int colours) {
 
 class TextureTest : public ::testing::Test {
 protected:
-    std::string Picture(const std::string& name, const BmpSpec& spec) {
+    std::string Picture(const std::string& name, const BmpSpec& shape) {
         std::string path = dir_.File(name);
-        EXPECT_TRUE(test::WriteBytes(path, test::MakeBmp(spec)));
+        EXPECT_TRUE(test::WriteBytes(path, test::MakeBmp(shape)));
         return path;
     }
     test::PictureTempDir dir_;

@@ -145,33 +145,33 @@ void Put32(std::vector<uint8_t>& v, uint32_t x) {
 }
 }  // namespace
 
-std::vector<uint8_t> MakeBmp(const BmpSpec& spec) {
+std::vector<uint8_t> MakeBmp(const BmpSpec& shape) {
     std::vector<uint8_t> info;
-    Put32(info, spec.headerSize);
-    Put32(info, static_cast<uint32_t>(spec.width));
-    Put32(info, static_cast<uint32_t>(spec.height));
+    Put32(info, shape.headerSize);
+    Put32(info, static_cast<uint32_t>(shape.width));
+    Put32(info, static_cast<uint32_t>(shape.height));
     Put16(info, 1);
-    Put16(info, spec.bitCount);
-    Put32(info, spec.compression);
-    Put32(info, static_cast<uint32_t>(spec.pixels.size()));
+    Put16(info, shape.bitCount);
+    Put32(info, shape.compression);
+    Put32(info, static_cast<uint32_t>(shape.pixels.size()));
     Put32(info, 2835);
     Put32(info, 2835);
-    Put32(info, spec.colorsUsed);
+    Put32(info, shape.colorsUsed);
     Put32(info, 0);
-    for (uint32_t m : spec.masks) Put32(info, m);
-    while (info.size() < spec.headerSize) info.push_back(0);
-    for (uint32_t c : spec.colorTable) Put32(info, c & 0x00FFFFFF);
+    for (uint32_t m : shape.masks) Put32(info, m);
+    while (info.size() < shape.headerSize) info.push_back(0);
+    for (uint32_t c : shape.colorTable) Put32(info, c & 0x00FFFFFF);
 
     std::vector<uint8_t> file;
     uint32_t offBits = static_cast<uint32_t>(14 + info.size());
-    if (spec.offBitsOverride >= 0) offBits = static_cast<uint32_t>(spec.offBitsOverride);
+    if (shape.offBitsOverride >= 0) offBits = static_cast<uint32_t>(shape.offBitsOverride);
     file.push_back('B');
     file.push_back('M');
-    Put32(file, static_cast<uint32_t>(14 + info.size() + spec.pixels.size()));
+    Put32(file, static_cast<uint32_t>(14 + info.size() + shape.pixels.size()));
     Put32(file, 0);
     Put32(file, offBits);
     file.insert(file.end(), info.begin(), info.end());
-    file.insert(file.end(), spec.pixels.begin(), spec.pixels.end());
+    file.insert(file.end(), shape.pixels.begin(), shape.pixels.end());
     return file;
 }
 

@@ -63,7 +63,7 @@ struct BmpSpec {
     std::vector<uint8_t> pixels;
     int64_t offBitsOverride = -1;  // -1: computed
 };
-std::vector<uint8_t> MakeBmp(const BmpSpec& spec);
+std::vector<uint8_t> MakeBmp(const BmpSpec& shape);
 
 // Message boxes and exit requests captured while the object lives.
 struct CapturedMessage {
