@@ -1,5 +1,7 @@
 #include "scene/skinned_character.h"
 
+#include <algorithm>
+
 #include "device/engine.h"
 #include "device/globals.h"
 #include "render/texture.h"
@@ -59,8 +61,17 @@ SkinnedCharacter::SkinnedCharacter(const SkinnedCharacter& source)
 }
 
 SkinnedCharacter::~SkinnedCharacter() {
-    for (int32_t i = 0; i < meshCount; ++i) delete meshes[i];
-    for (int32_t i = 0; i < helperCount; ++i) delete helpers[i];
+    // Only pieces still among the children: a character taken out with RemoveChild has had
+    // its children deleted already, and deleting the tables' copies again would free twice.
+    auto isChild = [this](const SceneObject* o) {
+        return std::find(children.begin(), children.end(), o) != children.end();
+    };
+    for (int32_t i = 0; i < meshCount; ++i) {
+        if (isChild(meshes[i])) delete meshes[i];
+    }
+    for (int32_t i = 0; i < helperCount; ++i) {
+        if (isChild(helpers[i])) delete helpers[i];
+    }
     children.clear();
     // Materials and textures go with their last holder, this character or a clone.
 }

@@ -49,6 +49,22 @@ TEST_F(CharacterTest, TablesStopAtTheirLimits) {
     EXPECT_FALSE(c.DeleteMesh(third));
 }
 
+// RemoveChild deletes the child's children and then the child: the character's pieces must go
+// once, not again through its own tables.
+TEST_F(CharacterTest, RemovedFromItsParentItsPiecesGoOnce) {
+    SceneObject parent;
+    auto* c = new SkinnedCharacter(1);
+    Populate(*c);
+    parent.AddChild(c);
+    parent.RemoveChild(c);
+    EXPECT_TRUE(parent.children.empty());
+
+    // Deleted directly, the character still deletes every piece it holds.
+    auto* d = new SkinnedCharacter(1);
+    Populate(*d);
+    delete d;
+}
+
 TEST_F(CharacterTest, PlayControlReachesItsPieces) {
     SkinnedCharacter c(1);
     Populate(c);

@@ -1,0 +1,502 @@
+#include "gl_replay.h"
+
+#include <EGL/egl.h>
+#include <EGL/eglext.h>
+#define GL_GLEXT_PROTOTYPES 1
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/vertex_lighting.h"
+
+namespace orix::bench {
+
+namespace {
+
+// The GL settings one draw needs; compared field by field so only differences are sent.
+struct GlState {
+    bool depthTest = false, depthWrite = true;
+    GLenum depthFunc = GL_LEQUAL;
+    bool blend = false;
+    GLenum src = GL_ONE, dst = GL_ZERO;
+    bool cull = false;
+    GLenum cullFace = GL_BACK;
+    GLenum shade = GL_SMOOTH;
+    GLuint texture = 0;  // 0: texturing off
+    uint32_t texEnv = 0;
+    bool alphaTest = false;
+    GLenum alphaFunc = GL_ALWAYS;
+    float alphaRef = 0.0f;
+    bool colorSum = false;
+    bool dither = false;
+};
+
+struct GlDraw {
+    GlState state;
+    GLenum mode = GL_TRIANGLES;
+    GLsizei count = 0;
+    std::vector<uint16_t> indices;
+    std::vector<uint8_t> vertices;            // the captured 32-byte records
+    std::vector<float> positions;             // xyzw for transformed vertices
+    std::vector<uint32_t> colors, speculars;  // lit colours for unlit vertices
+    float projection[16], modelView[16];
+    GLint viewport[4];
+    double depthNear = 0.0, depthFar = 1.0;
+    bool screen = false;
+};
+
+GLenum CompareToGl(uint32_t f) {
+    static const GLenum funcs[] = {GL_ALWAYS,  GL_NEVER,    GL_LESS,   GL_EQUAL, GL_LEQUAL,
+                                   GL_GREATER, GL_NOTEQUAL, GL_GEQUAL, GL_ALWAYS};
+    return f <= 8 ? funcs[f] : GL_ALWAYS;
+}
+
+GLenum BlendToGl(uint32_t b) {
+    switch (b) {
+        case BLEND_ZERO:
+            return GL_ZERO;
+        case BLEND_SRCCOLOR:
+            return GL_SRC_COLOR;
+        case BLEND_INVSRCCOLOR:
+            return GL_ONE_MINUS_SRC_COLOR;
+        case BLEND_SRCALPHA:
+            return GL_SRC_ALPHA;
+        case BLEND_INVSRCALPHA:
+            return GL_ONE_MINUS_SRC_ALPHA;
+        case BLEND_DESTALPHA:
+            return GL_DST_ALPHA;
+        case BLEND_INVDESTALPHA:
+            return GL_ONE_MINUS_DST_ALPHA;
+        case BLEND_DESTCOLOR:
+            return GL_DST_COLOR;
+        case BLEND_INVDESTCOLOR:
+            return GL_ONE_MINUS_DST_COLOR;
+        case BLEND_SRCALPHASAT:
+            return GL_SRC_ALPHA_SATURATE;
+        default:
+            return GL_ONE;
+    }
+}
+
+GLenum PrimitiveToGl(PrimitiveType type) {
+    switch (type) {
+        case PRIM_POINTLIST:
+            return GL_POINTS;
+        case PRIM_LINELIST:
+            return GL_LINES;
+        case PRIM_LINESTRIP:
+            return GL_LINE_STRIP;
+        case PRIM_TRIANGLESTRIP:
+            return GL_TRIANGLE_STRIP;
+        case PRIM_TRIANGLEFAN:
+            return GL_TRIANGLE_FAN;
+        default:
+            return GL_TRIANGLES;
+    }
+}
+
+GLint MinFilterToGl(uint32_t f) {
+    switch (f) {
+        case FILTER_LINEAR:
+            return GL_LINEAR;
+        case FILTER_MIPNEAREST:
+            return GL_NEAREST_MIPMAP_NEAREST;
+        case FILTER_MIPLINEAR:
+            return GL_LINEAR_MIPMAP_NEAREST;
+        case FILTER_LINEARMIPNEAREST:
+            return GL_NEAREST_MIPMAP_LINEAR;
+        case FILTER_LINEARMIPLINEAR:
+            return GL_LINEAR_MIPMAP_LINEAR;
+        default:
+            return GL_NEAREST;
+    }
+}
+
+GLint MagFilterToGl(uint32_t f) {
+    return (f == FILTER_LINEAR || f == FILTER_MIPLINEAR || f == FILTER_LINEARMIPLINEAR)
+               ? GL_LINEAR
+               : GL_NEAREST;
+}
+
+void Toggle(GLenum cap, bool on) {
+    if (on)
+        glEnable(cap);
+    else
+        glDisable(cap);
+}
+
+// Texture environments by Direct3D texture blend; MODULATE keeps the vertex alpha unless the
+// texture has alpha.
+void SetTexEnv(uint32_t key) {
+    uint32_t blend = key >> 1;
+    bool alpha = key & 1;
+    switch (blend) {
+        case TBLEND_DECAL:
+        case TBLEND_DECALMASK:
+        case TBLEND_COPY:
+            glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+            break;
+        case TBLEND_DECALALPHA:
+            glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_DECAL);
+            break;
+        case TBLEND_MODULATEALPHA:
+            glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+            break;
+        case TBLEND_ADD:
+            glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_ADD);
+            break;
+        default:
+            glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE);
+            glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_RGB, GL_MODULATE);
+            glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_RGB, GL_TEXTURE);
+            glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE1_RGB, GL_PRIMARY_COLOR);
+            glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_ALPHA, alpha ? GL_REPLACE : GL_MODULATE);
+            glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_ALPHA, GL_TEXTURE);
+            glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE1_ALPHA, GL_PRIMARY_COLOR);
+            break;
+    }
+}
+
+}  // namespace
+
+struct GlReplay::Impl {
+    EGLDisplay display = EGL_NO_DISPLAY;
+    EGLContext context = EGL_NO_CONTEXT;
+    EGLSurface surface = EGL_NO_SURFACE;
+    EGLDisplay prevDisplay = EGL_NO_DISPLAY;
+    EGLContext prevContext = EGL_NO_CONTEXT;
+    EGLSurface prevDraw = EGL_NO_SURFACE, prevRead = EGL_NO_SURFACE;
+    GLuint fbo = 0, color = 0, depth = 0;
+    uint32_t width = 0, height = 0;
+    bool hasDepth = true;
+    std::vector<GLuint> textures;
+    std::vector<GlDraw> draws;
+    GLfloat clear[4] = {0, 0, 0, 1};
+    bool cleared = false;
+    GlState current;
+    bool stateKnown = false;
+    uint32_t texEnv = ~0u;
+
+    void Apply(const GlState& s);
+    void Prepare(const CapturedFrame& frame, const CapturedDraw& in, GlDraw* out);
+};
+
+GlReplay::GlReplay() : impl_(std::make_unique<Impl>()) {}
+
+GlReplay::~GlReplay() {
+    Impl& m = *impl_;
+    if (m.context == EGL_NO_CONTEXT) return;
+    Enter();
+    if (!m.textures.empty()) glDeleteTextures(GLsizei(m.textures.size()), m.textures.data());
+    glDeleteFramebuffers(1, &m.fbo);
+    glDeleteRenderbuffers(1, &m.color);
+    glDeleteRenderbuffers(1, &m.depth);
+    Leave();
+    eglDestroyContext(m.display, m.context);
+    if (m.surface != EGL_NO_SURFACE) eglDestroySurface(m.display, m.surface);
+}
+
+bool GlReplay::Open(uint32_t width, uint32_t height, uint32_t bitsPerPixel, std::string* error) {
+    Impl& m = *impl_;
+    auto fail = [error](const char* what) {
+        if (error) *error = what;
+        return false;
+    };
+    auto getPlatformDisplay = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
+        eglGetProcAddress("eglGetPlatformDisplayEXT"));
+    if (getPlatformDisplay)
+        m.display = getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
+    if (m.display == EGL_NO_DISPLAY) m.display = eglGetDisplay(EGL_DEFAULT_DISPLAY);
+    if (m.display == EGL_NO_DISPLAY || !eglInitialize(m.display, nullptr, nullptr))
+        return fail("no EGL display for the replay");
+    if (!eglBindAPI(EGL_OPENGL_API)) return fail("EGL has no desktop OpenGL");
+    const EGLint attribs[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE,
+                              EGL_OPENGL_BIT, EGL_NONE};
+    EGLConfig cfg = nullptr;
+    EGLint found = 0;
+    if (!eglChooseConfig(m.display, attribs, &cfg, 1, &found) || found < 1) {
+        const EGLint any[] = {EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT, EGL_NONE};
+        if (!eglChooseConfig(m.display, any, &cfg, 1, &found) || found < 1)
+            return fail("no EGL configuration for the replay");
+    }
+    m.context = eglCreateContext(m.display, cfg, EGL_NO_CONTEXT, nullptr);
+    if (m.context == EGL_NO_CONTEXT) return fail("no EGL context for the replay");
+    const char* ext = eglQueryString(m.display, EGL_EXTENSIONS);
+    if (!ext || !std::strstr(ext, "EGL_KHR_surfaceless_context")) {
+        const EGLint pb[] = {EGL_WIDTH, 1, EGL_HEIGHT, 1, EGL_NONE};
+        m.surface = eglCreatePbufferSurface(m.display, cfg, pb);
+    }
+    Enter();
+    const bool deep = bitsPerPixel > 16;
+    glGenFramebuffers(1, &m.fbo);
+    glBindFramebuffer(GL_FRAMEBUFFER, m.fbo);
+    glGenRenderbuffers(1, &m.color);
+    glBindRenderbuffer(GL_RENDERBUFFER, m.color);
+    glRenderbufferStorage(GL_RENDERBUFFER, deep ? GL_RGBA8 : GL_RGB565, GLsizei(width),
+                          GLsizei(height));
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, m.color);
+    glGenRenderbuffers(1, &m.depth);
+    glBindRenderbuffer(GL_RENDERBUFFER, m.depth);
+    glRenderbufferStorage(GL_RENDERBUFFER, deep ? GL_DEPTH_COMPONENT24 : GL_DEPTH_COMPONENT16,
+                          GLsizei(width), GLsizei(height));
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, m.depth);
+    bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    m.width = width;
+    m.height = height;
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glDisable(GL_LIGHTING);
+    glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);
+    glFrontFace(GL_CCW);
+    glEnable(GL_SCISSOR_TEST);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_COLOR_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glEnableClientState(GL_SECONDARY_COLOR_ARRAY);
+    Leave();
+    return complete ? true : fail("the replay's framebuffer is incomplete");
+}
+
+void GlReplay::Enter() {
+    Impl& m = *impl_;
+    m.prevDisplay = eglGetCurrentDisplay();
+    m.prevContext = eglGetCurrentContext();
+    m.prevDraw = eglGetCurrentSurface(EGL_DRAW);
+    m.prevRead = eglGetCurrentSurface(EGL_READ);
+    eglMakeCurrent(m.display, m.surface, m.surface, m.context);
+}
+
+void GlReplay::Leave() {
+    Impl& m = *impl_;
+    if (m.prevContext != EGL_NO_CONTEXT)
+        eglMakeCurrent(m.prevDisplay, m.prevDraw, m.prevRead, m.prevContext);
+}
+
+// The same arithmetic the engine's device does per draw, done here once.
+void GlReplay::Impl::Prepare(const CapturedFrame& frame, const CapturedDraw& in, GlDraw* out) {
+    GlDraw& d = *out;
+    const auto& st = in.states;
+    d.mode = PrimitiveToGl(in.type);
+    uint32_t elements = in.indices.empty() ? in.vertexCount : uint32_t(in.indices.size());
+    if (in.type == PRIM_TRIANGLELIST) elements -= elements % 3;
+    if (in.type == PRIM_LINELIST) elements -= elements % 2;
+    d.count = GLsizei(elements);
+    d.indices = in.indices;
+    d.vertices = in.vertices;
+    const float W = float(frame.width), H = float(frame.height);
+    if (in.vertexType == VT_TLVERTEX) {
+        d.screen = true;
+        const TLVertex* v = reinterpret_cast<const TLVertex*>(d.vertices.data());
+        d.positions.resize(size_t(in.vertexCount) * 4);
+        for (uint32_t i = 0; i < in.vertexCount; ++i) {
+            float w = v[i].rhw > 0.0f ? 1.0f / v[i].rhw : 1.0f;
+            float* p = &d.positions[size_t(i) * 4];
+            p[0] = v[i].sx * w, p[1] = v[i].sy * w, p[2] = v[i].sz * w, p[3] = w;
+        }
+        Matrix screen = Matrix::Identity();
+        screen.m[0][0] = 2.0f / W;
+        screen.m[3][0] = 1.0f / W - 1.0f;
+        screen.m[1][1] = 2.0f / H;
+        screen.m[3][1] = 1.0f / H - 1.0f;
+        screen.m[2][2] = 2.0f;
+        screen.m[3][2] = -1.0f;
+        std::memcpy(d.projection, &screen.m[0][0], sizeof d.projection);
+        Matrix identity = Matrix::Identity();
+        std::memcpy(d.modelView, &identity.m[0][0], sizeof d.modelView);
+        d.viewport[0] = 0, d.viewport[1] = 0, d.viewport[2] = GLint(W), d.viewport[3] = GLint(H);
+    } else {
+        const ViewportRecord& v = in.viewport;
+        const float dz = v.maxZ - v.minZ;
+        Matrix n = Matrix::Identity();
+        n.m[0][0] = 2.0f / v.clipWidth;
+        n.m[3][0] = -2.0f * v.clipX / v.clipWidth - 1.0f + 1.0f / float(v.width);
+        n.m[1][1] = -2.0f / v.clipHeight;
+        n.m[3][1] = 2.0f * v.clipY / v.clipHeight - 1.0f + 1.0f / float(v.height);
+        n.m[2][2] = 2.0f / dz;
+        n.m[3][2] = -2.0f * v.minZ / dz - 1.0f;
+        Matrix projection = in.projection * n;
+        Matrix modelView = in.world * in.view;
+        std::memcpy(d.projection, &projection.m[0][0], sizeof d.projection);
+        std::memcpy(d.modelView, &modelView.m[0][0], sizeof d.modelView);
+        d.viewport[0] = GLint(v.x), d.viewport[1] = GLint(v.y);
+        d.viewport[2] = GLint(v.width), d.viewport[3] = GLint(v.height);
+        d.depthNear = std::clamp(v.minZ, 0.0f, 1.0f);
+        d.depthFar = std::clamp(v.maxZ, 0.0f, 1.0f);
+    }
+    if (in.vertexType == VT_VERTEX) {
+        const Vertex* v = reinterpret_cast<const Vertex*>(d.vertices.data());
+        d.colors.assign(in.vertexCount, 0xFFFFFFFFu);
+        d.speculars.assign(in.vertexCount, 0xFF000000u);
+        if (!(in.flags & DP_DONOTLIGHT)) {
+            LightingSetup l;
+            l.material = in.material;
+            uint32_t a = in.ambient;
+            l.ambient = {float((a >> 16) & 0xFF) / 255.0f, float((a >> 8) & 0xFF) / 255.0f,
+                         float(a & 0xFF) / 255.0f, float(a >> 24) / 255.0f};
+            for (const LightRecord& light : in.lights) l.lights.push_back(&light);
+            l.world = in.world;
+            const ColorValue& s = in.material.specular;
+            l.specular = st[RS_SPECULARENABLE] && in.material.power > 0.0f &&
+                         (s.r > 0.0f || s.g > 0.0f || s.b > 0.0f);
+            if (l.specular) l.eye = AffineInverse(in.view).GetTranslation();
+            LightVertices(v, in.vertexCount, l, d.colors.data(), d.speculars.data());
+        }
+    }
+
+    GlState& s = d.state;
+    s.depthTest = hasDepth && st[RS_ZENABLE];
+    s.depthWrite = st[RS_ZWRITEENABLE] != 0;
+    s.depthFunc = CompareToGl(st[RS_ZFUNC]);
+    s.blend = st[RS_ALPHABLENDENABLE] != 0;
+    if (st[RS_SRCBLEND] == BLEND_BOTHSRCALPHA) {
+        s.src = GL_SRC_ALPHA, s.dst = GL_ONE_MINUS_SRC_ALPHA;
+    } else if (st[RS_SRCBLEND] == BLEND_BOTHINVSRCALPHA) {
+        s.src = GL_ONE_MINUS_SRC_ALPHA, s.dst = GL_SRC_ALPHA;
+    } else {
+        s.src = BlendToGl(st[RS_SRCBLEND]), s.dst = BlendToGl(st[RS_DESTBLEND]);
+    }
+    s.cull = st[RS_CULLMODE] == CULL_CW || st[RS_CULLMODE] == CULL_CCW;
+    s.cullFace = st[RS_CULLMODE] == CULL_CCW ? GL_BACK : GL_FRONT;
+    s.shade = st[RS_SHADEMODE] == SHADE_FLAT ? GL_FLAT : GL_SMOOTH;
+    const CapturedTexture* tex = in.texture >= 0 ? &frame.textures[size_t(in.texture)] : nullptr;
+    if (tex) {
+        s.texture = textures[size_t(in.texture)];
+        s.texEnv = st[RS_TEXTUREMAPBLEND] * 2 + (tex->hasAlpha ? 1 : 0);
+        glBindTexture(GL_TEXTURE_2D, s.texture);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, MagFilterToGl(st[RS_TEXTUREMAG]));
+        GLint min = MinFilterToGl(st[RS_TEXTUREMIN]);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, min);
+        if (min != GL_LINEAR && min != GL_NEAREST) glGenerateMipmap(GL_TEXTURE_2D);
+        GLint wrap = st[RS_TEXTUREADDRESS] == TADDRESS_MIRROR  ? GL_MIRRORED_REPEAT
+                     : st[RS_TEXTUREADDRESS] == TADDRESS_CLAMP ? GL_CLAMP_TO_EDGE
+                                                               : GL_REPEAT;
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
+    }
+    uint32_t func = CMP_ALWAYS, ref = 0;
+    if (st[RS_ALPHATESTENABLE]) func = st[RS_ALPHAFUNC], ref = st[RS_ALPHAREF] & 0xFF;
+    if (tex && tex->keyed && st[RS_COLORKEYENABLE] && func == CMP_ALWAYS) func = CMP_GREATER;
+    s.alphaTest = func != CMP_ALWAYS;
+    s.alphaFunc = CompareToGl(func);
+    s.alphaRef = float(ref) / 255.0f;
+    s.colorSum = st[RS_SPECULARENABLE] != 0;
+    s.dither = st[RS_DITHERENABLE] != 0;
+}
+
+bool GlReplay::Load(const CapturedFrame& frame) {
+    Impl& m = *impl_;
+    Enter();
+    if (!m.textures.empty()) glDeleteTextures(GLsizei(m.textures.size()), m.textures.data());
+    m.textures.assign(frame.textures.size(), 0);
+    if (!m.textures.empty()) glGenTextures(GLsizei(m.textures.size()), m.textures.data());
+    for (size_t i = 0; i < frame.textures.size(); ++i) {
+        const CapturedTexture& t = frame.textures[i];
+        glBindTexture(GL_TEXTURE_2D, m.textures[i]);
+        // RGBA8 as the device stores every texture.
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, GLsizei(t.width), GLsizei(t.height), 0, GL_RGBA,
+                     GL_UNSIGNED_BYTE, t.rgba.data());
+    }
+    m.draws.clear();
+    m.draws.resize(frame.draws.size());
+    for (size_t i = 0; i < frame.draws.size(); ++i) m.Prepare(frame, frame.draws[i], &m.draws[i]);
+    const uint32_t c = frame.clearColor;
+    m.clear[0] = float((c >> 16) & 0xFF) / 255.0f;
+    m.clear[1] = float((c >> 8) & 0xFF) / 255.0f;
+    m.clear[2] = float(c & 0xFF) / 255.0f;
+    m.clear[3] = float(c >> 24) / 255.0f;
+    m.cleared = frame.cleared;
+    m.stateKnown = false;
+    m.texEnv = ~0u;
+    glBindTexture(GL_TEXTURE_2D, 0);
+    Leave();
+    return true;
+}
+
+void GlReplay::Impl::Apply(const GlState& s) {
+    const GlState& c = current;
+    bool all = !stateKnown;
+    if (all || s.depthTest != c.depthTest) Toggle(GL_DEPTH_TEST, s.depthTest);
+    if (all || s.depthWrite != c.depthWrite) glDepthMask(s.depthWrite ? GL_TRUE : GL_FALSE);
+    if (all || s.depthFunc != c.depthFunc) glDepthFunc(s.depthFunc);
+    if (all || s.blend != c.blend) Toggle(GL_BLEND, s.blend);
+    if (all || s.src != c.src || s.dst != c.dst) glBlendFunc(s.src, s.dst);
+    if (all || s.cull != c.cull) Toggle(GL_CULL_FACE, s.cull);
+    if (all || s.cullFace != c.cullFace) glCullFace(s.cullFace);
+    if (all || s.shade != c.shade) glShadeModel(s.shade);
+    if (all || (s.texture != 0) != (c.texture != 0)) Toggle(GL_TEXTURE_2D, s.texture != 0);
+    if (s.texture && (all || s.texture != c.texture)) glBindTexture(GL_TEXTURE_2D, s.texture);
+    if (s.texture && s.texEnv != texEnv) {
+        SetTexEnv(s.texEnv);
+        texEnv = s.texEnv;
+    }
+    if (all || s.alphaTest != c.alphaTest) Toggle(GL_ALPHA_TEST, s.alphaTest);
+    if (s.alphaTest && (all || s.alphaFunc != c.alphaFunc || s.alphaRef != c.alphaRef))
+        glAlphaFunc(s.alphaFunc, s.alphaRef);
+    if (all || s.colorSum != c.colorSum) Toggle(GL_COLOR_SUM, s.colorSum);
+    if (all || s.dither != c.dither) Toggle(GL_DITHER, s.dither);
+    current = s;
+    stateKnown = true;
+}
+
+void GlReplay::Draw() {
+    Impl& m = *impl_;
+    glBindFramebuffer(GL_FRAMEBUFFER, m.fbo);
+    glScissor(0, 0, GLsizei(m.width), GLsizei(m.height));
+    if (m.cleared) {
+        glClearColor(m.clear[0], m.clear[1], m.clear[2], m.clear[3]);
+        glClearDepth(1.0);
+        glDepthMask(GL_TRUE);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        m.current.depthWrite = true;
+    }
+    const GlDraw* last = nullptr;
+    for (const GlDraw& d : m.draws) {
+        m.Apply(d.state);
+        if (!last || std::memcmp(d.projection, last->projection, sizeof d.projection) != 0 ||
+            std::memcmp(d.modelView, last->modelView, sizeof d.modelView) != 0) {
+            glViewport(d.viewport[0], d.viewport[1], d.viewport[2], d.viewport[3]);
+            glMatrixMode(GL_PROJECTION);
+            glLoadMatrixf(d.projection);
+            glMatrixMode(GL_MODELVIEW);
+            glLoadMatrixf(d.modelView);
+            glDepthRange(d.depthNear, d.depthFar);
+        }
+        last = &d;
+        const uint8_t* v = d.vertices.data();
+        if (d.screen) {
+            glVertexPointer(4, GL_FLOAT, 0, d.positions.data());
+        } else {
+            glVertexPointer(3, GL_FLOAT, 32, v);
+        }
+        if (!d.colors.empty()) {
+            glColorPointer(GL_BGRA, GL_UNSIGNED_BYTE, 0, d.colors.data());
+            glSecondaryColorPointer(GL_BGRA, GL_UNSIGNED_BYTE, 0, d.speculars.data());
+        } else {
+            // Lit and transformed records keep colour and specular at bytes 16 and 20.
+            glColorPointer(GL_BGRA, GL_UNSIGNED_BYTE, 32, v + 16);
+            glSecondaryColorPointer(GL_BGRA, GL_UNSIGNED_BYTE, 32, v + 20);
+        }
+        glTexCoordPointer(2, GL_FLOAT, 32, v + 24);
+        if (d.indices.empty())
+            glDrawArrays(d.mode, 0, d.count);
+        else
+            glDrawElements(d.mode, d.count, GL_UNSIGNED_SHORT, d.indices.data());
+    }
+}
+
+void GlReplay::Finish() {
+    glFinish();
+}
+
+bool GlReplay::ReadPixels(std::vector<uint8_t>* rgba) {
+    Impl& m = *impl_;
+    rgba->resize(size_t(m.width) * m.height * 4);
+    glBindFramebuffer(GL_FRAMEBUFFER, m.fbo);
+    glReadPixels(0, 0, GLsizei(m.width), GLsizei(m.height), GL_RGBA, GL_UNSIGNED_BYTE,
+                 rgba->data());
+    return glGetError() == GL_NO_ERROR;
+}
+
+}  // namespace orix::bench
