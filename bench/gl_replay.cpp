@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/gl_enums.h"
 #include "platform/vertex_lighting.h"
 
 namespace orix::bench {
@@ -46,79 +47,6 @@ struct GlDraw {
     double depthNear = 0.0, depthFar = 1.0;
     bool screen = false;
 };
-
-GLenum CompareToGl(uint32_t f) {
-    static const GLenum funcs[] = {GL_ALWAYS,  GL_NEVER,    GL_LESS,   GL_EQUAL, GL_LEQUAL,
-                                   GL_GREATER, GL_NOTEQUAL, GL_GEQUAL, GL_ALWAYS};
-    return f <= 8 ? funcs[f] : GL_ALWAYS;
-}
-
-GLenum BlendToGl(uint32_t b) {
-    switch (b) {
-        case BLEND_ZERO:
-            return GL_ZERO;
-        case BLEND_SRCCOLOR:
-            return GL_SRC_COLOR;
-        case BLEND_INVSRCCOLOR:
-            return GL_ONE_MINUS_SRC_COLOR;
-        case BLEND_SRCALPHA:
-            return GL_SRC_ALPHA;
-        case BLEND_INVSRCALPHA:
-            return GL_ONE_MINUS_SRC_ALPHA;
-        case BLEND_DESTALPHA:
-            return GL_DST_ALPHA;
-        case BLEND_INVDESTALPHA:
-            return GL_ONE_MINUS_DST_ALPHA;
-        case BLEND_DESTCOLOR:
-            return GL_DST_COLOR;
-        case BLEND_INVDESTCOLOR:
-            return GL_ONE_MINUS_DST_COLOR;
-        case BLEND_SRCALPHASAT:
-            return GL_SRC_ALPHA_SATURATE;
-        default:
-            return GL_ONE;
-    }
-}
-
-GLenum PrimitiveToGl(PrimitiveType type) {
-    switch (type) {
-        case PRIM_POINTLIST:
-            return GL_POINTS;
-        case PRIM_LINELIST:
-            return GL_LINES;
-        case PRIM_LINESTRIP:
-            return GL_LINE_STRIP;
-        case PRIM_TRIANGLESTRIP:
-            return GL_TRIANGLE_STRIP;
-        case PRIM_TRIANGLEFAN:
-            return GL_TRIANGLE_FAN;
-        default:
-            return GL_TRIANGLES;
-    }
-}
-
-GLint MinFilterToGl(uint32_t f) {
-    switch (f) {
-        case FILTER_LINEAR:
-            return GL_LINEAR;
-        case FILTER_MIPNEAREST:
-            return GL_NEAREST_MIPMAP_NEAREST;
-        case FILTER_MIPLINEAR:
-            return GL_LINEAR_MIPMAP_NEAREST;
-        case FILTER_LINEARMIPNEAREST:
-            return GL_NEAREST_MIPMAP_LINEAR;
-        case FILTER_LINEARMIPLINEAR:
-            return GL_LINEAR_MIPMAP_LINEAR;
-        default:
-            return GL_NEAREST;
-    }
-}
-
-GLint MagFilterToGl(uint32_t f) {
-    return (f == FILTER_LINEAR || f == FILTER_MIPLINEAR || f == FILTER_LINEARMIPLINEAR)
-               ? GL_LINEAR
-               : GL_NEAREST;
-}
 
 void Toggle(GLenum cap, bool on) {
     if (on)

@@ -1,5 +1,6 @@
 #define GL_GLEXT_PROTOTYPES 1
 #include "platform/gl_device.h"
+#include "platform/gl_enums.h"
 
 #include <GL/gl.h>
 #include <GL/glext.h>
@@ -55,54 +56,6 @@ std::array<uint32_t, RS_COUNT> DefaultStates(bool depth) {
     s[RS_SPECULARENABLE] = D3D_TRUE;
     s[RS_FOGTABLEDENSITY] = FloatBits(1.0f);
     return s;
-}
-
-GLenum CompareToGl(uint32_t f) {
-    switch (f) {
-        case CMP_NEVER:
-            return GL_NEVER;
-        case CMP_LESS:
-            return GL_LESS;
-        case CMP_EQUAL:
-            return GL_EQUAL;
-        case CMP_LESSEQUAL:
-            return GL_LEQUAL;
-        case CMP_GREATER:
-            return GL_GREATER;
-        case CMP_NOTEQUAL:
-            return GL_NOTEQUAL;
-        case CMP_GREATEREQUAL:
-            return GL_GEQUAL;
-        default:
-            return GL_ALWAYS;
-    }
-}
-
-GLenum BlendToGl(uint32_t b) {
-    switch (b) {
-        case BLEND_ZERO:
-            return GL_ZERO;
-        case BLEND_SRCCOLOR:
-            return GL_SRC_COLOR;
-        case BLEND_INVSRCCOLOR:
-            return GL_ONE_MINUS_SRC_COLOR;
-        case BLEND_SRCALPHA:
-            return GL_SRC_ALPHA;
-        case BLEND_INVSRCALPHA:
-            return GL_ONE_MINUS_SRC_ALPHA;
-        case BLEND_DESTALPHA:
-            return GL_DST_ALPHA;
-        case BLEND_INVDESTALPHA:
-            return GL_ONE_MINUS_DST_ALPHA;
-        case BLEND_DESTCOLOR:
-            return GL_DST_COLOR;
-        case BLEND_INVDESTCOLOR:
-            return GL_ONE_MINUS_DST_COLOR;
-        case BLEND_SRCALPHASAT:
-            return GL_SRC_ALPHA_SATURATE;
-        default:
-            return GL_ONE;
-    }
 }
 
 ColorValue Unpack(uint32_t argb) {

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "platform/gl_device.h"
+#include "platform/gl_enums.h"
 #include "platform/surface_format.h"
 
 namespace orix {
@@ -32,50 +33,10 @@ uint32_t PrimitiveCount(PrimitiveType type, uint32_t n) {
     }
 }
 
-GLenum PrimitiveToGl(PrimitiveType type) {
-    switch (type) {
-        case PRIM_POINTLIST:
-            return GL_POINTS;
-        case PRIM_LINELIST:
-            return GL_LINES;
-        case PRIM_LINESTRIP:
-            return GL_LINE_STRIP;
-        case PRIM_TRIANGLESTRIP:
-            return GL_TRIANGLE_STRIP;
-        case PRIM_TRIANGLEFAN:
-            return GL_TRIANGLE_FAN;
-        default:
-            return GL_TRIANGLES;
-    }
-}
-
 float BitsToFloat(uint32_t u) {
     float f;
     std::memcpy(&f, &u, sizeof f);
     return f;
-}
-
-GLint MinFilterToGl(uint32_t f) {
-    switch (f) {
-        case FILTER_LINEAR:
-            return GL_LINEAR;
-        case FILTER_MIPNEAREST:
-            return GL_NEAREST_MIPMAP_NEAREST;
-        case FILTER_MIPLINEAR:
-            return GL_LINEAR_MIPMAP_NEAREST;
-        case FILTER_LINEARMIPNEAREST:
-            return GL_NEAREST_MIPMAP_LINEAR;
-        case FILTER_LINEARMIPLINEAR:
-            return GL_LINEAR_MIPMAP_LINEAR;
-        default:
-            return GL_NEAREST;
-    }
-}
-
-GLint MagFilterToGl(uint32_t f) {
-    return (f == FILTER_LINEAR || f == FILTER_MIPLINEAR || f == FILTER_LINEARMIPLINEAR)
-               ? GL_LINEAR
-               : GL_NEAREST;
 }
 
 GLint AddressToGl(uint32_t a) {
