@@ -94,25 +94,25 @@ void BuildDemoScene(Engine& engine, DemoScene& d) {
     d.renderStateOverlay->Add(d.sprite);
 }
 
+namespace {
+// Deletes what p owns and leaves it null, so a second teardown is harmless.
+template <typename T>
+void DeleteAndClear(T*& p) {
+    delete p;
+    p = nullptr;
+}
+}  // namespace
+
 void DestroyDemoScene(DemoScene& d) {
-    delete d.scene;
-    d.scene = nullptr;
-    delete d.overlays;
-    d.overlays = nullptr;
-    delete d.light;
-    d.light = nullptr;
-    delete d.character;
-    d.character = nullptr;
-    delete d.land;
-    d.land = nullptr;
-    delete d.landGroup;
-    d.landGroup = nullptr;
-    delete d.renderStateOverlay;
-    d.renderStateOverlay = nullptr;
-    delete d.sprite;
-    d.sprite = nullptr;
-    delete d.camera;
-    d.camera = nullptr;
+    DeleteAndClear(d.scene);
+    DeleteAndClear(d.overlays);
+    DeleteAndClear(d.light);
+    DeleteAndClear(d.character);
+    DeleteAndClear(d.land);
+    DeleteAndClear(d.landGroup);
+    DeleteAndClear(d.renderStateOverlay);
+    DeleteAndClear(d.sprite);
+    DeleteAndClear(d.camera);
 }
 
 }  // namespace orix
