@@ -100,6 +100,35 @@ const BneRecordFormat kFormats[kBneTagCount] = {
 #undef ORIX_BNE_TIME_XYZ
 #undef ORIX_BNE_TIME_AXIS_ANGLE
 
+// The payload width of each tag whose fields are all fixed-width (0 for a record with a string
+// or without fields), with a bit per one-byte field, so that such a record is bounds-checked once
+// and read without looking at its field types one by one.
+struct FixedLayouts {
+    uint8_t bytes[kBneTagCount] = {};
+    uint16_t byteFields[kBneTagCount] = {};
+    FixedLayouts() {
+        for (int tag = 1; tag < kBneTagCount; ++tag) {
+            unsigned width = 0, mask = 0;
+            for (size_t i = 0; i < kFormats[tag].fieldCount; ++i) {
+                BneField type = kFormats[tag].fields[i].type;
+                if (type == BneField::Str) {
+                    width = 0;
+                    break;
+                }
+                if (type == BneField::U8) mask |= 1u << i;
+                width += type == BneField::U8 ? 1 : 4;
+            }
+            bytes[tag] = uint8_t(width);
+            byteFields[tag] = uint16_t(mask);
+        }
+    }
+};
+const FixedLayouts kFixedLayouts;
+
+uint32_t LoadU32(const uint8_t* p) {
+    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+}
+
 void AppendU32(uint32_t v, std::string* out) {
     char bytes[4] = {char(v & 0xFF), char((v >> 8) & 0xFF), char((v >> 16) & 0xFF),
                      char((v >> 24) & 0xFF)};
@@ -121,6 +150,24 @@ const char* BneTagName(uint8_t tag) {
 BneDecodeResult DecodeBnePayload(ByteCursor* cursor, BneRecord* record) {
     const BneRecordFormat* format = FindBneRecordFormat(record->tag);
     if (!format) return BneDecodeResult::Ok;
+    if (size_t width = kFixedLayouts.bytes[record->tag]) {
+        const uint8_t* p = cursor->Peek(width);
+        if (!p) return BneDecodeResult::Truncated;
+        const unsigned byteFields = kFixedLayouts.byteFields[record->tag];
+        // A four-byte field lands in both u and f; the record's reader takes the one it means.
+        for (size_t i = 0; i < format->fieldCount; ++i) {
+            if (byteFields & (1u << i)) {
+                record->u[i] = *p++;
+                continue;
+            }
+            uint32_t bits = LoadU32(p);
+            p += 4;
+            record->u[i] = bits;
+            std::memcpy(&record->f[i], &bits, sizeof bits);
+        }
+        cursor->Skip(width);
+        return BneDecodeResult::Ok;
+    }
     // Decoding from a copy leaves the caller's cursor untouched when the record is cut short.
     ByteCursor c = *cursor;
     for (size_t i = 0; i < format->fieldCount; ++i) {

@@ -82,6 +82,7 @@ struct BneRecordFormat {
 };
 
 // One record's payload: field i is in u[i] (U8, U32) or f[i] (F32); the one string in text.
+// The other array's slot of a four-byte field is unspecified (it may hold the same bits).
 struct BneRecord {
     uint8_t tag = 0;
     uint32_t u[kBneMaxFields] = {};

@@ -65,12 +65,17 @@ bool OrixFileBne::LoadBytes(const uint8_t* data, size_t size, const std::string&
     while (ok && !cursor.AtEnd()) {
         uint8_t tag = 0;
         cursor.ReadU8(&tag);
-        if (!FindBneRecordFormat(tag)) continue;
+        if (tag == 0 || tag >= kBneTagCount) continue;
         record.tag = tag;
         // A record cut short by the end of the data ends the file like tag 40.
         if (DecodeBnePayload(&cursor, &record) != BneDecodeResult::Ok) break;
         if (tag == kBneFileEnd) break;
-        ok = HandleRecord(record);
+        // The per-vertex and per-face records are nearly all of a file: straight to the builder.
+        if (tag >= kBneVertex && tag <= kBneFaceNormal && tag != kBneTextureVertexList) {
+            HandleGeometryRecord(record);
+        } else {
+            ok = HandleRecord(record);
+        }
     }
     if (!ok) return false;
     builder_.Finish();

@@ -4,12 +4,6 @@
 
 namespace orix {
 
-bool ByteCursor::ReadU8(uint8_t* out) {
-    if (Remaining() < 1) return false;
-    *out = data_[offset_++];
-    return true;
-}
-
 bool ByteCursor::ReadU32(uint32_t* out) {
     if (Remaining() < 4) return false;
     const uint8_t* p = data_ + offset_;
@@ -32,12 +26,6 @@ bool ByteCursor::ReadString(std::string* out, size_t maxLength) {
     size_t length = size_t(static_cast<const uint8_t*>(zero) - start);
     out->assign(reinterpret_cast<const char*>(start), length < maxLength ? length : maxLength);
     offset_ += length + 1;
-    return true;
-}
-
-bool ByteCursor::Skip(size_t count) {
-    if (Remaining() < count) return false;
-    offset_ += count;
     return true;
 }
 

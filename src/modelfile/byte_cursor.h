@@ -23,14 +23,26 @@ public:
     bool AtEnd() const { return offset_ >= size_; }
 
     // Reads one field; false at the end of the data.
-    bool ReadU8(uint8_t* out);
+    bool ReadU8(uint8_t* out) {
+        if (offset_ >= size_) return false;
+        *out = data_[offset_++];
+        return true;
+    }
     bool ReadU32(uint32_t* out);
     bool ReadF32(float* out);
     // Reads a zero-terminated string, keeping at most maxLength bytes of its text in out; false
     // when no zero byte comes before the end (nothing is consumed then).
     bool ReadString(std::string* out, size_t maxLength);
+    // The next count bytes, or null when fewer remain; the position does not move.
+    const uint8_t* Peek(size_t count) const {
+        return Remaining() >= count ? data_ + offset_ : nullptr;
+    }
     // Moves on by count bytes; false (and no move) when fewer remain.
-    bool Skip(size_t count);
+    bool Skip(size_t count) {
+        if (Remaining() < count) return false;
+        offset_ += count;
+        return true;
+    }
     // True when count elements of elementSize bytes fit in what remains (no overflow).
     bool HasRoomFor(uint64_t count, size_t elementSize) const;
 

@@ -448,7 +448,10 @@ void ModelBuilder::FaceNormal(int32_t face, float x, float y, float z) {
     if (!g || face < 0 || uint32_t(face) >= g->faceCount) return;
     g->SetFaceNormal(face, x, y, z);
     const MeshFace& f = g->geometry->faces[face];
-    for (uint16_t v : {f.a, f.b, f.c}) g->SetVertexNormal(v, x, y, z);
+    // Only unlit vertices carry normals.
+    if (g->vertexFormat == 0) {
+        for (uint16_t v : {f.a, f.b, f.c}) g->SetVertexNormal(v, x, y, z);
+    }
 }
 
 bool ModelBuilder::MaterialReference(int32_t index) {

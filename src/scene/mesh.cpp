@@ -1,6 +1,8 @@
 #include "scene/mesh.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "device/engine.h"
 #include "device/globals.h"
@@ -133,7 +135,9 @@ void Mesh::AddFace(int32_t a, int32_t b, int32_t c, int32_t materialId) {
     f.a = uint16_t(a), f.b = uint16_t(b), f.c = uint16_t(c);
     f.materialId = materialId;
     g.faces.push_back(f);
-    g.indices.insert(g.indices.end(), {f.a, f.b, f.c});
+    g.indices.push_back(f.a);
+    g.indices.push_back(f.b);
+    g.indices.push_back(f.c);
     ++faceCount;
 }
 
@@ -146,7 +150,9 @@ void Mesh::AddTexFace(int32_t a, int32_t b, int32_t c) {
         size_t faces = g.texFaces.size() / 3;
         g.texFaces.reserve((faces + (faces / 2 < 10 ? 10 : faces / 2 / 10 * 10)) * 3);
     }
-    g.texFaces.insert(g.texFaces.end(), {uint16_t(a), uint16_t(b), uint16_t(c)});
+    g.texFaces.push_back(uint16_t(a));
+    g.texFaces.push_back(uint16_t(b));
+    g.texFaces.push_back(uint16_t(c));
     ++texFaceCount;
 }
 
@@ -206,64 +212,132 @@ void Mesh::CopyTexCoordsToVertices() {
 
 namespace {
 
+// The distinct (position, u, v) triples met in the textured faces, numbered in the order met.
+// Most positions carry one pair, so each position's first pair is checked directly; the others
+// go through an open-addressing table, so that the work stays linear however a file repeats
+// itself. Coordinates compare by value, with -0 the same as +0 (and a NaN as its own bits).
+class PairIndex {
+public:
+    static constexpr uint32_t kNone = 0xFFFFFFFFu;
+
+    struct Pair {
+        uint32_t position;
+        TexCoord t;
+    };
+
+    PairIndex(uint32_t positions, size_t most) : first_(positions, kNone), most_(most) {
+        pairs_.reserve(std::min<size_t>(most, positions));
+    }
+
+    // The number of the pair, made when new.
+    uint32_t Find(uint32_t position, const TexCoord& t) {
+        const uint32_t u = Bits(t.u), v = Bits(t.v);
+        uint32_t& first = first_[position];
+        if (first == kNone) {
+            first = uint32_t(pairs_.size());
+            pairs_.push_back({position, t});
+            return first;
+        }
+        const Pair& p = pairs_[first];
+        if (Bits(p.t.u) == u && Bits(p.t.v) == v) return first;
+        return FindOther(position, t, u, v);
+    }
+
+    const std::vector<Pair>& Pairs() const { return pairs_; }
+
+private:
+    uint32_t FindOther(uint32_t position, const TexCoord& t, uint32_t u, uint32_t v) {
+        if (slots_.empty()) {
+            size_t slots = 16;
+            while (slots < most_ * 2) slots *= 2;
+            slots_.assign(slots, kNone);
+        }
+        const size_t mask = slots_.size() - 1;
+        size_t slot = Hash(position, u, v) & mask;
+        for (;; slot = (slot + 1) & mask) {
+            uint32_t e = slots_[slot];
+            if (e == kNone) break;
+            const Pair& p = pairs_[e];
+            if (p.position == position && Bits(p.t.u) == u && Bits(p.t.v) == v) return e;
+        }
+        uint32_t e = uint32_t(pairs_.size());
+        slots_[slot] = e;
+        pairs_.push_back({position, t});
+        return e;
+    }
+
+    static uint32_t Bits(float f) {
+        uint32_t bits;
+        std::memcpy(&bits, &f, sizeof bits);
+        return bits == 0x80000000u ? 0 : bits;
+    }
+    static size_t Hash(uint32_t position, uint32_t u, uint32_t v) {
+        uint64_t h = position * 0x9E3779B97F4A7C15ull;
+        h ^= (uint64_t(u) << 32 | v) * 0xC2B2AE3D27D4EB4Full;
+        return size_t(h ^ (h >> 29));
+    }
+
+    std::vector<uint32_t> first_;
+    std::vector<uint32_t> slots_;
+    std::vector<Pair> pairs_;
+    size_t most_;
+};
+
 template <typename V>
 bool SplitArray(MeshGeometry& g, std::vector<V>& vertices, uint32_t* vertexCount) {
-    uint32_t count = *vertexCount;
-    std::vector<SharedPosition> table(count);
-    uint32_t texFaces = uint32_t(g.texFaces.size() / 3);
-    for (size_t f = 0; f < g.faces.size(); ++f) {
-        // A face without a texture face of its index keeps the coordinates its vertex has.
-        if (f >= texFaces) break;
-        for (int k = 0; k < 3; ++k) {
-            uint16_t vi = g.indices[f * 3 + k];
-            const TexCoord& t = g.texCoords[g.texFaces[f * 3 + k]];
-            std::vector<TexCoord>& pairs = table[vi].pairs;
-            bool known = false;
-            for (const TexCoord& p : pairs) known |= p.u == t.u && p.v == t.v;
-            if (!known) pairs.push_back(t);
-        }
+    const uint32_t count = *vertexCount;
+    // A face without a texture face of its index keeps the coordinates its vertex has.
+    const size_t textured = std::min(g.faces.size(), g.texFaces.size() / 3);
+    const size_t corners = textured * 3;
+    PairIndex index(count, std::min<size_t>(corners, Mesh::kMaxVertices + 1));
+    std::vector<uint32_t> cornerPair(corners);
+    for (size_t c = 0; c < corners; ++c) {
+        cornerPair[c] = index.Find(g.indices[c], g.texCoords[g.texFaces[c]]);
+        // More pairs than a mesh may have vertices: give up before the table grows further.
+        if (index.Pairs().size() > Mesh::kMaxVertices) return false;
     }
-    // Number the entries; a position that no textured face uses keeps one vertex of its own.
-    uint64_t total = 0;
-    for (SharedPosition& s : table) total += s.pairs.empty() ? 1 : s.pairs.size();
-    if (total > Mesh::kMaxVertices) return false;
+    const std::vector<PairIndex::Pair>& pairs = index.Pairs();
 
-    std::vector<V> split;
-    split.reserve(size_t(total));
+    // Each position's vertices in a row; a position that no textured face uses keeps one.
+    PositionTable table;
+    table.start.assign(size_t(count) + 1, 0);
+    for (const PairIndex::Pair& p : pairs) ++table.start[p.position];
+    uint32_t total = 0;
     for (uint32_t vi = 0; vi < count; ++vi) {
-        SharedPosition& s = table[vi];
-        if (s.pairs.empty()) {
-            s.vertices.push_back(uint16_t(split.size()));
-            split.push_back(vertices[vi]);
-            continue;
-        }
-        for (const TexCoord& t : s.pairs) {
-            s.vertices.push_back(uint16_t(split.size()));
-            V v = vertices[vi];
-            v.tu = t.u;
-            v.tv = t.v;
-            split.push_back(v);
-        }
+        uint32_t n = table.start[vi] ? table.start[vi] : 1;
+        table.start[vi] = total;
+        total += n;
+        if (total > Mesh::kMaxVertices) return false;
+    }
+    table.start[count] = total;
+
+    std::vector<V> split(total);
+    std::vector<uint32_t> filled(count, 0);
+    std::vector<uint16_t> vertexOfPair(pairs.size());
+    for (size_t i = 0; i < pairs.size(); ++i) {
+        const PairIndex::Pair& p = pairs[i];
+        uint32_t at = table.start[p.position] + filled[p.position]++;
+        V v = vertices[p.position];
+        v.tu = p.t.u;
+        v.tv = p.t.v;
+        split[at] = v;
+        vertexOfPair[i] = uint16_t(at);
+    }
+    for (uint32_t vi = 0; vi < count; ++vi) {
+        if (!filled[vi]) split[table.start[vi]] = vertices[vi];
+    }
+
+    for (size_t c = 0; c < g.indices.size(); ++c) {
+        g.indices[c] =
+            c < corners ? vertexOfPair[cornerPair[c]] : uint16_t(table.start[g.indices[c]]);
     }
     for (size_t f = 0; f < g.faces.size(); ++f) {
-        for (int k = 0; k < 3; ++k) {
-            uint16_t vi = g.indices[f * 3 + k];
-            const SharedPosition& s = table[vi];
-            uint16_t chosen = s.vertices[0];
-            if (f < texFaces) {
-                const TexCoord& t = g.texCoords[g.texFaces[f * 3 + k]];
-                for (size_t p = 0; p < s.pairs.size(); ++p) {
-                    if (s.pairs[p].u == t.u && s.pairs[p].v == t.v) chosen = s.vertices[p];
-                }
-            }
-            g.indices[f * 3 + k] = chosen;
-        }
         MeshFace& face = g.faces[f];
         face.a = g.indices[f * 3], face.b = g.indices[f * 3 + 1], face.c = g.indices[f * 3 + 2];
     }
     vertices.swap(split);
-    g.positionTable.swap(table);
-    *vertexCount = uint32_t(total);
+    g.positionTable = std::move(table);
+    *vertexCount = total;
     return true;
 }
 
@@ -288,17 +362,21 @@ void Mesh::SplitVerticesByTexCoords() {
 
 namespace {
 
+// slot maps a mesh vertex to its sub-mesh vertex (-1 when not taken); it comes in all -1 and
+// is left so, for the next material.
 template <typename V>
-void GroupFaces(const MeshGeometry& g, int32_t material, const std::vector<V>& meshVertices,
-                std::vector<V>& own, SubMesh& sub) {
-    uint32_t faces = 0;
-    for (const MeshFace& f : g.faces) faces += f.materialId == material;
+void GroupFaces(const MeshGeometry& g, int32_t material, uint32_t faces,
+                const std::vector<V>& meshVertices, std::vector<V>& own, SubMesh& sub,
+                std::vector<int32_t>& slot) {
     sub = SubMesh();
     sub.faceCount = faces;
-    own.reserve(size_t(faces) * 3);
-    sub.indices.reserve(size_t(faces) * 3);
-    // mesh vertex -> sub-mesh vertex, for this grouping only.
-    std::vector<int32_t> slot(meshVertices.size(), -1);
+    size_t most = std::min<size_t>(size_t(faces) * 3, meshVertices.size());
+    own.clear();
+    own.reserve(most);
+    sub.taken.reserve(most);
+    sub.meshIndex.reserve(most);
+    sub.indices.resize(size_t(faces) * 3);
+    uint16_t* out = sub.indices.data();
     for (size_t fi = 0; fi < g.faces.size(); ++fi) {
         if (g.faces[fi].materialId != material) continue;
         for (int k = 0; k < 3; ++k) {
@@ -309,10 +387,11 @@ void GroupFaces(const MeshGeometry& g, int32_t material, const std::vector<V>& m
                 sub.meshIndex.push_back(vi);
                 own.push_back(meshVertices[vi]);
             }
-            sub.indices.push_back(uint16_t(slot[vi]));
+            *out++ = uint16_t(slot[vi]);
         }
     }
     sub.vertexCount = uint32_t(own.size());
+    for (uint16_t vi : sub.meshIndex) slot[vi] = -1;
 }
 
 }  // namespace
@@ -321,15 +400,20 @@ void Mesh::BuildMaterialSubMeshes() {
     if (!materials || !materials->hasSubMaterials) return;
     MeshGeometry& g = *geometry;
     subMeshCount = materials->subMaterialCount;
+    std::array<uint32_t, MaterialSet::kMaxSubMaterials> faces{};
+    for (const MeshFace& f : g.faces) {
+        if (f.materialId >= 0 && f.materialId < subMeshCount) ++faces[size_t(f.materialId)];
+    }
+    std::vector<int32_t> slot(vertexCount, -1);
     for (int32_t i = 0; i < subMeshCount; ++i) {
         SubMesh& sub = g.subMeshes[i];
         switch (vertexFormat) {
             case 0:
-                GroupFaces(g, i, g.unlitVertices, sub.unlitVertices, sub);
+                GroupFaces(g, i, faces[i], g.unlitVertices, sub.unlitVertices, sub, slot);
                 break;
             case 1: {
                 std::vector<LVertex> own;
-                GroupFaces(g, i, g.litVertices, own, sub);
+                GroupFaces(g, i, faces[i], g.litVertices, own, sub, slot);
                 const ColorValue& d = materials->subMaterials[i].record.diffuse;
                 uint32_t color = PackColor(ColorValue{d.r, d.g, d.b, 1.0f});
                 for (LVertex& v : own) v.color = color;
@@ -337,7 +421,8 @@ void Mesh::BuildMaterialSubMeshes() {
                 break;
             }
             case 2:
-                GroupFaces(g, i, g.transformedVertices, sub.transformedVertices, sub);
+                GroupFaces(g, i, faces[i], g.transformedVertices, sub.transformedVertices, sub,
+                           slot);
                 break;
         }
     }

@@ -39,11 +39,17 @@ struct TexCoord {
     float u = 0, v = 0;
 };
 
-// One model-file position after the texture-coordinate split: the distinct (u, v) pairs met at
-// it and the rendering vertex made for each. The first pair's vertex is the representative.
-struct SharedPosition {
-    std::vector<TexCoord> pairs;
-    std::vector<uint16_t> vertices;
+// Where the texture-coordinate split put each model-file position: position i became the
+// rendering vertices First(i) .. First(i) + Count(i) - 1, one per distinct (u, v) pair met at it
+// in file order, or one unchanged vertex when no textured face uses it. The first is the
+// representative. Empty until a split.
+struct PositionTable {
+    std::vector<uint32_t> start;  // one offset per position, then the vertex count
+
+    size_t size() const { return start.size() < 2 ? 0 : start.size() - 1; }
+    bool empty() const { return size() == 0; }
+    uint32_t First(size_t position) const { return start[position]; }
+    uint32_t Count(size_t position) const { return start[position + 1] - start[position]; }
 };
 
 // The draw data of one material in one vertex format.
@@ -67,7 +73,7 @@ struct MeshGeometry {
     std::vector<uint16_t> indices;  // three per face, parallel to faces
     std::vector<TexCoord> texCoords;
     std::vector<uint16_t> texFaces;  // three per texture face
-    std::vector<SharedPosition> positionTable;
+    PositionTable positionTable;
     std::array<SubMesh, MaterialSet::kMaxSubMaterials> subMeshes;
     // The positions stand relative to the node transform (TransformToNodeSpace ran), not in the
     // model file's world space.

@@ -22,16 +22,18 @@ bool HasPositionTable(const Mesh& mesh) {
     return !mesh.texCoordsOneToOne && !mesh.geometry->positionTable.empty();
 }
 
-// The table entry named by a 1-based index when it and all its vertices are usable.
-const SharedPosition* Entry(const Mesh& mesh, int32_t index) {
-    const std::vector<SharedPosition>& table = mesh.geometry->positionTable;
-    if (index < 1 || size_t(index) > table.size()) return nullptr;
-    const SharedPosition& e = table[size_t(index) - 1];
-    if (e.vertices.empty()) return nullptr;
-    for (uint16_t v : e.vertices) {
-        if (v >= mesh.vertexCount) return nullptr;
-    }
-    return &e;
+// The vertices of the table entry named by a 1-based index, when it and all of them are usable.
+struct EntryVertices {
+    uint32_t first = 0, count = 0;
+};
+
+bool Entry(const Mesh& mesh, int32_t index, EntryVertices* out) {
+    const PositionTable& table = mesh.geometry->positionTable;
+    if (index < 1 || size_t(index) > table.size()) return false;
+    uint32_t first = table.First(size_t(index) - 1), count = table.Count(size_t(index) - 1);
+    if (count == 0 || uint64_t(first) + count > mesh.vertexCount) return false;
+    *out = {first, count};
+    return true;
 }
 
 template <typename V>
@@ -58,7 +60,7 @@ int32_t PlanTargets(SkinnedCharacter& c, const Mesh& mesh) {
         b.targets.reserve(b.indices.size());
         for (int32_t k : b.indices) {
             uint32_t target = 0;
-            const SharedPosition* e = nullptr;
+            EntryVertices e;
             if (!table) {
                 if (k < 1 || uint32_t(k) > mesh.vertexCount) {
                     ++ignored;
@@ -66,12 +68,11 @@ int32_t PlanTargets(SkinnedCharacter& c, const Mesh& mesh) {
                 }
                 target = uint32_t(k - 1);
             } else {
-                e = Entry(mesh, k);
-                if (!e) {
+                if (!Entry(mesh, k, &e)) {
                     ++ignored;
                     continue;
                 }
-                target = e->vertices[0];
+                target = e.first;
             }
             b.targets.push_back(target);
             int32_t& owner = plan.bindingOfVertex[target];
@@ -79,11 +80,11 @@ int32_t PlanTargets(SkinnedCharacter& c, const Mesh& mesh) {
             if (owner >= 0 || !b.bone) plan.layered = true;
             owner = int32_t(bi);
             // The others follow their representative once, after every bone has moved.
-            if (!e || copied[size_t(k) - 1]) continue;
+            if (!table || copied[size_t(k) - 1]) continue;
             copied[size_t(k) - 1] = true;
-            for (size_t i = 1; i < e->vertices.size(); ++i) {
-                plan.copies.push_back(e->vertices[0]);
-                plan.copies.push_back(e->vertices[i]);
+            for (uint32_t i = 1; i < e.count; ++i) {
+                plan.copies.push_back(e.first);
+                plan.copies.push_back(e.first + i);
             }
         }
     }
@@ -110,8 +111,9 @@ void BindArray(SkinnedCharacter& c, Mesh& mesh, std::vector<V>& vertices, std::v
                     Carry(rest, uint32_t(k - 1), inverse);
                 continue;
             }
-            if (const SharedPosition* e = Entry(mesh, k)) {
-                for (uint16_t v : e->vertices) Carry(rest, v, inverse);
+            EntryVertices e;
+            if (Entry(mesh, k, &e)) {
+                for (uint32_t i = 0; i < e.count; ++i) Carry(rest, e.first + i, inverse);
             }
         }
     }

@@ -162,6 +162,27 @@ TEST_F(HostileInput, TextureFacesBeyondTheFacesAreHarmless) {
     c.Update(kUpdateAnimate | kUpdateChildren);
 }
 
+TEST_F(HostileInput, TextureCoordinatesPilingOntoOnePositionAreNotSplitAndStayLinear) {
+    // 100,000 faces on one triangle, each corner of position 0 with its own coordinate: more
+    // split vertices than a mesh may hold, found without comparing every pair with every other.
+    Bne b;
+    b.Tag(kBneGeometryHeader).Str("Pile").Vertex(0, 0, 0).Vertex(1, 0, 0).Vertex(0, 1, 0);
+    const uint32_t faces = 100000, coords = 65536;
+    for (uint32_t i = 0; i < faces; ++i) b.Face(0, 1, 2);
+    for (uint32_t i = 0; i < coords; ++i) b.Tag(kBneTextureVertex).F32(float(i)).F32(0);
+    b.Tag(kBneTextureFaceList).U32(faces);
+    for (uint32_t i = 0; i < faces; ++i) b.Tag(kBneTextureFace).U32(i % coords).U32(0).U32(0);
+    b.Tag(kBneMaterialReference).Tag(0).Tag(kBneEndGeometry).Tag(kBneFileEnd);
+    Mesh m(1);
+    OrixFileBne reader(&m);
+    reader.SetTextureFailureFatal(false);
+    EXPECT_TRUE(reader.LoadBytes(b.Data(), b.Size(), "hostile.bne", 0));
+    EXPECT_EQ(m.vertexCount, 3u);
+    EXPECT_EQ(m.faceCount, faces);
+    EXPECT_TRUE(m.geometry->positionTable.empty());
+    for (uint16_t i : m.geometry->indices) ASSERT_LT(i, 3u);
+}
+
 TEST_F(HostileInput, LongFrameRangesOnManyBonesBakeOnlyUpToTheLoadsBudget) {
     // 64 bones with the same keys over 65,536 frames: a 3 KB file that asked for four million
     // baked poses. The first bones are baked, the rest sample live, and all pose alike.

@@ -72,8 +72,8 @@ TEST_F(MeshTest, SplitMakesOneVertexPerDistinctTextureCoordinate) {
     EXPECT_EQ(m.vertexCount, 5u);
     EXPECT_EQ(m.splitVertexCount, 5u);
     ASSERT_EQ(m.geometry->positionTable.size(), 4u);
-    EXPECT_EQ(m.geometry->positionTable[0].pairs.size(), 2u);
-    EXPECT_EQ(m.geometry->positionTable[2].pairs.size(), 1u);
+    EXPECT_EQ(m.geometry->positionTable.Count(0), 2u);
+    EXPECT_EQ(m.geometry->positionTable.Count(2), 1u);
     // Every corner keeps its position and gets its own coordinate.
     const MeshGeometry& g = *m.geometry;
     const uint16_t texFaces[6] = {0, 1, 2, 3, 2, 4};

@@ -99,19 +99,21 @@ TEST_F(SkinDeformTest, ASharedPositionMovesAsOne) {
     skin.AddTexFace(2, 6, 3);
     skin.texCoordsOneToOne = false;
     skin.SplitVerticesByTexCoords();
-    const SharedPosition& shared = skin.geometry->positionTable[0];
-    ASSERT_EQ(shared.vertices.size(), 3u);
+    const PositionTable& table = skin.geometry->positionTable;
+    ASSERT_EQ(table.Count(0), 3u);
+    const uint16_t shared[3] = {uint16_t(table.First(0)), uint16_t(table.First(0) + 1),
+                                uint16_t(table.First(0) + 2)};
 
     // Entry 1 (the shared position) goes with the arm; entry 2 with the pelvis.
     ASSERT_TRUE(Load(c, "MESH_SKIN_FILE \"Skin\"\n\"Bip01 L Arm\" 1\n1\n\"Bip01 Pelvis\" 1\n2\n"));
     // Bind carried all three vertices into the arm's space.
-    for (uint16_t v : shared.vertices) EXPECT_NEAR(c.litRestCopy[v].x, 0.0f, kTol);
+    for (uint16_t v : shared) EXPECT_NEAR(c.litRestCopy[v].x, 0.0f, kTol);
     c.helpers[1]->world = Matrix::Translation({0.0f, 4.0f, 0.0f});
     c.helpers[0]->world = Matrix::Translation({0.0f, 0.0f, 7.0f});
     for (int frame = 0; frame < 2; ++frame) {
         SkinDeform(c);
-        for (uint16_t v : shared.vertices) ExpectAt(skin, v, {0.0f, 4.0f, 0.0f});
-        ExpectAt(skin, skin.geometry->positionTable[1].vertices[0], {3.0f, 0.0f, 7.0f});
+        for (uint16_t v : shared) ExpectAt(skin, v, {0.0f, 4.0f, 0.0f});
+        ExpectAt(skin, uint16_t(table.First(1)), {3.0f, 0.0f, 7.0f});
     }
 }
 
