@@ -80,10 +80,11 @@ bool GlDevice::Draw(const char* op, PrimitiveType type, VertexType vertexType, c
         type < PRIM_POINTLIST || type > PRIM_TRIANGLEFAN)
         return false;
     const uint32_t elements = indices ? indexCount : vertexCount;
-    if (indices) {
-        for (uint32_t i = 0; i < indexCount; ++i) {
-            if (indices[i] >= vertexCount) return false;  // would read past the vertices
-        }
+    if (indices && indexCount) {
+        // The largest index alone decides; a plain maximum runs vectorised.
+        uint16_t largest = 0;
+        for (uint32_t i = 0; i < indexCount; ++i) largest = std::max(largest, indices[i]);
+        if (largest >= vertexCount) return false;  // would read past the vertices
     }
     const uint32_t primitives = PrimitiveCount(type, elements);
     if (primitives == 0) return true;

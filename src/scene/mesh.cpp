@@ -611,15 +611,20 @@ namespace {
 template <typename V>
 void RefreshPositions(std::vector<V>& own, const std::vector<uint16_t>& meshIndex,
                       const std::vector<V>& meshVertices) {
-    for (size_t i = 0; i < own.size() && i < meshIndex.size(); ++i) {
-        const V& from = meshVertices[meshIndex[i]];
-        own[i].x = from.x, own[i].y = from.y, own[i].z = from.z;
+    const size_t n = std::min(own.size(), meshIndex.size());
+    V* out = own.data();
+    const V* in = meshVertices.data();
+    const uint16_t* from = meshIndex.data();
+    for (size_t i = 0; i < n; ++i) {
+        const V& v = in[from[i]];
+        out[i].x = v.x, out[i].y = v.y, out[i].z = v.z;
     }
 }
 
 void RefreshPositions(std::vector<TLVertex>& own, const std::vector<uint16_t>& meshIndex,
                       const std::vector<TLVertex>& meshVertices) {
-    for (size_t i = 0; i < own.size() && i < meshIndex.size(); ++i) {
+    const size_t n = std::min(own.size(), meshIndex.size());
+    for (size_t i = 0; i < n; ++i) {
         const TLVertex& from = meshVertices[meshIndex[i]];
         own[i].sx = from.sx, own[i].sy = from.sy, own[i].sz = from.sz;
     }
