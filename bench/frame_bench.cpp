@@ -5,7 +5,10 @@
 //   frame/replay/N          the replay's draws and a finish
 //   frame/engine_submit/N   Render alone, the device idle before it (rasterisation excluded)
 //   frame/replay_submit/N   the replay's draws alone, idle before
-// The engine's own CPU share of a frame is (engine_submit - replay_submit) / engine.
+//   frame/engine_cpu/N      Render with clears, draws and text stopped at the device's door:
+//                           update, animation, skinning and draw submission, no GL work
+// The engine's own CPU share of a frame is engine_cpu / engine; (engine_submit - replay_submit)
+// / engine says the same through the GL driver, with the noise of a difference.
 // ORIX_BENCH_PNG=folder writes each count's engine frame and replay frame there to compare.
 #include <benchmark/benchmark.h>
 
@@ -90,6 +93,7 @@ public:
         engine_->device->Present();
     }
     void EngineSubmit() { engine_->Render(); }
+    void DiscardDrawing(bool on) { capture_->SetDiscardDrawing(on); }
     void Finish() { engine_->device->Present(); }
     GlReplay& Replay() { return replay_; }
 
@@ -191,6 +195,15 @@ void BM_FrameEngineSubmit(benchmark::State& state) {
     h->Finish();
 }
 
+void BM_FrameEngineCpu(benchmark::State& state) {
+    Harness* h = HarnessFor(state);
+    if (!h) return;
+    h->Finish();
+    h->DiscardDrawing(true);
+    for (auto _ : state) h->EngineSubmit();
+    h->DiscardDrawing(false);
+}
+
 void BM_FrameReplaySubmit(benchmark::State& state) {
     Harness* h = HarnessFor(state);
     if (!h) return;
@@ -224,6 +237,11 @@ void Register() {
             ->MinTime(1.0)
             ->MinWarmUpTime(0.2)
             ->UseManualTime()
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("frame/engine_cpu" + suffix).c_str(), BM_FrameEngineCpu)
+            ->Arg(n)
+            ->MinTime(1.0)
+            ->MinWarmUpTime(0.2)
             ->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark(("frame/replay_submit" + suffix).c_str(), BM_FrameReplaySubmit)
             ->Arg(n)

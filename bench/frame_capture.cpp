@@ -17,6 +17,7 @@ void FrameCapture::BeginCapture(CapturedFrame* frame) {
 
 bool FrameCapture::DrawPrimitive(PrimitiveType type, VertexType vertexType, const void* vertices,
                                  uint32_t vertexCount, uint32_t flags) {
+    if (discard_) return true;
     bool ok = inner_.DrawPrimitive(type, vertexType, vertices, vertexCount, flags);
     if (ok && frame_) Record(type, vertexType, vertices, vertexCount, nullptr, 0, flags);
     return ok;
@@ -26,6 +27,7 @@ bool FrameCapture::DrawIndexedPrimitive(PrimitiveType type, VertexType vertexTyp
                                         const void* vertices, uint32_t vertexCount,
                                         const uint16_t* indices, uint32_t indexCount,
                                         uint32_t flags) {
+    if (discard_) return true;
     bool ok = inner_.DrawIndexedPrimitive(type, vertexType, vertices, vertexCount, indices,
                                           indexCount, flags);
     if (ok && frame_) Record(type, vertexType, vertices, vertexCount, indices, indexCount, flags);
@@ -39,6 +41,7 @@ bool FrameCapture::SetBackground(MaterialHandle m) {
 }
 
 bool FrameCapture::Clear(const Rect* rects, uint32_t count, uint32_t flags) {
+    if (discard_) return true;
     bool ok = inner_.Clear(rects, count, flags);
     if (ok && frame_ && count > 0) {
         MaterialRecord m;
