@@ -77,7 +77,8 @@ bool ParseSize(const char* text, int* width, int* height) {
 
 // argv parsed into options; false after saying what is wrong.
 bool ParseOptions(int argc, char** argv, RenderOptions* o) {
-    for (int i = 0; i < argc; ++i) {
+    // Every option takes a value: they go in pairs.
+    for (int i = 0; i < argc; i += 2) {
         std::string arg = argv[i];
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
         bool ok = value != nullptr;
@@ -103,7 +104,6 @@ bool ParseOptions(int argc, char** argv, RenderOptions* o) {
             std::fprintf(stderr, "orix render: %s needs a valid value\n", arg.c_str());
             return false;
         }
-        ++i;
     }
     if (o->scene != "demo" && o->scene != "fountain") {
         std::fprintf(stderr, "orix render: unknown scene %s (known: demo, fountain)\n",
