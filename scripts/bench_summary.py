@@ -94,7 +94,10 @@ def main():
     for model in ("character", "large"):
         ratio(f"4 load {model}: BNE / ASE speed", f"load/{model}_ase", f"load/{model}_bne",
               ">= 10")
-        for fmt_name in ("ase", "bne"):
+        if find(runs, f"load/{model}_assimp"):
+            ratio(f"4 load {model}: Orix ASE / assimp speed", f"load/{model}_assimp",
+                  f"load/{model}_ase", ">= 2")
+        for fmt_name in ("ase", "bne", "assimp"):
             t = find(runs, f"load/{model}_{fmt_name}")
             mb = None
             for b in json.load(open(sys.argv[1]))["benchmarks"]:
@@ -102,7 +105,8 @@ def main():
                     mb = b["file_MB"]
                     break
             if t and mb:
-                rows.append((f"  {model} {fmt_name.upper()} MB/s ({mb:.1f} MB)",
+                label = "assimp ASE" if fmt_name == "assimp" else fmt_name.upper()
+                rows.append((f"  {model} {label} MB/s ({mb:.1f} MB)",
                              fmt([mb / x for x in t], "{:.0f}"), ""))
     ratio("5 skinning: SkinDeform / array copy", "skin/deform_50k", "skin/copy_floor_50k",
           "<= 3")

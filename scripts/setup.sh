@@ -9,7 +9,7 @@ packages=(
   libjpeg62-turbo-dev libpng-dev
   libegl-dev libgl-dev libegl1-mesa-dev libgl1-mesa-dri libglx-mesa0 mesa-utils
   libinih-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libassimp-dev
   fonts-dejavu-core fonts-nanum
   xvfb xauth xdotool
 )

@@ -176,7 +176,7 @@ std::unique_ptr<uint8_t[]> DecodeJpegFile(const std::string& fileName, uint32_t*
     // Refused before the library sizes its buffers for the picture, not after.
     const char* refusal = nullptr;
     if (!WithinLimits(cinfo.image_width, cinfo.image_height)) {
-        refusal = "JPEG :\nPicture too large in %s (the limit is 16384 pixels a side, 64 Mpixel)\n";
+        refusal = "JPEG :\nPicture too large in %s (the limit is 16384 pixels a side, 16 Mpixel)\n";
     } else if (cinfo.out_color_space != JCS_RGB && cinfo.out_color_space != JCS_GRAYSCALE) {
         refusal = "JPEG :\nUnsupported colour space (CMYK or YCCK) in %s\n";
     }

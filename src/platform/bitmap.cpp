@@ -169,26 +169,86 @@ struct Target {
 
 // Fills target from src. keepIndices copies src's indices; otherwise indexed targets take the
 // nearest entry of table.
+// One row of a valid bitmap as 0xRRGGBB values, as PixelRgb gives them one by one.
+class RowReader {
+public:
+    explicit RowReader(const Bitmap& src) : src_(src) {
+        Masks m = BitmapMasks(src);
+        r_ = Channel(m.r), g_ = Channel(m.g), b_ = Channel(m.b);
+        for (size_t i = 0; i < src.colorTable.size() && i < 256; ++i)
+            palette_[i] = QuadRgb(src.colorTable[i]);
+    }
+
+    void Read(int32_t y, int32_t count, uint32_t* out) const {
+        const uint8_t* row = src_.Row(y);
+        const int bits = src_.bitsPerPixel;
+        if (bits <= 8) {
+            const size_t entries = src_.colorTable.size();
+            for (int32_t x = 0; x < count; ++x) {
+                uint32_t index = ReadIndex(row, x, bits);
+                out[x] = index < entries ? palette_[index] : 0;
+            }
+        } else if (bits == 24) {
+            for (int32_t x = 0; x < count; ++x, row += 3)
+                out[x] = (uint32_t{row[2]} << 16) | (uint32_t{row[1]} << 8) | row[0];
+        } else {
+            const int bytes = bits / 8;
+            for (int32_t x = 0; x < count; ++x, row += bytes) {
+                uint32_t v = ReadPacked(row, bytes);
+                out[x] = (r_.Decode(v) << 16) | (g_.Decode(v) << 8) | b_.Decode(v);
+            }
+        }
+    }
+
+private:
+    const Bitmap& src_;
+    Channel r_{0}, g_{0}, b_{0};
+    uint32_t palette_[256] = {};
+};
+
+// Fills target from src. keepIndices copies src's indices; otherwise indexed targets take the
+// nearest entry of table. Packed targets go a row at a time through per-channel tables, as a
+// large picture would otherwise spend seconds here.
 void Convert(const Bitmap& src, const Target& target, bool keepIndices,
              const std::vector<RgbQuad>& table) {
     int32_t w = std::min(src.width, target.width);
     int32_t h = std::min(src.height, target.height);
-    NearestEntry nearest(table);
-    Channel r(target.masks[0]), g(target.masks[1]), b(target.masks[2]);
-    uint32_t alpha = target.masks[3];
-    int bytes = target.depth / 8;
-    for (int32_t y = 0; y < h; ++y) {
-        const uint8_t* in = src.Row(y);
-        uint8_t* out = target.bits + static_cast<ptrdiff_t>(y) * target.pitch;
-        for (int32_t x = 0; x < w; ++x) {
-            if (target.indexed) {
+    if (w <= 0 || h <= 0) return;
+    const bool valid = src.IsValid();
+    std::vector<uint32_t> rgb(static_cast<size_t>(w), 0);
+    RowReader reader(src);
+    if (target.indexed) {
+        NearestEntry nearest(table);
+        for (int32_t y = 0; y < h; ++y) {
+            const uint8_t* in = src.Row(y);
+            uint8_t* out = target.bits + static_cast<ptrdiff_t>(y) * target.pitch;
+            if (!keepIndices && valid) reader.Read(y, w, rgb.data());
+            for (int32_t x = 0; x < w; ++x) {
                 uint32_t index = keepIndices ? ReadIndex(in, x, src.bitsPerPixel)
-                                             : nearest.Find(src.PixelRgb(x, y));
+                                             : nearest.Find(rgb[static_cast<size_t>(x)]);
                 WriteIndex(out, x, target.depth, index);
+            }
+        }
+        return;
+    }
+    Channel r(target.masks[0]), g(target.masks[1]), b(target.masks[2]);
+    uint32_t encodeR[256], encodeG[256], encodeB[256];
+    for (uint32_t c = 0; c < 256; ++c) {
+        encodeR[c] = r.Encode(c) | target.masks[3];
+        encodeG[c] = g.Encode(c);
+        encodeB[c] = b.Encode(c);
+    }
+    const int bytes = target.depth / 8;
+    for (int32_t y = 0; y < h; ++y) {
+        uint8_t* out = target.bits + static_cast<ptrdiff_t>(y) * target.pitch;
+        if (valid) reader.Read(y, w, rgb.data());
+        for (int32_t x = 0; x < w; ++x) {
+            uint32_t c = rgb[static_cast<size_t>(x)];
+            uint32_t v = encodeR[(c >> 16) & 0xFF] | encodeG[(c >> 8) & 0xFF] | encodeB[c & 0xFF];
+            if (bytes == 2) {
+                out[2 * x] = static_cast<uint8_t>(v);
+                out[2 * x + 1] = static_cast<uint8_t>(v >> 8);
             } else {
-                uint32_t rgb = src.PixelRgb(x, y);
-                uint32_t v = r.Encode((rgb >> 16) & 0xFF) | g.Encode((rgb >> 8) & 0xFF) |
-                             b.Encode(rgb & 0xFF) | alpha;
                 WritePacked(out + x * bytes, bytes, v);
             }
         }

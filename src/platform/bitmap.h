@@ -48,9 +48,11 @@ using BitmapPtr = std::unique_ptr<Bitmap>;
 // Row pitch of a DIB: width * bits rounded up to whole 32-bit words.
 int32_t DibPitch(int32_t width, int32_t bitsPerPixel);
 
-// The largest picture any loader accepts: a bound on memory before anything is allocated.
+// The largest picture any loader accepts: a bound on memory before anything is allocated, and
+// on the time a hostile file can cost (16 Mpixel, a 4096 x 4096 picture, is far beyond what a
+// texture needs).
 constexpr int32_t kMaxBitmapSide = 16384;
-constexpr int64_t kMaxBitmapPixels = int64_t{64} << 20;
+constexpr int64_t kMaxBitmapPixels = int64_t{16} << 20;
 
 // An empty bottom-up bitmap of the given size and depth, bits zeroed; null for a depth that is
 // not 1, 4, 8, 16, 24 or 32, a side below 1 or above kMaxBitmapSide, or more than
