@@ -41,13 +41,13 @@ export -f fuzz_one
 export build root seconds
 printf '%s\n' "${targets[@]}" | xargs -P "$jobs" -I{} bash -c 'fuzz_one "$@"' _ {}
 
-printf '\n%-24s %10s %10s %12s %8s %s\n' target "exec/s" "corpus" "corpus KB" "edges" result
+printf '\n%-24s %10s %10s %12s %8s %s\n' target "exec/s" "inputs" "corpus size" "edges" result
 for target in "${targets[@]}"; do
   name=${target%_fuzz}
   log="$build/findings/$name/log.txt"
   [ -f "$log" ] || continue
-  done_line=$(grep -E '^#[0-9]+ +DONE' "$log" | tail -1 || true)
-  last=$(grep -E '^#[0-9]+ ' "$log" | tail -1 || true)
+  done_line=$(grep -E '^#[0-9]+[[:space:]]+DONE' "$log" | tail -1 || true)
+  last=$(grep -E '^#[0-9]+[[:space:]]' "$log" | tail -1 || true)
   line=${done_line:-$last}
   execs=$(grep -oE 'stat::average_exec_per_sec: *[0-9]+' "$log" | grep -oE '[0-9]+$' || echo "?")
   edges=$(echo "$line" | grep -oE 'cov: [0-9]+' | grep -oE '[0-9]+' || echo "?")

@@ -18,11 +18,12 @@ namespace orix {
 
 namespace {
 
-// Baked poses one load may make, all nodes together (12 MB): 256 bones of 1,000 frames. Beyond
-// it nodes sample live, which looks the same; without it a 10 KB file of 256 bones over 65,536
-// frames kept the loader busy for many seconds. A single range over
+// Baked poses one load may make, all nodes together (3 MB): 64 bones of 1,000 frames, 30 of
+// 2,000. Beyond it nodes sample live, which looks the same; without it a 10 KB file of 256
+// bones over 65,536 frames kept the loader busy for many seconds, and a bigger budget still let
+// a few hostile kilobytes cost a tenth of a second each. A single range over
 // SceneObject::kMaxBakedFrames is never baked.
-constexpr int64_t kMaxBakedPosesPerLoad = int64_t{1} << 18;
+constexpr int64_t kMaxBakedPosesPerLoad = int64_t{1} << 16;
 
 }  // namespace
 
