@@ -1,0 +1,161 @@
+// The texture-coordinate split: one rendering vertex per distinct (position, u, v) met in the
+// faces, and the table of which vertices each model-file position became.
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "scene/mesh.h"
+
+namespace orix {
+
+namespace {
+
+// The distinct (position, u, v) triples met in the textured faces, numbered in the order met.
+// Most positions carry one pair, so each position's first pair is checked directly; the others
+// go through an open-addressing table, so that the work stays linear however a file repeats
+// itself. Coordinates compare by value, with -0 the same as +0 (and a NaN as its own bits).
+class PairIndex {
+public:
+    static constexpr uint32_t kNone = 0xFFFFFFFFu;
+
+    struct Pair {
+        uint32_t position;
+        TexCoord t;
+    };
+
+    PairIndex(uint32_t positions, size_t most) : first_(positions, kNone), most_(most) {
+        pairs_.reserve(std::min<size_t>(most, positions));
+    }
+
+    // The number of the pair, made when new.
+    uint32_t Find(uint32_t position, const TexCoord& t) {
+        const uint32_t u = Bits(t.u), v = Bits(t.v);
+        uint32_t& first = first_[position];
+        if (first == kNone) {
+            first = uint32_t(pairs_.size());
+            pairs_.push_back({position, t});
+            return first;
+        }
+        const Pair& p = pairs_[first];
+        if (Bits(p.t.u) == u && Bits(p.t.v) == v) return first;
+        return FindOther(position, t, u, v);
+    }
+
+    const std::vector<Pair>& Pairs() const { return pairs_; }
+
+private:
+    uint32_t FindOther(uint32_t position, const TexCoord& t, uint32_t u, uint32_t v) {
+        if (slots_.empty()) {
+            size_t slots = 16;
+            while (slots < most_ * 2) slots *= 2;
+            slots_.assign(slots, kNone);
+        }
+        const size_t mask = slots_.size() - 1;
+        size_t slot = Hash(position, u, v) & mask;
+        for (;; slot = (slot + 1) & mask) {
+            uint32_t e = slots_[slot];
+            if (e == kNone) break;
+            const Pair& p = pairs_[e];
+            if (p.position == position && Bits(p.t.u) == u && Bits(p.t.v) == v) return e;
+        }
+        uint32_t e = uint32_t(pairs_.size());
+        slots_[slot] = e;
+        pairs_.push_back({position, t});
+        return e;
+    }
+
+    static uint32_t Bits(float f) {
+        uint32_t bits;
+        std::memcpy(&bits, &f, sizeof bits);
+        return bits == 0x80000000u ? 0 : bits;
+    }
+    static size_t Hash(uint32_t position, uint32_t u, uint32_t v) {
+        uint64_t h = position * 0x9E3779B97F4A7C15ull;
+        h ^= (uint64_t(u) << 32 | v) * 0xC2B2AE3D27D4EB4Full;
+        return size_t(h ^ (h >> 29));
+    }
+
+    std::vector<uint32_t> first_;
+    std::vector<uint32_t> slots_;
+    std::vector<Pair> pairs_;
+    size_t most_;
+};
+
+template <typename V>
+bool SplitArray(MeshGeometry& g, std::vector<V>& vertices, uint32_t* vertexCount) {
+    const uint32_t count = *vertexCount;
+    // A face without a texture face of its index keeps the coordinates its vertex has.
+    const size_t textured = std::min(g.faces.size(), g.texFaces.size() / 3);
+    const size_t corners = textured * 3;
+    PairIndex index(count, std::min<size_t>(corners, Mesh::kMaxVertices + 1));
+    std::vector<uint32_t> cornerPair(corners);
+    for (size_t c = 0; c < corners; ++c) {
+        cornerPair[c] = index.Find(g.indices[c], g.texCoords[g.texFaces[c]]);
+        // More pairs than a mesh may have vertices: give up before the table grows further.
+        if (index.Pairs().size() > Mesh::kMaxVertices) return false;
+    }
+    const std::vector<PairIndex::Pair>& pairs = index.Pairs();
+
+    // Each position's vertices in a row; a position that no textured face uses keeps one.
+    PositionTable table;
+    table.start.assign(size_t(count) + 1, 0);
+    for (const PairIndex::Pair& p : pairs) ++table.start[p.position];
+    uint32_t total = 0;
+    for (uint32_t vi = 0; vi < count; ++vi) {
+        uint32_t n = table.start[vi] ? table.start[vi] : 1;
+        table.start[vi] = total;
+        total += n;
+        if (total > Mesh::kMaxVertices) return false;
+    }
+    table.start[count] = total;
+
+    std::vector<V> split(total);
+    std::vector<uint32_t> filled(count, 0);
+    std::vector<uint16_t> vertexOfPair(pairs.size());
+    for (size_t i = 0; i < pairs.size(); ++i) {
+        const PairIndex::Pair& p = pairs[i];
+        uint32_t at = table.start[p.position] + filled[p.position]++;
+        V v = vertices[p.position];
+        v.tu = p.t.u;
+        v.tv = p.t.v;
+        split[at] = v;
+        vertexOfPair[i] = uint16_t(at);
+    }
+    for (uint32_t vi = 0; vi < count; ++vi) {
+        if (!filled[vi]) split[table.start[vi]] = vertices[vi];
+    }
+
+    for (size_t c = 0; c < g.indices.size(); ++c) {
+        g.indices[c] =
+            c < corners ? vertexOfPair[cornerPair[c]] : uint16_t(table.start[g.indices[c]]);
+    }
+    for (size_t f = 0; f < g.faces.size(); ++f) {
+        MeshFace& face = g.faces[f];
+        face.a = g.indices[f * 3], face.b = g.indices[f * 3 + 1], face.c = g.indices[f * 3 + 2];
+    }
+    vertices.swap(split);
+    g.positionTable = std::move(table);
+    *vertexCount = total;
+    return true;
+}
+
+}  // namespace
+
+void Mesh::SplitVerticesByTexCoords() {
+    MeshGeometry& g = *geometry;
+    bool split = false;
+    switch (vertexFormat) {
+        case 0:
+            split = SplitArray(g, g.unlitVertices, &vertexCount);
+            break;
+        case 1:
+            split = SplitArray(g, g.litVertices, &vertexCount);
+            break;
+        case 2:
+            split = SplitArray(g, g.transformedVertices, &vertexCount);
+            break;
+    }
+    if (split) splitVertexCount = vertexCount;
+}
+
+}  // namespace orix
