@@ -88,25 +88,23 @@ bool Mesh::AddVertex(float x, float y, float z) {
     MeshGeometry& g = *geometry;
     if (vertexCount >= kMaxVertices) return false;
     switch (vertexFormat) {
+        // Records are filled in place (see AddFace).
         case 0: {
             GrowForOneMore(g.unlitVertices);
-            Vertex v;
+            Vertex& v = g.unlitVertices.emplace_back();
             v.x = x, v.y = y, v.z = z;
-            g.unlitVertices.push_back(v);
             break;
         }
         case 1: {
             GrowForOneMore(g.litVertices);
-            LVertex v;
+            LVertex& v = g.litVertices.emplace_back();
             v.x = x, v.y = y, v.z = z;
-            g.litVertices.push_back(v);
             break;
         }
         case 2: {
             GrowForOneMore(g.transformedVertices);
-            TLVertex v;
+            TLVertex& v = g.transformedVertices.emplace_back();
             v.sx = x, v.sy = y, v.sz = z;
-            g.transformedVertices.push_back(v);
             break;
         }
         default:
@@ -130,10 +128,11 @@ void Mesh::AddFace(int32_t a, int32_t b, int32_t c, int32_t materialId) {
     MeshGeometry& g = *geometry;
     GrowForOneMore(g.faces);
     if (g.indices.size() + 3 > g.indices.capacity()) g.indices.reserve(g.faces.capacity() * 3);
-    MeshFace f;
+    // Filled in place: a record assembled on the stack from 16-bit stores and copied in whole
+    // stalls on the copy.
+    MeshFace& f = g.faces.emplace_back();
     f.a = uint16_t(a), f.b = uint16_t(b), f.c = uint16_t(c);
     f.materialId = materialId;
-    g.faces.push_back(f);
     g.indices.push_back(f.a);
     g.indices.push_back(f.b);
     g.indices.push_back(f.c);

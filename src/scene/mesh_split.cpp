@@ -24,7 +24,8 @@ public:
     };
 
     PairIndex(uint32_t positions, size_t most) : first_(positions, kNone), most_(most) {
-        pairs_.reserve(std::min<size_t>(most, positions));
+        // Seams add a fraction more pairs than positions.
+        pairs_.reserve(std::min<size_t>(most, size_t(positions) + positions / 2));
     }
 
     // The number of the pair, made when new.
@@ -32,8 +33,7 @@ public:
         const uint32_t u = Bits(t.u), v = Bits(t.v);
         uint32_t& first = first_[position];
         if (first == kNone) {
-            first = uint32_t(pairs_.size());
-            pairs_.push_back({position, t});
+            first = Add(position, t);
             return first;
         }
         const Pair& p = pairs_[first];
@@ -58,10 +58,15 @@ private:
             const Pair& p = pairs_[e];
             if (p.position == position && Bits(p.t.u) == u && Bits(p.t.v) == v) return e;
         }
-        uint32_t e = uint32_t(pairs_.size());
-        slots_[slot] = e;
-        pairs_.push_back({position, t});
-        return e;
+        slots_[slot] = Add(position, t);
+        return slots_[slot];
+    }
+
+    uint32_t Add(uint32_t position, const TexCoord& t) {
+        Pair& p = pairs_.emplace_back();
+        p.position = position;
+        p.t = t;
+        return uint32_t(pairs_.size() - 1);
     }
 
     static uint32_t Bits(float f) {
