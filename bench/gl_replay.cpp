@@ -55,38 +55,6 @@ void Toggle(GLenum cap, bool on) {
         glDisable(cap);
 }
 
-// Texture environments by Direct3D texture blend; MODULATE keeps the vertex alpha unless the
-// texture has alpha.
-void SetTexEnv(uint32_t key) {
-    uint32_t blend = key >> 1;
-    bool alpha = key & 1;
-    switch (blend) {
-        case TBLEND_DECAL:
-        case TBLEND_DECALMASK:
-        case TBLEND_COPY:
-            glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
-            break;
-        case TBLEND_DECALALPHA:
-            glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_DECAL);
-            break;
-        case TBLEND_MODULATEALPHA:
-            glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-            break;
-        case TBLEND_ADD:
-            glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_ADD);
-            break;
-        default:
-            glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE);
-            glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_RGB, GL_MODULATE);
-            glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_RGB, GL_TEXTURE);
-            glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE1_RGB, GL_PRIMARY_COLOR);
-            glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_ALPHA, alpha ? GL_REPLACE : GL_MODULATE);
-            glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_ALPHA, GL_TEXTURE);
-            glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE1_ALPHA, GL_PRIMARY_COLOR);
-            break;
-    }
-}
-
 }  // namespace
 
 struct GlReplay::Impl {
@@ -297,9 +265,7 @@ void GlReplay::Impl::Prepare(const CapturedFrame& frame, const CapturedDraw& in,
         GLint min = MinFilterToGl(st[RS_TEXTUREMIN]);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, min);
         if (min != GL_LINEAR && min != GL_NEAREST) glGenerateMipmap(GL_TEXTURE_2D);
-        GLint wrap = st[RS_TEXTUREADDRESS] == TADDRESS_MIRROR  ? GL_MIRRORED_REPEAT
-                     : st[RS_TEXTUREADDRESS] == TADDRESS_CLAMP ? GL_CLAMP_TO_EDGE
-                                                               : GL_REPEAT;
+        GLint wrap = AddressToGl(st[RS_TEXTUREADDRESS]);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
     }
@@ -356,7 +322,7 @@ void GlReplay::Impl::Apply(const GlState& s) {
     if (all || (s.texture != 0) != (c.texture != 0)) Toggle(GL_TEXTURE_2D, s.texture != 0);
     if (s.texture && (all || s.texture != c.texture)) glBindTexture(GL_TEXTURE_2D, s.texture);
     if (s.texture && s.texEnv != texEnv) {
-        SetTexEnv(s.texEnv);
+        ApplyTextureBlend(s.texEnv >> 1, (s.texEnv & 1) != 0);
         texEnv = s.texEnv;
     }
     if (all || s.alphaTest != c.alphaTest) Toggle(GL_ALPHA_TEST, s.alphaTest);

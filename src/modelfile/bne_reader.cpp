@@ -70,12 +70,7 @@ bool OrixFileBne::LoadBytes(const uint8_t* data, size_t size, const std::string&
         // A record cut short by the end of the data ends the file like tag 40.
         if (DecodeBnePayload(&cursor, &record) != BneDecodeResult::Ok) break;
         if (tag == kBneFileEnd) break;
-        // The per-vertex and per-face records are nearly all of a file: straight to the builder.
-        if (tag >= kBneVertex && tag <= kBneFaceNormal && tag != kBneTextureVertexList) {
-            HandleGeometryRecord(record);
-        } else {
-            ok = HandleRecord(record);
-        }
+        ok = HandleRecord(record);
     }
     if (!ok) return false;
     builder_.Finish();

@@ -169,7 +169,7 @@ struct Target {
 
 // Fills target from src. keepIndices copies src's indices; otherwise indexed targets take the
 // nearest entry of table.
-// One row of a valid bitmap as 0xRRGGBB values, as PixelRgb gives them one by one.
+// Pixels of a valid bitmap as 0xRRGGBB values, with its masks and colour table read once.
 class RowReader {
 public:
     explicit RowReader(const Bitmap& src) : src_(src) {
@@ -179,25 +179,24 @@ public:
             palette_[i] = QuadRgb(src.colorTable[i]);
     }
 
-    void Read(int32_t y, int32_t count, uint32_t* out) const {
-        const uint8_t* row = src_.Row(y);
+    // Pixel x of a row of the bitmap as 0xRRGGBB.
+    uint32_t Pixel(const uint8_t* row, int32_t x) const {
         const int bits = src_.bitsPerPixel;
         if (bits <= 8) {
-            const size_t entries = src_.colorTable.size();
-            for (int32_t x = 0; x < count; ++x) {
-                uint32_t index = ReadIndex(row, x, bits);
-                out[x] = index < entries ? palette_[index] : 0;
-            }
-        } else if (bits == 24) {
-            for (int32_t x = 0; x < count; ++x, row += 3)
-                out[x] = (uint32_t{row[2]} << 16) | (uint32_t{row[1]} << 8) | row[0];
-        } else {
-            const int bytes = bits / 8;
-            for (int32_t x = 0; x < count; ++x, row += bytes) {
-                uint32_t v = ReadPacked(row, bytes);
-                out[x] = (r_.Decode(v) << 16) | (g_.Decode(v) << 8) | b_.Decode(v);
-            }
+            uint32_t index = ReadIndex(row, x, bits);
+            return index < src_.colorTable.size() ? palette_[index] : 0;
         }
+        if (bits == 24) {
+            const uint8_t* p = row + x * 3;
+            return (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0];
+        }
+        uint32_t v = ReadPacked(row + x * (bits / 8), bits / 8);
+        return (r_.Decode(v) << 16) | (g_.Decode(v) << 8) | b_.Decode(v);
+    }
+
+    void Read(int32_t y, int32_t count, uint32_t* out) const {
+        const uint8_t* row = src_.Row(y);
+        for (int32_t x = 0; x < count; ++x) out[x] = Pixel(row, x);
     }
 
 private:
@@ -287,25 +286,7 @@ bool Bitmap::IsValid() const {
 uint32_t Bitmap::PixelRgb(int32_t x, int32_t y) const {
     if (x < 0 || x >= width || !IsValid()) return 0;
     const uint8_t* row = Row(y);
-    if (!row) return 0;
-    switch (bitsPerPixel) {
-        case 1:
-        case 4:
-        case 8: {
-            uint32_t index = ReadIndex(row, x, bitsPerPixel);
-            return index < colorTable.size() ? QuadRgb(colorTable[index]) : 0;
-        }
-        case 24: {
-            const uint8_t* p = row + x * 3;
-            return (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0];
-        }
-        default: {
-            Masks m = BitmapMasks(*this);
-            uint32_t v = ReadPacked(row + x * (bitsPerPixel / 8), bitsPerPixel / 8);
-            return (Channel(m.r).Decode(v) << 16) | (Channel(m.g).Decode(v) << 8) |
-                   Channel(m.b).Decode(v);
-        }
-    }
+    return row ? RowReader(*this).Pixel(row, x) : 0;
 }
 
 BitmapPtr CreateBitmap(int32_t width, int32_t height, uint16_t bitsPerPixel) {

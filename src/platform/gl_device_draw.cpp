@@ -39,22 +39,6 @@ float BitsToFloat(uint32_t u) {
     return f;
 }
 
-GLint AddressToGl(uint32_t a) {
-    return a == TADDRESS_MIRROR  ? GL_MIRRORED_REPEAT
-           : a == TADDRESS_CLAMP ? GL_CLAMP_TO_EDGE
-                                 : GL_REPEAT;
-}
-
-void SetCombine(GLenum rgbOp, GLenum alphaOp) {
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE);
-    glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_RGB, rgbOp);
-    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_RGB, GL_TEXTURE);
-    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE1_RGB, GL_PRIMARY_COLOR);
-    glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_ALPHA, alphaOp);
-    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_ALPHA, GL_TEXTURE);
-    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE1_ALPHA, GL_PRIMARY_COLOR);
-}
-
 }  // namespace
 
 bool GlDevice::DrawPrimitive(PrimitiveType type, VertexType vertexType, const void* vertices,
@@ -136,27 +120,7 @@ void GlDevice::PrepareState() {
         uint32_t envKey = states_[RS_TEXTUREMAPBLEND] * 2 + (alpha ? 1 : 0);
         if (envKey != texEnvKey_) {
             texEnvKey_ = envKey;
-            switch (states_[RS_TEXTUREMAPBLEND]) {
-                case TBLEND_DECAL:
-                case TBLEND_DECALMASK:
-                case TBLEND_COPY:
-                    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
-                    break;
-                case TBLEND_DECALALPHA:
-                    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_DECAL);
-                    break;
-                case TBLEND_MODULATEALPHA:
-                    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-                    break;
-                case TBLEND_ADD:
-                    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_ADD);
-                    break;
-                default:
-                    // MODULATE: colour = texture x vertex; alpha from the texture when its
-                    // format has alpha, otherwise the vertex's (a keyed texel still gives 0).
-                    SetCombine(GL_MODULATE, alpha ? GL_REPLACE : GL_MODULATE);
-                    break;
-            }
+            ApplyTextureBlend(states_[RS_TEXTUREMAPBLEND], alpha);
         }
     } else if (textureEnabled_) {
         glDisable(GL_TEXTURE_2D);
@@ -180,10 +144,8 @@ void GlDevice::PrepareState() {
         if (alphaKey == 0) {
             glDisable(GL_ALPHA_TEST);
         } else {
-            static const GLenum funcs[] = {GL_ALWAYS,  GL_NEVER,    GL_LESS,   GL_EQUAL, GL_LEQUAL,
-                                           GL_GREATER, GL_NOTEQUAL, GL_GEQUAL, GL_ALWAYS};
             glEnable(GL_ALPHA_TEST);
-            glAlphaFunc(func <= CMP_ALWAYS ? funcs[func] : GL_ALWAYS, float(ref) / 255.0f);
+            glAlphaFunc(CompareToGl(func), float(ref) / 255.0f);
         }
     }
 

@@ -1,5 +1,7 @@
 #include "platform/gl_enums.h"
 
+#include <GL/glext.h>
+
 namespace orix {
 
 GLenum CompareToGl(uint32_t f) {
@@ -88,6 +90,40 @@ GLint MagFilterToGl(uint32_t f) {
     return (f == FILTER_LINEAR || f == FILTER_MIPLINEAR || f == FILTER_LINEARMIPLINEAR)
                ? GL_LINEAR
                : GL_NEAREST;
+}
+
+GLint AddressToGl(uint32_t a) {
+    return a == TADDRESS_MIRROR  ? GL_MIRRORED_REPEAT
+           : a == TADDRESS_CLAMP ? GL_CLAMP_TO_EDGE
+                                 : GL_REPEAT;
+}
+
+void ApplyTextureBlend(uint32_t blend, bool textureHasAlpha) {
+    switch (blend) {
+        case TBLEND_DECAL:
+        case TBLEND_DECALMASK:
+        case TBLEND_COPY:
+            glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+            break;
+        case TBLEND_DECALALPHA:
+            glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_DECAL);
+            break;
+        case TBLEND_MODULATEALPHA:
+            glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+            break;
+        case TBLEND_ADD:
+            glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_ADD);
+            break;
+        default:
+            glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE);
+            glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_RGB, GL_MODULATE);
+            glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_RGB, GL_TEXTURE);
+            glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE1_RGB, GL_PRIMARY_COLOR);
+            glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_ALPHA, textureHasAlpha ? GL_REPLACE : GL_MODULATE);
+            glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_ALPHA, GL_TEXTURE);
+            glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE1_ALPHA, GL_PRIMARY_COLOR);
+            break;
+    }
 }
 
 }  // namespace orix

@@ -221,7 +221,6 @@ void GroupFaces(const MeshGeometry& g, int32_t material, uint32_t faces,
     size_t most = std::min<size_t>(size_t(faces) * 3, meshVertices.size());
     own.clear();
     own.reserve(most);
-    sub.taken.reserve(most);
     sub.meshIndex.reserve(most);
     sub.indices.resize(size_t(faces) * 3);
     uint16_t* out = sub.indices.data();
@@ -231,7 +230,6 @@ void GroupFaces(const MeshGeometry& g, int32_t material, uint32_t faces,
             uint16_t vi = g.indices[fi * 3 + k];
             if (slot[vi] < 0) {
                 slot[vi] = int32_t(own.size());
-                sub.taken.push_back(vi);
                 sub.meshIndex.push_back(vi);
                 own.push_back(meshVertices[vi]);
             }

@@ -60,8 +60,9 @@ struct SubMesh {
     std::vector<LVertex> litVertices;
     std::vector<TLVertex> transformedVertices;
     std::vector<uint16_t> indices;
-    std::vector<uint16_t> taken;      // mesh vertex indices already in the sub-mesh
-    std::vector<uint16_t> meshIndex;  // sub-mesh vertex index -> mesh vertex index
+    // Sub-mesh vertex index -> mesh vertex index; in order, it is also the list of mesh
+    // vertices already taken into the sub-mesh.
+    std::vector<uint16_t> meshIndex;
 };
 
 // The heavy storage of a mesh, shared by its clones.
