@@ -135,6 +135,8 @@ struct Timing {
 }  // namespace
 
 int RenderCommand(int argc, char** argv) {
+    // A file first: the model view draws that model instead of the demonstration.
+    if (argc > 0 && argv[0][0] != '-') return tool::RunRenderModel(tool::Args(argv, argv + argc));
     RenderOptions o;
     if (!ParseOptions(argc, argv, &o)) return Usage();
 

@@ -37,6 +37,14 @@ const std::vector<Command>& Commands() {
          "[--frames N] [--step-ms MS] [--out DIR] [--every K] [--size WxH] [--res DIR] "
          "[--scene demo|fountain]",
          "the demo (or the fountain) offscreen to PNG frames, with the real frame rate", RunRender},
+        {"render",
+         "FILE [--frame F|first|last | --frames N [--every K] | --turntable N] [--sheet OUT.png]\n"
+         "           [--size WxH] [--out DIR] [--grid] [--skin FILE.skn] [--vue FILE.vue]\n"
+         "           [--no-skin] [--no-vue] [--flags N] [--as mesh]",
+         "a model as `orix view` shows it, to PNG pictures and a contact sheet", RunRender},
+        {"view",
+         "FILE [--skin FILE.skn] [--vue FILE.vue] [--no-skin] [--no-vue] [--flags N] [--as mesh]",
+         "a model in a window: orbit, play, step, wireframe, bones, screenshots", RunView},
     };
     return commands;
 }

@@ -23,6 +23,10 @@ int RunInfo(const Args& args);
 int RunPose(const Args& args);
 int RunDevice(const Args& args);
 int RunRender(const Args& args);
+// orix render FILE ...: a model drawn by the model view (cmd_render_model.cpp).
+int RunRenderModel(const Args& args);
+// orix view FILE ...: a model in a window (cmd_view.cpp).
+int RunView(const Args& args);
 
 // Every command, in the order `orix help` lists them.
 const std::vector<Command>& Commands();

@@ -72,7 +72,25 @@ bool IsAsePath(const std::string& path) {
     return ext == ".ase";
 }
 
-bool LoadModel(const std::string& path, bool asMesh, uint32_t flags, LoadedModel* out) {
+namespace {
+
+// The ASE's *SCENE_FRAMESPEED from the scene block near the top of the file; 0 without one.
+double AseFrameSpeed(const std::string& path) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return 0.0;
+    std::string head(4096, '\0');
+    head.resize(std::fread(&head[0], 1, head.size(), f));
+    std::fclose(f);
+    size_t at = head.find("*SCENE_FRAMESPEED");
+    if (at == std::string::npos) return 0.0;
+    double speed = std::strtod(head.c_str() + at + 17, nullptr);
+    return speed > 0.0 && speed <= 1000.0 ? speed : 0.0;
+}
+
+}  // namespace
+
+bool LoadModel(const std::string& path, bool asMesh, uint32_t flags, LoadedModel* out,
+               int32_t vertexFormat) {
     std::FILE* probe = std::fopen(path.c_str(), "rb");
     if (!probe) {
         std::fprintf(stderr, "orix: cannot open %s\n", path.c_str());
@@ -84,9 +102,9 @@ bool LoadModel(const std::string& path, bool asMesh, uint32_t flags, LoadedModel
     std::unique_ptr<OrixFileAse> ase;
     std::unique_ptr<OrixFileBne> bne;
     if (asMesh) {
-        out->mesh = std::make_unique<Mesh>(1);
+        out->mesh = std::make_unique<Mesh>(vertexFormat);
     } else {
-        out->character = std::make_unique<SkinnedCharacter>(1);
+        out->character = std::make_unique<SkinnedCharacter>(vertexFormat);
     }
     if (IsAsePath(path)) {
         ase = asMesh ? std::make_unique<OrixFileAse>(out->mesh.get())
@@ -106,6 +124,9 @@ bool LoadModel(const std::string& path, bool asMesh, uint32_t flags, LoadedModel
     out->materialNames = builder->MaterialNames();
     out->firstFrame = builder->FirstFrame();
     out->lastFrame = builder->LastFrame();
+    // Ticks run at 4800 a second in the modelling tool; the ASE may say its speed outright.
+    double speed = ase ? AseFrameSpeed(path) : 0.0;
+    out->framesPerSecond = speed > 0.0 ? speed : 4800.0 / builder->TicksPerFrame();
     if (!ok) std::fprintf(stderr, "orix: could not load %s\n", path.c_str());
     return ok;
 }

@@ -50,13 +50,16 @@ struct LoadedModel {
     std::vector<std::pair<const MaterialSet*, std::string>> materialNames;
     int32_t firstFrame = 0;  // the file's scene frames
     int32_t lastFrame = 0;
+    double framesPerSecond = 30.0;  // the file's frame speed
     std::string PictureOf(const Material* m) const;
     std::string NameOf(const MaterialSet* m) const;
 };
 
-// Loads path (.ase by its extension, anything else as BNE) with flags. False, with a message on
-// stderr, when it cannot be read.
-bool LoadModel(const std::string& path, bool asMesh, uint32_t flags, LoadedModel* out);
+// Loads path (.ase by its extension, anything else as BNE) with flags, its meshes made in
+// vertexFormat (1: pre-lit, as the demonstration; 0: lit by the scene's lights). False, with a
+// message on stderr, when it cannot be read.
+bool LoadModel(const std::string& path, bool asMesh, uint32_t flags, LoadedModel* out,
+               int32_t vertexFormat = 1);
 
 // True when path ends in ".ase" (any case).
 bool IsAsePath(const std::string& path);

@@ -86,6 +86,8 @@ public:
     uint32_t lastDeltaMs = 0;
     uint32_t fps = 0;
     DriverGuid deviceGuid;
+    // Whether the set-up asks the display for full screen; a tool's window keeps its size.
+    bool fullScreen = true;
     float scaleX = 0.0f;
     float scaleY = 0.0f;
     MaterialHandle drawingMaterial = 0;

@@ -54,7 +54,7 @@ bool Engine::TakeDisplay(Display* displayToUse, WindowHandle window, int32_t w, 
     display->height = h;
     display->bitsPerPixel = bitsPerPixel;
     display->window = window;
-    display->fullScreen = 1;
+    display->fullScreen = fullScreen ? 1 : 0;
     return true;
 }
 

@@ -115,6 +115,7 @@ public:
     Mesh* CurrentGeometry() const { return geometry_; }
     int32_t FirstFrame() const { return firstFrame_; }
     int32_t LastFrame() const { return lastFrame_; }
+    int32_t TicksPerFrame() const { return ticksPerFrame_; }
     // Pictures named by the file, in order, and the one each material was given.
     const std::vector<std::string>& PictureNames() const { return pictures_; }
     std::string PictureOf(const Material* material) const;

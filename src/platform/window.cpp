@@ -12,6 +12,7 @@
 
 #include "platform/display_system.h"
 #include "platform/window_events.h"
+#include "platform/window_input_events.h"
 
 namespace orix {
 
@@ -72,6 +73,10 @@ uintptr_t VirtualKey(SDL_Keycode key) {
             return VK_RIGHT;
         case SDLK_DOWN:
             return VK_DOWN;
+        case SDLK_HOME:
+            return VK_HOME;
+        case SDLK_END:
+            return VK_END;
         default:
             return 0;
     }
@@ -151,7 +156,13 @@ void PumpEvents() {
 
 WindowHandle theMainWindow = nullptr;
 
+WindowHandle WindowOfSdlId(uint32_t id) {
+    return FindBySdlId(id);
+}
+
 void QueueWindowEvent(const SDL_Event& event) {
+    // Pointer, wheel, resize and drops become messages of their own (window_input.cpp).
+    QueueInputEvent(event);
     Queue& q = TheQueue();
     switch (event.type) {
         case SDL_QUIT:

@@ -60,6 +60,8 @@ enum : uintptr_t {
     VK_RETURN = 0x0D,
     VK_ESCAPE = 0x1B,
     VK_SPACE = 0x20,
+    VK_END = 0x23,
+    VK_HOME = 0x24,
     VK_LEFT = 0x25,
     VK_UP = 0x26,
     VK_RIGHT = 0x27,

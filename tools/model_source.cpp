@@ -1,0 +1,125 @@
+#include "model_source.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include "companion_files.h"
+#include "scene/mesh.h"
+#include "scene/skinned_character.h"
+
+namespace orix::tool {
+
+OptionResult TakeModelOption(const Args& args, size_t* i, ModelSource* source, std::string* error) {
+    const std::string& a = args[*i];
+    const bool hasValue = *i + 1 < args.size();
+    if (a == "--no-skin") {
+        source->noSkin = true;
+    } else if (a == "--no-vue") {
+        source->noVue = true;
+    } else if (a == "--skin" || a == "--vue" || a == "--flags" || a == "--as") {
+        if (!hasValue) {
+            *error = a + " needs a value";
+            return OptionResult::Bad;
+        }
+        const std::string& value = args[++*i];
+        if (a == "--skin") {
+            source->skin = value;
+        } else if (a == "--vue") {
+            source->vue = value;
+        } else if (a == "--flags") {
+            if (!ParseUnsigned(value, &source->flags)) {
+                *error = "bad --flags " + value;
+                return OptionResult::Bad;
+            }
+        } else if (value == "mesh") {
+            source->asMesh = true;
+        } else {
+            *error = "--as takes mesh, not " + value;
+            return OptionResult::Bad;
+        }
+    } else {
+        return OptionResult::NotMine;
+    }
+    return OptionResult::Taken;
+}
+
+namespace {
+
+// Runs load with the model's folder as the working directory, where the pictures a model
+// names without a folder are exported; the paths given are made absolute first.
+class InModelFolder {
+public:
+    explicit InModelFolder(ModelSource* source) {
+        namespace fs = std::filesystem;
+        std::error_code ec;
+        for (std::string* p : {&source->path, &source->skin, &source->vue}) {
+            if (!p->empty()) *p = fs::absolute(*p, ec).string();
+        }
+        start_ = fs::current_path(ec);
+        fs::current_path(fs::path(source->path).parent_path(), ec);
+    }
+    ~InModelFolder() {
+        std::error_code ec;
+        std::filesystem::current_path(start_, ec);
+    }
+
+private:
+    std::filesystem::path start_;
+};
+
+}  // namespace
+
+bool LoadModelSource(const ModelSource& given, LoadedModel* model) {
+    ModelSource source = given;
+    InModelFolder folder(&source);
+    // Vertices with normals, so the view's light shapes the model.
+    if (!LoadModel(source.path, source.asMesh, source.flags, model, 0)) return false;
+    if (source.asMesh || !model->character) return true;
+    SkinnedCharacter& c = *model->character;
+
+    std::string vue = source.vue;
+    bool vueGiven = !vue.empty();
+    if (!vueGiven && !source.noVue) vue = CompanionFile(source.path, ".vue");
+    if (!vue.empty()) {
+        if (!vueGiven)
+            std::fprintf(stderr, "orix: animation %s found beside the model\n", vue.c_str());
+        if (!c.LoadVue(vue)) {
+            std::fprintf(stderr, "orix: could not load the animation %s\n", vue.c_str());
+            if (vueGiven) return false;
+        }
+    }
+    std::string skin = source.skin;
+    bool skinGiven = !skin.empty();
+    if (!skinGiven && !source.noSkin) skin = CompanionFile(source.path, ".skn");
+    if (!skin.empty()) {
+        if (!skinGiven)
+            std::fprintf(stderr, "orix: skin %s found beside the model\n", skin.c_str());
+        if (!c.LoadSkin(skin) || !c.skinLoaded) {
+            std::fprintf(stderr, "orix: could not load the skin %s\n", skin.c_str());
+            if (skinGiven) return false;
+        }
+    }
+    return true;
+}
+
+SceneObject* ShownObject(const LoadedModel& model) {
+    if (model.character) return model.character.get();
+    return model.mesh.get();
+}
+
+ModelFrames FramesOf(const LoadedModel& model) {
+    ModelFrames f;
+    f.first = model.firstFrame;
+    f.last = model.lastFrame;
+    // An animation file may carry more frames than the model file's scene.
+    if (model.character) {
+        for (int32_t i = 0; i < model.character->meshCount; ++i)
+            f.last = std::max(f.last, model.character->meshes[i]->lastFrame);
+    }
+    f.framesPerSecond = model.framesPerSecond;
+    return f;
+}
+
+}  // namespace orix::tool
