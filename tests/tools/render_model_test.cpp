@@ -1,0 +1,240 @@
+// orix render FILE on models the test writes: framing at several sizes and scales, turntable,
+// animation, contact sheet, a missing picture, bad input.
+#include <gtest/gtest.h>
+#include <png.h>
+#include <sys/wait.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Picture {
+    int width = 0, height = 0;
+    std::vector<uint8_t> rgb;
+    uint32_t At(int x, int y) const {
+        const uint8_t* p = &rgb[(size_t(y) * width + x) * 3];
+        return uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
+    }
+};
+
+Picture ReadPng(const std::string& path) {
+    Picture p;
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return p;
+    image.format = PNG_FORMAT_RGB;
+    p.rgb.resize(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, p.rgb.data(), 0, nullptr)) return Picture();
+    p.width = int(image.width);
+    p.height = int(image.height);
+    return p;
+}
+
+// The share of pixels unlike the corner's background and their centre, in picture fractions.
+struct Coverage {
+    double share = 0, cx = 0, cy = 0;
+};
+
+Coverage Measure(const Picture& p) {
+    Coverage c;
+    const uint32_t background = p.At(0, 0);
+    size_t n = 0;
+    for (int y = 0; y < p.height; ++y)
+        for (int x = 0; x < p.width; ++x)
+            if (p.At(x, y) != background) ++n, c.cx += x, c.cy += y;
+    if (n == 0) return c;
+    c.share = double(n) / (double(p.width) * p.height);
+    c.cx = c.cx / double(n) / p.width;
+    c.cy = c.cy / double(n) / p.height;
+    return c;
+}
+
+// Mean absolute difference of two pictures' channels, 0 to 255.
+double Difference(const Picture& a, const Picture& b) {
+    if (a.rgb.size() != b.rgb.size() || a.rgb.empty()) return 255.0;
+    double sum = 0;
+    for (size_t i = 0; i < a.rgb.size(); ++i) sum += std::abs(int(a.rgb[i]) - int(b.rgb[i]));
+    return sum / double(a.rgb.size());
+}
+
+class Scratch {
+public:
+    Scratch() {
+        char name[] = "/tmp/orix-render-XXXXXX";
+        if (mkdtemp(name)) dir_ = name;
+    }
+    ~Scratch() {
+        std::error_code ec;
+        fs::remove_all(dir_, ec);
+    }
+    std::string Path(const std::string& name) const { return dir_ + "/" + name; }
+
+private:
+    std::string dir_;
+};
+
+// The tool's exit status; its stdout and stderr together in *out.
+int Tool(const std::string& args, std::string* out = nullptr) {
+    std::string command =
+        std::string("ORIX_OFFSCREEN=1 '") + ORIX_TOOL_PATH + "' " + args + " 2>&1";
+    std::FILE* p = popen(command.c_str(), "r");
+    if (!p) return -1;
+    char buf[4096];
+    size_t n = 0;
+    std::string text;
+    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) text.append(buf, n);
+    int status = pclose(p);
+    if (out) *out = text;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// A box of half size h around (x, y, z) in the modelling tool's z-up space, its material
+// showing picture when one is named, length times longer along x; with bone set, skinned to a
+// helper that turns it.
+std::string Box(double x, double y, double z, double h, const std::string& picture = "",
+                bool bone = false, double length = 1.0) {
+    std::string t =
+        "*3DSMAX_ASCIIEXPORT 200\n*SCENE {\n*SCENE_FIRSTFRAME 0\n"
+        "*SCENE_LASTFRAME 10\n*SCENE_FRAMESPEED 30\n*SCENE_TICKSPERFRAME 160\n}\n"
+        "*MATERIAL_LIST {\n*MATERIAL_COUNT 1\n*MATERIAL 0 {\n*MATERIAL_NAME \"M\"\n"
+        "*MATERIAL_CLASS \"Standard\"\n*MATERIAL_DIFFUSE 0.8 0.6 0.3\n";
+    if (!picture.empty()) t += "*MAP_DIFFUSE {\n*BITMAP \"" + picture + "\"\n}\n";
+    t += "}\n}\n";
+    if (bone) {
+        t += "*HELPEROBJECT {\n*NODE_NAME \"Bip01\"\n*NODE_TM {\n*TM_ROW0 1 0 0\n*TM_ROW1 0 1 0\n"
+             "*TM_ROW2 0 0 1\n*TM_ROW3 0 0 0\n*TM_ROTAXIS 0 0 1\n*TM_ROTANGLE 0\n}\n"
+             "*TM_ANIMATION {\n*CONTROL_ROT_TRACK {\n*CONTROL_ROT_SAMPLE 0 0 0 1 0\n"
+             "*CONTROL_ROT_SAMPLE 800 0 0 1 1.2\n*CONTROL_ROT_SAMPLE 1600 0 0 1 1.2\n}\n}\n}\n";
+    }
+    t += "*GEOMOBJECT {\n*NODE_NAME \"Body\"\n*NODE_TM {\n*TM_ROW0 1 0 0\n*TM_ROW1 0 1 0\n"
+         "*TM_ROW2 0 0 1\n*TM_ROW3 0 0 0\n*TM_ROTAXIS 0 0 1\n*TM_ROTANGLE 0\n}\n"
+         "*MESH {\n*MESH_NUMVERTEX 8\n*MESH_NUMFACES 12\n*MESH_VERTEX_LIST {\n";
+    char line[200];
+    for (int i = 0; i < 8; ++i) {
+        std::snprintf(line, sizeof line, "*MESH_VERTEX %d %.9g %.9g %.9g\n", i,
+                      x + (i & 1 ? h : -h) * length, y + (i & 2 ? h : -h), z + (i & 4 ? h : -h));
+        t += line;
+    }
+    t += "}\n*MESH_FACE_LIST {\n";
+    static const int kFaces[12][3] = {{0, 2, 1}, {1, 2, 3}, {4, 5, 6}, {5, 7, 6},
+                                      {0, 1, 4}, {1, 5, 4}, {2, 6, 3}, {3, 6, 7},
+                                      {0, 4, 2}, {2, 4, 6}, {1, 3, 5}, {3, 7, 5}};
+    for (int f = 0; f < 12; ++f) {
+        std::snprintf(line, sizeof line, "*MESH_FACE %d: A: %d B: %d C: %d *MESH_MTLID 0\n", f,
+                      kFaces[f][0], kFaces[f][1], kFaces[f][2]);
+        t += line;
+    }
+    t += "}\n}\n*MATERIAL_REF 0\n}\n";
+    return t;
+}
+
+void Write(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+TEST(RenderModel, FramesEveryModelAtEverySize) {
+    Scratch dir;
+    Write(dir.Path("box.ase"), Box(0, 0, 0, 10));
+    Write(dir.Path("far.ase"), Box(40000, -25000, 9000, 30));
+    Write(dir.Path("tiny.ase"), Box(0.5, 0.25, 0, 0.002));
+    Write(dir.Path("huge.ase"), Box(0, 0, 0, 200000));
+    Write(dir.Path("nopicture.ase"), Box(3, 4, 5, 10, "missing.jpg"));
+    Write(dir.Path("land.ase"), Box(100, 100, -5, 300));
+    ASSERT_EQ(Tool("convert '" + dir.Path("land.ase") + "' '" + dir.Path("land.bne") + "'"), 0);
+    const char* models[] = {"box.ase",  "far.ase",       "tiny.ase",
+                            "huge.ase", "nopicture.ase", "land.bne --as mesh"};
+    const char* sizes[] = {"320x240", "160x280", "200x200"};
+    for (const char* model : models) {
+        for (const char* size : sizes) {
+            SCOPED_TRACE(std::string(model) + " at " + size);
+            fs::remove_all(dir.Path("out"));
+            std::string out;
+            ASSERT_EQ(Tool("render " + dir.Path(model) + " --frame first --size " + size +
+                               " --out '" + dir.Path("out") + "'",
+                           &out),
+                      0)
+                << out;
+            Picture p = ReadPng(dir.Path("out/frame-0000.png"));
+            ASSERT_EQ(std::to_string(p.width) + "x" + std::to_string(p.height), size);
+            Coverage c = Measure(p);
+            EXPECT_GT(c.share, 0.05);
+            EXPECT_LT(c.share, 0.80);
+            EXPECT_NEAR(c.cx, 0.5, 0.12);
+            EXPECT_NEAR(c.cy, 0.5, 0.12);
+            if (std::string(model) == "nopicture.ase") {
+                EXPECT_NE(out.find("missing.jpg"), std::string::npos);
+            }
+        }
+    }
+}
+
+TEST(RenderModel, AnimationTurntableAndSheet) {
+    Scratch dir;
+    Write(dir.Path("walker.ase"), Box(0, 0, 30, 10, "", true, 3.0));
+    // Found beside the model under its name, in another case.
+    Write(dir.Path("walker.SKN"), "MESH_SKIN_FILE \"Body\"\n\"Bip01\" 8\n1 2 3 4 5 6 7 8\n");
+    const std::string model = "render '" + dir.Path("walker.ase") + "' --size 160x120 --out '";
+
+    std::string out;
+    ASSERT_EQ(Tool(model + dir.Path("anim") + "' --frames 11 --every 5 --sheet '" +
+                       dir.Path("sheet.png") + "'",
+                   &out),
+              0)
+        << out;
+    EXPECT_NE(out.find("walker.SKN found beside the model"), std::string::npos) << out;
+    // Every fifth frame of the file, named by its frame; the animation moves the pixels.
+    EXPECT_FALSE(fs::exists(dir.Path("anim/frame-0001.png")));
+    Picture f0 = ReadPng(dir.Path("anim/frame-0000.png"));
+    Picture f5 = ReadPng(dir.Path("anim/frame-0005.png"));
+    Picture f10 = ReadPng(dir.Path("anim/frame-0010.png"));
+    EXPECT_GT(Difference(f0, f5), 1.0);
+    EXPECT_GT(Difference(f0, f10), 1.0);
+    // Three pictures: two columns, two rows, each with its label strip.
+    Picture sheet = ReadPng(dir.Path("sheet.png"));
+    EXPECT_EQ(sheet.width, 2 * 160);
+    EXPECT_EQ(sheet.height, 2 * (120 + 16));
+
+    ASSERT_EQ(Tool(model + dir.Path("turn") + "' --turntable 24"), 0);
+    std::vector<Picture> turn;
+    for (int i = 1; i <= 24; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "turn/turn-%03d.png", i);
+        turn.push_back(ReadPng(dir.Path(name)));
+    }
+    for (size_t i = 1; i < turn.size(); ++i) EXPECT_GT(Difference(turn[i - 1], turn[i]), 0.5) << i;
+    // Once round: the last picture is one step short of the first, a quarter turn far from it.
+    EXPECT_LT(Difference(turn.front(), turn.back()), Difference(turn.front(), turn[6]));
+    EXPECT_LT(Difference(turn.front(), turn.back()), 1.5 * Difference(turn.front(), turn[1]));
+}
+
+TEST(RenderModel, BadInputFailsCleanly) {
+    Scratch dir;
+    Write(dir.Path("junk.bne"),
+          "*3DSMAX_ASCIIEXPORT 200\n*GEOMOBJECT {\n*MESH {\n*MESH_NUMVERTEX 99999999\n");
+    Write(dir.Path("box.ase"), Box(0, 0, 0, 1));
+    const std::string box = "render '" + dir.Path("box.ase") + "' --out '" + dir.Path("o") + "' ";
+    struct Case {
+        std::string args;
+        int status;
+    } cases[] = {
+        {"render /nonexistent/model.ase", 1},
+        {"render '" + dir.Path("junk.bne") + "' --out '" + dir.Path("o") + "'", 1},
+        {box + "--skin /nonexistent/a.skn", 1},
+        {box + "--frame soon", 2},
+        {box + "--frames 0", 2},
+        {box + "--frames 3 --turntable 3", 2},
+        {box + "--size 10x10", 2},
+        {box + "--as land", 2},
+        {box + "--frame 5 --frames 2", 2},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Tool(c.args), c.status) << c.args;
+}
+
+}  // namespace
