@@ -12,8 +12,7 @@ namespace {
 
 constexpr uint32_t kGridColor = 0xFF4A4F57;
 constexpr uint32_t kGridAxisColor = 0xFF7A808A;
-// A grid never holds more lines than this in each direction, whatever the radius says.
-constexpr int kMaxGridLines = 200;
+constexpr float kGridLinesEachSide = 12.0f;
 
 LVertex Point(const Vector3& p, uint32_t color) {
     LVertex v;
@@ -44,10 +43,15 @@ void DrawLines(const std::vector<LVertex>& lines, bool overModel) {
 void GroundGrid::Place(const Vector3& centre, float height, float radius) {
     lines.clear();
     if (!(radius > 0.0f) || !std::isfinite(radius) || !std::isfinite(height)) return;
-    spacing = std::pow(10.0f, std::floor(std::log10(radius * 0.5f)));
+    // The finest of 1, 2 and 5 times a power of ten that keeps to a dozen lines each side.
+    const float decade = std::pow(10.0f, std::floor(std::log10(radius)) - 1.0f);
+    spacing = 0.0f;
+    for (float step : {1.0f, 2.0f, 5.0f, 10.0f, 20.0f}) {
+        spacing = decade * step;
+        if (2.0f * radius / spacing <= kGridLinesEachSide) break;
+    }
     if (!(spacing > 0.0f) || !std::isfinite(spacing)) return;
     int half = static_cast<int>(std::ceil(2.0f * radius / spacing));
-    if (half > kMaxGridLines / 2) half = kMaxGridLines / 2;
     // Lines at whole multiples of the spacing, so the origin's lines are among them when near.
     float cx = std::round(centre.x / spacing) * spacing;
     float cz = std::round(centre.z / spacing) * spacing;
