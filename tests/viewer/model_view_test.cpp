@@ -1,0 +1,104 @@
+// The model view's playback and camera arithmetic: the file's frame speed, wrapping, stepping,
+// the pose every node takes, framing and the orbit's limits.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "scene/scene.h"
+#include "support/engine_fixture.h"
+#include "viewer/model_view.h"
+#include "viewer/orbit_view.h"
+
+namespace orix {
+namespace {
+
+TEST(ModelView, PlaybackKeepsTheFileSpeedWrapsAndSteps) {
+    EngineFixture f;
+    SceneObject model, child;
+    model.AddChild(&child);
+    ModelView view(f.engine);
+    struct Case {
+        ModelFrames frames;
+        double seconds;
+        double expected;
+    } cases[] = {
+        {{0, 100, 30.0}, 1.0, 30.0}, {{0, 100, 24.0}, 0.5, 12.0},
+        {{0, 9, 10.0}, 1.5, 5.0},     // one frame's length past the last is the first again
+        {{10, 20, 24.0}, 0.5, 11.0},  // 12 frames on from 10 over an 11-frame loop
+        {{5, 5, 30.0}, 3.0, 5.0},     // a single frame stays
+    };
+    for (const Case& c : cases) {
+        view.Show(&model, c.frames);
+        EXPECT_EQ(view.frame(), c.frames.first);
+        view.Advance(c.seconds);
+        EXPECT_NEAR(view.frame(), c.expected, 1e-9) << c.frames.first << ".." << c.frames.last;
+    }
+    view.Show(&model, {0, 9, 10.0});
+    view.playing = false;
+    view.Advance(0.5);
+    EXPECT_EQ(view.frame(), 0.0);
+    view.playing = true;
+    view.Step(-1);
+    EXPECT_EQ(view.frame(), 9.0);
+    EXPECT_FALSE(view.playing);
+    view.Step(1);
+    EXPECT_EQ(view.frame(), 0.0);
+    view.SetFrame(1e9);
+    EXPECT_EQ(view.frame(), 9.0);
+    view.SetFrame(std::nan(""));
+    EXPECT_EQ(view.frame(), 9.0);
+
+    // Every node shows the view's frame, whatever the clock did.
+    view.SetFrame(7.0);
+    view.Draw();
+    EXPECT_EQ(child.time, 7.0f);
+    EXPECT_EQ(model.time, 7.0f);
+    ASSERT_EQ(model.parent, view.scene());
+    view.Show(nullptr, {});
+    EXPECT_EQ(model.parent, nullptr);
+    for (SceneObject* c : view.scene()->children) EXPECT_NE(c, &model);
+}
+
+TEST(OrbitView, FramingFitsTheBoxAndTheLimitsHold) {
+    const float fov = 0.7854f;
+    for (float aspect : {0.75f, 1.0f, 2.0f}) {
+        OrbitView v = FrameBox({100, -50, 3}, {104, -42, 5}, fov, aspect);
+        EXPECT_NEAR(v.centre.y, -46.0f, 1e-4f);
+        EXPECT_NEAR(Length(v.Eye() - v.centre), v.distance, 1e-3f);
+        EXPECT_GT(v.Eye().y, v.centre.y);  // from above
+        // The box's sphere fits the narrower side of the view, with a little room.
+        float half = std::atan(std::tan(fov * 0.5f) * std::min(1.0f, aspect));
+        float seen = std::asin(v.radius / v.distance);
+        EXPECT_LT(seen, half);
+        EXPECT_GT(seen, half * 0.8f);
+    }
+    OrbitView v = FrameBox({0, 0, 0}, {0, 0, 0}, fov, 1.0f);
+    EXPECT_GT(v.radius, 0.0f);
+    EXPECT_GT(v.distance, 0.0f);
+
+    v = FrameBox({-1, -1, -1}, {1, 1, 1}, fov, 1.0f);
+    v.Orbit(0.0f, 10.0f);
+    EXPECT_LT(v.pitch, 1.5708f);
+    v.Orbit(0.0f, -20.0f);
+    EXPECT_GT(v.pitch, -1.5708f);
+    v.Zoom(1000.0f);
+    EXPECT_FLOAT_EQ(v.distance, v.radius * 0.02f);
+    v.Zoom(-1000.0f);
+    EXPECT_FLOAT_EQ(v.distance, v.radius * 200.0f);
+    float nearPlane = 0, farPlane = 0;
+    v.Planes(&nearPlane, &farPlane);
+    EXPECT_LT(nearPlane, v.distance - v.radius);
+    EXPECT_GT(farPlane, v.distance + v.radius);
+
+    // A pan slides the centre across the view by that share of the view's width.
+    v = FrameBox({-1, -1, -1}, {1, 1, 1}, fov, 1.0f);
+    Vector3 before = v.centre, forward = Normalize(v.centre - v.Eye());
+    v.Pan(0.5f, 0.25f, fov);
+    Vector3 moved = v.centre - before;
+    EXPECT_NEAR(Dot(moved, forward), 0.0f, 1e-4f);
+    float width = 2.0f * v.distance * std::tan(fov * 0.5f);
+    EXPECT_NEAR(Length(moved), width * std::sqrt(0.25f + 0.0625f), 1e-3f);
+}
+
+}  // namespace
+}  // namespace orix
