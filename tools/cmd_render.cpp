@@ -51,7 +51,9 @@ int Usage() {
                  "  last) to DIR/frame-NNNN.png (orix-render), and prints the frame rate\n"
                  "  measured with the real clock. The demonstration's pictures and models come\n"
                  "  from DIR given with --res, or from the res/ folder the build makes beside\n"
-                 "  the tool's own folder.\n");
+                 "  the tool's own folder.\n"
+                 "       orix render FILE [--frame F|first|last | --frames N | --turntable N] ...\n"
+                 "  Draws a model file as `orix view` shows it (see `orix help`).\n");
     return 2;
 }
 

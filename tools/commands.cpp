@@ -35,13 +35,13 @@ const std::vector<Command>& Commands() {
          RunDevice},
         {"render",
          "[--frames N] [--step-ms MS] [--out DIR] [--every K] [--size WxH] [--res DIR] "
-         "[--scene demo|fountain]",
-         "the demo (or the fountain) offscreen to PNG frames, with the real frame rate", RunRender},
-        {"render",
-         "FILE [--frame F|first|last | --frames N [--every K] | --turntable N] [--sheet OUT.png]\n"
-         "           [--size WxH] [--out DIR] [--grid] [--skin FILE.skn] [--vue FILE.vue]\n"
-         "           [--no-skin] [--no-vue] [--flags N] [--as mesh]",
-         "a model as `orix view` shows it, to PNG pictures and a contact sheet", RunRender},
+         "[--scene demo|fountain]\n"
+         "         | FILE [--frame F|first|last | --frames N [--every K] | --turntable N]\n"
+         "           [--sheet OUT.png] [--size WxH] [--out DIR] [--grid] [--skin FILE.skn]\n"
+         "           [--vue FILE.vue] [--no-skin] [--no-vue] [--flags N] [--as mesh]",
+         "the demo (or the fountain), or a model as `orix view` shows it, offscreen to PNG, "
+         "with the real frame rate",
+         RunRender},
         {"view",
          "FILE [--skin FILE.skn] [--vue FILE.vue] [--no-skin] [--no-vue] [--flags N] [--as mesh]",
          "a model in a window: orbit, play, step, wireframe, bones, screenshots", RunView},
