@@ -180,6 +180,8 @@ int RunRenderModel(const Args& args) {
         const ModelFrames frames = FramesOf(*model);
         view.Show(ShownObject(*model), frames);
         view.grid = run.grid;
+        if (!view.HasGeometry())
+            std::fprintf(stderr, "orix render: %s holds nothing to draw\n", source.path.c_str());
         view.playing = false;
         double startFrame = frames.first;
         if (!ResolveFrame(run.frameText, frames, &startFrame)) {

@@ -91,6 +91,11 @@ void CloseEngine(Viewer& v) {
 // Loads path in place of the shown model; the shown one stays when it cannot be loaded.
 bool Open(Viewer& v, const std::string& path, bool keepCamera) {
     ModelSource source = v.source;
+    if (path != source.path) {
+        // Skin and animation files named for the first model do not belong to another one.
+        source.skin.clear();
+        source.vue.clear();
+    }
     source.path = path;
     auto loaded = std::make_unique<LoadedModel>();
     if (!LoadModelSource(source, loaded.get())) {

@@ -147,6 +147,17 @@ void ModelView::Show(SceneObject* model, const ModelFrames& frames) {
     Reframe();
 }
 
+bool ModelView::HasGeometry() const {
+    bool any = false;
+    if (model_) {
+        ForEachNode(*static_cast<const SceneObject*>(model_), [&any](const SceneObject& node) {
+            const Mesh* mesh = dynamic_cast<const Mesh*>(&node);
+            if (mesh && mesh->enabled && mesh->vertexCount > 0) any = true;
+        });
+    }
+    return any;
+}
+
 void ModelView::Pose() {
     if (!model_) return;
     const float t = static_cast<float>(frame_);

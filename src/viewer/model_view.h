@@ -82,6 +82,9 @@ public:
     // render pass; then the marker names. Does not present.
     void Draw();
 
+    // Whether the model has any vertex to show.
+    bool HasGeometry() const;
+
     Scene* scene() const { return scene_; }
     SceneObject* model() const { return model_; }
 

@@ -116,5 +116,5 @@ kill -0 "$pid" 2>/dev/null && fail "Escape did not end the viewer"
 wait "$pid"
 status=$?
 pid=
-[[ $status -eq 0 ]] || fail "the viewer ended with status $status"
+[[ $status -eq 0 ]] || fail "the viewer ended with status $status: $(tail -5 "$work/stderr")"
 echo "PASS"
