@@ -201,6 +201,12 @@ TEST(RenderModel, AnimationTurntableAndSheet) {
     EXPECT_EQ(sheet.width, 2 * 160);
     EXPECT_EQ(sheet.height, 2 * (120 + 16));
 
+    // The grid only when asked, around the model and under it.
+    ASSERT_EQ(Tool(model + dir.Path("grid") + "' --grid"), 0);
+    Coverage bare = Measure(f0), gridded = Measure(ReadPng(dir.Path("grid/frame-0000.png")));
+    EXPECT_GT(gridded.share, bare.share + 0.05);
+    EXPECT_GT(gridded.cy, bare.cy);
+
     ASSERT_EQ(Tool(model + dir.Path("turn") + "' --turntable 24"), 0);
     std::vector<Picture> turn;
     for (int i = 1; i <= 24; ++i) {

@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+#include "scene/material_set.h"
+#include "scene/mesh.h"
 #include "scene/scene.h"
 #include "support/engine_fixture.h"
 #include "viewer/model_view.h"
@@ -57,6 +59,30 @@ TEST(ModelView, PlaybackKeepsTheFileSpeedWrapsAndSteps) {
     view.Show(nullptr, {});
     EXPECT_EQ(model.parent, nullptr);
     for (SceneObject* c : view.scene()->children) EXPECT_NE(c, &model);
+}
+
+// T turns pictures off on every material and back on; a model shown while they are off comes
+// in without them, and the one it replaces gets its own back.
+TEST(ModelView, TexturesOffAndOnAcrossModels) {
+    EngineFixture f;
+    Mesh first(1), second(1);
+    MaterialSet* a = first.CreateMaterialSet();
+    MaterialSet* b = second.CreateMaterialSet();
+    a->main.record.texture = 5;
+    a->AddSubMaterial()->record.texture = 6;
+    b->main.record.texture = 7;
+    ModelView view(f.engine);
+    view.Show(&first, {});
+    view.SetTextures(false);
+    EXPECT_EQ(a->main.record.texture, 0u);
+    EXPECT_EQ(a->subMaterials[0].record.texture, 0u);
+    view.Show(&second, {});
+    EXPECT_EQ(a->main.record.texture, 5u);
+    EXPECT_EQ(a->subMaterials[0].record.texture, 6u);
+    EXPECT_EQ(b->main.record.texture, 0u);
+    view.SetTextures(true);
+    EXPECT_EQ(b->main.record.texture, 7u);
+    view.Show(nullptr, {});
 }
 
 TEST(OrbitView, FramingFitsTheBoxAndTheLimitsHold) {
