@@ -250,7 +250,8 @@ intptr_t ViewProcedure(WindowHandle window, uint32_t message, uintptr_t wParam, 
             }
             return 0;
         case WM_SIZE:
-            if (wParam == SIZE_RESTORED && PointerX(lParam) > 0 && PointerY(lParam) > 0) {
+            // A window shrunk to a sliver keeps the last size's picture, stretched.
+            if (wParam == SIZE_RESTORED && PointerX(lParam) >= 16 && PointerY(lParam) >= 16) {
                 v->pendingWidth = PointerX(lParam);
                 v->pendingHeight = PointerY(lParam);
             }

@@ -206,6 +206,17 @@ TEST(RenderModel, AnimationTurntableAndSheet) {
     Coverage bare = Measure(f0), gridded = Measure(ReadPng(dir.Path("grid/frame-0000.png")));
     EXPECT_GT(gridded.share, bare.share + 0.05);
     EXPECT_GT(gridded.cy, bare.cy);
+    // The model hides the grid behind it: its own pixels stay as they were.
+    Picture g = ReadPng(dir.Path("grid/frame-0000.png"));
+    size_t shown = 0, covered = 0;
+    for (int y = 0; y < f0.height; ++y) {
+        for (int x = 0; x < f0.width; ++x) {
+            if (f0.At(x, y) == f0.At(0, 0)) continue;
+            ++shown;
+            if (g.At(x, y) != f0.At(x, y)) ++covered;
+        }
+    }
+    EXPECT_LT(covered, shown / 50);
 
     ASSERT_EQ(Tool(model + dir.Path("turn") + "' --turntable 24"), 0);
     std::vector<Picture> turn;

@@ -24,10 +24,12 @@ TEST(ModelView, PlaybackKeepsTheFileSpeedWrapsAndSteps) {
         double seconds;
         double expected;
     } cases[] = {
-        {{0, 100, 30.0}, 1.0, 30.0}, {{0, 100, 24.0}, 0.5, 12.0},
+        {{0, 100, 30.0}, 1.0, 30.0},     {{0, 100, 24.0}, 0.5, 12.0},
         {{0, 9, 10.0}, 1.5, 5.0},     // one frame's length past the last is the first again
         {{10, 20, 24.0}, 0.5, 11.0},  // 12 frames on from 10 over an 11-frame loop
         {{5, 5, 30.0}, 3.0, 5.0},     // a single frame stays
+        {{0, 100, 0.0}, 1.0, 30.0},   // a speed no file can mean plays at 30
+        {{0, 100, INFINITY}, 1.0, 30.0},
     };
     for (const Case& c : cases) {
         view.Show(&model, c.frames);
