@@ -31,6 +31,9 @@ namespace orix::tool {
 
 namespace {
 
+constexpr uint64_t kMaxSheetSide = 16384;
+constexpr uint64_t kMaxSheetPixels = uint64_t{1} << 26;  // 256 MiB of RGBA
+
 struct PictureRun {
     std::string frameText = "first";  // --frame
     long frames = 0;                  // --frames: pictures of the animation
@@ -197,6 +200,21 @@ int RunRenderModel(const Args& args) {
             pictures = std::min(run.frames, available);
         } else if (run.turntable > 0) {
             pictures = run.turntable;
+        }
+        // The sheet is held in memory and written whole: refuse one no viewer could open
+        // before drawing anything.
+        if (!sheetPath.empty() && status == 0) {
+            const size_t kept = size_t((pictures + run.every - 1) / run.every);
+            const SheetLayout layout = LayOutSheet(kept);
+            const uint64_t w = uint64_t(layout.columns) * uint64_t(run.width);
+            const uint64_t h = uint64_t(layout.rows) * (uint64_t(run.height) + kSheetLabelHeight);
+            if (w > kMaxSheetSide || h > kMaxSheetSide || w * h > kMaxSheetPixels) {
+                std::fprintf(stderr,
+                             "orix render: a contact sheet of %zu pictures would be %llux%llu "
+                             "pixels; keep fewer (--every) or draw them smaller (--size)\n",
+                             kept, (unsigned long long)w, (unsigned long long)h);
+                status = 2;
+            }
         }
         const float startYaw = view.orbit.yaw;
         FrameImage image;

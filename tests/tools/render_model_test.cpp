@@ -250,6 +250,7 @@ TEST(RenderModel, BadInputFailsCleanly) {
         {box + "--size 10x10", 2},
         {box + "--as land", 2},
         {box + "--frame 5 --frames 2", 2},
+        {box + "--turntable 3600 --size 4096x4096 --sheet '" + dir.Path("s.png") + "'", 2},
     };
     for (const Case& c : cases) EXPECT_EQ(Tool(c.args), c.status) << c.args;
 }
