@@ -6,7 +6,7 @@
 #include "device/engine.h"
 #include "device/globals.h"
 #include "math/types.h"
-#include "support/recording_device.h"
+#include "support/fake_device.h"
 
 namespace orix {
 namespace {
@@ -66,7 +66,7 @@ TEST(EngineClock, SteadyRateSettlesAndRecoversGraduallyAfterAStall) {
 
 struct CountingNode : FrameNode {
     std::vector<uint32_t> flags;
-    RecordingDevice* device = nullptr;
+    FakeDevice* device = nullptr;
     void Update(uint32_t f) override {
         flags.push_back(f);
         if (device) device->DrawText(0, 0, 0, "node");
@@ -75,7 +75,7 @@ struct CountingNode : FrameNode {
 
 TEST(EngineRender, ClearsBeginsDrawsSceneThenOverlaysAndEnds) {
     FixedStepClock clock;
-    RecordingDevice device(640, 480);
+    FakeDevice device;
     Engine engine(clock, &device);
     EXPECT_EQ(engine.width, 640);
     EXPECT_FLOAT_EQ(engine.scaleX, 1.0f);
@@ -100,7 +100,7 @@ TEST(EngineRender, ClearsBeginsDrawsSceneThenOverlaysAndEnds) {
 
 TEST(EngineRender, WithoutOverlaysOnlyTheSceneIsDrawn) {
     FixedStepClock clock;
-    RecordingDevice device;
+    FakeDevice device;
     Engine engine(clock, &device);
     CountingNode root;
     engine.LinkScene(nullptr, &root);

@@ -1,6 +1,5 @@
-// A test engine for the effects suite: a recording device that also keeps the last triangle
-// strip of lit vertices it was given, a fixed-step clock, and a scene root with a camera at
-// (0, 0, -100) looking along +z, installed as the process-wide engine and scene.
+// A test engine for the effects suite: a fake device, a fixed-step clock, and a scene root with a
+// camera at (0, 0, -100) looking along +z, installed as the process-wide engine and scene.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,23 +12,9 @@
 #include "platform/clock.h"
 #include "render/camera.h"
 #include "scene/scene.h"
-#include "support/recording_device.h"
+#include "support/fake_device.h"
 
 namespace orix {
-
-struct StripDevice : RecordingDevice {
-    bool DrawPrimitive(PrimitiveType type, VertexType vertexType, const void* vertices,
-                       uint32_t vertexCount, uint32_t flags) override {
-        if (type == PRIM_TRIANGLESTRIP && vertexType == VT_LVERTEX) {
-            const LVertex* v = static_cast<const LVertex*>(vertices);
-            strip.assign(v, v + vertexCount);
-            strips += 1;
-        }
-        return RecordingDevice::DrawPrimitive(type, vertexType, vertices, vertexCount, flags);
-    }
-    std::vector<LVertex> strip;
-    int strips = 0;
-};
 
 class EffectsTest : public ::testing::Test {
 protected:
@@ -55,9 +40,21 @@ protected:
     }
     // One whole frame through the engine: clock, clear, scene pass.
     void Frame() { engine.Render(); }
+    // How many lit triangle strips were drawn, and the last one's vertices.
+    int Strips() const {
+        int n = 0;
+        for (const auto& d : device.draws) n += d.type == PRIM_TRIANGLESTRIP;
+        return n;
+    }
+    const std::vector<LVertex>& Strip() const {
+        static const std::vector<LVertex> none;
+        for (auto d = device.draws.rbegin(); d != device.draws.rend(); ++d)
+            if (d->type == PRIM_TRIANGLESTRIP) return d->lit;
+        return none;
+    }
 
     FixedStepClock clock{1000, 100};
-    StripDevice device;
+    FakeDevice device;
     Engine engine{clock, &device};
     Scene* scene = nullptr;
     Camera* camera = nullptr;

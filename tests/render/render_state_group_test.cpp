@@ -16,9 +16,9 @@ struct RenderStateGroupTest : ::testing::Test {
 
 // Notes the depth states it sees when it draws.
 struct StateProbe : SceneObject {
-    RecordingDevice* device;
+    FakeDevice* device;
     std::vector<uint32_t> zSeen, zWriteSeen;
-    explicit StateProbe(RecordingDevice* d) : device(d) {}
+    explicit StateProbe(FakeDevice* d) : device(d) {}
     void Update(uint32_t flags) override {
         zSeen.push_back(device->State(RS_ZENABLE));
         zWriteSeen.push_back(device->State(RS_ZWRITEENABLE));

@@ -2,16 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include "render/fake_surface_device.h"
+#include "support/fake_device.h"
 #include "support/picture_files.h"
 
 namespace orix {
 namespace {
 
 using test::BmpSpec;
-using test::FakeSurfaceDevice;
-using test::Palette8Format;
-using test::RgbFormat;
 
 // A 24-bit picture whose pixel (x, y) is (x * 16, y * 16, 200).
 BmpSpec Rgb24Picture(int w, int h) {
@@ -49,6 +46,10 @@ BmpSpec Indexed8Picture(int w, int h, int colours) {
 
 class TextureTest : public ::testing::Test {
 protected:
+    TextureTest() {
+        device_.hardware = true;
+        device_.formats = CommonTextureFormats();
+    }
     std::string Picture(const std::string& name, const BmpSpec& shape) {
         std::string path = dir_.File(name);
         EXPECT_TRUE(test::WriteBytes(path, test::MakeBmp(shape)));
@@ -56,7 +57,7 @@ protected:
     }
     test::PictureTempDir dir_;
     test::MessageCapture capture_;
-    FakeSurfaceDevice device_;
+    FakeDevice device_;
 };
 
 TEST(TextureFormat, ExtensionIsTheLowercasedTextAfterTheLastDot) {
@@ -68,7 +69,7 @@ TEST(TextureFormat, ExtensionIsTheLowercasedTextAfterTheLastDot) {
 }
 
 TEST(TextureFormat, ChoiceFollowsTheDevicesOrder) {
-    FakeSurfaceDevice d;
+    FakeDevice d;
     PixelFormat pal8 = Palette8Format(), rgb16 = RgbFormat(16, 0xF800, 0x7E0, 0x1F),
                 argb32 = RgbFormat(32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000),
                 rgb24 = RgbFormat(24, 0xFF0000, 0xFF00, 0xFF),
@@ -238,7 +239,7 @@ TEST_F(TextureTest, JpegPicturesArriveInTheDisplaysDepth) {
     EXPECT_EQ(device_.Texel(t.deviceSurface, 0, 0) & 0xF800, 0xF800u);  // the red corner
     t.Release();
 
-    device_.screenBits = 32;
+    device_.bits = 32;
     ASSERT_TRUE(t.Load(&device_, path, kNoColorKey));
     EXPECT_EQ(device_.created.back().pixelFormat.bitCount, 32u);
     t.Release();

@@ -4,7 +4,7 @@
 #include "render/camera.h"
 #include "scene/mesh.h"
 #include "scene/scene.h"
-#include "support/draw_fixture.h"
+#include "support/engine_fixture.h"
 
 namespace orix {
 namespace {

@@ -119,7 +119,7 @@ TEST_F(PavoOverlayTest, HiddenSpritesNeitherDrawNorVisitChildren) {
 }
 
 TEST_F(PavoOverlayTest, RenderStateBlockSwitchesAndRestores) {
-    RecordingDevice& device = fixture_.device;
+    FakeDevice& device = fixture_.device;
     PavoRenderState block(&device);
     block.SetAlphaBlendEnable(1);
     block.SetSrcBlend(BLEND_ONE);
