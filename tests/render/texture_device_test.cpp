@@ -132,40 +132,5 @@ TEST_F(TextureDeviceTest, JpegTextureMatchesThePicture) {
     t.Release();
 }
 
-// Where the machine has a GPU: a system-memory copy and a device surface, filled by transfer.
-TEST(TextureHardwareTest, HardwareDeviceKeepsTwoSurfaces) {
-    DisplayConfig config;
-    config.mode = DisplayMode::Offscreen;
-    std::string error;
-    std::unique_ptr<DisplayContext> display = OpenDisplay(config, &error);
-    if (!display) GTEST_SKIP() << error;
-    std::unique_ptr<GraphicsDevice> device = CreateGraphicsDevice(*display, true, &error);
-    if (!device || !device->GetCaps().hardware) GTEST_SKIP() << "no hardware device here";
-    test::PictureTempDir dir;
-    test::BmpSpec s;
-    s.width = 2;
-    s.height = 1;
-    s.pixels = {0, 0, 255, 255, 0, 0, 0, 0};  // red, blue
-    std::string path = dir.File("pair.bmp");
-    ASSERT_TRUE(test::WriteBytes(path, test::MakeBmp(s)));
-    Texture t;
-    ASSERT_TRUE(t.Load(device.get(), path, kNoColorKey));
-    EXPECT_NE(t.systemSurface, t.deviceSurface);
-    SurfaceDesc desc;
-    ASSERT_TRUE(device->GetSurfaceDesc(t.deviceSurface, &desc));
-    EXPECT_TRUE(desc.caps & DDSCAPS_VIDEOMEMORY);
-    EXPECT_TRUE(t.Reload());
-    ASSERT_TRUE(device->BeginScene());
-    device->SetRenderState(RS_ZENABLE, 0);
-    DrawQuad(*device, 0, 0, 200, 100, t.handle);
-    ASSERT_TRUE(device->EndScene());
-    FrameImage frame;
-    ASSERT_TRUE(device->ReadFrame(&frame));
-    EXPECT_EQ(frame.Rgb(50, 50), 0xFF0000u);
-    EXPECT_EQ(frame.Rgb(150, 50), 0x0000FFu);
-    t.Release();
-    device.reset();
-}
-
 }  // namespace
 }  // namespace orix
