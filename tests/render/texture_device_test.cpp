@@ -1,5 +1,5 @@
-// Textures on the offscreen device: real surfaces, the software device's shared surface, colour
-// keys seen on screen, JPEG pictures in the display's depth.
+// Textures on the offscreen device: real surfaces, the software device's shared surface, JPEG
+// pictures in the display's depth.
 #include <gtest/gtest.h>
 
 #include "render/texture.h"
@@ -21,9 +21,9 @@ TLVertex Tl(float x, float y, uint32_t color, float u, float v) {
     return t;
 }
 
-// A quad over (x0, y0) .. (x1, y1), textured with handle (0: plain colour).
-void DrawQuad(GraphicsDevice& d, float x0, float y0, float x1, float y1, TextureHandle handle,
-              uint32_t color = 0xFFFFFFFF) {
+// A quad over (x0, y0) .. (x1, y1), textured with handle.
+void DrawQuad(GraphicsDevice& d, float x0, float y0, float x1, float y1, TextureHandle handle) {
+    const uint32_t color = 0xFFFFFFFF;
     TLVertex q[4] = {Tl(x0, y0, color, 0, 0), Tl(x1, y0, color, 1, 0), Tl(x1, y1, color, 1, 1),
                      Tl(x0, y1, color, 0, 1)};
     d.SetRenderState(RS_TEXTUREHANDLE, handle);
@@ -72,35 +72,6 @@ TEST_F(TextureDeviceTest, PictureSizeAndSharedSoftwareSurface) {
     SurfaceHandle surface = t.deviceSurface;
     t.Release();
     EXPECT_FALSE(device_->GetSurfaceDesc(surface, &desc));  // both references were given back
-}
-
-// A 2 x 2 picture, black and white on the diagonal, drawn over red with colour key 0: the black
-// texels let the red through, the white ones cover it.
-TEST_F(TextureDeviceTest, ColourKeyZeroMakesBlackTransparent) {
-    test::BmpSpec s;
-    s.width = 2;
-    s.height = 2;
-    s.pixels = {0, 0, 0, 255, 255, 255, 0, 0, 255, 255, 255, 0, 0, 0, 0, 0};
-    std::string path = Bmp("keyed.bmp", s);
-    for (uint32_t key : {0u, kNoColorKey}) {
-        SCOPED_TRACE(key);
-        Texture t;
-        ASSERT_TRUE(t.Load(device_, path, key));
-        ASSERT_TRUE(device_->BeginScene());
-        device_->SetRenderState(RS_ZENABLE, 0);
-        device_->SetRenderState(RS_COLORKEYENABLE, 1);
-        DrawQuad(*device_, 0, 0, 640, 480, 0, 0xFFFF0000);
-        DrawQuad(*device_, 100, 100, 300, 300, t.handle);
-        ASSERT_TRUE(device_->EndScene());
-        FrameImage frame;
-        ASSERT_TRUE(device_->ReadFrame(&frame));
-        // Picture rows top-down: (white, black) over (black, white).
-        uint32_t keyedCorner = frame.Rgb(250, 150);  // black texel
-        uint32_t whiteCorner = frame.Rgb(150, 150);
-        EXPECT_EQ(whiteCorner, 0xFFFFFFu);
-        EXPECT_EQ(keyedCorner, key == 0 ? 0xFF0000u : 0x000000u);
-        t.Release();
-    }
 }
 
 TEST_F(TextureDeviceTest, JpegTextureMatchesThePicture) {

@@ -91,8 +91,8 @@ TEST_F(SceneObjectTest, LookAtTurnsPlusZTowardTheTargetUnlessHeld) {
     EXPECT_EQ(viewer.motionMode, MotionMode::LookAt);
     viewer.UpdateLookAt();
     EXPECT_NEAR(viewer.rotation.y, kPi, 1e-6);
-    for (Vector3 p : {Vector3{0, 0, 50}, Vector3{30, 40, 20}, Vector3{-30, -10, -60},
-                      Vector3{5, 100, -1}}) {
+    for (Vector3 p :
+         {Vector3{0, 0, 50}, Vector3{30, 40, 20}, Vector3{-30, -10, -60}, Vector3{5, 100, -1}}) {
         target.world = Matrix::Translation(p);
         viewer.Update(kUpdateAnimate);
         Vector3 zAxis = TransformDirection({0, 0, 1}, viewer.world);
@@ -159,8 +159,8 @@ TEST_F(SceneObjectTest, RemovalsDeleteTheSubtreeAndWaitForTheSiblings) {
     log.clear();
     for (const char* n : {"first", "doomed", "last"}) {
         root.AddChild(new Tracked(&log, n));
-        root.children.back()->SetUpdateCallback(std::string(n) == "doomed" ? RemoveSelf : NoteUpdate,
-                                                &log);
+        root.children.back()->SetUpdateCallback(
+            std::string(n) == "doomed" ? RemoveSelf : NoteUpdate, &log);
     }
     root.Update(kUpdateScene);
     EXPECT_EQ(log, (std::vector<std::string>{"first", "doomed", "last", "~doomed"}));

@@ -50,19 +50,12 @@ FakeDevice::FakeDevice() {
 
 void FakeDevice::Record(const std::string& line) {
     calls_.push_back(line);
-    if (traceOn_) trace_.push_back(line);
 }
 
 size_t FakeDevice::CountCalls(const std::string& prefix) const {
     size_t n = 0;
     for (const auto& c : calls_) n += c.compare(0, prefix.size(), prefix) == 0;
     return n;
-}
-
-int FakeDevice::FindCall(const std::string& prefix, size_t from) const {
-    for (size_t i = from; i < calls_.size(); ++i)
-        if (calls_[i].compare(0, prefix.size(), prefix) == 0) return static_cast<int>(i);
-    return -1;
 }
 
 Matrix FakeDevice::Transform(TransformState state) const {
@@ -81,7 +74,6 @@ bool FakeDevice::BeginScene() {
     Record("BeginScene");
     if (inScene_) return false;
     inScene_ = true;
-    stats_ = FrameStats{};
     return true;
 }
 
@@ -96,7 +88,6 @@ bool FakeDevice::SetTransform(TransformState state, const Matrix& m) {
     Record("SetTransform " + std::to_string(state));
     if (state < TRANSFORM_WORLD || state > TRANSFORM_PROJECTION) return false;
     transforms_[state] = m;
-    ++stats_.transformChanges;
     return true;
 }
 
@@ -109,7 +100,6 @@ bool FakeDevice::GetTransform(TransformState state, Matrix* m) const {
 bool FakeDevice::SetRenderState(RenderState state, uint32_t value) {
     Record("SetRenderState " + std::to_string(state) + " " + std::to_string(value));
     if (state >= RS_COUNT) return false;
-    ++(states_[state] == value ? stats_.renderStateRedundant : stats_.renderStateChanges);
     states_[state] = value;
     return true;
 }
@@ -156,7 +146,7 @@ Vector3 PositionOf(VertexType type, const void* vertices, uint32_t i) {
 }  // namespace
 
 // Draws are kept even outside a scene, so drawables can be updated on their own; only the
-// frame's statistics and the result follow the scene bracket.
+// result follows the scene bracket.
 bool FakeDevice::RecordDraw(PrimitiveType type, VertexType vertexType, const void* vertices,
                             uint32_t vertexCount, const uint16_t* indices, uint32_t indexCount) {
     Draw d{type,
@@ -179,10 +169,7 @@ bool FakeDevice::RecordDraw(PrimitiveType type, VertexType vertexType, const voi
         d.lit.assign(lit, lit + vertexCount);
     }
     draws.push_back(std::move(d));
-    if (!inScene_) return false;
-    ++stats_.drawCalls;
-    stats_.vertices += vertexCount;
-    return true;
+    return inScene_;
 }
 
 bool FakeDevice::DrawPrimitive(PrimitiveType type, VertexType vertexType, const void* vertices,
@@ -224,7 +211,6 @@ bool FakeDevice::Clear(const Rect* rects, uint32_t count, uint32_t flags) {
                 std::to_string(rects[0].right) + "," + std::to_string(rects[0].bottom);
     }
     Record(line);
-    ++stats_.clears;
     return true;
 }
 
@@ -303,11 +289,6 @@ size_t FakeDevice::LiveSurfaces() const {
     size_t n = 0;
     for (const auto& [handle, s] : surfaces) n += s.refs > 0 && !s.root;
     return n;
-}
-
-FakeDevice::Surface* FakeDevice::Find(SurfaceHandle s) {
-    auto it = surfaces.find(s);
-    return it == surfaces.end() || it->second.refs <= 0 ? nullptr : &it->second;
 }
 
 const FakeDevice::Surface* FakeDevice::Find(SurfaceHandle s) const {
@@ -458,7 +439,6 @@ bool FakeDevice::Present() {
 
 bool FakeDevice::DrawText(int32_t x, int32_t y, uint32_t, const std::string& text) {
     Record("DrawText " + std::to_string(x) + " " + std::to_string(y) + " " + text);
-    ++stats_.textDraws;
     return true;
 }
 

@@ -72,8 +72,6 @@ public:
     const std::vector<std::string>& Calls() const { return calls_; }
     void ClearCalls() { calls_.clear(); }
     size_t CountCalls(const std::string& prefix) const;
-    // Index of the first line starting with prefix at or after from, or -1.
-    int FindCall(const std::string& prefix, size_t from = 0) const;
 
     Matrix Transform(TransformState state) const;
     uint32_t State(RenderState state) const { return states_[state]; }
@@ -136,23 +134,23 @@ public:
     bool Present() override;
     bool DrawText(int32_t x, int32_t y, uint32_t colorRef, const std::string& text) override;
     bool ReadFrame(FrameImage* image) override;
-    FrameStats GetFrameStats() const override { return stats_; }
-    void EnableTrace(bool on) override { traceOn_ = on; }
+    FrameStats GetFrameStats() const override { return {}; }
+    void EnableTrace(bool) override {}
     const std::vector<std::string>& Trace() const override { return trace_; }
-    void ClearTrace() override { trace_.clear(); }
+    void ClearTrace() override {}
 
 private:
     void Record(const std::string& line);
     bool RecordDraw(PrimitiveType type, VertexType vertexType, const void* vertices,
                     uint32_t vertexCount, const uint16_t* indices, uint32_t indexCount);
-    Surface* Find(SurfaceHandle s);
     const Surface* Find(SurfaceHandle s) const;
+    Surface* Find(SurfaceHandle s) {
+        return const_cast<Surface*>(static_cast<const FakeDevice*>(this)->Find(s));
+    }
 
     bool inScene_ = false;
     std::vector<std::string> calls_;
     std::vector<std::string> trace_;
-    bool traceOn_ = false;
-    FrameStats stats_;
     Matrix transforms_[4];
     uint32_t states_[RS_COUNT] = {};
     uint32_t lightStates_[8] = {};
