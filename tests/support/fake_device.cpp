@@ -48,18 +48,10 @@ FakeDevice::FakeDevice() {
     viewport_.height = height;
 }
 
-void FakeDevice::Record(const std::string& line) {
-    calls_.push_back(line);
-}
-
 size_t FakeDevice::CountCalls(const std::string& prefix) const {
     size_t n = 0;
     for (const auto& c : calls_) n += c.compare(0, prefix.size(), prefix) == 0;
     return n;
-}
-
-Matrix FakeDevice::Transform(TransformState state) const {
-    return state <= TRANSFORM_PROJECTION ? transforms_[state] : Matrix{};
 }
 
 DeviceCaps FakeDevice::GetCaps() const {
@@ -70,17 +62,11 @@ DeviceCaps FakeDevice::GetCaps() const {
     return caps;
 }
 
-bool FakeDevice::BeginScene() {
-    Record("BeginScene");
-    if (inScene_) return false;
-    inScene_ = true;
-    return true;
-}
-
-bool FakeDevice::EndScene() {
-    Record("EndScene");
-    if (!inScene_) return false;
-    inScene_ = false;
+// Scenes do not nest, and only an open one can end.
+bool FakeDevice::Scene(const char* call, bool begin) {
+    Record(call);
+    if (inScene_ == begin) return false;
+    inScene_ = begin;
     return true;
 }
 
@@ -99,28 +85,12 @@ bool FakeDevice::GetTransform(TransformState state, Matrix* m) const {
 
 bool FakeDevice::SetRenderState(RenderState state, uint32_t value) {
     Record("SetRenderState " + std::to_string(state) + " " + std::to_string(value));
-    if (state >= RS_COUNT) return false;
-    states_[state] = value;
-    return true;
-}
-
-bool FakeDevice::GetRenderState(RenderState state, uint32_t* value) const {
-    if (state >= RS_COUNT || !value) return false;
-    *value = states_[state];
-    return true;
+    return Put(states_, state, value);
 }
 
 bool FakeDevice::SetLightState(LightState state, uint32_t value) {
     Record("SetLightState " + std::to_string(state) + " " + std::to_string(value));
-    if (state >= 8) return false;
-    lightStates_[state] = value;
-    return true;
-}
-
-bool FakeDevice::GetLightState(LightState state, uint32_t* value) const {
-    if (state >= 8 || !value) return false;
-    *value = lightStates_[state];
-    return true;
+    return Put(lightStates_, state, value);
 }
 
 namespace {
@@ -226,30 +196,11 @@ bool FakeDevice::DeleteLight(LightHandle light) {
     return attached_.erase(light) != 0;
 }
 
-MaterialHandle FakeDevice::CreateMaterial() {
-    MaterialHandle h = nextHandle_++;
-    materials_[h] = MaterialRecord{};
-    Record("CreateMaterial " + std::to_string(h));
-    return h;
-}
-
-// The record is remembered as the drawing material even for a handle the device never made, so
-// drawables can be tested under an engine that opened no materials.
 bool FakeDevice::SetMaterial(MaterialHandle material, const MaterialRecord& record) {
     Record("SetMaterial " + std::to_string(material));
     lastMaterial_ = record;
     ++materialLoads;
-    auto it = materials_.find(material);
-    if (it == materials_.end()) return false;
-    it->second = record;
-    return true;
-}
-
-bool FakeDevice::GetMaterial(MaterialHandle material, MaterialRecord* record) const {
-    auto it = materials_.find(material);
-    if (it == materials_.end() || !record) return false;
-    *record = it->second;
-    return true;
+    return Put(materials_, material, record);
 }
 
 void FakeDevice::ReleaseMaterial(MaterialHandle material) {
@@ -257,26 +208,9 @@ void FakeDevice::ReleaseMaterial(MaterialHandle material) {
     materials_.erase(material);
 }
 
-LightHandle FakeDevice::CreateLight() {
-    LightHandle h = nextHandle_++;
-    lights_[h] = LightRecord{};
-    Record("CreateLight " + std::to_string(h));
-    return h;
-}
-
 bool FakeDevice::SetLight(LightHandle light, const LightRecord& record) {
     Record("SetLight " + std::to_string(light));
-    auto it = lights_.find(light);
-    if (it == lights_.end()) return false;
-    it->second = record;
-    return true;
-}
-
-bool FakeDevice::GetLight(LightHandle light, LightRecord* record) const {
-    auto it = lights_.find(light);
-    if (it == lights_.end() || !record) return false;
-    *record = it->second;
-    return true;
+    return Put(lights_, light, record);
 }
 
 void FakeDevice::ReleaseLight(LightHandle light) {

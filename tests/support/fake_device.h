@@ -68,12 +68,14 @@ public:
     std::vector<SurfaceDesc> created;  // every description CreateSurface was given
     int restores = 0;
 
-    // The call log.
+    // The call log, and how many of its lines start with prefix.
     const std::vector<std::string>& Calls() const { return calls_; }
     void ClearCalls() { calls_.clear(); }
     size_t CountCalls(const std::string& prefix) const;
 
-    Matrix Transform(TransformState state) const;
+    Matrix Transform(TransformState state) const {
+        return state <= TRANSFORM_PROJECTION ? transforms_[state] : Matrix{};
+    }
     uint32_t State(RenderState state) const { return states_[state]; }
     bool IsLightAttached(LightHandle light) const { return attached_.count(light) != 0; }
     bool IsLightAlive(LightHandle light) const { return lights_.count(light) != 0; }
@@ -87,14 +89,18 @@ public:
     uint32_t Width() const override { return width; }
     uint32_t Height() const override { return height; }
     uint32_t BitsPerPixel() const override { return bits; }
-    bool BeginScene() override;
-    bool EndScene() override;
+    bool BeginScene() override { return Scene("BeginScene", true); }
+    bool EndScene() override { return Scene("EndScene", false); }
     bool SetTransform(TransformState state, const Matrix& m) override;
     bool GetTransform(TransformState state, Matrix* m) const override;
     bool SetRenderState(RenderState state, uint32_t value) override;
-    bool GetRenderState(RenderState state, uint32_t* value) const override;
+    bool GetRenderState(RenderState state, uint32_t* value) const override {
+        return Get(states_, state, value);
+    }
     bool SetLightState(LightState state, uint32_t value) override;
-    bool GetLightState(LightState state, uint32_t* value) const override;
+    bool GetLightState(LightState state, uint32_t* value) const override {
+        return Get(lightStates_, state, value);
+    }
     bool DrawPrimitive(PrimitiveType type, VertexType vertexType, const void* vertices,
                        uint32_t vertexCount, uint32_t flags) override;
     bool DrawIndexedPrimitive(PrimitiveType type, VertexType vertexType, const void* vertices,
@@ -106,13 +112,17 @@ public:
     bool Clear(const Rect* rects, uint32_t count, uint32_t flags) override;
     bool AddLight(LightHandle light) override;
     bool DeleteLight(LightHandle light) override;
-    MaterialHandle CreateMaterial() override;
+    MaterialHandle CreateMaterial() override { return Create(materials_, "CreateMaterial "); }
     bool SetMaterial(MaterialHandle material, const MaterialRecord& record) override;
-    bool GetMaterial(MaterialHandle material, MaterialRecord* record) const override;
+    bool GetMaterial(MaterialHandle material, MaterialRecord* record) const override {
+        return Get(materials_, material, record);
+    }
     void ReleaseMaterial(MaterialHandle material) override;
-    LightHandle CreateLight() override;
+    LightHandle CreateLight() override { return Create(lights_, "CreateLight "); }
     bool SetLight(LightHandle light, const LightRecord& record) override;
-    bool GetLight(LightHandle light, LightRecord* record) const override;
+    bool GetLight(LightHandle light, LightRecord* record) const override {
+        return Get(lights_, light, record);
+    }
     void ReleaseLight(LightHandle light) override;
     std::vector<PixelFormat> EnumTextureFormats() const override { return formats; }
     SurfaceHandle CreateSurface(const SurfaceDesc& desc) override;
@@ -140,9 +150,43 @@ public:
     void ClearTrace() override {}
 
 private:
-    void Record(const std::string& line);
+    void Record(const std::string& line) { calls_.push_back(line); }
+    bool Scene(const char* call, bool begin);
     bool RecordDraw(PrimitiveType type, VertexType vertexType, const void* vertices,
                     uint32_t vertexCount, const uint16_t* indices, uint32_t indexCount);
+    template <typename T>
+    uint32_t Create(std::map<uint32_t, T>& records, const std::string& call) {
+        uint32_t h = nextHandle_++;
+        records[h] = T{};
+        Record(call + std::to_string(h));
+        return h;
+    }
+    template <typename T>
+    static bool Get(const std::map<uint32_t, T>& records, uint32_t handle, T* out) {
+        auto it = records.find(handle);
+        if (it == records.end() || !out) return false;
+        *out = it->second;
+        return true;
+    }
+    template <typename T>
+    static bool Put(std::map<uint32_t, T>& records, uint32_t handle, const T& record) {
+        auto it = records.find(handle);
+        if (it == records.end()) return false;
+        it->second = record;
+        return true;
+    }
+    template <size_t N>
+    static bool Get(const uint32_t (&values)[N], uint32_t i, uint32_t* out) {
+        if (i >= N || !out) return false;
+        *out = values[i];
+        return true;
+    }
+    template <size_t N>
+    static bool Put(uint32_t (&values)[N], uint32_t i, uint32_t value) {
+        if (i >= N) return false;
+        values[i] = value;
+        return true;
+    }
     const Surface* Find(SurfaceHandle s) const;
     Surface* Find(SurfaceHandle s) {
         return const_cast<Surface*>(static_cast<const FakeDevice*>(this)->Find(s));
