@@ -18,9 +18,11 @@
 #include "asset_generator.h"
 #include "body_mesh.h"
 #include "character_export.h"
-#include "engine_pose.h"
+#include "modelfile/orix_file_ase.h"
 #include "pictures.h"
+#include "scene/skinned_character.h"
 #include "skeleton.h"
+#include "support/engine_fixture.h"
 #include "support/picture_files.h"
 
 namespace orix_assets_test {
@@ -69,6 +71,17 @@ protected:
     static inline AseDocument* girl_ = nullptr;
     static inline AseDocument* land_ = nullptr;
 };
+
+// The tool's rows in engine space: y and z exchanged on both sides.
+Matrix EngineMatrix(const std::array<std::array<double, 3>, 4>& rows) {
+    const int p[3] = {0, 2, 1};
+    Matrix m = Matrix::Identity();
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j) m.m[i][j] = static_cast<float>(rows[p[i]][p[j]]);
+    m.SetTranslation({static_cast<float>(rows[3][0]), static_cast<float>(rows[3][2]),
+                      static_cast<float>(rows[3][1])});
+    return m;
+}
 
 // Every count, list length and index of a mesh agrees, and every position is used by a face
 // (the engine's split gives an unused position no vertex, which the skin step would read).
@@ -277,40 +290,37 @@ TEST_F(AssetsTest, SkinFileBindsEveryVertexOnceToAnExistingBone) {
     for (int i = 1; i <= vertices; ++i) EXPECT_EQ(listed[i], 1) << "vertex " << i;
 }
 
-// The keys, read with the engine's conventions (static keys from the node transforms, relative
-// keys chained), give the generator's intended pose at frames where every track has a key, and
-// the first pose again at the last frame.
+// The keys, read by the engine's own reader, give the generator's intended pose at frames where
+// every track has a key, and the first pose again at the last frame.
 TEST_F(AssetsTest, KeysGiveTheIntendedPosesInEngineSpace) {
-    EngineSkeleton skeleton;
-    std::string error;
-    ASSERT_TRUE(skeleton.Build(*girl_, &error)) << error;
+    orix::EngineFixture fx;
+    orix::SkinnedCharacter girl(0);
+    orix::OrixFileAse reader(&girl);
+    ASSERT_TRUE(reader.Load((*dir_ / "girl.ase").string(),
+                            orix::kAseFinishNodes | orix::kAseSkipMaterials));
     const orix_assets::Skeleton intended = orix_assets::BuildSkeleton();
-    ASSERT_EQ(skeleton.Bones().size(), intended.bones.size());
-
-    // Each node's rotation axis and angle agree with its matrix rows.
-    for (const EngineBone& b : skeleton.Bones()) {
-        Matrix rows = b.nodeTransform;
-        rows.SetTranslation({0, 0, 0});
-        EXPECT_LT(orix::MaxDifference(orix::QuaternionToMatrix(b.nodeRotation), rows), 2e-3f)
-            << b.name;
-    }
-    std::vector<Matrix> first, pose;
-    ASSERT_TRUE(skeleton.Pose(0, &first));
+    ASSERT_EQ(girl.helperCount, static_cast<int>(intended.bones.size()));
+    girl.SetPlayMode(0);
+    std::vector<Matrix> first;
     for (int frame : {0, 20, 30, 60, orix_assets::kLastFrame}) {
-        ASSERT_TRUE(skeleton.Pose(frame, &pose)) << "no key at frame " << frame;
+        for (int i = 0; i < girl.helperCount; ++i) girl.helpers[i]->time = float(frame);
+        orix::frameStep = 0.0f;
+        girl.Update(orix::kUpdateAnimate | orix::kUpdateChildren);
         std::vector<orix_assets::Xform> expected = intended.Pose(frame);
-        for (size_t i = 0; i < pose.size(); ++i) {
+        for (int i = 0; i < girl.helperCount; ++i) {
             const auto& x = expected[i];
             std::array<std::array<double, 3>, 4> rows{};
             for (int r = 0; r < 3; ++r) rows[r] = {x.r[r][0], x.r[r][1], x.r[r][2]};
             const double k = orix_assets::kFigureScale;  // the file's lengths are scaled
             rows[3] = {x.t.x * k, x.t.y * k, x.t.z * k};
-            EXPECT_LT(orix::MaxDifference(pose[i], EngineMatrix(rows)), 5e-3f)
-                << skeleton.Bones()[i].name << " at frame " << frame;
+            EXPECT_LT(orix::MaxDifference(girl.helpers[i]->world, EngineMatrix(rows)), 5e-3f)
+                << girl.helpers[i]->name << " at frame " << frame;
+            if (frame == 0) first.push_back(girl.helpers[i]->world);
+            if (frame == orix_assets::kLastFrame) {
+                EXPECT_LT(orix::MaxDifference(girl.helpers[i]->world, first[i]), 5e-3f) << "loop";
+            }
         }
     }
-    for (size_t i = 0; i < pose.size(); ++i)
-        EXPECT_LT(orix::MaxDifference(pose[i], first[i]), 5e-3f) << "loop " << i;
 }
 
 TEST_F(AssetsTest, LandReachesTheFarPlaneAndIsFlatUnderTheCharacter) {
