@@ -1,26 +1,23 @@
-// A test engine for the effects suite: a fake device, a fixed-step clock, and a scene root with a
-// camera at (0, 0, -100) looking along +z, installed as the process-wide engine and scene.
+// The effects suite's fixture: the shared test engine with 100 ms frames, and a scene root with a
+// camera at (0, 0, -100) looking along +z, installed as the process-wide scene.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "device/engine.h"
-#include "device/globals.h"
 #include "math/vertex.h"
-#include "platform/clock.h"
 #include "render/camera.h"
 #include "scene/scene.h"
-#include "support/fake_device.h"
+#include "support/engine_fixture.h"
 
 namespace orix {
 
-class EffectsTest : public ::testing::Test {
+class EffectsTest : public ::testing::Test, protected EngineFixture {
 protected:
     void SetUp() override {
-        theEngine = &engine;
         // The clock's first read starts it; every frame after is 100 ms (frameStep 3).
+        clock.SetStep(100);
         engine.UpdateTiming();
         scene = new Scene(&engine);
         currentScene = scene;
@@ -34,9 +31,6 @@ protected:
         scene->children.clear();
         delete camera;
         delete scene;
-        theEngine = nullptr;
-        currentScene = nullptr;
-        frameStep = 0.0f;
     }
     // One whole frame through the engine: clock, clear, scene pass.
     void Frame() { engine.Render(); }
@@ -53,9 +47,6 @@ protected:
         return none;
     }
 
-    FixedStepClock clock{1000, 100};
-    FakeDevice device;
-    Engine engine{clock, &device};
     Scene* scene = nullptr;
     Camera* camera = nullptr;
 };
