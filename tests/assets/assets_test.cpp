@@ -2,12 +2,10 @@
 // (structure, counts, indices, skin index space, key conventions), framed by the demo camera,
 // decodable, and the same on every run.
 #include <gtest/gtest.h>
-#include <jpeglib.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
-#include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -20,10 +18,12 @@
 #include "asset_generator.h"
 #include "body_mesh.h"
 #include "character_export.h"
-#include "engine_pose.h"
+#include "modelfile/orix_file_ase.h"
 #include "pictures.h"
-#include "preview.h"
+#include "scene/skinned_character.h"
 #include "skeleton.h"
+#include "support/engine_fixture.h"
+#include "support/picture_files.h"
 
 namespace orix_assets_test {
 namespace {
@@ -71,6 +71,17 @@ protected:
     static inline AseDocument* girl_ = nullptr;
     static inline AseDocument* land_ = nullptr;
 };
+
+// The tool's rows in engine space: y and z exchanged on both sides.
+Matrix EngineMatrix(const std::array<std::array<double, 3>, 4>& rows) {
+    const int p[3] = {0, 2, 1};
+    Matrix m = Matrix::Identity();
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j) m.m[i][j] = static_cast<float>(rows[p[i]][p[j]]);
+    m.SetTranslation({static_cast<float>(rows[3][0]), static_cast<float>(rows[3][2]),
+                      static_cast<float>(rows[3][1])});
+    return m;
+}
 
 // Every count, list length and index of a mesh agrees, and every position is used by a face
 // (the engine's split gives an unused position no vertex, which the skin step would read).
@@ -279,40 +290,37 @@ TEST_F(AssetsTest, SkinFileBindsEveryVertexOnceToAnExistingBone) {
     for (int i = 1; i <= vertices; ++i) EXPECT_EQ(listed[i], 1) << "vertex " << i;
 }
 
-// The keys, read with the engine's conventions (static keys from the node transforms, relative
-// keys chained), give the generator's intended pose at frames where every track has a key, and
-// the first pose again at the last frame.
+// The keys, read by the engine's own reader, give the generator's intended pose at frames where
+// every track has a key, and the first pose again at the last frame.
 TEST_F(AssetsTest, KeysGiveTheIntendedPosesInEngineSpace) {
-    EngineSkeleton skeleton;
-    std::string error;
-    ASSERT_TRUE(skeleton.Build(*girl_, &error)) << error;
+    orix::EngineFixture fx;
+    orix::SkinnedCharacter girl(0);
+    orix::OrixFileAse reader(&girl);
+    ASSERT_TRUE(reader.Load((*dir_ / "girl.ase").string(),
+                            orix::kAseFinishNodes | orix::kAseSkipMaterials));
     const orix_assets::Skeleton intended = orix_assets::BuildSkeleton();
-    ASSERT_EQ(skeleton.Bones().size(), intended.bones.size());
-
-    // Each node's rotation axis and angle agree with its matrix rows.
-    for (const EngineBone& b : skeleton.Bones()) {
-        Matrix rows = b.nodeTransform;
-        rows.SetTranslation({0, 0, 0});
-        EXPECT_LT(orix::MaxDifference(orix::QuaternionToMatrix(b.nodeRotation), rows), 2e-3f)
-            << b.name;
-    }
-    std::vector<Matrix> first, pose;
-    ASSERT_TRUE(skeleton.Pose(0, &first));
+    ASSERT_EQ(girl.helperCount, static_cast<int>(intended.bones.size()));
+    girl.SetPlayMode(0);
+    std::vector<Matrix> first;
     for (int frame : {0, 20, 30, 60, orix_assets::kLastFrame}) {
-        ASSERT_TRUE(skeleton.Pose(frame, &pose)) << "no key at frame " << frame;
+        for (int i = 0; i < girl.helperCount; ++i) girl.helpers[i]->time = float(frame);
+        orix::frameStep = 0.0f;
+        girl.Update(orix::kUpdateAnimate | orix::kUpdateChildren);
         std::vector<orix_assets::Xform> expected = intended.Pose(frame);
-        for (size_t i = 0; i < pose.size(); ++i) {
+        for (int i = 0; i < girl.helperCount; ++i) {
             const auto& x = expected[i];
             std::array<std::array<double, 3>, 4> rows{};
             for (int r = 0; r < 3; ++r) rows[r] = {x.r[r][0], x.r[r][1], x.r[r][2]};
             const double k = orix_assets::kFigureScale;  // the file's lengths are scaled
             rows[3] = {x.t.x * k, x.t.y * k, x.t.z * k};
-            EXPECT_LT(orix::MaxDifference(pose[i], EngineMatrix(rows)), 5e-3f)
-                << skeleton.Bones()[i].name << " at frame " << frame;
+            EXPECT_LT(orix::MaxDifference(girl.helpers[i]->world, EngineMatrix(rows)), 5e-3f)
+                << girl.helpers[i]->name << " at frame " << frame;
+            if (frame == 0) first.push_back(girl.helpers[i]->world);
+            if (frame == orix_assets::kLastFrame) {
+                EXPECT_LT(orix::MaxDifference(girl.helpers[i]->world, first[i]), 5e-3f) << "loop";
+            }
         }
     }
-    for (size_t i = 0; i < pose.size(); ++i)
-        EXPECT_LT(orix::MaxDifference(pose[i], first[i]), 5e-3f) << "loop " << i;
 }
 
 TEST_F(AssetsTest, LandReachesTheFarPlaneAndIsFlatUnderTheCharacter) {
@@ -342,46 +350,6 @@ TEST_F(AssetsTest, LandReachesTheFarPlaneAndIsFlatUnderTheCharacter) {
     EXPECT_GE(maxY, -75 + 1500);
 }
 
-struct DecodedJpeg {
-    int width = 0, height = 0, components = 0;
-    std::vector<uint8_t> rgb;
-};
-
-struct JpegFailure {
-    jpeg_error_mgr base;
-    std::jmp_buf jump;
-};
-
-bool DecodeJpeg(const std::string& bytes, DecodedJpeg* out) {
-    jpeg_decompress_struct cinfo{};
-    JpegFailure err{};
-    cinfo.err = jpeg_std_error(&err.base);
-    err.base.error_exit = [](j_common_ptr c) {
-        std::longjmp(reinterpret_cast<JpegFailure*>(c->err)->jump, 1);
-    };
-    if (setjmp(err.jump) != 0) {
-        jpeg_destroy_decompress(&cinfo);
-        return false;
-    }
-    jpeg_create_decompress(&cinfo);
-    jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(bytes.data()),
-                 static_cast<unsigned long>(bytes.size()));
-    jpeg_read_header(&cinfo, TRUE);
-    jpeg_start_decompress(&cinfo);
-    out->width = static_cast<int>(cinfo.output_width);
-    out->height = static_cast<int>(cinfo.output_height);
-    out->components = cinfo.output_components;
-    out->rgb.resize(static_cast<size_t>(out->width) * out->height * out->components);
-    while (cinfo.output_scanline < cinfo.output_height) {
-        JSAMPROW row =
-            &out->rgb[static_cast<size_t>(cinfo.output_scanline) * out->width * out->components];
-        jpeg_read_scanlines(&cinfo, &row, 1);
-    }
-    jpeg_finish_decompress(&cinfo);
-    jpeg_destroy_decompress(&cinfo);
-    return true;
-}
-
 uint32_t Le32(const std::string& s, size_t at) {
     return static_cast<uint8_t>(s[at]) | static_cast<uint8_t>(s[at + 1]) << 8 |
            static_cast<uint8_t>(s[at + 2]) << 16 |
@@ -389,19 +357,16 @@ uint32_t Le32(const std::string& s, size_t at) {
 }
 
 TEST_F(AssetsTest, PicturesDecode) {
-    const char* preview = std::getenv("ORIX_ASSETS_PREVIEW");
     for (const char* name : {"girl.jpg", "vireo.jpg"}) {
-        DecodedJpeg img;
-        ASSERT_TRUE(DecodeJpeg(ReadFile(*dir_ / name), &img)) << name;
-        EXPECT_EQ(img.width, 256) << name;
-        EXPECT_EQ(img.height, 256) << name;
-        EXPECT_EQ(img.components, 3) << name;
+        int width = 0, height = 0;
+        std::vector<uint8_t> rgb =
+            orix::test::ReferenceDecodeJpeg((*dir_ / name).string(), &width, &height);
+        EXPECT_EQ(width, 256) << name;
+        EXPECT_EQ(height, 256) << name;
+        ASSERT_FALSE(rgb.empty()) << name;
         // A picture, not a flat colour.
-        auto [lo, hi] = std::minmax_element(img.rgb.begin(), img.rgb.end());
+        auto [lo, hi] = std::minmax_element(rgb.begin(), rgb.end());
         EXPECT_GT(*hi - *lo, 100) << name;
-        if (preview != nullptr)
-            WriteRgbPng((fs::path(preview) / (std::string(name) + ".png")).string(), img.width,
-                        img.height, img.rgb);
     }
     std::string bmp = ReadFile(*dir_ / "gland.bmp");
     ASSERT_GE(bmp.size(), 54u);
@@ -414,116 +379,7 @@ TEST_F(AssetsTest, PicturesDecode) {
     EXPECT_EQ(static_cast<uint8_t>(bmp[28]), 24);
     EXPECT_EQ(Le32(bmp, 30), 0u) << "uncompressed";
     EXPECT_EQ(bmp.size(), 54u + 256 * 256 * 3);
-    if (preview != nullptr) {
-        std::vector<uint8_t> rgb(256 * 256 * 3);
-        for (int y = 0; y < 256; ++y)
-            for (int x = 0; x < 256; ++x)
-                for (int c = 0; c < 3; ++c)
-                    rgb[(y * 256 + x) * 3 + c] =
-                        static_cast<uint8_t>(bmp[54 + ((255 - y) * 256 + x) * 3 + (2 - c)]);
-        WriteRgbPng((fs::path(preview) / "gland.bmp.png").string(), 256, 256, rgb);
-    }
 }
-
-// Skins the mesh as the engine will (file positions in engine space, carried into their bone's
-// bind space, then by the bone's world matrix) and looks at it through the demo camera.
-TEST_F(AssetsTest, DemoCameraFramesTheWholeFigure) {
-    EngineSkeleton skeleton;
-    std::string error;
-    ASSERT_TRUE(skeleton.Build(*girl_, &error)) << error;
-    const AseMesh& mesh = SkinMesh().mesh;
-    std::vector<int> boneOf(mesh.vertices.size(), -1);
-    {
-        std::istringstream in(ReadFile(*dir_ / "girl.skn"));
-        std::string line;
-        std::getline(in, line);
-        int bone = -1;
-        while (std::getline(in, line)) {
-            if (!line.empty() && line[0] == '"') {
-                bone = skeleton.Find(line.substr(1, line.find('"', 1) - 1));
-                continue;
-            }
-            std::istringstream numbers(line);
-            int index;
-            while (numbers >> index) boneOf[index - 1] = bone;
-        }
-    }
-    const int pelvis = skeleton.Find("Bip01 Pelvis");
-    ASSERT_GE(pelvis, 0);
-    const char* preview = std::getenv("ORIX_ASSETS_PREVIEW");
-    const std::array<std::array<uint8_t, 3>, 4> colours = {
-        {{235, 190, 160}, {225, 105, 130}, {120, 72, 40}, {60, 30, 25}}};
-
-    for (int frame : {0, 20, 30, 60}) {
-        SCOPED_TRACE("frame " + std::to_string(frame));
-        std::vector<Matrix> world;
-        ASSERT_TRUE(skeleton.Pose(frame, &world));
-        std::vector<Vector3> posed(mesh.vertices.size());
-        for (size_t i = 0; i < posed.size(); ++i) {
-            ASSERT_GE(boneOf[i], 0);
-            const auto& v = mesh.vertices[i];
-            Vector3 p = EngineVector(v[0], v[1], v[2]);
-            p = orix::TransformPoint(
-                p, orix::AffineInverse(skeleton.Bones()[boneOf[i]].nodeTransform));
-            posed[i] = orix::TransformPoint(p, world[boneOf[i]]);
-        }
-        Matrix vp =
-            LookAt({-90, 75, -75}, world[pelvis].GetTranslation(), {0, 1, 0}) * DemoProjection();
-        float minX = 1e9f, maxX = -1e9f, minY = 1e9f, maxY = -1e9f;
-        std::vector<ScreenPoint> screen;
-        for (const Vector3& p : posed) {
-            ScreenPoint s = ToScreen(p, vp);
-            EXPECT_GT(s.z, 0);
-            EXPECT_LT(s.z, 1);
-            minX = std::min(minX, s.x), maxX = std::max(maxX, s.x);
-            minY = std::min(minY, s.y), maxY = std::max(maxY, s.y);
-            screen.push_back(s);
-        }
-        EXPECT_GT(minX, 0);
-        EXPECT_LT(maxX, kScreenWidth);
-        EXPECT_GT(minY, 10) << "room above the head";
-        EXPECT_LT(maxY, kScreenHeight - 10) << "ground below the feet";
-        EXPECT_GT(maxY - minY, 0.5f * kScreenHeight) << "the figure fills the picture";
-        if (preview == nullptr) continue;
-
-        Canvas canvas(kScreenWidth, kScreenHeight, {0, 0, 0});
-        const AseMesh& land = land_->nodes[0].mesh;
-        for (const auto& f : land.faces) {
-            auto at = [&](int k) {
-                const auto& v = land.vertices[f[k]];
-                return ToScreen(EngineVector(v[0], v[1], v[2]), vp);
-            };
-            int shade =
-                90 +
-                static_cast<int>(std::fmod(
-                    std::fabs(land.vertices[f[0]][0] * 0.37 + land.vertices[f[0]][1] * 0.11), 40));
-            // The engine keeps A, C, B so that front faces are clockwise on screen.
-            canvas.Triangle(at(0), at(2), at(1), {40, static_cast<uint8_t>(shade), 30}, false);
-        }
-        const Vector3 light{0.4f, 0.8f, -0.45f};
-        for (const auto& f : mesh.faces) {
-            Vector3 a = posed[f[0]], b = posed[f[1]], c = posed[f[2]];
-            Vector3 e1 = b - a, e2 = c - a;
-            Vector3 n{e1.y * e2.z - e1.z * e2.y, e1.z * e2.x - e1.x * e2.z,
-                      e1.x * e2.y - e1.y * e2.x};
-            float len = std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z);
-            // Engine space is mirrored, so the tool's counter-clockwise normal points inwards.
-            float lambert =
-                len > 0 ? std::fabs(n.x * light.x + n.y * light.y + n.z * light.z) / len : 0;
-            std::array<uint8_t, 3> rgb = colours[std::clamp(f[3], 0, 3)];
-            for (auto& ch : rgb) ch = static_cast<uint8_t>(ch * (0.35f + 0.65f * lambert));
-            canvas.Triangle(screen[f[0]], screen[f[2]], screen[f[1]], rgb, true);
-        }
-        canvas.WritePng(
-            (fs::path(preview) / ("girl-frame" + std::to_string(frame) + ".png")).string());
-    }
-}
-
-}  // namespace
-}  // namespace orix_assets_test
-
-namespace orix_assets_test {
-namespace {
 
 // libjpeg's default error handler would end the process; the generator must get a message.
 TEST(AssetPictures, JpegEncoderFailureIsReportedNotFatal) {

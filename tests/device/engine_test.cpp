@@ -6,7 +6,9 @@
 #include "device/engine.h"
 #include "device/globals.h"
 #include "math/types.h"
-#include "support/recording_device.h"
+#include "math/vertex.h"
+#include "support/draw_scene.h"
+#include "support/fake_device.h"
 
 namespace orix {
 namespace {
@@ -66,7 +68,7 @@ TEST(EngineClock, SteadyRateSettlesAndRecoversGraduallyAfterAStall) {
 
 struct CountingNode : FrameNode {
     std::vector<uint32_t> flags;
-    RecordingDevice* device = nullptr;
+    FakeDevice* device = nullptr;
     void Update(uint32_t f) override {
         flags.push_back(f);
         if (device) device->DrawText(0, 0, 0, "node");
@@ -75,12 +77,8 @@ struct CountingNode : FrameNode {
 
 TEST(EngineRender, ClearsBeginsDrawsSceneThenOverlaysAndEnds) {
     FixedStepClock clock;
-    RecordingDevice device(640, 480);
+    FakeDevice device;
     Engine engine(clock, &device);
-    EXPECT_EQ(engine.width, 640);
-    EXPECT_FLOAT_EQ(engine.scaleX, 1.0f);
-    EXPECT_FLOAT_EQ(engine.scaleY, 1.0f);
-
     CountingNode root, overlays;
     root.device = &device;
     overlays.device = &device;
@@ -96,34 +94,48 @@ TEST(EngineRender, ClearsBeginsDrawsSceneThenOverlaysAndEnds) {
     std::vector<std::string> expected = {"Clear 1 3 0,0,640,480", "BeginScene", "DrawText 0 0 node",
                                          "DrawText 0 0 node", "EndScene"};
     EXPECT_EQ(device.Calls(), expected);
+
+    engine.LinkOverlays(nullptr);
+    device.ClearCalls();
+    engine.Render();
+    expected.erase(expected.begin() + 3);
+    EXPECT_EQ(device.Calls(), expected);
 }
 
-TEST(EngineRender, WithoutOverlaysOnlyTheSceneIsDrawn) {
-    FixedStepClock clock;
-    RecordingDevice device;
-    Engine engine(clock, &device);
-    CountingNode root;
-    engine.LinkScene(nullptr, &root);
-    engine.Render();
-    engine.Render();
-    EXPECT_EQ(root.flags.size(), 2u);
-    EXPECT_EQ(device.CountCalls("BeginScene"), 2u);
-    EXPECT_EQ(device.CountCalls("EndScene"), 2u);
-}
+// An overlay list stand-in: one green square in screen pixels near the lower right corner.
+struct CornerOverlay : FrameNode {
+    void Update(uint32_t) override {
+        TLVertex v[4];
+        const float xy[4][2] = {{600, 440}, {630, 440}, {600, 470}, {630, 470}};
+        for (int i = 0; i < 4; ++i) {
+            v[i].sx = xy[i][0], v[i].sy = xy[i][1], v[i].sz = 0, v[i].rhw = 1;
+            v[i].color = 0xFF00FF00;
+        }
+        theEngine->device->DrawPrimitive(PRIM_TRIANGLESTRIP, VT_TLVERTEX, v, 4, 0);
+    }
+};
 
-TEST(EngineDefaults, MaterialRecordAndFields) {
-    MaterialRecord r = DefaultMaterialRecord();
-    EXPECT_EQ(r.diffuse.r, 1.0f);
-    EXPECT_EQ(r.diffuse.a, 0.0f);
-    EXPECT_EQ(r.ambient.g, 1.0f);
-    EXPECT_EQ(r.specular.r, 0.0f);
-    EXPECT_EQ(r.rampSize, 16u);
-    FixedStepClock clock;
-    Engine engine(clock);
-    EXPECT_TRUE(engine.hardware);
-    EXPECT_EQ(engine.zBufferMemory, 0x800u);
-    EXPECT_EQ(engine.accumulatedMs, 1u);
-    EXPECT_EQ(engine.GetScene(), nullptr);
+TEST(EngineDrawing, RenderPassClearsDrawsTheSceneThenTheOverlays) {
+    DrawScene ds;
+    if (!ds.ok) GTEST_SKIP() << "no offscreen device";
+    ds.SetBackground(0, 0, 1);
+    DrawProbe probe(0xFFFF0000, 40);
+    ds.scene->AddChild(&probe);
+    CornerOverlay overlay;
+    ds.engine->LinkOverlays(&overlay);
+
+    ds.engine->Render();
+    EXPECT_EQ(ds.Pixel(320, 240), 0xFF0000u);  // the scene's square in the middle
+    EXPECT_EQ(ds.Pixel(615, 455), 0x00FF00u);  // the overlay in the corner
+    EXPECT_EQ(ds.Pixel(20, 20), 0x0000FFu);    // the cleared background
+    EXPECT_EQ(ds.device->GetFrameStats().drawCalls, 2u);
+    EXPECT_EQ(ds.device->GetFrameStats().clears, 1u);
+
+    // The next frame starts from a clean target: the moved square leaves no trail.
+    probe.position = {60, 0, 0};
+    ds.engine->Render();
+    EXPECT_EQ(ds.Pixel(320, 240), 0x0000FFu);
+    ds.engine->LinkOverlays(nullptr);
 }
 
 }  // namespace

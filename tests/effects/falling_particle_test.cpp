@@ -121,13 +121,13 @@ TEST_F(FallingParticleTest, RibbonJoinsTheSceneDisabledAndStartsAtTheFirstUpdate
     EXPECT_TRUE(p->trail->enabled);
     ASSERT_EQ(p->trail->points.size(), 1u);
     EXPECT_FLOAT_EQ(p->trail->points[0].y, 109.0f);  // its world translation after the move
-    EXPECT_EQ(device.strips, 0);
+    EXPECT_EQ(Strips(), 0);
     Frame();
     EXPECT_EQ(p->trail->points.size(), 2u);
     // The ribbons sit before the emitter in the tree, so the second point shows a frame later.
     Frame();
-    EXPECT_EQ(device.strips, 1);
-    EXPECT_EQ(device.strip.size(), 4u);
+    EXPECT_EQ(Strips(), 1);
+    EXPECT_EQ(Strip().size(), 4u);
 }
 
 TEST_F(FallingParticleTest, WithoutTheEmitterFlagParticlesStandStill) {

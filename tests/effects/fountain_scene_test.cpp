@@ -1,11 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <set>
-#include <string>
 
 #include "app/fountain_scene.h"
 #include "device/engine.h"
@@ -18,14 +14,6 @@
 namespace orix {
 namespace {
 
-// Where the frames go: $ORIX_FOUNTAIN_FRAMES, or a folder under the test's temporary folder.
-std::string FrameFolder() {
-    const char* chosen = std::getenv("ORIX_FOUNTAIN_FRAMES");
-    std::string folder = chosen && *chosen ? chosen : ::testing::TempDir() + "orix-fountain";
-    mkdir(folder.c_str(), 0755);
-    return folder;
-}
-
 TEST(FountainScene, FramesShowFallingParticlesWithFadingTrails) {
     OffscreenDevice od = MakeOffscreenDevice(640, 480, 32);
     if (!od.device) GTEST_SKIP() << "no offscreen device here";
@@ -33,7 +21,6 @@ TEST(FountainScene, FramesShowFallingParticlesWithFadingTrails) {
     Engine engine(clock, od.device.get());
     theEngine = &engine;
     engine.CreateDeviceObjects();
-    const std::string folder = FrameFolder();
     {
         Scene scene(&engine);
         currentScene = &scene;
@@ -43,10 +30,6 @@ TEST(FountainScene, FramesShowFallingParticlesWithFadingTrails) {
             if (frame % 30 != 0) continue;
             FrameImage image;
             ASSERT_TRUE(od.device->ReadFrame(&image));
-            char name[64];
-            std::snprintf(name, sizeof name, "/fountain-%02d.png", frame);
-            EXPECT_TRUE(WritePng(folder + name, image));
-
             // Above the horizon: glowing drops and trails in many shades of blue (the fade).
             size_t glowing = 0;
             std::set<uint32_t> blues;
@@ -71,7 +54,6 @@ TEST(FountainScene, FramesShowFallingParticlesWithFadingTrails) {
                 EXPECT_GT(fountain.LiveRibbons(), fountain.LiveParticles());
             }
         }
-        std::printf("fountain frames in %s\n", folder.c_str());
     }
     EXPECT_EQ(engine.GetScene(), nullptr);
     theEngine = nullptr;
@@ -109,8 +91,6 @@ TEST(FountainScene, LongRunFreesWhatLandedAndFaded) {
         // A burst lives about two seconds and one starts every 0.2 s; each particle's ribbon
         // outlives it by its lifetime (about 14 bursts, 46 particles, 61 ribbons of 25 points).
         // Bounds with some room, far below what 10,000 frames would pile up.
-        std::printf("most: %zu bursts, %zu particles, %zu ribbons, %zu points\n", most[0], most[1],
-                    most[2], longest);
         EXPECT_LE(most[0], 20u);
         EXPECT_LE(most[1], 60u);
         EXPECT_LE(most[2], 80u);

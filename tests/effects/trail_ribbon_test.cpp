@@ -31,18 +31,18 @@ TEST_F(TrailRibbonTest, FadeColourAndTextureAlongTheStrip) {
     for (int i = 1; i < 4; ++i) ribbon.AddPoint(0, 10.0f * float(i), 0);
     DrawAt(engine, ribbon, 2000);
 
-    ASSERT_EQ(device.strips, 1);
-    ASSERT_EQ(device.strip.size(), 8u);
+    ASSERT_EQ(Strips(), 1);
+    ASSERT_EQ(Strip().size(), 8u);
     // Appended 500 ms ago with a lifetime of 1000: half of each channel, truncated.
     const uint32_t half = 0xFF000000u | 127u << 16 | 63u << 8 | 25u;
-    for (const LVertex& v : device.strip) EXPECT_EQ(v.color, half);
+    for (const LVertex& v : Strip()) EXPECT_EQ(v.color, half);
     // Point 0 was appended 1000 ms ago (faded out) yet takes point 1's colour.
-    EXPECT_EQ(device.strip[0].color, device.strip[2].color);
+    EXPECT_EQ(Strip()[0].color, Strip()[2].color);
 
     // Rising ribbon seen along +z: the side vector is +x, so the +side edge is at x = +2.
     for (size_t i = 0; i < 4; ++i) {
-        const LVertex& plus = device.strip[2 * i];
-        const LVertex& minus = device.strip[2 * i + 1];
+        const LVertex& plus = Strip()[2 * i];
+        const LVertex& minus = Strip()[2 * i + 1];
         EXPECT_FLOAT_EQ(plus.tu, 0.0f) << i;
         EXPECT_FLOAT_EQ(minus.tu, 1.0f) << i;
         EXPECT_FLOAT_EQ(plus.tv, float(i % 2)) << i;
@@ -63,9 +63,9 @@ TEST_F(TrailRibbonTest, ColourFadesToBlackNotToTransparent) {
     ribbon.AddPoint(0, 0, 0);
     ribbon.AddPoint(0, 5, 0);
     DrawAt(engine, ribbon, 100);
-    EXPECT_EQ(device.strip[2].color, 0xFFFFFF00u);
+    EXPECT_EQ(Strip()[2].color, 0xFFFFFF00u);
     DrawAt(engine, ribbon, 600);
-    EXPECT_EQ(device.strip[2].color, 0xFF000000u);
+    EXPECT_EQ(Strip()[2].color, 0xFF000000u);
 }
 
 TEST_F(TrailRibbonTest, RemovesItselfOneLifetimeAfterItsLastPointDuringADraw) {
@@ -84,10 +84,10 @@ TEST_F(TrailRibbonTest, RemovesItselfOneLifetimeAfterItsLastPointDuringADraw) {
         Frame();
         ASSERT_EQ(scene->children.size(), children) << "gone early at " << engine.currentTick;
     }
-    int strips = device.strips;
+    int strips = Strips();
     Frame();  // now - last == lifetime: the newest point has faded
     EXPECT_EQ(engine.currentTick, last + 1000);
-    EXPECT_EQ(device.strips, strips + 1) << "it still draws in the frame it leaves";
+    EXPECT_EQ(Strips(), strips + 1) << "it still draws in the frame it leaves";
     EXPECT_EQ(scene->children.size(), children - 1);
 }
 
@@ -97,7 +97,7 @@ TEST_F(TrailRibbonTest, FewerThanTwoPointsDrawNothingAndStay) {
     Frame();
     ribbon->AddPoint(1, 2, 3);
     for (int i = 0; i < 30; ++i) Frame();
-    EXPECT_EQ(device.strips, 0);
+    EXPECT_EQ(Strips(), 0);
     ASSERT_EQ(scene->children.size(), 2u);
     delete ribbon;
 }
@@ -114,13 +114,13 @@ TEST_F(TrailRibbonTest, DegenerateSegmentsGiveFiniteVertices) {
     ribbon.AddPoint(0, 0, 20);
     ribbon.AddPoint(0, 10, 20);
     DrawAt(engine, ribbon, 1100);
-    ASSERT_EQ(device.strip.size(), 12u);
-    for (size_t i = 0; i < device.strip.size(); ++i) {
-        const LVertex& v = device.strip[i];
+    ASSERT_EQ(Strip().size(), 12u);
+    for (size_t i = 0; i < Strip().size(); ++i) {
+        const LVertex& v = Strip()[i];
         ASSERT_TRUE(Finite(v)) << i;
         // Every pair still spans the full width.
         if (i % 2 == 1) {
-            const LVertex& p = device.strip[i - 1];
+            const LVertex& p = Strip()[i - 1];
             float dx = p.x - v.x, dy = p.y - v.y, dz = p.z - v.z;
             EXPECT_NEAR(std::sqrt(dx * dx + dy * dy + dz * dz), 3.0f, 1e-4f) << i;
         }
@@ -132,7 +132,7 @@ TEST_F(TrailRibbonTest, DegenerateSegmentsGiveFiniteVertices) {
     engine.currentTick = 1000;
     for (int i = 0; i < 3; ++i) still.AddPoint(5, 5, 5);
     DrawAt(engine, still, 1000);
-    for (const LVertex& v : device.strip) EXPECT_TRUE(Finite(v));
+    for (const LVertex& v : Strip()) EXPECT_TRUE(Finite(v));
     scene->camera = camera;
 }
 
@@ -150,10 +150,10 @@ TEST_F(TrailRibbonTest, FailedVertexAllocationSkipsTheDrawButStillLeaves) {
     ribbon->AddPoint(0, 1, 0);
     size_t children = scene->children.size();
     for (int i = 0; i < 2; ++i) Frame();
-    EXPECT_EQ(device.strips, 0);
+    EXPECT_EQ(Strips(), 0);
     EXPECT_EQ(scene->children.size(), children);
     Frame();
-    EXPECT_EQ(device.strips, 0);
+    EXPECT_EQ(Strips(), 0);
     EXPECT_EQ(scene->children.size(), children - 1);
 }
 

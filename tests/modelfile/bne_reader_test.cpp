@@ -9,7 +9,7 @@
 #include "render/texture.h"
 #include "scene/mesh.h"
 #include "scene/skinned_character.h"
-#include "support/draw_fixture.h"
+#include "support/engine_fixture.h"
 #include "support/offscreen_device.h"
 
 namespace orix {

@@ -8,7 +8,7 @@
 #include "scene/scene.h"
 #include "scene/skinned_character.h"
 #include "scene/static_keys.h"
-#include "support/draw_fixture.h"
+#include "support/engine_fixture.h"
 #include "support/offscreen_device.h"
 
 namespace orix {
@@ -108,7 +108,7 @@ void WriteFile(const std::string& path) {
     w.WriteFileEnd();
 }
 
-std::vector<Vector3> DrawnPositions(const testing::DrawRecorder& device) {
+std::vector<Vector3> DrawnPositions(const FakeDevice& device) {
     std::vector<Vector3> out;
     for (const auto& d : device.draws) {
         for (const Vector3& p : d.positions) out.push_back(TransformPoint(p, d.world));

@@ -1,10 +1,12 @@
+#include "render/render_state_group.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "device/globals.h"
-#include "render/render_state_group.h"
+#include "support/draw_scene.h"
 #include "support/engine_fixture.h"
 
 namespace orix {
@@ -12,13 +14,19 @@ namespace {
 
 struct RenderStateGroupTest : ::testing::Test {
     EngineFixture fx;
+    std::vector<std::string> StateCalls() const {
+        std::vector<std::string> sets;
+        for (const auto& c : fx.device.Calls())
+            if (c.rfind("SetRenderState", 0) == 0) sets.push_back(c);
+        return sets;
+    }
 };
 
 // Notes the depth states it sees when it draws.
 struct StateProbe : SceneObject {
-    RecordingDevice* device;
+    FakeDevice* device;
     std::vector<uint32_t> zSeen, zWriteSeen;
-    explicit StateProbe(RecordingDevice* d) : device(d) {}
+    explicit StateProbe(FakeDevice* d) : device(d) {}
     void Update(uint32_t flags) override {
         zSeen.push_back(device->State(RS_ZENABLE));
         zWriteSeen.push_back(device->State(RS_ZWRITEENABLE));
@@ -26,10 +34,9 @@ struct StateProbe : SceneObject {
     }
 };
 
-TEST_F(RenderStateGroupTest, TableAndConstruction) {
+TEST_F(RenderStateGroupTest, StateTableAndSettersKeepTheLow16Bits) {
     RenderStateGroup group;
     EXPECT_EQ(group.kind, 5);
-    EXPECT_EQ(group.device, &fx.device);
     const uint32_t expected[17] = {7, 14, 4, 9, 17, 18, 27, 19, 20, 5, 6, 22, 29, 41, 26, 21, 28};
     for (int i = 0; i < RenderStateGroup::kStateCount; ++i)
         EXPECT_EQ(uint32_t{RenderStateGroup::kStates[i]}, expected[i]);
@@ -37,47 +44,6 @@ TEST_F(RenderStateGroupTest, TableAndConstruction) {
     EXPECT_EQ(group.wanted[0], 1u);
     EXPECT_TRUE(group.overrides[0]);
     EXPECT_FALSE(group.overrides[1]);
-}
-
-TEST_F(RenderStateGroupTest, DepthOffInsideAndRestoredAfter) {
-    SceneObject root;
-    RenderStateGroup group;
-    group.SetZEnable(0);
-    group.SetZWriteEnable(0);
-    StateProbe inside(&fx.device), after(&fx.device);
-    root.AddChild(&group);
-    group.AddChild(&inside);
-    root.AddChild(&after);
-    root.Update(kUpdateScene);
-    EXPECT_EQ(inside.zSeen, std::vector<uint32_t>{0});
-    EXPECT_EQ(inside.zWriteSeen, std::vector<uint32_t>{0});
-    EXPECT_EQ(after.zSeen, std::vector<uint32_t>{1});
-    EXPECT_EQ(after.zWriteSeen, std::vector<uint32_t>{1});
-    EXPECT_EQ(fx.device.CountCalls("SetRenderState"), 4u);
-    root.children.clear();
-    group.children.clear();
-}
-
-TEST_F(RenderStateGroupTest, ValuesAlreadyInPlaceAreNeitherSetNorRestored) {
-    RenderStateGroup group;
-    group.SetZEnable(1);
-    StateProbe inside(&fx.device);
-    group.AddChild(&inside);
-    group.Update(kUpdateScene);
-    EXPECT_EQ(fx.device.CountCalls("SetRenderState"), 0u);
-    EXPECT_EQ(inside.updateCount, 1);
-    group.children.clear();
-}
-
-TEST_F(RenderStateGroupTest, WithoutDrawNothingChangesButChildrenUpdate) {
-    RenderStateGroup group;
-    group.SetZEnable(0);
-    StateProbe inside(&fx.device);
-    group.AddChild(&inside);
-    group.Update(kUpdateAnimate | kUpdateChildren);
-    EXPECT_EQ(fx.device.CountCalls("SetRenderState"), 0u);
-    EXPECT_EQ(inside.zSeen, std::vector<uint32_t>{1});
-    group.children.clear();
 }
 
 TEST_F(RenderStateGroupTest, NestedGroupsRestoreInReverseOrder) {
@@ -96,15 +62,52 @@ TEST_F(RenderStateGroupTest, NestedGroupsRestoreInReverseOrder) {
     EXPECT_EQ(between.zWriteSeen, std::vector<uint32_t>{1});
     EXPECT_EQ(fx.device.State(RS_ZENABLE), 1u);
     EXPECT_EQ(fx.device.State(RS_ZWRITEENABLE), 1u);
-    std::vector<std::string> sets;
-    for (const auto& c : fx.device.Calls())
-        if (c.rfind("SetRenderState", 0) == 0) sets.push_back(c);
     std::vector<std::string> expected = {"SetRenderState 7 0",  "SetRenderState 7 1",
                                          "SetRenderState 14 0", "SetRenderState 7 0",
                                          "SetRenderState 14 1", "SetRenderState 7 1"};
-    EXPECT_EQ(sets, expected);
+    EXPECT_EQ(StateCalls(), expected);
     outer.children.clear();
     inner.children.clear();
+}
+
+// Values already in place are neither set nor restored; without the draw flag nothing switches
+// but the children are still updated.
+TEST_F(RenderStateGroupTest, NothingIsSetWhenInPlaceOrNotDrawing) {
+    RenderStateGroup same, off;
+    same.SetZEnable(1);
+    off.SetZEnable(0);
+    StateProbe a(&fx.device), b(&fx.device);
+    same.AddChild(&a);
+    off.AddChild(&b);
+    same.Update(kUpdateScene);
+    off.Update(kUpdateAnimate | kUpdateChildren);
+    EXPECT_TRUE(StateCalls().empty());
+    EXPECT_EQ(a.updateCount, 1);
+    EXPECT_EQ(b.zSeen, std::vector<uint32_t>{1});
+    same.children.clear();
+    off.children.clear();
+}
+
+// Near red square; a farther blue one inside a group with depth testing off is drawn over it;
+// a still farther green one after the group is hidden by the red one again.
+TEST(RenderStateGroupDrawing, DepthTestingIsOffInsideAndBackOnAfter) {
+    DrawScene ds;
+    if (!ds.ok) GTEST_SKIP() << "no offscreen device";
+    DrawProbe nearRed(0xFFFF0000, 40);
+    RenderStateGroup group;
+    group.SetZEnable(0);
+    DrawProbe farBlue(0xFF0000FF, 20);
+    farBlue.position = {0, 0, 50};
+    DrawProbe fartherGreen(0xFF00FF00, 100);
+    fartherGreen.position = {0, 0, 60};
+    ds.scene->AddObjects({&nearRed, &group, &fartherGreen});
+    group.AddChild(&farBlue);
+
+    ds.engine->Render();
+    EXPECT_EQ(ds.Pixel(320, 240), 0x0000FFu);        // drawn through the red square
+    EXPECT_EQ(ds.Pixel(320 + 60, 240), 0xFF0000u);   // red, green hidden behind it
+    EXPECT_EQ(ds.Pixel(320 + 200, 240), 0x00FF00u);  // green where nothing is nearer
+    group.children.clear();
 }
 
 }  // namespace

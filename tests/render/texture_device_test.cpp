@@ -1,5 +1,5 @@
-// Textures on the offscreen device: real surfaces, the software device's shared surface, colour
-// keys seen on screen, JPEG pictures in the display's depth.
+// Textures on the offscreen device: real surfaces, the software device's shared surface, JPEG
+// pictures in the display's depth.
 #include <gtest/gtest.h>
 
 #include "render/texture.h"
@@ -21,9 +21,9 @@ TLVertex Tl(float x, float y, uint32_t color, float u, float v) {
     return t;
 }
 
-// A quad over (x0, y0) .. (x1, y1), textured with handle (0: plain colour).
-void DrawQuad(GraphicsDevice& d, float x0, float y0, float x1, float y1, TextureHandle handle,
-              uint32_t color = 0xFFFFFFFF) {
+// A quad over (x0, y0) .. (x1, y1), textured with handle.
+void DrawQuad(GraphicsDevice& d, float x0, float y0, float x1, float y1, TextureHandle handle) {
+    const uint32_t color = 0xFFFFFFFF;
     TLVertex q[4] = {Tl(x0, y0, color, 0, 0), Tl(x1, y0, color, 1, 0), Tl(x1, y1, color, 1, 1),
                      Tl(x0, y1, color, 0, 1)};
     d.SetRenderState(RS_TEXTUREHANDLE, handle);
@@ -74,35 +74,6 @@ TEST_F(TextureDeviceTest, PictureSizeAndSharedSoftwareSurface) {
     EXPECT_FALSE(device_->GetSurfaceDesc(surface, &desc));  // both references were given back
 }
 
-// A 2 x 2 picture, black and white on the diagonal, drawn over red with colour key 0: the black
-// texels let the red through, the white ones cover it.
-TEST_F(TextureDeviceTest, ColourKeyZeroMakesBlackTransparent) {
-    test::BmpSpec s;
-    s.width = 2;
-    s.height = 2;
-    s.pixels = {0, 0, 0, 255, 255, 255, 0, 0, 255, 255, 255, 0, 0, 0, 0, 0};
-    std::string path = Bmp("keyed.bmp", s);
-    for (uint32_t key : {0u, kNoColorKey}) {
-        SCOPED_TRACE(key);
-        Texture t;
-        ASSERT_TRUE(t.Load(device_, path, key));
-        ASSERT_TRUE(device_->BeginScene());
-        device_->SetRenderState(RS_ZENABLE, 0);
-        device_->SetRenderState(RS_COLORKEYENABLE, 1);
-        DrawQuad(*device_, 0, 0, 640, 480, 0, 0xFFFF0000);
-        DrawQuad(*device_, 100, 100, 300, 300, t.handle);
-        ASSERT_TRUE(device_->EndScene());
-        FrameImage frame;
-        ASSERT_TRUE(device_->ReadFrame(&frame));
-        // Picture rows top-down: (white, black) over (black, white).
-        uint32_t keyedCorner = frame.Rgb(250, 150);  // black texel
-        uint32_t whiteCorner = frame.Rgb(150, 150);
-        EXPECT_EQ(whiteCorner, 0xFFFFFFu);
-        EXPECT_EQ(keyedCorner, key == 0 ? 0xFF0000u : 0x000000u);
-        t.Release();
-    }
-}
-
 TEST_F(TextureDeviceTest, JpegTextureMatchesThePicture) {
     std::string path = dir_.File("photo.jpg");
     ASSERT_TRUE(test::WriteJpeg(path, 16, 16, test::TestPattern(16, 16)));
@@ -130,41 +101,6 @@ TEST_F(TextureDeviceTest, JpegTextureMatchesThePicture) {
         }
     }
     t.Release();
-}
-
-// Where the machine has a GPU: a system-memory copy and a device surface, filled by transfer.
-TEST(TextureHardwareTest, HardwareDeviceKeepsTwoSurfaces) {
-    DisplayConfig config;
-    config.mode = DisplayMode::Offscreen;
-    std::string error;
-    std::unique_ptr<DisplayContext> display = OpenDisplay(config, &error);
-    if (!display) GTEST_SKIP() << error;
-    std::unique_ptr<GraphicsDevice> device = CreateGraphicsDevice(*display, true, &error);
-    if (!device || !device->GetCaps().hardware) GTEST_SKIP() << "no hardware device here";
-    test::PictureTempDir dir;
-    test::BmpSpec s;
-    s.width = 2;
-    s.height = 1;
-    s.pixels = {0, 0, 255, 255, 0, 0, 0, 0};  // red, blue
-    std::string path = dir.File("pair.bmp");
-    ASSERT_TRUE(test::WriteBytes(path, test::MakeBmp(s)));
-    Texture t;
-    ASSERT_TRUE(t.Load(device.get(), path, kNoColorKey));
-    EXPECT_NE(t.systemSurface, t.deviceSurface);
-    SurfaceDesc desc;
-    ASSERT_TRUE(device->GetSurfaceDesc(t.deviceSurface, &desc));
-    EXPECT_TRUE(desc.caps & DDSCAPS_VIDEOMEMORY);
-    EXPECT_TRUE(t.Reload());
-    ASSERT_TRUE(device->BeginScene());
-    device->SetRenderState(RS_ZENABLE, 0);
-    DrawQuad(*device, 0, 0, 200, 100, t.handle);
-    ASSERT_TRUE(device->EndScene());
-    FrameImage frame;
-    ASSERT_TRUE(device->ReadFrame(&frame));
-    EXPECT_EQ(frame.Rgb(50, 50), 0xFF0000u);
-    EXPECT_EQ(frame.Rgb(150, 50), 0x0000FFu);
-    t.Release();
-    device.reset();
 }
 
 }  // namespace

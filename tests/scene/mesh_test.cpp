@@ -4,7 +4,7 @@
 #include "render/camera.h"
 #include "scene/mesh.h"
 #include "scene/scene.h"
-#include "support/draw_fixture.h"
+#include "support/engine_fixture.h"
 
 namespace orix {
 namespace {
@@ -27,9 +27,6 @@ TEST_F(MeshTest, BuildsAndDrawsOneIndexedListWithoutAMaterialSet) {
     m->AddFace(0, 1, 4, 0);   // index 4 does not exist
     m->AddFace(-1, 1, 2, 0);  // nor does -1
     EXPECT_EQ(m->faceCount, 2u);
-    EXPECT_EQ(m->geometry->litVertices[3].color, 0xFFFFFFFFu);
-    EXPECT_EQ(m->geometry->litVertices[3].specular, 0xFF000000u);
-    EXPECT_EQ(m->geometry->litVertices.capacity() % 10, 0u);
 
     m->Update(kUpdateDraw);  // never updated with Animate: draws nothing yet
     EXPECT_TRUE(device.draws.empty());
@@ -227,11 +224,8 @@ TEST_F(MeshTest, CollisionVolumeLivesInItsBoneSpace) {
     m.AddFace(0, 1, 2, 0);
     m.SetFaceNormal(0, 0, 0, 1);
     CollisionVolume v(&m);
-    EXPECT_EQ(v.bone, &m);
-    EXPECT_EQ(v.radius, 1.0f);
     v.Build(m);
     EXPECT_EQ(v.bone, &bone);
-    EXPECT_EQ(v.name, "Shield");
     ASSERT_EQ(v.vertexCount, 3u);
     EXPECT_EQ(v.positions[1], (Vector3{3, 4, 0}));
     EXPECT_FLOAT_EQ(v.radius, 5.0f);

@@ -3,7 +3,7 @@
 #include "render/camera.h"
 #include "scene/scene.h"
 #include "scene/skinned_character.h"
-#include "support/draw_fixture.h"
+#include "support/engine_fixture.h"
 
 namespace orix {
 namespace {
