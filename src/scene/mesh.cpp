@@ -213,10 +213,11 @@ namespace {
 // slot maps a mesh vertex to its sub-mesh vertex (-1 when not taken); it comes in all -1 and
 // is left so, for the next material.
 template <typename V>
-void GroupFaces(const MeshGeometry& g, int32_t material, uint32_t faces,
+void GroupFaces(const MeshGeometry& g, const std::vector<uint32_t>& faceList,
                 const std::vector<V>& meshVertices, std::vector<V>& own, SubMesh& sub,
                 std::vector<int32_t>& slot) {
     sub = SubMesh();
+    uint32_t faces = uint32_t(faceList.size());
     sub.faceCount = faces;
     size_t most = std::min<size_t>(size_t(faces) * 3, meshVertices.size());
     own.clear();
@@ -224,10 +225,9 @@ void GroupFaces(const MeshGeometry& g, int32_t material, uint32_t faces,
     sub.meshIndex.reserve(most);
     sub.indices.resize(size_t(faces) * 3);
     uint16_t* out = sub.indices.data();
-    for (size_t fi = 0; fi < g.faces.size(); ++fi) {
-        if (g.faces[fi].materialId != material) continue;
+    for (uint32_t fi : faceList) {
         for (int k = 0; k < 3; ++k) {
-            uint16_t vi = g.indices[fi * 3 + k];
+            uint16_t vi = g.indices[size_t(fi) * 3 + k];
             if (slot[vi] < 0) {
                 slot[vi] = int32_t(own.size());
                 sub.meshIndex.push_back(vi);
@@ -245,30 +245,38 @@ void GroupFaces(const MeshGeometry& g, int32_t material, uint32_t faces,
 void Mesh::BuildMaterialSubMeshes() {
     if (!materials || !materials->hasSubMaterials) return;
     MeshGeometry& g = *geometry;
-    subMeshCount = materials->subMaterialCount;
-    std::array<uint32_t, MaterialSet::kMaxSubMaterials> faces{};
+    // Only sub-materials some face uses get a sub-mesh: a set of thousands of sub-materials
+    // costs nothing on a mesh whose faces name a few.
+    int32_t highest = -1;
     for (const MeshFace& f : g.faces) {
-        if (f.materialId >= 0 && f.materialId < subMeshCount) ++faces[size_t(f.materialId)];
+        if (f.materialId < materials->subMaterialCount) highest = std::max(highest, f.materialId);
     }
+    subMeshCount = highest + 1;
+    std::vector<std::vector<uint32_t>> faceLists(static_cast<size_t>(subMeshCount));
+    for (size_t fi = 0; fi < g.faces.size(); ++fi) {
+        int32_t id = g.faces[fi].materialId;
+        if (id >= 0 && id < subMeshCount) faceLists[size_t(id)].push_back(uint32_t(fi));
+    }
+    g.subMeshes.assign(size_t(subMeshCount), SubMesh());
     std::vector<int32_t> slot(vertexCount, -1);
     for (int32_t i = 0; i < subMeshCount; ++i) {
-        SubMesh& sub = g.subMeshes[i];
+        SubMesh& sub = g.subMeshes[size_t(i)];
+        const std::vector<uint32_t>& list = faceLists[size_t(i)];
         switch (vertexFormat) {
             case 0:
-                GroupFaces(g, i, faces[i], g.unlitVertices, sub.unlitVertices, sub, slot);
+                GroupFaces(g, list, g.unlitVertices, sub.unlitVertices, sub, slot);
                 break;
             case 1: {
                 std::vector<LVertex> own;
-                GroupFaces(g, i, faces[i], g.litVertices, own, sub, slot);
-                const ColorValue& d = materials->subMaterials[i].record.diffuse;
+                GroupFaces(g, list, g.litVertices, own, sub, slot);
+                const ColorValue& d = materials->subMaterials[size_t(i)].record.diffuse;
                 uint32_t color = PackColor(ColorValue{d.r, d.g, d.b, 1.0f});
                 for (LVertex& v : own) v.color = color;
                 sub.litVertices.swap(own);
                 break;
             }
             case 2:
-                GroupFaces(g, i, faces[i], g.transformedVertices, sub.transformedVertices, sub,
-                           slot);
+                GroupFaces(g, list, g.transformedVertices, sub.transformedVertices, sub, slot);
                 break;
         }
     }
@@ -484,8 +492,8 @@ void Mesh::DrawPerMaterial() {
     int32_t count =
         materials->subMaterialCount < subMeshCount ? materials->subMaterialCount : subMeshCount;
     for (int32_t i = 0; i < count; ++i) {
-        ApplyMaterial(materials->subMaterials[i]);
-        SubMesh& sub = g.subMeshes[i];
+        ApplyMaterial(materials->subMaterials[size_t(i)]);
+        SubMesh& sub = g.subMeshes[size_t(i)];
         const void* vertices = nullptr;
         VertexType type = VT_VERTEX;
         switch (vertexFormat) {
