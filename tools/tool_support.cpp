@@ -5,6 +5,7 @@
 
 #include "device/engine.h"
 #include "device/globals.h"
+#include "modelfile/model_text.h"
 #include "modelfile/orix_file_ase.h"
 #include "modelfile/orix_file_bne.h"
 #include "platform/clock.h"
@@ -19,7 +20,17 @@ namespace orix::tool {
 namespace {
 
 void MessageToStderr(const std::string& text, const std::string& caption) {
-    std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+    // Message boxes may hold several lines; on stderr each message is one.
+    std::string line;
+    for (char c : text) {
+        if (c == '\n' || c == '\r') {
+            if (!line.empty() && line.back() != ' ') line += ' ';
+        } else {
+            line += c;
+        }
+    }
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+    std::fprintf(stderr, "%s: %s\n", caption.c_str(), line.c_str());
 }
 
 }  // namespace
@@ -65,20 +76,34 @@ std::string LoadedModel::NameOf(const MaterialSet* m) const {
     return std::string();
 }
 
-bool IsAsePath(const std::string& path) {
-    if (path.size() < 4) return false;
-    std::string ext = path.substr(path.size() - 4);
-    for (char& c : ext) c = char(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    return ext == ".ase";
+bool ReadFileBytes(const std::string& path, std::vector<char>* bytes) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return false;
+    char chunk[1 << 16];
+    size_t n = 0;
+    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0)
+        bytes->insert(bytes->end(), chunk, chunk + n);
+    bool ok = !std::ferror(f);
+    std::fclose(f);
+    return ok;
+}
+
+std::string FolderOf(const std::string& path) {
+    size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1 == 1 ? 1 : slash);
 }
 
 bool LoadModel(const std::string& path, bool asMesh, uint32_t flags, LoadedModel* out) {
-    std::FILE* probe = std::fopen(path.c_str(), "rb");
-    if (!probe) {
+    std::vector<char> bytes;
+    if (!ReadFileBytes(path, &bytes)) {
         std::fprintf(stderr, "orix: cannot open %s\n", path.c_str());
         return false;
     }
-    std::fclose(probe);
+    ModelFileType type = DetectModelFileType(bytes.data(), bytes.size());
+    if (type == ModelFileType::Unknown) {
+        std::fprintf(stderr, "orix: %s is not an ASE export (nor a BNE file)\n", path.c_str());
+        return false;
+    }
     bool ok = false;
     const ModelBuilder* builder = nullptr;
     std::unique_ptr<OrixFileAse> ase;
@@ -88,17 +113,21 @@ bool LoadModel(const std::string& path, bool asMesh, uint32_t flags, LoadedModel
     } else {
         out->character = std::make_unique<SkinnedCharacter>(1);
     }
-    if (IsAsePath(path)) {
+    out->isBne = type == ModelFileType::Bne;
+    if (!out->isBne) {
         ase = asMesh ? std::make_unique<OrixFileAse>(out->mesh.get())
                      : std::make_unique<OrixFileAse>(out->character.get());
         ase->SetTextureFailureFatal(false);
-        ok = ase->Load(path, flags & ~uint32_t(kAseWriteBne));
+        ase->SetPictureFolder(FolderOf(path));
+        ok = ase->LoadBytes(bytes.data(), bytes.size(), path, flags & ~uint32_t(kAseWriteBne));
         builder = &ase->Builder();
     } else {
         bne = asMesh ? std::make_unique<OrixFileBne>(out->mesh.get())
                      : std::make_unique<OrixFileBne>(out->character.get());
         bne->SetTextureFailureFatal(false);
-        ok = bne->Load(path, flags);
+        bne->SetPictureFolder(FolderOf(path));
+        ok = bne->LoadBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), path,
+                            flags);
         builder = &bne->Builder();
     }
     out->pictures = builder->PictureNames();
@@ -106,6 +135,15 @@ bool LoadModel(const std::string& path, bool asMesh, uint32_t flags, LoadedModel
     out->materialNames = builder->MaterialNames();
     out->firstFrame = builder->FirstFrame();
     out->lastFrame = builder->LastFrame();
+    out->ticksPerFrame = builder->TicksPerFrame();
+    out->framesPerSecond = builder->FramesPerSecond();
+    out->frameSpeedDerived = builder->FrameSpeedDerived();
+    out->warnings = builder->Warnings();
+    out->boxMin = builder->BoxMin();
+    out->boxMax = builder->BoxMax();
+    out->anyVertex = builder->AnyVertex();
+    for (const std::string& w : out->warnings)
+        std::fprintf(stderr, "%s: %s\n", path.c_str(), w.c_str());
     if (!ok) std::fprintf(stderr, "orix: could not load %s\n", path.c_str());
     return ok;
 }
