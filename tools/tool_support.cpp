@@ -1,5 +1,6 @@
 #include "tool_support.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -166,21 +167,90 @@ int UsageError(const std::string& message) {
 
 namespace orix::tool {
 
+namespace {
+
+// Length of the valid UTF-8 sequence at text[i], 0 when there is none.
+size_t Utf8SequenceAt(const std::string& text, size_t i) {
+    auto b = [&](size_t k) { return k < text.size() ? uint8_t(text[k]) : uint8_t(0); };
+    uint8_t c = b(i);
+    if (c < 0x80) return 1;
+    size_t n = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 ? 2 : 0;
+    if (n == 0 || c > 0xF4) return 0;
+    for (size_t k = 1; k < n; ++k) {
+        if ((b(i + k) & 0xC0) != 0x80) return 0;
+    }
+    // Overlong forms, surrogates and code points past U+10FFFF are not UTF-8.
+    if (c == 0xE0 && b(i + 1) < 0xA0) return 0;
+    if (c == 0xED && b(i + 1) >= 0xA0) return 0;
+    if (c == 0xF0 && b(i + 1) < 0x90) return 0;
+    if (c == 0xF4 && b(i + 1) >= 0x90) return 0;
+    return n;
+}
+
+bool IsUtf8(const std::string& text) {
+    for (size_t i = 0; i < text.size();) {
+        size_t n = Utf8SequenceAt(text, i);
+        if (n == 0) return false;
+        i += n;
+    }
+    return true;
+}
+
+}  // namespace
+
 std::string JsonString(const std::string& text) {
+    bool utf8 = IsUtf8(text);
     std::string out = "\"";
     for (unsigned char c : text) {
         if (c == '"' || c == '\\') {
             out += '\\';
             out += char(c);
-        } else if (c < 0x20) {
+        } else if (c < 0x20 || c == 0x7F) {
             char buf[8];
             std::snprintf(buf, sizeof buf, "\\u%04x", c);
             out += buf;
+        } else if (c >= 0x80 && !utf8) {
+            out += char(0xC0 | (c >> 6));
+            out += char(0x80 | (c & 0x3F));
         } else {
             out += char(c);
         }
     }
     return out + "\"";
+}
+
+std::string JsonNumber(double value) {
+    if (!std::isfinite(value)) return "null";
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.9g", value);
+    return buf;
+}
+
+std::string JsonFloat(float value) {
+    if (!std::isfinite(value)) return "null";
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%g", double(value));
+    return buf;
+}
+
+bool KeyFrameRange(const SceneObject& node, Track track, float* first, float* last) {
+    if (!node.animation) return false;
+    const KeyframeAnimation& a = *node.animation;
+    auto range = [&](const auto& keys) {
+        if (keys.empty()) return false;
+        *first = keys.front().time;
+        *last = keys.back().time;
+        return true;
+    };
+    switch (track) {
+        case Track::Position:
+            return range(a.PositionKeys());
+        case Track::Rotation:
+            return range(a.RotationKeys());
+        case Track::Scale:
+            return range(a.ScaleKeys());
+    }
+    return false;
 }
 
 size_t PositionKeys(const SceneObject& node) {

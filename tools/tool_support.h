@@ -88,10 +88,19 @@ int UsageError(const std::string& message);
 }  // namespace orix::tool
 
 namespace orix::tool {
-// text as a JSON string literal, quotes included.
+// text as a JSON string literal, quotes included, always valid JSON: text that is valid UTF-8
+// stays as it is; other text (names from exports of other code pages) is taken byte by byte as
+// Latin-1. Control characters are escaped.
 std::string JsonString(const std::string& text);
+// A number as JSON: up to 9 significant digits; null for NaN and infinities.
+std::string JsonNumber(double value);
+// A float as JSON with the digits a float holds (%g's 6 significant digits); null when not finite.
+std::string JsonFloat(float value);
 // Keys of one kind on a node (0 without an interpolator).
 size_t PositionKeys(const SceneObject& node);
 size_t RotationKeys(const SceneObject& node);
 size_t ScaleKeys(const SceneObject& node);
+// First and last key frame of one track of a node; false when the track has no keys.
+enum class Track { Position, Rotation, Scale };
+bool KeyFrameRange(const SceneObject& node, Track track, float* first, float* last);
 }  // namespace orix::tool
