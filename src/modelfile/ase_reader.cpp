@@ -390,12 +390,16 @@ void AseParser::ParseObject(bool geometry) {
     }
     if (hasUnclosed_ && !reported_) {
         // Whatever the file held after the block began was read into it: the object is not
-        // what the file meant, so it goes, here and in the copy.
+        // what the file meant, so it goes, here and in the copy. A mesh target keeps it, as it
+        // keeps every object's geometry.
         std::string kind = geometry ? "geometry object" : "helper object";
-        std::string name = made ? b_.DropCurrentNode() : std::string();
-        if (w_) w_->Truncate(copyMark);
-        ReportUnclosed(kind + (name.empty() ? "" : " \"" + name + "\"") + " dropped");
-        return;
+        std::string name;
+        if (!made || b_.DropCurrentNode(&name)) {
+            if (w_) w_->Truncate(copyMark);
+            ReportUnclosed(kind + (name.empty() ? "" : " \"" + name + "\"") + " dropped");
+            return;
+        }
+        ReportUnclosed("the rest of the file was read into the " + kind);
     }
     if (!made || !ok_) return;
     if (geometry) {

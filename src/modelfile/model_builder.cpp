@@ -326,6 +326,7 @@ bool ModelBuilder::BeginGeometry(const std::string& name) {
         geometry_ = mesh_;
     } else if (character_) {
         FinishCurrentGeometry();
+        SaveBoxForDrop();
         geometry_ = character_->NewMesh();
         geometry_->name = name;
     }
@@ -336,6 +337,7 @@ bool ModelBuilder::BeginGeometry(const std::string& name) {
 bool ModelBuilder::BeginHelper(const std::string& name) {
     nodeKind_ = NodeKind::Helper;
     if (character_) {
+        SaveBoxForDrop();
         helper_ = character_->NewHelper();
         helper_->name = name;
     }
@@ -445,10 +447,20 @@ void ModelBuilder::EndHelper() {
 
 void ModelBuilder::EndCamera() {}
 
-std::string ModelBuilder::DropCurrentNode() {
+void ModelBuilder::SaveBoxForDrop() {
+    boxAtNodeStart_[0] = boxMin_;
+    boxAtNodeStart_[1] = boxMax_;
+    anyVertexAtNodeStart_ = anyVertex_;
+}
+
+bool ModelBuilder::DropCurrentNode(std::string* name) {
     SceneObject* node = CurrentNode();
-    if (!node || !character_) return std::string();
-    std::string name = node->name;
+    if (!node || !character_) return false;
+    *name = node->name;
+    // Its vertices no longer count toward the model's size.
+    boxMin_ = boxAtNodeStart_[0];
+    boxMax_ = boxAtNodeStart_[1];
+    anyVertex_ = anyVertexAtNodeStart_;
     auto forget = [node](std::vector<SceneObject*>& list) {
         list.erase(std::remove(list.begin(), list.end(), node), list.end());
     };
@@ -466,7 +478,7 @@ std::string ModelBuilder::DropCurrentNode() {
         helper_ = nullptr;
         character_->DeleteHelper(static_cast<Helper*>(node));
     }
-    return name;
+    return true;
 }
 
 // --- geometry

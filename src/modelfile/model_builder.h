@@ -104,9 +104,9 @@ public:
     void EndGeometry();
     void EndHelper();
     void EndCamera();
-    // Deletes the node being read (a block the file never closed) and forgets it; returns its
-    // name, "" when there was none.
-    std::string DropCurrentNode();
+    // Deletes the node being read (a block the file never closed) and forgets it, giving its
+    // name; false when there is none to delete (a mesh target keeps what it read).
+    bool DropCurrentNode(std::string* name);
 
     // --- geometry --------------------------------------------------------------------------------
     void AddVertex(float x, float y, float z);
@@ -164,6 +164,7 @@ private:
 
     SceneObject* CurrentNode() const;
     void NotePictureMissing(const std::string& name);
+    void SaveBoxForDrop();
     bool Refuse(const std::string& message);
     void FinishCurrentGeometry();
     void FinishNode(SceneObject* node, Mesh* geometry);
@@ -207,6 +208,8 @@ private:
     Vector3 boxMin_;
     Vector3 boxMax_;
     bool anyVertex_ = false;
+    Vector3 boxAtNodeStart_[2];  // the box before the newest node, for DropCurrentNode
+    bool anyVertexAtNodeStart_ = false;
     int64_t bakedPoseCount_ = 0;  // poses baked so far in this load, nodes together
     std::vector<std::string> pictures_;
     std::vector<std::pair<const Material*, std::string>> materialPictures_;

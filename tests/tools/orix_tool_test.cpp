@@ -312,8 +312,10 @@ TEST(OrixTool, OutcomesAreHonest) {
     EXPECT_EQ(reference.out, Tool("info --json '" + dir.Path("be.ase") + "'").out);
 
     // A block that never closes: what came before stays, the tool says where and what went.
-    Write(dir.Path("open.ase"), kScene + Triangle("A", 0, 0, 0) + Triangle("B", 1, 0, 0) +
-                                    "*GEOMOBJECT {\n\t*NODE_NAME \"Open\"\n\t*MESH {\n");
+    Write(dir.Path("open.ase"),
+          kScene + Triangle("A", 0, 0, 0) + Triangle("B", 1, 0, 0) +
+              "*GEOMOBJECT {\n\t*NODE_NAME \"Open\"\n\t*MESH {\n\t\t*MESH_VERTEX_LIST {\n"
+              "\t\t\t*MESH_VERTEX 0 50 0 0\n");
     Result open = Tool("info --json '" + dir.Path("open.ase") + "'", true);
     EXPECT_EQ(open.status, 0);
     EXPECT_EQ(Count(open.out, "\"kind\": \"mesh\""), 2u);
@@ -322,8 +324,15 @@ TEST(OrixTool, OutcomesAreHonest) {
                                   "); geometry object \\\"Open\\\" dropped"),
               1u)
         << open.out;  // in the JSON; stderr has it unescaped
-    EXPECT_NE(open.out.find("line " + std::to_string(line + 2) + ": *MESH block never closes"),
+    EXPECT_NE(open.out.find("line " + std::to_string(line + 3) +
+                            ": *MESH_VERTEX_LIST block never closes"),
               std::string::npos);
+    // The copy leaves the object out too: the same model, its size included.
+    ASSERT_EQ(Tool("convert '" + dir.Path("open.ase") + "'").status, 0);
+    std::string fromText = Tool("info --json '" + dir.Path("open.ase") + "'").out;
+    std::string copy = Tool("info --json '" + dir.Path("open.bne") + "'").out;
+    EXPECT_EQ(fromText.substr(0, fromText.find("\"frameSpeed\"")),
+              copy.substr(0, copy.find("\"frameSpeed\"")));
 }
 
 TEST(OrixTool, PicturesAndNamesAsUsersHaveThem) {
