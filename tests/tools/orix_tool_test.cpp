@@ -298,11 +298,17 @@ TEST(OrixTool, OutcomesAreHonest) {
         EXPECT_EQ(Tool("convert '" + dir.Path("x.ase") + "'").status, 1);
         EXPECT_FALSE(Exists(dir.Path("x.bne")));
     }
-    // UTF-16 in both byte orders reads as its text does, whatever the file's name.
-    std::string text = Character(), le = "\xFF\xFE", be = "\xFE\xFF";
-    for (char c : text) {
-        le += std::string{c, '\0'};
-        be += std::string{'\0', c};
+    // UTF-16 in both byte orders reads as its text does, whatever the file's name; a name
+    // beyond ASCII (a surrogate pair included) arrives as UTF-8.
+    std::u16string name = u"*HELPEROBJECT {\n\t*NODE_NAME \"Zo\u00e9 \U0001F600\"\n}\n";
+    std::string text =
+        Character() + "*HELPEROBJECT {\n\t*NODE_NAME \"Zo\xC3\xA9 \xF0\x9F\x98\x80\"\n}\n";
+    std::string ascii = Character();
+    std::u16string wide(ascii.begin(), ascii.end());
+    std::string le = "\xFF\xFE", be = "\xFE\xFF";
+    for (char16_t c : wide + name) {
+        le += std::string{char(c & 0xFF), char(c >> 8)};
+        be += std::string{char(c >> 8), char(c & 0xFF)};
     }
     Write(dir.Path("c.ase"), text);
     Write(dir.Path("le.txt"), le);
