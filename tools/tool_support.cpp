@@ -77,6 +77,13 @@ std::string LoadedModel::NameOf(const MaterialSet* m) const {
     return std::string();
 }
 
+bool IsAsePath(const std::string& path) {
+    if (path.size() < 4) return false;
+    std::string ext = path.substr(path.size() - 4);
+    for (char& c : ext) c = char(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return ext == ".ase";
+}
+
 bool ReadFileBytes(const std::string& path, std::vector<char>* bytes) {
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) return false;

@@ -73,6 +73,9 @@ struct LoadedModel {
 // when it cannot be opened, is neither a BNE file nor an ASE export, or cannot be read.
 bool LoadModel(const std::string& path, bool asMesh, uint32_t flags, LoadedModel* out);
 
+// True when path ends in ".ase" (any case). A name says nothing of the content: loading goes
+// by DetectModelFileType; this is for choosing names.
+bool IsAsePath(const std::string& path);
 // Reads a whole file; false when it cannot be opened or read.
 bool ReadFileBytes(const std::string& path, std::vector<char>* bytes);
 // The name convert gives the copy of aseName: its extension replaced by ".bne" (added when
