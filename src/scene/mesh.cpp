@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 
 #include "device/engine.h"
 #include "device/globals.h"
@@ -245,23 +246,19 @@ void GroupFaces(const MeshGeometry& g, const std::vector<uint32_t>& faceList,
 void Mesh::BuildMaterialSubMeshes() {
     if (!materials || !materials->hasSubMaterials) return;
     MeshGeometry& g = *geometry;
-    // Only sub-materials some face uses get a sub-mesh: a set of thousands of sub-materials
+    // Only sub-materials some face selects get a sub-mesh: a set of thousands of sub-materials
     // costs nothing on a mesh whose faces name a few.
-    int32_t highest = -1;
-    for (const MeshFace& f : g.faces) {
-        if (f.materialId < materials->subMaterialCount) highest = std::max(highest, f.materialId);
-    }
-    subMeshCount = highest + 1;
-    std::vector<std::vector<uint32_t>> faceLists(static_cast<size_t>(subMeshCount));
+    std::map<int32_t, std::vector<uint32_t>> faceLists;
     for (size_t fi = 0; fi < g.faces.size(); ++fi) {
         int32_t id = g.faces[fi].materialId;
-        if (id >= 0 && id < subMeshCount) faceLists[size_t(id)].push_back(uint32_t(fi));
+        if (id >= 0 && id < materials->subMaterialCount) faceLists[id].push_back(uint32_t(fi));
     }
-    g.subMeshes.assign(size_t(subMeshCount), SubMesh());
+    subMeshCount = int32_t(faceLists.size());
+    g.subMeshes.assign(faceLists.size(), SubMesh());
     std::vector<int32_t> slot(vertexCount, -1);
-    for (int32_t i = 0; i < subMeshCount; ++i) {
-        SubMesh& sub = g.subMeshes[size_t(i)];
-        const std::vector<uint32_t>& list = faceLists[size_t(i)];
+    size_t k = 0;
+    for (const auto& [id, list] : faceLists) {
+        SubMesh& sub = g.subMeshes[k++];
         switch (vertexFormat) {
             case 0:
                 GroupFaces(g, list, g.unlitVertices, sub.unlitVertices, sub, slot);
@@ -269,7 +266,7 @@ void Mesh::BuildMaterialSubMeshes() {
             case 1: {
                 std::vector<LVertex> own;
                 GroupFaces(g, list, g.litVertices, own, sub, slot);
-                const ColorValue& d = materials->subMaterials[size_t(i)].record.diffuse;
+                const ColorValue& d = materials->subMaterials[size_t(id)].record.diffuse;
                 uint32_t color = PackColor(ColorValue{d.r, d.g, d.b, 1.0f});
                 for (LVertex& v : own) v.color = color;
                 sub.litVertices.swap(own);
@@ -279,6 +276,7 @@ void Mesh::BuildMaterialSubMeshes() {
                 GroupFaces(g, list, g.transformedVertices, sub.transformedVertices, sub, slot);
                 break;
         }
+        sub.materialId = id;
     }
 }
 
@@ -489,11 +487,11 @@ void RefreshPositions(std::vector<TLVertex>& own, const std::vector<uint16_t>& m
 void Mesh::DrawPerMaterial() {
     GraphicsDevice* device = theEngine ? theEngine->device : nullptr;
     MeshGeometry& g = *geometry;
-    int32_t count =
-        materials->subMaterialCount < subMeshCount ? materials->subMaterialCount : subMeshCount;
-    for (int32_t i = 0; i < count; ++i) {
-        ApplyMaterial(materials->subMaterials[size_t(i)]);
+    for (int32_t i = 0; i < subMeshCount; ++i) {
         SubMesh& sub = g.subMeshes[size_t(i)];
+        // A set that lost sub-materials since the split draws what it still has.
+        if (sub.materialId >= materials->subMaterialCount) continue;
+        ApplyMaterial(materials->subMaterials[size_t(sub.materialId)]);
         const void* vertices = nullptr;
         VertexType type = VT_VERTEX;
         switch (vertexFormat) {
