@@ -181,11 +181,13 @@ void AseParser::ParseTop(bool inGroup) {
         } else if (Is("*CAMERAOBJECT")) {
             // No camera is made for a model; the block is passed over whole.
             b_.BeginCamera();
+            skippedName_.clear();
             Unknown();
             Warn(lineNumber, "camera \"" + skippedName_ + "\" skipped; a model holds no cameras");
             if (w_) w_->WriteEndCamera();
             b_.EndCamera();
         } else if (Is("*LIGHTOBJECT")) {
+            skippedName_.clear();
             Unknown();
             Warn(lineNumber, "light \"" + skippedName_ + "\" skipped; a model holds no lights");
         } else if (Is("*GROUP")) {
