@@ -1,8 +1,11 @@
 // orix info: what a model file holds, as text or one JSON object.
+//
+// The JSON object's keys only ever grow: scripts rely on the ones they know. It is always valid
+// JSON (names as JsonString makes them, non-finite numbers as null).
 #include <cstdio>
+#include <set>
 #include <string>
 
-#include "modelfile/orix_file_ase.h"
 #include "render/texture.h"
 #include "scene/mesh.h"
 #include "scene/skinned_character.h"
@@ -12,23 +15,141 @@ namespace orix::tool {
 
 namespace {
 
-std::string MeshJson(const Mesh& m, int32_t materialIndex) {
-    char buf[256];
-    std::snprintf(buf, sizeof buf,
-                  ", \"positions\": %u, \"vertices\": %u, \"faces\": %u, \"material\": ",
-                  unsigned(m.geometry->positionTable.empty() ? m.vertexCount
-                                                             : m.geometry->positionTable.size()),
-                  unsigned(m.vertexCount), unsigned(m.faceCount));
-    std::string out = "{\"name\": " + JsonString(m.name) + buf;
-    out += materialIndex < 0 ? "null" : std::to_string(materialIndex);
-    std::snprintf(buf, sizeof buf,
-                  ", \"positionKeys\": %zu, \"rotationKeys\": %zu, \"scaleKeys\": %zu}",
-                  PositionKeys(m), RotationKeys(m), ScaleKeys(m));
-    return out + buf;
-}
-
 std::string OrNull(const std::string& s) {
     return s.empty() ? "null" : JsonString(s);
+}
+
+std::string VectorJson(const Vector3& v) {
+    return "[" + JsonFloat(v.x) + ", " + JsonFloat(v.y) + ", " + JsonFloat(v.z) + "]";
+}
+
+std::string BoxJson(bool any, const Vector3& lo, const Vector3& hi) {
+    return any ? "{\"min\": " + VectorJson(lo) + ", \"max\": " + VectorJson(hi) + "}" : "null";
+}
+
+std::string Num(float v) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%g", double(v));
+    return buf;
+}
+
+std::string VectorText(const Vector3& v) {
+    return "(" + Num(v.x) + ", " + Num(v.y) + ", " + Num(v.z) + ")";
+}
+
+std::string BoxText(bool any, const Vector3& lo, const Vector3& hi) {
+    return any ? VectorText(lo) + " to " + VectorText(hi) : "none";
+}
+
+std::string KeysText(const SceneObject& node) {
+    std::string out = "keys:";
+    const char* names[3] = {"position", "rotation", "scale"};
+    size_t counts[3] = {PositionKeys(node), RotationKeys(node), ScaleKeys(node)};
+    for (int t = 0; t < 3; ++t) {
+        float first = 0, last = 0;
+        out += std::string(t ? "," : "") + " " + names[t] + " " + std::to_string(counts[t]);
+        if (KeyFrameRange(node, Track(t), &first, &last))
+            out += " (frames " + Num(first) + " to " + Num(last) + ")";
+    }
+    return out;
+}
+
+std::string ParentText(const SceneObject& node) {
+    return node.boneParent ? "\"" + node.boneParent->name + "\"" : "none";
+}
+
+// Keys of each track with the frames they span: "positionKeys": n, ..., "keyFrames": {...}.
+std::string KeysJson(const SceneObject& node) {
+    std::string out = ", \"positionKeys\": " + std::to_string(PositionKeys(node)) +
+                      ", \"rotationKeys\": " + std::to_string(RotationKeys(node)) +
+                      ", \"scaleKeys\": " + std::to_string(ScaleKeys(node)) + ", \"keyFrames\": {";
+    const char* names[3] = {"position", "rotation", "scale"};
+    for (int t = 0; t < 3; ++t) {
+        float first = 0, last = 0;
+        out += std::string(t ? ", " : "") + "\"" + names[t] + "\": ";
+        out += KeyFrameRange(node, Track(t), &first, &last)
+                   ? "[" + JsonFloat(first) + ", " + JsonFloat(last) + "]"
+                   : "null";
+    }
+    return out + "}";
+}
+
+// The mesh's vertices where the file put them: vertices moved into node space go back out.
+void MeshBox(const Mesh& m, bool* any, Vector3* lo, Vector3* hi) {
+    *any = false;
+    for (uint32_t i = 0; i < m.vertexCount; ++i) {
+        Vector3 p = m.VertexPosition(i);
+        if (m.geometry->inNodeSpace) p = TransformPoint(p, m.nodeTransform);
+        for (int k = 0; k < 3; ++k) {
+            if (!*any || p[k] < (*lo)[k]) (*lo)[k] = p[k];
+            if (!*any || p[k] > (*hi)[k]) (*hi)[k] = p[k];
+        }
+        *any = true;
+    }
+}
+
+std::set<int32_t> SubMaterialsUsed(const Mesh& m) {
+    std::set<int32_t> used;
+    if (m.materials && m.materials->hasSubMaterials) {
+        for (const MeshFace& f : m.geometry->faces) {
+            if (f.materialId >= 0 && f.materialId < m.materials->subMaterialCount)
+                used.insert(f.materialId);
+        }
+    }
+    return used;
+}
+
+std::string MeshText(const Mesh& m, int32_t materialIndex) {
+    bool any = false;
+    Vector3 lo, hi;
+    MeshBox(m, &any, &lo, &hi);
+    std::string subs;
+    for (int32_t id : SubMaterialsUsed(m)) subs += " " + std::to_string(id);
+    return "mesh \"" + m.name + "\": parent " + ParentText(m) + ", " +
+           std::to_string(m.vertexCount) + " vertices, " + std::to_string(m.faceCount) +
+           " faces, material " + (materialIndex < 0 ? "none" : std::to_string(materialIndex)) +
+           (subs.empty() ? "" : ", sub-materials" + subs) + "\n    " + KeysText(m) + "\n    box " +
+           BoxText(any, lo, hi);
+}
+
+std::string HelperText(const Helper& h) {
+    return "helper \"" + h.name + "\": parent " + ParentText(h) + ", at " +
+           VectorText(h.nodePosition) + ", " + std::to_string(h.collisionVolumeCount) +
+           " collision volumes\n    " + KeysText(h);
+}
+
+std::string MeshJson(const Mesh& m, int32_t materialIndex) {
+    std::string out =
+        "{\"name\": " + JsonString(m.name) + ", \"positions\": " +
+        std::to_string(m.geometry->positionTable.empty() ? m.vertexCount
+                                                         : m.geometry->positionTable.size()) +
+        ", \"vertices\": " + std::to_string(m.vertexCount) +
+        ", \"faces\": " + std::to_string(m.faceCount) +
+        ", \"material\": " + (materialIndex < 0 ? "null" : std::to_string(materialIndex));
+    out += KeysJson(m);
+    out += ", \"kind\": \"mesh\", \"parent\": " +
+           (m.boneParent ? JsonString(m.boneParent->name) : std::string("null"));
+    // The sub-materials its faces select, when its material has them.
+    std::set<int32_t> used = SubMaterialsUsed(m);
+    out += ", \"subMaterials\": [";
+    for (int32_t id : used) out += (id == *used.begin() ? "" : ", ") + std::to_string(id);
+    bool any = false;
+    Vector3 lo, hi;
+    MeshBox(m, &any, &lo, &hi);
+    return out + "], \"box\": " + BoxJson(any, lo, hi) + "}";
+}
+
+std::string HelperJson(const Helper& h) {
+    return "{\"name\": " + JsonString(h.name) + ", \"parent\": " +
+           (h.boneParent ? JsonString(h.boneParent->name) : std::string("null")) +
+           ", \"collisionVolumes\": " + std::to_string(h.collisionVolumeCount) + KeysJson(h) +
+           ", \"kind\": \"helper\", \"position\": " + VectorJson(h.nodePosition) + "}";
+}
+
+std::string List(const std::vector<std::string>& items) {
+    std::string out = "[";
+    for (size_t i = 0; i < items.size(); ++i) out += (i ? ", " : "") + items[i];
+    return out + "]";
 }
 
 }  // namespace
@@ -62,70 +183,86 @@ int RunInfo(const Args& args) {
     LoadedModel model;
     if (!LoadModel(path, asMesh, flags, &model)) return 1;
 
-    std::vector<std::string> meshes, helpers, materials;
-    int32_t first = model.firstFrame, last = model.lastFrame;
+    std::vector<std::string> meshes, helpers, materials, lines;
     float overall = 0.0f;
     auto materialIndexOf = [&](const MaterialSet* set) -> int32_t {
         if (!model.character || !set) return set ? 0 : -1;
         for (int32_t i = 0; i < model.character->materialCount; ++i) {
-            if (model.character->materials[i] == set) return i;
+            if (model.character->materials[size_t(i)] == set) return i;
         }
         return -1;
     };
+    auto materialText = [&](const MaterialSet& s) {
+        std::string picture = model.PictureOf(&s.main);
+        return "material " + std::to_string(materials.size()) + " \"" + model.NameOf(&s) +
+               "\": " + std::to_string(s.subMaterialCount) + " sub-materials" +
+               (s.main.collision ? ", collision" : "") +
+               (picture.empty() ? "" : ", picture " + picture);
+    };
     auto materialJson = [&](const MaterialSet& s) {
+        std::string subPictures;
+        for (int32_t i = 0; i < s.subMaterialCount; ++i)
+            subPictures += (i ? ", " : "") + OrNull(model.PictureOf(&s.subMaterials[size_t(i)]));
         return "{\"name\": " + JsonString(model.NameOf(&s)) +
                ", \"collision\": " + std::string(s.main.collision ? "true" : "false") +
                ", \"subMaterials\": " + std::to_string(s.subMaterialCount) +
-               ", \"texture\": " + OrNull(model.PictureOf(&s.main)) + "}";
+               ", \"texture\": " + OrNull(model.PictureOf(&s.main)) +
+               ", \"subMaterialTextures\": [" + subPictures + "]}";
     };
     if (model.mesh) {
         const Mesh& m = *model.mesh;
         meshes.push_back(MeshJson(m, m.materials ? 0 : -1));
-        if (m.materials) materials.push_back(materialJson(*m.materials));
+        lines.push_back(MeshText(m, m.materials ? 0 : -1));
+        if (m.materials) {
+            lines.push_back(materialText(*m.materials));
+            materials.push_back(materialJson(*m.materials));
+        }
     } else {
         const SkinnedCharacter& c = *model.character;
-        for (int32_t i = 0; i < c.meshCount; ++i) {
-            meshes.push_back(MeshJson(*c.meshes[i], materialIndexOf(c.meshes[i]->materials)));
+        for (const Mesh* m : c.meshes) {
+            meshes.push_back(MeshJson(*m, materialIndexOf(m->materials)));
+            lines.push_back(MeshText(*m, materialIndexOf(m->materials)));
         }
-        for (int32_t i = 0; i < c.helperCount; ++i) {
-            const Helper& h = *c.helpers[i];
-            char buf[200];
-            std::snprintf(buf, sizeof buf,
-                          ", \"collisionVolumes\": %d, \"positionKeys\": %zu, \"rotationKeys\": "
-                          "%zu, \"scaleKeys\": %zu}",
-                          int(h.collisionVolumeCount), PositionKeys(h), RotationKeys(h),
-                          ScaleKeys(h));
-            helpers.push_back("{\"name\": " + JsonString(h.name) + ", \"parent\": " +
-                              (h.boneParent ? JsonString(h.boneParent->name) : "null") + buf);
+        for (const Helper* h : c.helpers) {
+            helpers.push_back(HelperJson(*h));
+            lines.push_back(HelperText(*h));
         }
-        for (int32_t i = 0; i < c.materialCount; ++i)
-            materials.push_back(materialJson(*c.materials[i]));
+        for (const MaterialSet* s : c.materials) {
+            lines.push_back(materialText(*s));
+            materials.push_back(materialJson(*s));
+        }
         overall = c.overallSize;
     }
+    std::vector<std::string> textures, warnings;
+    for (const std::string& p : model.pictures) textures.push_back(JsonString(p));
+    for (const std::string& w : model.warnings) warnings.push_back(JsonString(w));
+    std::string box = BoxJson(model.anyVertex, model.boxMin, model.boxMax);
     if (json) {
-        auto list = [](const std::vector<std::string>& items) {
-            std::string out = "[";
-            for (size_t i = 0; i < items.size(); ++i) out += (i ? ", " : "") + items[i];
-            return out + "]";
-        };
-        std::vector<std::string> textures;
-        for (const std::string& p : model.pictures) textures.push_back(JsonString(p));
         std::printf(
             "{\"meshes\": %s, \"helpers\": %s, \"materials\": %s, \"textures\": %s, "
-            "\"firstFrame\": %d, \"lastFrame\": %d, \"overallSize\": %g}\n",
-            list(meshes).c_str(), list(helpers).c_str(), list(materials).c_str(),
-            list(textures).c_str(), int(first), int(last), double(overall));
+            "\"firstFrame\": %d, \"lastFrame\": %d, \"overallSize\": %s, "
+            "\"frameSpeed\": %s, \"frameSpeedDerived\": %s, \"ticksPerFrame\": %d, \"box\": %s, "
+            "\"warnings\": %s}\n",
+            List(meshes).c_str(), List(helpers).c_str(), List(materials).c_str(),
+            List(textures).c_str(), int(model.firstFrame), int(model.lastFrame),
+            JsonFloat(overall).c_str(), JsonNumber(model.framesPerSecond).c_str(),
+            model.frameSpeedDerived ? "true" : "false", int(model.ticksPerFrame), box.c_str(),
+            List(warnings).c_str());
         return 0;
     }
     std::printf(
         "%s: %zu meshes, %zu helpers, %zu materials, %zu textures, frames %d to %d, "
         "overall size %g\n",
         path.c_str(), meshes.size(), helpers.size(), materials.size(), model.pictures.size(),
-        int(first), int(last), double(overall));
-    for (const std::string& m : meshes) std::printf("  mesh %s\n", m.c_str());
-    for (const std::string& h : helpers) std::printf("  helper %s\n", h.c_str());
-    for (const std::string& m : materials) std::printf("  material %s\n", m.c_str());
+        int(model.firstFrame), int(model.lastFrame), double(overall));
+    std::printf("  %s file, %g frames a second%s, %d ticks a frame, bounds %s\n",
+                model.isBne ? "BNE" : "ASE", model.framesPerSecond,
+                model.frameSpeedDerived ? " (derived from the ticks)" : "",
+                int(model.ticksPerFrame),
+                BoxText(model.anyVertex, model.boxMin, model.boxMax).c_str());
+    for (const std::string& l : lines) std::printf("  %s\n", l.c_str());
     for (const std::string& p : model.pictures) std::printf("  texture %s\n", p.c_str());
+    for (const std::string& w : model.warnings) std::printf("  warning: %s\n", w.c_str());
     return 0;
 }
 

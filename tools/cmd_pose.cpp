@@ -1,4 +1,5 @@
 // orix pose: plays a model to a frame with a fixed step and prints every node's world matrix.
+// Frames are the file's (first, last or a number); the output is one JSON object per node.
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -17,12 +18,9 @@ namespace {
 void PrintNode(const SceneObject& node, const char* kind, const Mesh* mesh) {
     std::string line =
         "{\"name\": " + JsonString(node.name) + ", \"kind\": \"" + kind + "\", \"world\": [";
-    char buf[64];
     for (int r = 0; r < 4; ++r) {
         for (int c = 0; c < 4; ++c) {
-            std::snprintf(buf, sizeof buf, "%s%.9g", (r || c) ? ", " : "",
-                          double(node.world.m[r][c]));
-            line += buf;
+            line += ((r || c) ? ", " : "") + JsonNumber(double(node.world.m[r][c]));
         }
     }
     line += "]";
@@ -30,9 +28,8 @@ void PrintNode(const SceneObject& node, const char* kind, const Mesh* mesh) {
         line += ", \"vertices\": [";
         for (uint32_t i = 0; i < mesh->vertexCount; ++i) {
             Vector3 p = TransformPoint(mesh->VertexPosition(i), node.world);
-            std::snprintf(buf, sizeof buf, "%s[%.9g, %.9g, %.9g]", i ? ", " : "", double(p.x),
-                          double(p.y), double(p.z));
-            line += buf;
+            line += std::string(i ? ", " : "") + "[" + JsonNumber(double(p.x)) + ", " +
+                    JsonNumber(double(p.y)) + ", " + JsonNumber(double(p.z)) + "]";
         }
         line += "]";
     }
@@ -67,8 +64,8 @@ int RunPose(const Args& args) {
     }
     if (path.empty() || frameText.empty()) return UsageError("pose needs a file and --frame");
     double target = 0.0;
-    bool first = frameText == "first";
-    if (!first) {
+    bool first = frameText == "first", last = frameText == "last";
+    if (!first && !last) {
         char* end = nullptr;
         target = std::strtod(frameText.c_str(), &end);
         if (*end != '\0' || !std::isfinite(target)) return UsageError("bad --frame " + frameText);
@@ -88,6 +85,7 @@ int RunPose(const Args& args) {
     c.SetPlayMode(int32_t(PlayMode::Playing));
     int32_t firstFrame = model.firstFrame;  // where the nodes' play starts
     if (first) target = firstFrame;
+    if (last) target = model.lastFrame;
     // A fixed step of one frame, the last step the remainder.
     double remaining = target - firstFrame;
     if (remaining < 0) remaining = 0;

@@ -16,6 +16,7 @@
 
 #include "app/application.h"
 #include "app/fountain_scene.h"
+#include "app/resource_folder.h"
 #include "commands.h"
 #include "device/display.h"
 #include "device/engine.h"
@@ -122,7 +123,8 @@ fs::path DefaultResFolder() {
     fs::path self = fs::read_symlink("/proc/self/exe", ec);
     if (ec) return fs::path("res");
     fs::path dir = self.parent_path();
-    for (const fs::path& candidate : {dir.parent_path() / "res", dir / "res"}) {
+    for (const fs::path& candidate :
+         {dir.parent_path() / "res", dir / "res", InstalledResourceFolder(dir)}) {
         if (fs::is_directory(candidate, ec)) return candidate;
     }
     return dir.parent_path() / "res";

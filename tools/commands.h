@@ -1,8 +1,12 @@
 // The orix tool's commands: one entry per command, each in its own cmd_*.cpp, dispatched by
 // orix_main.cpp. A command gets its arguments after the command name and returns the exit
-// status: 0 success, 1 a file that could not be read or written, 2 bad arguments.
+// status, the same for every command: 0 done (a model that loaded with warnings included),
+// 1 the input could not be used (a file that could not be read, converted or written),
+// 2 bad arguments. `orix COMMAND --help` (and `orix help COMMAND`) prints the row's usage,
+// summary and help for every command, before the command sees its arguments.
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -15,7 +19,14 @@ struct Command {
     const char* usage;    // the arguments, for `orix help`
     const char* summary;  // one line
     int (*run)(const Args& args);
+    const char* help = nullptr;  // what `orix COMMAND --help` adds: options, one per line
 };
+
+// The load flags as --flags takes them, bit by bit, for the commands' help.
+extern const char* const kLoadFlagsHelp;
+
+// Prints command's usage, summary and help to out.
+void PrintCommandHelp(const Command& command, std::FILE* out);
 
 int RunConvert(const Args& args);
 int RunDump(const Args& args);

@@ -11,7 +11,17 @@ void PrintHelp(std::FILE* out) {
     for (const orix::tool::Command& c : orix::tool::Commands()) {
         std::fprintf(out, "  %-8s %s\n           %s\n", c.name, c.usage, c.summary);
     }
-    std::fprintf(out, "  help     this list\n  --version\n");
+    std::fprintf(out,
+                 "  help [COMMAND]\n           this list, or one command's options (also "
+                 "`orix COMMAND --help`)\n  --version\n\nexit status: 0 done (warnings "
+                 "included), 1 the input could not be used, 2 bad arguments\n");
+}
+
+const orix::tool::Command* Find(const std::string& name) {
+    for (const orix::tool::Command& c : orix::tool::Commands()) {
+        if (name == c.name) return &c;
+    }
+    return nullptr;
 }
 
 }  // namespace
@@ -27,11 +37,27 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (name == "help" || name == "--help" || name == "-h") {
+        if (argc > 2) {
+            const orix::tool::Command* c = Find(argv[2]);
+            if (!c) {
+                std::fprintf(stderr, "orix: unknown command '%s'\n", argv[2]);
+                return 2;
+            }
+            orix::tool::PrintCommandHelp(*c, stdout);
+            return 0;
+        }
         PrintHelp(stdout);
         return 0;
     }
-    for (const orix::tool::Command& c : orix::tool::Commands()) {
-        if (name == c.name) return c.run(orix::tool::Args(argv + 2, argv + argc));
+    if (const orix::tool::Command* c = Find(name)) {
+        orix::tool::Args args(argv + 2, argv + argc);
+        for (const std::string& a : args) {
+            if (a == "--help" || a == "-h") {
+                orix::tool::PrintCommandHelp(*c, stdout);
+                return 0;
+            }
+        }
+        return c->run(args);
     }
     std::fprintf(stderr, "orix: unknown command '%s'\n", name.c_str());
     PrintHelp(stderr);

@@ -1,10 +1,12 @@
 #include "tool_support.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
 #include "device/engine.h"
 #include "device/globals.h"
+#include "modelfile/model_text.h"
 #include "modelfile/orix_file_ase.h"
 #include "modelfile/orix_file_bne.h"
 #include "platform/clock.h"
@@ -19,7 +21,17 @@ namespace orix::tool {
 namespace {
 
 void MessageToStderr(const std::string& text, const std::string& caption) {
-    std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+    // Message boxes may hold several lines; on stderr each message is one.
+    std::string line;
+    for (char c : text) {
+        if (c == '\n' || c == '\r') {
+            if (!line.empty() && line.back() != ' ') line += ' ';
+        } else {
+            line += c;
+        }
+    }
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+    std::fprintf(stderr, "%s: %s\n", caption.c_str(), line.c_str());
 }
 
 }  // namespace
@@ -72,31 +84,35 @@ bool IsAsePath(const std::string& path) {
     return ext == ".ase";
 }
 
-namespace {
-
-// The ASE's *SCENE_FRAMESPEED from the scene block near the top of the file; 0 without one.
-double AseFrameSpeed(const std::string& path) {
+bool ReadFileBytes(const std::string& path, std::vector<char>* bytes) {
     std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return 0.0;
-    std::string head(4096, '\0');
-    head.resize(std::fread(&head[0], 1, head.size(), f));
+    if (!f) return false;
+    char chunk[1 << 16];
+    size_t n = 0;
+    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0)
+        bytes->insert(bytes->end(), chunk, chunk + n);
+    bool ok = !std::ferror(f);
     std::fclose(f);
-    size_t at = head.find("*SCENE_FRAMESPEED");
-    if (at == std::string::npos) return 0.0;
-    double speed = std::strtod(head.c_str() + at + 17, nullptr);
-    return speed > 0.0 && speed <= 1000.0 ? speed : 0.0;
+    return ok;
 }
 
-}  // namespace
+std::string FolderOf(const std::string& path) {
+    size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1 == 1 ? 1 : slash);
+}
 
 bool LoadModel(const std::string& path, bool asMesh, uint32_t flags, LoadedModel* out,
                int32_t vertexFormat) {
-    std::FILE* probe = std::fopen(path.c_str(), "rb");
-    if (!probe) {
+    std::vector<char> bytes;
+    if (!ReadFileBytes(path, &bytes)) {
         std::fprintf(stderr, "orix: cannot open %s\n", path.c_str());
         return false;
     }
-    std::fclose(probe);
+    ModelFileType type = DetectModelFileType(bytes.data(), bytes.size());
+    if (type == ModelFileType::Unknown) {
+        std::fprintf(stderr, "orix: %s is not an ASE export (nor a BNE file)\n", path.c_str());
+        return false;
+    }
     bool ok = false;
     const ModelBuilder* builder = nullptr;
     std::unique_ptr<OrixFileAse> ase;
@@ -106,17 +122,21 @@ bool LoadModel(const std::string& path, bool asMesh, uint32_t flags, LoadedModel
     } else {
         out->character = std::make_unique<SkinnedCharacter>(vertexFormat);
     }
-    if (IsAsePath(path)) {
+    out->isBne = type == ModelFileType::Bne;
+    if (!out->isBne) {
         ase = asMesh ? std::make_unique<OrixFileAse>(out->mesh.get())
                      : std::make_unique<OrixFileAse>(out->character.get());
         ase->SetTextureFailureFatal(false);
-        ok = ase->Load(path, flags & ~uint32_t(kAseWriteBne));
+        ase->SetPictureFolder(FolderOf(path));
+        ok = ase->LoadBytes(bytes.data(), bytes.size(), path, flags & ~uint32_t(kAseWriteBne));
         builder = &ase->Builder();
     } else {
         bne = asMesh ? std::make_unique<OrixFileBne>(out->mesh.get())
                      : std::make_unique<OrixFileBne>(out->character.get());
         bne->SetTextureFailureFatal(false);
-        ok = bne->Load(path, flags);
+        bne->SetPictureFolder(FolderOf(path));
+        ok = bne->LoadBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), path,
+                            flags);
         builder = &bne->Builder();
     }
     out->pictures = builder->PictureNames();
@@ -124,9 +144,15 @@ bool LoadModel(const std::string& path, bool asMesh, uint32_t flags, LoadedModel
     out->materialNames = builder->MaterialNames();
     out->firstFrame = builder->FirstFrame();
     out->lastFrame = builder->LastFrame();
-    // Ticks run at 4800 a second in the modelling tool; the ASE may say its speed outright.
-    double speed = ase ? AseFrameSpeed(path) : 0.0;
-    out->framesPerSecond = speed > 0.0 ? speed : 4800.0 / builder->TicksPerFrame();
+    out->ticksPerFrame = builder->TicksPerFrame();
+    out->framesPerSecond = builder->FramesPerSecond();
+    out->frameSpeedDerived = builder->FrameSpeedDerived();
+    out->warnings = builder->Warnings();
+    out->boxMin = builder->BoxMin();
+    out->boxMax = builder->BoxMax();
+    out->anyVertex = builder->AnyVertex();
+    for (const std::string& w : out->warnings)
+        std::fprintf(stderr, "%s: %s\n", path.c_str(), w.c_str());
     if (!ok) std::fprintf(stderr, "orix: could not load %s\n", path.c_str());
     return ok;
 }
@@ -149,21 +175,90 @@ int UsageError(const std::string& message) {
 
 namespace orix::tool {
 
+namespace {
+
+// Length of the valid UTF-8 sequence at text[i], 0 when there is none.
+size_t Utf8SequenceAt(const std::string& text, size_t i) {
+    auto b = [&](size_t k) { return k < text.size() ? uint8_t(text[k]) : uint8_t(0); };
+    uint8_t c = b(i);
+    if (c < 0x80) return 1;
+    size_t n = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 ? 2 : 0;
+    if (n == 0 || c > 0xF4) return 0;
+    for (size_t k = 1; k < n; ++k) {
+        if ((b(i + k) & 0xC0) != 0x80) return 0;
+    }
+    // Overlong forms, surrogates and code points past U+10FFFF are not UTF-8.
+    if (c == 0xE0 && b(i + 1) < 0xA0) return 0;
+    if (c == 0xED && b(i + 1) >= 0xA0) return 0;
+    if (c == 0xF0 && b(i + 1) < 0x90) return 0;
+    if (c == 0xF4 && b(i + 1) >= 0x90) return 0;
+    return n;
+}
+
+bool IsUtf8(const std::string& text) {
+    for (size_t i = 0; i < text.size();) {
+        size_t n = Utf8SequenceAt(text, i);
+        if (n == 0) return false;
+        i += n;
+    }
+    return true;
+}
+
+}  // namespace
+
 std::string JsonString(const std::string& text) {
+    bool utf8 = IsUtf8(text);
     std::string out = "\"";
     for (unsigned char c : text) {
         if (c == '"' || c == '\\') {
             out += '\\';
             out += char(c);
-        } else if (c < 0x20) {
+        } else if (c < 0x20 || c == 0x7F) {
             char buf[8];
             std::snprintf(buf, sizeof buf, "\\u%04x", c);
             out += buf;
+        } else if (c >= 0x80 && !utf8) {
+            out += char(0xC0 | (c >> 6));
+            out += char(0x80 | (c & 0x3F));
         } else {
             out += char(c);
         }
     }
     return out + "\"";
+}
+
+std::string JsonNumber(double value) {
+    if (!std::isfinite(value)) return "null";
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.9g", value);
+    return buf;
+}
+
+std::string JsonFloat(float value) {
+    if (!std::isfinite(value)) return "null";
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%g", double(value));
+    return buf;
+}
+
+bool KeyFrameRange(const SceneObject& node, Track track, float* first, float* last) {
+    if (!node.animation) return false;
+    const KeyframeAnimation& a = *node.animation;
+    auto range = [&](const auto& keys) {
+        if (keys.empty()) return false;
+        *first = keys.front().time;
+        *last = keys.back().time;
+        return true;
+    };
+    switch (track) {
+        case Track::Position:
+            return range(a.PositionKeys());
+        case Track::Rotation:
+            return range(a.RotationKeys());
+        case Track::Scale:
+            return range(a.ScaleKeys());
+    }
+    return false;
 }
 
 size_t PositionKeys(const SceneObject& node) {

@@ -1,7 +1,11 @@
 // What the orix commands share: the offscreen engine they load models on, messages on stderr,
-// a model loaded from .ase or .bne into a character or a mesh, and small argument helpers.
+// a model loaded from an ASE export or a BNE file into a character or a mesh, and small
+// argument helpers.
 //
-// Textures that cannot be loaded are reported on stderr and the model loads untextured.
+// A file's type is told by its content (the BNE magic, or an ASE keyword line; UTF-16 exports
+// included), never by its extension. Pictures are looked for as named, then beside the model,
+// then by their base name beside the model; one that is nowhere is a warning, and the model
+// loads untextured. Every warning of a load is printed on stderr, one line each, and kept.
 // Depends on the engine, the model readers and the offscreen display.
 #pragma once
 
@@ -11,6 +15,7 @@
 #include <vector>
 
 #include "commands.h"
+#include "math/vector3.h"
 #include "modelfile/model_builder.h"
 
 namespace orix {
@@ -50,19 +55,36 @@ struct LoadedModel {
     std::vector<std::pair<const MaterialSet*, std::string>> materialNames;
     int32_t firstFrame = 0;  // the file's scene frames
     int32_t lastFrame = 0;
-    double framesPerSecond = 30.0;  // the file's frame speed
+    // The export's *SCENE_FRAMESPEED; where the file has none (BNE never has), 4800 / ticks per
+    // frame, marked derived.
+    double framesPerSecond = 30.0;
+    bool frameSpeedDerived = false;
+    int32_t ticksPerFrame = 160;
+    std::vector<std::string> warnings;  // every warning of the load, one line each
+    bool isBne = false;                 // the content was a BNE file
+    bool anyVertex = false;             // boxMin and boxMax hold the file's vertices
+    Vector3 boxMin;                     // bounds of every vertex read, in engine space
+    Vector3 boxMax;
     std::string PictureOf(const Material* m) const;
     std::string NameOf(const MaterialSet* m) const;
 };
 
-// Loads path (.ase by its extension, anything else as BNE) with flags, its meshes made in
-// vertexFormat (1: pre-lit, as the demonstration; 0: lit by the scene's lights). False, with a
-// message on stderr, when it cannot be read.
+// Loads path with flags (an ASE load never writes a copy), its meshes made in vertexFormat (1:
+// pre-lit, as the demonstration; 0: lit by the scene's lights). False, with a message on stderr,
+// when it cannot be opened, is neither a BNE file nor an ASE export, or cannot be read.
 bool LoadModel(const std::string& path, bool asMesh, uint32_t flags, LoadedModel* out,
                int32_t vertexFormat = 1);
 
-// True when path ends in ".ase" (any case).
+// True when path ends in ".ase" (any case). A name says nothing of the content: loading goes
+// by DetectModelFileType; this is for choosing names.
 bool IsAsePath(const std::string& path);
+// Reads a whole file; false when it cannot be opened or read.
+bool ReadFileBytes(const std::string& path, std::vector<char>* bytes);
+// The name convert gives the copy of aseName: its extension replaced by ".bne" (added when
+// it has none), in the same folder.
+std::string BneNameFor(const std::string& aseName);
+// The folder holding path ("" for a bare name).
+std::string FolderOf(const std::string& path);
 // Parses a whole unsigned number; false otherwise.
 bool ParseUnsigned(const std::string& text, uint32_t* out);
 // Reports a usage error on stderr; returns 2.
@@ -71,10 +93,19 @@ int UsageError(const std::string& message);
 }  // namespace orix::tool
 
 namespace orix::tool {
-// text as a JSON string literal, quotes included.
+// text as a JSON string literal, quotes included, always valid JSON: text that is valid UTF-8
+// stays as it is; other text (names from exports of other code pages) is taken byte by byte as
+// Latin-1. Control characters are escaped.
 std::string JsonString(const std::string& text);
+// A number as JSON: up to 9 significant digits; null for NaN and infinities.
+std::string JsonNumber(double value);
+// A float as JSON with the digits a float holds (%g's 6 significant digits); null when not finite.
+std::string JsonFloat(float value);
 // Keys of one kind on a node (0 without an interpolator).
 size_t PositionKeys(const SceneObject& node);
 size_t RotationKeys(const SceneObject& node);
 size_t ScaleKeys(const SceneObject& node);
+// First and last key frame of one track of a node; false when the track has no keys.
+enum class Track { Position, Rotation, Scale };
+bool KeyFrameRange(const SceneObject& node, Track track, float* first, float* last);
 }  // namespace orix::tool

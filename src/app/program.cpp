@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "app/application.h"
+#include "app/resource_folder.h"
 #include "device/display.h"
 #include "device/engine.h"
 #include "device/globals.h"
@@ -57,10 +58,10 @@ WindowHandle StartProgram(Clock& clock) {
 
     // Every file named without a path resolves inside "res" from here on.
     std::error_code ec;
-    std::filesystem::path start = std::filesystem::current_path(ec);
-    std::filesystem::current_path(start / "res", ec);
+    std::filesystem::path res = FindResourceFolder(std::filesystem::current_path(ec));
+    std::filesystem::current_path(res, ec);
     if (ec) {
-        std::fprintf(stderr, "OrixApp: no resource folder %s: %s\n", (start / "res").c_str(),
+        std::fprintf(stderr, "OrixApp: no resource folder %s: %s\n", res.c_str(),
                      ec.message().c_str());
     }
 

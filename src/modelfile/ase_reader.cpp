@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "modelfile/ase_tokenizer.h"
+#include "modelfile/model_text.h"
 #include "modelfile/orix_file_ase.h"
 #include "modelfile/orix_file_bne.h"
 #include "platform/messages.h"
@@ -16,6 +17,8 @@ namespace orix {
 namespace {
 
 constexpr float kTwoPi = 6.2831855f;
+// Material and sub-material counts and indices are single bytes in a BNE file.
+constexpr int32_t kBneMaxMaterials = 255;
 
 class AseParser {
 public:
@@ -28,9 +31,62 @@ public:
         ParseTop(false);
         return ok_;
     }
+    // The text held a scene block, a material list or an object.
+    bool FoundExport() const { return found_; }
 
 private:
-    bool Next() { return ok_ && lines_.Next(&line_, materialList_); }
+    struct OpenBlock {
+        std::string keyword;
+        size_t line;
+    };
+    // Keeps the block being parsed on the stack of open blocks while it is read.
+    class BlockScope {
+    public:
+        explicit BlockScope(AseParser* p) : p_(p) {
+            p_->open_.push_back({std::string(p_->line_.keyword), p_->line_.number});
+        }
+        ~BlockScope() { p_->open_.pop_back(); }
+        BlockScope(const BlockScope&) = delete;
+        BlockScope& operator=(const BlockScope&) = delete;
+
+    private:
+        AseParser* p_;
+    };
+
+    bool Next() {
+        if (!ok_) return false;
+        if (lines_.Next(&line_, materialList_)) {
+            // Wherever it stands (an unclosed block may swallow it), such a block makes the
+            // text an export.
+            std::string_view k = line_.keyword;
+            if (line_.opens && (k == "*SCENE" || k == "*MATERIAL_LIST" ||
+                                (k.size() > 6 && k.substr(k.size() - 6) == "OBJECT"))) {
+                found_ = true;
+            }
+            return true;
+        }
+        if (!atEnd_ && !open_.empty()) {
+            unclosed_ = open_.back();
+            outermost_ = open_.front();
+            hasUnclosed_ = true;
+        }
+        atEnd_ = true;
+        return false;
+    }
+    void Warn(size_t line, const std::string& text) {
+        b_.Warn("line " + std::to_string(line) + ": " + text);
+    }
+    // Reports the block the file left open (once), with what became of it.
+    void ReportUnclosed(const std::string& fate) {
+        if (!hasUnclosed_ || reported_) return;
+        reported_ = true;
+        std::string where = unclosed_.keyword + " block never closes";
+        if (unclosed_.line != outermost_.line) {
+            where += " (in the " + outermost_.keyword + " of line " +
+                     std::to_string(outermost_.line) + ")";
+        }
+        Warn(unclosed_.line, where + "; " + fate);
+    }
     bool Is(std::string_view keyword) const { return line_.keyword == keyword; }
     void Fail(bool ok) {
         if (!ok) ok_ = false;
@@ -49,14 +105,19 @@ private:
         return true;
     }
 
-    // A nested block the current block does not know; ends at the end of the file too.
+    // A nested block the current block does not know; ends at the end of the file too. The
+    // first node name at its own level is kept for messages.
     void SkipBlock() {
+        BlockScope scope(this);
+        skippedName_.clear();
         int depth = 1;
         while (depth > 0 && Next()) {
             if (line_.closes) {
                 --depth;
             } else if (line_.opens) {
                 ++depth;
+            } else if (depth == 1 && skippedName_.empty() && Is("*NODE_NAME")) {
+                skippedName_ = Text();
             }
         }
     }
@@ -83,6 +144,16 @@ private:
     OrixFileBne* w_;
     uint32_t flags_;
     bool ok_ = true;
+    bool found_ = false;
+    bool atEnd_ = false;
+    bool hasUnclosed_ = false;
+    bool reported_ = false;
+    std::vector<OpenBlock> open_;
+    OpenBlock unclosed_;
+    OpenBlock outermost_;
+    std::string skippedName_;
+    std::string nodeName_;  // of the object being read
+    int32_t materialsMade_ = 0;
     bool materialList_ = false;
     int groupDepth_ = 0;
     static constexpr int kMaxGroupDepth = 64;
@@ -90,6 +161,7 @@ private:
 
 void AseParser::ParseTop(bool inGroup) {
     while (Next()) {
+        size_t lineNumber = line_.number;
         if (line_.closes) {
             if (inGroup) return;
         } else if (Is("*SCENE")) {
@@ -109,13 +181,20 @@ void AseParser::ParseTop(bool inGroup) {
         } else if (Is("*CAMERAOBJECT")) {
             // No camera is made for a model; the block is passed over whole.
             b_.BeginCamera();
+            skippedName_.clear();
             Unknown();
+            Warn(lineNumber, "camera \"" + skippedName_ + "\" skipped; a model holds no cameras");
             if (w_) w_->WriteEndCamera();
             b_.EndCamera();
+        } else if (Is("*LIGHTOBJECT")) {
+            skippedName_.clear();
+            Unknown();
+            Warn(lineNumber, "light \"" + skippedName_ + "\" skipped; a model holds no lights");
         } else if (Is("*GROUP")) {
             // Grouped objects belong to the model like any others; groups nested deeper than
             // any export makes are skipped, so hostile nesting cannot exhaust the stack.
             if (line_.opens && groupDepth_ < kMaxGroupDepth) {
+                BlockScope scope(this);
                 ++groupDepth_;
                 ParseTop(true);
                 --groupDepth_;
@@ -123,13 +202,16 @@ void AseParser::ParseTop(bool inGroup) {
                 Unknown();
             }
         } else {
-            Unknown();  // the magic, comments, lights, shapes and what the reader does not know
+            Unknown();  // the magic, comments, shapes and what the reader does not know
         }
+        ReportUnclosed("the rest of the file was read as part of it");
     }
 }
 
 void AseParser::ParseScene() {
+    BlockScope scope(this);
     int32_t first = 0, last = 0, ticks = 160;
+    float speed = 0.0f;
     while (Next() && !line_.closes) {
         if (Is("*SCENE_FIRSTFRAME")) {
             first = IntValue();
@@ -137,15 +219,19 @@ void AseParser::ParseScene() {
             last = IntValue();
         } else if (Is("*SCENE_TICKSPERFRAME")) {
             ticks = IntValue();
+        } else if (Is("*SCENE_FRAMESPEED")) {
+            Floats(&speed, 1);
         } else {
             Unknown();
         }
     }
     b_.SetSceneInfo(first, last, ticks);
+    b_.SetFrameSpeed(speed);
     if (w_) w_->WriteSceneInfo(uint32_t(first), uint32_t(last), uint32_t(ticks));
 }
 
 void AseParser::ParseMaterialList() {
+    BlockScope scope(this);
     while (Next() && !line_.closes) {
         if (Is("*MATERIAL_COUNT")) {
             if (w_) w_->WriteMaterialList(uint32_t(IntValue()));
@@ -161,15 +247,21 @@ void AseParser::ParseMaterialList() {
 }
 
 void AseParser::ParseMaterial(bool sub) {
+    BlockScope scope(this);
     // A top-level material is made at its class line, so that its name (met first) decides the
     // collision mark; exports without that line still get one material per block.
     bool made = sub;
     std::string name;
     int32_t subCount = 0;
+    int32_t subMade = 0;
     auto make = [&]() {
         if (made) return;
         made = true;
         Fail(b_.BeginMaterial(name));
+        if (w_ && ++materialsMade_ > kBneMaxMaterials) {
+            w_->RefuseFile(b_.SourceName() + " has more than 255 materials; a BNE file holds " +
+                           "at most 255");
+        }
         if (w_) w_->WriteMaterialHeader(name);
     };
     while (Next() && !line_.closes) {
@@ -217,6 +309,10 @@ void AseParser::ParseMaterial(bool sub) {
         } else if (Is("*SUBMATERIAL") && line_.opens && !sub) {
             make();
             int32_t index = IntValue();
+            if (w_ && ++subMade > kBneMaxMaterials) {
+                w_->RefuseFile(b_.SourceName() + ": material \"" + name +
+                               "\" has more than 255 sub-materials; a BNE file holds at most 255");
+            }
             if (w_) {
                 w_->WriteSubMaterialList(uint32_t(subCount));
                 w_->WriteSubMaterialHeader(uint32_t(index));
@@ -235,6 +331,7 @@ void AseParser::ParseMaterial(bool sub) {
 }
 
 void AseParser::ParseMap() {
+    BlockScope scope(this);
     while (Next() && !line_.closes) {
         if (Is("*BITMAP")) {
             std::string picture = Text();
@@ -247,10 +344,14 @@ void AseParser::ParseMap() {
 }
 
 void AseParser::ParseObject(bool geometry) {
+    BlockScope scope(this);
     bool made = false;
+    nodeName_.clear();
+    long copyMark = w_ ? w_->Tell() : 0;
     auto make = [&](const std::string& name) {
         if (made) return;
         made = true;
+        nodeName_ = name;
         if (geometry) {
             Fail(b_.BeginGeometry(name));
             if (w_) w_->WriteGeometryHeader(name);
@@ -283,10 +384,24 @@ void AseParser::ParseObject(bool geometry) {
             make("");
             int32_t index = IntValue();
             Fail(b_.MaterialReference(index));
-            if (w_) w_->WriteMaterialReference(uint32_t(index));
+            // An index past every material stays one past them in the copy's single byte.
+            if (w_) w_->WriteMaterialReference(index < 0 || index > 255 ? 255u : uint32_t(index));
         } else {
             Unknown();
         }
+    }
+    if (hasUnclosed_ && !reported_) {
+        // Whatever the file held after the block began was read into it: the object is not
+        // what the file meant, so it goes, here and in the copy. A mesh target keeps it, as it
+        // keeps every object's geometry.
+        std::string kind = geometry ? "geometry object" : "helper object";
+        std::string name;
+        if (!made || b_.DropCurrentNode(&name)) {
+            if (w_) w_->Truncate(copyMark);
+            ReportUnclosed(kind + (name.empty() ? "" : " \"" + name + "\"") + " dropped");
+            return;
+        }
+        ReportUnclosed("the rest of the file was read into the " + kind);
     }
     if (!made || !ok_) return;
     if (geometry) {
@@ -299,6 +414,7 @@ void AseParser::ParseObject(bool geometry) {
 }
 
 void AseParser::ParseNodeTm() {
+    BlockScope scope(this);
     float rows[4][3] = {};
     const char* rowNames[4] = {"*TM_ROW0", "*TM_ROW1", "*TM_ROW2", "*TM_ROW3"};
     while (Next() && !line_.closes) {
@@ -341,6 +457,7 @@ void AseParser::ParseNodeTm() {
 
 template <typename F>
 void AseParser::ParseList(F each) {
+    BlockScope scope(this);
     while (Next() && !line_.closes) {
         if (line_.opens) {
             SkipBlock();
@@ -351,6 +468,7 @@ void AseParser::ParseList(F each) {
 }
 
 void AseParser::ParseMesh() {
+    BlockScope scope(this);
     int32_t vertexCount = 0;
     while (Next() && !line_.closes) {
         if (Is("*MESH_NUMVERTEX")) {
@@ -375,7 +493,9 @@ void AseParser::ParseMesh() {
                 // The smoothing value may be empty or a list; the material id is found by name.
                 if (s.SkipPast("*MESH_MTLID") && !s.Int(&material)) material = 0;
                 b_.AddFace(a, c, bb, material);
-                if (w_) w_->WriteFace(uint32_t(a), uint32_t(c), uint32_t(bb), uint32_t(material));
+                // Ids past 255 select no sub-material (at most 255 exist), as 255 does.
+                uint32_t stored = material < 0 || material > 255 ? 255u : uint32_t(material);
+                if (w_) w_->WriteFace(uint32_t(a), uint32_t(c), uint32_t(bb), stored);
             });
         } else if (Is("*MESH_NUMTVERTEX")) {
             if (w_) w_->WriteTextureVertexList(uint32_t(IntValue()));
@@ -409,6 +529,7 @@ void AseParser::ParseMesh() {
 }
 
 void AseParser::ParseNormals() {
+    BlockScope scope(this);
     while (Next() && !line_.closes) {
         if (Is("*MESH_FACENORMAL")) {
             AseScanner s(line_.value);
@@ -424,12 +545,17 @@ void AseParser::ParseNormals() {
 }
 
 void AseParser::ParseAnimation() {
+    BlockScope scope(this);
     while (Next() && !line_.closes) {
         bool bezierPos = Is("*CONTROL_POS_BEZIER"), trackPos = Is("*CONTROL_POS_TRACK");
         bool bezierRot = Is("*CONTROL_ROT_BEZIER"), trackRot = Is("*CONTROL_ROT_TRACK");
         bool tcbRot = Is("*CONTROL_ROT_TCB"), bezierScale = Is("*CONTROL_SCALE_BEZIER");
         if (!line_.opens ||
             !(bezierPos || trackPos || bezierRot || trackRot || tcbRot || bezierScale)) {
+            if (line_.opens && line_.keyword.substr(0, 9) == "*CONTROL_") {
+                Warn(line_.number, "node \"" + nodeName_ + "\": " + std::string(line_.keyword) +
+                                       " track dropped; the engine does not play it");
+            }
             Unknown();
             continue;
         }
@@ -504,6 +630,11 @@ bool OrixFileAse::Load(const std::string& fileName, uint32_t flags) {
 
 bool OrixFileAse::LoadBytes(const char* data, size_t size, const std::string& name,
                             uint32_t flags) {
+    std::string decoded;
+    if (DecodeAseText(data, size, &decoded)) {
+        data = decoded.data();
+        size = decoded.size();
+    }
     if (flags & kAseWriteBne) {
         copy_ = std::make_unique<OrixFileBne>();
         if (copy_->Create(copyName_.empty() ? CopyNameFor(name) : copyName_)) {
@@ -517,6 +648,12 @@ bool OrixFileAse::LoadBytes(const char* data, size_t size, const std::string& na
     OrixFileBne* writer = copy_ && copy_->IsWriting() ? copy_.get() : nullptr;
     AseParser parser(data, size, &builder_, writer, flags);
     if (!parser.Run()) return false;
+    if (!parser.FoundExport()) {
+        // Empty or plain text: reading it as a model with nothing in it would pass for success.
+        ShowMessageBox(name + " is not an ASE export", kLoadCaption);
+        if (writer) writer->Abandon();
+        return false;
+    }
     builder_.Finish();
     return true;
 }

@@ -24,6 +24,9 @@ bool AseLineReader::Next(AseLine* line, bool materialListRule) {
     line->text[length] = '\0';
     line->length = length;
     offset_ += length;
+    if (!midLine_) ++lines_;
+    line->number = lines_;
+    midLine_ = !nl;
     TokenizeAseLine(line, materialListRule);
     return true;
 }

@@ -20,6 +20,7 @@ constexpr size_t kAseMaxLineLength = 254;
 struct AseLine {
     char text[kAseMaxLineLength + 2] = {};
     size_t length = 0;
+    size_t number = 0;         // 1-based line of the file (pieces of a long line share it)
     std::string_view keyword;  // up to the first space, tab or CR
     std::string_view value;    // quoted text, or the rest of the line with tabs as spaces
     bool quoted = false;
@@ -35,11 +36,15 @@ public:
     // materialListRule: an unquoted value ends at the first '{' or space.
     bool Next(AseLine* line, bool materialListRule);
     size_t Offset() const { return offset_; }
+    // Lines begun so far.
+    size_t LineCount() const { return lines_; }
 
 private:
     const char* data_;
     size_t size_;
     size_t offset_ = 0;
+    size_t lines_ = 0;
+    bool midLine_ = false;  // the last piece ended without its line feed
 };
 
 // Splits line->text into keyword and value; used by the reader and by tests.

@@ -103,6 +103,7 @@ bool OrixFileBne::HandleRecord(const BneRecord& r) {
             return b.BeginHelper(r.text);
         case kBneCameraReference:
             b.BeginCamera();
+            b.Warn("camera \"" + r.text + "\" skipped; a model holds no cameras");
             return true;
         case kBneNodeTransform: {
             Matrix m;

@@ -1,7 +1,9 @@
 // The writing half of OrixFileBne.
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <initializer_list>
+#include <system_error>
 
 #include "modelfile/orix_file_bne.h"
 #include "platform/messages.h"
@@ -39,10 +41,30 @@ void OrixFileBne::CloseOutput() {
 
 void OrixFileBne::RefuseFile(const std::string& message) {
     ShowMessageBox(message, kCaption);
+    Abandon();
+}
+
+void OrixFileBne::Abandon() {
     writeFailed_ = true;
     // A half-written file would read back as something other than what was meant.
+    bool open = out_ != nullptr;
     CloseOutput();
-    std::remove(fileName_.c_str());
+    if (open) std::remove(fileName_.c_str());
+}
+
+long OrixFileBne::Tell() {
+    return out_ ? std::ftell(out_) : -1;
+}
+
+bool OrixFileBne::Truncate(long size) {
+    if (!out_ || size < 0) return false;
+    std::error_code error;
+    if (std::fflush(out_) == 0) std::filesystem::resize_file(fileName_, uintmax_t(size), error);
+    if (error || std::fseek(out_, size, SEEK_SET) != 0) {
+        RefuseFile("Can't Write " + fileName_);
+        return false;
+    }
+    return true;
 }
 
 void OrixFileBne::WriteBytes(const void* bytes, size_t count) {

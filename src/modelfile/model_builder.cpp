@@ -71,6 +71,9 @@ bool ModelBuilder::Begin(const std::string& sourceName, uint32_t flags) {
     pendingKeys_.clear();
     pendingCollision_.clear();
     pictures_.clear();
+    warnings_.clear();
+    missingPictures_.clear();
+    framesPerSecond_ = 0.0;
     materialPictures_.clear();
     materialNames_.clear();
     if (mipmap_ && (mipmapLevels_ < 1 || mipmapLevels_ > OrixFileBne::kMaxMipmapLevels)) {
@@ -152,6 +155,15 @@ void ModelBuilder::SetSceneInfo(int32_t firstFrame, int32_t lastFrame, int32_t t
     ticksPerFrame_ = ticksPerFrame > 0 ? ticksPerFrame : 160;
 }
 
+void ModelBuilder::SetFrameSpeed(double framesPerSecond) {
+    // A speed that is no positive number says nothing; the ticks then tell it.
+    framesPerSecond_ = framesPerSecond > 0.0 && framesPerSecond < 1e6 ? framesPerSecond : 0.0;
+}
+
+double ModelBuilder::FramesPerSecond() const {
+    return framesPerSecond_ > 0.0 ? framesPerSecond_ : 4800.0 / ticksPerFrame_;
+}
+
 float ModelBuilder::FrameOfTicks(uint32_t ticks) const {
     return float(ticks / uint32_t(ticksPerFrame_));
 }
@@ -169,7 +181,6 @@ bool ModelBuilder::BeginMaterial(const std::string& name) {
         material_ = currentSet_ ? &currentSet_->main : nullptr;
     } else if (character_) {
         currentSet_ = character_->NewMaterial();
-        if (!currentSet_) return Refuse(sourceName_ + " has more than 16 materials.");
         material_ = &currentSet_->main;
         material_->collision = collision_;
     }
@@ -218,7 +229,6 @@ bool ModelBuilder::MapDiffuse(const std::string& pictureName) {
         texture = mesh_->CreateTexture();
     } else if (character_) {
         texture = character_->NewTexture();
-        if (!texture) return Refuse(sourceName_ + " has more than 16 textures.");
     } else {
         return true;
     }
@@ -226,26 +236,46 @@ bool ModelBuilder::MapDiffuse(const std::string& pictureName) {
     if (material_) materialPictures_.push_back({material_, pictureName});
     uint32_t colorKey = blackIsTransparent_ ? 0u : 0xFFFFFFFFu;
     GraphicsDevice* device = theEngine ? theEngine->device : nullptr;
-    bool loaded = false;
-    std::string failure;
-    if (!mipmap_) {
-        loaded = texture->Load(device, pictureName, colorKey);
-        failure = "Can't Load texture. : " + pictureName;
-    } else {
-        std::vector<std::string> names = MipmapLevelNames(pictureName, mipmapLevels_);
-        loaded = texture->LoadMipmaps(device, names, uint32_t(mipmapLevels_), colorKey);
-        failure = "Can't Load Mipmap texture. : " + pictureName;
+    std::vector<std::string> names = {pictureName};
+    if (mipmap_) names = MipmapLevelNames(pictureName, mipmapLevels_);
+    bool found = true;
+    if (searchPictures_) {
+        for (std::string& name : names) {
+            std::string path = FindPicture(name, pictureFolder_);
+            if (path.empty()) {
+                found = false;
+                NotePictureMissing(name);
+            }
+            name = path;
+        }
     }
-    if (!loaded) {
-        ShowMessageBox(failure, caption_);
+    bool loaded = false;
+    if (found && !mipmap_) {
+        loaded = texture->Load(device, names[0], colorKey);
+    } else if (found) {
+        loaded = texture->LoadMipmaps(device, names, uint32_t(mipmapLevels_), colorKey);
+    }
+    if (found && !loaded) {
+        std::string failure =
+            (mipmap_ ? "Can't Load Mipmap texture. : " : "Can't Load texture. : ") + pictureName;
         if (textureFailureFatal_) {
+            ShowMessageBox(failure, caption_);
             ExitProgram(-1);
             return false;  // only reached when the exit hook returns
         }
+        Warn(failure);
     }
     ++textureCount_;
     if (loaded && material_ && !material_->collision) material_->record.texture = texture->handle;
     return true;
+}
+
+void ModelBuilder::NotePictureMissing(const std::string& name) {
+    if (std::find(missingPictures_.begin(), missingPictures_.end(), name) != missingPictures_.end())
+        return;
+    missingPictures_.push_back(name);
+    std::string where = pictureFolder_.empty() ? std::string(".") : pictureFolder_;
+    Warn("picture \"" + name + "\" not found (as named, nor in " + where + ")");
 }
 
 std::string ModelBuilder::PictureOf(const Material* material) const {
@@ -265,7 +295,6 @@ bool ModelBuilder::SubMaterialHeader() {
     if (!currentSet_) return true;
     savedParent_ = &currentSet_->main;
     material_ = currentSet_->AddSubMaterial();
-    if (!material_) return Refuse(sourceName_ + " has more than 10 sub-materials in one material.");
     return true;
 }
 
@@ -297,8 +326,8 @@ bool ModelBuilder::BeginGeometry(const std::string& name) {
         geometry_ = mesh_;
     } else if (character_) {
         FinishCurrentGeometry();
+        SaveBoxForDrop();
         geometry_ = character_->NewMesh();
-        if (!geometry_) return Refuse(sourceName_ + " has more than 256 geometry objects.");
         geometry_->name = name;
     }
     ++geometryCount_;
@@ -308,8 +337,8 @@ bool ModelBuilder::BeginGeometry(const std::string& name) {
 bool ModelBuilder::BeginHelper(const std::string& name) {
     nodeKind_ = NodeKind::Helper;
     if (character_) {
+        SaveBoxForDrop();
         helper_ = character_->NewHelper();
-        if (!helper_) return Refuse(sourceName_ + " has more than 256 helper objects.");
         helper_->name = name;
     }
     return true;
@@ -366,6 +395,15 @@ void ModelBuilder::Scale(float x, float y, float z) {
 void ModelBuilder::EndNodeTransform() {
     SceneObject* node = CurrentNode();
     if (!node) return;
+    const Matrix& t = node->nodeTransform;
+    double det =
+        double(t.m[0][0]) * (double(t.m[1][1]) * t.m[2][2] - double(t.m[1][2]) * t.m[2][1]) -
+        double(t.m[0][1]) * (double(t.m[1][0]) * t.m[2][2] - double(t.m[1][2]) * t.m[2][0]) +
+        double(t.m[0][2]) * (double(t.m[1][0]) * t.m[2][1] - double(t.m[1][1]) * t.m[2][0]);
+    if (det < 0.0) {
+        // Keyframed nodes turn by rotations alone, and no rotation undoes a mirror.
+        Warn("node \"" + node->name + "\" is mirrored; it is shown unmirrored");
+    }
     node->nodePosition = node->nodeTransform.GetTranslation();
     if (node == helper_) node->position = node->nodePosition;
     node->RemoveNodeScale();
@@ -408,6 +446,40 @@ void ModelBuilder::EndHelper() {
 }
 
 void ModelBuilder::EndCamera() {}
+
+void ModelBuilder::SaveBoxForDrop() {
+    boxAtNodeStart_[0] = boxMin_;
+    boxAtNodeStart_[1] = boxMax_;
+    anyVertexAtNodeStart_ = anyVertex_;
+}
+
+bool ModelBuilder::DropCurrentNode(std::string* name) {
+    SceneObject* node = CurrentNode();
+    if (!node || !character_) return false;
+    *name = node->name;
+    // Its vertices no longer count toward the model's size.
+    boxMin_ = boxAtNodeStart_[0];
+    boxMax_ = boxAtNodeStart_[1];
+    anyVertex_ = anyVertexAtNodeStart_;
+    auto forget = [node](std::vector<SceneObject*>& list) {
+        list.erase(std::remove(list.begin(), list.end(), node), list.end());
+    };
+    forget(pendingKeys_);
+    pendingParents_.erase(std::remove_if(pendingParents_.begin(), pendingParents_.end(),
+                                         [node](const PendingParent& p) { return p.node == node; }),
+                          pendingParents_.end());
+    for (SceneObject* child : character_->children) {
+        if (child->boneParent == node) child->boneParent = nullptr;
+    }
+    if (node == geometry_) {
+        geometry_ = nullptr;
+        character_->DeleteMesh(static_cast<Mesh*>(node));
+    } else {
+        helper_ = nullptr;
+        character_->DeleteHelper(static_cast<Helper*>(node));
+    }
+    return true;
+}
 
 // --- geometry
 // -------------------------------------------------------------------------------------

@@ -6,7 +6,11 @@
 //
 // Parent bones are resolved whatever the order of the file: a parent named before it exists is
 // looked up again at Finish, and the static keys and collision volumes that need it wait until
-// then. Tables that would overfill are refused with a message under the reader's caption.
+// then. The character's tables grow with the file.
+//
+// What the engine cannot show is kept as warnings, one line each, for the tools to report:
+// mirrored node transforms, pictures not found or not loaded (when texture failures are not
+// fatal) and whatever the reader adds (unclosed blocks, tracks not played, cameras and lights).
 // Depends on: the scene objects, textures, the engine's device, platform/messages.h.
 #pragma once
 
@@ -37,8 +41,18 @@ public:
     void SetTarget(Mesh* mesh);
     void SetTarget(SkinnedCharacter* character);
     bool HasTarget() const { return mesh_ || character_; }
+    // The name the load was begun with, for messages.
+    const std::string& SourceName() const { return sourceName_; }
     void SetMipmapMode(bool on, int32_t levelCount);
+    // When false, a picture that cannot be loaded becomes a warning and the model loads
+    // untextured; when true it is a message box and the end of the program.
     void SetTextureFailureFatal(bool fatal) { textureFailureFatal_ = fatal; }
+    // Pictures are looked for with FindPicture beside the model in modelFolder; one that is
+    // nowhere is a warning, once per name and load, and is not handed to the texture loader.
+    void SetPictureFolder(const std::string& modelFolder) {
+        searchPictures_ = true;
+        pictureFolder_ = modelFolder;
+    }
 
     // Resets the per-load state; flags are the load flags (bits 0, 1, 3 used here). False (with
     // a message) when the mipmap level count is outside 1 to 9.
@@ -49,6 +63,8 @@ public:
 
     // --- scene ---------------------------------------------------------------------------------
     void SetSceneInfo(int32_t firstFrame, int32_t lastFrame, int32_t ticksPerFrame);
+    // The export's frames a second; without it the speed is derived from the ticks per frame.
+    void SetFrameSpeed(double framesPerSecond);
     // Frame of a key time: unsigned division (BNE) or signed, truncated toward zero (ASE).
     float FrameOfTicks(uint32_t ticks) const;
     float FrameOfSignedTicks(int32_t ticks) const;
@@ -70,7 +86,7 @@ public:
     bool MapDiffuse(const std::string& pictureName);
     // The current material has sub-materials; the list opens.
     void SubMaterialList();
-    // A new sub-material of the current material becomes current; false when it has ten.
+    // A new sub-material of the current material becomes current.
     bool SubMaterialHeader();
     // With the list open, the parent is current again and the list closes.
     void EndMaterial();
@@ -88,6 +104,9 @@ public:
     void EndGeometry();
     void EndHelper();
     void EndCamera();
+    // Deletes the node being read (a block the file never closed) and forgets it, giving its
+    // name; false when there is none to delete (a mesh target keeps what it read).
+    bool DropCurrentNode(std::string* name);
 
     // --- geometry --------------------------------------------------------------------------------
     void AddVertex(float x, float y, float z);
@@ -116,6 +135,11 @@ public:
     int32_t FirstFrame() const { return firstFrame_; }
     int32_t LastFrame() const { return lastFrame_; }
     int32_t TicksPerFrame() const { return ticksPerFrame_; }
+    // The modelling tool counts 4,800 ticks a second: 160 ticks a frame are 30 frames a second.
+    double FramesPerSecond() const;
+    bool FrameSpeedDerived() const { return framesPerSecond_ <= 0.0; }
+    void Warn(const std::string& text) { warnings_.push_back(text); }
+    const std::vector<std::string>& Warnings() const { return warnings_; }
     // Pictures named by the file, in order, and the one each material was given.
     const std::vector<std::string>& PictureNames() const { return pictures_; }
     std::string PictureOf(const Material* material) const;
@@ -128,6 +152,8 @@ public:
     }
     const Vector3& BoxMin() const { return boxMin_; }
     const Vector3& BoxMax() const { return boxMax_; }
+    // A vertex was read, so the box holds something.
+    bool AnyVertex() const { return anyVertex_; }
 
 private:
     enum class NodeKind { Helper, Geometry, Camera };
@@ -137,6 +163,8 @@ private:
     };
 
     SceneObject* CurrentNode() const;
+    void NotePictureMissing(const std::string& name);
+    void SaveBoxForDrop();
     bool Refuse(const std::string& message);
     void FinishCurrentGeometry();
     void FinishNode(SceneObject* node, Mesh* geometry);
@@ -172,9 +200,16 @@ private:
     bool mipmap_ = false;
     int32_t mipmapLevels_ = 0;
     bool textureFailureFatal_ = true;
+    bool searchPictures_ = false;
+    std::string pictureFolder_;
+    double framesPerSecond_ = 0.0;  // 0: not given by the file
+    std::vector<std::string> warnings_;
+    std::vector<std::string> missingPictures_;
     Vector3 boxMin_;
     Vector3 boxMax_;
     bool anyVertex_ = false;
+    Vector3 boxAtNodeStart_[2];  // the box before the newest node, for DropCurrentNode
+    bool anyVertexAtNodeStart_ = false;
     int64_t bakedPoseCount_ = 0;  // poses baked so far in this load, nodes together
     std::vector<std::string> pictures_;
     std::vector<std::pair<const Material*, std::string>> materialPictures_;

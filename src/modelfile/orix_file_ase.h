@@ -8,7 +8,9 @@
 // angles 2*pi - angle, key angles negated. Sub-materials nest by block structure; the copy
 // writes each sub-material as "list header, sub-material header, its records, end of material"
 // so that the BNE reader nests them the same way. The copy always starts with the BNE magic.
-// Lines over 254 characters are read in pieces; blocks left open stop at the end of the file.
+// Lines over 254 characters are read in pieces. A block left open at the end of the file
+// drops the object it was part of (from the copy too) and is a warning naming its line.
+// A copy refuses what BNE cannot encode: more than 255 materials, or sub-materials in one.
 // Messages: "Can't load %s" under "Load Ase", texture failures under "OrixFileAse".
 // Depends on: modelfile/model_builder.h, modelfile/orix_file_bne.h (the copy), ase_tokenizer.h.
 #pragma once
@@ -50,13 +52,20 @@ public:
     void SetMipmapMode(bool on, int32_t levelCount) { builder_.SetMipmapMode(on, levelCount); }
     // When false, a texture that cannot be loaded is reported and the model loads untextured.
     void SetTextureFailureFatal(bool fatal) { builder_.SetTextureFailureFatal(fatal); }
+    // Pictures are looked for beside the model too (FindPicture); see ModelBuilder.
+    void SetPictureFolder(const std::string& modelFolder) {
+        builder_.SetPictureFolder(modelFolder);
+    }
     // The BNE copy's file name instead of the one made from the text's name.
     void SetCopyName(const std::string& name) { copyName_ = name; }
     // "<name up to and including its first '.'>bne" ("a.b.ase": "a.bne"; "noext": "bne").
     static std::string CopyNameFor(const std::string& aseName);
 
-    // Reads fileName into the target. False when it cannot be opened ("Can't load %s"), when
-    // it would overfill the target's tables, or after a fatal texture failure.
+    // Reads fileName into the target: UTF-8 or UTF-16 text (with its byte-order mark). False
+    // when it cannot be opened ("Can't load %s"), when it holds no scene block, material list
+    // or object ("%s is not an ASE export"), or after a fatal texture failure. A copy being
+    // written is then deleted. Blocks left open, tracks not played, cameras and lights are
+    // warnings of the builder.
     bool Load(const std::string& fileName, uint32_t flags);
     // The same from text in memory; name is used in messages and for the copy's name.
     bool LoadBytes(const char* data, size_t size, const std::string& name, uint32_t flags);

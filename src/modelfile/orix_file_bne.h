@@ -6,7 +6,7 @@
 // static keys for nodes that lack them, collision meshes handed to their bones as volumes. It
 // never trusts the file: every record is decoded through the bounds-checked format table, a
 // file that ends early finishes as if it had ended properly, indices out of range are dropped,
-// and a file that would overfill one of the character's tables is refused with a message.
+// and the character's tables grow with the file.
 // Textures that cannot be loaded end the program (status -1) unless the loader is told to go on
 // without them (tools, fuzzers).
 //
@@ -72,9 +72,12 @@ public:
     // When false, a texture that cannot be loaded is reported and the model goes on untextured
     // instead of ending the program (tools and fuzzers). True by default.
     void SetTextureFailureFatal(bool fatal) { builder_.SetTextureFailureFatal(fatal); }
+    // Pictures are looked for beside the model too (FindPicture); see ModelBuilder.
+    void SetPictureFolder(const std::string& modelFolder) {
+        builder_.SetPictureFolder(modelFolder);
+    }
     // Reads fileName into the target. False when the file cannot be opened, is not a BNE file,
-    // would overfill the target's tables, or a texture failed fatally; objects already built
-    // stay with the target.
+    // or a texture failed fatally; objects already built stay with the target.
     bool Load(const std::string& fileName, uint32_t flags);
     // The same from bytes in memory; name is used in messages.
     bool LoadBytes(const uint8_t* data, size_t size, const std::string& name, uint32_t flags);
@@ -89,6 +92,16 @@ public:
     bool IsWriting() const { return out_ != nullptr; }
     // True once a record was refused or a write failed; the file was then deleted.
     bool WriteFailed() const { return writeFailed_; }
+    // Refuses the file being written for a reason of the caller's: the message, then the
+    // file deleted and nothing more written.
+    void RefuseFile(const std::string& message);
+    // The same without a message.
+    void Abandon();
+    // Bytes written so far; -1 without an open file.
+    long Tell();
+    // Cuts the file back to its first size bytes (a record group its caller takes back);
+    // false, with the file refused, when that fails.
+    bool Truncate(long size);
 
     // Field writers; each does nothing without an open file.
     void WriteU32(uint32_t value);  // 4 bytes, little-endian (floats as their IEEE bits)
@@ -160,7 +173,6 @@ private:
     void WriteFloats(uint8_t tag, std::initializer_list<float> values);
     void WriteBare(uint8_t tag);
     void WriteBytes(const void* bytes, size_t count);
-    void RefuseFile(const std::string& message);
     void CloseOutput();
 
     std::FILE* out_ = nullptr;

@@ -82,6 +82,7 @@ public:
     size_t ScaleKeyCount() const { return scales_.size(); }
     const std::vector<RotationKey>& RotationKeys() const { return rotations_; }
     const std::vector<PositionKey>& PositionKeys() const { return positions_; }
+    const std::vector<PositionKey>& ScaleKeys() const { return scales_; }
 
 private:
     std::vector<PositionKey> positions_;

@@ -1,6 +1,8 @@
 #include "render/texture.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 
 #include "picture/bmp_picture.h"
 #include "picture/jpeg_picture.h"
@@ -94,6 +96,19 @@ std::string FileExtension(const std::string& fileName) {
     }
     size_t dot = lower.rfind('.');
     return dot == std::string::npos ? lower : lower.substr(dot + 1);
+}
+
+std::string FindPicture(const std::string& pictureName, const std::string& modelFolder) {
+    if (pictureName.empty()) return std::string();
+    std::string folder = modelFolder.empty() ? std::string(".") : modelFolder;
+    size_t slash = pictureName.find_last_of("/\\");
+    std::string base = slash == std::string::npos ? pictureName : pictureName.substr(slash + 1);
+    for (const std::string& candidate :
+         {pictureName, folder + "/" + pictureName, folder + "/" + base}) {
+        std::error_code ignored;
+        if (!base.empty() && std::filesystem::is_regular_file(candidate, ignored)) return candidate;
+    }
+    return std::string();
 }
 
 GraphicsDevice* DirectDrawOfDevice(GraphicsDevice* device) {

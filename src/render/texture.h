@@ -59,6 +59,12 @@ struct Texture {
     bool CopyBitmapToSurface(const Bitmap& bitmap, SurfaceHandle level);
 };
 
+// Where a picture that a model file names is found, for loaders that look beyond the working
+// directory: the name as given, then relative to modelFolder, then its base name (after the
+// last '/' or '\') in modelFolder, so that the absolute paths of the machine an export was
+// made on still find the picture beside the model. "" when none of them is a file.
+std::string FindPicture(const std::string& pictureName, const std::string& modelFolder);
+
 // The lowercased text after the last '.', or the whole lowercased name when there is none.
 std::string FileExtension(const std::string& fileName);
 

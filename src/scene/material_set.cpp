@@ -17,14 +17,14 @@ void ApplyMaterial(const Material& material) {
 }
 
 Material* MaterialSet::AddSubMaterial() {
-    if (subMaterialCount >= kMaxSubMaterials) return nullptr;
     hasSubMaterials = true;
-    return &subMaterials[subMaterialCount++];
+    if (size_t(subMaterialCount) >= subMaterials.size()) subMaterials.emplace_back();
+    return &subMaterials[size_t(subMaterialCount++)];
 }
 
 Material* MaterialSet::SubMaterialAt(int32_t index) {
     if (index < 0 || index >= subMaterialCount) return nullptr;
-    return &subMaterials[index];
+    return &subMaterials[size_t(index)];
 }
 
 }  // namespace orix

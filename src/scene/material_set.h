@@ -1,6 +1,7 @@
 // Material and MaterialSet: the surface records a mesh draws with. A Material is the device's
 // material record plus the collision mark of the model file; a MaterialSet is a mesh's main
-// material with up to ten sub-materials, chosen per face by the face's material id.
+// material with as many sub-materials as its file gives, chosen per face by the face's material
+// id. Sub-materials live in a deque so that a pointer to one stays valid while more are added.
 //
 // Applying a material goes through the engine's one drawing material and remembers it as the
 // engine's currentMaterial, so consecutive objects with the same material change no state.
@@ -8,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 
 #include "platform/device_types.h"
 
@@ -27,9 +29,7 @@ struct Material {
 void ApplyMaterial(const Material& material);
 
 struct MaterialSet {
-    static constexpr int32_t kMaxSubMaterials = 10;
-
-    // Marks the set as having sub-materials and returns the next one, or null when ten exist.
+    // Marks the set as having sub-materials and returns the next one.
     Material* AddSubMaterial();
     // Sub-material index, or null outside 0 to subMaterialCount - 1.
     Material* SubMaterialAt(int32_t index);
@@ -37,7 +37,7 @@ struct MaterialSet {
     Material main;
     bool hasSubMaterials = false;
     int32_t subMaterialCount = 0;
-    Material subMaterials[kMaxSubMaterials];
+    std::deque<Material> subMaterials;  // at least subMaterialCount entries
 };
 
 }  // namespace orix

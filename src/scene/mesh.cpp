@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 
 #include "device/engine.h"
 #include "device/globals.h"
@@ -213,10 +214,11 @@ namespace {
 // slot maps a mesh vertex to its sub-mesh vertex (-1 when not taken); it comes in all -1 and
 // is left so, for the next material.
 template <typename V>
-void GroupFaces(const MeshGeometry& g, int32_t material, uint32_t faces,
+void GroupFaces(const MeshGeometry& g, const std::vector<uint32_t>& faceList,
                 const std::vector<V>& meshVertices, std::vector<V>& own, SubMesh& sub,
                 std::vector<int32_t>& slot) {
     sub = SubMesh();
+    uint32_t faces = uint32_t(faceList.size());
     sub.faceCount = faces;
     size_t most = std::min<size_t>(size_t(faces) * 3, meshVertices.size());
     own.clear();
@@ -224,10 +226,9 @@ void GroupFaces(const MeshGeometry& g, int32_t material, uint32_t faces,
     sub.meshIndex.reserve(most);
     sub.indices.resize(size_t(faces) * 3);
     uint16_t* out = sub.indices.data();
-    for (size_t fi = 0; fi < g.faces.size(); ++fi) {
-        if (g.faces[fi].materialId != material) continue;
+    for (uint32_t fi : faceList) {
         for (int k = 0; k < 3; ++k) {
-            uint16_t vi = g.indices[fi * 3 + k];
+            uint16_t vi = g.indices[size_t(fi) * 3 + k];
             if (slot[vi] < 0) {
                 slot[vi] = int32_t(own.size());
                 sub.meshIndex.push_back(vi);
@@ -245,32 +246,37 @@ void GroupFaces(const MeshGeometry& g, int32_t material, uint32_t faces,
 void Mesh::BuildMaterialSubMeshes() {
     if (!materials || !materials->hasSubMaterials) return;
     MeshGeometry& g = *geometry;
-    subMeshCount = materials->subMaterialCount;
-    std::array<uint32_t, MaterialSet::kMaxSubMaterials> faces{};
-    for (const MeshFace& f : g.faces) {
-        if (f.materialId >= 0 && f.materialId < subMeshCount) ++faces[size_t(f.materialId)];
+    // Only sub-materials some face selects get a sub-mesh: a set of thousands of sub-materials
+    // costs nothing on a mesh whose faces name a few.
+    std::map<int32_t, std::vector<uint32_t>> faceLists;
+    for (size_t fi = 0; fi < g.faces.size(); ++fi) {
+        int32_t id = g.faces[fi].materialId;
+        if (id >= 0 && id < materials->subMaterialCount) faceLists[id].push_back(uint32_t(fi));
     }
+    subMeshCount = int32_t(faceLists.size());
+    g.subMeshes.assign(faceLists.size(), SubMesh());
     std::vector<int32_t> slot(vertexCount, -1);
-    for (int32_t i = 0; i < subMeshCount; ++i) {
-        SubMesh& sub = g.subMeshes[i];
+    size_t k = 0;
+    for (const auto& [id, list] : faceLists) {
+        SubMesh& sub = g.subMeshes[k++];
         switch (vertexFormat) {
             case 0:
-                GroupFaces(g, i, faces[i], g.unlitVertices, sub.unlitVertices, sub, slot);
+                GroupFaces(g, list, g.unlitVertices, sub.unlitVertices, sub, slot);
                 break;
             case 1: {
                 std::vector<LVertex> own;
-                GroupFaces(g, i, faces[i], g.litVertices, own, sub, slot);
-                const ColorValue& d = materials->subMaterials[i].record.diffuse;
+                GroupFaces(g, list, g.litVertices, own, sub, slot);
+                const ColorValue& d = materials->subMaterials[size_t(id)].record.diffuse;
                 uint32_t color = PackColor(ColorValue{d.r, d.g, d.b, 1.0f});
                 for (LVertex& v : own) v.color = color;
                 sub.litVertices.swap(own);
                 break;
             }
             case 2:
-                GroupFaces(g, i, faces[i], g.transformedVertices, sub.transformedVertices, sub,
-                           slot);
+                GroupFaces(g, list, g.transformedVertices, sub.transformedVertices, sub, slot);
                 break;
         }
+        sub.materialId = id;
     }
 }
 
@@ -481,11 +487,11 @@ void RefreshPositions(std::vector<TLVertex>& own, const std::vector<uint16_t>& m
 void Mesh::DrawPerMaterial() {
     GraphicsDevice* device = theEngine ? theEngine->device : nullptr;
     MeshGeometry& g = *geometry;
-    int32_t count =
-        materials->subMaterialCount < subMeshCount ? materials->subMaterialCount : subMeshCount;
-    for (int32_t i = 0; i < count; ++i) {
-        ApplyMaterial(materials->subMaterials[i]);
-        SubMesh& sub = g.subMeshes[i];
+    for (int32_t i = 0; i < subMeshCount; ++i) {
+        SubMesh& sub = g.subMeshes[size_t(i)];
+        // A set that lost sub-materials since the split draws what it still has.
+        if (sub.materialId >= materials->subMaterialCount) continue;
+        ApplyMaterial(materials->subMaterials[size_t(sub.materialId)]);
         const void* vertices = nullptr;
         VertexType type = VT_VERTEX;
         switch (vertexFormat) {

@@ -1,6 +1,6 @@
 // Mesh: the drawable polygon object. An indexed triangle list in one of the three device vertex
 // layouts, texture coordinates with their own face list (as the modelling tool exports them),
-// per-face normals and material ids, a material set with up to ten sub-materials and the
+// per-face normals and material ids, a material set with its sub-materials and the
 // per-material sub-meshes built from it. The model readers fill it in file order and call the
 // finishing steps; Update draws it with one indexed draw per material.
 //
@@ -9,7 +9,8 @@
 // valid whichever of the two is destroyed first; the same holds for an owned material set and
 // texture. Arrays grow in blocks of (at least) 10 records
 // while loading; nothing is allocated while drawing. Vertex indices are 16-bit, so a mesh holds
-// at most 65536 vertices. At most 3 collision volumes, 10 sub-materials.
+// at most 65536 vertices. At most 3 collision volumes; one sub-mesh per sub-material that some
+// face selects (none for the others, however many the material set holds).
 // Depends on: scene/scene_object.h, scene/material_set.h, render/texture.h, the engine.
 #pragma once
 
@@ -54,6 +55,7 @@ struct PositionTable {
 
 // The draw data of one material in one vertex format.
 struct SubMesh {
+    int32_t materialId = 0;  // the sub-material its faces select
     uint32_t vertexCount = 0;
     uint32_t faceCount = 0;
     std::vector<Vertex> unlitVertices;
@@ -75,7 +77,7 @@ struct MeshGeometry {
     std::vector<TexCoord> texCoords;
     std::vector<uint16_t> texFaces;  // three per texture face
     PositionTable positionTable;
-    std::array<SubMesh, MaterialSet::kMaxSubMaterials> subMeshes;
+    std::vector<SubMesh> subMeshes;  // subMeshCount of them, by ascending material id
     // The positions stand relative to the node transform (TransformToNodeSpace ran), not in the
     // model file's world space.
     bool inNodeSpace = false;

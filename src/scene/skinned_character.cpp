@@ -30,32 +30,28 @@ SkinnedCharacter::SkinnedCharacter(const SkinnedCharacter& source)
         for (size_t i = 0; i < source.children.size(); ++i) {
             const SceneObject* child = source.children[i];
             if (!child) continue;
-            if (pass == 0 && child->kind == static_cast<int32_t>(ObjectKind::Helper) &&
-                helperCount < kMaxHelpers) {
+            if (pass == 0 && child->kind == static_cast<int32_t>(ObjectKind::Helper)) {
                 Helper* h = new Helper(*static_cast<const Helper*>(child));
-                helpers[helperCount++] = h;
+                helpers.push_back(h);
                 copies[i] = h;
-            } else if (pass == 1 && child->kind == static_cast<int32_t>(ObjectKind::Mesh) &&
-                       meshCount < kMaxMeshes) {
+            } else if (pass == 1 && child->kind == static_cast<int32_t>(ObjectKind::Mesh)) {
                 Mesh* m = new Mesh(*static_cast<const Mesh*>(child));
-                meshes[meshCount++] = m;
+                meshes.push_back(m);
                 copies[i] = m;
             }
         }
     }
+    helperCount = int32_t(helpers.size());
+    meshCount = int32_t(meshes.size());
     for (SceneObject* copy : copies) {
         if (copy) AddChild(copy);
     }
-    for (int32_t i = 0; i < source.materialCount; ++i) {
-        materialHolders_[i] = source.materialHolders_[i];
-        materials[i] = source.materials[i];
-    }
+    materialHolders_ = source.materialHolders_;
+    materials = source.materials;
     materialCount = source.materialCount;
     // The materials' texture handles must stay valid while the clone draws with them.
-    for (int32_t i = 0; i < source.textureCount; ++i) {
-        textureHolders_[i] = source.textureHolders_[i];
-        textures[i] = source.textures[i];
-    }
+    textureHolders_ = source.textureHolders_;
+    textures = source.textures;
     textureCount = source.textureCount;
     // The skin stays with the source: its bindings name the source's bones.
 }
@@ -139,53 +135,57 @@ void SkinnedCharacter::Update(uint32_t flags) {
 }
 
 Mesh* SkinnedCharacter::NewMesh() {
-    if (meshCount >= kMaxMeshes) return nullptr;
     Mesh* m = new Mesh(vertexFormat);
-    meshes[meshCount++] = m;
+    meshes.push_back(m);
+    ++meshCount;
     AddChild(m);
     return m;
 }
 
 Helper* SkinnedCharacter::NewHelper() {
-    if (helperCount >= kMaxHelpers) return nullptr;
     Helper* h = new Helper();
-    helpers[helperCount++] = h;
+    helpers.push_back(h);
+    ++helperCount;
     AddChild(h);
     return h;
 }
 
 MaterialSet* SkinnedCharacter::NewMaterial() {
-    if (materialCount >= kMaxMaterials) return nullptr;
-    int32_t i = materialCount++;
-    materialHolders_[i] = std::make_shared<MaterialSet>();
-    materials[i] = materialHolders_[i].get();
-    return materials[i];
+    materialHolders_.push_back(std::make_shared<MaterialSet>());
+    materials.push_back(materialHolders_.back().get());
+    ++materialCount;
+    return materials.back();
 }
 
 Texture* SkinnedCharacter::NewTexture() {
-    if (textureCount >= kMaxTextures) return nullptr;
-    int32_t i = textureCount++;
-    textureHolders_[i] = MakeSharedTexture();
-    textures[i] = textureHolders_[i].get();
-    return textures[i];
+    textureHolders_.push_back(MakeSharedTexture());
+    textures.push_back(textureHolders_.back().get());
+    ++textureCount;
+    return textures.back();
 }
 
 MaterialSet* SkinnedCharacter::MaterialAt(int32_t index) {
     if (index < 0 || index >= materialCount) return nullptr;
-    return materials[index];
+    return materials[size_t(index)];
 }
 
 bool SkinnedCharacter::DeleteMesh(Mesh* mesh) {
-    int32_t at = -1;
-    for (int32_t i = 0; i < meshCount; ++i) {
-        if (meshes[i] == mesh) at = i;
-    }
-    if (at < 0) return false;
-    for (int32_t i = at; i + 1 < meshCount; ++i) meshes[i] = meshes[i + 1];
-    meshes[--meshCount] = nullptr;
+    auto at = std::find(meshes.begin(), meshes.end(), mesh);
+    if (at == meshes.end()) return false;
+    meshes.erase(at);
+    meshCount = int32_t(meshes.size());
     if (currentMesh == mesh) currentMesh = nullptr;
     if (skinMesh == mesh) skinMesh = nullptr;
     RemoveChild(mesh);
+    return true;
+}
+
+bool SkinnedCharacter::DeleteHelper(Helper* helper) {
+    auto at = std::find(helpers.begin(), helpers.end(), helper);
+    if (at == helpers.end()) return false;
+    helpers.erase(at);
+    helperCount = int32_t(helpers.size());
+    RemoveChild(helper);
     return true;
 }
 

@@ -3,9 +3,9 @@
 // the model plays as one, and after its children have updated runs the skin deformation.
 // The character itself draws nothing.
 //
-// Limits: 256 meshes, 256 helpers, 16 materials and 16 textures; the New* operations return
-// null when a table is full, and the readers turn that into a refused file. A clone copies the
-// meshes and helpers and shares the materials and textures, which live while any holder does.
+// The tables grow with the model: as many meshes, helpers, materials and textures as its file
+// holds (the file's size bounds them). A clone copies the meshes and helpers and shares the
+// materials and textures, which live while any holder does.
 // Depends on: scene/mesh.h, scene/helper.h, render/texture.h, the engine's scene root; the skin
 // and VUE loading and the deformation live in skin/.
 #pragma once
@@ -43,11 +43,6 @@ struct SkinPlan {
 
 class SkinnedCharacter : public SceneObject {
 public:
-    static constexpr int32_t kMaxMeshes = 256;
-    static constexpr int32_t kMaxHelpers = 256;
-    static constexpr int32_t kMaxMaterials = 16;
-    static constexpr int32_t kMaxTextures = 16;
-
     // vertexFormat is the format of the meshes this character creates.
     explicit SkinnedCharacter(int32_t vertexFormat);
     // Copies the meshes and helpers, shares the materials and textures.
@@ -84,16 +79,18 @@ public:
     virtual bool LoadVue(const std::string& fileName);
 
     // --- building (the readers) ---------------------------------------------------------------
-    // A new child mesh / helper, stored and counted; null when the table is full.
+    // A new child mesh / helper, stored and counted.
     Mesh* NewMesh();
     Helper* NewHelper();
-    // A new empty material set / texture record, stored (not a child); null when full.
+    // A new empty material set / texture record, stored (not a child).
     MaterialSet* NewMaterial();
     Texture* NewTexture();
     // Material set index, or null outside the table.
     MaterialSet* MaterialAt(int32_t index);
     // Removes mesh from the children and the mesh table and deletes it; false for a stranger.
     bool DeleteMesh(Mesh* mesh);
+    // The same for a helper.
+    bool DeleteHelper(Helper* helper);
 
     // --- fields -------------------------------------------------------------------------------
     int32_t meshCount = 0;
@@ -101,10 +98,11 @@ public:
     int32_t materialCount = 0;
     int32_t textureCount = 0;
     Mesh* currentMesh = nullptr;
-    Mesh* meshes[kMaxMeshes] = {};
-    Helper* helpers[kMaxHelpers] = {};
-    MaterialSet* materials[kMaxMaterials] = {};
-    Texture* textures[kMaxTextures] = {};
+    // Each table holds exactly its count of entries.
+    std::vector<Mesh*> meshes;
+    std::vector<Helper*> helpers;
+    std::vector<MaterialSet*> materials;
+    std::vector<Texture*> textures;
     Scene* scene = nullptr;
     int32_t vertexFormat = 0;
     bool skinLoaded = false;
@@ -118,8 +116,8 @@ public:
     int32_t mipmapLevelCount = 0;
 
 protected:
-    std::shared_ptr<MaterialSet> materialHolders_[kMaxMaterials];
-    std::shared_ptr<Texture> textureHolders_[kMaxTextures];
+    std::vector<std::shared_ptr<MaterialSet>> materialHolders_;
+    std::vector<std::shared_ptr<Texture>> textureHolders_;
 };
 
 }  // namespace orix

@@ -117,7 +117,7 @@ TEST_F(HostileInput, FaceIndicesFarPastTheVerticesAreDropped) {
     EXPECT_EQ(m.faceCount, 1u);
 }
 
-TEST_F(HostileInput, ThreeHundredMaterialsAreRefusedByACharacter) {
+TEST_F(HostileInput, ThreeHundredMaterialsLoadIntoACharacter) {
     Bne b;
     for (int i = 0; i < 300; ++i) {
         b.Tag(kBneMaterialHeader).Str("M" + std::to_string(i));
@@ -125,10 +125,9 @@ TEST_F(HostileInput, ThreeHundredMaterialsAreRefusedByACharacter) {
     }
     b.Tag(kBneFileEnd);
     SkinnedCharacter c(1);
-    EXPECT_FALSE(Load(&c, b));
-    EXPECT_EQ(c.materialCount, SkinnedCharacter::kMaxMaterials);
-    ASSERT_EQ(Captured().size(), 1u);
-    EXPECT_NE(Captured()[0].find("more than 16 materials"), std::string::npos);
+    EXPECT_TRUE(Load(&c, b));
+    EXPECT_EQ(c.materialCount, 300);
+    EXPECT_TRUE(Captured().empty());
 
     // A mesh has one material: each record updates it, the last colour stands.
     Mesh m(0);
@@ -350,8 +349,7 @@ TEST_F(HostileInput, AseBlockThatNeverClosesStopsAtTheEndOfTheFile) {
     SkinnedCharacter c(0);
     EXPECT_TRUE(LoadAse(&c, text));
     EXPECT_EQ(c.helperCount, 1);
-    ASSERT_EQ(c.meshCount, 1);
-    EXPECT_GE(c.meshes[0]->vertexCount, 1u);  // what the lines after it store is open
+    EXPECT_EQ(c.meshCount, 0);  // the open object is not what the file meant
 }
 
 }  // namespace

@@ -236,10 +236,14 @@ TEST(AseReader, ExportsInTheWildLoadWithoutHanging) {
     std::string grouped = "*GROUP \"Body\" {\n" + Helper("InGroup", "", 0) + "}\n";
     std::string hugeLine(4u << 20, 'a');
     hugeLine += "{\n";
-    for (const std::string* text : {&crlf, &noMagicNoNormals, &longLine, &unclosed, &unclosedSkip,
-                                    &hugeLine, &deepGroups, &grouped}) {
+    for (const std::string* text :
+         {&crlf, &noMagicNoNormals, &longLine, &unclosed, &deepGroups, &grouped}) {
         SkinnedCharacter c(0);
         EXPECT_TRUE(LoadText(&c, *text, kAseFinishNodes));
+    }
+    for (const std::string* text : {&unclosedSkip, &hugeLine}) {  // no object, no scene
+        SkinnedCharacter c(0);
+        EXPECT_FALSE(LoadText(&c, *text, kAseFinishNodes));
     }
     SkinnedCharacter c(0);
     ASSERT_TRUE(LoadText(&c, crlf, 0));
@@ -247,7 +251,7 @@ TEST(AseReader, ExportsInTheWildLoadWithoutHanging) {
     EXPECT_EQ(c.meshes[0]->vertexCount, 1u);
     SkinnedCharacter d(0);
     ASSERT_TRUE(LoadText(&d, unclosed, 0));
-    EXPECT_EQ(d.meshCount, 1);
+    EXPECT_EQ(d.meshCount, 0);  // the object the file never closed is dropped
     SkinnedCharacter e(0);
     ASSERT_TRUE(LoadText(&e, grouped, 0));
     EXPECT_EQ(e.helperCount, 1);  // objects inside a group belong to the model

@@ -89,7 +89,7 @@ TEST_F(MeshTest, SubMaterialsDrawOncePerMaterialWithTheirOwnMaterial) {
     for (int i = 0; i < 9; ++i) m->AddVertex(float(i), float(i % 2), 0);
     m->AddFace(0, 1, 2, 0);
     m->AddFace(3, 4, 5, 1);
-    m->AddFace(6, 7, 8, 2);
+    m->AddFace(6, 7, 8, 299);
     m->AddFace(2, 1, 0, 0);
     MaterialSet* set = m->CreateMaterialSet();
     for (int i = 0; i < 3; ++i) {
@@ -98,12 +98,12 @@ TEST_F(MeshTest, SubMaterialsDrawOncePerMaterialWithTheirOwnMaterial) {
         sub->record.diffuse = {0.1f * float(i + 1), 0.5f, 0.25f, 0.0f};
         sub->record.texture = 100 + i;
     }
-    for (int i = 3; i < MaterialSet::kMaxSubMaterials; ++i)
-        ASSERT_NE(set->AddSubMaterial(), nullptr);
-    EXPECT_EQ(set->AddSubMaterial(), nullptr);
-    set->subMaterialCount = 3;
+    // Of a large set, only the sub-materials the faces select get a sub-mesh.
+    for (int i = 3; i < 300; ++i) ASSERT_NE(set->AddSubMaterial(), nullptr);
+    set->subMaterials[299].record = set->subMaterials[2].record;
     m->BuildMaterialSubMeshes();
     EXPECT_EQ(m->subMeshCount, 3);
+    EXPECT_EQ(m->geometry->subMeshes[2].materialId, 299);
     const SubMesh& first = m->geometry->subMeshes[0];
     EXPECT_EQ(first.faceCount, 2u);
     EXPECT_EQ(first.vertexCount, 3u);  // vertices shared by its two faces are taken once

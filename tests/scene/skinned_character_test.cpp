@@ -26,27 +26,34 @@ void Populate(SkinnedCharacter& c) {
     m->materials = set;
 }
 
-TEST_F(CharacterTest, TablesStopAtTheirLimits) {
+TEST_F(CharacterTest, TablesGrowPastTheOldSizes) {
     SkinnedCharacter c(1);
-    for (int i = 0; i < SkinnedCharacter::kMaxMeshes; ++i) ASSERT_NE(c.NewMesh(), nullptr);
-    EXPECT_EQ(c.NewMesh(), nullptr);
-    for (int i = 0; i < SkinnedCharacter::kMaxHelpers; ++i) ASSERT_NE(c.NewHelper(), nullptr);
-    EXPECT_EQ(c.NewHelper(), nullptr);
-    for (int i = 0; i < SkinnedCharacter::kMaxMaterials; ++i) ASSERT_NE(c.NewMaterial(), nullptr);
-    EXPECT_EQ(c.NewMaterial(), nullptr);
-    for (int i = 0; i < SkinnedCharacter::kMaxTextures; ++i) ASSERT_NE(c.NewTexture(), nullptr);
-    EXPECT_EQ(c.NewTexture(), nullptr);
-    EXPECT_EQ(c.meshCount, 256);
-    EXPECT_EQ(c.children.size(), 512u);
-    EXPECT_EQ(c.MaterialAt(16), nullptr);
+    for (int i = 0; i < 300; ++i) {
+        ASSERT_NE(c.NewMesh(), nullptr);
+        ASSERT_NE(c.NewHelper(), nullptr);
+        ASSERT_NE(c.NewMaterial(), nullptr);
+        ASSERT_NE(c.NewTexture(), nullptr);
+    }
+    EXPECT_EQ(c.meshCount, 300);
+    EXPECT_EQ(c.helperCount, 300);
+    EXPECT_EQ(c.children.size(), 600u);
+    EXPECT_NE(c.MaterialAt(299), nullptr);
+    EXPECT_EQ(c.MaterialAt(300), nullptr);
     EXPECT_EQ(c.MaterialAt(-1), nullptr);
     EXPECT_EQ(c.meshes[0]->vertexFormat, 1);
 
     Mesh* third = c.meshes[2];
+    Mesh* fourth = c.meshes[3];
     EXPECT_TRUE(c.DeleteMesh(third));
-    EXPECT_EQ(c.meshCount, 255);
-    EXPECT_EQ(c.children.size(), 511u);
+    EXPECT_EQ(c.meshCount, 299);
+    EXPECT_EQ(c.meshes[2], fourth);
+    EXPECT_EQ(c.children.size(), 599u);
     EXPECT_FALSE(c.DeleteMesh(third));
+    Helper* last = c.helpers[299];
+    EXPECT_TRUE(c.DeleteHelper(last));
+    EXPECT_FALSE(c.DeleteHelper(last));
+    EXPECT_EQ(c.helperCount, 299);
+    EXPECT_EQ(c.children.size(), 598u);
 }
 
 // RemoveChild deletes the child's children and then the child: the character's pieces must go

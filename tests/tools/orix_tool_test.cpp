@@ -14,6 +14,8 @@
 
 #include <filesystem>
 
+#include "support/picture_files.h"
+
 namespace {
 
 // A fresh folder, removed with its files at the end of the test.
@@ -38,11 +40,12 @@ struct Result {
     std::string out;
 };
 
-// Runs the tool with args (already quoted), capturing stdout; stderr is dropped.
-Result Tool(const std::string& args) {
+// Runs the tool with args (already quoted), capturing stdout; stderr is dropped, or captured
+// after stdout with withStderr.
+Result Tool(const std::string& args, bool withStderr = false) {
     Result r;
-    std::string command =
-        std::string("ORIX_OFFSCREEN=1 '") + ORIX_TOOL_PATH + "' " + args + " 2>/dev/null";
+    std::string command = std::string("ORIX_OFFSCREEN=1 '") + ORIX_TOOL_PATH + "' " + args +
+                          (withStderr ? " 2>&1" : " 2>/dev/null");
     std::FILE* p = popen(command.c_str(), "r");
     if (!p) return r;
     char buf[4096];
@@ -55,6 +58,11 @@ Result Tool(const std::string& args) {
 
 void Write(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
+}
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 std::string Tm(float angle, float x, float y, float z) {
@@ -126,6 +134,10 @@ TEST(OrixTool, ArgumentsAndMissingFiles) {
     EXPECT_EQ(Tool("convert /nonexistent/a.ase").status, 1);
     EXPECT_EQ(Tool("dump /nonexistent/a.bne").status, 1);
     EXPECT_EQ(Tool("info /nonexistent/a.bne").status, 1);
+    Result infoHelp = Tool("info --help");
+    EXPECT_EQ(infoHelp.status, 0);
+    EXPECT_NE(infoHelp.out.find("2  kAseBakePoses, kBneBakePoses"), std::string::npos);
+    EXPECT_EQ(Tool("help frobnicate").status, 2);
 }
 
 TEST(OrixTool, ConvertedFileLoadsLikeItsText) {
@@ -147,6 +159,8 @@ TEST(OrixTool, ConvertedFileLoadsLikeItsText) {
     EXPECT_NE(fromText.out.find("\"textures\": [\"a.bmp\", \"b.bmp\"]"), std::string::npos);
     EXPECT_NE(fromText.out.find("\"positions\": 4, \"vertices\": 5"), std::string::npos);
 
+    EXPECT_EQ(Tool("pose '" + ase + "' --frame last").out,
+              Tool("pose '" + ase + "' --frame 8").out);
     for (const char* frame : {"first", "3", "5.5"}) {
         Result a = Tool("pose '" + ase + "' --vertices --frame " + frame);
         Result b = Tool("pose '" + bne + "' --vertices --frame " + frame);
@@ -181,6 +195,195 @@ TEST(OrixTool, LandAsOneMesh) {
     ASSERT_EQ(info.status, 0);
     EXPECT_EQ(info.out.find("\"meshes\": [{\"name\": \"Body\""), 1u) << info.out;
     EXPECT_NE(info.out.find("\"helpers\": []"), std::string::npos);
+}
+
+bool Exists(const std::string& path) {
+    return std::filesystem::exists(path);
+}
+
+size_t Count(const std::string& text, const std::string& what) {
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
+
+// count materials, the first with subs sub-materials, each with a picture when pictures.
+std::string Materials(int count, int subs, bool pictures = false) {
+    std::string t = "*MATERIAL_LIST {\n\t*MATERIAL_COUNT " + std::to_string(count) + "\n";
+    for (int i = 0; i < count; ++i) {
+        t += "\t*MATERIAL " + std::to_string(i) + " {\n\t\t*MATERIAL_NAME \"M" + std::to_string(i) +
+             "\"\n\t\t*MATERIAL_CLASS \"Standard\"\n";
+        if (pictures) {
+            t += std::string("\t\t*MAP_DIFFUSE {\n\t\t\t*BITMAP \"") +
+                 (i == 0 ? "D:\\art\\chrome.bmp" : "E:\\gone.jpg") + "\"\n\t\t}\n";
+        }
+        if (i == 0 && subs > 0) t += "\t\t*NUMSUBMTLS " + std::to_string(subs) + "\n";
+        for (int k = 0; i == 0 && k < subs; ++k) {
+            t += "\t\t*SUBMATERIAL " + std::to_string(k) +
+                 " {\n\t\t\t*MATERIAL_NAME \"S\"\n"
+                 "\t\t\t*MATERIAL_CLASS \"Standard\"\n\t\t\t*MATERIAL_DIFFUSE 0.1 0.2 " +
+                 std::to_string(k) + "\n\t\t}\n";
+        }
+        t += "\t}\n";
+    }
+    return t + "}\n";
+}
+
+// A triangle object at x, with a material reference and a face material id.
+std::string Triangle(const std::string& name, int x, int material, int faceId,
+                     const std::string& y = "0") {
+    std::string v = std::to_string(x);
+    return "*GEOMOBJECT {\n\t*NODE_NAME \"" + name + "\"\n" + Tm(0, float(x), 0, 0) +
+           "\t*MESH {\n\t\t*MESH_NUMVERTEX 3\n\t\t*MESH_NUMFACES 1\n\t\t*MESH_VERTEX_LIST {\n"
+           "\t\t\t*MESH_VERTEX 0 " +
+           v + " " + y + " 0\n\t\t\t*MESH_VERTEX 1 " + v + " 1 0\n\t\t\t*MESH_VERTEX 2 " + v +
+           " 0 1\n\t\t}\n\t\t*MESH_FACE_LIST {\n"
+           "\t\t\t*MESH_FACE 0: A: 0 B: 1 C: 2 AB: 1 BC: 1 CA: 0 *MESH_SMOOTHING 1 *MESH_MTLID " +
+           std::to_string(faceId) + "\n\t\t}\n\t}\n\t*MATERIAL_REF " + std::to_string(material) +
+           "\n}\n";
+}
+
+const char kScene[] =
+    "*3DSMAX_ASCIIEXPORT\t200\n*SCENE {\n\t*SCENE_FIRSTFRAME 0\n\t*SCENE_LASTFRAME 4\n"
+    "\t*SCENE_FRAMESPEED 25\n\t*SCENE_TICKSPERFRAME 192\n}\n";
+
+TEST(OrixTool, TablesPastTheOldSizesLoadFromTextAndCopyAlike) {
+    ScratchDir dir;
+    std::string text = kScene + Materials(20, 15);
+    for (int i = 0; i < 300; ++i) text += Triangle("G" + std::to_string(i), i, i % 20, i % 15);
+    std::string ase = dir.Path("big.ase"), bne = dir.Path("big.bne");
+    Write(ase, text);
+    ASSERT_EQ(Tool("convert '" + ase + "'").status, 0);
+    Result fromText = Tool("info --json '" + ase + "'");
+    // The copy stores no frame speed: it comes from the ticks (4800 a second), marked derived.
+    std::string fromCopy = Tool("info --json '" + bne + "'").out;
+    const std::string derived = "\"frameSpeedDerived\": true";
+    size_t at = fromCopy.find(derived);
+    ASSERT_NE(at, std::string::npos);
+    EXPECT_EQ(fromText.out, fromCopy.replace(at, derived.size(), "\"frameSpeedDerived\": false"));
+    EXPECT_EQ(Count(fromText.out, "\"kind\": \"mesh\""), 300u);
+    EXPECT_EQ(Count(fromText.out, "\"collision\""), 20u);
+    EXPECT_NE(fromText.out.find("\"name\": \"M0\", \"collision\": false, \"subMaterials\": 15"),
+              std::string::npos);
+    EXPECT_NE(fromText.out.find("\"frameSpeed\": 25, \"frameSpeedDerived\": false, "
+                                "\"ticksPerFrame\": 192"),
+              std::string::npos);
+    Result pose = Tool("pose '" + ase + "' --frame last");
+    EXPECT_EQ(Count(pose.out, "\n"), 300u);
+    EXPECT_EQ(pose.out, Tool("pose '" + bne + "' --frame last").out);
+
+    // What BNE cannot encode still reads, and convert refuses it keeping the older copy.
+    Write(ase, kScene + Materials(300, 0) + Triangle("T", 0, 299, 0));
+    Result info = Tool("info --json '" + ase + "'");
+    EXPECT_EQ(info.status, 0);
+    EXPECT_EQ(Count(info.out, "\"collision\""), 300u);
+    std::string older = ReadAll(bne);
+    Result refused = Tool("convert '" + ase + "'", true);
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.out.find("at most 255"), std::string::npos) << refused.out;
+    EXPECT_EQ(ReadAll(bne), older);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path("")),
+                            std::filesystem::directory_iterator()),
+              2);  // no temporary file left behind
+}
+
+TEST(OrixTool, OutcomesAreHonest) {
+    ScratchDir dir;
+    // Files that are no export: exit 1 and nothing written.
+    for (const char* body : {"", "just some notes\nabout a model\n", "*COMMENT \"nothing\"\n"}) {
+        Write(dir.Path("x.ase"), body);
+        Result info = Tool("info '" + dir.Path("x.ase") + "'", true);
+        EXPECT_EQ(info.status, 1) << body;
+        EXPECT_NE(info.out.find("not an ASE export"), std::string::npos) << info.out;
+        EXPECT_EQ(Tool("convert '" + dir.Path("x.ase") + "'").status, 1);
+        EXPECT_FALSE(Exists(dir.Path("x.bne")));
+    }
+    // UTF-16 in both byte orders reads as its text does, whatever the file's name; a name
+    // beyond ASCII (a surrogate pair included) arrives as UTF-8.
+    std::u16string name = u"*HELPEROBJECT {\n\t*NODE_NAME \"Zo\u00e9 \U0001F600\"\n}\n";
+    std::string text =
+        Character() + "*HELPEROBJECT {\n\t*NODE_NAME \"Zo\xC3\xA9 \xF0\x9F\x98\x80\"\n}\n";
+    std::string ascii = Character();
+    std::u16string wide(ascii.begin(), ascii.end());
+    std::string le = "\xFF\xFE", be = "\xFE\xFF";
+    for (char16_t c : wide + name) {
+        le += std::string{char(c & 0xFF), char(c >> 8)};
+        be += std::string{char(c >> 8), char(c & 0xFF)};
+    }
+    Write(dir.Path("c.ase"), text);
+    Write(dir.Path("le.txt"), le);
+    Write(dir.Path("be.ase"), be);
+    Result reference = Tool("info --json '" + dir.Path("c.ase") + "'");
+    EXPECT_EQ(reference.out, Tool("info --json '" + dir.Path("le.txt") + "'").out);
+    EXPECT_EQ(reference.out, Tool("info --json '" + dir.Path("be.ase") + "'").out);
+
+    // A block that never closes: what came before stays, the tool says where and what went.
+    Write(dir.Path("open.ase"),
+          kScene + Triangle("A", 0, 0, 0) + Triangle("B", 1, 0, 0) +
+              "*GEOMOBJECT {\n\t*NODE_NAME \"Open\"\n\t*MESH {\n\t\t*MESH_VERTEX_LIST {\n"
+              "\t\t\t*MESH_VERTEX 0 50 0 0\n");
+    Result open = Tool("info --json '" + dir.Path("open.ase") + "'", true);
+    EXPECT_EQ(open.status, 0);
+    EXPECT_EQ(Count(open.out, "\"kind\": \"mesh\""), 2u);
+    const size_t line = 7 + 2 * 25 + 1;  // the scene's lines, two objects', then the open one
+    EXPECT_EQ(Count(open.out, "(in the *GEOMOBJECT of line " + std::to_string(line) +
+                                  "); geometry object \\\"Open\\\" dropped"),
+              1u)
+        << open.out;  // in the JSON; stderr has it unescaped
+    EXPECT_NE(open.out.find("line " + std::to_string(line + 3) +
+                            ": *MESH_VERTEX_LIST block never closes"),
+              std::string::npos);
+    // The copy leaves the object out too: the same model, its size included.
+    ASSERT_EQ(Tool("convert '" + dir.Path("open.ase") + "'").status, 0);
+    std::string fromText = Tool("info --json '" + dir.Path("open.ase") + "'").out;
+    std::string copy = Tool("info --json '" + dir.Path("open.bne") + "'").out;
+    EXPECT_EQ(fromText.substr(0, fromText.find("\"frameSpeed\"")),
+              copy.substr(0, copy.find("\"frameSpeed\"")));
+}
+
+TEST(OrixTool, PicturesAndNamesAsUsersHaveThem) {
+    ScratchDir dir;
+    orix::test::BmpSpec bmp;
+    bmp.width = bmp.height = 2;
+    bmp.pixels.assign(16, 0x80);
+    orix::test::WriteBytes(dir.Path("chrome.bmp"), orix::test::MakeBmp(bmp));
+    // A Windows path found by its base name beside the model, a missing picture named by two
+    // materials reported once, a name in another code page and a vertex that is no number.
+    Write(dir.Path("m.ase"), kScene + Materials(3, 0, true) + Triangle("Box\xE9", 0, 0, 0, "nan"));
+    Result info = Tool("info --json '" + dir.Path("m.ase") + "'", true);
+    EXPECT_EQ(info.status, 0);
+    // The one warning: on stderr as it is, in the JSON escaped.
+    EXPECT_EQ(Count(info.out, "not found"), 2u) << info.out;
+    EXPECT_EQ(Count(info.out, "picture \"E:\\gone.jpg\" not found"), 1u);
+    EXPECT_EQ(info.out.find("Can't Load"), std::string::npos);
+    EXPECT_NE(info.out.find("\"Box\xC3\xA9\""), std::string::npos);  // Latin-1 as UTF-8
+    Result json = Tool("info --json '" + dir.Path("m.ase") + "'");
+    EXPECT_EQ(json.out.find("nan"), std::string::npos);
+    if (std::system("python3 -c '' 2>/dev/null") == 0) {
+        std::string strict =
+            "python3 -c 'import json,sys; json.loads(sys.stdin.buffer.read()"
+            ".decode(\"utf-8\"), parse_constant=int)' < '" +
+            dir.Path("m.json") + "'";
+        Write(dir.Path("m.json"), json.out);
+        EXPECT_EQ(std::system(strict.c_str()), 0) << json.out;
+    }
+}
+
+TEST(OrixTool, ConvertNeverDestroysAFile) {
+    ScratchDir dir;
+    std::filesystem::create_directory(dir.Path("sub.d"));
+    for (const char* name : {"a.ase", "b.ase", "sub.d/m"}) Write(dir.Path(name), Character());
+    EXPECT_EQ(Tool("convert '" + dir.Path("a.ase") + "' '" + dir.Path("b.ase") + "'").status, 0);
+    EXPECT_TRUE(Exists(dir.Path("a.bne")) && Exists(dir.Path("b.bne")));
+    EXPECT_EQ(Tool("convert '" + dir.Path("sub.d/m") + "'").status, 0);
+    EXPECT_TRUE(Exists(dir.Path("sub.d/m.bne")));
+    std::string original = ReadAll(dir.Path("a.ase"));
+    EXPECT_EQ(Tool("convert '" + dir.Path("a.ase") + "' '" + dir.Path("a.ase") + "'").status, 2);
+    EXPECT_EQ(Tool("convert '" + dir.Path("a.ase") + "' '" + dir.Path("x.txt") + "' '" +
+                   dir.Path("y.bne") + "'")
+                  .status,
+              2);
+    EXPECT_EQ(ReadAll(dir.Path("a.ase")), original);
 }
 
 }  // namespace
