@@ -259,8 +259,8 @@ void ModelView::SetTextures(bool on) {
     } else {
         for (auto& [set, handles] : savedTextures_) {
             set->main.record.texture = handles[0];
-            for (int i = 0; i < MaterialSet::kMaxSubMaterials; ++i)
-                set->subMaterials[i].record.texture = handles[size_t(i) + 1];
+            for (size_t i = 0; i < set->subMaterials.size() && i + 1 < handles.size(); ++i)
+                set->subMaterials[i].record.texture = handles[i + 1];
         }
         savedTextures_.clear();
     }

@@ -233,8 +233,7 @@ TEST(RenderModel, AnimationTurntableAndSheet) {
 
 TEST(RenderModel, BadInputFailsCleanly) {
     Scratch dir;
-    Write(dir.Path("junk.bne"),
-          "*3DSMAX_ASCIIEXPORT 200\n*GEOMOBJECT {\n*MESH {\n*MESH_NUMVERTEX 99999999\n");
+    Write(dir.Path("junk.bne"), "BNE? no: a shopping list\n");
     Write(dir.Path("box.ase"), Box(0, 0, 0, 1));
     const std::string box = "render '" + dir.Path("box.ase") + "' --out '" + dir.Path("o") + "' ";
     struct Case {
