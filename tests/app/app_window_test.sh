@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The demo in a real window, under Xvfb: with no stored device the dialog appears and Enter
 # takes the preselected driver; the window "OrixApp" shows frames (the blue frame-rate text);
-# Alt+F4 closes it with exit status 0; a second start shows no dialog; Escape in the dialog ends
-# the program with -1.
+# Alt+F4 closes it with exit status 0; a second start shows no dialog, and the window destroyed
+# by another client ends it within two seconds with 0; Escape in the dialog ends the program
+# with -1; SIGTERM ends it in the dialog, in the main loop and behind a message box.
 #
 # usage: app_window_test.sh ORIXAPP [RES_DIR]   (exit 77: skipped, nothing to run it with)
 set -uo pipefail
@@ -52,18 +53,23 @@ wait_window() {
   return 1
 }
 
-# Waits up to 20 s for the app to end; sets status to its exit status (or "timeout").
+# Waits up to $1 seconds (20) for the app to end; sets status to its exit status (or "timeout").
 wait_exit() {
   local i
   status=timeout
-  for ((i = 0; i < 100; i++)); do
+  for ((i = 0; i < ${1:-20} * 10; i++)); do
     if ! kill -0 "$pid" 2>/dev/null; then
       wait "$pid"
       status=$?
       return
     fi
-    sleep 0.2
+    sleep 0.1
   done
+}
+
+start_app() {
+  (cd "$work/start" && exec "$app") &
+  pid=$!
 }
 
 blue_pixels() {
@@ -71,8 +77,7 @@ blue_pixels() {
 }
 
 # First start: no profile, so the dialog asks.
-(cd "$work/start" && exec "$app") &
-pid=$!
+start_app
 dialog=$(wait_window 'Direct3D' 20) || fail "the device dialog did not appear"
 xdotool windowfocus --sync "$dialog" 2>/dev/null || true
 xdotool key --clearmodifiers Return
@@ -88,26 +93,50 @@ xdotool key --clearmodifiers alt+F4
 wait_exit
 [[ "$status" == 0 ]] || fail "first run ended with status $status"
 
-# Second start: the stored driver is used, no dialog.
-(cd "$work/start" && exec "$app") &
-pid=$!
+# Second start: the stored driver is used, no dialog. Another client destroying the window ends
+# the program as closing it does.
+start_app
 main=$(wait_window '^OrixApp$' 20) || fail "second start: no window"
 sleep 1
 if xdotool search --onlyvisible --name 'Direct3D' >/dev/null 2>&1; then
   fail "second start showed the dialog"
 fi
-xdotool windowfocus --sync "$main" 2>/dev/null || true
-xdotool key --clearmodifiers alt+F4
-wait_exit
-[[ "$status" == 0 ]] || fail "second run ended with status $status"
-# Third start with nothing stored: Escape cancels the dialog and the program ends with -1.
+xdotool windowclose "$main"
+wait_exit 2
+[[ "$status" == 0 ]] || fail "the window destroyed from outside: status $status"
+
+# SIGTERM in the main loop closes the window: the teardown runs, status 0.
+start_app
+wait_window '^OrixApp$' 20 >/dev/null || fail "third start: no window"
+kill -TERM "$pid"
+wait_exit 5
+[[ "$status" == 0 ]] || fail "SIGTERM in the main loop: status $status"
+
+# The character's file missing: a message box waits for OK (where the X server has fonts for
+# it; without, the text goes to stderr and the demo runs on). SIGTERM ends the program either way.
+if [[ -f "$work/start/res/girl-t.bne" ]]; then
+  mv "$work/start/res/girl-t.bne" "$work/girl-t.bne"
+  start_app
+  wait_window '^OrixFileBne$|^OrixApp$' 20 >/dev/null || fail "no message box and no window"
+  kill -TERM "$pid"
+  wait_exit 6
+  [[ "$status" != timeout ]] || fail "SIGTERM did not end the program missing its model"
+  mv "$work/girl-t.bne" "$work/start/res/girl-t.bne"
+fi
+
+# Nothing stored: Escape cancels the dialog and the program ends with -1; SIGTERM ends it too.
 rm -f "$ORIX_PROFILE"
-(cd "$work/start" && exec "$app") &
-pid=$!
-dialog=$(wait_window 'Direct3D' 20) || fail "third start: the device dialog did not appear"
+start_app
+dialog=$(wait_window 'Direct3D' 20) || fail "fourth start: the device dialog did not appear"
 xdotool windowfocus --sync "$dialog" 2>/dev/null || true
 xdotool key --clearmodifiers Escape
 wait_exit
 [[ "$status" == 255 ]] || fail "a cancelled dialog ended with status $status"
 [[ ! -s "$ORIX_PROFILE" ]] || fail "a cancelled dialog stored a device"
+start_app
+wait_window 'Direct3D' 20 >/dev/null || fail "fifth start: the device dialog did not appear"
+kill -TERM "$pid"
+wait_exit 5
+[[ "$status" != timeout ]] || fail "SIGTERM did not end the dialog"
+
 echo "PASS"
