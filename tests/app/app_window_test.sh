@@ -2,7 +2,8 @@
 # The demo in a real window, under Xvfb: with no stored device the dialog appears and Enter
 # takes the preselected driver; the window "OrixApp" shows frames (the blue frame-rate text);
 # Alt+F4 closes it with exit status 0; a second start shows no dialog, and the window destroyed
-# by another client ends it within two seconds with 0; Escape in the dialog ends the program
+# by another client ends it within two seconds with 0, a lost X connection with a message and a
+# non-zero status; Escape in the dialog ends the program
 # with -1; SIGTERM ends it in the dialog, in the main loop and behind a message box. The second
 # driver of the dialog (the software rasteriser, drawing offscreen) shows the demo's frames in the
 # window with no message, and again on the next start without the dialog.
@@ -113,6 +114,15 @@ wait_window '^OrixApp$' 20 >/dev/null || fail "third start: no window"
 kill -TERM "$pid"
 wait_exit 5
 [[ "$status" == 0 ]] || fail "SIGTERM in the main loop: status $status"
+
+# The X connection lost (the client killed by the server): a message and a non-zero status.
+: >"$work/app.log"
+start_app
+main=$(wait_window '^OrixApp$' 20) || fail "no window to lose the connection of"
+xdotool windowkill "$main"
+wait_exit 5
+[[ "$status" != timeout && "$status" != 0 ]] || fail "a lost X connection: status $status"
+grep -q 'connection to the display was lost' "$work/app.log" || fail "a lost X connection: no message"
 
 # The character's file missing: a message box waits for OK (where the X server has fonts for
 # it; without, the text goes to stderr and the demo runs on). SIGTERM ends the program either way.
