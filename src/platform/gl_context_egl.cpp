@@ -112,6 +112,8 @@ public:
             return true;
         }
         target_.Bind();
+        // Rows packed byte to byte, as the presenter takes them (and as the device packs its own).
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
         glReadPixels(0, 0, GLsizei(width_), GLsizei(height_), presenter_->ReadFormat(),
                      presenter_->ReadType(), frame_.data());
         eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
@@ -134,7 +136,6 @@ private:
             return false;
         }
         frame_.resize(presenter_->FrameBytes());
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
         return true;
     }
 
