@@ -221,16 +221,6 @@ TEST(BmpPicture, ResourcesComeBeforeFiles) {
     BitmapPtr rock = LoadBitmapPicture(dir.File("rock.bmp"));
     ASSERT_TRUE(rock);
     EXPECT_EQ(rock->PixelRgb(2, 0), 0x090807u);
-
-    // Wider than the device holds: refused, and the user told the sizes.
-    test::MessageCapture capture;
-    EXPECT_FALSE(LoadBitmapPicture(dir.File("rock.bmp"), 2));
-    ASSERT_EQ(capture.Messages().size(), 1u);
-    EXPECT_EQ(capture.Messages()[0].caption, "OrixFileBmp");
-    EXPECT_EQ(capture.Messages()[0].text,
-              "BMP :\n" + dir.File("rock.bmp") +
-                  ": the picture is 3 x 1 pixels; the limit is 2 pixels a side and 512 MiB of "
-                  "pixels\n");
 }
 
 }  // namespace
