@@ -10,10 +10,19 @@ reps=${ORIX_BENCH_REPS:-5}
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DORIX_BUILD_TESTS=OFF \
   -DORIX_BUILD_BENCH=ON >/dev/null
-cmake --build "$build" -j2 --target orix_bench orix_res
+cmake --build "$build" -j2 --target orix_bench orix_present_bench orix_res
 
-export ORIX_OFFSCREEN=1
 json="$build/bench-results.json"
-"$build/bench/orix_bench" --benchmark_repetitions="$reps" \
+ORIX_OFFSCREEN=1 "$build/bench/orix_bench" --benchmark_repetitions="$reps" \
   --benchmark_out="$json" --benchmark_out_format=json "$@"
-python3 "$root/scripts/bench_summary.py" "$json"
+# Showing frames in a window needs an X display: Xvfb at 640 x 480 where it is installed.
+present="$build/present-results.json"
+rm -f "$present"
+if command -v xvfb-run >/dev/null; then
+  xvfb-run -a -s "-screen 0 640x480x24" "$build/bench/orix_present_bench" \
+    --benchmark_repetitions="$reps" --benchmark_out="$present" --benchmark_out_format=json "$@" ||
+    rm -f "$present"
+fi
+results=("$json")
+[[ -f "$present" ]] && results+=("$present")
+python3 "$root/scripts/bench_summary.py" "${results[@]}"

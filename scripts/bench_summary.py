@@ -8,11 +8,13 @@ import sys
 UNIT = {"ns": 1e-9, "us": 1e-6, "ms": 1e-3, "s": 1.0}
 
 
-def load(path):
-    with open(path) as f:
-        data = json.load(f)
+def load(paths):
+    benchmarks = []
+    for path in paths:
+        with open(path) as f:
+            benchmarks += json.load(f).get("benchmarks", [])
     runs = {}
-    for b in data.get("benchmarks", []):
+    for b in benchmarks:
         if b.get("run_type") != "iteration" or b.get("error_occurred"):
             continue
         name = b["run_name"]
@@ -41,7 +43,7 @@ def fmt(values, pattern="{:.2f}"):
 
 
 def main():
-    runs = load(sys.argv[1])
+    runs = load(sys.argv[1:])
     rows = []
 
     def ratio(label, a, b, goal, f=lambda x, y: x / y, pattern="{:.2f}"):
@@ -112,6 +114,13 @@ def main():
           "<= 3")
     ratio("6 keyframes: live / baked per bone", "keyframe/live_30_bones",
           "keyframe/baked_30_bones", "(none)")
+
+    ratio("7 present 640x480: offscreen driver / primary in window", "present/offscreen_window",
+          "present/primary_window", "(none)")
+    ratio("  extra ms a frame over the primary's window", "present/offscreen_window",
+          "present/primary_window", "<= 0.5", f=lambda a, b: (a - b) * 1e3)
+    ratio("  ms a frame shown beside kept offscreen", "present/offscreen_window",
+          "present/offscreen", "", f=lambda a, b: (a - b) * 1e3)
 
     width = max(len(r[0]) for r in rows)
     vwidth = max(len(r[1]) for r in rows)

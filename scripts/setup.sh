@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config clang
-  libsdl2-dev libsdl2-ttf-dev
+  libsdl2-dev libsdl2-ttf-dev libx11-dev
   libjpeg62-turbo-dev libpng-dev
   libegl-dev libgl-dev libegl1-mesa-dev libgl1-mesa-dri libglx-mesa0 mesa-utils
   libinih-dev

@@ -23,6 +23,7 @@
 #include "device/globals.h"
 #include "device/stored_device.h"
 #include "platform/clock.h"
+#include "platform/display_system.h"
 #include "platform/graphics_device.h"
 #include "scene/scene.h"
 
@@ -41,18 +42,21 @@ struct RenderOptions {
     std::string out = "orix-render";
     std::string res;
     std::string scene = "demo";
+    long driver = -1;  // index into the driver list; -1: the stored driver
 };
 
 int Usage() {
     std::fprintf(stderr,
                  "usage: orix render [--frames N] [--step-ms MS] [--out DIR] [--every K]\n"
                  "                   [--size WxH] [--res DIR] [--scene demo|fountain]\n"
+                 "                   [--driver N]\n"
                  "  Draws the demonstration (or the particle fountain) offscreen for N frames\n"
                  "  (90) of MS milliseconds (33) each, writes every K-th frame (default: the\n"
                  "  last) to DIR/frame-NNNN.png (orix-render), and prints the frame rate\n"
                  "  measured with the real clock. The demonstration's pictures and models come\n"
                  "  from DIR given with --res, or from the res/ folder the build makes beside\n"
-                 "  the tool's own folder.\n"
+                 "  the tool's own folder. It draws on the stored display driver, or on\n"
+                 "  driver N of `orix device list`.\n"
                  "       orix render FILE [--frame F|first|last | --frames N | --turntable N] ...\n"
                  "  Draws a model file as `orix view` shows it (see `orix help`).\n");
     return 2;
@@ -99,6 +103,8 @@ bool ParseOptions(int argc, char** argv, RenderOptions* o) {
             if (ok) o->res = value;
         } else if (arg == "--scene") {
             if (ok) o->scene = value;
+        } else if (arg == "--driver") {
+            ok = ok && ParseLong(value, 0, 1000, &o->driver);
         } else {
             std::fprintf(stderr, "orix render: unknown argument %s\n", arg.c_str());
             return false;
@@ -168,7 +174,16 @@ int RenderCommand(int argc, char** argv) {
     theDisplay = new Display();
     theEngine = new Engine(clock);
     DriverGuid driver;
-    if (!ReadStoredDeviceGuid(&driver)) driver = DriverGuid();
+    if (o.driver >= 0) {
+        std::vector<DisplayDriverInfo> drivers = EnumerateDisplayDrivers();
+        if (static_cast<size_t>(o.driver) >= drivers.size()) {
+            std::fprintf(stderr, "orix render: no driver %ld (see `orix device list`)\n", o.driver);
+            return 1;
+        }
+        driver = drivers[static_cast<size_t>(o.driver)].guid;
+    } else if (!ReadStoredDeviceGuid(&driver)) {
+        driver = DriverGuid();
+    }
     theEngine->SetupWithDriver(theDisplay, nullptr, o.width, o.height, 16, driver);
     if (!theEngine->device) {
         std::fprintf(stderr, "orix render: no device could be made\n");

@@ -87,7 +87,8 @@ const std::vector<Command>& Commands() {
         {"device", "list | set N | forget", "list or store the display driver the demo uses",
          RunDevice},
         {"render",
-         "[--frames N] [--step-ms MS] [--out DIR] [--every K] [--size WxH] [--res DIR] "
+         "[--frames N] [--step-ms MS] [--out DIR] [--every K] [--size WxH] [--res DIR] [--driver "
+         "N] "
          "[--scene demo|fountain]\n"
          "         | FILE [--frame F|first|last | --frames N [--every K] | --turntable N]\n"
          "           [--sheet OUT.png] [--size WxH] [--out DIR] [--grid] [--skin FILE.skn]\n"

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/messages.h"
+
 namespace orix {
 
 namespace {
@@ -17,7 +19,7 @@ enum : uint32_t {
 };
 
 // Files larger than any picture we accept plus its headers are not read into memory at all.
-constexpr long kMaxFileBytes = (kMaxBitmapPixels * 4) + (1 << 20);
+constexpr long kMaxFileBytes = kMaxPictureBytes + (1 << 20);
 
 // Little-endian reads that fail instead of running past the end.
 class Cursor {
@@ -254,7 +256,7 @@ bool DecodeBmpRle(const uint8_t* data, size_t size, int bits, Bitmap* target) {
     return true;
 }
 
-BitmapPtr ParseBmp(const uint8_t* data, size_t size) {
+BitmapPtr ParseBmp(const uint8_t* data, size_t size, uint32_t maxSide, std::string* tooLarge) {
     if (!data) return nullptr;
     Cursor c(data, size);
     uint8_t b, m;
@@ -268,8 +270,10 @@ BitmapPtr ParseBmp(const uint8_t* data, size_t size) {
     bool rle = h.compression == kBiRle8 || h.compression == kBiRle4;
     int64_t height = h.height < 0 ? -int64_t{h.height} : int64_t{h.height};
     if (rle && h.height < 0) return nullptr;  // RLE pictures are bottom-up by definition
-    if (h.width < 1 || height < 1 || h.width > kMaxBitmapSide || height > kMaxBitmapSide ||
-        int64_t{h.width} * height > kMaxBitmapPixels) {
+    std::string refusal = PictureSizeRefusal(h.width, height, maxSide);
+    if (!refusal.empty()) {
+        // An empty picture is malformed; only a real size is worth telling the user about.
+        if (tooLarge && h.width >= 1 && height >= 1) *tooLarge = refusal;
         return nullptr;
     }
 
@@ -301,11 +305,16 @@ BitmapPtr ParseBmp(const uint8_t* data, size_t size) {
     return bm;
 }
 
-BitmapPtr LoadBitmapPicture(const std::string& name) {
-    if (const PictureResource* r = FindPictureResource(name)) return ParseBmp(r->data, r->size);
+BitmapPtr LoadBitmapPicture(const std::string& name, uint32_t maxSide) {
+    if (const PictureResource* r = FindPictureResource(name)) {
+        return ParseBmp(r->data, r->size, maxSide);
+    }
     std::vector<uint8_t> file;
     if (!ReadFile(name, &file)) return nullptr;
-    return ParseBmp(file.data(), file.size());
+    std::string tooLarge;
+    BitmapPtr picture = ParseBmp(file.data(), file.size(), maxSide, &tooLarge);
+    if (!tooLarge.empty()) ShowMessageBox("BMP :\n" + name + ": " + tooLarge + "\n", "OrixFileBmp");
+    return picture;
 }
 
 }  // namespace orix

@@ -71,12 +71,6 @@ void JpegProgress(j_common_ptr cinfo) {
     }
 }
 
-bool WithinLimits(uint32_t width, uint32_t height) {
-    return width >= 1 && height >= 1 && width <= static_cast<uint32_t>(kMaxBitmapSide) &&
-           height <= static_cast<uint32_t>(kMaxBitmapSide) &&
-           uint64_t{width} * height <= static_cast<uint64_t>(kMaxBitmapPixels);
-}
-
 }  // namespace
 
 void JpegErrorExit(jpeg_common_struct* cinfo) {
@@ -97,6 +91,19 @@ void CopyRgbRow(const uint8_t* row, uint32_t width, uint8_t* image, uint32_t row
 void ExpandGreyRow(const uint8_t* row, uint32_t width, uint8_t* image, uint32_t rowIndex) {
     uint8_t* out = image + static_cast<size_t>(rowIndex) * width * 3;
     for (uint32_t x = 0; x < width; ++x, out += 3) out[0] = out[1] = out[2] = row[x];
+}
+
+void CmykRowToRgb(const uint8_t* row, uint32_t width, uint8_t* image, uint32_t rowIndex,
+                  bool inverted) {
+    uint8_t* out = image + static_cast<size_t>(rowIndex) * width * 3;
+    for (uint32_t x = 0; x < width; ++x, out += 3, row += 4) {
+        // Inverted files store each ink as 255 minus its amount: what is left of the light.
+        unsigned k = inverted ? row[3] : 255u - row[3];
+        for (int c = 0; c < 3; ++c) {
+            unsigned ink = inverted ? row[c] : 255u - row[c];
+            out[c] = static_cast<uint8_t>((ink * k + 127) / 255);
+        }
+    }
 }
 
 void SwapRedBlue(uint8_t* image, uint32_t width, uint32_t height) {
@@ -135,7 +142,7 @@ std::vector<uint8_t> PadRows(const uint8_t* image, uint32_t width, uint32_t heig
 }
 
 std::unique_ptr<uint8_t[]> DecodeJpegFile(const std::string& fileName, uint32_t* width,
-                                          uint32_t* height) {
+                                          uint32_t* height, uint32_t maxSide) {
     *width = 0;
     *height = 0;
     FILE* file = std::fopen(fileName.c_str(), "rb");
@@ -173,28 +180,29 @@ std::unique_ptr<uint8_t[]> DecodeJpegFile(const std::string& fileName, uint32_t*
     jpeg_stdio_src(&cinfo, file);
     jpeg_read_header(&cinfo, TRUE);
 
-    // Refused before the library sizes its buffers for the picture, not after.
-    const char* refusal = nullptr;
-    if (!WithinLimits(cinfo.image_width, cinfo.image_height)) {
-        refusal = "JPEG :\nPicture too large in %s (the limit is 16384 pixels a side, 16 Mpixel)\n";
-    } else if (cinfo.out_color_space != JCS_RGB && cinfo.out_color_space != JCS_GRAYSCALE) {
-        refusal = "JPEG :\nUnsupported colour space (CMYK or YCCK) in %s\n";
-    }
-    if (!refusal) {
-        jpeg_start_decompress(&cinfo);
-        size_t bytes = size_t{cinfo.output_width} * cinfo.output_height * 3;
-        image = new (std::nothrow) uint8_t[bytes];
-        if (!image) {
+    {
+        // Refused before the library sizes its buffers for the picture, not after. The text ends
+        // with this block, before the library can jump past it.
+        std::string tooLarge = PictureSizeRefusal(cinfo.image_width, cinfo.image_height, maxSide);
+        if (!tooLarge.empty()) {
             jpeg_destroy_decompress(&cinfo);
             std::fclose(file);
-            ShowMessageBox("JpegFile :\nOut of memory", kCaption);
+            ShowMessageBox("JPEG :\nPicture too large in " + fileName + ": " + tooLarge + "\n",
+                           kCaption);
             return nullptr;
         }
     }
-    if (refusal) {
+    // Four-channel files come out as CMYK (the library turns YCCK into it); the rows are made RGB
+    // below.
+    if (cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK) {
+        cinfo.out_color_space = JCS_CMYK;
+    }
+    jpeg_start_decompress(&cinfo);
+    image = new (std::nothrow) uint8_t[size_t{cinfo.output_width} * cinfo.output_height * 3];
+    if (!image) {
         jpeg_destroy_decompress(&cinfo);
         std::fclose(file);
-        ShowMessageBox(Format(refusal, fileName), kCaption);
+        ShowMessageBox("JpegFile :\nOut of memory", kCaption);
         return nullptr;
     }
 
@@ -213,6 +221,8 @@ std::unique_ptr<uint8_t[]> DecodeJpegFile(const std::string& fileName, uint32_t*
             CopyRgbRow(row[0], outWidth, image, rowIndex);
         } else if (cinfo.out_color_components == 1) {
             ExpandGreyRow(row[0], outWidth, image, rowIndex);
+        } else if (cinfo.out_color_components == 4) {
+            CmykRowToRgb(row[0], outWidth, image, rowIndex, cinfo.saw_Adobe_marker);
         }
     }
     if (complete) jpeg_finish_decompress(&cinfo);
@@ -227,12 +237,12 @@ std::unique_ptr<uint8_t[]> DecodeJpegFile(const std::string& fileName, uint32_t*
     return std::unique_ptr<uint8_t[]>(image);
 }
 
-BitmapPtr LoadJpegDib(const std::string& fileName) {
+BitmapPtr LoadJpegDib(const std::string& fileName, uint32_t maxSide) {
     LastImageState& last = LastImage();
     last.image.reset();
     last.width = last.height = last.paddedRowSize = 0;
 
-    last.image = DecodeJpegFile(fileName, &last.width, &last.height);
+    last.image = DecodeJpegFile(fileName, &last.width, &last.height, maxSide);
     if (!last.image) return nullptr;
     uint8_t* image = last.image.get();
     SwapRedBlue(image, last.width, last.height);
@@ -252,8 +262,8 @@ BitmapPtr LoadJpegDib(const std::string& fileName) {
     return dib;
 }
 
-BitmapPtr LoadJpegPicture(const std::string& fileName, uint32_t screenBits) {
-    BitmapPtr dib = LoadJpegDib(fileName);
+BitmapPtr LoadJpegPicture(const std::string& fileName, uint32_t screenBits, uint32_t maxSide) {
+    BitmapPtr dib = LoadJpegDib(fileName, maxSide);
     if (!dib || screenBits == 24) return dib;
     return MakeScreenCompatible(*dib, screenBits);
 }

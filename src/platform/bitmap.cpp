@@ -289,12 +289,21 @@ uint32_t Bitmap::PixelRgb(int32_t x, int32_t y) const {
     return row ? RowReader(*this).Pixel(row, x) : 0;
 }
 
+std::string PictureSizeRefusal(int64_t width, int64_t height, uint32_t maxSide) {
+    const int64_t side =
+        maxSide == 0 || maxSide > uint32_t{kMaxBitmapSide} ? kMaxBitmapSide : int64_t{maxSide};
+    if (width >= 1 && height >= 1 && width <= side && height <= side &&
+        width * height * 4 <= kMaxPictureBytes) {
+        return {};
+    }
+    return "the picture is " + std::to_string(width) + " x " + std::to_string(height) +
+           " pixels; the limit is " + std::to_string(side) + " pixels a side and " +
+           std::to_string(kMaxPictureBytes >> 20) + " MiB of pixels";
+}
+
 BitmapPtr CreateBitmap(int32_t width, int32_t height, uint16_t bitsPerPixel) {
     if (!ValidDepth(bitsPerPixel)) return nullptr;
-    if (width < 1 || height < 1 || width > kMaxBitmapSide || height > kMaxBitmapSide) {
-        return nullptr;
-    }
-    if (int64_t{width} * height > kMaxBitmapPixels) return nullptr;
+    if (!PictureSizeRefusal(width, height).empty()) return nullptr;
     auto bm = std::make_unique<Bitmap>();
     bm->width = width;
     bm->height = height;

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/device_types.h"
@@ -48,15 +49,20 @@ using BitmapPtr = std::unique_ptr<Bitmap>;
 // Row pitch of a DIB: width * bits rounded up to whole 32-bit words.
 int32_t DibPitch(int32_t width, int32_t bitsPerPixel);
 
-// The largest picture any loader accepts: a bound on memory before anything is allocated, and
-// on the time a hostile file can cost (16 Mpixel, a 4096 x 4096 picture, is far beyond what a
-// texture needs).
+// The largest picture side when the device names none: the largest texture side of the devices
+// in use.
 constexpr int32_t kMaxBitmapSide = 16384;
-constexpr int64_t kMaxBitmapPixels = int64_t{16} << 20;
+// What one picture's pixels may take in memory, each counted at the 32 bits of the widest texel:
+// checked from the header, before anything is allocated.
+constexpr int64_t kMaxPictureBytes = int64_t{512} << 20;
+
+// Why a width x height picture cannot be held: empty when both sides are at least 1 and at most
+// maxSide (kMaxBitmapSide when 0 or larger) and its pixels fit kMaxPictureBytes; otherwise a
+// sentence naming the picture's size and the limits.
+std::string PictureSizeRefusal(int64_t width, int64_t height, uint32_t maxSide = 0);
 
 // An empty bottom-up bitmap of the given size and depth, bits zeroed; null for a depth that is
-// not 1, 4, 8, 16, 24 or 32, a side below 1 or above kMaxBitmapSide, or more than
-// kMaxBitmapPixels pixels.
+// not 1, 4, 8, 16, 24 or 32 and for a size PictureSizeRefusal refuses.
 BitmapPtr CreateBitmap(int32_t width, int32_t height, uint16_t bitsPerPixel);
 
 // The 256-entry palette used when a true-colour picture meets an 8-bit indexed target: three

@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "platform/window_events.h"
+#include "platform/window_guard.h"
 
 namespace orix {
 
@@ -416,6 +417,11 @@ bool DialogRun::PlayNextInput() {
 void DialogRun::Loop(DialogOutcome* out) {
     Draw();
     while (!done_) {
+        // A termination request cancels the dialog; the window it belongs to closes after.
+        if (TerminationRequested()) {
+            End(IDCANCEL);
+            continue;
+        }
         SDL_Event e;
         bool got = SDL_PollEvent(&e) != 0;
         if (!got) {

@@ -28,9 +28,14 @@ std::unique_ptr<DisplayContext> OpenDisplay(const DisplayConfig& config, std::st
     }
     bool offscreen = config.mode == DisplayMode::Offscreen ||
                      (config.mode == DisplayMode::Auto && RunningHeadless());
-    // Another driver than the primary display is reached through EGL, so offscreen.
-    if (!config.driver.IsZero() && !config.nativeWindow) offscreen = true;
-    if (offscreen) return OpenEglDisplay(config, error);
+    if (offscreen) {
+        DisplayConfig alone = config;
+        alone.nativeWindow = nullptr;
+        return OpenEglDisplay(alone, error);
+    }
+    // Another driver than the primary display is reached through EGL: it draws offscreen, and
+    // the window shows its frames.
+    if (!config.driver.IsZero()) return OpenEglDisplay(config, error);
     return OpenSdlDisplay(config, error);
 }
 

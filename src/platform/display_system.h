@@ -22,7 +22,8 @@ struct DisplayDriverInfo {
     bool hardware = false;  // a GPU (DDCAPS_3D), not a software rasteriser
 };
 
-// Every driver, the primary display first, in a stable order.
+// Every driver that can draw here, the primary display first, in a stable order. In a window the
+// primary display draws directly; any other draws offscreen and the window shows its frames.
 std::vector<DisplayDriverInfo> EnumerateDisplayDrivers();
 
 enum class DisplayMode { Auto, Window, Offscreen };
@@ -32,8 +33,8 @@ struct DisplayConfig {
     uint32_t width = 640;
     uint32_t height = 480;
     uint32_t bitsPerPixel = 16;
-    bool fullScreen = false;                // exclusive full screen where the display allows
-    DisplayMode mode = DisplayMode::Auto;   // Auto: a window when a display exists
+    bool fullScreen = false;               // exclusive full screen where the display allows
+    DisplayMode mode = DisplayMode::Auto;  // Auto: a window when a display exists
     std::string title = "OrixApp";
     void* nativeWindow = nullptr;  // an SDL_Window made by the platform window, or null
 };

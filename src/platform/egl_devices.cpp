@@ -50,6 +50,24 @@ std::string KernelDriver(const std::string& node) {
     return {};
 }
 
+// Whether a desktop OpenGL context can be had on the device: a driver that cannot draw is not
+// offered. The EGL display stays initialised; opening the driver takes the same one again.
+bool CanDrawOn(EGLDeviceEXT device) {
+    auto getPlatformDisplay = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
+        eglGetProcAddress("eglGetPlatformDisplayEXT"));
+    if (!getPlatformDisplay) return false;
+    EGLDisplay display = getPlatformDisplay(EGL_PLATFORM_DEVICE_EXT, device, nullptr);
+    EGLint major = 0, minor = 0;
+    if (display == EGL_NO_DISPLAY || !eglInitialize(display, &major, &minor)) return false;
+    // As the offscreen display asks: a device offers no window surfaces.
+    const EGLint attribs[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE,
+                              EGL_OPENGL_BIT, EGL_NONE};
+    EGLConfig config = nullptr;
+    EGLint found = 0;
+    return eglBindAPI(EGL_OPENGL_API) && eglChooseConfig(display, attribs, &config, 1, &found) &&
+           found > 0;
+}
+
 }  // namespace
 
 std::vector<EglDeviceEntry> ListEglDevices() {
@@ -123,7 +141,9 @@ std::vector<DisplayDriverInfo> EnumerateDisplayDrivers() {
     for (const auto& d : devices) primary.hardware = primary.hardware || d.info.hardware;
     if (forceSoftware) primary.hardware = false;
     out.push_back(primary);
-    for (auto& d : devices) out.push_back(d.info);
+    for (auto& d : devices) {
+        if (CanDrawOn(static_cast<EGLDeviceEXT>(d.device))) out.push_back(d.info);
+    }
     return out;
 }
 

@@ -1,14 +1,18 @@
 // Offscreen display: an EGL context without a window surface (surfaceless where the driver
-// offers it, a 1 x 1 pbuffer otherwise) rendering into the display's framebuffer object.
+// offers it, a 1 x 1 pbuffer otherwise) rendering into the display's framebuffer object. Given a
+// window, each presented frame is read back and shown there by the window's own context: how a
+// driver that can only draw offscreen (an EGL device) draws the program's window.
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
 #define GL_GLEXT_PROTOTYPES 1
 #include <GL/gl.h>
 
 #include <cstring>
+#include <vector>
 
 #include "platform/egl_devices.h"
 #include "platform/gl_display.h"
+#include "platform/gl_window_presenter.h"
 
 namespace orix {
 
@@ -27,6 +31,11 @@ class EglDisplay final : public GlDisplay {
 public:
     ~EglDisplay() override {
         if (display_ == EGL_NO_DISPLAY) return;
+        if (presenter_) {
+            // The window's context is made current for its own teardown: ours steps aside.
+            eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+            presenter_.reset();
+        }
         if (context_ != EGL_NO_CONTEXT) {
             // Another display's context may be current: borrow the thread and give it back.
             EGLDisplay prevDisplay = eglGetCurrentDisplay();
@@ -85,21 +94,51 @@ public:
             if (surface_ == EGL_NO_SURFACE) return Fail("no EGL pbuffer", error);
         }
         if (!MakeCurrent()) return Fail("eglMakeCurrent failed", error);
-        return InitTarget(error);
+        if (!InitTarget(error)) return false;
+        return !config.nativeWindow || OpenPresenter(config.nativeWindow, error);
     }
 
-    bool IsOffscreen() const override { return true; }
+    bool IsOffscreen() const override { return !presenter_; }
+    bool IsFullScreen() const override { return presenter_ && presenter_->IsFullScreen(); }
+    void RestoreDisplayMode() override {
+        if (presenter_) presenter_->LeaveFullScreen();
+    }
     // Offscreen there is nothing to flip to; finishing makes the frame complete for read-back
-    // and timing (a pbuffer swap would not force the frame to render).
+    // and timing (a pbuffer swap would not force the frame to render). With a window, the frame
+    // is read back in the target's own format and shown there.
     bool Present() override {
-        glFinish();
-        return true;
+        if (!presenter_) {
+            glFinish();
+            return true;
+        }
+        target_.Bind();
+        // Rows packed byte to byte, as the presenter takes them (and as the device packs its own).
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, GLsizei(width_), GLsizei(height_), presenter_->ReadFormat(),
+                     presenter_->ReadType(), frame_.data());
+        eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+        // A window gone from under us shows nothing; its closing is the window layer's affair.
+        presenter_->Show(frame_.data());
+        return MakeCurrent();
     }
     bool MakeCurrent() override {
         return eglMakeCurrent(display_, surface_, surface_, context_) == EGL_TRUE;
     }
 
 private:
+    bool OpenPresenter(void* window, std::string* error) {
+        eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+        std::string why;
+        presenter_ = GlWindowPresenter::Open(window, width_, height_, bitsPerPixel_, &why);
+        if (!MakeCurrent()) return Fail("eglMakeCurrent failed", error);
+        if (!presenter_) {
+            if (error) *error = why;
+            return false;
+        }
+        frame_.resize(presenter_->FrameBytes());
+        return true;
+    }
+
     bool OpenDriver(const DriverGuid& guid, std::string* error) {
         auto getPlatformDisplay = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
             eglGetProcAddress("eglGetPlatformDisplayEXT"));
@@ -133,6 +172,8 @@ private:
     EGLDisplay display_ = EGL_NO_DISPLAY;
     EGLContext context_ = EGL_NO_CONTEXT;
     EGLSurface surface_ = EGL_NO_SURFACE;
+    std::unique_ptr<GlWindowPresenter> presenter_;
+    std::vector<uint8_t> frame_;  // the last frame read back for the window
 };
 
 }  // namespace

@@ -13,8 +13,9 @@ namespace {
 
 void DefaultMessageBox(const std::string& text, const std::string& caption) {
     // Without a display SDL cannot show a box; the text must still reach the user.
-    if (RunningHeadless() || SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption.c_str(),
-                                                      text.c_str(), nullptr) != 0) {
+    if (RunningHeadless() ||
+        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption.c_str(),
+                                 WrapMessageText(text).c_str(), nullptr) != 0) {
         std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
     }
 }
@@ -27,6 +28,33 @@ MessageBoxHook g_messageBox = DefaultMessageBox;
 ExitHook g_exit = DefaultExit;
 
 }  // namespace
+
+std::string WrapMessageText(const std::string& text, size_t columns) {
+    if (columns == 0) return text;
+    std::string out;
+    size_t lineStart = 0;  // in out
+    for (char c : text) {
+        out += c;
+        if (c == '\n') {
+            lineStart = out.size();
+            continue;
+        }
+        if (out.size() - lineStart <= columns) continue;
+        // Too long: break at the line's last space, or else before the last whole character.
+        size_t space = out.rfind(' ', out.size() - 1);
+        if (space != std::string::npos && space > lineStart) {
+            out[space] = '\n';
+            lineStart = space + 1;
+            continue;
+        }
+        size_t cut = out.size() - 1;
+        while (cut > lineStart && (static_cast<unsigned char>(out[cut]) & 0xC0) == 0x80) --cut;
+        if (cut == lineStart) continue;  // one character wider than the line: leave it
+        out.insert(cut, 1, '\n');
+        lineStart = cut + 1;
+    }
+    return out;
+}
 
 void ShowMessageBox(const std::string& text, const std::string& caption) {
     g_messageBox(text, caption);

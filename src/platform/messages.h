@@ -6,6 +6,7 @@
 // still return their failure afterwards, for when the hook returns.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace orix {
@@ -20,6 +21,13 @@ MessageBoxHook SetMessageBoxHook(MessageBoxHook hook);
 // Ends the program with code through the exit hook (std::exit by default).
 void ExitProgram(int code);
 ExitHook SetExitHook(ExitHook hook);
+
+// The message box's lines in the program are at most this many bytes: a box sized to its text
+// then fits a 640 x 480 screen.
+constexpr size_t kMessageBoxColumns = 60;
+// text with every line longer than columns bytes broken at its last space within them (a word
+// longer than that, at a character boundary).
+std::string WrapMessageText(const std::string& text, size_t columns = kMessageBoxColumns);
 
 // Diagnostic call that receives a text and writes nothing.
 void TraceHook(const char* text);

@@ -3,7 +3,6 @@
 #include <SDL.h>
 
 #include <algorithm>
-#include <csignal>
 #include <cstdlib>
 #include <deque>
 #include <map>
@@ -12,6 +11,7 @@
 
 #include "platform/display_system.h"
 #include "platform/window_events.h"
+#include "platform/window_guard.h"
 #include "platform/window_input_events.h"
 
 namespace orix {
@@ -135,21 +135,23 @@ void QueueWindowEventFor(PlatformWindow* w, const SDL_Event& event) {
     }
 }
 
-// Ctrl+C or a termination request in a headless run, where SDL watches no signals.
-volatile std::sig_atomic_t g_closeRequested = 0;
-
-void OnTerminate(int) {
-    g_closeRequested = 1;
+// A window another client destroyed closes as if its close button had been pressed: the
+// teardown runs, and the requests it makes on the dead window only raise ignored errors.
+void CloseDestroyedWindows(const SDL_Event* event) {
+    for (uint32_t id = TakeDestroyedWindow(event); id != 0; id = TakeDestroyedWindow()) {
+        if (PlatformWindow* w = FindBySdlId(id)) PostMessage(w, WM_CLOSE, 0, 0);
+    }
 }
 
 void PumpEvents() {
-    if (g_closeRequested) {
-        g_closeRequested = 0;
+    // Ctrl+C or a termination request closes every window in order.
+    if (TakeTerminationRequest()) {
         for (auto& w : TheQueue().windows) PostMessage(w.get(), WM_CLOSE, 0, 0);
     }
     if (SDL_WasInit(SDL_INIT_VIDEO) == 0) return;
     SDL_Event event;
     while (SDL_PollEvent(&event)) QueueWindowEvent(event);
+    CloseDestroyedWindows(nullptr);
 }
 
 }  // namespace
@@ -166,8 +168,11 @@ void QueueWindowEvent(const SDL_Event& event) {
     Queue& q = TheQueue();
     switch (event.type) {
         case SDL_QUIT:
-            // A signal (Ctrl+C) or the session ending: close every window in order.
+            // The session ending: close every window in order.
             for (auto& w : q.windows) PostMessage(w.get(), WM_CLOSE, 0, 0);
+            break;
+        case SDL_SYSWMEVENT:
+            CloseDestroyedWindows(&event);
             break;
         case SDL_WINDOWEVENT:
             if (PlatformWindow* w = FindBySdlId(event.window.windowID)) {
@@ -213,6 +218,7 @@ WindowHandle CreateWindow(const std::string& className, const std::string& title
     w->title = title;
     w->width = width;
     w->height = height;
+    GuardTermination();
     if (!RunningHeadless()) {
         SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
         // The class name becomes the X11 window class, where window managers and tools see it.
@@ -223,15 +229,11 @@ WindowHandle CreateWindow(const std::string& className, const std::string& title
                                  width, height, SDL_WINDOW_HIDDEN | SDL_WINDOW_OPENGL);
             if (w->sdl) {
                 w->sdlId = SDL_GetWindowID(w->sdl);
+                GuardWindow(w->sdl);
             } else {
                 SDL_QuitSubSystem(SDL_INIT_VIDEO);
             }
         }
-    }
-    if (!w->sdl) {
-        // Without a window to close, a signal asks the program to close as the button would.
-        std::signal(SIGINT, OnTerminate);
-        std::signal(SIGTERM, OnTerminate);
     }
     q.windows.push_back(std::move(w));
     return q.windows.back().get();
@@ -261,7 +263,7 @@ bool DestroyWindow(WindowHandle window) {
                                   [window](const WindowMessage& m) { return m.window == window; }),
                    q.posted.end());
     if (window->sdl) {
-        SDL_DestroyWindow(window->sdl);
+        DestroyGuardedWindow(window->sdl);
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
     }
     if (theMainWindow == window) theMainWindow = nullptr;

@@ -9,8 +9,9 @@
 // the queue is never reported empty.
 //
 // Carried by SDL2. When RunningHeadless() the window is a hidden stand-in with no SDL window:
-// messages can still be posted and dispatched, and SIGINT / SIGTERM post WM_CLOSE as the close
-// button would. One thread only.
+// messages can still be posted and dispatched. In either case SIGINT / SIGTERM post WM_CLOSE as
+// the close button would (and end the program after a grace period if it does not end), and a
+// window destroyed by another client gets WM_CLOSE too. One thread only.
 #pragma once
 
 #include <cstdint>

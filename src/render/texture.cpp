@@ -17,13 +17,15 @@ constexpr uint32_t kHardwareCaps = DDSCAPS_TEXTURE | DDSCAPS_VIDEOMEMORY | DDSCA
 constexpr uint32_t kSystemCaps = DDSCAPS_TEXTURE | DDSCAPS_SYSTEMMEMORY;
 constexpr uint32_t kMipCaps = DDSCAPS_MIPMAP | DDSCAPS_COMPLEX;
 
-using PictureLoader = BitmapPtr (*)(const std::string& fileName, uint32_t screenBits);
+// maxSide is the device's largest texture side: a larger picture is refused before it is decoded.
+using PictureLoader = BitmapPtr (*)(const std::string& fileName, uint32_t screenBits,
+                                    uint32_t maxSide);
 
-BitmapPtr LoadBmp(const std::string& fileName, uint32_t) {
-    return LoadBitmapPicture(fileName);
+BitmapPtr LoadBmp(const std::string& fileName, uint32_t, uint32_t maxSide) {
+    return LoadBitmapPicture(fileName, maxSide);
 }
-BitmapPtr LoadJpg(const std::string& fileName, uint32_t screenBits) {
-    return LoadJpegPicture(fileName, screenBits);
+BitmapPtr LoadJpg(const std::string& fileName, uint32_t screenBits, uint32_t maxSide) {
+    return LoadJpegPicture(fileName, screenBits, maxSide);
 }
 
 PictureLoader LoaderFor(const std::string& fileName) {
@@ -154,7 +156,8 @@ bool Texture::Load(GraphicsDevice* newDevice, const std::string& fileName, uint3
     if (!directDraw) return false;
     PictureLoader loader = LoaderFor(fileName);
     if (!loader) return false;
-    BitmapPtr picture = loader(fileName, newDevice->BitsPerPixel());
+    BitmapPtr picture =
+        loader(fileName, newDevice->BitsPerPixel(), newDevice->GetCaps().maxTextureSize);
     if (!picture) return false;
 
     Release();
@@ -174,7 +177,8 @@ bool Texture::LoadMipmaps(GraphicsDevice* newDevice, const std::vector<std::stri
     PictureLoader loader = LoaderFor(fileNames[0]);
     if (!loader) return false;
     uint32_t screenBits = newDevice->BitsPerPixel();
-    BitmapPtr picture = loader(fileNames[0], screenBits);
+    uint32_t maxSide = newDevice->GetCaps().maxTextureSize;
+    BitmapPtr picture = loader(fileNames[0], screenBits, maxSide);
     if (!picture) return false;
 
     Release();
@@ -185,7 +189,7 @@ bool Texture::LoadMipmaps(GraphicsDevice* newDevice, const std::vector<std::stri
     // Each attached level comes with a reference of its own, given back once it was filled.
     SurfaceHandle current = systemSurface;
     for (uint32_t i = 1; ok && i < levels; ++i) {
-        BitmapPtr level = loader(fileNames[i], screenBits);
+        BitmapPtr level = loader(fileNames[i], screenBits, maxSide);
         SurfaceHandle next =
             level ? device->GetAttachedSurface(current, DDSCAPS_TEXTURE | DDSCAPS_MIPMAP) : 0;
         if (current != systemSurface) device->ReleaseSurface(current);

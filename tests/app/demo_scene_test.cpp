@@ -24,6 +24,7 @@
 #include "scene/pavo_sprite.h"
 #include "scene/scene.h"
 #include "scene/skinned_character.h"
+#include "support/picture_files.h"
 
 namespace fs = std::filesystem;
 
@@ -364,6 +365,47 @@ TEST_F(MissingFiles, AMissingPictureEndsTheProgramWithMinusOne) {
     REQUIRE_MODELS();
     LinkAllBut({"vireo.jpg"});
     DemoRun run(dir_);
+    EXPECT_TRUE(Said("PavoSprite: Can't Load texture. : vireo.jpg"));
+    EXPECT_EQ(ExitCode(), -1);
+}
+
+// A camera photo saved as CMYK is drawn like any picture; one wider than the device's largest
+// texture is reported and ends the program, as a missing one does.
+TEST_F(MissingFiles, TheSpriteTakesALargeCmykPhotoButNothingWiderThanATexture) {
+    REQUIRE_MODELS();
+    LinkAllBut({"vireo.jpg"});
+    const std::string picture = (dir_ / "vireo.jpg").string();
+    test::JpegOptions cmyk;
+    cmyk.cmyk = true;
+    cmyk.quality = 50;
+    std::vector<uint8_t> green(size_t{6000} * 4000 * 3, 0);
+    for (size_t i = 1; i < green.size(); i += 3) green[i] = 255;
+    ASSERT_TRUE(test::WriteJpeg(picture, 6000, 4000, green, cmyk));
+    {
+        DemoRun run(dir_);
+        ASSERT_TRUE(run.Ready());
+        EXPECT_TRUE(Messages().empty());
+        run.clock.SetStep(0);
+        FrameImage with = run.Frames(2);
+        run.app->sprite->visible = false;
+        FrameImage without = run.Frame();
+        // The green picture adds 0.3 of full green over the square's part on screen.
+        double added = 0;
+        for (uint32_t y = 380; y < 480; ++y) {
+            for (uint32_t x = 480; x < 620; ++x) {
+                added += Channel(with.Rgb(x, y), 8) - Channel(without.Rgb(x, y), 8);
+            }
+        }
+        EXPECT_NEAR(added / (100 * 140), 0.3 * 255, 8.0);
+    }
+    EXPECT_EQ(ExitCode(), 0);
+
+    ASSERT_TRUE(
+        test::WriteJpeg(picture, 16385, 8, std::vector<uint8_t>(size_t{16385} * 8 * 3, 200)));
+    DemoRun run(dir_);
+    EXPECT_TRUE(
+        Said("OrixFileJpg: JPEG :\nPicture too large in vireo.jpg: the picture is 16385 x 8 "
+             "pixels; the limit is 16384 pixels a side"));
     EXPECT_TRUE(Said("PavoSprite: Can't Load texture. : vireo.jpg"));
     EXPECT_EQ(ExitCode(), -1);
 }

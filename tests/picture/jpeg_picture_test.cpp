@@ -161,35 +161,65 @@ TEST_F(JpegPictureTest, TruncatedOrCorruptFilesGiveTheLibraryMessage) {
     EXPECT_TRUE(LoadJpegPicture(good));
 }
 
-TEST_F(JpegPictureTest, CmykAndHugePicturesAreRefusedWithAMessage) {
-    JpegOptions cmyk;
+TEST_F(JpegPictureTest, CmykAndYcckFilesDecodeToThePicture) {
+    JpegOptions cmyk, ycck;
     cmyk.cmyk = true;
-    EXPECT_FALSE(LoadJpegPicture(Write("cmyk.jpg", 8, 8, cmyk)));
-    ASSERT_EQ(capture_.Messages().size(), 1u);
-    EXPECT_EQ(capture_.Messages()[0].caption, "OrixFileJpg");
-    EXPECT_NE(capture_.Messages()[0].text.find("CMYK"), std::string::npos);
-
-    // A small file whose frame header claims 60000 x 60000 pixels.
-    std::vector<uint8_t> bytes = test::ReadBytes(Write("small.jpg", 16, 16));
-    bool patched = false;
-    for (size_t i = 0; i + 8 < bytes.size(); ++i) {
-        if (bytes[i] == 0xFF && bytes[i + 1] == 0xC0) {
-            bytes[i + 5] = 0xEA;
-            bytes[i + 6] = 0x60;
-            bytes[i + 7] = 0xEA;
-            bytes[i + 8] = 0x60;
-            patched = true;
-            break;
+    ycck.ycck = true;
+    const int w = 37, h = 21;
+    std::vector<uint8_t> pattern = test::TestPattern(w, h);
+    for (const auto& [name, options] : {std::pair{"cmyk.jpg", cmyk}, std::pair{"ycck.jpg", ycck}}) {
+        SCOPED_TRACE(name);
+        BitmapPtr dib = LoadJpegDib(Write(name, w, h, options));
+        ASSERT_TRUE(dib);
+        for (int y = 0; y < h; ++y) {
+            const uint8_t* stored = dib->bits.data() + static_cast<size_t>(h - 1 - y) * dib->pitch;
+            for (int x = 0; x < w; ++x) {
+                const uint8_t* rgb = &pattern[(static_cast<size_t>(y) * w + x) * 3];
+                for (int c = 0; c < 3; ++c)
+                    ASSERT_NEAR(stored[x * 3 + 2 - c], rgb[c], 6) << x << "," << y;
+            }
         }
     }
-    ASSERT_TRUE(patched);
-    std::string huge = dir_.File("huge.jpg");
-    ASSERT_TRUE(test::WriteBytes(huge, bytes));
-    capture_.Clear();
-    EXPECT_FALSE(LoadJpegPicture(huge));
-    ASSERT_EQ(capture_.Messages().size(), 1u);
-    EXPECT_EQ(capture_.Messages()[0].caption, "OrixFileJpg");
-    EXPECT_NE(capture_.Messages()[0].text.find("too large"), std::string::npos);
+    EXPECT_TRUE(capture_.Messages().empty());
+}
+
+TEST_F(JpegPictureTest, PicturesLargerThanTheDeviceHoldsAreRefusedFromTheHeader) {
+    // A small file whose frame header claims another size.
+    std::vector<uint8_t> bytes = test::ReadBytes(Write("small.jpg", 16, 16));
+    auto claim = [&](const std::string& name, int w, int h) {
+        std::vector<uint8_t> patched = bytes;
+        for (size_t i = 0; i + 8 < patched.size(); ++i) {
+            if (patched[i] == 0xFF && patched[i + 1] == 0xC0) {
+                patched[i + 5] = static_cast<uint8_t>(h >> 8);
+                patched[i + 6] = static_cast<uint8_t>(h);
+                patched[i + 7] = static_cast<uint8_t>(w >> 8);
+                patched[i + 8] = static_cast<uint8_t>(w);
+                break;
+            }
+        }
+        std::string path = dir_.File(name);
+        EXPECT_TRUE(test::WriteBytes(path, patched));
+        return path;
+    };
+    struct Case {
+        int w, h;
+        uint32_t maxSide;
+        const char* says;
+    } cases[] = {
+        {60000, 60000, 0, "60000 x 60000 pixels; the limit is 16384 pixels a side"},
+        {16384, 16384, 0, "16384 x 16384 pixels; the limit is 16384 pixels a side and 512 MiB"},
+        {2000, 20, 1024, "2000 x 20 pixels; the limit is 1024 pixels a side"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.says);
+        capture_.Clear();
+        std::string path = claim("claim.jpg", c.w, c.h);
+        EXPECT_FALSE(LoadJpegPicture(path, 16, c.maxSide));
+        ASSERT_EQ(capture_.Messages().size(), 1u);
+        EXPECT_EQ(capture_.Messages()[0].caption, "OrixFileJpg");
+        EXPECT_EQ(capture_.Messages()[0].text.rfind("JPEG :\nPicture too large in " + path, 0), 0u);
+        EXPECT_NE(capture_.Messages()[0].text.find(c.says), std::string::npos);
+    }
 }
 
 TEST_F(JpegPictureTest, EachLoadReplacesTheLastImage) {
@@ -215,6 +245,13 @@ TEST(JpegRows, ConvertersSwapFlipAndPad) {
     ExpandGreyRow(greyRow, 2, image.data(), 1);
     CopyRgbRow(rgbRow, 2, image.data(), 2);
     EXPECT_EQ(image, (std::vector<uint8_t>{1, 2, 3, 4, 5, 6, 7, 7, 7, 8, 8, 8, 1, 2, 3, 4, 5, 6}));
+    // Half-strength red as plain inks, then as Adobe's inverted ones; black scales every channel.
+    const uint8_t plainInks[] = {0, 255, 255, 128, 0, 0, 0, 0};
+    const uint8_t invertedInks[] = {255, 0, 0, 127, 255, 255, 255, 255};
+    std::vector<uint8_t> inks(2 * 2 * 3, 0);
+    CmykRowToRgb(plainInks, 2, inks.data(), 0, false);
+    CmykRowToRgb(invertedInks, 2, inks.data(), 1, true);
+    EXPECT_EQ(inks, (std::vector<uint8_t>{127, 0, 0, 255, 255, 255, 127, 0, 0, 255, 255, 255}));
 
     SwapRedBlue(image.data(), 2, 3);
     EXPECT_EQ(image[0], 3);

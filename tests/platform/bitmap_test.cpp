@@ -19,6 +19,25 @@ TEST(Bitmap, DibPitchRoundsRowsToWholeWords) {
     EXPECT_FALSE(CreateBitmap(kMaxBitmapSide, kMaxBitmapSide, 8));
 }
 
+// The side is the device's (never above kMaxBitmapSide); the memory counts 4 bytes a pixel.
+TEST(Bitmap, PictureSizeRefusalTakesTheDeviceSideAndTheMemoryBudget) {
+    struct Case {
+        int64_t w, h;
+        uint32_t maxSide;
+        bool fits;
+    } cases[] = {
+        {16384, 8192, 0, true}, {16384, 8193, 0, false}, {16385, 1, 20000, false},
+        {64, 64, 64, true},     {64, 65, 64, false},     {0, 5, 0, false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(PictureSizeRefusal(c.w, c.h, c.maxSide).empty(), c.fits)
+            << c.w << " x " << c.h << " on " << c.maxSide;
+    }
+    EXPECT_EQ(
+        PictureSizeRefusal(100, 70, 64),
+        "the picture is 100 x 70 pixels; the limit is 64 pixels a side and 512 MiB of pixels");
+}
+
 // A 24-bit picture with a few known colours, converted through every depth and back.
 TEST(Bitmap, ConversionsKeepColoursWithinTheTargetsPrecision) {
     BitmapPtr src = CreateBitmap(3, 2, 24);

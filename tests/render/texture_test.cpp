@@ -179,18 +179,26 @@ TEST_F(TextureTest, ExtensionsDecideAndUnknownOnesLeaveTheRecordAlone) {
 }
 
 TEST_F(TextureTest, FailuresAfterThePictureLeaveTheRecordEmpty) {
-    std::string big = Picture("big.bmp", Rgb24Picture(5000, 2));  // refused by the device
+    // Wider than the device's largest texture (4096): refused from the picture's header with
+    // its sizes, before the loaded texture is touched.
+    std::string big = Picture("big.bmp", Rgb24Picture(5000, 2));
     Texture t;
     ASSERT_TRUE(t.Load(&device_, Picture("a.bmp", Rgb24Picture(2, 2)), kNoColorKey));
+    uint32_t handle = t.handle;
     EXPECT_FALSE(t.Load(&device_, big, kNoColorKey));
-    EXPECT_EQ(t.handle, 0u);
-    EXPECT_EQ(t.deviceSurface, 0u);
-    EXPECT_EQ(t.loaded, 1);  // never cleared
-    EXPECT_EQ(device_.LiveSurfaces(), 0u);
+    EXPECT_EQ(t.handle, handle);
+    EXPECT_EQ(device_.LiveSurfaces(), 2u);
+    ASSERT_EQ(capture_.Messages().size(), 1u);
+    EXPECT_NE(capture_.Messages()[0].text.find("5000 x 2 pixels; the limit is 4096 pixels a side"),
+              std::string::npos)
+        << capture_.Messages()[0].text;
 
     device_.formats = {RgbFormat(32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000)};  // nothing fits
     EXPECT_FALSE(t.Load(&device_, Picture("b.bmp", Rgb24Picture(2, 2)), kNoColorKey));
     EXPECT_EQ(device_.created.back().pixelFormat.bitCount, 0u);
+    EXPECT_EQ(t.handle, 0u);
+    EXPECT_EQ(t.deviceSurface, 0u);
+    EXPECT_EQ(t.loaded, 1);  // never cleared
     EXPECT_EQ(device_.LiveSurfaces(), 0u);
 }
 

@@ -1,5 +1,6 @@
 #include "support/picture_files.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -35,10 +36,12 @@ bool WriteJpeg(const std::string& path, int width, int height, const std::vector
     jpeg_stdio_dest(&cinfo, file);
     cinfo.image_width = static_cast<JDIMENSION>(width);
     cinfo.image_height = static_cast<JDIMENSION>(height);
-    int components = options.greyscale ? 1 : options.cmyk ? 4 : 3;
+    bool inks = options.cmyk || options.ycck;
+    int components = options.greyscale ? 1 : inks ? 4 : 3;
     cinfo.input_components = components;
-    cinfo.in_color_space = options.greyscale ? JCS_GRAYSCALE : options.cmyk ? JCS_CMYK : JCS_RGB;
+    cinfo.in_color_space = options.greyscale ? JCS_GRAYSCALE : inks ? JCS_CMYK : JCS_RGB;
     jpeg_set_defaults(&cinfo);
+    if (options.ycck) jpeg_set_colorspace(&cinfo, JCS_YCCK);
     jpeg_set_quality(&cinfo, options.quality, TRUE);
     if (!options.subsample) {
         for (int i = 0; i < cinfo.num_components; ++i) {
@@ -61,11 +64,14 @@ bool WriteJpeg(const std::string& path, int width, int height, const std::vector
             } else if (components == 3) {
                 std::memcpy(&row[x * 3], src + x * 3, 3);
             } else {
-                // Adobe-style inverted CMYK from RGB, enough to make a decodable file.
-                row[x * 4 + 0] = static_cast<uint8_t>(src[x * 3 + 0]);
-                row[x * 4 + 1] = static_cast<uint8_t>(src[x * 3 + 1]);
-                row[x * 4 + 2] = static_cast<uint8_t>(src[x * 3 + 2]);
-                row[x * 4 + 3] = 255;
+                // Black takes what the three inks share; each ink, stored inverted, is what is
+                // left of its channel's light once black is taken out.
+                int k = 255 - std::max({src[x * 3], src[x * 3 + 1], src[x * 3 + 2]});
+                for (int c = 0; c < 3; ++c) {
+                    int ink = k == 255 ? 0 : (255 - src[x * 3 + c] - k) * 255 / (255 - k);
+                    row[x * 4 + c] = static_cast<uint8_t>(255 - ink);
+                }
+                row[x * 4 + 3] = static_cast<uint8_t>(255 - k);
             }
         }
         JSAMPROW rows[1] = {row.data()};

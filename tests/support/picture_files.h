@@ -29,7 +29,8 @@ struct JpegOptions {
     bool progressive = false;
     bool greyscale = false;
     bool arithmetic = false;
-    bool cmyk = false;
+    bool cmyk = false;        // inverted CMYK, as photo tools write it under Adobe's marker
+    bool ycck = false;        // the same inks stored as YCCK
     bool subsample = false;   // 2x2 chroma subsampling; off keeps colours exact-ish
     int restartInterval = 0;  // MCUs between restart markers; 0 for none
 };
