@@ -31,6 +31,8 @@ const std::vector<Command>& Commands() {
          "what a model holds: meshes, helpers, materials, textures, keys, frames", RunInfo},
         {"pose", "FILE --frame F|first [--skin FILE.skn] [--vue FILE.vue] [--flags N] [--vertices]",
          "world matrices of every node at frame F, one JSON object per line", RunPose},
+        {"export", "IN OUT.glb|OUT.gltf [--skin FILE.skn] [--vue FILE.vue] [--flags N] [--as mesh]",
+         "a model with its pictures, animation and skin as a glTF 2.0 file", RunExport},
         {"device", "list | set N | forget", "list or store the display driver the demo uses",
          RunDevice},
         {"render",

@@ -106,6 +106,9 @@ bool LoadModel(const std::string& path, bool asMesh, uint32_t flags, LoadedModel
     out->materialNames = builder->MaterialNames();
     out->firstFrame = builder->FirstFrame();
     out->lastFrame = builder->LastFrame();
+    out->framesPerSecond = builder->FrameSpeed() > 0 ? double(builder->FrameSpeed())
+                                                     : 4800.0 / double(builder->TicksPerFrame());
+    out->collisionMeshes = builder->CollisionMeshNames();
     if (!ok) std::fprintf(stderr, "orix: could not load %s\n", path.c_str());
     return ok;
 }

@@ -50,6 +50,9 @@ struct LoadedModel {
     std::vector<std::pair<const MaterialSet*, std::string>> materialNames;
     int32_t firstFrame = 0;  // the file's scene frames
     int32_t lastFrame = 0;
+    // Seconds of animation: the export's frame speed, else 4800 ticks a second.
+    double framesPerSecond = 30.0;
+    std::vector<std::string> collisionMeshes;  // left out of the model, by name
     std::string PictureOf(const Material* m) const;
     std::string NameOf(const MaterialSet* m) const;
 };

@@ -137,6 +137,8 @@ void AseParser::ParseScene() {
             last = IntValue();
         } else if (Is("*SCENE_TICKSPERFRAME")) {
             ticks = IntValue();
+        } else if (Is("*SCENE_FRAMESPEED")) {
+            b_.SetFrameSpeed(IntValue());
         } else {
             Unknown();
         }

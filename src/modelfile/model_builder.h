@@ -49,6 +49,8 @@ public:
 
     // --- scene ---------------------------------------------------------------------------------
     void SetSceneInfo(int32_t firstFrame, int32_t lastFrame, int32_t ticksPerFrame);
+    // The export's frames per second, when it says (ignored unless positive).
+    void SetFrameSpeed(int32_t framesPerSecond);
     // Frame of a key time: unsigned division (BNE) or signed, truncated toward zero (ASE).
     float FrameOfTicks(uint32_t ticks) const;
     float FrameOfSignedTicks(int32_t ticks) const;
@@ -115,6 +117,11 @@ public:
     Mesh* CurrentGeometry() const { return geometry_; }
     int32_t FirstFrame() const { return firstFrame_; }
     int32_t LastFrame() const { return lastFrame_; }
+    int32_t TicksPerFrame() const { return ticksPerFrame_; }
+    // The export's frames per second, or 0 when the file does not say.
+    int32_t FrameSpeed() const { return frameSpeed_; }
+    // Collision meshes taken out of the model, by name, in file order.
+    const std::vector<std::string>& CollisionMeshNames() const { return collisionMeshNames_; }
     // Pictures named by the file, in order, and the one each material was given.
     const std::vector<std::string>& PictureNames() const { return pictures_; }
     std::string PictureOf(const Material* material) const;
@@ -161,6 +168,7 @@ private:
     int32_t firstFrame_ = 0;
     int32_t lastFrame_ = 0;
     int32_t ticksPerFrame_ = 160;
+    int32_t frameSpeed_ = 0;
     bool finishNodes_ = false;
     bool bakePoses_ = false;
     bool blackIsTransparent_ = false;
@@ -178,6 +186,7 @@ private:
     std::vector<std::string> pictures_;
     std::vector<std::pair<const Material*, std::string>> materialPictures_;
     std::vector<std::pair<const MaterialSet*, std::string>> materialNames_;
+    std::vector<std::string> collisionMeshNames_;
     std::vector<PendingParent> pendingParents_;
     std::vector<SceneObject*> pendingKeys_;  // finished nodes whose parent was not yet known
     std::vector<Mesh*> pendingCollision_;    // collision meshes whose bone was not yet known
