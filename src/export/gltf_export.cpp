@@ -1,7 +1,9 @@
 #include "export/gltf_export.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <map>
+#include <sstream>
 
 #include "device/globals.h"
 #include "export/gltf_axes.h"
@@ -112,6 +114,55 @@ int64_t FrameCount(const ExportSource& source, const std::vector<SceneObject*>& 
                 std::max<int64_t>(last, int64_t{o->firstFrame} + int64_t(o->MatrixKeyCount()) - 1);
     }
     return std::max<int64_t>(1, last - source.firstFrame + 1);
+}
+
+long FileSize(const std::string& path) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return -1;
+    long size = std::fseek(f, 0, SEEK_END) == 0 ? std::ftell(f) : -1;
+    std::fclose(f);
+    return size;
+}
+
+// tinygltf reports success whether or not its files could be written, so the .glb is written
+// here and the .gltf and its .bin are checked afterwards.
+bool WriteModel(const tinygltf::Model& model, const std::string& path, bool binary,
+                std::string* error) {
+    tinygltf::TinyGLTF writer;
+    // Pictures are PNG already: in the buffer (.glb) or written beside the file (.gltf).
+    writer.SetImageWriter(nullptr, nullptr);
+    *error = "cannot write " + path;
+    try {
+        if (binary) {
+            std::ostringstream bytes;
+            if (!writer.WriteGltfSceneToStream(&model, bytes, false, true)) return false;
+            const std::string data = bytes.str();
+            std::FILE* f = std::fopen(path.c_str(), "wb");
+            if (!f) return false;
+            bool ok = std::fwrite(data.data(), 1, data.size(), f) == data.size();
+            ok = std::fclose(f) == 0 && ok;
+            if (!ok) std::remove(path.c_str());
+            return ok;
+        }
+        std::FILE* probe = std::fopen(path.c_str(), "wb");
+        if (!probe) return false;
+        std::fclose(probe);
+        if (!writer.WriteGltfSceneToFile(&model, path, false, false, true, false)) return false;
+    } catch (const std::exception& e) {
+        *error = path + ": " + e.what();
+        return false;
+    }
+    if (FileSize(path) <= 0) return false;
+    if (!model.buffers.empty()) {
+        size_t slash = path.find_last_of('/');
+        std::string bin =
+            path.substr(0, slash == std::string::npos ? 0 : slash + 1) + model.buffers[0].uri;
+        if (FileSize(bin) != long(model.buffers[0].data.size())) {
+            *error = "cannot write " + bin;
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace
@@ -290,20 +341,7 @@ ExportResult ExportGltf(const ExportSource& source, const std::string& path) {
             model.buffers[0].uri = UriSafe(name.substr(0, name.size() - 5)) + ".bin";
         }
     }
-    tinygltf::TinyGLTF writer;
-    // Pictures are PNG already: in the buffer (.glb) or written beside the file (.gltf).
-    writer.SetImageWriter(nullptr, nullptr);
-    bool ok = false;
-    try {
-        ok = writer.WriteGltfSceneToFile(&model, path, false, false, true, binary);
-    } catch (const std::exception& e) {
-        result.error = path + ": " + e.what();
-        return result;
-    }
-    if (!ok) {
-        result.error = "cannot write " + path;
-        return result;
-    }
+    if (!WriteModel(model, path, binary, &result.error)) return result;
     result.written = true;
     return result;
 }
