@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -45,62 +46,50 @@ Outcome Tool(const std::string& args, bool withErrors = false) {
                  (withErrors ? " 2>&1" : " 2>/dev/null"));
 }
 
-std::string Tm(const char* rows) {
-    return std::string("\t*NODE_TM {\n") + rows + "\t\t*TM_ROTAXIS 0 0 1\n\t\t*TM_ROTANGLE 0\n}\n";
+std::string Node(const char* kind, const char* name, const char* parent, const char* tm) {
+    return std::string("*") + kind + " {\n*NODE_NAME \"" + name + "\"\n" +
+           (*parent ? std::string("*NODE_PARENT \"") + parent + "\"\n" : std::string()) +
+           "*NODE_TM {\n" + tm + "*TM_ROTAXIS 0 0 1\n*TM_ROTANGLE 0\n}\n";
 }
 
-// A cube at (3, 0, 1) in the file's z-up space, faces counter-clockwise seen from outside as
-// the modelling tool writes them, one of ten sub-materials per face pair, under a turning helper.
-std::string CubeAse(bool tenMaterials) {
+// A turning, moving helper "Root" with a turned child "Arm" and, when box, a cube at (3, 0, 1)
+// (the file's z-up space, faces counter-clockwise seen from outside as the modelling tool writes
+// them) under Root, each face pair of one of ten sub-materials when asked.
+std::string Model(bool box, bool tenMaterials, int firstFrame) {
     static const int kFaces[12][3] = {{0, 2, 3}, {3, 1, 0}, {4, 5, 7}, {7, 6, 4},
                                       {0, 1, 5}, {5, 4, 0}, {1, 3, 7}, {7, 5, 1},
                                       {3, 2, 6}, {6, 7, 3}, {2, 0, 4}, {4, 6, 2}};
     std::ostringstream t;
-    t << "*3DSMAX_ASCIIEXPORT\t200\n*SCENE {\n\t*SCENE_FIRSTFRAME 0\n\t*SCENE_LASTFRAME 8\n"
-         "\t*SCENE_FRAMESPEED 25\n\t*SCENE_TICKSPERFRAME 160\n}\n*MATERIAL_LIST {\n"
-         "\t*MATERIAL_COUNT 1\n\t*MATERIAL 0 {\n\t\t*MATERIAL_NAME \"Multi\"\n"
-         "\t\t*MATERIAL_DIFFUSE 0.5 0.5 0.5\n";
-    if (tenMaterials) {
-        t << "\t\t*NUMSUBMTLS 10\n";
-        for (int i = 0; i < 10; ++i)
-            t << "\t\t*SUBMATERIAL " << i << " {\n\t\t\t*MATERIAL_NAME \"M" << i
-              << "\"\n\t\t\t*MATERIAL_DIFFUSE " << i / 10.0 << " 0.5 " << 1 - i / 10.0
-              << "\n\t\t\t*MATERIAL_TRANSPARENCY " << (i == 9 ? 0.5 : 0.0) << "\n\t\t}\n";
-    }
-    t << "\t}\n}\n*HELPEROBJECT {\n\t*NODE_NAME \"Root\"\n"
-      << Tm("\t\t*TM_ROW0 1 0 0\n\t\t*TM_ROW1 0 1 0\n\t\t*TM_ROW2 0 0 1\n\t\t*TM_ROW3 0 0 0\n")
-      << "\t*TM_ANIMATION {\n\t\t*CONTROL_ROT_TRACK {\n\t\t\t*CONTROL_ROT_SAMPLE 0 0 0 1 0\n"
-         "\t\t\t*CONTROL_ROT_SAMPLE 640 0 0 1 0.7\n\t\t\t*CONTROL_ROT_SAMPLE 1280 1 0 0 0.9\n"
-         "\t\t}\n\t\t*CONTROL_POS_BEZIER {\n\t\t\t*CONTROL_BEZIER_POS_KEY 0 0 0 0 0 0 0 0 0 0 0\n"
-         "\t\t\t*CONTROL_BEZIER_POS_KEY 1280 4 2 1 0 0 0 0 0 0 0\n\t\t}\n\t}\n}\n"
-      << "*GEOMOBJECT {\n\t*NODE_NAME \"Box\"\n\t*NODE_PARENT \"Root\"\n"
-      << Tm("\t\t*TM_ROW0 1 0 0\n\t\t*TM_ROW1 0 1 0\n\t\t*TM_ROW2 0 0 1\n\t\t*TM_ROW3 3 0 1\n")
-      << "\t*MESH {\n\t\t*MESH_NUMVERTEX 8\n\t\t*MESH_NUMFACES 12\n\t\t*MESH_VERTEX_LIST {\n";
+    t << "*3DSMAX_ASCIIEXPORT 200\n*SCENE {\n*SCENE_FIRSTFRAME " << firstFrame
+      << "\n*SCENE_LASTFRAME 8\n*SCENE_FRAMESPEED 25\n*SCENE_TICKSPERFRAME 160\n}\n"
+      << "*MATERIAL_LIST {\n*MATERIAL_COUNT 1\n*MATERIAL 0 {\n*MATERIAL_DIFFUSE 0.5 0.5 0.5\n";
+    for (int i = 0; tenMaterials && i < 10; ++i)
+        t << (i ? "" : "*NUMSUBMTLS 10\n") << "*SUBMATERIAL " << i << " {\n*MATERIAL_DIFFUSE "
+          << i / 10.0 << " 0.5 1\n*MATERIAL_TRANSPARENCY " << (i == 9 ? 0.5 : 0.0) << "\n}\n";
+    t << "}\n}\n"
+      << Node("HELPEROBJECT", "Root", "",
+              "*TM_ROW0 1 0 0\n*TM_ROW1 0 1 0\n*TM_ROW2 0 0 1\n*TM_ROW3 0 0 0\n")
+      << "*TM_ANIMATION {\n*CONTROL_ROT_TRACK {\n*CONTROL_ROT_SAMPLE 0 0 0 1 0\n"
+         "*CONTROL_ROT_SAMPLE 640 0 0 1 0.7\n*CONTROL_ROT_SAMPLE 1280 1 0 0 2.9\n}\n"
+         "*CONTROL_POS_BEZIER {\n*CONTROL_BEZIER_POS_KEY 0 0 0 0 0 0 0 0 0 0 0\n"
+         "*CONTROL_BEZIER_POS_KEY 1280 4 2 1 0 0 0 0 0 0 0\n}\n}\n}\n"
+      << Node("HELPEROBJECT", "Arm", "Root",
+              "*TM_ROW0 0.921 0.389 0\n*TM_ROW1 -0.389 0.921 0\n*TM_ROW2 0 0 1\n*TM_ROW3 0 0 10\n")
+      << "}\n";
+    if (!box) return t.str();
+    t << Node("GEOMOBJECT", "Box", "Root",
+              "*TM_ROW0 1 0 0\n*TM_ROW1 0 1 0\n*TM_ROW2 0 0 1\n*TM_ROW3 3 0 1\n")
+      << "*MESH {\n*MESH_NUMVERTEX 8\n*MESH_NUMFACES 12\n*MESH_VERTEX_LIST {\n";
     for (int i = 0; i < 8; ++i)
-        t << "\t\t\t*MESH_VERTEX " << i << " " << 3 + (i & 1 ? 1 : -1) << " " << (i & 2 ? 1 : -1)
-          << " " << 1 + (i & 4 ? 1 : -1) << "\n";
-    t << "\t\t}\n\t\t*MESH_FACE_LIST {\n";
+        t << "*MESH_VERTEX " << i << " " << (i & 1 ? 4 : 2) << " " << (i & 2 ? 1 : -1) << " "
+          << (i & 4 ? 2 : 0) << "\n";
+    t << "}\n*MESH_FACE_LIST {\n";
     for (int i = 0; i < 12; ++i)
-        t << "\t\t\t*MESH_FACE " << i << ": A: " << kFaces[i][0] << " B: " << kFaces[i][1]
+        t << "*MESH_FACE " << i << ": A: " << kFaces[i][0] << " B: " << kFaces[i][1]
           << " C: " << kFaces[i][2] << " AB: 1 BC: 1 CA: 0 *MESH_MTLID " << i % 10 << "\n";
-    t << "\t\t}\n\t}\n\t*MATERIAL_REF 0\n}\n";
+    t << "}\n}\n*MATERIAL_REF 0\n}\n";
     return t.str();
 }
-
-// Two bones, one moved on a Bezier track, one turned by samples; nothing to draw.
-const char* kHelpersAse =
-    "*3DSMAX_ASCIIEXPORT\t200\n*SCENE {\n\t*SCENE_FIRSTFRAME 2\n\t*SCENE_LASTFRAME 12\n"
-    "\t*SCENE_TICKSPERFRAME 160\n}\n*HELPEROBJECT {\n\t*NODE_NAME \"Bip01 Spine\"\n"
-    "\t*NODE_PARENT \"Bip01\"\n\t*NODE_TM {\n\t\t*TM_ROW0 0.921 0.389 0\n"
-    "\t\t*TM_ROW1 -0.389 0.921 0\n\t\t*TM_ROW2 0 0 1\n\t\t*TM_ROW3 0 0 10\n"
-    "\t\t*TM_ROTAXIS 0 0 -1\n\t\t*TM_ROTANGLE 0.4\n\t}\n\t*TM_ANIMATION {\n"
-    "\t\t*CONTROL_ROT_TRACK {\n\t\t\t*CONTROL_ROT_SAMPLE 320 0 0 1 0\n"
-    "\t\t\t*CONTROL_ROT_SAMPLE 960 0 1 0 2.5\n\t\t\t*CONTROL_ROT_SAMPLE 1920 0 0 1 3\n"
-    "\t\t}\n\t}\n}\n*HELPEROBJECT {\n\t*NODE_NAME \"Bip01\"\n\t*NODE_TM {\n"
-    "\t\t*TM_ROW0 1 0 0\n\t\t*TM_ROW1 0 1 0\n\t\t*TM_ROW2 0 0 1\n\t\t*TM_ROW3 0 0 5\n"
-    "\t\t*TM_ROTAXIS 0 0 1\n\t\t*TM_ROTANGLE 0\n\t}\n\t*TM_ANIMATION {\n"
-    "\t\t*CONTROL_POS_BEZIER {\n\t\t\t*CONTROL_BEZIER_POS_KEY 320 0 0 5 0 0 0 0 0 0 0\n"
-    "\t\t\t*CONTROL_BEZIER_POS_KEY 1920 4 0 5 0 0 0 0 0 0 0\n\t\t}\n\t}\n}\n";
 
 // Matrix frames for the cube, the last one mirrored.
 const char* kCubeVue =
@@ -116,6 +105,10 @@ struct Case {
     bool skinned;        // compare the skin's vertices too
     bool closed;         // every face must face away from its mesh's centre
 };
+
+void PrintTo(const Case& c, std::ostream* os) {
+    *os << c.name;
+}
 
 const Case kCases[] = {
     {"character", "girl-t.bne", "girl.glb", "--skin girl.skn", true, false},
@@ -134,10 +127,10 @@ public:
             std::error_code ec;
             fs::copy_file(fs::path(ORIX_RES_DIR) / f, fs::path(folder_) / f, ec);
         }
-        std::ofstream(folder_ + "/cube.ase") << CubeAse(true);
-        std::ofstream(folder_ + "/plain.ase") << CubeAse(false);
+        std::ofstream(folder_ + "/cube.ase") << Model(true, true, 0);
+        std::ofstream(folder_ + "/plain.ase") << Model(true, false, 0);
         std::ofstream(folder_ + "/plain.vue") << kCubeVue;
-        std::ofstream(folder_ + "/helpers.ase") << kHelpersAse;
+        std::ofstream(folder_ + "/helpers.ase") << Model(false, false, 2);
     }
     static void TearDownTestSuite() {
         std::error_code ec;
@@ -187,35 +180,22 @@ struct Pose {
 
 Pose PoseAt(const std::string& args) {
     Pose pose;
-    Outcome r = Tool("pose " + args);
-    std::istringstream lines(r.out);
+    std::istringstream lines(Tool("pose " + args).out);
     std::string line;
     while (std::getline(lines, line)) {
         size_t at = line.find("\"world\": [");
         if (at == std::string::npos) continue;
-        const char* p = line.c_str() + at + 10;
+        // Numbers only from here on: the 16 of the matrix, then the vertices' triples.
+        for (char& ch : line) ch = std::strchr("[],:", ch) ? ' ' : ch;
+        std::istringstream numbers(line.substr(at + 9));
         std::array<double, 16> m{};
-        for (double& v : m) {
-            char* end = nullptr;
-            v = std::strtod(p, &end);
-            p = end + 1;
-        }
+        for (double& v : m) numbers >> v;
         for (int i = 12; i < 15; ++i) pose.size = std::max(pose.size, std::fabs(m[size_t(i)]));
         pose.world.push_back(m);
-        at = line.find("\"vertices\": [");
-        if (at == std::string::npos) continue;
-        p = line.c_str() + at + 13;
-        while (*p == '[' || *p == ',' || *p == ' ') {
-            if (*p != '[') {
-                ++p;
-                continue;
-            }
-            std::array<double, 3> v{};
-            char* end = const_cast<char*>(p + 1);
-            for (double& x : v) x = std::strtod(end + (end[0] == ',' ? 1 : 0), &end);
+        std::string word;
+        numbers >> word;  // "vertices", when there are any
+        for (std::array<double, 3> v{}; numbers >> v[0] >> v[1] >> v[2];)
             pose.vertices.push_back(v);
-            p = end + 1;
-        }
     }
     return pose;
 }
@@ -294,7 +274,7 @@ TEST(GltfExportTool, CarriesWhatItCanAndSaysWhatItCannot) {
     char name[] = "/tmp/orix-export-XXXXXX";
     ASSERT_TRUE(mkdtemp(name));
     std::string dir = name;
-    std::ofstream(dir + "/cube.ase") << CubeAse(true);
+    std::ofstream(dir + "/cube.ase") << Model(true, true, 0);
     EXPECT_EQ(Tool("export").status, 2);
     EXPECT_EQ(Tool("export '" + dir + "/cube.ase' '" + dir + "/cube.obj'").status, 2);
     EXPECT_EQ(Tool("export '" + dir + "/cube.ase' x.glb --as mesh --vue a.vue").status, 2);

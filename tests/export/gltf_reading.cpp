@@ -8,37 +8,25 @@ namespace orix_export_test {
 
 namespace {
 
-Mat4 Identity() {
-    return {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-}
-
 Mat4 Multiply(const Mat4& a, const Mat4& b) {
     Mat4 out{};
-    for (int c = 0; c < 4; ++c) {
-        for (int r = 0; r < 4; ++r) {
-            double s = 0;
-            for (int k = 0; k < 4; ++k) s += a[size_t(k * 4 + r)] * b[size_t(c * 4 + k)];
-            out[size_t(c * 4 + r)] = s;
+    for (size_t c = 0; c < 4; ++c) {
+        for (size_t r = 0; r < 4; ++r) {
+            for (size_t k = 0; k < 4; ++k) out[c * 4 + r] += a[k * 4 + r] * b[c * 4 + k];
         }
     }
     return out;
 }
 
-Mat4 FromTrs(const double t[3], const double q[4], const double s[3]) {
-    double x = q[0], y = q[1], z = q[2], w = q[3];
-    double r[3][3] = {{1 - 2 * (y * y + z * z), 2 * (x * y - w * z), 2 * (x * z + w * y)},
-                      {2 * (x * y + w * z), 1 - 2 * (x * x + z * z), 2 * (y * z - w * x)},
-                      {2 * (x * z - w * y), 2 * (y * z + w * x), 1 - 2 * (x * x + y * y)}};
-    Mat4 m = Identity();
-    for (int c = 0; c < 3; ++c) {
-        for (int row = 0; row < 3; ++row) m[size_t(c * 4 + row)] = r[row][c] * s[c];
-        m[size_t(12 + c)] = t[c];
-    }
-    return m;
+std::array<double, 3> Apply(const Mat4& m, const double* p) {
+    std::array<double, 3> out{};
+    for (size_t r = 0; r < 3; ++r)
+        out[r] = m[12 + r] + m[r] * p[0] + m[4 + r] * p[1] + m[8 + r] * p[2];
+    return out;
 }
 
 // The value of one channel at t: linear between keys, spherical for rotations.
-void Sample(const tinygltf::Model& model, const tinygltf::AnimationSampler& sampler, int n,
+void Sample(const tinygltf::Model& model, const tinygltf::AnimationSampler& sampler, size_t n,
             double t, double* out) {
     std::vector<double> times = ReadAccessor(model, sampler.input);
     std::vector<double> values = ReadAccessor(model, sampler.output);
@@ -46,18 +34,15 @@ void Sample(const tinygltf::Model& model, const tinygltf::AnimationSampler& samp
     while (k + 1 < times.size() && times[k + 1] <= t) ++k;
     size_t next = std::min(k + 1, times.size() - 1);
     double u = next == k ? 0.0 : std::clamp((t - times[k]) / (times[next] - times[k]), 0.0, 1.0);
-    const double* a = &values[k * size_t(n)];
-    const double* b = &values[next * size_t(n)];
-    double wa = 1 - u, wb = u;
-    if (n == 4) {
-        double d = a[0] * b[0] + a[1] * b[1] + a[2] * b[2] + a[3] * b[3];
-        if (d < 0.9999999) {
-            double angle = std::acos(std::clamp(d, -1.0, 1.0));
-            wa = std::sin((1 - u) * angle) / std::sin(angle);
-            wb = std::sin(u * angle) / std::sin(angle);
-        }
+    const double *a = &values[k * n], *b = &values[next * n];
+    double wa = 1 - u, wb = u,
+           d = n == 4 ? a[0] * b[0] + a[1] * b[1] + a[2] * b[2] + a[3] * b[3] : 1;
+    if (d < 0.9999999) {
+        double angle = std::acos(std::clamp(d, -1.0, 1.0));
+        wa = std::sin((1 - u) * angle) / std::sin(angle);
+        wb = std::sin(u * angle) / std::sin(angle);
     }
-    for (int i = 0; i < n; ++i) out[i] = wa * a[i] + wb * b[i];
+    for (size_t i = 0; i < n; ++i) out[i] = wa * a[i] + wb * b[i];
 }
 
 }  // namespace
@@ -75,30 +60,17 @@ std::vector<double> ReadAccessor(const tinygltf::Model& model, int index) {
     const tinygltf::BufferView& v = model.bufferViews[size_t(a.bufferView)];
     const unsigned char* p =
         model.buffers[size_t(v.buffer)].data.data() + v.byteOffset + a.byteOffset;
-    size_t n = a.count * size_t(tinygltf::GetNumComponentsInType(uint32_t(a.type)));
-    std::vector<double> out(n);
-    for (size_t i = 0; i < n; ++i) {
-        switch (a.componentType) {
-            case TINYGLTF_COMPONENT_TYPE_FLOAT: {
-                float f;
-                std::memcpy(&f, p + 4 * i, 4);
-                out[i] = f;
-                break;
-            }
-            case TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT: {
-                uint32_t u;
-                std::memcpy(&u, p + 4 * i, 4);
-                out[i] = u;
-                break;
-            }
-            case TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT: {
-                uint16_t u;
-                std::memcpy(&u, p + 2 * i, 2);
-                out[i] = u;
-                break;
-            }
-            default:
-                out[i] = p[i];
+    std::vector<double> out(a.count * size_t(tinygltf::GetNumComponentsInType(uint32_t(a.type))));
+    for (size_t i = 0; i < out.size(); ++i) {
+        float f;
+        uint32_t u32;
+        uint16_t u16;
+        if (a.componentType == TINYGLTF_COMPONENT_TYPE_FLOAT) {
+            std::memcpy(&f, p + 4 * i, 4), out[i] = f;
+        } else if (a.componentType == TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT) {
+            std::memcpy(&u32, p + 4 * i, 4), out[i] = u32;
+        } else {
+            std::memcpy(&u16, p + 2 * i, 2), out[i] = u16;
         }
     }
     return out;
@@ -106,10 +78,9 @@ std::vector<double> ReadAccessor(const tinygltf::Model& model, int index) {
 
 double AnimationLength(const tinygltf::Model& model) {
     double length = 0;
-    if (model.animations.empty()) return 0;
-    for (const auto& s : model.animations[0].samplers) {
-        std::vector<double> times = ReadAccessor(model, s.input);
-        if (!times.empty()) length = std::max(length, times.back());
+    for (const auto& a : model.animations) {
+        for (const auto& s : a.samplers)
+            length = std::max(length, ReadAccessor(model, s.input).back());
     }
     return length;
 }
@@ -117,42 +88,52 @@ double AnimationLength(const tinygltf::Model& model) {
 std::vector<Mat4> WorldMatrices(const tinygltf::Model& model, double t) {
     size_t n = model.nodes.size();
     std::vector<Mat4> local(n);
+    std::vector<int> parent(n, -1);
     for (size_t i = 0; i < n; ++i) {
         const tinygltf::Node& node = model.nodes[i];
+        for (int c : node.children) parent[size_t(c)] = int(i);
         if (node.matrix.size() == 16) {
             std::copy(node.matrix.begin(), node.matrix.end(), local[i].begin());
             continue;
         }
         double tr[3] = {0, 0, 0}, q[4] = {0, 0, 0, 1}, s[3] = {1, 1, 1};
-        if (node.translation.size() == 3) std::copy_n(node.translation.begin(), 3, tr);
-        if (node.rotation.size() == 4) std::copy_n(node.rotation.begin(), 4, q);
-        if (node.scale.size() == 3) std::copy_n(node.scale.begin(), 3, s);
-        if (!model.animations.empty()) {
-            const tinygltf::Animation& a = model.animations[0];
+        if (!node.translation.empty()) std::copy_n(node.translation.begin(), 3, tr);
+        if (!node.rotation.empty()) std::copy_n(node.rotation.begin(), 4, q);
+        if (!node.scale.empty()) std::copy_n(node.scale.begin(), 3, s);
+        for (const auto& a : model.animations) {
             for (const auto& ch : a.channels) {
-                if (ch.target_node != int(i)) continue;
                 const auto& sampler = a.samplers[size_t(ch.sampler)];
-                if (ch.target_path == "translation") Sample(model, sampler, 3, t, tr);
-                if (ch.target_path == "rotation") Sample(model, sampler, 4, t, q);
-                if (ch.target_path == "scale") Sample(model, sampler, 3, t, s);
+                if (ch.target_node != int(i)) continue;
+                bool rotation = ch.target_path == "rotation";
+                Sample(model, sampler, rotation ? 4 : 3, t,
+                       rotation                    ? q
+                       : ch.target_path == "scale" ? s
+                                                   : tr);
             }
         }
-        local[i] = FromTrs(tr, q, s);
-    }
-    std::vector<int> parent(n, -1);
-    for (size_t i = 0; i < n; ++i) {
-        for (int c : model.nodes[i].children) parent[size_t(c)] = int(i);
+        double x = q[0], y = q[1], z = q[2], w = q[3];
+        local[i] = {(1 - 2 * (y * y + z * z)) * s[0],
+                    2 * (x * y + w * z) * s[0],
+                    2 * (x * z - w * y) * s[0],
+                    0,
+                    2 * (x * y - w * z) * s[1],
+                    (1 - 2 * (x * x + z * z)) * s[1],
+                    2 * (y * z + w * x) * s[1],
+                    0,
+                    2 * (x * z + w * y) * s[2],
+                    2 * (y * z - w * x) * s[2],
+                    (1 - 2 * (x * x + y * y)) * s[2],
+                    0,
+                    tr[0],
+                    tr[1],
+                    tr[2],
+                    1};
     }
     std::vector<Mat4> world(n);
-    std::vector<bool> done(n, false);
-    for (size_t pass = 0; pass < n; ++pass) {
-        for (size_t i = 0; i < n; ++i) {
-            if (done[i]) continue;
-            int p = parent[i];
-            if (p >= 0 && !done[size_t(p)]) continue;
-            world[i] = p < 0 ? local[i] : Multiply(world[size_t(p)], local[i]);
-            done[i] = true;
-        }
+    for (size_t i = 0; i < n; ++i) {
+        world[i] = local[i];
+        for (int p = parent[i]; p >= 0; p = parent[size_t(p)])
+            world[i] = Multiply(local[size_t(p)], world[i]);
     }
     return world;
 }
@@ -177,13 +158,8 @@ std::vector<std::array<double, 3>> SkinnedVertices(const tinygltf::Model& model,
             for (size_t v = 0; v * 3 < pos.size(); ++v) {
                 std::array<double, 3> sum{};
                 for (size_t k = 0; k < 4; ++k) {
-                    const Mat4& m = joint[size_t(js[v * 4 + k])];
-                    for (int r = 0; r < 3; ++r) {
-                        double x = m[size_t(12 + r)];
-                        for (int c = 0; c < 3; ++c)
-                            x += m[size_t(c * 4 + r)] * pos[v * 3 + size_t(c)];
-                        sum[size_t(r)] += ws[v * 4 + k] * x;
-                    }
+                    std::array<double, 3> x = Apply(joint[size_t(js[v * 4 + k])], &pos[v * 3]);
+                    for (size_t r = 0; r < 3; ++r) sum[r] += ws[v * 4 + k] * x[r];
                 }
                 out.push_back(sum);
             }
@@ -196,21 +172,12 @@ std::vector<std::vector<std::array<double, 3>>> RestTriangles(const tinygltf::Mo
     std::vector<Mat4> world = WorldMatrices(model, 0.0);
     std::vector<std::vector<std::array<double, 3>>> out;
     for (size_t i = 0; i < model.nodes.size(); ++i) {
-        const tinygltf::Node& node = model.nodes[i];
-        if (node.mesh < 0) continue;
+        if (model.nodes[i].mesh < 0) continue;
         out.emplace_back();
-        for (const tinygltf::Primitive& p : model.meshes[size_t(node.mesh)].primitives) {
+        for (const tinygltf::Primitive& p : model.meshes[size_t(model.nodes[i].mesh)].primitives) {
             std::vector<double> pos = ReadAccessor(model, p.attributes.at("POSITION"));
-            for (double index : ReadAccessor(model, p.indices)) {
-                const Mat4& m = world[i];
-                std::array<double, 3> w{};
-                for (int r = 0; r < 3; ++r) {
-                    w[size_t(r)] = m[size_t(12 + r)];
-                    for (int c = 0; c < 3; ++c)
-                        w[size_t(r)] += m[size_t(c * 4 + r)] * pos[size_t(index) * 3 + size_t(c)];
-                }
-                out.back().push_back(w);
-            }
+            for (double index : ReadAccessor(model, p.indices))
+                out.back().push_back(Apply(world[i], &pos[size_t(index) * 3]));
         }
     }
     return out;
