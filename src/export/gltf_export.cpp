@@ -17,8 +17,10 @@ namespace orix::gltf {
 
 namespace {
 
-// Longer ranges come only from damaged files; the engine bakes no more either.
+// Longer ranges come only from damaged files; the engine bakes no more either. The samples of
+// all nodes together are bounded too (64 bytes each while the export runs).
 constexpr int64_t kMaxFrames = SceneObject::kMaxBakedFrames;
+constexpr int64_t kMaxSamples = int64_t{1} << 21;
 
 // glTF text is UTF-8; the modelling tool wrote names in the machine's code page. Valid UTF-8
 // stays, any other byte is read as Latin-1.
@@ -244,10 +246,11 @@ ExportResult ExportGltf(const ExportSource& source, const std::string& path) {
 
     // The model played frame by frame, as the engine plays it, from the first frame.
     int64_t frames = FrameCount(source, objects);
-    if (frames > kMaxFrames) {
-        result.notes.push_back("animation cut to its first " + std::to_string(kMaxFrames) +
+    const int64_t most = std::min<int64_t>(kMaxFrames, kMaxSamples / int64_t(model.nodes.size()));
+    if (frames > most) {
+        result.notes.push_back("animation cut to its first " + std::to_string(most) +
                                " frames of " + std::to_string(frames));
-        frames = kMaxFrames;
+        frames = most;
     }
     SceneObject* player = c ? static_cast<SceneObject*>(c) : source.mesh;
     const size_t nodes = model.nodes.size();

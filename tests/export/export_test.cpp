@@ -73,7 +73,7 @@ std::string Model(bool box, bool tenMaterials, int firstFrame) {
          "*CONTROL_ROT_SAMPLE 640 0 0 1 0.7\n*CONTROL_ROT_SAMPLE 1280 1 0 0 2.9\n}\n"
          "*CONTROL_POS_BEZIER {\n*CONTROL_BEZIER_POS_KEY 0 0 0 0 0 0 0 0 0 0 0\n"
          "*CONTROL_BEZIER_POS_KEY 1280 4 2 1 0 0 0 0 0 0 0\n}\n}\n}\n"
-      << Node("HELPEROBJECT", "Arm", "Root",
+      << Node("HELPEROBJECT", "Arm\xb0", "Root",  // a code-page name, not UTF-8
               "*TM_ROW0 0.921 0.389 0\n*TM_ROW1 -0.389 0.921 0\n*TM_ROW2 0 0 1\n*TM_ROW3 0 0 10\n")
       << "}\n";
     if (!box) return t.str();
@@ -293,6 +293,14 @@ TEST(GltfExportTool, CarriesWhatItCanAndSaysWhatItCannot) {
     EXPECT_EQ(m.materials[9].alphaMode, "BLEND");
     EXPECT_NEAR(m.materials[9].pbrMetallicRoughness.baseColorFactor[3], 0.5, 1e-6);
     EXPECT_EQ(m.materials[0].alphaMode, "OPAQUE");
+    // A skin file under the model's name beside it is taken; collision meshes are listed.
+    for (const char* f : {"girl-t.bne", "girl.jpg"})
+        fs::copy_file(fs::path(ORIX_RES_DIR) / f, dir + "/" + f);
+    fs::copy_file(fs::path(ORIX_RES_DIR) / "girl.skn", dir + "/girl-t.SKN");
+    Outcome girl = Tool("export '" + dir + "/girl-t.bne' '" + dir + "/girl.glb'", true);
+    EXPECT_NE(girl.out.find("collision mesh Girl Head Collision left out"), std::string::npos);
+    ASSERT_TRUE(LoadGltf(dir + "/girl.glb", &m, &error)) << error;
+    EXPECT_EQ(m.skins.size(), 1u);
     fs::remove_all(dir);
 }
 
