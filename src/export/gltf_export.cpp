@@ -118,6 +118,45 @@ int64_t FrameCount(const ExportSource& source, const std::vector<SceneObject*>& 
     return std::max<int64_t>(1, last - source.firstFrame + 1);
 }
 
+// The rest transform of a node: its first frame, as translation, rotation and scale, or as a
+// matrix where a still node holds a shear.
+void SetRestTransform(const NodeTrack& track, tinygltf::Node* node) {
+    const Matrix& rest = track.locals[0];
+    if (rest == Matrix::Identity()) return;
+    Trs trs;
+    bool moves = false;
+    for (const Matrix& m : track.locals) moves = moves || MaxDifference(m, rest) > 1e-6f;
+    if (!Decompose(rest, &trs) && !moves) {
+        std::array<double, 16> cm = ColumnMajor(rest);
+        node->matrix.assign(cm.begin(), cm.end());
+        return;
+    }
+    node->translation.assign(trs.t, trs.t + 3);
+    node->rotation.assign(trs.r, trs.r + 4);
+    node->scale.assign(trs.s, trs.s + 3);
+}
+
+// The skin over the bones (joint nodes given), and the still joint when there is one: each
+// bone's inverse bind matrix undoes its node transform, the bind pose the rest copy was made in.
+void AddSkin(const Mesh& skinMesh, const std::vector<SceneObject*>& bones,
+             const std::vector<int>& jointNodes, int stillNode, GltfBuilder& b) {
+    tinygltf::Skin s;
+    s.name = Utf8(skinMesh.name);
+    s.joints = jointNodes;
+    std::vector<float> inverse;
+    for (const SceneObject* bone : bones) {
+        std::array<double, 16> cm = ColumnMajor(ToGltf(AffineInverse(bone->nodeTransform)));
+        inverse.insert(inverse.end(), cm.begin(), cm.end());
+    }
+    if (stillNode >= 0) {
+        s.joints.push_back(stillNode);
+        std::array<double, 16> cm = ColumnMajor(Matrix::Identity());
+        inverse.insert(inverse.end(), cm.begin(), cm.end());
+    }
+    s.inverseBindMatrices = b.AddFloats(inverse, TINYGLTF_TYPE_MAT4, 0, false);
+    b.model.skins.push_back(s);
+}
+
 long FileSize(const std::string& path) {
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) return -1;
@@ -276,48 +315,20 @@ ExportResult ExportGltf(const ExportSource& source, const std::string& path) {
     }
     frameStep = savedStep;
 
-    // Rest transforms: the first frame.
-    for (size_t i = 0; i < nodes; ++i) {
-        tinygltf::Node& node = model.nodes[i];
-        const Matrix& rest = tracks[i].locals[0];
-        if (rest == Matrix::Identity()) continue;
-        Trs trs;
-        bool moves = false;
-        for (const Matrix& m : tracks[i].locals) moves = moves || MaxDifference(m, rest) > 1e-6f;
-        if (!Decompose(rest, &trs) && !moves) {
-            std::array<double, 16> cm = ColumnMajor(rest);
-            node.matrix.assign(cm.begin(), cm.end());
-            continue;
-        }
-        node.translation.assign(trs.t, trs.t + 3);
-        node.rotation.assign(trs.r, trs.r + 4);
-        node.scale.assign(trs.s, trs.s + 3);
-    }
+    for (size_t i = 0; i < nodes; ++i) SetRestTransform(tracks[i], &model.nodes[i]);
     for (size_t i = 0; i < nodes; ++i) {
         if (parentOf[i] >= 0) model.nodes[size_t(parentOf[i])].children.push_back(int(i));
     }
 
     if (skinMesh) {
-        tinygltf::Skin s;
-        s.name = Utf8(skinMesh->name);
-        std::vector<float> inverse;
-        for (SceneObject* bone : skin.bones) {
-            s.joints.push_back(nodeOf[bone]);
-            std::array<double, 16> cm = ColumnMajor(ToGltf(AffineInverse(bone->nodeTransform)));
-            for (double v : cm) inverse.push_back(float(v));
-        }
-        if (stillNode >= 0) {
-            s.joints.push_back(stillNode);
-            std::array<double, 16> cm = ColumnMajor(Matrix::Identity());
-            for (double v : cm) inverse.push_back(float(v));
-        }
-        s.inverseBindMatrices = b.AddFloats(inverse, TINYGLTF_TYPE_MAT4, 0, false);
-        model.skins.push_back(s);
-        model.nodes[size_t(nodeOf[skinMesh])].skin = 0;
+        std::vector<int> joints;
+        for (SceneObject* bone : skin.bones) joints.push_back(nodeOf[bone]);
+        AddSkin(*skinMesh, skin.bones, joints, stillNode, b);
+        model.nodes[size_t(nodeOf[skinMesh])].skin = int(model.skins.size() - 1);
     }
-
     std::vector<double> times;
-    for (int64_t f = 0; f < frames; ++f) times.push_back(double(f) / source.framesPerSecond);
+    const double fps = source.framesPerSecond > 0.0 ? source.framesPerSecond : 30.0;
+    for (int64_t f = 0; f < frames; ++f) times.push_back(double(f) / fps);
     std::vector<NodeTrack> moving;
     for (size_t i = 0; i < nodes; ++i) {
         if (objects.size() > i && objects[i] == skinMesh) continue;

@@ -184,7 +184,7 @@ int MeshWriter::AddMesh(const Mesh& m, const MeshSkin* skin) {
             const SubMesh& sub = g.subMeshes[size_t(i)];
             PartSource s;
             s.material = &m.materials->subMaterials[i];
-            s.materialName = setName + " " + std::to_string(i);
+            s.materialName = (setName.empty() ? m.name : setName) + " " + std::to_string(i);
             s.vertexCount = std::min<size_t>(sub.vertexCount, sub.meshIndex.size());
             s.meshIndex = sub.meshIndex.data();
             s.unlit = prelit ? nullptr : sub.unlitVertices.data();
@@ -198,7 +198,7 @@ int MeshWriter::AddMesh(const Mesh& m, const MeshSkin* skin) {
     } else {
         PartSource s;
         s.material = m.materials ? &m.materials->main : nullptr;
-        s.materialName = m.materials ? setName : m.name;
+        s.materialName = setName.empty() ? m.name : setName;
         s.vertexCount = m.vertexCount;
         s.unlit = prelit ? nullptr : g.unlitVertices.data();
         s.lit = prelit ? g.litVertices.data() : nullptr;
@@ -283,8 +283,7 @@ int MeshWriter::AddMesh(const Mesh& m, const MeshSkin* skin) {
                 b_.AddFloats(weights, TINYGLTF_TYPE_VEC4, TINYGLTF_TARGET_ARRAY_BUFFER, false);
         }
         prim.indices = b_.AddIndices(indices);
-        prim.material = MaterialFor(m, s.material, s.materialName.empty() ? m.name : s.materialName,
-                                    color, prelit);
+        prim.material = MaterialFor(m, s.material, s.materialName, color, prelit);
         out.primitives.push_back(prim);
     }
     if (out.primitives.empty()) return -1;
