@@ -168,19 +168,33 @@ std::vector<std::array<double, 3>> SkinnedVertices(const tinygltf::Model& model,
     return out;
 }
 
-std::vector<std::vector<std::array<double, 3>>> RestTriangles(const tinygltf::Model& model) {
+size_t InwardFaces(const tinygltf::Model& model) {
     std::vector<Mat4> world = WorldMatrices(model, 0.0);
-    std::vector<std::vector<std::array<double, 3>>> out;
+    size_t inward = 0;
     for (size_t i = 0; i < model.nodes.size(); ++i) {
         if (model.nodes[i].mesh < 0) continue;
-        out.emplace_back();
+        std::vector<std::array<double, 3>> corners;
         for (const tinygltf::Primitive& p : model.meshes[size_t(model.nodes[i].mesh)].primitives) {
             std::vector<double> pos = ReadAccessor(model, p.attributes.at("POSITION"));
             for (double index : ReadAccessor(model, p.indices))
-                out.back().push_back(Apply(world[i], &pos[size_t(index) * 3]));
+                corners.push_back(Apply(world[i], &pos[size_t(index) * 3]));
+        }
+        std::array<double, 3> centre{};
+        for (const auto& c : corners) {
+            for (size_t k = 0; k < 3; ++k) centre[k] += c[k] / double(corners.size());
+        }
+        for (size_t f = 0; f + 2 < corners.size(); f += 3) {
+            const auto &a = corners[f], &b = corners[f + 1], &c = corners[f + 2];
+            double u[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]};
+            double v[3] = {c[0] - a[0], c[1] - a[1], c[2] - a[2]};
+            double n[3] = {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2],
+                           u[0] * v[1] - u[1] * v[0]};
+            inward +=
+                n[0] * (a[0] - centre[0]) + n[1] * (a[1] - centre[1]) + n[2] * (a[2] - centre[2]) <=
+                0;
         }
     }
-    return out;
+    return inward;
 }
 
 }  // namespace orix_export_test

@@ -22,7 +22,7 @@ std::vector<Mat4> WorldMatrices(const tinygltf::Model& model, double t);
 double AnimationLength(const tinygltf::Model& model);
 // Every vertex of the skinned meshes, carried by its joints, at time t.
 std::vector<std::array<double, 3>> SkinnedVertices(const tinygltf::Model& model, double t);
-// Every vertex of every triangle, world positions at rest, three per triangle, per mesh node.
-std::vector<std::vector<std::array<double, 3>>> RestTriangles(const tinygltf::Model& model);
+// Faces (right-handed, counter-clockwise) whose normal points toward their mesh's centre.
+size_t InwardFaces(const tinygltf::Model& model);
 
 }  // namespace orix_export_test
