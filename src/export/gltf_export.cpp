@@ -223,8 +223,9 @@ ExportResult ExportGltf(const ExportSource& source, const std::string& path) {
         for (int32_t i = 0; i < c->helperCount; ++i) objects.push_back(c->helpers[i]);
     } else if (source.mesh) {
         objects.push_back(source.mesh);
-    } else {
-        result.error = "nothing to export";
+    }
+    if (objects.empty()) {
+        result.error = "the model holds no mesh or helper to export";
         return result;
     }
     for (const std::string& name : source.collisionMeshes)
