@@ -171,7 +171,6 @@ int MeshWriter::AddMesh(const Mesh& m, const MeshSkin* skin) {
     if (m.faceCount == 0 || m.vertexCount == 0 || !m.geometry) return -1;
     const MeshGeometry& g = *m.geometry;
     const bool prelit = m.vertexFormat == 1;
-    const bool textured = m.texCoordCount > 0;
 
     std::vector<PartSource> parts;
     std::string setName;
@@ -220,6 +219,9 @@ int MeshWriter::AddMesh(const Mesh& m, const MeshSkin* skin) {
             for (uint32_t v : ToGltfWinding(a, bb, c)) indices.push_back(v);
         }
         if (indices.empty()) continue;
+        // Without texture coordinates the engine still draws a picture, all from its corner
+        // texel (0, 0); glTF wants coordinates wherever there is a picture.
+        const bool textured = m.texCoordCount > 0 || !PictureOf(s.material).empty();
         std::vector<float> positions, normals, uvs, colors, weights;
         std::vector<uint16_t> joints;
         bool sameColor = true;

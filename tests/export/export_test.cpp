@@ -17,6 +17,7 @@
 
 #include "export/gltf_builder.h"
 #include "export/gltf_reading.h"
+#include "support/picture_files.h"
 
 namespace orix_export_test {
 namespace {
@@ -257,7 +258,14 @@ TEST(GltfExportTool, CarriesWhatItCanAndSaysWhatItCannot) {
     char name[] = "/tmp/orix-export-XXXXXX";
     ASSERT_TRUE(mkdtemp(name));
     std::string dir = name;
-    std::ofstream(dir + "/cube.ase") << Model(true, true, 0);
+    // A picture without texture coordinates, black transparent under the colour key (flag 8).
+    std::string cube = Model(true, true, 0);
+    cube.insert(cube.find("*SUBMATERIAL 0 {\n") + 17, "*MAP_DIFFUSE {\n*BITMAP \"pic.bmp\"\n}\n");
+    std::ofstream(dir + "/cube.ase") << cube;
+    orix::test::BmpSpec bmp;
+    bmp.width = 2;
+    bmp.pixels = {0, 0, 0, 50, 100, 200, 0, 0};
+    orix::test::WriteBytes(dir + "/pic.bmp", orix::test::MakeBmp(bmp));
     EXPECT_EQ(Tool("export").status, 2);
     EXPECT_EQ(Tool("export '" + dir + "/cube.ase' '" + dir + "/cube.obj'").status, 2);
     EXPECT_EQ(Tool("export '" + dir + "/cube.ase' x.glb --as mesh --vue a.vue").status, 2);
@@ -267,17 +275,25 @@ TEST(GltfExportTool, CarriesWhatItCanAndSaysWhatItCannot) {
     Outcome unwritable = Tool("export '" + dir + "/cube.ase' /nonexistent/dir/a.glb", true);
     EXPECT_EQ(unwritable.status, 1);
     EXPECT_NE(unwritable.out.find("cannot write /nonexistent/dir/a.glb"), std::string::npos);
-    // The scene's frame speed gives the seconds: frames 0 to 8 at 25 a second.
-    Outcome ok = Tool("export '" + dir + "/cube.ase' '" + dir + "/cube.glb'", true);
+    Outcome ok = Tool("export '" + dir + "/cube.ase' '" + dir + "/cube.glb' --flags 9", true);
     ASSERT_EQ(ok.status, 0) << ok.out;
     tinygltf::Model m;
     std::string error;
     ASSERT_TRUE(LoadGltf(dir + "/cube.glb", &m, &error)) << error;
+    // The scene's frame speed gives the seconds: frames 0 to 8 at 25 a second.
     EXPECT_NEAR(AnimationLength(m), 8.0 / 25.0, 1e-6);
     ASSERT_EQ(m.materials.size(), 10u);
     EXPECT_EQ(m.materials[9].alphaMode, "BLEND");
     EXPECT_NEAR(m.materials[9].pbrMetallicRoughness.baseColorFactor[3], 0.5, 1e-6);
-    EXPECT_EQ(m.materials[0].alphaMode, "OPAQUE");
+    EXPECT_EQ(m.materials[1].alphaMode, "OPAQUE");
+    EXPECT_EQ(m.materials[0].alphaMode, "MASK");
+    ASSERT_EQ(m.images.size(), 1u);
+    EXPECT_EQ(m.images[0].image, (std::vector<unsigned char>{0, 0, 0, 0, 200, 100, 50, 255}));
+    EXPECT_EQ(m.meshes[0].primitives[0].attributes.count("TEXCOORD_0"), 1u);
+    bool node = Shell("command -v node >/dev/null 2>&1").status == 0;
+    std::string validate =
+        "node '" ORIX_VALIDATOR "' '" ORIX_NODE_MODULES "' '" + dir + "/cube.glb'";
+    EXPECT_EQ(node ? Shell(validate).status : 0, 0);
     // A skin file under the model's name beside it is taken; collision meshes are listed.
     for (const char* f : {"girl-t.bne", "girl.jpg"})
         fs::copy_file(fs::path(ORIX_RES_DIR) / f, dir + "/" + f);
