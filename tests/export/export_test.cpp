@@ -320,6 +320,8 @@ TEST(GltfExportKeys, ReductionKeepsOnlyWhatTheLineMisses) {
     const double h = std::sqrt(0.5), e = std::sin(M_PI / 8), f = std::cos(M_PI / 8);
     std::vector<double> turn = {0, 0, 0, 1, 0, 0, e, f, 0, 0, h, h};
     EXPECT_EQ(ReduceKeys({0, 1, 2}, turn, 4, true, 1e-5), (std::vector<size_t>{0, 2}));
+    std::vector<double> still = {0, 0, h, h, 0, 0, h, h, 0, 0, h, h};
+    EXPECT_EQ(ReduceKeys({0, 1, 2}, still, 4, true, 1e-5), (std::vector<size_t>{0, 2}));
     EXPECT_EQ(ReduceKeys({0, 1}, {1, 2}, 1, false, 1e-5), (std::vector<size_t>{0, 1}));
 }
 
