@@ -74,7 +74,7 @@ std::string Model(bool box, bool tenMaterials, int firstFrame) {
          "*CONTROL_ROT_SAMPLE 640 0 0 1 0.7\n*CONTROL_ROT_SAMPLE 1280 1 0 0 2.9\n}\n"
          "*CONTROL_POS_BEZIER {\n*CONTROL_BEZIER_POS_KEY 0 0 0 0 0 0 0 0 0 0 0\n"
          "*CONTROL_BEZIER_POS_KEY 1280 4 2 1 0 0 0 0 0 0 0\n}\n}\n}\n"
-      << Node("HELPEROBJECT", "Arm\xb0", "Root",  // a code-page name, not UTF-8
+      << Node("HELPEROBJECT", "Arm\xc3\xa9\xb0", "Root",  // UTF-8, then a code-page byte
               "*TM_ROW0 0.921 0.389 0\n*TM_ROW1 -0.389 0.921 0\n*TM_ROW2 0 0 1\n*TM_ROW3 0 0 10\n")
       << "}\n";
     if (!box) return t.str();
@@ -290,6 +290,7 @@ TEST(GltfExportTool, CarriesWhatItCanAndSaysWhatItCannot) {
     ASSERT_EQ(m.images.size(), 1u);
     EXPECT_EQ(m.images[0].image, (std::vector<unsigned char>{0, 0, 0, 0, 200, 100, 50, 255}));
     EXPECT_EQ(m.meshes[0].primitives[0].attributes.count("TEXCOORD_0"), 1u);
+    EXPECT_EQ(m.nodes[2].name, "Arm\xc3\xa9\xc2\xb0");  // the stray byte read as Latin-1
     bool node = Shell("command -v node >/dev/null 2>&1").status == 0;
     std::string validate =
         "node '" ORIX_VALIDATOR "' '" ORIX_NODE_MODULES "' '" + dir + "/cube.glb'";
