@@ -157,6 +157,38 @@ void AddSkin(const Mesh& skinMesh, const std::vector<SceneObject*>& bones,
     b.model.skins.push_back(s);
 }
 
+// Plays the model frame by frame from its first frame, as the engine plays it, and records
+// every node's local transform in glTF space. The skin mesh stays at the origin; the still
+// joint (when there is one) stands where the skin mesh is.
+std::vector<NodeTrack> PlayAndSample(SceneObject* player, const SkinnedCharacter* c,
+                                     const std::vector<SceneObject*>& objects, const Mesh* skinMesh,
+                                     int stillNode, const std::vector<int>& parentOf,
+                                     int64_t frames) {
+    const size_t nodes = parentOf.size();
+    std::vector<NodeTrack> tracks(nodes);
+    for (size_t i = 0; i < nodes; ++i) tracks[i].node = int(i);
+    const float savedStep = frameStep;
+    player->SetPlayMode(int32_t(PlayMode::Playing));
+    std::vector<Matrix> placed(nodes);
+    for (int64_t f = 0; f < frames; ++f) {
+        frameStep = f == 0 ? 0.0f : 1.0f;
+        player->Update(kUpdateAnimate | kUpdateChildren);
+        // Poses relative to the character, which stands at the glTF scene's origin.
+        Matrix toModel = c ? AffineInverse(c->world) : Matrix::Identity();
+        for (size_t i = 0; i < objects.size(); ++i) {
+            placed[i] = objects[i] == skinMesh ? Matrix::Identity() : objects[i]->world * toModel;
+        }
+        if (stillNode >= 0) placed[size_t(stillNode)] = skinMesh->world * toModel;
+        for (size_t i = 0; i < nodes; ++i) {
+            int p = parentOf[i];
+            Matrix local = p < 0 ? placed[i] : placed[i] * AffineInverse(placed[size_t(p)]);
+            tracks[i].locals.push_back(ToGltf(local));
+        }
+    }
+    frameStep = savedStep;
+    return tracks;
+}
+
 long FileSize(const std::string& path) {
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) return -1;
@@ -284,7 +316,6 @@ ExportResult ExportGltf(const ExportSource& source, const std::string& path) {
         model.nodes[i].mesh = index;
     }
 
-    // The model played frame by frame, as the engine plays it, from the first frame.
     int64_t frames = FrameCount(source, objects);
     const int64_t most = std::min<int64_t>(kMaxFrames, kMaxSamples / int64_t(model.nodes.size()));
     if (frames > most) {
@@ -293,28 +324,9 @@ ExportResult ExportGltf(const ExportSource& source, const std::string& path) {
         frames = most;
     }
     SceneObject* player = c ? static_cast<SceneObject*>(c) : source.mesh;
+    std::vector<NodeTrack> tracks =
+        PlayAndSample(player, c, objects, skinMesh, stillNode, parentOf, frames);
     const size_t nodes = model.nodes.size();
-    std::vector<NodeTrack> tracks(nodes);
-    for (size_t i = 0; i < nodes; ++i) tracks[i].node = int(i);
-    const float savedStep = frameStep;
-    player->SetPlayMode(int32_t(PlayMode::Playing));
-    std::vector<Matrix> placed(nodes);
-    for (int64_t f = 0; f < frames; ++f) {
-        frameStep = f == 0 ? 0.0f : 1.0f;
-        player->Update(kUpdateAnimate | kUpdateChildren);
-        // Poses relative to the character, which stands at the glTF scene's origin.
-        Matrix toModel = c ? AffineInverse(c->world) : Matrix::Identity();
-        for (size_t i = 0; i < objects.size(); ++i) {
-            placed[i] = objects[i] == skinMesh ? Matrix::Identity() : objects[i]->world * toModel;
-        }
-        if (stillNode >= 0) placed[size_t(stillNode)] = skinMesh->world * toModel;
-        for (size_t i = 0; i < nodes; ++i) {
-            int p = parentOf[i];
-            Matrix local = p < 0 ? placed[i] : placed[i] * AffineInverse(placed[size_t(p)]);
-            tracks[i].locals.push_back(ToGltf(local));
-        }
-    }
-    frameStep = savedStep;
 
     for (size_t i = 0; i < nodes; ++i) SetRestTransform(tracks[i], &model.nodes[i]);
     for (size_t i = 0; i < nodes; ++i) {
