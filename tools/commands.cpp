@@ -84,6 +84,10 @@ const std::vector<Command>& Commands() {
          "FILE --frame F|first|last [--skin FILE.skn] [--vue FILE.vue] [--flags N] [--vertices]",
          "world matrices of every node at frame F, one JSON object per line", RunPose,
          kPoseHelp.c_str()},
+        {"export",
+         "IN OUT.glb|OUT.gltf [--skin FILE.skn] [--vue FILE.vue] [--no-skin] [--no-vue] [--flags "
+         "N] [--as mesh]",
+         "a model with its pictures, animation and skin as a glTF 2.0 file", RunExport},
         {"device", "list | set N | forget", "list or store the display driver the demo uses",
          RunDevice},
         {"render",

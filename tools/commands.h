@@ -32,6 +32,7 @@ int RunConvert(const Args& args);
 int RunDump(const Args& args);
 int RunInfo(const Args& args);
 int RunPose(const Args& args);
+int RunExport(const Args& args);
 int RunDevice(const Args& args);
 int RunRender(const Args& args);
 // orix render FILE ...: a model drawn by the model view (cmd_render_model.cpp).

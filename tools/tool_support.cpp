@@ -153,6 +153,7 @@ bool LoadModel(const std::string& path, bool asMesh, uint32_t flags, LoadedModel
     out->anyVertex = builder->AnyVertex();
     for (const std::string& w : out->warnings)
         std::fprintf(stderr, "%s: %s\n", path.c_str(), w.c_str());
+    out->collisionMeshes = builder->CollisionMeshNames();
     if (!ok) std::fprintf(stderr, "orix: could not load %s\n", path.c_str());
     return ok;
 }

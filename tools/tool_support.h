@@ -65,6 +65,7 @@ struct LoadedModel {
     bool anyVertex = false;             // boxMin and boxMax hold the file's vertices
     Vector3 boxMin;                     // bounds of every vertex read, in engine space
     Vector3 boxMax;
+    std::vector<std::string> collisionMeshes;  // left out of the model, by name
     std::string PictureOf(const Material* m) const;
     std::string NameOf(const MaterialSet* m) const;
 };

@@ -57,6 +57,7 @@ bool ModelBuilder::Begin(const std::string& sourceName, uint32_t flags) {
     geometryCount_ = materialCount_ = textureCount_ = 0;
     firstFrame_ = lastFrame_ = 0;
     ticksPerFrame_ = 160;
+    collisionMeshNames_.clear();
     finishNodes_ = (flags & kBneFinishNodes) != 0;
     bakePoses_ = (flags & kBneBakePoses) != 0;
     blackIsTransparent_ = (flags & kBneBlackIsTransparent) != 0;
@@ -556,6 +557,7 @@ bool ModelBuilder::MaterialReference(int32_t index) {
 void ModelBuilder::HandOverCollisionMesh(Mesh* mesh) {
     // A fourth volume on one bone, or a mesh without a bone, has nowhere to go: the mesh is
     // still removed.
+    collisionMeshNames_.push_back(mesh->name);
     if (CollisionVolume* v = AddCollisionVolumeTo(mesh->boneParent)) v->Build(*mesh);
     // Nodes that named the mesh as their bone would keep a dangling pointer.
     for (int32_t i = 0; i < character_->meshCount; ++i) {

@@ -140,6 +140,8 @@ public:
     bool FrameSpeedDerived() const { return framesPerSecond_ <= 0.0; }
     void Warn(const std::string& text) { warnings_.push_back(text); }
     const std::vector<std::string>& Warnings() const { return warnings_; }
+    // Collision meshes taken out of the model, by name, in file order.
+    const std::vector<std::string>& CollisionMeshNames() const { return collisionMeshNames_; }
     // Pictures named by the file, in order, and the one each material was given.
     const std::vector<std::string>& PictureNames() const { return pictures_; }
     std::string PictureOf(const Material* material) const;
@@ -214,6 +216,7 @@ private:
     std::vector<std::string> pictures_;
     std::vector<std::pair<const Material*, std::string>> materialPictures_;
     std::vector<std::pair<const MaterialSet*, std::string>> materialNames_;
+    std::vector<std::string> collisionMeshNames_;
     std::vector<PendingParent> pendingParents_;
     std::vector<SceneObject*> pendingKeys_;  // finished nodes whose parent was not yet known
     std::vector<Mesh*> pendingCollision_;    // collision meshes whose bone was not yet known

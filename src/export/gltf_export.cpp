@@ -1,0 +1,376 @@
+#include "export/gltf_export.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <sstream>
+
+#include "device/globals.h"
+#include "export/gltf_axes.h"
+#include "export/gltf_builder.h"
+#include "math/types.h"
+#include "render/texture.h"
+#include "scene/mesh.h"
+#include "scene/skinned_character.h"
+
+namespace orix::gltf {
+
+namespace {
+
+// Longer ranges come only from damaged files; the engine bakes no more either. The samples of
+// all nodes together are bounded too (64 bytes each while the export runs).
+constexpr int64_t kMaxFrames = SceneObject::kMaxBakedFrames;
+constexpr int64_t kMaxSamples = int64_t{1} << 21;
+
+// glTF text is UTF-8; the modelling tool wrote names in the machine's code page. Valid UTF-8
+// stays, any other byte is read as Latin-1.
+std::string Utf8(const std::string& text) {
+    std::string out;
+    const auto* s = reinterpret_cast<const unsigned char*>(text.data());
+    size_t n = text.size();
+    for (size_t i = 0; i < n;) {
+        unsigned char c = s[i];
+        size_t len = c < 0x80           ? 1
+                     : (c >> 5) == 0x6  ? 2
+                     : (c >> 4) == 0xE  ? 3
+                     : (c >> 3) == 0x1E ? 4
+                                        : 0;
+        bool valid = len > 0 && i + len <= n;
+        for (size_t k = 1; valid && k < len; ++k) valid = (s[i + k] & 0xC0) == 0x80;
+        if (valid) {
+            out.append(text, i, len);
+            i += len;
+        } else {
+            out += char(0xC0 | (c >> 6));
+            out += char(0x80 | (c & 0x3F));
+            ++i;
+        }
+    }
+    return out;
+}
+
+// What the export takes of a bound skin.
+struct SkinPlanOut {
+    MeshSkin mesh;
+    std::vector<SceneObject*> bones;  // the joints, in binding order
+    bool needsStill = false;          // some vertices follow no bone
+};
+
+SkinPlanOut PlanSkin(const SkinnedCharacter& c, std::vector<std::string>& notes) {
+    SkinPlanOut out;
+    const Mesh& m = *c.skinMesh;
+    const SkinPlan& plan = c.skinPlan;
+    std::map<const SceneObject*, uint16_t> jointOf;
+    std::vector<uint16_t> jointOfBinding(c.skinBindings.size(), 0);
+    for (size_t b = 0; b < c.skinBindings.size(); ++b) {
+        SceneObject* bone = c.skinBindings[b].bone;
+        if (!bone) continue;
+        auto known = jointOf.find(bone);
+        if (known == jointOf.end()) {
+            known = jointOf.emplace(bone, uint16_t(out.bones.size())).first;
+            out.bones.push_back(bone);
+        }
+        jointOfBinding[b] = known->second;
+    }
+    const uint16_t still = uint16_t(out.bones.size());
+    const bool lit = c.vertexFormat == 1;
+    const size_t restCount = lit ? c.litRestCopy.size() : c.unlitRestCopy.size();
+    for (uint32_t v = 0; v < m.vertexCount; ++v) {
+        int32_t b = v < plan.bindingOfVertex.size() ? plan.bindingOfVertex[v] : -1;
+        const SceneObject* bone = b >= 0 ? c.skinBindings[size_t(b)].bone : nullptr;
+        Vector3 rest = m.VertexPosition(v);
+        if (v < restCount) {
+            rest = lit ? Vector3{c.litRestCopy[v].x, c.litRestCopy[v].y, c.litRestCopy[v].z}
+                       : Vector3{c.unlitRestCopy[v].x, c.unlitRestCopy[v].y, c.unlitRestCopy[v].z};
+        }
+        if (bone) {
+            // The rest copy holds the vertex in its bone's space; the bind pose puts it back.
+            out.mesh.bindPositions.push_back(TransformPoint(rest, bone->nodeTransform));
+            out.mesh.jointOfVertex.push_back(jointOfBinding[size_t(b)]);
+        } else {
+            out.mesh.bindPositions.push_back(rest);
+            out.mesh.jointOfVertex.push_back(still);
+            out.needsStill = true;
+        }
+    }
+    // The copies made for split texture coordinates follow their representative.
+    for (size_t i = 0; i + 1 < plan.copies.size(); i += 2) {
+        uint32_t from = plan.copies[i], to = plan.copies[i + 1];
+        if (from >= m.vertexCount || to >= m.vertexCount) continue;
+        out.mesh.bindPositions[to] = out.mesh.bindPositions[from];
+        out.mesh.jointOfVertex[to] = out.mesh.jointOfVertex[from];
+    }
+    if (plan.layered)
+        notes.push_back("skin " + m.name +
+                        ": vertices listed under several bones move with the last one only "
+                        "(glTF blends bones, the engine chains them)");
+    return out;
+}
+
+// The frames the engine plays: the scene's range, longer when a VUE track runs past it.
+int64_t FrameCount(const ExportSource& source, const std::vector<SceneObject*>& objects) {
+    int64_t last = source.lastFrame;
+    for (const SceneObject* o : objects) {
+        if (o->motionMode == MotionMode::MatrixTrack && o->MatrixKeyCount() > 0)
+            last =
+                std::max<int64_t>(last, int64_t{o->firstFrame} + int64_t(o->MatrixKeyCount()) - 1);
+    }
+    return std::max<int64_t>(1, last - source.firstFrame + 1);
+}
+
+// The rest transform of a node: its first frame, as translation, rotation and scale, or as a
+// matrix where a still node holds a shear.
+void SetRestTransform(const NodeTrack& track, tinygltf::Node* node) {
+    const Matrix& rest = track.locals[0];
+    if (rest == Matrix::Identity()) return;
+    Trs trs;
+    bool moves = false;
+    for (const Matrix& m : track.locals) moves = moves || MaxDifference(m, rest) > 1e-6f;
+    if (!Decompose(rest, &trs) && !moves) {
+        std::array<double, 16> cm = ColumnMajor(rest);
+        node->matrix.assign(cm.begin(), cm.end());
+        return;
+    }
+    node->translation.assign(trs.t, trs.t + 3);
+    node->rotation.assign(trs.r, trs.r + 4);
+    node->scale.assign(trs.s, trs.s + 3);
+}
+
+// The skin over the bones (joint nodes given), and the still joint when there is one: each
+// bone's inverse bind matrix undoes its node transform, the bind pose the rest copy was made in.
+void AddSkin(const Mesh& skinMesh, const std::vector<SceneObject*>& bones,
+             const std::vector<int>& jointNodes, int stillNode, GltfBuilder& b) {
+    tinygltf::Skin s;
+    s.name = Utf8(skinMesh.name);
+    s.joints = jointNodes;
+    std::vector<float> inverse;
+    for (const SceneObject* bone : bones) {
+        std::array<double, 16> cm = ColumnMajor(ToGltf(AffineInverse(bone->nodeTransform)));
+        inverse.insert(inverse.end(), cm.begin(), cm.end());
+    }
+    if (stillNode >= 0) {
+        s.joints.push_back(stillNode);
+        std::array<double, 16> cm = ColumnMajor(Matrix::Identity());
+        inverse.insert(inverse.end(), cm.begin(), cm.end());
+    }
+    s.inverseBindMatrices = b.AddFloats(inverse, TINYGLTF_TYPE_MAT4, 0, false);
+    b.model.skins.push_back(s);
+}
+
+// Plays the model frame by frame from its first frame, as the engine plays it, and records
+// every node's local transform in glTF space. The skin mesh stays at the origin; the still
+// joint (when there is one) stands where the skin mesh is.
+std::vector<NodeTrack> PlayAndSample(SceneObject* player, const SkinnedCharacter* c,
+                                     const std::vector<SceneObject*>& objects, const Mesh* skinMesh,
+                                     int stillNode, const std::vector<int>& parentOf,
+                                     int64_t frames) {
+    const size_t nodes = parentOf.size();
+    std::vector<NodeTrack> tracks(nodes);
+    for (size_t i = 0; i < nodes; ++i) tracks[i].node = int(i);
+    const float savedStep = frameStep;
+    player->SetPlayMode(int32_t(PlayMode::Playing));
+    std::vector<Matrix> placed(nodes);
+    for (int64_t f = 0; f < frames; ++f) {
+        frameStep = f == 0 ? 0.0f : 1.0f;
+        player->Update(kUpdateAnimate | kUpdateChildren);
+        // Poses relative to the character, which stands at the glTF scene's origin.
+        Matrix toModel = c ? AffineInverse(c->world) : Matrix::Identity();
+        for (size_t i = 0; i < objects.size(); ++i) {
+            placed[i] = objects[i] == skinMesh ? Matrix::Identity() : objects[i]->world * toModel;
+        }
+        if (stillNode >= 0) placed[size_t(stillNode)] = skinMesh->world * toModel;
+        for (size_t i = 0; i < nodes; ++i) {
+            int p = parentOf[i];
+            Matrix local = p < 0 ? placed[i] : placed[i] * AffineInverse(placed[size_t(p)]);
+            tracks[i].locals.push_back(ToGltf(local));
+        }
+    }
+    frameStep = savedStep;
+    return tracks;
+}
+
+long FileSize(const std::string& path) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return -1;
+    long size = std::fseek(f, 0, SEEK_END) == 0 ? std::ftell(f) : -1;
+    std::fclose(f);
+    return size;
+}
+
+// tinygltf reports success whether or not its files could be written, so the .glb is written
+// here and the .gltf and its .bin are checked afterwards.
+bool WriteModel(const tinygltf::Model& model, const std::string& path, bool binary,
+                std::string* error) {
+    tinygltf::TinyGLTF writer;
+    // Pictures are PNG already: in the buffer (.glb) or written beside the file (.gltf).
+    writer.SetImageWriter(nullptr, nullptr);
+    *error = "cannot write " + path;
+    try {
+        if (binary) {
+            std::ostringstream bytes;
+            if (!writer.WriteGltfSceneToStream(&model, bytes, false, true)) return false;
+            const std::string data = bytes.str();
+            std::FILE* f = std::fopen(path.c_str(), "wb");
+            if (!f) return false;
+            bool ok = std::fwrite(data.data(), 1, data.size(), f) == data.size();
+            ok = std::fclose(f) == 0 && ok;
+            if (!ok) std::remove(path.c_str());
+            return ok;
+        }
+        std::FILE* probe = std::fopen(path.c_str(), "wb");
+        if (!probe) return false;
+        std::fclose(probe);
+        if (!writer.WriteGltfSceneToFile(&model, path, false, false, true, false)) return false;
+    } catch (const std::exception& e) {
+        *error = path + ": " + e.what();
+        return false;
+    }
+    if (FileSize(path) <= 0) return false;
+    if (!model.buffers.empty()) {
+        size_t slash = path.find_last_of('/');
+        std::string bin =
+            path.substr(0, slash == std::string::npos ? 0 : slash + 1) + model.buffers[0].uri;
+        if (FileSize(bin) != long(model.buffers[0].data.size())) {
+            *error = "cannot write " + bin;
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+ExportResult ExportGltf(const ExportSource& source, const std::string& path) {
+    ExportResult result;
+    std::string ext = FileExtension(path);
+    const bool binary = ext == "glb";
+    if (!binary && ext != "gltf") {
+        result.error = path + ": the name must end in .glb or .gltf";
+        return result;
+    }
+    SkinnedCharacter* c = source.character;
+    std::vector<SceneObject*> objects;
+    if (c) {
+        for (int32_t i = 0; i < c->meshCount; ++i) objects.push_back(c->meshes[i]);
+        for (int32_t i = 0; i < c->helperCount; ++i) objects.push_back(c->helpers[i]);
+    } else if (source.mesh) {
+        objects.push_back(source.mesh);
+    }
+    if (objects.empty()) {
+        result.error = "the model holds no mesh or helper to export";
+        return result;
+    }
+    for (const std::string& name : source.collisionMeshes)
+        result.notes.push_back("collision mesh " + name + " left out: it is never drawn");
+
+    GltfBuilder b;
+    tinygltf::Model& model = b.model;
+    model.asset.version = "2.0";
+    model.asset.generator = "Orix";
+
+    // Nodes, in the order the engine holds them.
+    std::map<const SceneObject*, int> nodeOf;
+    for (SceneObject* o : objects) {
+        nodeOf[o] = int(model.nodes.size());
+        tinygltf::Node node;
+        node.name = Utf8(o->name.empty() ? std::string(o->kind == 2 ? "helper" : "mesh") : o->name);
+        model.nodes.push_back(node);
+    }
+    const Mesh* skinMesh = c && c->skinLoaded ? c->skinMesh : nullptr;
+    if (skinMesh && !nodeOf.count(skinMesh)) skinMesh = nullptr;
+    SkinPlanOut skin;
+    if (skinMesh) skin = PlanSkin(*c, result.notes);
+
+    std::vector<int> parentOf(objects.size(), -1);
+    for (size_t i = 0; i < objects.size(); ++i) {
+        const SceneObject* parent = objects[i]->boneParent;
+        // glTF draws a skinned mesh where its joints are, whatever its parents; it stays a root.
+        if (objects[i] == skinMesh || !parent || !nodeOf.count(parent)) continue;
+        parentOf[i] = nodeOf[parent];
+    }
+    // The joint that vertices bound to no bone follow: it holds the skin mesh's own place.
+    int stillNode = -1;
+    if (skinMesh && skin.needsStill) {
+        stillNode = int(model.nodes.size());
+        tinygltf::Node node;
+        node.name = Utf8(skinMesh->name) + " (unbound vertices)";
+        model.nodes.push_back(node);
+        // Under the joints' common root, where there is one, as glTF asks of a skin's joints.
+        const SceneObject* root = nullptr;
+        bool common = !skin.bones.empty();
+        for (const SceneObject* bone : skin.bones) {
+            const SceneObject* top = bone;
+            while (top->boneParent && nodeOf.count(top->boneParent)) top = top->boneParent;
+            if (root && top != root) common = false;
+            root = top;
+        }
+        parentOf.push_back(common && root ? nodeOf[root] : -1);
+    }
+
+    // Meshes, before the model is played: the skin's bind pose is read from its rest copy.
+    MeshWriter meshes(source, b, path, result.notes);
+    for (size_t i = 0; i < objects.size(); ++i) {
+        if (objects[i]->kind != 1) continue;
+        const Mesh* m = static_cast<const Mesh*>(objects[i]);
+        int index = meshes.AddMesh(*m, m == skinMesh ? &skin.mesh : nullptr);
+        model.nodes[i].mesh = index;
+    }
+
+    int64_t frames = FrameCount(source, objects);
+    const int64_t most = std::min<int64_t>(kMaxFrames, kMaxSamples / int64_t(model.nodes.size()));
+    if (frames > most) {
+        result.notes.push_back("animation cut to its first " + std::to_string(most) +
+                               " frames of " + std::to_string(frames));
+        frames = most;
+    }
+    SceneObject* player = c ? static_cast<SceneObject*>(c) : source.mesh;
+    std::vector<NodeTrack> tracks =
+        PlayAndSample(player, c, objects, skinMesh, stillNode, parentOf, frames);
+    const size_t nodes = model.nodes.size();
+
+    for (size_t i = 0; i < nodes; ++i) SetRestTransform(tracks[i], &model.nodes[i]);
+    for (size_t i = 0; i < nodes; ++i) {
+        if (parentOf[i] >= 0) model.nodes[size_t(parentOf[i])].children.push_back(int(i));
+    }
+
+    if (skinMesh) {
+        std::vector<int> joints;
+        for (SceneObject* bone : skin.bones) joints.push_back(nodeOf[bone]);
+        AddSkin(*skinMesh, skin.bones, joints, stillNode, b);
+        model.nodes[size_t(nodeOf[skinMesh])].skin = int(model.skins.size() - 1);
+    }
+    std::vector<double> times;
+    const double fps = source.framesPerSecond > 0.0 ? source.framesPerSecond : 30.0;
+    for (int64_t f = 0; f < frames; ++f) times.push_back(double(f) / fps);
+    std::vector<NodeTrack> moving;
+    for (size_t i = 0; i < nodes; ++i) {
+        if (objects.size() > i && objects[i] == skinMesh) continue;
+        moving.push_back(std::move(tracks[i]));
+    }
+    AddAnimation(b, moving, times, result.notes);
+
+    tinygltf::Scene scene;
+    for (size_t i = 0; i < nodes; ++i) {
+        if (parentOf[i] < 0) scene.nodes.push_back(int(i));
+    }
+    model.scenes.push_back(scene);
+    model.defaultScene = 0;
+    for (tinygltf::Material& m : model.materials) m.name = Utf8(m.name);
+    for (tinygltf::Mesh& m : model.meshes) m.name = Utf8(m.name);
+    for (tinygltf::Image& im : model.images) im.name = Utf8(im.name);
+
+    if (!model.buffers.empty()) {
+        if (model.buffers[0].data.empty()) {
+            model.buffers.clear();
+        } else if (!binary) {
+            size_t slash = path.find_last_of('/');
+            std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+            model.buffers[0].uri = UriSafe(name.substr(0, name.size() - 5)) + ".bin";
+        }
+    }
+    if (!WriteModel(model, path, binary, &result.error)) return result;
+    result.written = true;
+    return result;
+}
+
+}  // namespace orix::gltf

@@ -1,0 +1,330 @@
+// orix export on the demonstration's models and on small models written here: the Khronos
+// validator finds nothing, and an evaluation of the files independent of the engine puts every
+// node, skinned vertex and face where `orix pose` puts them (z mirrored, as glTF is
+// right-handed).
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "export/gltf_builder.h"
+#include "export/gltf_reading.h"
+#include "support/picture_files.h"
+
+namespace orix_export_test {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+};
+
+Outcome Shell(const std::string& command) {
+    Outcome r;
+    std::FILE* p = popen(command.c_str(), "r");
+    if (!p) return r;
+    char buf[4096];
+    size_t n = 0;
+    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
+    int status = pclose(p);
+    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return r;
+}
+
+// The tool with args; stderr joins stdout when asked.
+Outcome Tool(const std::string& args, bool withErrors = false) {
+    return Shell(std::string("ORIX_OFFSCREEN=1 '") + ORIX_TOOL_PATH + "' " + args +
+                 (withErrors ? " 2>&1" : " 2>/dev/null"));
+}
+
+std::string Node(const char* kind, const char* name, const char* parent, const char* tm) {
+    return std::string("*") + kind + " {\n*NODE_NAME \"" + name + "\"\n" +
+           (*parent ? std::string("*NODE_PARENT \"") + parent + "\"\n" : std::string()) +
+           "*NODE_TM {\n" + tm + "*TM_ROTAXIS 0 0 1\n*TM_ROTANGLE 0\n}\n";
+}
+
+// A turning, moving helper "Root" with a turned child "Arm" and, when box, a cube at (3, 0, 1)
+// (the file's z-up space, faces counter-clockwise seen from outside as the modelling tool writes
+// them) under Root, each face pair of one of ten sub-materials when asked.
+std::string Model(bool box, bool tenMaterials, int firstFrame) {
+    static const int kFaces[12][3] = {{0, 2, 3}, {3, 1, 0}, {4, 5, 7}, {7, 6, 4},
+                                      {0, 1, 5}, {5, 4, 0}, {1, 3, 7}, {7, 5, 1},
+                                      {3, 2, 6}, {6, 7, 3}, {2, 0, 4}, {4, 6, 2}};
+    std::ostringstream t;
+    t << "*3DSMAX_ASCIIEXPORT 200\n*SCENE {\n*SCENE_FIRSTFRAME " << firstFrame
+      << "\n*SCENE_LASTFRAME 8\n*SCENE_FRAMESPEED 25\n*SCENE_TICKSPERFRAME 160\n}\n"
+      << "*MATERIAL_LIST {\n*MATERIAL_COUNT 1\n*MATERIAL 0 {\n*MATERIAL_DIFFUSE 0.5 0.5 0.5\n";
+    for (int i = 0; tenMaterials && i < 10; ++i)
+        t << (i ? "" : "*NUMSUBMTLS 10\n") << "*SUBMATERIAL " << i << " {\n*MATERIAL_DIFFUSE "
+          << i / 10.0 << " 0.5 1\n*MATERIAL_TRANSPARENCY " << (i == 9 ? 0.5 : 0.0) << "\n}\n";
+    t << "}\n}\n"
+      << Node("HELPEROBJECT", "Root", "",
+              "*TM_ROW0 1 0 0\n*TM_ROW1 0 1 0\n*TM_ROW2 0 0 1\n*TM_ROW3 0 0 0\n")
+      << "*TM_ANIMATION {\n*CONTROL_ROT_TRACK {\n*CONTROL_ROT_SAMPLE 0 0 0 1 0\n"
+         "*CONTROL_ROT_SAMPLE 640 0 0 1 0.7\n*CONTROL_ROT_SAMPLE 1280 1 0 0 2.9\n}\n"
+         "*CONTROL_POS_BEZIER {\n*CONTROL_BEZIER_POS_KEY 0 0 0 0 0 0 0 0 0 0 0\n"
+         "*CONTROL_BEZIER_POS_KEY 1280 4 2 1 0 0 0 0 0 0 0\n}\n}\n}\n"
+      << Node("HELPEROBJECT", "Arm\xc3\xa9\xb0", "Root",  // UTF-8, then a code-page byte
+              "*TM_ROW0 0.921 0.389 0\n*TM_ROW1 -0.389 0.921 0\n*TM_ROW2 0 0 1\n*TM_ROW3 0 0 10\n")
+      << "}\n";
+    if (!box) return t.str();
+    t << Node("GEOMOBJECT", "Box", "Root",
+              "*TM_ROW0 1 0 0\n*TM_ROW1 0 1 0\n*TM_ROW2 0 0 1\n*TM_ROW3 3 0 1\n")
+      << "*MESH {\n*MESH_NUMVERTEX 8\n*MESH_NUMFACES 12\n*MESH_VERTEX_LIST {\n";
+    for (int i = 0; i < 8; ++i)
+        t << "*MESH_VERTEX " << i << " " << (i & 1 ? 4 : 2) << " " << (i & 2 ? 1 : -1) << " "
+          << (i & 4 ? 2 : 0) << "\n";
+    t << "}\n*MESH_FACE_LIST {\n";
+    for (int i = 0; i < 12; ++i)
+        t << "*MESH_FACE " << i << ": A: " << kFaces[i][0] << " B: " << kFaces[i][1]
+          << " C: " << kFaces[i][2] << " AB: 1 BC: 1 CA: 0 *MESH_MTLID " << i % 10 << "\n";
+    t << "}\n}\n*MATERIAL_REF 0\n}\n";
+    return t.str();
+}
+
+// Matrix frames for the cube, the last one mirrored.
+const char* kCubeVue =
+    "frame 0\ntransform \"Box\" 1 0 0 0 1 0 0 0 1 3 0 1\nframe 1\n"
+    "transform \"Box\" 0 1 0 -1 0 0 0 0 1 3 1 1\nframe 2\n"
+    "transform \"Box\" -1 0 0 0 1 0 0 0 2 2 0 1\n";
+
+struct Case {
+    const char* name;
+    const char* model;   // in the case folder
+    const char* output;  // .glb or .gltf
+    const char* extra;   // more arguments, for export and pose alike
+    bool skinned;        // compare the skin's vertices too
+    bool closed;         // every face must face away from its mesh's centre
+};
+
+void PrintTo(const Case& c, std::ostream* os) {
+    *os << c.name;
+}
+
+const Case kCases[] = {
+    {"character", "girl-t.bne", "girl.glb", "--skin girl.skn", true, false},
+    {"land", "gland.bne", "land.gltf", "", false, false},
+    {"cube", "cube.ase", "cube.gltf", "", false, true},
+    {"helpers", "helpers.ase", "helpers.glb", "", false, false},
+    {"vue", "plain.ase", "plain.glb", "--vue plain.vue", false, true},
+};
+
+class GltfExport : public ::testing::TestWithParam<Case> {
+public:
+    static void SetUpTestSuite() {
+        char name[] = "/tmp/orix-export-XXXXXX";
+        folder_ = mkdtemp(name) ? name : "";
+        for (const char* f : {"girl-t.bne", "girl.skn", "girl.jpg", "gland.bne", "gland.bmp"}) {
+            std::error_code ec;
+            fs::copy_file(fs::path(ORIX_RES_DIR) / f, fs::path(folder_) / f, ec);
+        }
+        std::ofstream(folder_ + "/cube.ase") << Model(true, true, 0);
+        std::ofstream(folder_ + "/plain.ase") << Model(true, false, 0);
+        std::ofstream(folder_ + "/plain.vue") << kCubeVue;
+        std::ofstream(folder_ + "/helpers.ase") << Model(false, false, 2);
+    }
+    static void TearDownTestSuite() {
+        std::error_code ec;
+        fs::remove_all(folder_, ec);
+    }
+
+protected:
+    static std::string In(const std::string& f) { return "'" + folder_ + "/" + f + "'"; }
+    // The case's arguments with file names placed in the case folder.
+    static std::string Extra(const Case& c) {
+        std::istringstream words(c.extra);
+        std::string out, w;
+        while (words >> w) out += " " + (w[0] == '-' ? w : In(w));
+        return out;
+    }
+    // Exports the case once; the model is loaded through tinygltf.
+    static const tinygltf::Model& Exported(const Case& c) {
+        static std::map<std::string, tinygltf::Model> models;
+        auto known = models.find(c.name);
+        if (known != models.end()) return known->second;
+        Outcome r = Tool("export " + In(c.model) + " " + In(c.output) + Extra(c), true);
+        EXPECT_EQ(r.status, 0) << r.out;
+        tinygltf::Model& m = models[c.name];
+        std::string error;
+        EXPECT_TRUE(LoadGltf(folder_ + "/" + c.output, &m, &error)) << error;
+        return m;
+    }
+    static std::string folder_;
+};
+std::string GltfExport::folder_;
+
+TEST_P(GltfExport, PassesTheKhronosValidator) {
+    const Case& c = GetParam();
+    Exported(c);
+    if (Shell("command -v node >/dev/null 2>&1").status != 0) GTEST_SKIP() << "no node here";
+    Outcome v =
+        Shell("node '" ORIX_VALIDATOR "' '" ORIX_NODE_MODULES "' " + In(c.output) + " 2>&1");
+    EXPECT_EQ(v.status, 0) << v.out;
+}
+
+// World matrices (row-major, engine space) and vertices of `orix pose` at a frame.
+struct Pose {
+    std::vector<std::array<double, 16>> world;
+    std::vector<std::array<double, 3>> vertices;
+    double size = 1;  // the largest coordinate met, at least 1
+};
+
+Pose PoseAt(const std::string& args) {
+    Pose pose;
+    std::istringstream lines(Tool("pose " + args).out);
+    std::string line;
+    while (std::getline(lines, line)) {
+        size_t at = line.find("\"world\": [");
+        if (at == std::string::npos) continue;
+        // Numbers only from here on: the 16 of the matrix, then the vertices' triples.
+        for (char& ch : line) ch = std::strchr("[],:", ch) ? ' ' : ch;
+        std::istringstream numbers(line.substr(at + 9));
+        std::array<double, 16> m{};
+        for (double& v : m) numbers >> v;
+        for (int i = 12; i < 15; ++i) pose.size = std::max(pose.size, std::fabs(m[size_t(i)]));
+        pose.world.push_back(m);
+        std::string word;
+        numbers >> word;  // "vertices", when there are any
+        for (std::array<double, 3> v{}; numbers >> v[0] >> v[1] >> v[2];)
+            pose.vertices.push_back(v);
+    }
+    return pose;
+}
+
+TEST_P(GltfExport, NodesAndSkinStandWhereThePosePutsThem) {
+    const Case& c = GetParam();
+    const tinygltf::Model& m = Exported(c);
+    ASSERT_FALSE(m.nodes.empty());
+    Outcome info = Tool("info " + In(c.model));
+    int first = 0, last = 0;
+    size_t at = info.out.find("frames ");
+    ASSERT_NE(at, std::string::npos) << info.out;
+    ASSERT_EQ(std::sscanf(info.out.c_str() + at, "frames %d to %d", &first, &last), 2);
+    const double length = AnimationLength(m);
+    for (int frame : {first, (first + last) / 2, last}) {
+        SCOPED_TRACE(frame);
+        Pose pose = PoseAt(In(c.model) + " --frame " + std::to_string(frame) + Extra(c) +
+                           (c.skinned ? " --vertices" : ""));
+        double t = last > first ? length * (frame - first) / (last - first) : 0.0;
+        std::vector<Mat4> world = WorldMatrices(m, t);
+        ASSERT_GE(world.size(), pose.world.size());
+        for (size_t n = 0; n < pose.world.size(); ++n) {
+            if (m.nodes[n].skin >= 0) continue;  // glTF places a skinned mesh by its joints
+            for (int r = 0; r < 4; ++r) {
+                for (int col = 0; col < 4; ++col) {
+                    // Mirroring z negates the elements with exactly one z index.
+                    double engine =
+                        pose.world[n][size_t(r * 4 + col)] * ((r == 2) != (col == 2) ? -1 : 1);
+                    EXPECT_NEAR(world[n][size_t(r * 4 + col)], engine, 1e-4 * pose.size)
+                        << m.nodes[n].name << " element " << r << col;
+                }
+            }
+        }
+        if (!c.skinned) continue;
+        std::vector<std::array<double, 3>> skinned = SkinnedVertices(m, t);
+        ASSERT_FALSE(skinned.empty());
+        double size = 1;
+        for (const auto& v : pose.vertices) {
+            for (double x : v) size = std::max(size, std::fabs(x));
+        }
+        // Every exported vertex is one of the engine's (sub-materials copy vertices).
+        size_t far = 0;
+        for (const auto& g : skinned) {
+            double best = 1e30;
+            for (const auto& v : pose.vertices)
+                best = std::min(
+                    best, std::fabs(g[0] - v[0]) + std::fabs(g[1] - v[1]) + std::fabs(g[2] + v[2]));
+            far += best > 1e-3 * size ? 1 : 0;
+        }
+        EXPECT_EQ(far, 0u);
+    }
+    EXPECT_EQ(c.closed ? InwardFaces(m) : 0u, 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Models, GltfExport, ::testing::ValuesIn(kCases),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+TEST(GltfExportTool, CarriesWhatItCanAndSaysWhatItCannot) {
+    char name[] = "/tmp/orix-export-XXXXXX";
+    ASSERT_TRUE(mkdtemp(name));
+    std::string dir = name;
+    // A picture without texture coordinates, black transparent under the colour key (flag 8).
+    std::string cube = Model(true, true, 0);
+    cube.insert(cube.find("*SUBMATERIAL 0 {\n") + 17, "*MAP_DIFFUSE {\n*BITMAP \"pic.bmp\"\n}\n");
+    std::ofstream(dir + "/cube.ase") << cube;
+    orix::test::BmpSpec bmp;
+    bmp.width = 2;
+    bmp.pixels = {0, 0, 0, 50, 100, 200, 0, 0};
+    orix::test::WriteBytes(dir + "/pic.bmp", orix::test::MakeBmp(bmp));
+    EXPECT_EQ(Tool("export").status, 2);
+    EXPECT_EQ(Tool("export '" + dir + "/cube.ase' '" + dir + "/cube.obj'").status, 2);
+    EXPECT_EQ(Tool("export '" + dir + "/cube.ase' x.glb --as mesh --vue a.vue").status, 2);
+    EXPECT_EQ(Tool("export /nonexistent/a.ase '" + dir + "/a.glb'").status, 1);
+    std::ofstream(dir + "/empty.ase") << "*3DSMAX_ASCIIEXPORT 200\n";
+    EXPECT_EQ(Tool("export '" + dir + "/empty.ase' '" + dir + "/empty.glb'").status, 1);
+    Outcome unwritable = Tool("export '" + dir + "/cube.ase' /nonexistent/dir/a.glb", true);
+    EXPECT_EQ(unwritable.status, 1);
+    EXPECT_NE(unwritable.out.find("cannot write /nonexistent/dir/a.glb"), std::string::npos);
+    Outcome ok = Tool("export '" + dir + "/cube.ase' '" + dir + "/cube.glb' --flags 9", true);
+    ASSERT_EQ(ok.status, 0) << ok.out;
+    tinygltf::Model m;
+    std::string error;
+    ASSERT_TRUE(LoadGltf(dir + "/cube.glb", &m, &error)) << error;
+    // The scene's frame speed gives the seconds: frames 0 to 8 at 25 a second.
+    EXPECT_NEAR(AnimationLength(m), 8.0 / 25.0, 1e-6);
+    ASSERT_EQ(m.materials.size(), 10u);
+    EXPECT_EQ(m.materials[9].alphaMode, "BLEND");
+    EXPECT_NEAR(m.materials[9].pbrMetallicRoughness.baseColorFactor[3], 0.5, 1e-6);
+    EXPECT_EQ(m.materials[1].alphaMode, "OPAQUE");
+    EXPECT_EQ(m.materials[0].alphaMode, "MASK");
+    ASSERT_EQ(m.images.size(), 1u);
+    EXPECT_EQ(m.images[0].image, (std::vector<unsigned char>{0, 0, 0, 0, 200, 100, 50, 255}));
+    EXPECT_EQ(m.meshes[0].primitives[0].attributes.count("TEXCOORD_0"), 1u);
+    EXPECT_EQ(m.nodes[2].name, "Arm\xc3\xa9\xc2\xb0");  // the stray byte read as Latin-1
+    bool node = Shell("command -v node >/dev/null 2>&1").status == 0;
+    std::string validate =
+        "node '" ORIX_VALIDATOR "' '" ORIX_NODE_MODULES "' '" + dir + "/cube.glb'";
+    EXPECT_EQ(node ? Shell(validate).status : 0, 0);
+    // A skin file under the model's name beside it is taken; collision meshes are listed.
+    for (const char* f : {"girl-t.bne", "girl.jpg"})
+        fs::copy_file(fs::path(ORIX_RES_DIR) / f, dir + "/" + f);
+    fs::copy_file(fs::path(ORIX_RES_DIR) / "girl.skn", dir + "/girl-t.SKN");
+    Outcome girl = Tool("export '" + dir + "/girl-t.bne' '" + dir + "/girl.glb'", true);
+    EXPECT_NE(girl.out.find("collision mesh Girl Head Collision left out"), std::string::npos);
+    ASSERT_TRUE(LoadGltf(dir + "/girl.glb", &m, &error)) << error;
+    EXPECT_EQ(m.skins.size(), 1u);
+    fs::remove_all(dir);
+}
+
+// Keys on a straight line within the tolerance go; a bend, and the ends, stay.
+TEST(GltfExportKeys, ReductionKeepsOnlyWhatTheLineMisses) {
+    using orix::gltf::ReduceKeys;
+    std::vector<double> times = {0, 1, 2, 3, 4, 5};
+    EXPECT_EQ(ReduceKeys(times, {0, 1, 2, 3, 4, 5}, 1, false, 1e-5), (std::vector<size_t>{0, 5}));
+    EXPECT_EQ(ReduceKeys(times, {0, 1, 2, 3, 3, 3}, 1, false, 1e-5),
+              (std::vector<size_t>{0, 3, 5}));
+    EXPECT_EQ(ReduceKeys(times, {0, 1, 2.00002, 3, 4, 5}, 1, false, 1e-5),
+              (std::vector<size_t>{0, 1, 2, 3, 5}));
+    EXPECT_EQ(ReduceKeys(times, {0, 1, 2.000005, 3, 4, 5}, 1, false, 1e-5),
+              (std::vector<size_t>{0, 5}));
+    // A quarter turn about z in three samples lies on the spherical path, not the straight one.
+    const double h = std::sqrt(0.5), e = std::sin(M_PI / 8), f = std::cos(M_PI / 8);
+    std::vector<double> turn = {0, 0, 0, 1, 0, 0, e, f, 0, 0, h, h};
+    EXPECT_EQ(ReduceKeys({0, 1, 2}, turn, 4, true, 1e-5), (std::vector<size_t>{0, 2}));
+    std::vector<double> still = {0, 0, h, h, 0, 0, h, h, 0, 0, h, h};
+    EXPECT_EQ(ReduceKeys({0, 1, 2}, still, 4, true, 1e-5), (std::vector<size_t>{0, 2}));
+    EXPECT_EQ(ReduceKeys({0, 1}, {1, 2}, 1, false, 1e-5), (std::vector<size_t>{0, 1}));
+}
+
+}  // namespace
+}  // namespace orix_export_test
