@@ -13,6 +13,7 @@
 #include "scene/mesh.h"
 #include "scene/scene.h"
 #include "scene/skinned_character.h"
+#include "viewer/missing_normals.h"
 #include "viewer/view_drawables.h"
 
 namespace orix {
@@ -134,6 +135,7 @@ void ModelView::Show(SceneObject* model, const ModelFrames& frames) {
     frame_ = frames_.first;
     playing = true;
     if (model_) {
+        FillMissingNormals(*model_);
         // After the light, before the grid and the markers.
         auto& c = scene_->children;
         auto at = std::find(c.begin(), c.end(), grid_.get());
