@@ -37,10 +37,14 @@ work=$(mktemp -d)
 trap 'kill $pid 2>/dev/null; rm -rf "$work"' EXIT
 export ORIX_PROFILE=$work/profile.ini
 mkdir -p "$work/start"
-if [[ -n "$res" && -d "$res" ]]; then cp -r "$res" "$work/start/res"; else mkdir "$work/start/res"; fi
+if [[ -n "$res" && -d "$res" ]]; then
+  cp -r "$res" "$work/start/res"
+else
+  mkdir "$work/start/res"
+fi
 pid=
 
-fail() { echo "FAIL: $*"; exit 1; }
+fail() { echo "FAIL: $*"; cat "$work/app.log"; exit 1; }
 
 start() {
   : >"$work/app.log"
@@ -107,7 +111,7 @@ start
 main=$(window '^OrixApp$') || fail "no window to lose the connection of"
 xdotool windowkill "$main"
 ends 5 nonzero "a lost X connection"
-grep -q 'connection to the display was lost' "$work/app.log" || fail "a lost X connection: no message"
+grep -q "connection to the display was lost" "$work/app.log" || fail "lost X connection: no message"
 
 # The character's file missing: a message box waits for OK (where the X server has fonts for
 # it; without, the text goes to stderr and the demo runs on).

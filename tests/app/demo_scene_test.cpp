@@ -3,7 +3,6 @@
 #include "app/demo_scene.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -12,11 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "demo_run.h"
+#include "app/application.h"
+#include "device/display.h"
 #include "device/engine.h"
 #include "device/globals.h"
 #include "picture/jpeg_picture.h"
-#include "platform/messages.h"
+#include "platform/clock.h"
 #include "render/camera.h"
 #include "render/render_state_group.h"
 #include "scene/light.h"
@@ -31,10 +31,85 @@ namespace fs = std::filesystem;
 namespace orix {
 namespace {
 
+fs::path BuiltResFolder() {
+    return fs::path(ORIX_RES_DIR);
+}
+
 #define REQUIRE_MODELS()                                                                     \
-    if (!BuiltResHasModels())                                                                \
+    if (!fs::exists(BuiltResFolder() / "girl-t.bne") ||                                      \
+        !fs::exists(BuiltResFolder() / "gland.bne"))                                         \
     GTEST_SKIP() << "the built res/ folder has no girl-t.bne or gland.bne (the build's ASE " \
                     "conversion makes them)"
+
+// Display, engine and Application made as the program makes them, on the primary driver
+// offscreen, in resFolder, with a fixed frame step; torn down (and the working directory
+// restored) on destruction. One at a time: they are the process-wide objects.
+class DemoRun {
+public:
+    explicit DemoRun(const fs::path& resFolder) : start_(fs::current_path()) {
+        setenv("ORIX_OFFSCREEN", "1", 1);
+        theDisplay = new Display();
+        theEngine = new Engine(clock);
+        theEngine->SetupWithDriver(theDisplay, nullptr, 640, 480, 16, DriverGuid());
+        if (!theEngine->device) return;
+        fs::current_path(resFolder);
+        app = new Application();
+        app->BuildScene();
+    }
+    ~DemoRun() {
+        // Put back in reverse, so each goes where it was.
+        while (!hidden_.empty()) Show(hidden_.back().first);
+        if (app) {
+            delete app;
+        } else {
+            delete theEngine;
+            theEngine = nullptr;
+            delete theDisplay;
+            theDisplay = nullptr;
+        }
+        fs::current_path(start_);
+    }
+    bool Ready() const { return app != nullptr; }
+    // Runs n program frames (render pass, frame-rate text, present) and reads the last back.
+    FrameImage Frames(int n = 1) {
+        FrameImage image;
+        for (int i = 0; i < n && app; ++i) app->Frame();
+        if (app) theEngine->device->ReadFrame(&image);
+        return image;
+    }
+    FrameImage Frame() { return Frames(1); }
+    // Takes an object out of the scene root's children, or puts it back where it was.
+    void Hide(SceneObject* object) {
+        auto& list = app->scene->children;
+        auto it = std::find(list.begin(), list.end(), object);
+        hidden_.push_back({object, size_t(it - list.begin())});
+        list.erase(it);
+    }
+    void Show(SceneObject* object) {
+        auto it = std::find_if(hidden_.begin(), hidden_.end(),
+                               [&](const auto& h) { return h.first == object; });
+        app->scene->children.insert(app->scene->children.begin() + long(it->second), object);
+        hidden_.erase(it);
+    }
+
+    FixedStepClock clock{1000, 33};
+    Application* app = nullptr;
+
+private:
+    fs::path start_;
+    std::vector<std::pair<SceneObject*, size_t>> hidden_;
+};
+
+int Channel(uint32_t rgb, int shift) {
+    return static_cast<int>((rgb >> shift) & 0xFF);
+}
+// The picture sprite's square and the frame-rate text's box.
+bool InSprite(uint32_t x, uint32_t y) {
+    return x >= 474 && x < 626 && y >= 374;
+}
+bool InFpsText(uint32_t x, uint32_t y) {
+    return x < 160 && y >= 436 && y < 476;
+}
 
 bool IsBlack(uint32_t rgb) {
     return rgb == 0;

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -14,9 +13,6 @@
 #include "scene/helper.h"
 #include "scene/mesh.h"
 #include "scene/skinned_character.h"
-#include "skin/skin_deform.h"
-#include "skin/skin_file_reader.h"
-#include "skin/vue_reader.h"
 #include "support/picture_files.h"
 
 namespace orix {
@@ -191,53 +187,6 @@ TEST_F(HostileInput, LongFrameRangesOnManyBonesBakeOnlyUpToTheLoadsBudget) {
         c.helpers[63]->ComputeAnimatedLocal(&last);
         EXPECT_NEAR(first.m[3][0], last.m[3][0], 1e-3f * (1 + t)) << t;
     }
-}
-
-// A stream over text, for the readers that take one.
-struct TextStream {
-    explicit TextStream(const std::string& text) : bytes(text) {
-        file = fmemopen(bytes.data(), bytes.size(), "rb");
-    }
-    ~TextStream() {
-        if (file) std::fclose(file);
-    }
-    std::string bytes;
-    std::FILE* file = nullptr;
-};
-
-TEST_F(HostileInput, SkinIndexFourMillionIsDroppedAtBindAndTheSkinStillDeforms) {
-    SkinnedCharacter c(0);
-    Mesh* skin = c.NewMesh();
-    skin->name = "Skin";
-    for (int i = 0; i < 3; ++i) skin->AddVertex(float(i), 0, 0);
-    skin->AddFace(0, 1, 2, 0);
-    c.NewHelper()->name = "Bip01";
-    TextStream in("MESH_SKIN_FILE \"Skin\"\n\"Bip01\" 3\n1 4000000 3\n");
-    ASSERT_TRUE(in.file);
-    SkinFileReader reader(&c);
-    ASSERT_TRUE(reader.ReadStream(in.file));
-    SkinBindResult bind = SkinBind(c);
-    EXPECT_TRUE(bind.bound);
-    EXPECT_EQ(bind.ignoredIndices, 1);
-    c.skinLoaded = bind.bound;
-    c.Update(kUpdateAnimate | kUpdateChildren);
-    SkinDeform(c);
-    EXPECT_EQ(skin->vertexCount, 3u);
-}
-
-TEST_F(HostileInput, VueNameOfTenThousandCharactersStopsTheReadWithAReason) {
-    SkinnedCharacter c(0);
-    Mesh* a = c.NewMesh();
-    a->name = "A";
-    a->AddVertex(1, 2, 3);
-    std::string text = "frame 0\ntransform \"A\" 1 0 0 0 1 0 0 0 1 1 2 3\n";
-    text += "transform \"" + std::string(10000, 'n') + "\" 1 0 0 0 1 0 0 0 1 0 0 0\n";
-    TextStream in(text);
-    ASSERT_TRUE(in.file);
-    VueReader reader(&c);
-    EXPECT_FALSE(reader.ReadStream(in.file));
-    EXPECT_FALSE(reader.error().empty());
-    EXPECT_EQ(a->MatrixKeyCount(), 1u);  // the key read before the long name stays
 }
 
 const char kAseHelper[] =
