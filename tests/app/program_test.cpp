@@ -1,7 +1,6 @@
 #include "app/program.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -17,6 +16,7 @@
 #include "render/camera.h"
 #include "scene/scene.h"
 #include "scene/scene_object.h"
+#include "support/picture_files.h"
 
 namespace fs = std::filesystem;
 
@@ -40,11 +40,6 @@ class ProgramTest : public ::testing::Test {
 protected:
     void SetUp() override {
         setenv("ORIX_OFFSCREEN", "1", 1);
-        startDir_ = fs::current_path();
-        dir_ = fs::temp_directory_path() /
-               ("orix-app-" + std::to_string(getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
         fs::create_directories(dir_ / "res");
         // The demonstration's files, linked from the built resource folder.
         for (const fs::directory_entry& e : fs::directory_iterator(ORIX_RES_DIR)) {
@@ -67,7 +62,6 @@ protected:
         while (PeekMessage(&m, PM_REMOVE)) {
         }
         fs::current_path(startDir_);
-        fs::remove_all(dir_);
     }
     void Start() {
         window_ = StartProgram(clock_);
@@ -77,8 +71,9 @@ protected:
 
     FixedStepClock clock_{1000, 20};
     WindowHandle window_ = nullptr;
-    fs::path dir_;
-    fs::path startDir_;
+    test::PictureTempDir temp_;
+    fs::path dir_ = temp_.Path();
+    fs::path startDir_ = fs::current_path();
 };
 
 TEST_F(ProgramTest, StartsInResAndOpensTheLogThere) {

@@ -1,49 +1,34 @@
 #include "platform/profile.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <sstream>
+
+#include "support/picture_files.h"
 
 namespace fs = std::filesystem;
 
 namespace orix {
 namespace {
 
+// Each test has a profile two folders deep in a temporary folder of its own.
 class ProfileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("orix-profile-" + std::to_string(getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        path_ = (dir_ / "nested" / "deeper" / "profile.ini").string();
-        const char* old = std::getenv("ORIX_PROFILE");
-        saved_ = old ? old : "";
-        setenv("ORIX_PROFILE", path_.c_str(), 1);
-    }
-    void TearDown() override {
-        setenv("ORIX_PROFILE", saved_.c_str(), 1);
-        fs::remove_all(dir_);
-    }
+    void SetUp() override { setenv("ORIX_PROFILE", path_.c_str(), 1); }
     void WriteFile(const std::string& text) {
         fs::create_directories(fs::path(path_).parent_path());
         std::ofstream(path_) << text;
     }
     std::string ReadFile() {
-        std::ifstream in(path_);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
+        std::vector<uint8_t> bytes = test::ReadBytes(path_);
+        return std::string(bytes.begin(), bytes.end());
     }
 
-    fs::path dir_;
-    std::string path_;
-    std::string saved_;
+    test::PictureTempDir dir_;
+    std::string path_ = dir_.File("nested/deeper/profile.ini");
 };
 
 TEST_F(ProfileTest, WritingCreatesFoldersAndKeepsEveryOtherLine) {
@@ -86,8 +71,7 @@ TEST_F(ProfileTest, RefusesWhatTheFileCouldNotHoldAndLeavesItUntouched) {
 
 TEST_F(ProfileTest, AnUnwritablePlaceFailsWithoutDamage) {
     // A plain file where the folder should be: the folders cannot be made.
-    fs::create_directories(dir_);
-    std::ofstream((dir_ / "nested").string()) << "not a folder";
+    std::ofstream(dir_.File("nested")) << "not a folder";
     EXPECT_FALSE(WriteProfileString("S", "a", "1"));
     EXPECT_EQ(GetProfileString("S", "a", "none"), "none");
 }
