@@ -1,6 +1,7 @@
 // Texel conversion into RGBA8: channel widening, alpha formats, palettes and the colour key.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/surface_format.h"
@@ -36,9 +37,10 @@ TEST(SurfaceFormat, ConvertsEachListedFormat) {
     EXPECT_EQ(RowBytes(p4, 3), 2u);
     PaletteEntry pal[2] = {{1, 2, 3, 0}, {200, 100, 50, 0}};
     const uint8_t nibbles = 0x12;
+    std::fill(out, out + 8, 0xAA);
     ConvertToRgba(&nibbles, 1, 2, 1, p4, pal, 2, none, out);
-    EXPECT_EQ(out[0], 200);
-    EXPECT_EQ(out[4], 0);
+    EXPECT_EQ(std::vector<uint8_t>(out, out + 8),
+              (std::vector<uint8_t>{200, 100, 50, 255, 0, 0, 0, 255}));
 }
 
 TEST(SurfaceFormat, ColourKeyRangeBecomesTransparent) {
