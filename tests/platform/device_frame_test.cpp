@@ -1,6 +1,7 @@
 // The back buffer and what surrounds the drawing: RGB565 quantisation, text, statistics and
 // trace, render-state defaults, PNG output and driver enumeration.
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <set>
 
@@ -174,8 +175,9 @@ TEST(DisplaySystem, EveryDriverHasAStableIdentifierAndOpens) {
         ASSERT_NE(display, nullptr) << drivers[i].description << ": " << error;
         EXPECT_EQ(display->Width(), 64u);
         EXPECT_NE(CreateGraphicsDevice(*display, false, &error), nullptr);
-        if (!display->IsHardware())
+        if (!display->IsHardware()) {
             EXPECT_EQ(CreateGraphicsDevice(*display, true, &error), nullptr);
+        }
     }
     // An unknown identifier is refused with a reason; so is a depth no display has.
     DisplayConfig c;
@@ -187,6 +189,29 @@ TEST(DisplaySystem, EveryDriverHasAStableIdentifierAndOpens) {
     c.driver = DriverGuid{};
     c.bitsPerPixel = 12;
     EXPECT_EQ(OpenDisplay(c, &error), nullptr);
+}
+
+// Without ORIX_OFFSCREEN=1 the display decides: no X11 and no Wayland display means headless.
+TEST(DisplaySystem, HeadlessWhenAskedOrWithoutADisplay) {
+    const char* names[3] = {"ORIX_OFFSCREEN", "DISPLAY", "WAYLAND_DISPLAY"};
+    std::vector<std::pair<bool, std::string>> saved;
+    for (const char* n : names)
+        saved.push_back({std::getenv(n) != nullptr, std::getenv(n) ? std::getenv(n) : ""});
+    struct Case {
+        const char* values[3];
+        bool headless;
+    } cases[] = {{{"1", ":0", nullptr}, true},
+                 {{nullptr, nullptr, nullptr}, true},
+                 {{"0", "", ""}, true},
+                 {{nullptr, ":0", nullptr}, false},
+                 {{nullptr, nullptr, "wayland-0"}, false}};
+    for (const Case& c : cases) {
+        for (int i = 0; i < 3; ++i)
+            c.values[i] ? setenv(names[i], c.values[i], 1) : unsetenv(names[i]);
+        EXPECT_EQ(RunningHeadless(), c.headless) << &c - cases;
+    }
+    for (int i = 0; i < 3; ++i)
+        saved[i].first ? setenv(names[i], saved[i].second.c_str(), 1) : unsetenv(names[i]);
 }
 
 }  // namespace

@@ -163,7 +163,9 @@ TEST_F(TextureTest, MipChainsWalkLevelsAndLoadCopiesTheChain) {
     SurfaceHandle l2 = dev->GetAttachedSurface(l1, DDSCAPS_TEXTURE | DDSCAPS_MIPMAP);
     ASSERT_NE(l2, 0u);
     EXPECT_EQ(dev->GetAttachedSurface(l2, DDSCAPS_TEXTURE | DDSCAPS_MIPMAP), 0u);
-    EXPECT_EQ(MakeTexture(4, 4, Xrgb(), DDSCAPS_MIPMAP, 4), 0u);  // 4 x 4 has only 3 levels
+    // Levels halve the longer side down to 1: 4 x 4 and 4 x 1 have 3.
+    EXPECT_EQ(MakeTexture(4, 4, Xrgb(), DDSCAPS_MIPMAP, 4), 0u);
+    EXPECT_NE(MakeTexture(4, 1, Xrgb(), DDSCAPS_MIPMAP | DDSCAPS_COMPLEX, 3), 0u);
 
     SurfaceHandle b = MakeTexture(16, 8, Xrgb(), DDSCAPS_MIPMAP | DDSCAPS_COMPLEX, 3);
     SurfaceHandle b2 = dev->GetAttachedSurface(
