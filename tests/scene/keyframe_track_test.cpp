@@ -82,17 +82,14 @@ TEST_F(KeyframeTrackTest, SpeedNeverDropsBelowZeroAndRewindJumpsToTheFirstFrame)
     EXPECT_EQ(o.time, 3.0f);
 }
 
-TEST_F(KeyframeTrackTest, MatrixKeysGrowInBlocksOfTenAndLookupsStayInside) {
+TEST_F(KeyframeTrackTest, MatrixKeysGrowWithoutMovingAndLookupsStayInside) {
     SceneObject o;
     Matrix* first = o.AddMatrixKey();
     EXPECT_EQ(o.motionMode, MotionMode::MatrixTrack);
-    EXPECT_EQ(o.matrixKeys->capacity(), 10u);
     *first = Matrix::Translation({1, 0, 0});
     for (int i = 1; i < 10; ++i) *o.AddMatrixKey() = Matrix::Translation({float(i + 1), 0, 0});
     EXPECT_EQ(&(*o.matrixKeys)[0], first);  // the tenth key reused the first block
-    EXPECT_EQ(o.matrixKeys->capacity(), 10u);
     *o.AddMatrixKey() = Matrix::Translation({11, 0, 0});
-    EXPECT_EQ(o.matrixKeys->capacity(), 20u);
     EXPECT_EQ(o.keyCount, 11);
     EXPECT_EQ(o.lastFrame, 10);
 

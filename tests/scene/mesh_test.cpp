@@ -212,33 +212,5 @@ TEST_F(MeshTest, NodeSpaceTakesPositionsAndNormalsOutOfWorldSpace) {
     EXPECT_NEAR(Length({v.nx, v.ny, v.nz}), 1.0f, 1e-5);
 }
 
-TEST_F(MeshTest, CollisionVolumeLivesInItsBoneSpace) {
-    SceneObject bone;
-    bone.nodeTransform = Matrix::Translation({0, 5, 0});
-    Mesh m(1);
-    m.name = "Shield";
-    m.boneParent = &bone;
-    m.AddVertex(0, 5, 0);
-    m.AddVertex(3, 9, 0);
-    m.AddVertex(0, 5, 2);
-    m.AddFace(0, 1, 2, 0);
-    m.SetFaceNormal(0, 0, 0, 1);
-    CollisionVolume v(&m);
-    v.Build(m);
-    EXPECT_EQ(v.bone, &bone);
-    ASSERT_EQ(v.vertexCount, 3u);
-    EXPECT_EQ(v.positions[1], (Vector3{3, 4, 0}));
-    EXPECT_FLOAT_EQ(v.radius, 5.0f);
-    EXPECT_EQ(v.faceNormals[0], (Vector3{0, 0, 1}));
-    EXPECT_EQ(v.facePoint[0], &v.positions[0]);
-    EXPECT_EQ(*v.workingPositions, v.positions);
-
-    CollisionVolume copy(v);
-    EXPECT_TRUE(copy.isCopy);
-    EXPECT_EQ(copy.workingNormals, v.workingNormals);
-    EXPECT_EQ(copy.facePoint[0], &copy.positions[0]);
-    EXPECT_EQ(copy.positions.size(), 3u);
-}
-
 }  // namespace
 }  // namespace orix

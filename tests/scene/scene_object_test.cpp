@@ -207,22 +207,6 @@ TEST_F(SceneObjectTest, ClonesAreNumberedShareTheTracksAndOutliveTheirSource) {
     delete c3;
 }
 
-TEST_F(SceneObjectTest, CloningASkeletonParentFirstRelinksBoneParents) {
-    SceneObject hips, spine, head;
-    spine.boneParent = &hips;
-    head.boneParent = &spine;
-    SceneObject* orphan = head.Clone();  // before its parents are cloned
-    EXPECT_EQ(orphan->boneParent, &spine);
-    SceneObject* h = hips.Clone();
-    SceneObject* s = spine.Clone();
-    SceneObject* d = head.Clone();
-    EXPECT_EQ(h->boneParent, nullptr);
-    EXPECT_EQ(s->boneParent, h);
-    EXPECT_EQ(d->boneParent, s);
-    EXPECT_EQ(d->name, ";Clone2");
-    for (SceneObject* o : {orphan, h, s, d}) delete o;
-}
-
 TEST_F(SceneObjectTest, WorldTransformTakesOneLevelOfParentScaleAndFixedKeepsItsWorld) {
     SceneObject parentObj, child, fixed;
     parentObj.AddChild(&child);

@@ -75,29 +75,6 @@ TEST_F(StaticKeysTest, StaticOnlyNodesReproduceTheirNodeTransforms) {
     }
 }
 
-TEST_F(StaticKeysTest, WhichKeysAreAddedFollowsTheKeyFlags) {
-    SceneObject positionsOnly, rotationsOnly, both, neither;
-    for (SceneObject* o : {&positionsOnly, &rotationsOnly, &both, &neither})
-        SetNode(*o, {0, 1, 0}, 0.5f, {1, 2, 3}, {1, 1, 1});
-    positionsOnly.AddPositionKey(5, 1, 1, 1, false);
-    rotationsOnly.AddRotationKey(5, 1, 0, 0, 1, false);
-    both.AddPositionKey(5, 1, 1, 1, false);
-    both.AddRotationKey(5, 1, 0, 0, 1, false);
-    for (SceneObject* o : {&positionsOnly, &rotationsOnly, &both, &neither}) Finish(*o);
-
-    EXPECT_EQ(positionsOnly.animation->RotationKeyCount(), 1u);
-    EXPECT_EQ(positionsOnly.animation->PositionKeyCount(), 1u);
-    EXPECT_TRUE(positionsOnly.hasPositionKeys);
-    EXPECT_EQ(positionsOnly.restPose, Matrix::Zero());  // no rest pose capture
-    EXPECT_EQ(rotationsOnly.animation->PositionKeyCount(), 1u);
-    EXPECT_EQ(rotationsOnly.animation->RotationKeyCount(), 2u);  // identity at 0, then frame 5
-    EXPECT_EQ(both.animation->PositionKeyCount(), 1u);
-    EXPECT_EQ(neither.animation->PositionKeyCount(), 1u);
-    EXPECT_EQ(neither.animation->RotationKeyCount(), 1u);
-    EXPECT_FALSE(neither.hasPositionKeys || neither.hasRotationKeys);
-    EXPECT_EQ(neither.restPose, Matrix::Translation({1, 2, 3}));
-}
-
 TEST_F(StaticKeysTest, ChildPositionKeyIsTheOffsetInTheParentsNodeSpace) {
     SceneObject parentBone, child;
     SetNode(parentBone, {0, 1, 0}, 3.1415927f / 2, {10, 0, 0}, {1, 1, 1});
