@@ -130,17 +130,6 @@ TEST_F(FallingParticleTest, RibbonJoinsTheSceneDisabledAndStartsAtTheFirstUpdate
     EXPECT_EQ(Strip().size(), 4u);
 }
 
-TEST_F(FallingParticleTest, WithoutTheEmitterFlagParticlesStandStill) {
-    AddTemplate({0, 30, 0}, {0, 5, 0}, 1.0f, 4.0f);
-    Emit();
-    emitter->particleUpdate = false;
-    for (int i = 0; i < 3; ++i) Frame();
-    EXPECT_EQ(Particle(0)->updateCount, 0);
-    EXPECT_FLOAT_EQ(Particle(0)->position.y, 30.0f);
-    EXPECT_FALSE(Particle(0)->trail->enabled);
-    EXPECT_EQ(emitter->liveParticles, 1);
-}
-
 TEST_F(FallingParticleTest, MeshCopyEmitsItsOwnParticlesFromTheSourceGroup) {
     AddTemplate({0, 30, 0}, {0, 0, 0}, 0.0f, 2.0f);
     AddTemplate({0, 0, 0}, {0, 0, 0}, 0.0f, 2.0f);
