@@ -407,26 +407,6 @@ TEST_F(BneReaderTest, DamagedFilesNeverOverrunAndReportClearly) {
     }
 }
 
-TEST_F(BneReaderTest, TablesGrowWithTheFile) {
-    MessageCapture capture;
-    OrixFileBne& w = Begin();
-    for (int i = 0; i < 20; ++i) w.WriteMaterialHeader("M" + std::to_string(i));
-    w.WriteSubMaterialList(15);
-    for (int i = 0; i < 15; ++i) w.WriteSubMaterialHeader(uint32_t(i));
-    w.WriteEndMaterial();
-    for (int i = 0; i < 300; ++i) w.WriteHelperHeader("H" + std::to_string(i));
-    for (int i = 0; i < 300; ++i) w.WriteGeometryHeader("G" + std::to_string(i));
-    std::string path = End();
-    SkinnedCharacter c(1);
-    EXPECT_TRUE(c.LoadBne(path, 0));
-    EXPECT_EQ(c.materialCount, 20);
-    EXPECT_EQ(c.MaterialAt(19)->subMaterialCount, 15);
-    EXPECT_EQ(c.helperCount, 300);
-    EXPECT_EQ(c.meshCount, 300);
-    EXPECT_EQ(c.meshes[299]->name, "G299");
-    EXPECT_TRUE(capture.Messages().empty());
-}
-
 TEST(BneMipmaps, LevelNamesFollowTheMaterialPicture) {
     EXPECT_EQ(MipmapLevelNames("skin.BMP", 3),
               (std::vector<std::string>{"skin0.bmp", "skin1.bmp", "skin2.bmp"}));

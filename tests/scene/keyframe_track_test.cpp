@@ -64,24 +64,6 @@ TEST_F(KeyframeTrackTest, NonLoopingStopsAtFirstOrLastFrameThroughTheVirtualSlot
     }
 }
 
-TEST_F(KeyframeTrackTest, SpeedNeverDropsBelowZeroAndRewindJumpsToTheFirstFrame) {
-    SceneObject o;
-    o.AddSpeed(-5);
-    EXPECT_EQ(o.speed, 0.0f);
-    o.AddSpeed(0.5f);
-    EXPECT_EQ(o.speed, 0.5f);
-    o.SetFrameRange(3, 9);
-    o.time = 7;
-    o.poseCached = true;
-    o.SetPlayMode(3);
-    EXPECT_EQ(o.time, 3.0f);
-    EXPECT_FALSE(o.poseCached);
-    EXPECT_EQ(o.playMode, 3);
-    o.SetPlayMode(42);  // stored, acts as not playing
-    o.Update(kUpdateScene);
-    EXPECT_EQ(o.time, 3.0f);
-}
-
 TEST_F(KeyframeTrackTest, MatrixKeysGrowWithoutMovingAndLookupsStayInside) {
     SceneObject o;
     Matrix* first = o.AddMatrixKey();
