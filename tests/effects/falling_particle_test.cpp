@@ -90,21 +90,6 @@ TEST_F(FallingParticleTest, ParticleAtOrBelowGroundLeavesOnItsFirstStep) {
     EXPECT_TRUE(emitter->enabled);
 }
 
-TEST_F(FallingParticleTest, EmitterSwitchesItselfOffOnceEveryParticleLanded) {
-    AddTemplate({0, 10, 0}, {0, -2, 0}, 0.0f);
-    AddTemplate({0, 20, 0}, {0, -2, 0}, 0.5f);
-    Emit();
-    int frames = 0;
-    while (emitter->enabled && frames < 100) {
-        Frame();
-        ++frames;
-    }
-    EXPECT_FALSE(emitter->enabled);
-    EXPECT_EQ(emitter->liveParticles, 0);
-    EXPECT_TRUE(emitter->children.empty());
-    EXPECT_GT(frames, 2);
-}
-
 TEST_F(FallingParticleTest, RibbonJoinsTheSceneDisabledAndStartsAtTheFirstUpdate) {
     FallingParticle* templ = AddTemplate({0, 100, 0}, {0, 3, 0}, 0.0f, 10.0f);
     Emit();
