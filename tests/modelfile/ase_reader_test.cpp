@@ -141,47 +141,6 @@ TEST(AseReader, UnknownBlocksAndFlagBits) {
     }
 }
 
-const char* kSubMaterials =
-    "*MATERIAL_LIST {\n\t*MATERIAL_COUNT 1\n\t*MATERIAL 0 {\n\t\t*MATERIAL_NAME \"Parent\"\n"
-    "\t\t*MATERIAL_CLASS \"Multi/Sub-Object\"\n\t\t*MATERIAL_XP_TYPE Filter\n"
-    "\t\t*MAP_DIFFUSE {\n\t\t\t*BITMAP \"parent.bmp\"\n\t\t}\n\t\t*NUMSUBMTLS 2\n"
-    "\t\t*SUBMATERIAL 0 {\n\t\t\t*MATERIAL_NAME \"First\"\n\t\t\t*MATERIAL_CLASS \"Standard\"\n"
-    "\t\t\t*MATERIAL_DIFFUSE 1 0 0\n\t\t\t*MATERIAL_XP_TYPE Filter\n"
-    "\t\t\t*MAP_DIFFUSE {\n\t\t\t\t*BITMAP \"first.bmp\"\n\t\t\t}\n\t\t}\n"
-    "\t\t*SUBMATERIAL 1 {\n\t\t\t*MATERIAL_NAME \"Second\"\n\t\t\t*MATERIAL_CLASS \"Standard\"\n"
-    "\t\t\t*MATERIAL_DIFFUSE 0 1 0\n\t\t\t*MATERIAL_XP_TYPE Filter\n"
-    "\t\t\t*MAP_DIFFUSE {\n\t\t\t\t*BITMAP \"second.bmp\"\n\t\t\t}\n\t\t}\n\t}\n}\n";
-
-void ExpectNestedMaterials(SkinnedCharacter& c, const ModelBuilder& b) {
-    ASSERT_EQ(c.materialCount, 1);
-    MaterialSet* set = c.MaterialAt(0);
-    EXPECT_TRUE(set->hasSubMaterials);
-    ASSERT_EQ(set->subMaterialCount, 2);
-    EXPECT_FLOAT_EQ(set->subMaterials[0].record.diffuse.r, 1.0f);
-    EXPECT_FLOAT_EQ(set->subMaterials[1].record.diffuse.g, 1.0f);
-    EXPECT_EQ(b.PictureOf(&set->main), "parent.bmp");
-    EXPECT_EQ(b.PictureOf(&set->subMaterials[0]), "first.bmp");
-    EXPECT_EQ(b.PictureOf(&set->subMaterials[1]), "second.bmp");
-}
-
-TEST(AseReader, SubMaterialsNestByBlocksAndTheirCopyReadsBackTheSame) {
-    MessageCapture capture;  // the pictures do not exist
-    ScratchDir dir;
-    std::string text = Scene() + kSubMaterials;
-    {
-        SkinnedCharacter c(0);
-        OrixFileAse reader(&c);
-        reader.SetCopyName(dir.File("subs.bne"));
-        ASSERT_TRUE(LoadText(&c, text, kAseFinishNodes | kAseWriteBne, &reader));
-        ExpectNestedMaterials(c, reader.Builder());
-    }
-    SkinnedCharacter c(0);
-    OrixFileBne reader(&c);
-    reader.SetTextureFailureFatal(false);
-    ASSERT_TRUE(reader.Load(dir.File("subs.bne"), kBneFinishNodes));
-    ExpectNestedMaterials(c, reader.Builder());
-}
-
 TEST(AseReader, CollisionMaterialInAnyCaseMakesAVolume) {
     std::string text =
         Scene() +

@@ -207,16 +207,11 @@ TEST_F(TextureTest, IndexedPicturesGetAPaletteFromTheirColourTable) {
     EXPECT_TRUE(device_.palettes.empty());
 }
 
+// The device suite draws a 16-bit one; here the depth follows the display's.
 TEST_F(TextureTest, JpegPicturesArriveInTheDisplaysDepth) {
     std::string path = dir_.File("photo.JPG");
     ASSERT_TRUE(test::WriteJpeg(path, 16, 8, test::TestPattern(16, 8)));
     Texture t;
-    ASSERT_TRUE(t.Load(&device_, path, kNoColorKey));
-    EXPECT_EQ(device_.created[0].pixelFormat.bitCount, 16u);
-    EXPECT_EQ(device_.created[0].pixelFormat.redMask, 0xF800u);
-    EXPECT_EQ(device_.Texel(t.deviceSurface, 0, 0) & 0xF800, 0xF800u);  // the red corner
-    t.Release();
-
     device_.bits = 32;
     ASSERT_TRUE(t.Load(&device_, path, kNoColorKey));
     EXPECT_EQ(device_.created.back().pixelFormat.bitCount, 32u);
