@@ -288,59 +288,6 @@ TEST_F(BneReaderTest, SubMaterialListClosedByTheFirstEndRecord) {
     EXPECT_EQ(second->main.record.texture, c.textures[1]->handle);
 }
 
-TEST_F(BneReaderTest, MaterialReferenceSplitsVerticesAndBuildsSubMeshes) {
-    OrixFileBne& w = Begin();
-    w.WriteMaterialList(1);
-    w.WriteMaterialHeader("Multi");
-    w.WriteSubMaterialList(3);
-    for (int i = 0; i < 3; ++i) {
-        w.WriteSubMaterialHeader(uint32_t(i));
-        w.WriteMaterialHeader("Sub" + std::to_string(i));
-        w.WriteDiffuse(0.25f * float(i + 1), 0, 0);
-    }
-    w.WriteEndMaterial();
-    w.WriteGeometryHeader("Quad");
-    WriteNode(w, {});
-    w.WriteMeshHeader(4, 3);
-    for (int i = 0; i < 4; ++i) w.WriteVertex(float(i), 0, 0);
-    w.WriteFace(0, 1, 2, 0);
-    w.WriteFace(0, 2, 3, 1);
-    w.WriteFace(1, 2, 3, 2);
-    w.WriteFace(0, 1, 99, 2);  // dropped
-    w.WriteTextureVertexList(5);
-    w.WriteTextureVertex(0, 0);
-    w.WriteTextureVertex(1, 0);
-    w.WriteTextureVertex(1, 1);
-    w.WriteTextureVertex(0, 1);
-    w.WriteTextureVertex(0.5f, 0.5f);
-    w.WriteTextureFaceList(3);
-    w.WriteTextureFace(0, 1, 2);
-    w.WriteTextureFace(4, 2, 3);  // vertex 0 again, other coordinate
-    w.WriteTextureFace(1, 2, 3);
-    w.WriteTextureFace(1, 2, 77);  // dropped
-    w.WriteFaceNormal(0, 0, 1, 0);
-    w.WriteFaceNormal(9, 1, 0, 0);  // dropped
-    w.WriteMaterialReference(0);
-    w.WriteEndGeometry();
-    std::string path = End();
-
-    SkinnedCharacter c(1);
-    ASSERT_TRUE(c.LoadBne(path, 0));
-    ASSERT_EQ(c.meshCount, 1);
-    Mesh* m = c.meshes[0];
-    EXPECT_FALSE(m->texCoordsOneToOne);
-    EXPECT_EQ(m->faceCount, 3u);
-    EXPECT_EQ(m->texFaceCount, 3u);
-    EXPECT_EQ(m->vertexCount, 5u);  // vertex 0 split in two
-    EXPECT_EQ(m->subMeshCount, 3);
-    c.Update(kUpdateScene);
-    ASSERT_EQ(device.draws.size(), 3u);
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_FLOAT_EQ(device.draws[i].material.diffuse.r, 0.25f * float(i + 1));
-        EXPECT_EQ(device.draws[i].indexCount, 3u);
-    }
-}
-
 TEST_F(BneReaderTest, DamagedFilesNeverOverrunAndReportClearly) {
     MessageCapture capture;
     Mesh m(1);

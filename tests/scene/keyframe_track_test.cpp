@@ -173,22 +173,6 @@ TEST_F(KeyframeTrackTest, RangesAtTheEndsOfInt32BakeOrFallBackToLiveSampling) {
     EXPECT_NEAR(pose.m[3][0], 5.0f, 1e-4);
 }
 
-TEST_F(KeyframeTrackTest, LiveSampleAppliesNodeOrientationOrBoneParent) {
-    SceneObject root, bone, tip;
-    root.nodeTransform = Matrix::RotationY(0.5f) * Matrix::Translation({9, 9, 9});
-    root.AddPositionKey(0, 1, 2, 3, false);
-    Matrix pose;
-    root.ComputeAnimatedLocal(&pose);
-    EXPECT_LT(MaxDifference(pose, Matrix::RotationY(0.5f) * Matrix::Translation({1, 2, 3})), 1e-6f);
-
-    bone.animatedLocal = Matrix::Translation({0, 10, 0});
-    tip.boneParent = &bone;
-    tip.AddPositionKey(0, 1, 0, 0, false);
-    tip.ComputeAnimatedLocal(&pose);
-    EXPECT_LT(MaxDifference(pose, Matrix::Translation({1, 10, 0})), 1e-6f);
-    EXPECT_EQ(tip.sampledTransform, pose);
-}
-
 TEST_F(KeyframeTrackTest, StoppedObjectComputesItsPoseOnceUntilRewound) {
     SceneObject o;
     o.AddPositionKey(0, 0, 0, 0, false);

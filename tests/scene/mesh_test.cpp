@@ -188,25 +188,5 @@ TEST_F(MeshTest, ClonesShareStorageAndDieAlone) {
     delete clone;
 }
 
-TEST_F(MeshTest, NodeSpaceTakesPositionsAndNormalsOutOfWorldSpace) {
-    Mesh m(0);
-    m.AddVertex(11, 2, 3);
-    m.SetVertexNormal(0, 1, 0, 0);
-    m.SetVertexNormal(5, 1, 0, 0);  // ignored
-    m.nodeTransform = Matrix::RotationY(1.5707964f) * Matrix::Translation({10, 0, 0});
-    m.TransformToNodeSpace();
-    Vector3 back = TransformPoint(m.VertexPosition(0), m.nodeTransform);
-    EXPECT_NEAR(back.x, 11, 1e-4);
-    EXPECT_NEAR(back.y, 2, 1e-4);
-    EXPECT_NEAR(back.z, 3, 1e-4);
-    const Vertex& v = m.geometry->unlitVertices[0];
-    Vector3 n = TransformDirection({v.nx, v.ny, v.nz}, m.nodeTransform);
-    EXPECT_NEAR(n.x, 1, 1e-5);
-
-    m.AddVertexNormal(0, 0, 3, 0);
-    m.NormalizeVertexNormals();
-    EXPECT_NEAR(Length({v.nx, v.ny, v.nz}), 1.0f, 1e-5);
-}
-
 }  // namespace
 }  // namespace orix

@@ -42,25 +42,6 @@ TEST_F(CharacterTest, RemovedFromItsParentItsPiecesGoOnce) {
     delete d;
 }
 
-TEST_F(CharacterTest, PlayControlReachesItsPieces) {
-    SkinnedCharacter c(1);
-    Populate(c);
-    c.SetFrameRange(0, 30);
-    c.SetPlayMode(int32_t(PlayMode::Playing));
-    EXPECT_EQ(c.meshes[0]->playMode, 0);
-    EXPECT_EQ(c.helpers[0]->playMode, 0);
-    EXPECT_EQ(c.helpers[0]->lastFrame, 30);
-    c.AddSpeed(0.5f);
-    EXPECT_FLOAT_EQ(c.speed, 1.5f);
-    EXPECT_FLOAT_EQ(c.meshes[0]->speed, 1.5f);
-    EXPECT_FLOAT_EQ(c.helpers[0]->speed, 1.0f);
-
-    c.meshes[0]->time = 7.0f;
-    c.Update(kUpdateScene);
-    EXPECT_EQ(c.time, c.meshes[0]->time);
-    EXPECT_EQ(device.draws.size(), 1u);
-}
-
 TEST_F(CharacterTest, OutOfViewUpdatesNothingBelowIt) {
     Scene scene(&engine);
     Camera camera({0, 0, 0}, {0, 0, 1}, {0, 1, 0});

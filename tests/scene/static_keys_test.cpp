@@ -75,23 +75,5 @@ TEST_F(StaticKeysTest, StaticOnlyNodesReproduceTheirNodeTransforms) {
     }
 }
 
-TEST_F(StaticKeysTest, ChildPositionKeyIsTheOffsetInTheParentsNodeSpace) {
-    SceneObject parentBone, child;
-    SetNode(parentBone, {0, 1, 0}, 3.1415927f / 2, {10, 0, 0}, {1, 1, 1});
-    SetNode(child, {0, 1, 0}, 3.1415927f / 2, {10, 0, 5}, {1, 1, 1});
-    child.boneParent = &parentBone;
-    AddStaticPositionKey(child);
-    AddStaticRotationKey(child);
-    Vector3 p = child.animation->PositionAt(0);
-    // The parent turns +z into +x (a quarter turn about y); the child's offset (0, 0, 5) is
-    // therefore (-5, 0, 0) or (5, 0, 0) in the parent's space, whichever undoes that turn.
-    Vector3 back = TransformDirection(p, parentBone.nodeTransform);
-    EXPECT_NEAR(back.x, 0.0f, 1e-5);
-    EXPECT_NEAR(back.z, 5.0f, 1e-5);
-    // Same rotation as the parent: the relative key is the identity.
-    Quaternion r = child.animation->RotationAt(0);
-    EXPECT_NEAR(std::fabs(r.w), 1.0f, 1e-5);
-}
-
 }  // namespace
 }  // namespace orix
