@@ -282,12 +282,6 @@ TEST_F(AssetsTest, LandReachesTheFarPlaneAndIsFlatUnderTheCharacter) {
     EXPECT_GE(maxZ, -75 + 1500);
 }
 
-uint32_t Le32(const std::string& s, size_t at) {
-    return static_cast<uint8_t>(s[at]) | static_cast<uint8_t>(s[at + 1]) << 8 |
-           static_cast<uint8_t>(s[at + 2]) << 16 |
-           static_cast<uint32_t>(static_cast<uint8_t>(s[at + 3])) << 24;
-}
-
 TEST_F(AssetsTest, PicturesDecode) {
     for (const char* name : {"girl.jpg", "vireo.jpg"}) {
         int width = 0, height = 0;
@@ -300,17 +294,7 @@ TEST_F(AssetsTest, PicturesDecode) {
         auto [lo, hi] = std::minmax_element(rgb.begin(), rgb.end());
         EXPECT_GT(*hi - *lo, 100) << name;
     }
-    std::string bmp = ReadFile(*dir_ / "gland.bmp");
-    ASSERT_GE(bmp.size(), 54u);
-    EXPECT_EQ(bmp.substr(0, 2), "BM");
-    EXPECT_EQ(Le32(bmp, 2), bmp.size());
-    EXPECT_EQ(Le32(bmp, 10), 54u);
-    EXPECT_EQ(Le32(bmp, 14), 40u);
-    EXPECT_EQ(Le32(bmp, 18), 256u);
-    EXPECT_EQ(Le32(bmp, 22), 256u);
-    EXPECT_EQ(static_cast<uint8_t>(bmp[28]), 24);
-    EXPECT_EQ(Le32(bmp, 30), 0u) << "uncompressed";
-    EXPECT_EQ(bmp.size(), 54u + 256 * 256 * 3);
+    // gland.bmp is decoded by the engine where the land is loaded.
 }
 
 // libjpeg's default error handler would end the process; the generator must get a message.
