@@ -1,12 +1,11 @@
 #!/usr/bin/env bash
-# The demo in a real window, under Xvfb: with no stored device the dialog appears and Enter
-# takes the preselected driver; the window "OrixApp" shows frames (the blue frame-rate text);
-# Alt+F4 closes it with exit status 0; a second start shows no dialog, and the window destroyed
-# by another client ends it within two seconds with 0, a lost X connection with a message and a
-# non-zero status; Escape in the dialog ends the program
-# with -1; SIGTERM ends it in the dialog, in the main loop and behind a message box. The second
-# driver of the dialog (the software rasteriser, drawing offscreen) shows the demo's frames in the
-# window with no message, and again on the next start without the dialog.
+# The demo in a real window, under Xvfb. With nothing stored the dialog appears and Enter takes
+# the preselected driver; the window "OrixApp" shows frames (the blue frame-rate text) and Alt+F4
+# ends it with 0. A second start shows no dialog; the window destroyed by another client ends it
+# with 0, SIGTERM too, a lost X connection with a message and a non-zero status. SIGTERM ends it
+# behind a message box and in the dialog; Escape in the dialog ends it with -1. The second driver
+# (the software rasteriser, drawing offscreen) shows the frames in the window, on the next start
+# too.
 #
 # usage: app_window_test.sh ORIXAPP [RES_DIR]   (exit 77: skipped, nothing to run it with)
 set -uo pipefail
@@ -38,146 +37,123 @@ work=$(mktemp -d)
 trap 'kill $pid 2>/dev/null; rm -rf "$work"' EXIT
 export ORIX_PROFILE=$work/profile.ini
 mkdir -p "$work/start"
-if [[ -n "$res" && -d "$res" ]]; then cp -r "$res" "$work/start/res"; else mkdir "$work/start/res"; fi
+if [[ -n "$res" && -d "$res" ]]; then
+  cp -r "$res" "$work/start/res"
+else
+  mkdir "$work/start/res"
+fi
 pid=
 
-fail() { echo "FAIL: $*"; exit 1; }
+fail() { echo "FAIL: $*"; cat "$work/app.log"; exit 1; }
 
-# Waits up to $2 seconds for a visible window whose name matches $1; prints its id.
-wait_window() {
-  local i
-  for ((i = 0; i < $2 * 5; i++)); do
-    local id
+start() {
+  : >"$work/app.log"
+  (cd "$work/start" && exec "$app" 2>>"$work/app.log") &
+  pid=$!
+}
+# Waits up to 20 seconds for a visible window whose name matches $1; prints its id.
+window() {
+  local i id
+  for ((i = 0; i < 100; i++)); do
     id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1)
-    if [[ -n "$id" ]]; then echo "$id"; return 0; fi
+    [[ -n "$id" ]] && { echo "$id"; return 0; }
     kill -0 "$pid" 2>/dev/null || return 1
     sleep 0.2
   done
   return 1
 }
-
-# Waits up to $1 seconds (20) for the app to end; sets status to its exit status (or "timeout").
-wait_exit() {
-  local i
-  status=timeout
-  for ((i = 0; i < ${1:-20} * 10; i++)); do
-    if ! kill -0 "$pid" 2>/dev/null; then
-      wait "$pid"
-      status=$?
-      return
-    fi
+key() {
+  xdotool windowfocus --sync "$1" 2>/dev/null || true
+  shift
+  xdotool key --clearmodifiers "$@"
+}
+# Waits up to $1 seconds for the app to end with status $2 ("any": not a hang; "nonzero").
+ends() {
+  local i status=timeout
+  for ((i = 0; i < $1 * 10; i++)); do
+    if ! kill -0 "$pid" 2>/dev/null; then wait "$pid"; status=$?; break; fi
     sleep 0.1
   done
+  [[ $status == "$2" || ($status != timeout && ($2 == any || ($2 == nonzero && $status != 0))) ]] ||
+    fail "$3: status $status"
+}
+shows_frames() {
+  sleep 2
+  kill -0 "$pid" 2>/dev/null || fail "$2: the app ended by itself"
+  local count
+  count=$(python3 "$here/x11_grab.py" "$1" 10 435 120 40 0000FF 40) || fail "cannot read the window"
+  [[ "$count" -gt 10 ]] || fail "$2: no frame-rate text in the window ($count blue pixels)"
 }
 
-start_app() {
-  (cd "$work/start" && exec "$app" 2>>"$work/app.log") &
-  pid=$!
-}
-
-blue_pixels() {
-  python3 "$here/x11_grab.py" "$1" 10 435 120 40 0000FF 40
-}
-
-# First start: no profile, so the dialog asks.
-start_app
-dialog=$(wait_window 'Direct3D' 20) || fail "the device dialog did not appear"
-xdotool windowfocus --sync "$dialog" 2>/dev/null || true
-xdotool key --clearmodifiers Return
-main=$(wait_window '^OrixApp$' 20) || fail "the window OrixApp did not appear"
-sleep 2
-kill -0 "$pid" 2>/dev/null || fail "the app ended by itself"
-count=$(blue_pixels "$main") || fail "cannot read the window"
-[[ "$count" -gt 10 ]] || fail "no frame-rate text in the window ($count blue pixels)"
+start
+dialog=$(window 'Direct3D') || fail "the device dialog did not appear"
+key "$dialog" Return
+main=$(window '^OrixApp$') || fail "the window OrixApp did not appear"
+shows_frames "$main" "first start"
 grep -Eq '^Default DirectDraw GUID=[0-9A-F]{32}$' "$ORIX_PROFILE" || fail "nothing stored"
 [[ -f "$work/start/res/debug.txt" ]] || fail "no debug.txt in res/"
-xdotool windowfocus --sync "$main" 2>/dev/null || true
-xdotool key --clearmodifiers alt+F4
-wait_exit
-[[ "$status" == 0 ]] || fail "first run ended with status $status"
+key "$main" alt+F4
+ends 20 0 "Alt+F4"
 
-# Second start: the stored driver is used, no dialog. Another client destroying the window ends
-# the program as closing it does.
-start_app
-main=$(wait_window '^OrixApp$' 20) || fail "second start: no window"
+start
+main=$(window '^OrixApp$') || fail "second start: no window"
 sleep 1
-if xdotool search --onlyvisible --name 'Direct3D' >/dev/null 2>&1; then
-  fail "second start showed the dialog"
-fi
+xdotool search --onlyvisible --name 'Direct3D' >/dev/null 2>&1 && fail "second start: a dialog"
 xdotool windowclose "$main"
-wait_exit 2
-[[ "$status" == 0 ]] || fail "the window destroyed from outside: status $status"
+ends 2 0 "the window destroyed from outside"
 
-# SIGTERM in the main loop closes the window: the teardown runs, status 0.
-start_app
-wait_window '^OrixApp$' 20 >/dev/null || fail "third start: no window"
+start
+window '^OrixApp$' >/dev/null || fail "third start: no window"
 kill -TERM "$pid"
-wait_exit 5
-[[ "$status" == 0 ]] || fail "SIGTERM in the main loop: status $status"
+ends 5 0 "SIGTERM in the main loop"
 
-# The X connection lost (the client killed by the server): a message and a non-zero status.
-: >"$work/app.log"
-start_app
-main=$(wait_window '^OrixApp$' 20) || fail "no window to lose the connection of"
+start
+main=$(window '^OrixApp$') || fail "no window to lose the connection of"
 xdotool windowkill "$main"
-wait_exit 5
-[[ "$status" != timeout && "$status" != 0 ]] || fail "a lost X connection: status $status"
-grep -q 'connection to the display was lost' "$work/app.log" || fail "a lost X connection: no message"
+ends 5 nonzero "a lost X connection"
+grep -q "connection to the display was lost" "$work/app.log" || fail "lost X connection: no message"
 
 # The character's file missing: a message box waits for OK (where the X server has fonts for
-# it; without, the text goes to stderr and the demo runs on). SIGTERM ends the program either way.
+# it; without, the text goes to stderr and the demo runs on).
 if [[ -f "$work/start/res/girl-t.bne" ]]; then
-  mv "$work/start/res/girl-t.bne" "$work/girl-t.bne"
-  start_app
-  wait_window '^OrixFileBne$|^OrixApp$' 20 >/dev/null || fail "no message box and no window"
+  mv "$work/start/res/girl-t.bne" "$work"
+  start
+  window '^OrixFileBne$|^OrixApp$' >/dev/null || fail "no message box and no window"
   kill -TERM "$pid"
-  wait_exit 6
-  [[ "$status" != timeout ]] || fail "SIGTERM did not end the program missing its model"
-  mv "$work/girl-t.bne" "$work/start/res/girl-t.bne"
+  ends 6 any "SIGTERM with the model missing"
+  mv "$work/girl-t.bne" "$work/start/res"
 fi
 
-# Nothing stored: Escape cancels the dialog and the program ends with -1; SIGTERM ends it too.
 rm -f "$ORIX_PROFILE"
-start_app
-dialog=$(wait_window 'Direct3D' 20) || fail "fourth start: the device dialog did not appear"
-xdotool windowfocus --sync "$dialog" 2>/dev/null || true
-xdotool key --clearmodifiers Escape
-wait_exit
-[[ "$status" == 255 ]] || fail "a cancelled dialog ended with status $status"
+start
+dialog=$(window 'Direct3D') || fail "no dialog to cancel"
+key "$dialog" Escape
+ends 20 255 "a cancelled dialog"
 [[ ! -s "$ORIX_PROFILE" ]] || fail "a cancelled dialog stored a device"
-start_app
-wait_window 'Direct3D' 20 >/dev/null || fail "fifth start: the device dialog did not appear"
+start
+window 'Direct3D' >/dev/null || fail "no dialog to end"
 kill -TERM "$pid"
-wait_exit 5
-[[ "$status" != timeout ]] || fail "SIGTERM did not end the dialog"
+ends 5 any "SIGTERM in the dialog"
 
 # The second driver: Down, then Enter. A machine with one driver only keeps the first.
-rm -f "$ORIX_PROFILE"
-: >"$work/app.log"
-start_app
-dialog=$(wait_window 'Direct3D' 20) || fail "the device dialog did not appear for the second driver"
-xdotool windowfocus --sync "$dialog" 2>/dev/null || true
-xdotool key --clearmodifiers Down Return
-main=$(wait_window '^OrixApp$' 20) || fail "the second driver: no window"
+start
+dialog=$(window 'Direct3D') || fail "no dialog for the second driver"
+key "$dialog" Down Return
+main=$(window '^OrixApp$') || fail "the second driver: no window"
 if grep -Eq '^Default DirectDraw GUID=0{32}$' "$ORIX_PROFILE"; then
   echo "one display driver only: the second driver's checks are skipped"
-else
-  for run in first next; do
-    sleep 2
-    kill -0 "$pid" 2>/dev/null || fail "the second driver ($run start): the app ended by itself"
-    count=$(blue_pixels "$main") || fail "cannot read the window"
-    [[ "$count" -gt 10 ]] || fail "the second driver ($run start) shows no frames ($count blue pixels)"
-    [[ $(xdotool search --onlyvisible --name '.' 2>/dev/null | wc -l) -eq 1 ]] ||
-      fail "the second driver ($run start): another window (a message box?) is open"
-    ! grep -q 'display' "$work/app.log" || fail "the second driver: $(cat "$work/app.log")"
-    xdotool windowfocus --sync "$main" 2>/dev/null || true
-    xdotool key --clearmodifiers alt+F4
-    wait_exit
-    [[ "$status" == 0 ]] || fail "the second driver ($run start) ended with status $status"
-    [[ $run == next ]] && break
-    start_app
-    main=$(wait_window '^OrixApp$' 20) || fail "the second driver's next start: no window"
-    xdotool search --onlyvisible --name 'Direct3D' >/dev/null 2>&1 && fail "the next start asked again"
-  done
+  echo "PASS"
+  exit 0
 fi
+for run in first next; do
+  shows_frames "$main" "the second driver ($run start)"
+  [[ $(xdotool search --onlyvisible --name '.' 2>/dev/null | wc -l) -eq 1 ]] ||
+    fail "the second driver ($run start): another window (a dialog, a message box) is open"
+  ! grep -q 'display' "$work/app.log" || fail "the second driver: $(cat "$work/app.log")"
+  key "$main" alt+F4
+  ends 20 0 "the second driver ($run start)"
+  [[ $run == next ]] && break
+  start
+  main=$(window '^OrixApp$') || fail "the second driver's next start: no window"
+done
 echo "PASS"

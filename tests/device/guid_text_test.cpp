@@ -51,23 +51,5 @@ TEST(GuidText, ReadsLeniently) {
     EXPECT_EQ(GuidFromText(GuidToText(Sample()) + "FFFF"), Sample());
 }
 
-TEST(GuidText, HexHelpers) {
-    EXPECT_EQ(HexDigitValue('7'), 7u);
-    EXPECT_EQ(HexDigitValue('a'), 10u);
-    EXPECT_EQ(HexDigitValue('F'), 15u);
-    EXPECT_EQ(HexDigitValue('g'), 0u);
-    EXPECT_EQ(HexDigitValue('\0'), 0u);
-    EXPECT_EQ(HexDigitChar(9), '9');
-    EXPECT_EQ(HexDigitChar(11), 'B');
-    EXPECT_EQ(HexToU8("fe", 0), 0xFE);
-    EXPECT_EQ(HexToU16("xxBEEF", 2), 0xBEEF);
-    EXPECT_EQ(HexToU32("DEADBEEF", 0), 0xDEADBEEFu);
-    std::string out;
-    AppendHexU8(0x0A, &out);
-    AppendHexU16(0x00FF, &out);
-    AppendHexU32(0x1, &out);
-    EXPECT_EQ(out, "0A00FF00000001");
-}
-
 }  // namespace
 }  // namespace orix

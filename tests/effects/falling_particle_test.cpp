@@ -90,21 +90,6 @@ TEST_F(FallingParticleTest, ParticleAtOrBelowGroundLeavesOnItsFirstStep) {
     EXPECT_TRUE(emitter->enabled);
 }
 
-TEST_F(FallingParticleTest, EmitterSwitchesItselfOffOnceEveryParticleLanded) {
-    AddTemplate({0, 10, 0}, {0, -2, 0}, 0.0f);
-    AddTemplate({0, 20, 0}, {0, -2, 0}, 0.5f);
-    Emit();
-    int frames = 0;
-    while (emitter->enabled && frames < 100) {
-        Frame();
-        ++frames;
-    }
-    EXPECT_FALSE(emitter->enabled);
-    EXPECT_EQ(emitter->liveParticles, 0);
-    EXPECT_TRUE(emitter->children.empty());
-    EXPECT_GT(frames, 2);
-}
-
 TEST_F(FallingParticleTest, RibbonJoinsTheSceneDisabledAndStartsAtTheFirstUpdate) {
     FallingParticle* templ = AddTemplate({0, 100, 0}, {0, 3, 0}, 0.0f, 10.0f);
     Emit();
@@ -128,17 +113,6 @@ TEST_F(FallingParticleTest, RibbonJoinsTheSceneDisabledAndStartsAtTheFirstUpdate
     Frame();
     EXPECT_EQ(Strips(), 1);
     EXPECT_EQ(Strip().size(), 4u);
-}
-
-TEST_F(FallingParticleTest, WithoutTheEmitterFlagParticlesStandStill) {
-    AddTemplate({0, 30, 0}, {0, 5, 0}, 1.0f, 4.0f);
-    Emit();
-    emitter->particleUpdate = false;
-    for (int i = 0; i < 3; ++i) Frame();
-    EXPECT_EQ(Particle(0)->updateCount, 0);
-    EXPECT_FLOAT_EQ(Particle(0)->position.y, 30.0f);
-    EXPECT_FALSE(Particle(0)->trail->enabled);
-    EXPECT_EQ(emitter->liveParticles, 1);
 }
 
 TEST_F(FallingParticleTest, MeshCopyEmitsItsOwnParticlesFromTheSourceGroup) {

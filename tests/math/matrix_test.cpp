@@ -4,7 +4,6 @@
 #include <random>
 
 #include "math/matrix.h"
-#include "math/matrix3.h"
 
 namespace orix {
 namespace {
@@ -82,13 +81,6 @@ TEST(Matrix, TransformPointHasNoPerspectiveDivide) {
     m.SetTranslation({1, 1, 1});
     ExpectNear(TransformPoint({1, 2, 3}, m), {3, 5, 7});
     ExpectNear(TransformDirection({1, 2, 3}, m), {2, 4, 6});
-}
-
-TEST(Matrix3, RotatesAndTranslatesRowVectors) {
-    Matrix3 r = Matrix3::Rotation(kPi / 2) * Matrix3::Translation(5, 0);
-    Vector2 p = TransformPoint(Vector2{1, 0}, r);
-    EXPECT_NEAR(p.x, 5.0f, 1e-5f);
-    EXPECT_NEAR(p.y, 1.0f, 1e-5f);
 }
 
 }  // namespace

@@ -2,14 +2,11 @@
 
 #include <string>
 
-#include "bne_test_util.h"
 #include "modelfile/orix_file_bne.h"
-#include "render/camera.h"
-#include "scene/scene.h"
 #include "scene/skinned_character.h"
 #include "scene/static_keys.h"
 #include "support/engine_fixture.h"
-#include "support/offscreen_device.h"
+#include "support/picture_files.h"
 
 namespace orix {
 namespace {
@@ -117,8 +114,8 @@ std::vector<Vector3> DrawnPositions(const FakeDevice& device) {
 }
 
 TEST_F(RoundTripTest, WrittenAndReadBackDrawsLikeTheCharacterBuiltInMemory) {
-    testing::ScratchDir dir;
-    std::string path = dir.Path("girl.bne");
+    test::PictureTempDir dir;
+    std::string path = dir.File("girl.bne");
     WriteFile(path);
 
     SkinnedCharacter built(0);
@@ -151,68 +148,6 @@ TEST_F(RoundTripTest, WrittenAndReadBackDrawsLikeTheCharacterBuiltInMemory) {
     // The spine really turned: the torso moved away from where it stood at frame 0.
     EXPECT_GT(read.helpers[1]->time, 4.0f);
     EXPECT_GT(Length(actual[0] - first[0]), 0.1f);
-}
-
-// Draws character alone in scene and reads the frame back.
-FrameImage DrawFrame(GraphicsDevice& device, Scene& scene, SceneObject& character) {
-    Rect all{0, 0, int32_t(device.Width()), int32_t(device.Height())};
-    device.Clear(&all, 1, CLEAR_TARGET | CLEAR_ZBUFFER);
-    device.BeginScene();
-    scene.children.clear();
-    scene.AddChild(&character);
-    scene.Update(kUpdateScene);
-    device.EndScene();
-    scene.children.clear();
-    FrameImage image;
-    device.ReadFrame(&image);
-    return image;
-}
-
-TEST(RoundTripPixels, ReadBackCharacterDrawsTheSamePixels) {
-    OffscreenDevice od = MakeOffscreenDevice(160, 120, 32);
-    if (!od.device) GTEST_SKIP() << "no offscreen device here";
-    FixedStepClock clock;
-    Engine engine(clock, od.device.get());
-    theEngine = &engine;
-    frameStep = 1.0f;
-    engine.drawingMaterial = od.device->CreateMaterial();
-    od.device->SetLightState(LIGHTSTATE_MATERIAL, engine.drawingMaterial);
-    // Both faces of the test triangles count, whichever way the bones turn them.
-    od.device->SetRenderState(RS_CULLMODE, CULL_NONE);
-    ViewportRecord viewport;
-    viewport.width = 160;
-    viewport.height = 120;
-    od.device->SetViewport(viewport);
-    {
-        Scene scene(&engine);
-        Camera camera({0, 12, -40}, {0, 12, 0}, {0, 1, 0});
-        scene.SetCamera(&camera);
-
-        testing::ScratchDir dir;
-        std::string path = dir.Path("girl.bne");
-        WriteFile(path);
-        SkinnedCharacter built(1);
-        BuildInMemory(built);
-        SkinnedCharacter read(1);
-        ASSERT_TRUE(read.LoadBne(path, 1));
-        built.SetPlayMode(int32_t(PlayMode::Playing));
-        read.SetPlayMode(int32_t(PlayMode::Playing));
-        for (int frame = 0; frame < 4; ++frame) {
-            FrameImage a = DrawFrame(*od.device, scene, built);
-            FrameImage b = DrawFrame(*od.device, scene, read);
-            ASSERT_EQ(a.rgba.size(), b.rgba.size());
-            size_t lit = 0;
-            size_t differ = 0;
-            for (size_t i = 0; i < a.rgba.size(); i += 4) {
-                lit += a.rgba[i] != 0;
-                differ += a.rgba[i] != b.rgba[i] || a.rgba[i + 1] != b.rgba[i + 1];
-            }
-            EXPECT_GT(lit, 40u) << frame;  // the model is on screen
-            // Float rounding may move an edge pixel, nothing more.
-            EXPECT_LE(differ, 4u) << frame;
-        }
-    }
-    theEngine = nullptr;
 }
 
 }  // namespace

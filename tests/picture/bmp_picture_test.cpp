@@ -192,20 +192,6 @@ TEST(BmpPicture, MalformedFilesAreFailedLoads) {
     }));
 }
 
-TEST(BmpPicture, IndicesPastTheColourTableReadBlack) {
-    BmpSpec s;
-    s.width = 2;
-    s.height = 1;
-    s.bitCount = 8;
-    s.colorTable = {0xFFFFFF};
-    s.colorsUsed = 1;
-    s.pixels = {0, 200, 0, 0};
-    BitmapPtr bm = Parse(MakeBmp(s));
-    ASSERT_TRUE(bm);
-    EXPECT_EQ(bm->PixelRgb(0, 0), 0xFFFFFFu);
-    EXPECT_EQ(bm->PixelRgb(1, 0), 0u);
-}
-
 TEST(BmpPicture, ResourcesComeBeforeFiles) {
     test::PictureTempDir dir;
     BitmapPtr white = LoadBitmapPicture("ORIX_WHITE.BMP");

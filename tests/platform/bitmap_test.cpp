@@ -52,46 +52,32 @@ TEST(Bitmap, ConversionsKeepColoursWithinTheTargetsPrecision) {
             p[2] = (c >> 16) & 0xFF;
         }
     }
-    EXPECT_EQ(src->PixelRgb(0, 0), 0xFF0000u);
-    EXPECT_EQ(src->PixelRgb(2, 1), 0x808040u);
     EXPECT_EQ(src->PixelRgb(3, 0), 0u);
     EXPECT_EQ(src->PixelRgb(0, -1), 0u);
 
+    // 16 bits: 0x80 becomes 16/32 and 32/64 steps; 8 bits: the 256-colour table; 15: 5-5-5.
+    struct Case {
+        int depth, x, y;
+        uint32_t rgb;
+    } cases[] = {{16, 0, 0, 0xFF0000}, {16, 0, 1, 0xFFFFFF}, {16, 2, 1, 0x848242},
+                 {15, 1, 0, 0x00FF00}, {8, 0, 0, 0xFF0000},  {8, 1, 1, 0},
+                 {4, 2, 0, 0x0000FF},  {1, 0, 1, 0xFFFFFF},  {1, 1, 1, 0}};
+    for (const Case& c : cases) {
+        BitmapPtr b =
+            c.depth >= 8 ? MakeScreenCompatible(*src, c.depth) : ConvertBitmap(*src, c.depth);
+        ASSERT_TRUE(b) << c.depth;
+        EXPECT_EQ(b->PixelRgb(c.x, c.y), c.rgb) << c.depth << " bits at " << c.x << "," << c.y;
+    }
     BitmapPtr b565 = MakeScreenCompatible(*src, 16);
-    ASSERT_TRUE(b565);
-    EXPECT_EQ(b565->bitsPerPixel, 16);
     EXPECT_EQ(b565->Row(1)[0] | (b565->Row(1)[1] << 8), 0xFFFF);  // white stays white
-    EXPECT_EQ(b565->PixelRgb(0, 1), 0xFFFFFFu);
-    EXPECT_EQ(b565->PixelRgb(0, 0), 0xFF0000u);
-    EXPECT_EQ(b565->PixelRgb(2, 1), 0x848242u);  // 0x80 -> 16/32 and 32/64 steps
-
-    BitmapPtr b555 = MakeScreenCompatible(*src, 15);
-    ASSERT_TRUE(b555);
-    EXPECT_EQ(b555->greenMask, 0x03E0u);
-    EXPECT_EQ(b555->PixelRgb(1, 0), 0x00FF00u);
-
-    BitmapPtr b32 = MakeScreenCompatible(*src, 32);
-    BitmapPtr back = ConvertBitmap(*b32, 24);
+    EXPECT_EQ(MakeScreenCompatible(*src, 15)->greenMask, 0x03E0u);
+    EXPECT_EQ(MakeScreenCompatible(*src, 8)->colorTable.size(), 256u);
+    EXPECT_FALSE(MakeScreenCompatible(*src, 12));
+    BitmapPtr back = ConvertBitmap(*MakeScreenCompatible(*src, 32), 24);
     ASSERT_TRUE(back);
     for (int y = 0; y < 2; ++y) {
         for (int x = 0; x < 3; ++x) EXPECT_EQ(back->PixelRgb(x, y), colours[y * 3 + x]);
     }
-
-    BitmapPtr b8 = MakeScreenCompatible(*src, 8);
-    ASSERT_TRUE(b8);
-    EXPECT_EQ(b8->colorTable.size(), 256u);
-    EXPECT_EQ(b8->PixelRgb(0, 0), 0xFF0000u);
-    EXPECT_EQ(b8->PixelRgb(1, 1), 0u);
-
-    BitmapPtr b1 = ConvertBitmap(*src, 1);
-    ASSERT_TRUE(b1);
-    EXPECT_EQ(b1->PixelRgb(0, 1), 0xFFFFFFu);
-    EXPECT_EQ(b1->PixelRgb(1, 1), 0u);
-
-    BitmapPtr b4 = ConvertBitmap(*src, 4);
-    ASSERT_TRUE(b4);
-    EXPECT_EQ(b4->PixelRgb(2, 0), 0x0000FFu);
-    EXPECT_FALSE(MakeScreenCompatible(*src, 12));
 }
 
 TEST(Bitmap, IndexedPicturesKeepTheirIndicesAndTable) {

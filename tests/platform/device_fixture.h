@@ -1,11 +1,10 @@
 // Shared pieces of the device suites: an offscreen device per test, a clear to a known colour,
-// frame read-back, and a reference rasteriser that covers what Direct3D covers (pixel centres
-// on integer coordinates, inside the triangle).
+// one-draw scenes, frame read-back, and a reference rasteriser that covers what Direct3D covers
+// (pixel centres on integer coordinates, inside the triangle).
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <vector>
 
 #include "math/vertex.h"
@@ -20,12 +19,10 @@ protected:
     void Open(uint32_t w, uint32_t h, uint32_t bits) {
         // The device goes before the display it draws on.
         device_.device.reset();
-        device_.display.reset();
         device_ = MakeOffscreenDevice(w, h, bits);
         ASSERT_NE(device_.device, nullptr);
         dev = device_.device.get();
         background = dev->CreateMaterial();
-        ASSERT_NE(background, 0u);
         ASSERT_TRUE(dev->SetBackground(background));
     }
 
@@ -36,6 +33,22 @@ protected:
         ASSERT_TRUE(dev->SetMaterial(background, m));
         Rect all{0, 0, int32_t(dev->Width()), int32_t(dev->Height())};
         ASSERT_TRUE(dev->Clear(&all, 1, CLEAR_TARGET | CLEAR_ZBUFFER));
+    }
+
+    // One draw in a scene of its own.
+    void Draw(PrimitiveType type, VertexType vt, const void* v, uint32_t n) {
+        ASSERT_TRUE(dev->BeginScene());
+        EXPECT_TRUE(dev->DrawPrimitive(type, vt, v, n, 0));
+        ASSERT_TRUE(dev->EndScene());
+    }
+    void DrawTl(const TLVertex* v, uint32_t n, PrimitiveType type = PRIM_TRIANGLELIST) {
+        Draw(type, VT_TLVERTEX, v, n);
+    }
+    // An axis-aligned rectangle of transformed vertices, texture coordinates 0 .. u, 0 .. 1.
+    void DrawRect(float x0, float y0, float x1, float y1, float z, uint32_t color, float u = 1) {
+        TLVertex q[4] = {Tl(x0, y0, z, color, 0, 0), Tl(x1, y0, z, color, u, 0),
+                         Tl(x0, y1, z, color, 0, 1), Tl(x1, y1, z, color, u, 1)};
+        DrawTl(q, 4, PRIM_TRIANGLESTRIP);
     }
 
     FrameImage Frame() {
@@ -65,36 +78,28 @@ inline std::vector<bool> ReferenceCoverage(const float* sx, const float* sy, uin
     float area = edge(sx[0], sy[0], sx[1], sy[1], sx[2], sy[2]);
     for (uint32_t y = 0; y < h; ++y) {
         for (uint32_t x = 0; x < w; ++x) {
-            float px = float(x), py = float(y);
-            float e0 = edge(sx[0], sy[0], sx[1], sy[1], px, py);
-            float e1 = edge(sx[1], sy[1], sx[2], sy[2], px, py);
-            float e2 = edge(sx[2], sy[2], sx[0], sy[0], px, py);
-            bool inside = area > 0 ? (e0 > 0 && e1 > 0 && e2 > 0) : (e0 < 0 && e1 < 0 && e2 < 0);
+            float e[3];
+            for (int i = 0; i < 3; ++i)
+                e[i] = edge(sx[i], sy[i], sx[(i + 1) % 3], sy[(i + 1) % 3], float(x), float(y));
+            bool inside =
+                area > 0 ? (e[0] > 0 && e[1] > 0 && e[2] > 0) : (e[0] < 0 && e[1] < 0 && e[2] < 0);
             out[size_t(y) * w + x] = inside;
         }
     }
     return out;
 }
 
-// Pixels of the frame that differ from the background colour.
-inline std::vector<bool> Drawn(const FrameImage& f, uint32_t backgroundRgb) {
-    std::vector<bool> out(size_t(f.width) * f.height);
+// How many pixels differ between the frame's drawn pixels (those not black) and `expected`.
+inline size_t Mismatches(const FrameImage& f, const std::vector<bool>& expected) {
+    size_t n = 0;
     for (uint32_t y = 0; y < f.height; ++y)
         for (uint32_t x = 0; x < f.width; ++x)
-            out[size_t(y) * f.width + x] = f.Rgb(x, y) != backgroundRgb;
-    return out;
-}
-
-inline size_t CountTrue(const std::vector<bool>& v) {
-    size_t n = 0;
-    for (bool b : v) n += b;
+            n += (f.Rgb(x, y) != 0) != expected[size_t(y) * f.width + x];
     return n;
 }
 
-inline size_t Mismatches(const std::vector<bool>& a, const std::vector<bool>& b) {
-    size_t n = 0;
-    for (size_t i = 0; i < a.size() && i < b.size(); ++i) n += a[i] != b[i];
-    return n;
+inline size_t CountDrawn(const FrameImage& f) {
+    return Mismatches(f, std::vector<bool>(size_t(f.width) * f.height, false));
 }
 
 inline int Channel(uint32_t rgb, int shift) {

@@ -20,16 +20,16 @@ DialogInput Key(int32_t key, bool alt = false, bool shift = false) {
     in.shift = shift;
     return in;
 }
-DialogInput Click(int control) {
+DialogInput Click(int control, int item = -1) {
     DialogInput in;
-    in.kind = DialogInput::ClickControl;
+    in.kind = item < 0 ? DialogInput::ClickControl : DialogInput::ClickListItem;
     in.control = control;
+    in.item = item;
     return in;
 }
-DialogInput ClickItem(int item) {
+DialogInput Close() {
     DialogInput in;
-    in.kind = DialogInput::ClickListItem;
-    in.item = item;
+    in.kind = DialogInput::CloseWindow;
     return in;
 }
 
@@ -60,9 +60,9 @@ protected:
     void SetUp() override {
         if (!std::getenv("ORIX_TEST_DIALOG_ON_DISPLAY")) setenv("SDL_VIDEODRIVER", "dummy", 1);
     }
-    DialogOutcome Play(const std::vector<DialogInput>& script, int items = 3, int initial = 0) {
+    DialogOutcome Play(const std::vector<DialogInput>& script, int items = 3) {
         SetDialogInputScript(script);
-        return RunDialogWindow(Template(), nullptr, 1000, Items(items), initial);
+        return RunDialogWindow(Template(), nullptr, 1000, Items(items), 0);
     }
 };
 
@@ -102,61 +102,33 @@ TEST_F(DialogWindowTest, LayoutFollowsTheTemplateInDialogUnits) {
     EXPECT_GT(dark, 20);
 }
 
-TEST_F(DialogWindowTest, KeyboardChoosesAndConfirms) {
-    DialogOutcome out = Play({Key(kDown), Key(kEnter)});
-    SKIP_WITHOUT_WINDOW(out);
-    EXPECT_EQ(out.command, IDOK);
-    EXPECT_EQ(out.selection, 1);
-
-    out = Play({Key(kDown), Key(kDown), Key(kDown), Key(kUp), Key(kEnter)});
-    EXPECT_EQ(out.selection, 1);  // clamped at the last item, then one back
-    EXPECT_EQ(Play({Key(kEscape)}).command, IDCANCEL);
-}
-
-TEST_F(DialogWindowTest, TabReachesTheButtons) {
-    // Focus starts on the list; Tab goes to OK, then Cancel.
-    DialogOutcome out = Play({Key(kTab), Key(kTab), Key(kEnter)});
-    SKIP_WITHOUT_WINDOW(out);
-    EXPECT_EQ(out.command, IDCANCEL);
-    out = Play({Key(kTab), Key(kTab), Key(kTab, false, true), Key(kSpace)});
-    EXPECT_EQ(out.command, IDOK);
-}
-
-TEST_F(DialogWindowTest, OpenListTakesArrowsAndEscapeRestores) {
-    DialogOutcome out = Play({Key(kF4), Key(kDown), Key(kDown), Key(kEscape), Key(kEnter)}, 3, 0);
-    SKIP_WITHOUT_WINDOW(out);
-    EXPECT_EQ(out.command, IDOK);
-    EXPECT_EQ(out.selection, 0);
-    out = Play({Key(kDown, true), Key(kDown), Key(kEnter), Key(kEnter)}, 3, 0);
-    EXPECT_EQ(out.command, IDOK);
-    EXPECT_EQ(out.selection, 1);
-}
-
-TEST_F(DialogWindowTest, MouseChoosesAnItemAndPressesButtons) {
-    DialogOutcome out = Play({Click(1000), ClickItem(2), Click(IDOK)});
-    SKIP_WITHOUT_WINDOW(out);
-    EXPECT_EQ(out.command, IDOK);
-    EXPECT_EQ(out.selection, 2);
-    out = Play({Click(IDCANCEL)});
-    EXPECT_EQ(out.command, IDCANCEL);
-    DialogInput close;
-    close.kind = DialogInput::CloseWindow;
-    EXPECT_EQ(Play({close}).command, IDCANCEL);
-}
-
-TEST_F(DialogWindowTest, ListsMoreThanSixteenItems) {
-    DialogOutcome out = Play({Key(kEnd), Key(kEnter)}, 40, 0);
-    SKIP_WITHOUT_WINDOW(out);
-    EXPECT_EQ(out.selection, 39);
-    out = Play({Click(1000), ClickItem(25), Click(IDOK)}, 40, 0);
-    EXPECT_EQ(out.selection, 25);
-}
-
-TEST_F(DialogWindowTest, AnEmptyListSelectsNothing) {
-    DialogOutcome out = Play({Key(kDown), Click(1000), Key(kEnter)}, 0, 0);
-    SKIP_WITHOUT_WINDOW(out);
-    EXPECT_EQ(out.command, IDOK);
-    EXPECT_EQ(out.selection, -1);
+// Focus starts on the list; Tab goes to OK, then Cancel; an open list takes the arrows and
+// Escape closes it, restoring the selection.
+TEST_F(DialogWindowTest, KeysAndClicksChooseAndPress) {
+    struct Case {
+        std::vector<DialogInput> script;
+        int items, command, selection;
+    } cases[] = {
+        {{Key(kDown), Key(kEnter)}, 3, IDOK, 1},
+        {{Key(kDown), Key(kDown), Key(kDown), Key(kUp), Key(kEnter)}, 3, IDOK, 1},
+        {{Key(kEscape)}, 3, IDCANCEL, 0},
+        {{Key(kTab), Key(kTab), Key(kEnter)}, 3, IDCANCEL, 0},
+        {{Key(kTab), Key(kTab), Key(kTab, false, true), Key(kSpace)}, 3, IDOK, 0},
+        {{Key(kF4), Key(kDown), Key(kDown), Key(kEscape), Key(kEnter)}, 3, IDOK, 0},
+        {{Key(kDown, true), Key(kDown), Key(kEnter), Key(kEnter)}, 3, IDOK, 1},
+        {{Click(1000), Click(1000, 2), Click(IDOK)}, 3, IDOK, 2},
+        {{Click(IDCANCEL)}, 3, IDCANCEL, 0},
+        {{Close()}, 3, IDCANCEL, 0},
+        {{Key(kEnd), Key(kEnter)}, 40, IDOK, 39},
+        {{Click(1000), Click(1000, 25), Click(IDOK)}, 40, IDOK, 25},
+        {{Key(kDown), Click(1000), Key(kEnter)}, 0, IDOK, -1},
+    };
+    for (const Case& c : cases) {
+        DialogOutcome out = Play(c.script, c.items);
+        SKIP_WITHOUT_WINDOW(out);
+        EXPECT_EQ(out.command, c.command) << &c - cases;
+        if (c.command == IDOK) EXPECT_EQ(out.selection, c.selection) << &c - cases;
+    }
 }
 
 }  // namespace

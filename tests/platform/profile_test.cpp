@@ -1,104 +1,63 @@
 #include "platform/profile.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
+
+#include "support/picture_files.h"
 
 namespace fs = std::filesystem;
 
 namespace orix {
 namespace {
 
+// Each test has a profile two folders deep in a temporary folder of its own.
 class ProfileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("orix-profile-" + std::to_string(getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        path_ = (dir_ / "nested" / "deeper" / "profile.ini").string();
-        const char* old = std::getenv("ORIX_PROFILE");
-        saved_ = old ? old : "";
-        setenv("ORIX_PROFILE", path_.c_str(), 1);
-    }
-    void TearDown() override {
-        setenv("ORIX_PROFILE", saved_.c_str(), 1);
-        fs::remove_all(dir_);
-    }
+    void SetUp() override { setenv("ORIX_PROFILE", path_.c_str(), 1); }
     void WriteFile(const std::string& text) {
         fs::create_directories(fs::path(path_).parent_path());
         std::ofstream(path_) << text;
     }
     std::string ReadFile() {
-        std::ifstream in(path_);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
+        std::vector<uint8_t> bytes = test::ReadBytes(path_);
+        return std::string(bytes.begin(), bytes.end());
     }
 
-    fs::path dir_;
-    std::string path_;
-    std::string saved_;
+    test::PictureTempDir dir_;
+    std::string path_ = dir_.File("nested/deeper/profile.ini");
 };
 
-TEST_F(ProfileTest, MissingFileSectionOrKeyGivesTheDefault) {
+TEST_F(ProfileTest, WritingCreatesFoldersAndKeepsEveryOtherLine) {
     EXPECT_EQ(GetProfileString("Orix Config", "Default DirectDraw GUID", "dflt"), "dflt");
-    WriteFile("[Other]\nkey=1\n");
-    EXPECT_EQ(GetProfileString("Orix Config", "key", ""), "");
-    EXPECT_EQ(GetProfileString("Other", "missing", "x"), "x");
-    EXPECT_EQ(GetProfileString("Other", "key", ""), "1");
-}
-
-TEST_F(ProfileTest, WriteCreatesFoldersAndReadsBack) {
     ASSERT_TRUE(WriteProfileString("Orix Config", "Default DirectDraw GUID", "00AB"));
-    EXPECT_TRUE(fs::exists(path_));
-    EXPECT_EQ(GetProfileString("Orix Config", "Default DirectDraw GUID", ""), "00AB");
     EXPECT_EQ(ReadFile(), "[Orix Config]\nDefault DirectDraw GUID=00AB\n");
     // No temporary file is left beside it.
-    int files = 0;
-    for (auto& e : fs::directory_iterator(fs::path(path_).parent_path())) {
-        (void)e;
-        ++files;
-    }
-    EXPECT_EQ(files, 1);
-}
+    auto files = fs::directory_iterator(fs::path(path_).parent_path());
+    EXPECT_EQ(std::distance(fs::begin(files), fs::end(files)), 1);
 
-TEST_F(ProfileTest, WritingKeepsEveryOtherLine) {
     WriteFile(
-        "; my settings\n[First]\na=1\n\n[Orix Config]\nzeta = 9\nDefault DirectDraw GUID = OLD\n"
+        "; my settings\n[First]\na=1\n\n[orix config]\nzeta = 9\ndefault directdraw guid = OLD\n"
         "# note\nafter=2\n[Last]\nb=3\n");
-    ASSERT_TRUE(WriteProfileString("Orix Config", "Default DirectDraw GUID", "NEW"));
+    EXPECT_EQ(GetProfileString("Orix Config", "Default DirectDraw GUID", ""), "OLD");
+    EXPECT_EQ(GetProfileString("Orix Config", "missing", "x"), "x");
+    EXPECT_EQ(GetProfileString("Missing", "zeta", "x"), "x");
+    // Names match without regard to case; the key takes the writer's spelling.
+    ASSERT_TRUE(WriteProfileString("ORIX CONFIG", "Default DirectDraw GUID", "NEW"));
     EXPECT_EQ(ReadFile(),
-              "; my settings\n[First]\na=1\n\n[Orix Config]\nzeta = 9\n"
+              "; my settings\n[First]\na=1\n\n[orix config]\nzeta = 9\n"
               "Default DirectDraw GUID=NEW\n# note\nafter=2\n[Last]\nb=3\n");
     ASSERT_TRUE(WriteProfileString("First", "c", "4"));
     ASSERT_TRUE(WriteProfileString("New Section", "k", "v"));
-    EXPECT_EQ(GetProfileString("First", "a", ""), "1");
-    EXPECT_EQ(GetProfileString("First", "c", ""), "4");
-    EXPECT_EQ(GetProfileString("Last", "b", ""), "3");
-    EXPECT_EQ(GetProfileString("Orix Config", "zeta", ""), "9");
-    EXPECT_EQ(GetProfileString("Orix Config", "after", ""), "2");
-    EXPECT_EQ(GetProfileString("New Section", "k", ""), "v");
-    EXPECT_EQ(GetProfileString("Orix Config", "Default DirectDraw GUID", ""), "NEW");
-}
-
-TEST_F(ProfileTest, NamesMatchWithoutRegardToCase) {
-    WriteFile("[orix config]\ndefault directdraw guid=ABC\n");
-    EXPECT_EQ(GetProfileString("Orix Config", "Default DirectDraw GUID", ""), "ABC");
-    ASSERT_TRUE(WriteProfileString("ORIX CONFIG", "Default DirectDraw GUID", "DEF"));
-    EXPECT_EQ(ReadFile(), "[orix config]\nDefault DirectDraw GUID=DEF\n");
-}
-
-TEST_F(ProfileTest, RemoveKeyLeavesTheRest) {
-    WriteFile("[S]\na=1\nb=2\n");
-    ASSERT_TRUE(RemoveProfileKey("S", "a"));
-    EXPECT_EQ(GetProfileString("S", "a", "gone"), "gone");
-    EXPECT_EQ(GetProfileString("S", "b", ""), "2");
-    EXPECT_TRUE(RemoveProfileKey("S", "never"));
+    ASSERT_TRUE(RemoveProfileKey("First", "a"));
+    EXPECT_TRUE(RemoveProfileKey("First", "never"));
+    const char* expected[][3] = {
+        {"First", "a", "gone"},       {"First", "c", "4"},           {"Last", "b", "3"},
+        {"Orix Config", "zeta", "9"}, {"Orix Config", "after", "2"}, {"New Section", "k", "v"}};
+    for (auto& e : expected) EXPECT_EQ(GetProfileString(e[0], e[1], "gone"), e[2]) << e[1];
 }
 
 TEST_F(ProfileTest, RefusesWhatTheFileCouldNotHoldAndLeavesItUntouched) {
@@ -112,8 +71,7 @@ TEST_F(ProfileTest, RefusesWhatTheFileCouldNotHoldAndLeavesItUntouched) {
 
 TEST_F(ProfileTest, AnUnwritablePlaceFailsWithoutDamage) {
     // A plain file where the folder should be: the folders cannot be made.
-    fs::create_directories(dir_);
-    std::ofstream((dir_ / "nested").string()) << "not a folder";
+    std::ofstream(dir_.File("nested")) << "not a folder";
     EXPECT_FALSE(WriteProfileString("S", "a", "1"));
     EXPECT_EQ(GetProfileString("S", "a", "none"), "none");
 }

@@ -1,6 +1,9 @@
 // Texel conversion into RGBA8: channel widening, alpha formats, palettes and the colour key.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "platform/surface_format.h"
 
 namespace orix {
@@ -9,34 +12,22 @@ namespace {
 TEST(SurfaceFormat, ConvertsEachListedFormat) {
     uint8_t out[8] = {};
     ColorKey none;
-    const uint16_t rgb565[2] = {0xF800, 0x07FF};  // full red; full green + blue
-    ConvertToRgba(reinterpret_cast<const uint8_t*>(rgb565), 4, 2, 1, FormatRgb565(), nullptr, 0,
-                  none, out);
-    EXPECT_EQ(out[0], 255);
-    EXPECT_EQ(out[1], 0);
-    EXPECT_EQ(out[3], 255);
-    EXPECT_EQ(out[5], 255);
-    EXPECT_EQ(out[6], 255);
-
-    const uint16_t argb4444 = 0x8F84;  // alpha 8, red F, green 8, blue 4
-    ConvertToRgba(reinterpret_cast<const uint8_t*>(&argb4444), 2, 1, 1, FormatArgb4444(), nullptr,
-                  0, none, out);
-    EXPECT_EQ(out[0], 0xFF);
-    EXPECT_EQ(out[1], 0x88);
-    EXPECT_EQ(out[2], 0x44);
-    EXPECT_EQ(out[3], 0x88);
-
-    const uint16_t argb1555 = 0x7C00;  // red, alpha bit clear
-    ConvertToRgba(reinterpret_cast<const uint8_t*>(&argb1555), 2, 1, 1, FormatArgb1555(), nullptr,
-                  0, none, out);
-    EXPECT_EQ(out[0], 255);
-    EXPECT_EQ(out[3], 0);
-
-    const uint8_t rgb888[3] = {0x30, 0x20, 0x10};  // little-endian 0x102030
-    ConvertToRgba(rgb888, 3, 1, 1, FormatRgb888(), nullptr, 0, none, out);
-    EXPECT_EQ(out[0], 0x10);
-    EXPECT_EQ(out[1], 0x20);
-    EXPECT_EQ(out[2], 0x30);
+    struct Case {
+        PixelFormat format;
+        std::vector<uint8_t> texel;  // little-endian
+        std::vector<uint8_t> rgba;
+    } cases[] = {
+        {FormatRgb565(), {0x00, 0xF8}, {255, 0, 0, 255}},
+        {FormatRgb565(), {0xFF, 0x07}, {0, 255, 255, 255}},
+        {FormatArgb4444(), {0x84, 0x8F}, {0xFF, 0x88, 0x44, 0x88}},
+        {FormatArgb1555(), {0x00, 0x7C}, {255, 0, 0, 0}},
+        {FormatRgb888(), {0x30, 0x20, 0x10}, {0x10, 0x20, 0x30, 255}},
+    };
+    for (const Case& c : cases) {
+        ConvertToRgba(c.texel.data(), uint32_t(c.texel.size()), 1, 1, c.format, nullptr, 0, none,
+                      out);
+        EXPECT_EQ(std::vector<uint8_t>(out, out + 4), c.rgba) << &c - cases;
+    }
 
     // 4-bit indices, high nibble first; an index past the palette comes out black.
     PixelFormat p4;
@@ -46,9 +37,10 @@ TEST(SurfaceFormat, ConvertsEachListedFormat) {
     EXPECT_EQ(RowBytes(p4, 3), 2u);
     PaletteEntry pal[2] = {{1, 2, 3, 0}, {200, 100, 50, 0}};
     const uint8_t nibbles = 0x12;
+    std::fill(out, out + 8, 0xAA);
     ConvertToRgba(&nibbles, 1, 2, 1, p4, pal, 2, none, out);
-    EXPECT_EQ(out[0], 200);
-    EXPECT_EQ(out[4], 0);
+    EXPECT_EQ(std::vector<uint8_t>(out, out + 8),
+              (std::vector<uint8_t>{200, 100, 50, 255, 0, 0, 0, 255}));
 }
 
 TEST(SurfaceFormat, ColourKeyRangeBecomesTransparent) {

@@ -15,14 +15,6 @@ struct CameraTest : ::testing::Test {
     EngineFixture fx;
 };
 
-TEST_F(CameraTest, NearZeroIsStoredAsOneHundredth) {
-    Camera cam;
-    cam.SetNear(0.0f);
-    EXPECT_EQ(cam.nearDistance, 0.01f);
-    cam.SetNear(-3.0f);
-    EXPECT_EQ(cam.nearDistance, -3.0f);
-}
-
 TEST_F(CameraTest, FreeCameraTakesItsEyeFromItsPlaceAndRefreshesFarPoint) {
     Scene scene(&fx.engine);
     Camera cam({0, 0, 0}, {0, 0, 200}, {0, 1, 0});

@@ -34,18 +34,6 @@ struct StateProbe : SceneObject {
     }
 };
 
-TEST_F(RenderStateGroupTest, StateTableAndSettersKeepTheLow16Bits) {
-    RenderStateGroup group;
-    EXPECT_EQ(group.kind, 5);
-    const uint32_t expected[17] = {7, 14, 4, 9, 17, 18, 27, 19, 20, 5, 6, 22, 29, 41, 26, 21, 28};
-    for (int i = 0; i < RenderStateGroup::kStateCount; ++i)
-        EXPECT_EQ(uint32_t{RenderStateGroup::kStates[i]}, expected[i]);
-    group.SetZEnable(65537u);
-    EXPECT_EQ(group.wanted[0], 1u);
-    EXPECT_TRUE(group.overrides[0]);
-    EXPECT_FALSE(group.overrides[1]);
-}
-
 TEST_F(RenderStateGroupTest, NestedGroupsRestoreInReverseOrder) {
     RenderStateGroup outer, inner;
     outer.SetZEnable(0);

@@ -64,35 +64,14 @@ TEST_F(KeyframeTrackTest, NonLoopingStopsAtFirstOrLastFrameThroughTheVirtualSlot
     }
 }
 
-TEST_F(KeyframeTrackTest, SpeedNeverDropsBelowZeroAndRewindJumpsToTheFirstFrame) {
-    SceneObject o;
-    o.AddSpeed(-5);
-    EXPECT_EQ(o.speed, 0.0f);
-    o.AddSpeed(0.5f);
-    EXPECT_EQ(o.speed, 0.5f);
-    o.SetFrameRange(3, 9);
-    o.time = 7;
-    o.poseCached = true;
-    o.SetPlayMode(3);
-    EXPECT_EQ(o.time, 3.0f);
-    EXPECT_FALSE(o.poseCached);
-    EXPECT_EQ(o.playMode, 3);
-    o.SetPlayMode(42);  // stored, acts as not playing
-    o.Update(kUpdateScene);
-    EXPECT_EQ(o.time, 3.0f);
-}
-
-TEST_F(KeyframeTrackTest, MatrixKeysGrowInBlocksOfTenAndLookupsStayInside) {
+TEST_F(KeyframeTrackTest, MatrixKeysGrowWithoutMovingAndLookupsStayInside) {
     SceneObject o;
     Matrix* first = o.AddMatrixKey();
     EXPECT_EQ(o.motionMode, MotionMode::MatrixTrack);
-    EXPECT_EQ(o.matrixKeys->capacity(), 10u);
     *first = Matrix::Translation({1, 0, 0});
     for (int i = 1; i < 10; ++i) *o.AddMatrixKey() = Matrix::Translation({float(i + 1), 0, 0});
     EXPECT_EQ(&(*o.matrixKeys)[0], first);  // the tenth key reused the first block
-    EXPECT_EQ(o.matrixKeys->capacity(), 10u);
     *o.AddMatrixKey() = Matrix::Translation({11, 0, 0});
-    EXPECT_EQ(o.matrixKeys->capacity(), 20u);
     EXPECT_EQ(o.keyCount, 11);
     EXPECT_EQ(o.lastFrame, 10);
 
@@ -192,22 +171,6 @@ TEST_F(KeyframeTrackTest, RangesAtTheEndsOfInt32BakeOrFallBackToLiveSampling) {
     Matrix pose;
     whole.ComputeAnimatedLocal(&pose);
     EXPECT_NEAR(pose.m[3][0], 5.0f, 1e-4);
-}
-
-TEST_F(KeyframeTrackTest, LiveSampleAppliesNodeOrientationOrBoneParent) {
-    SceneObject root, bone, tip;
-    root.nodeTransform = Matrix::RotationY(0.5f) * Matrix::Translation({9, 9, 9});
-    root.AddPositionKey(0, 1, 2, 3, false);
-    Matrix pose;
-    root.ComputeAnimatedLocal(&pose);
-    EXPECT_LT(MaxDifference(pose, Matrix::RotationY(0.5f) * Matrix::Translation({1, 2, 3})), 1e-6f);
-
-    bone.animatedLocal = Matrix::Translation({0, 10, 0});
-    tip.boneParent = &bone;
-    tip.AddPositionKey(0, 1, 0, 0, false);
-    tip.ComputeAnimatedLocal(&pose);
-    EXPECT_LT(MaxDifference(pose, Matrix::Translation({1, 10, 0})), 1e-6f);
-    EXPECT_EQ(tip.sampledTransform, pose);
 }
 
 TEST_F(KeyframeTrackTest, StoppedObjectComputesItsPoseOnceUntilRewound) {

@@ -24,10 +24,6 @@ Mesh* Quad(int32_t format) {
 
 TEST_F(MeshTest, BuildsAndDrawsOneIndexedListWithoutAMaterialSet) {
     Mesh* m = Quad(1);
-    m->AddFace(0, 1, 4, 0);   // index 4 does not exist
-    m->AddFace(-1, 1, 2, 0);  // nor does -1
-    EXPECT_EQ(m->faceCount, 2u);
-
     m->Update(kUpdateDraw);  // never updated with Animate: draws nothing yet
     EXPECT_TRUE(device.draws.empty());
     m->Update(kUpdateScene);
@@ -190,54 +186,6 @@ TEST_F(MeshTest, ClonesShareStorageAndDieAlone) {
     ASSERT_EQ(device.draws.size(), 1u);
     EXPECT_EQ(device.draws[0].positions[1].x, 1.0f);
     delete clone;
-}
-
-TEST_F(MeshTest, NodeSpaceTakesPositionsAndNormalsOutOfWorldSpace) {
-    Mesh m(0);
-    m.AddVertex(11, 2, 3);
-    m.SetVertexNormal(0, 1, 0, 0);
-    m.SetVertexNormal(5, 1, 0, 0);  // ignored
-    m.nodeTransform = Matrix::RotationY(1.5707964f) * Matrix::Translation({10, 0, 0});
-    m.TransformToNodeSpace();
-    Vector3 back = TransformPoint(m.VertexPosition(0), m.nodeTransform);
-    EXPECT_NEAR(back.x, 11, 1e-4);
-    EXPECT_NEAR(back.y, 2, 1e-4);
-    EXPECT_NEAR(back.z, 3, 1e-4);
-    const Vertex& v = m.geometry->unlitVertices[0];
-    Vector3 n = TransformDirection({v.nx, v.ny, v.nz}, m.nodeTransform);
-    EXPECT_NEAR(n.x, 1, 1e-5);
-
-    m.AddVertexNormal(0, 0, 3, 0);
-    m.NormalizeVertexNormals();
-    EXPECT_NEAR(Length({v.nx, v.ny, v.nz}), 1.0f, 1e-5);
-}
-
-TEST_F(MeshTest, CollisionVolumeLivesInItsBoneSpace) {
-    SceneObject bone;
-    bone.nodeTransform = Matrix::Translation({0, 5, 0});
-    Mesh m(1);
-    m.name = "Shield";
-    m.boneParent = &bone;
-    m.AddVertex(0, 5, 0);
-    m.AddVertex(3, 9, 0);
-    m.AddVertex(0, 5, 2);
-    m.AddFace(0, 1, 2, 0);
-    m.SetFaceNormal(0, 0, 0, 1);
-    CollisionVolume v(&m);
-    v.Build(m);
-    EXPECT_EQ(v.bone, &bone);
-    ASSERT_EQ(v.vertexCount, 3u);
-    EXPECT_EQ(v.positions[1], (Vector3{3, 4, 0}));
-    EXPECT_FLOAT_EQ(v.radius, 5.0f);
-    EXPECT_EQ(v.faceNormals[0], (Vector3{0, 0, 1}));
-    EXPECT_EQ(v.facePoint[0], &v.positions[0]);
-    EXPECT_EQ(*v.workingPositions, v.positions);
-
-    CollisionVolume copy(v);
-    EXPECT_TRUE(copy.isCopy);
-    EXPECT_EQ(copy.workingNormals, v.workingNormals);
-    EXPECT_EQ(copy.facePoint[0], &copy.positions[0]);
-    EXPECT_EQ(copy.positions.size(), 3u);
 }
 
 }  // namespace

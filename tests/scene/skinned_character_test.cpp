@@ -26,36 +26,6 @@ void Populate(SkinnedCharacter& c) {
     m->materials = set;
 }
 
-TEST_F(CharacterTest, TablesGrowPastTheOldSizes) {
-    SkinnedCharacter c(1);
-    for (int i = 0; i < 300; ++i) {
-        ASSERT_NE(c.NewMesh(), nullptr);
-        ASSERT_NE(c.NewHelper(), nullptr);
-        ASSERT_NE(c.NewMaterial(), nullptr);
-        ASSERT_NE(c.NewTexture(), nullptr);
-    }
-    EXPECT_EQ(c.meshCount, 300);
-    EXPECT_EQ(c.helperCount, 300);
-    EXPECT_EQ(c.children.size(), 600u);
-    EXPECT_NE(c.MaterialAt(299), nullptr);
-    EXPECT_EQ(c.MaterialAt(300), nullptr);
-    EXPECT_EQ(c.MaterialAt(-1), nullptr);
-    EXPECT_EQ(c.meshes[0]->vertexFormat, 1);
-
-    Mesh* third = c.meshes[2];
-    Mesh* fourth = c.meshes[3];
-    EXPECT_TRUE(c.DeleteMesh(third));
-    EXPECT_EQ(c.meshCount, 299);
-    EXPECT_EQ(c.meshes[2], fourth);
-    EXPECT_EQ(c.children.size(), 599u);
-    EXPECT_FALSE(c.DeleteMesh(third));
-    Helper* last = c.helpers[299];
-    EXPECT_TRUE(c.DeleteHelper(last));
-    EXPECT_FALSE(c.DeleteHelper(last));
-    EXPECT_EQ(c.helperCount, 299);
-    EXPECT_EQ(c.children.size(), 598u);
-}
-
 // RemoveChild deletes the child's children and then the child: the character's pieces must go
 // once, not again through its own tables.
 TEST_F(CharacterTest, RemovedFromItsParentItsPiecesGoOnce) {
@@ -70,32 +40,6 @@ TEST_F(CharacterTest, RemovedFromItsParentItsPiecesGoOnce) {
     auto* d = new SkinnedCharacter(1);
     Populate(*d);
     delete d;
-}
-
-TEST_F(CharacterTest, PlayControlReachesItsPieces) {
-    SkinnedCharacter c(1);
-    Populate(c);
-    c.SetFrameRange(0, 30);
-    c.SetPlayMode(int32_t(PlayMode::Playing));
-    EXPECT_EQ(c.meshes[0]->playMode, 0);
-    EXPECT_EQ(c.helpers[0]->playMode, 0);
-    EXPECT_EQ(c.helpers[0]->lastFrame, 30);
-    c.AddSpeed(0.5f);
-    EXPECT_FLOAT_EQ(c.speed, 1.5f);
-    EXPECT_FLOAT_EQ(c.meshes[0]->speed, 1.5f);
-    EXPECT_FLOAT_EQ(c.helpers[0]->speed, 1.0f);
-    c.SetSpeed(2.0f);
-    EXPECT_FLOAT_EQ(c.helpers[0]->speed, 2.0f);
-    c.SetMeshOption(0);
-    EXPECT_FALSE(c.meshes[0]->option11);
-    EXPECT_EQ(c.AddMatrixKeyFor("Nobody"), nullptr);
-    EXPECT_NE(c.AddMatrixKeyFor("Body"), nullptr);
-    EXPECT_EQ(c.currentMesh, c.meshes[0]);
-
-    c.meshes[0]->time = 7.0f;
-    c.Update(kUpdateScene);
-    EXPECT_EQ(c.time, c.meshes[0]->time);
-    EXPECT_EQ(device.draws.size(), 1u);
 }
 
 TEST_F(CharacterTest, OutOfViewUpdatesNothingBelowIt) {

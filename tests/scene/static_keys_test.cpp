@@ -75,46 +75,5 @@ TEST_F(StaticKeysTest, StaticOnlyNodesReproduceTheirNodeTransforms) {
     }
 }
 
-TEST_F(StaticKeysTest, WhichKeysAreAddedFollowsTheKeyFlags) {
-    SceneObject positionsOnly, rotationsOnly, both, neither;
-    for (SceneObject* o : {&positionsOnly, &rotationsOnly, &both, &neither})
-        SetNode(*o, {0, 1, 0}, 0.5f, {1, 2, 3}, {1, 1, 1});
-    positionsOnly.AddPositionKey(5, 1, 1, 1, false);
-    rotationsOnly.AddRotationKey(5, 1, 0, 0, 1, false);
-    both.AddPositionKey(5, 1, 1, 1, false);
-    both.AddRotationKey(5, 1, 0, 0, 1, false);
-    for (SceneObject* o : {&positionsOnly, &rotationsOnly, &both, &neither}) Finish(*o);
-
-    EXPECT_EQ(positionsOnly.animation->RotationKeyCount(), 1u);
-    EXPECT_EQ(positionsOnly.animation->PositionKeyCount(), 1u);
-    EXPECT_TRUE(positionsOnly.hasPositionKeys);
-    EXPECT_EQ(positionsOnly.restPose, Matrix::Zero());  // no rest pose capture
-    EXPECT_EQ(rotationsOnly.animation->PositionKeyCount(), 1u);
-    EXPECT_EQ(rotationsOnly.animation->RotationKeyCount(), 2u);  // identity at 0, then frame 5
-    EXPECT_EQ(both.animation->PositionKeyCount(), 1u);
-    EXPECT_EQ(neither.animation->PositionKeyCount(), 1u);
-    EXPECT_EQ(neither.animation->RotationKeyCount(), 1u);
-    EXPECT_FALSE(neither.hasPositionKeys || neither.hasRotationKeys);
-    EXPECT_EQ(neither.restPose, Matrix::Translation({1, 2, 3}));
-}
-
-TEST_F(StaticKeysTest, ChildPositionKeyIsTheOffsetInTheParentsNodeSpace) {
-    SceneObject parentBone, child;
-    SetNode(parentBone, {0, 1, 0}, 3.1415927f / 2, {10, 0, 0}, {1, 1, 1});
-    SetNode(child, {0, 1, 0}, 3.1415927f / 2, {10, 0, 5}, {1, 1, 1});
-    child.boneParent = &parentBone;
-    AddStaticPositionKey(child);
-    AddStaticRotationKey(child);
-    Vector3 p = child.animation->PositionAt(0);
-    // The parent turns +z into +x (a quarter turn about y); the child's offset (0, 0, 5) is
-    // therefore (-5, 0, 0) or (5, 0, 0) in the parent's space, whichever undoes that turn.
-    Vector3 back = TransformDirection(p, parentBone.nodeTransform);
-    EXPECT_NEAR(back.x, 0.0f, 1e-5);
-    EXPECT_NEAR(back.z, 5.0f, 1e-5);
-    // Same rotation as the parent: the relative key is the identity.
-    Quaternion r = child.animation->RotationAt(0);
-    EXPECT_NEAR(std::fabs(r.w), 1.0f, 1e-5);
-}
-
 }  // namespace
 }  // namespace orix

@@ -2,7 +2,6 @@
 
 #include "skin/skin_file_reader.h"
 #include "skin/skin_test_util.h"
-#include "skin/tokenize.h"
 
 namespace orix {
 namespace {
@@ -10,21 +9,6 @@ namespace {
 using test::BuildSkinCharacter;
 using test::PictureTempDir;
 using test::WriteText;
-
-TEST(Tokenize, QuotesSeparatorsAndUnclosedQuotes) {
-    std::vector<std::string> t;
-    int32_t n = -1;
-    Tokenize("  \"Bip01 L;Arm\" 12;3\t4\r\n", &t, &n, kSkinSeparators);
-    ASSERT_EQ(n, 4);
-    EXPECT_EQ(t, (std::vector<std::string>{"\"Bip01 L;Arm\"", "12", "3", "4"}));
-    Tokenize(";;; \r\n", &t, &n, kSkinSeparators);
-    EXPECT_EQ(n, 0);
-    EXPECT_TRUE(t.empty());
-    // The unclosed part yields no token; what came before stays.
-    Tokenize("7 \"open ended", &t, &n, kSkinSeparators);
-    EXPECT_EQ(t, (std::vector<std::string>{"7"}));
-    EXPECT_EQ(n, 1);
-}
 
 class SkinFileReaderTest : public ::testing::Test {
 protected:
@@ -100,10 +84,11 @@ TEST_F(SkinFileReaderTest, QuotedNamesKeepSpacesAndLongLinesSplit) {
     c.helpers[0]->name = "Bip01 L";
     std::string longLine(300, ' ');
     longLine.replace(251, 3, "123");  // straddles the 254-character read: "12" then "3"
-    ASSERT_TRUE(Read("MESH_SKIN_FILE \"Skin\"\n\"Bip01 L\" 3\n4" + longLine + "\n"));
+    // An unclosed quote yields no token; what came before it stays.
+    ASSERT_TRUE(Read("MESH_SKIN_FILE \"Skin\"\n\"Bip01 L\" 5\n4" + longLine + "\n9;\"1 2\n"));
     ASSERT_EQ(c.skinBindings.size(), 1u);
     EXPECT_EQ(c.skinBindings[0].bone, c.helpers[0]);
-    EXPECT_EQ(c.skinBindings[0].indices, (std::vector<int32_t>{4, 12, 3}));
+    EXPECT_EQ(c.skinBindings[0].indices, (std::vector<int32_t>{4, 12, 3, 9}));
 }
 
 TEST_F(SkinFileReaderTest, HugeDeclaredCountReservesNothingUpFront) {

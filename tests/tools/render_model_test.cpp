@@ -2,14 +2,15 @@
 // animation, contact sheet, a missing picture, bad input.
 #include <gtest/gtest.h>
 #include <png.h>
-#include <sys/wait.h>
 
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
+
+#include "support/picture_files.h"
+#include "tools/tool_run.h"
 
 namespace {
 
@@ -64,35 +65,13 @@ double Difference(const Picture& a, const Picture& b) {
     return sum / double(a.rgb.size());
 }
 
-class Scratch {
-public:
-    Scratch() {
-        char name[] = "/tmp/orix-render-XXXXXX";
-        if (mkdtemp(name)) dir_ = name;
-    }
-    ~Scratch() {
-        std::error_code ec;
-        fs::remove_all(dir_, ec);
-    }
-    std::string Path(const std::string& name) const { return dir_ + "/" + name; }
-
-private:
-    std::string dir_;
-};
+using Scratch = orix::test::PictureTempDir;
 
 // The tool's exit status; its stdout and stderr together in *out.
-int Tool(const std::string& args, std::string* out = nullptr) {
-    std::string command =
-        std::string("ORIX_OFFSCREEN=1 '") + ORIX_TOOL_PATH + "' " + args + " 2>&1";
-    std::FILE* p = popen(command.c_str(), "r");
-    if (!p) return -1;
-    char buf[4096];
-    size_t n = 0;
-    std::string text;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) text.append(buf, n);
-    int status = pclose(p);
-    if (out) *out = text;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+int Render(const std::string& args, std::string* out = nullptr) {
+    orix_tool_test::Result r = orix_tool_test::Tool(args, true);
+    if (out) *out = r.out;
+    return r.status;
 }
 
 // A box of half size h around (x, y, z) in the modelling tool's z-up space, its material
@@ -135,33 +114,31 @@ std::string Box(double x, double y, double z, double h, const std::string& pictu
     return t;
 }
 
-void Write(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
+using orix_tool_test::Write;
 
 TEST(RenderModel, FramesEveryModelAtEverySize) {
     Scratch dir;
-    Write(dir.Path("box.ase"), Box(0, 0, 0, 10));
-    Write(dir.Path("far.ase"), Box(40000, -25000, 9000, 30));
-    Write(dir.Path("tiny.ase"), Box(0.5, 0.25, 0, 0.002));
-    Write(dir.Path("huge.ase"), Box(0, 0, 0, 200000));
-    Write(dir.Path("nopicture.ase"), Box(3, 4, 5, 10, "missing.jpg"));
-    Write(dir.Path("land.ase"), Box(100, 100, -5, 300));
-    ASSERT_EQ(Tool("convert '" + dir.Path("land.ase") + "' '" + dir.Path("land.bne") + "'"), 0);
+    Write(dir.File("box.ase"), Box(0, 0, 0, 10));
+    Write(dir.File("far.ase"), Box(40000, -25000, 9000, 30));
+    Write(dir.File("tiny.ase"), Box(0.5, 0.25, 0, 0.002));
+    Write(dir.File("huge.ase"), Box(0, 0, 0, 200000));
+    Write(dir.File("nopicture.ase"), Box(3, 4, 5, 10, "missing.jpg"));
+    Write(dir.File("land.ase"), Box(100, 100, -5, 300));
+    ASSERT_EQ(Render("convert '" + dir.File("land.ase") + "' '" + dir.File("land.bne") + "'"), 0);
     const char* models[] = {"box.ase",  "far.ase",       "tiny.ase",
                             "huge.ase", "nopicture.ase", "land.bne --as mesh"};
     const char* sizes[] = {"320x240", "160x280", "200x200"};
     for (const char* model : models) {
         for (const char* size : sizes) {
             SCOPED_TRACE(std::string(model) + " at " + size);
-            fs::remove_all(dir.Path("out"));
+            fs::remove_all(dir.File("out"));
             std::string out;
-            ASSERT_EQ(Tool("render " + dir.Path(model) + " --frame first --size " + size +
-                               " --out '" + dir.Path("out") + "'",
-                           &out),
+            ASSERT_EQ(Render("render " + dir.File(model) + " --frame first --size " + size +
+                                 " --out '" + dir.File("out") + "'",
+                             &out),
                       0)
                 << out;
-            Picture p = ReadPng(dir.Path("out/frame-0000.png"));
+            Picture p = ReadPng(dir.File("out/frame-0000.png"));
             ASSERT_EQ(std::to_string(p.width) + "x" + std::to_string(p.height), size);
             Coverage c = Measure(p);
             EXPECT_GT(c.share, 0.05);
@@ -177,37 +154,37 @@ TEST(RenderModel, FramesEveryModelAtEverySize) {
 
 TEST(RenderModel, AnimationTurntableAndSheet) {
     Scratch dir;
-    Write(dir.Path("walker.ase"), Box(0, 0, 30, 10, "", true, 3.0));
+    Write(dir.File("walker.ase"), Box(0, 0, 30, 10, "", true, 3.0));
     // Found beside the model under its name, in another case.
-    Write(dir.Path("walker.SKN"), "MESH_SKIN_FILE \"Body\"\n\"Bip01\" 8\n1 2 3 4 5 6 7 8\n");
-    const std::string model = "render '" + dir.Path("walker.ase") + "' --size 160x120 --out '";
+    Write(dir.File("walker.SKN"), "MESH_SKIN_FILE \"Body\"\n\"Bip01\" 8\n1 2 3 4 5 6 7 8\n");
+    const std::string model = "render '" + dir.File("walker.ase") + "' --size 160x120 --out '";
 
     std::string out;
-    ASSERT_EQ(Tool(model + dir.Path("anim") + "' --frames 11 --every 5 --sheet '" +
-                       dir.Path("sheet.png") + "'",
-                   &out),
+    ASSERT_EQ(Render(model + dir.File("anim") + "' --frames 11 --every 5 --sheet '" +
+                         dir.File("sheet.png") + "'",
+                     &out),
               0)
         << out;
     EXPECT_NE(out.find("walker.SKN found beside the model"), std::string::npos) << out;
     // Every fifth frame of the file, named by its frame; the animation moves the pixels.
-    EXPECT_FALSE(fs::exists(dir.Path("anim/frame-0001.png")));
-    Picture f0 = ReadPng(dir.Path("anim/frame-0000.png"));
-    Picture f5 = ReadPng(dir.Path("anim/frame-0005.png"));
-    Picture f10 = ReadPng(dir.Path("anim/frame-0010.png"));
+    EXPECT_FALSE(fs::exists(dir.File("anim/frame-0001.png")));
+    Picture f0 = ReadPng(dir.File("anim/frame-0000.png"));
+    Picture f5 = ReadPng(dir.File("anim/frame-0005.png"));
+    Picture f10 = ReadPng(dir.File("anim/frame-0010.png"));
     EXPECT_GT(Difference(f0, f5), 1.0);
     EXPECT_GT(Difference(f0, f10), 1.0);
     // Three pictures: two columns, two rows, each with its label strip.
-    Picture sheet = ReadPng(dir.Path("sheet.png"));
+    Picture sheet = ReadPng(dir.File("sheet.png"));
     EXPECT_EQ(sheet.width, 2 * 160);
     EXPECT_EQ(sheet.height, 2 * (120 + 16));
 
     // The grid only when asked, around the model and under it.
-    ASSERT_EQ(Tool(model + dir.Path("grid") + "' --grid"), 0);
-    Coverage bare = Measure(f0), gridded = Measure(ReadPng(dir.Path("grid/frame-0000.png")));
+    ASSERT_EQ(Render(model + dir.File("grid") + "' --grid"), 0);
+    Coverage bare = Measure(f0), gridded = Measure(ReadPng(dir.File("grid/frame-0000.png")));
     EXPECT_GT(gridded.share, bare.share + 0.05);
     EXPECT_GT(gridded.cy, bare.cy);
     // The model hides the grid behind it: its own pixels stay as they were.
-    Picture g = ReadPng(dir.Path("grid/frame-0000.png"));
+    Picture g = ReadPng(dir.File("grid/frame-0000.png"));
     size_t shown = 0, covered = 0;
     for (int y = 0; y < f0.height; ++y) {
         for (int x = 0; x < f0.width; ++x) {
@@ -218,12 +195,12 @@ TEST(RenderModel, AnimationTurntableAndSheet) {
     }
     EXPECT_LT(covered, shown / 50);
 
-    ASSERT_EQ(Tool(model + dir.Path("turn") + "' --turntable 24"), 0);
+    ASSERT_EQ(Render(model + dir.File("turn") + "' --turntable 24"), 0);
     std::vector<Picture> turn;
     for (int i = 1; i <= 24; ++i) {
         char name[32];
         std::snprintf(name, sizeof name, "turn/turn-%03d.png", i);
-        turn.push_back(ReadPng(dir.Path(name)));
+        turn.push_back(ReadPng(dir.File(name)));
     }
     for (size_t i = 1; i < turn.size(); ++i) EXPECT_GT(Difference(turn[i - 1], turn[i]), 0.5) << i;
     // Once round: the last picture is one step short of the first, a quarter turn far from it.
@@ -233,15 +210,15 @@ TEST(RenderModel, AnimationTurntableAndSheet) {
 
 TEST(RenderModel, BadInputFailsCleanly) {
     Scratch dir;
-    Write(dir.Path("junk.bne"), "BNE? no: a shopping list\n");
-    Write(dir.Path("box.ase"), Box(0, 0, 0, 1));
-    const std::string box = "render '" + dir.Path("box.ase") + "' --out '" + dir.Path("o") + "' ";
+    Write(dir.File("junk.bne"), "BNE? no: a shopping list\n");
+    Write(dir.File("box.ase"), Box(0, 0, 0, 1));
+    const std::string box = "render '" + dir.File("box.ase") + "' --out '" + dir.File("o") + "' ";
     struct Case {
         std::string args;
         int status;
     } cases[] = {
         {"render /nonexistent/model.ase", 1},
-        {"render '" + dir.Path("junk.bne") + "' --out '" + dir.Path("o") + "'", 1},
+        {"render '" + dir.File("junk.bne") + "' --out '" + dir.File("o") + "'", 1},
         {box + "--skin /nonexistent/a.skn", 1},
         {box + "--frame soon", 2},
         {box + "--frames 0", 2},
@@ -249,9 +226,9 @@ TEST(RenderModel, BadInputFailsCleanly) {
         {box + "--size 10x10", 2},
         {box + "--as land", 2},
         {box + "--frame 5 --frames 2", 2},
-        {box + "--turntable 3600 --size 4096x4096 --sheet '" + dir.Path("s.png") + "'", 2},
+        {box + "--turntable 3600 --size 4096x4096 --sheet '" + dir.File("s.png") + "'", 2},
     };
-    for (const Case& c : cases) EXPECT_EQ(Tool(c.args), c.status) << c.args;
+    for (const Case& c : cases) EXPECT_EQ(Render(c.args), c.status) << c.args;
 }
 
 }  // namespace

@@ -1,0 +1,44 @@
+// Running the built orix tool from the tool suites: its exit status and output, and whole-file
+// text reads and writes.
+#pragma once
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+namespace orix_tool_test {
+
+struct Result {
+    int status = -1;
+    std::string out;
+};
+
+// Runs the tool offscreen with args (already quoted), capturing stdout; stderr is dropped, or
+// captured after stdout with withStderr.
+inline Result Tool(const std::string& args, bool withStderr = false) {
+    Result r;
+    std::string command = std::string("ORIX_OFFSCREEN=1 '") + ORIX_TOOL_PATH + "' " + args +
+                          (withStderr ? " 2>&1" : " 2>/dev/null");
+    std::FILE* p = popen(command.c_str(), "r");
+    if (!p) return r;
+    char buf[4096];
+    size_t n = 0;
+    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
+    int status = pclose(p);
+    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return r;
+}
+
+inline void Write(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+inline std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+}  // namespace orix_tool_test
