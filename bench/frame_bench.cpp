@@ -1,17 +1,27 @@
 // Frame cost: the demonstration rendered offscreen with a fixed 33 ms step, against a plain
 // OpenGL replay of the same frame (captured from the device, drawn without the engine), with
-// 1, 10, 50 and 100 characters. Per count four figures:
+// 1, 10, 50, 100 and 200 characters, each extra one starting at its own frame of the walk (a
+// crowd does not walk in step). Per count five figures:
 //   frame/engine/N          Render and Present (which finishes the frame)
 //   frame/replay/N          the replay's draws and a finish
 //   frame/engine_submit/N   Render alone, the device idle before it (rasterisation excluded)
 //   frame/replay_submit/N   the replay's draws alone, idle before
 //   frame/engine_cpu/N      Render with clears, draws and text stopped at the device's door:
 //                           update, animation, skinning and draw submission, no GL work
+//                           (this thread's CPU time, so other processes do not count)
+// and once, with 200 characters:
+//   frame/character_cpu     this thread's CPU time of such a frame with every character less
+//                           that of the same frame with the extra characters switched off,
+//                           both measured in each iteration; the counter `extras` divides it
+//                           into the cost of one extra character
 // The engine's own CPU share of a frame is engine_cpu / engine; (engine_submit - replay_submit)
 // / engine says the same through the GL driver, with the noise of a difference.
 // ORIX_BENCH_PNG=folder writes each count's engine frame and replay frame there to compare.
 #include <benchmark/benchmark.h>
 
+#include <time.h>
+
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -37,6 +47,25 @@ namespace orix::bench {
 namespace {
 
 constexpr int kWarmFrames = 5;
+constexpr int kCounts[] = {1, 10, 50, 100, 200};
+constexpr int kPerCharacterCount = 200;
+
+// This thread's CPU seconds: unlike the wall clock, time given to other processes on a busy
+// machine does not count.
+double ThreadSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) + 1e-9 * double(t.tv_nsec);
+}
+
+// Moves an object and its children to `offset` frames into their own ranges.
+void StartAt(SceneObject* o, int32_t offset) {
+    int32_t range = std::max(o->lastFrame - o->firstFrame, 0) + 1;
+    o->time = float(o->firstFrame + offset % range);
+    for (SceneObject* child : o->children) {
+        if (child) StartAt(child, offset);
+    }
+}
 
 // The demonstration on an offscreen engine whose device is wrapped by a FrameCapture, plus
 // count - 1 more characters, and the replay of one of its frames. One at a time: the engine and
@@ -64,10 +93,13 @@ public:
         capture_->BeginCapture(&frame);
         EngineFrame();
         capture_->EndCapture();
+        FrameImage drawn;
+        engine_->device->ReadFrame(&drawn);
         draws_ = frame.draws.size();
         if (!replay_.Open(display_->Width(), display_->Height(), display_->BitsPerPixel(), &error_))
             return;
         replay_.Load(frame);
+        pixelsOff_ = PixelsOffReplay(drawn);
         ready_ = true;
         if (const char* dir = std::getenv("ORIX_BENCH_PNG")) WritePictures(dir);
     }
@@ -87,6 +119,9 @@ public:
     const std::string& Error() const { return error_; }
     int Count() const { return count_; }
     size_t Draws() const { return draws_; }
+    // Pixels of the captured frame that the replay drew otherwise (any channel off by more
+    // than 2), or -1 when either picture could not be read.
+    int64_t PixelsOff() const { return pixelsOff_; }
 
     void EngineFrame() {
         engine_->Render();
@@ -94,6 +129,9 @@ public:
     }
     void EngineSubmit() { engine_->Render(); }
     void DiscardDrawing(bool on) { capture_->SetDiscardDrawing(on); }
+    void EnableExtras(bool on) {
+        for (SkinnedCharacter* c : extra_) c->enabled = on;
+    }
     void Finish() { engine_->device->Present(); }
     GlReplay& Replay() { return replay_; }
 
@@ -109,8 +147,30 @@ private:
             c->position = Vector3{float(ring - 5) * 40.0f, 0.0f, float(row) * 50.0f + 40.0f};
             demo_.scene->AddChild(c);
             c->LoadSkin(demo::kSkinFile);
+            // Frames 0, 7, 14, ... of the walk, wrapping around: no two neighbours in step.
+            StartAt(c, i * 7);
             extra_.push_back(c);
         }
+    }
+
+    int64_t PixelsOffReplay(const FrameImage& drawn) {
+        replay_.Enter();
+        replay_.Draw();
+        replay_.Finish();
+        std::vector<uint8_t> rgba;
+        bool read = replay_.ReadPixels(&rgba);
+        replay_.Leave();
+        if (!read || rgba.size() != drawn.rgba.size() || rgba.empty()) return -1;
+        int64_t off = 0;
+        for (size_t i = 0; i < rgba.size(); i += 4) {
+            for (size_t c = 0; c < 3; ++c) {
+                if (std::abs(int(rgba[i + c]) - int(drawn.rgba[i + c])) > 2) {
+                    ++off;
+                    break;
+                }
+            }
+        }
+        return off;
     }
 
     void WritePictures(const char* dir) {
@@ -144,6 +204,7 @@ private:
     std::vector<SkinnedCharacter*> extra_;
     GlReplay replay_;
     size_t draws_ = 0;
+    int64_t pixelsOff_ = -1;
     bool ready_ = false;
 };
 
@@ -160,6 +221,7 @@ Harness* HarnessFor(benchmark::State& state) {
         return nullptr;
     }
     state.counters["draws"] = double(harness->Draws());
+    state.counters["pixels_off_replay"] = double(harness->PixelsOff());
     return harness.get();
 }
 
@@ -200,7 +262,34 @@ void BM_FrameEngineCpu(benchmark::State& state) {
     if (!h) return;
     h->Finish();
     h->DiscardDrawing(true);
-    for (auto _ : state) h->EngineSubmit();
+    for (auto _ : state) {
+        double t0 = ThreadSeconds();
+        h->EngineSubmit();
+        state.SetIterationTime(ThreadSeconds() - t0);
+    }
+    h->DiscardDrawing(false);
+}
+
+// The engine's CPU per extra character, measured directly: each iteration renders (drawing
+// stopped at the device) once with every character and once with the extras switched off.
+void BM_FrameCharacterCpu(benchmark::State& state) {
+    Harness* h = HarnessFor(state);
+    if (!h) return;
+    h->Finish();
+    h->DiscardDrawing(true);
+    state.counters["extras"] = double(h->Count() - 1);
+    for (auto _ : state) {
+        double t0 = ThreadSeconds();
+        h->EngineSubmit();
+        double t1 = ThreadSeconds();
+        h->EnableExtras(false);
+        double t2 = ThreadSeconds();
+        h->EngineSubmit();
+        double t3 = ThreadSeconds();
+        h->EnableExtras(true);
+        // Never zero or less: the library asks for a positive time.
+        state.SetIterationTime(std::max((t1 - t0) - (t3 - t2), 1e-9));
+    }
     h->DiscardDrawing(false);
 }
 
@@ -219,36 +308,46 @@ void BM_FrameReplaySubmit(benchmark::State& state) {
     h->Replay().Leave();
 }
 
+// Long repetitions with a warm-up: the first frames after a harness is built pay for cold
+// caches and the driver's first uploads. The whole frames are timed by the wall clock (the
+// driver draws on threads of its own, so this thread's CPU time would stretch a repetition
+// tenfold); the submissions, timed by hand, run shorter: the frame's rasterisation between two
+// of them is not counted but takes its time.
+benchmark::internal::Benchmark* Steady(benchmark::internal::Benchmark* b) {
+    return b->MinTime(2.0)->MinWarmUpTime(0.5)->Unit(benchmark::kMillisecond);
+}
+benchmark::internal::Benchmark* SteadyWall(benchmark::internal::Benchmark* b) {
+    return Steady(b)->UseRealTime();
+}
+benchmark::internal::Benchmark* SteadySubmit(benchmark::internal::Benchmark* b) {
+    return b->MinTime(0.5)->MinWarmUpTime(0.2)->UseManualTime()->Unit(benchmark::kMillisecond);
+}
+
 void Register() {
-    for (int n : {1, 10, 50, 100}) {
+    for (int n : kCounts) {
         std::string suffix = "/" + std::to_string(n);
-        benchmark::RegisterBenchmark(("frame/engine" + suffix).c_str(), BM_FrameEngine)
-            ->Arg(n)
-            ->MinTime(1.0)
-            ->MinWarmUpTime(0.2)
-            ->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark(("frame/replay" + suffix).c_str(), BM_FrameReplay)
-            ->Arg(n)
-            ->MinTime(1.0)
-            ->MinWarmUpTime(0.2)
-            ->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark(("frame/engine_submit" + suffix).c_str(), BM_FrameEngineSubmit)
-            ->Arg(n)
-            ->MinTime(1.0)
-            ->MinWarmUpTime(0.2)
-            ->UseManualTime()
-            ->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark(("frame/engine_cpu" + suffix).c_str(), BM_FrameEngineCpu)
-            ->Arg(n)
-            ->MinTime(1.0)
-            ->MinWarmUpTime(0.2)
-            ->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark(("frame/replay_submit" + suffix).c_str(), BM_FrameReplaySubmit)
-            ->Arg(n)
-            ->MinTime(1.0)
-            ->MinWarmUpTime(0.2)
-            ->UseManualTime()
-            ->Unit(benchmark::kMillisecond);
+        SteadyWall(benchmark::RegisterBenchmark(("frame/engine" + suffix).c_str(), BM_FrameEngine)
+                       ->Arg(n));
+        SteadyWall(benchmark::RegisterBenchmark(("frame/replay" + suffix).c_str(), BM_FrameReplay)
+                       ->Arg(n));
+        SteadySubmit(benchmark::RegisterBenchmark(("frame/engine_submit" + suffix).c_str(),
+                                                  BM_FrameEngineSubmit)
+                         ->Arg(n));
+        Steady(
+            benchmark::RegisterBenchmark(("frame/engine_cpu" + suffix).c_str(), BM_FrameEngineCpu)
+                ->Arg(n)
+                ->UseManualTime());
+        SteadySubmit(benchmark::RegisterBenchmark(("frame/replay_submit" + suffix).c_str(),
+                                                  BM_FrameReplaySubmit)
+                         ->Arg(n));
+        if (n == kPerCharacterCount) {
+            benchmark::RegisterBenchmark("frame/character_cpu", BM_FrameCharacterCpu)
+                ->Arg(n)
+                ->MinTime(2.0)
+                ->MinWarmUpTime(0.5)
+                ->UseManualTime()
+                ->Unit(benchmark::kMicrosecond);
+        }
     }
 }
 

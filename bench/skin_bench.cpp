@@ -57,7 +57,11 @@ void BM_SkinDeform(benchmark::State& state) {
     }
     state.SetBytesProcessed(int64_t(state.iterations()) * kVertices * sizeof(LVertex));
 }
-BENCHMARK(BM_SkinDeform)->Name("skin/deform_50k")->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SkinDeform)
+    ->Name("skin/deform_50k")
+    ->MinTime(1.0)
+    ->MinWarmUpTime(0.2)
+    ->Unit(benchmark::kMicrosecond);
 
 void BM_SkinCopyFloor(benchmark::State& state) {
     SkinFixture f;
@@ -70,7 +74,11 @@ void BM_SkinCopyFloor(benchmark::State& state) {
     }
     state.SetBytesProcessed(int64_t(state.iterations()) * kVertices * sizeof(LVertex));
 }
-BENCHMARK(BM_SkinCopyFloor)->Name("skin/copy_floor_50k")->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SkinCopyFloor)
+    ->Name("skin/copy_floor_50k")
+    ->MinTime(1.0)
+    ->MinWarmUpTime(0.2)
+    ->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace orix

@@ -1,5 +1,6 @@
 #include "modelfile/ase_tokenizer.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 
@@ -10,6 +11,17 @@ namespace {
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
+
+// The bytes that end a keyword, and the zero byte, which ends the line buffer (and may stand
+// inside a damaged line, where it ends nothing).
+struct KeywordEnds {
+    bool at[256] = {};
+    constexpr KeywordEnds() {
+        at[uint8_t(' ')] = at[uint8_t('\t')] = at[uint8_t('\r')] = at[uint8_t('\n')] = true;
+        at[0] = true;
+    }
+};
+constexpr KeywordEnds kKeywordEnds;
 
 }  // namespace
 
@@ -33,11 +45,17 @@ bool AseLineReader::Next(AseLine* line, bool materialListRule) {
 
 void TokenizeAseLine(AseLine* line, bool materialListRule) {
     char* text = line->text;
-    size_t n = line->length;
+    // The keyword scan below stops at the zero byte after the line.
+    size_t n = std::min(line->length, sizeof line->text - 1);
+    text[n] = '\0';
     size_t i = 0;
     while (i < n && IsBlank(text[i])) ++i;
     size_t k = i;
-    while (k < n && !IsBlank(text[k]) && text[k] != '\r' && text[k] != '\n') ++k;
+    for (;;) {
+        while (!kKeywordEnds.at[uint8_t(text[k])]) ++k;
+        if (text[k] != '\0' || k >= n) break;
+        ++k;
+    }
     line->keyword = std::string_view(text + i, k - i);
     line->closes = k > i && text[i] == '}';
     line->opens = std::memchr(text, '{', n) != nullptr;
@@ -50,12 +68,26 @@ void TokenizeAseLine(AseLine* line, bool materialListRule) {
         line->value = std::string_view(text + begin, end - begin);
         return;
     }
-    size_t end = k;
-    while (end < n && text[end] != '\n' && text[end] != '\r') {
-        if (text[end] == '\t') text[end] = ' ';
-        if (materialListRule && (text[end] == '{' || text[end] == ' ')) break;
-        ++end;
+    if (materialListRule) {
+        size_t end = k;
+        while (end < n && text[end] != '\n' && text[end] != '\r') {
+            if (text[end] == '\t') text[end] = ' ';
+            if (text[end] == '{' || text[end] == ' ') break;
+            ++end;
+        }
+        line->value = std::string_view(text + k, end - k);
+        return;
     }
+    // The value runs to the first line feed or CR. Tabs inside read as spaces. Searched with
+    // memchr rather than byte by byte: most lines are long runs of numbers.
+    size_t end = n;
+    if (const void* lf = std::memchr(text + k, '\n', end - k))
+        end = size_t(static_cast<const char*>(lf) - text);
+    if (const void* cr = std::memchr(text + k, '\r', end - k))
+        end = size_t(static_cast<const char*>(cr) - text);
+    for (char* tab = text + k;
+         (tab = static_cast<char*>(std::memchr(tab, '\t', end - size_t(tab - text))));)
+        *tab = ' ';
     line->value = std::string_view(text + k, end - k);
 }
 
@@ -72,6 +104,20 @@ bool AseScanner::Int(int32_t* out) {
     if (pos_ < text_.size() && text_[pos_] == '+') ++pos_;
     const char* first = text_.data() + pos_;
     const char* last = text_.data() + text_.size();
+    // Indices and counts are short: up to nine digits cannot overflow and are read here;
+    // anything longer (or no digit at all) goes to from_chars for its checks.
+    const char* p = first;
+    const bool negative = p < last && *p == '-';
+    if (negative) ++p;
+    const char* digits = p;
+    int32_t value = 0;
+    while (p < last && p - digits < 9 && unsigned(*p - '0') < 10) value = value * 10 + (*p++ - '0');
+    const ptrdiff_t count = p - digits;
+    if (count > 0 && !(p < last && unsigned(*p - '0') < 10)) {
+        *out = negative ? -value : value;
+        pos_ += size_t(p - first);
+        return true;
+    }
     auto [ptr, ec] = std::from_chars(first, last, *out);
     if (ec != std::errc()) return false;
     pos_ += size_t(ptr - first);

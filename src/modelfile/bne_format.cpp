@@ -135,6 +135,28 @@ void AppendU32(uint32_t v, std::string* out) {
     out->append(bytes, 4);
 }
 
+// The fields of a record made only of four-byte fields, copied as they lie: on a little-endian
+// machine the file's bytes are the values. Constant widths for the common records, so the copies
+// compile to a few moves.
+void CopyFourByteFields(const uint8_t* p, size_t width, BneRecord* record) {
+    switch (width) {
+        case 4:
+            std::memcpy(record->u, p, 4), std::memcpy(record->f, p, 4);
+            return;
+        case 8:
+            std::memcpy(record->u, p, 8), std::memcpy(record->f, p, 8);
+            return;
+        case 12:
+            std::memcpy(record->u, p, 12), std::memcpy(record->f, p, 12);
+            return;
+        case 16:
+            std::memcpy(record->u, p, 16), std::memcpy(record->f, p, 16);
+            return;
+        default:
+            std::memcpy(record->u, p, width), std::memcpy(record->f, p, width);
+    }
+}
+
 }  // namespace
 
 const BneRecordFormat* FindBneRecordFormat(uint8_t tag) {
@@ -154,6 +176,13 @@ BneDecodeResult DecodeBnePayload(ByteCursor* cursor, BneRecord* record) {
         const uint8_t* p = cursor->Peek(width);
         if (!p) return BneDecodeResult::Truncated;
         const unsigned byteFields = kFixedLayouts.byteFields[record->tag];
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+        if (byteFields == 0 && width <= sizeof record->u) {
+            CopyFourByteFields(p, width, record);
+            cursor->Skip(width);
+            return BneDecodeResult::Ok;
+        }
+#endif
         // A four-byte field lands in both u and f; the record's reader takes the one it means.
         for (size_t i = 0; i < format->fieldCount; ++i) {
             if (byteFields & (1u << i)) {

@@ -249,9 +249,14 @@ void Mesh::BuildMaterialSubMeshes() {
     // Only sub-materials some face selects get a sub-mesh: a set of thousands of sub-materials
     // costs nothing on a mesh whose faces name a few.
     std::map<int32_t, std::vector<uint32_t>> faceLists;
+    // Faces come in runs of one material: the run's list is looked up once.
+    std::vector<uint32_t>* run = nullptr;
+    int32_t listId = -1;
     for (size_t fi = 0; fi < g.faces.size(); ++fi) {
         int32_t id = g.faces[fi].materialId;
-        if (id >= 0 && id < materials->subMaterialCount) faceLists[id].push_back(uint32_t(fi));
+        if (id < 0 || id >= materials->subMaterialCount) continue;
+        if (!run || id != listId) run = &faceLists[id], listId = id;
+        run->push_back(uint32_t(fi));
     }
     subMeshCount = int32_t(faceLists.size());
     g.subMeshes.assign(faceLists.size(), SubMesh());

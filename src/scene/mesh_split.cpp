@@ -23,20 +23,22 @@ public:
         TexCoord t;
     };
 
-    PairIndex(uint32_t positions, size_t most) : first_(positions, kNone), most_(most) {
+    PairIndex(uint32_t positions, size_t most) : first_(positions, kNone) {
         // Seams add a fraction more pairs than positions.
         pairs_.reserve(std::min<size_t>(most, size_t(positions) + positions / 2));
     }
 
     // The number of the pair, made when new.
     uint32_t Find(uint32_t position, const TexCoord& t) {
-        const uint32_t u = Bits(t.u), v = Bits(t.v);
         uint32_t& first = first_[position];
         if (first == kNone) {
             first = Add(position, t);
             return first;
         }
         const Pair& p = pairs_[first];
+        // The same bits are the same value; only a -0 beside a +0 needs the second look.
+        if (Raw(p.t.u) == Raw(t.u) && Raw(p.t.v) == Raw(t.v)) return first;
+        const uint32_t u = Bits(t.u), v = Bits(t.v);
         if (Bits(p.t.u) == u && Bits(p.t.v) == v) return first;
         return FindOther(position, t, u, v);
     }
@@ -45,11 +47,9 @@ public:
 
 private:
     uint32_t FindOther(uint32_t position, const TexCoord& t, uint32_t u, uint32_t v) {
-        if (slots_.empty()) {
-            size_t slots = 16;
-            while (slots < most_ * 2) slots *= 2;
-            slots_.assign(slots, kNone);
-        }
+        // Grown by doubling at half full: sized for the seams a model has, not for the worst
+        // case, whose table would cost more to clear than the split itself.
+        if ((others_ + 1) * 2 > slots_.size()) Grow();
         const size_t mask = slots_.size() - 1;
         size_t slot = Hash(position, u, v) & mask;
         for (;; slot = (slot + 1) & mask) {
@@ -59,7 +59,21 @@ private:
             if (p.position == position && Bits(p.t.u) == u && Bits(p.t.v) == v) return e;
         }
         slots_[slot] = Add(position, t);
+        ++others_;
         return slots_[slot];
+    }
+
+    void Grow() {
+        std::vector<uint32_t> old(std::max<size_t>(16, slots_.size() * 2), kNone);
+        old.swap(slots_);
+        const size_t mask = slots_.size() - 1;
+        for (uint32_t e : old) {
+            if (e == kNone) continue;
+            const Pair& p = pairs_[e];
+            size_t slot = Hash(p.position, Bits(p.t.u), Bits(p.t.v)) & mask;
+            while (slots_[slot] != kNone) slot = (slot + 1) & mask;
+            slots_[slot] = e;
+        }
     }
 
     uint32_t Add(uint32_t position, const TexCoord& t) {
@@ -69,6 +83,11 @@ private:
         return uint32_t(pairs_.size() - 1);
     }
 
+    static uint32_t Raw(float f) {
+        uint32_t bits;
+        std::memcpy(&bits, &f, sizeof bits);
+        return bits;
+    }
     static uint32_t Bits(float f) {
         uint32_t bits;
         std::memcpy(&bits, &f, sizeof bits);
@@ -83,7 +102,7 @@ private:
     std::vector<uint32_t> first_;
     std::vector<uint32_t> slots_;
     std::vector<Pair> pairs_;
-    size_t most_;
+    size_t others_ = 0;  // pairs in slots_
 };
 
 template <typename V>

@@ -43,6 +43,32 @@ TEST(AseTokenizer, KeywordAndValueShapes) {
     AseLine g = Tokenized("*ONLYKEYWORD");
     EXPECT_EQ(g.keyword, "*ONLYKEYWORD");
     EXPECT_EQ(g.value, "");
+    AseLine h = Tokenized(std::string("*K\0EY 1\t2\r3\n", 13));
+    EXPECT_EQ(h.keyword, std::string("*K\0EY", 5));  // a stray zero byte ends nothing
+    EXPECT_EQ(h.value, "1 2");                       // the first CR ends the value
+}
+
+TEST(AseTokenizer, IntegersUpToTheLimitsAndNoFurther) {
+    struct Case {
+        const char* text;
+        bool ok;
+        int32_t value;
+    } cases[] = {{" +42 x", true, 42},
+                 {"-0", true, 0},
+                 {"123456789", true, 123456789},
+                 {"-2147483648", true, INT32_MIN},
+                 {"2147483647", true, INT32_MAX},
+                 {"2147483648", false, -7},
+                 {"99999999999", false, -7},
+                 {"-", false, -7},
+                 {"7a", true, 7},
+                 {"", false, -7}};
+    for (const Case& c : cases) {
+        AseScanner s(c.text);
+        int32_t v = -7;
+        EXPECT_EQ(s.Int(&v), c.ok) << c.text;
+        EXPECT_EQ(v, c.value) << c.text;
+    }
 }
 
 std::string Scene(int ticks = 160) {
