@@ -2,7 +2,6 @@
 #include <cstdio>
 #include <string>
 
-#include "companion_files.h"
 #include "export/gltf_export.h"
 #include "modelfile/orix_file_bne.h"
 #include "scene/mesh.h"
@@ -53,17 +52,7 @@ int RunExport(const Args& args) {
     if (!LoadModel(in, asMesh, flags, &model)) return 1;
     if (!asMesh) {
         // As the viewer does: a skin or VUE file under the model's name beside it.
-        if (vue.empty() && !noVue) vue = CompanionFile(in, ".vue");
-        if (skin.empty() && !noSkin) skin = CompanionFile(in, ".skn");
-        SkinnedCharacter& c = *model.character;
-        if (!vue.empty() && !c.LoadVue(vue)) {
-            std::fprintf(stderr, "orix: could not load the animation %s\n", vue.c_str());
-            return 1;
-        }
-        if (!skin.empty() && (!c.LoadSkin(skin) || !c.skinLoaded)) {
-            std::fprintf(stderr, "orix: could not load the skin %s\n", skin.c_str());
-            return 1;
-        }
+        if (!LoadCompanions(*model.character, in, vue, skin, noVue, noSkin)) return 1;
     }
 
     gltf::ExportSource source;

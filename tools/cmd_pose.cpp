@@ -74,14 +74,7 @@ int RunPose(const Args& args) {
     LoadedModel model;
     if (!LoadModel(path, false, flags, &model)) return 1;
     SkinnedCharacter& c = *model.character;
-    if (!vue.empty() && !c.LoadVue(vue)) {
-        std::fprintf(stderr, "orix: could not load the animation %s\n", vue.c_str());
-        return 1;
-    }
-    if (!skin.empty() && (!c.LoadSkin(skin) || !c.skinLoaded)) {
-        std::fprintf(stderr, "orix: could not load the skin %s\n", skin.c_str());
-        return 1;
-    }
+    if (!LoadCompanions(c, path, vue, skin, true, true)) return 1;
     c.SetPlayMode(int32_t(PlayMode::Playing));
     int32_t firstFrame = model.firstFrame;  // where the nodes' play starts
     if (first) target = firstFrame;

@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <system_error>
 
-#include "companion_files.h"
 #include "scene/mesh.h"
 #include "scene/skinned_character.h"
 
@@ -77,31 +76,8 @@ bool LoadModelSource(const ModelSource& given, LoadedModel* model) {
     // Vertices with normals, so the view's light shapes the model.
     if (!LoadModel(source.path, source.asMesh, source.flags, model, 0)) return false;
     if (source.asMesh || !model->character) return true;
-    SkinnedCharacter& c = *model->character;
-
-    std::string vue = source.vue;
-    bool vueGiven = !vue.empty();
-    if (!vueGiven && !source.noVue) vue = CompanionFile(source.path, ".vue");
-    if (!vue.empty()) {
-        if (!vueGiven)
-            std::fprintf(stderr, "orix: animation %s found beside the model\n", vue.c_str());
-        if (!c.LoadVue(vue)) {
-            std::fprintf(stderr, "orix: could not load the animation %s\n", vue.c_str());
-            if (vueGiven) return false;
-        }
-    }
-    std::string skin = source.skin;
-    bool skinGiven = !skin.empty();
-    if (!skinGiven && !source.noSkin) skin = CompanionFile(source.path, ".skn");
-    if (!skin.empty()) {
-        if (!skinGiven)
-            std::fprintf(stderr, "orix: skin %s found beside the model\n", skin.c_str());
-        if (!c.LoadSkin(skin) || !c.skinLoaded) {
-            std::fprintf(stderr, "orix: could not load the skin %s\n", skin.c_str());
-            if (skinGiven) return false;
-        }
-    }
-    return true;
+    return LoadCompanions(*model->character, source.path, source.vue, source.skin, source.noVue,
+                          source.noSkin);
 }
 
 SceneObject* ShownObject(const LoadedModel& model) {

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "companion_files.h"
 #include "device/engine.h"
 #include "device/globals.h"
 #include "modelfile/model_text.h"
@@ -75,6 +76,30 @@ std::string LoadedModel::NameOf(const MaterialSet* m) const {
         if (p.first == m) return p.second;
     }
     return std::string();
+}
+
+bool LoadCompanions(SkinnedCharacter& character, const std::string& modelPath, std::string vue,
+                    std::string skin, bool noVue, bool noSkin) {
+    const bool vueGiven = !vue.empty(), skinGiven = !skin.empty();
+    if (!vueGiven && !noVue) vue = CompanionFile(modelPath, ".vue");
+    if (!vue.empty()) {
+        if (!vueGiven)
+            std::fprintf(stderr, "orix: animation %s found beside the model\n", vue.c_str());
+        if (!character.LoadVue(vue)) {
+            std::fprintf(stderr, "orix: could not load the animation %s\n", vue.c_str());
+            if (vueGiven) return false;
+        }
+    }
+    if (!skinGiven && !noSkin) skin = CompanionFile(modelPath, ".skn");
+    if (!skin.empty()) {
+        if (!skinGiven)
+            std::fprintf(stderr, "orix: skin %s found beside the model\n", skin.c_str());
+        if (!character.LoadSkin(skin) || !character.skinLoaded) {
+            std::fprintf(stderr, "orix: could not load the skin %s\n", skin.c_str());
+            if (skinGiven) return false;
+        }
+    }
+    return true;
 }
 
 bool IsAsePath(const std::string& path) {

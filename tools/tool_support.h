@@ -76,6 +76,12 @@ struct LoadedModel {
 bool LoadModel(const std::string& path, bool asMesh, uint32_t flags, LoadedModel* out,
                int32_t vertexFormat = 1);
 
+// Adds a VUE animation and a skin to a character: the files named (one that cannot be loaded is
+// an error), else, unless left out, the ones beside the model under its name (said on stderr; one
+// that cannot be loaded is reported and skipped). False, with a message, on an error.
+bool LoadCompanions(SkinnedCharacter& character, const std::string& modelPath, std::string vue,
+                    std::string skin, bool noVue, bool noSkin);
+
 // True when path ends in ".ase" (any case). A name says nothing of the content: loading goes
 // by DetectModelFileType; this is for choosing names.
 bool IsAsePath(const std::string& path);
