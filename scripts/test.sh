@@ -15,6 +15,7 @@ run_suite() {
 
 # Device tests run offscreen; a display the caller happens to have must not be used.
 export ORIX_OFFSCREEN=1
-run_suite build
+# The benchmarks are built and run by scripts/bench.sh; the tests never run them.
+run_suite build -DORIX_BUILD_BENCH=OFF
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
   run_suite build-asan -DORIX_SANITIZE=ON -DORIX_BUILD_BENCH=OFF
