@@ -79,6 +79,11 @@ TEST(Quaternion, SlerpHalfwayIsHalfTheAngleAndEndsOnTheTarget) {
     EXPECT_NEAR(angle, kPi / 4, 1e-4f);
     EXPECT_LT(MaxDifference(QuaternionToMatrix(QuaternionSlerp(a, b, 1.0f)), QuaternionToMatrix(b)),
               1e-5f);
+    // Nearly parallel keys blend linearly, still a quarter of the way at a quarter.
+    Quaternion near = QuaternionSlerp(a, QuaternionFromRotation({0, 1, 0}, 0.02f), 0.25f);
+    Quaternion quarter = QuaternionFromRotation({0, 1, 0}, 0.005f);
+    EXPECT_NEAR(near.y, quarter.y, 1e-5f);
+    EXPECT_NEAR(near.w, quarter.w, 1e-5f);
 }
 
 TEST(SharedTypes, PackedColoursAndTheFixedHalfSizeProjection) {

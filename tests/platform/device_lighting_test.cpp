@@ -36,6 +36,16 @@ TEST(VertexLighting, FollowsDirect3DsFormula) {
     EXPECT_NEAR(c.g, 0.2f * 0.5f + 2.0f * 0.6f * 0.6f * att, 1e-5);
     EXPECT_NEAR(c.b, 2.0f * 0.4f * 0.6f * att, 1e-5);
     EXPECT_FLOAT_EQ(c.a, 0.7f);
+    // Specular, the eye mirroring the light about the normal: the half vector is the normal.
+    s.specular = true;
+    s.eye = {0, 3, -4};
+    s.material.specular = {0.5f, 0.25f, 0.0f, 1.0f};
+    s.material.power = 8.0f;
+    ColorValue specular;
+    LightOneVertex({0, 0, 0}, {0, 1, 0}, s, &specular);
+    EXPECT_NEAR(specular.r, 2.0f * 0.5f * att, 1e-5);
+    EXPECT_NEAR(specular.g, 2.0f * 0.25f * att, 1e-5);
+    s.specular = false;
 
     // Facing away, or beyond the range, only ambient and emissive remain.
     c = LightOneVertex({0, 0, 0}, {0, -1, 0}, s, nullptr);

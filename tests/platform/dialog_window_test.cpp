@@ -127,7 +127,9 @@ TEST_F(DialogWindowTest, KeysAndClicksChooseAndPress) {
         DialogOutcome out = Play(c.script, c.items);
         SKIP_WITHOUT_WINDOW(out);
         EXPECT_EQ(out.command, c.command) << &c - cases;
-        if (c.command == IDOK) EXPECT_EQ(out.selection, c.selection) << &c - cases;
+        if (c.command == IDOK) {
+            EXPECT_EQ(out.selection, c.selection) << &c - cases;
+        }
     }
 }
 

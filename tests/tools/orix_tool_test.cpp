@@ -214,10 +214,11 @@ TEST(OrixTool, CopyDerivesTheFrameSpeedAndRefusesWhatItCannotEncode) {
               std::string::npos);
 
     // What BNE cannot encode still reads, and convert refuses it keeping the older copy.
-    Write(ase, kScene + Materials(300, 0) + Triangle("T", 0, 299, 0));
+    // 256 materials: one past what a material count byte holds.
+    Write(ase, kScene + Materials(256, 0) + Triangle("T", 0, 255, 0));
     Result info = Tool("info --json '" + ase + "'");
     EXPECT_EQ(info.status, 0);
-    EXPECT_EQ(Count(info.out, "\"collision\""), 300u);
+    EXPECT_EQ(Count(info.out, "\"collision\""), 256u);
     std::string older = ReadAll(bne);
     Result refused = Tool("convert '" + ase + "'", true);
     EXPECT_EQ(refused.status, 1);
@@ -274,6 +275,23 @@ TEST(OrixTool, OutcomesAreHonest) {
     EXPECT_NE(open.out.find("line " + std::to_string(line + 3) +
                             ": *MESH_VERTEX_LIST block never closes"),
               std::string::npos);
+    // Nodes turned either way about the file's x axis are no mirrors; one with a flipped row is.
+    auto withRows = [](std::string object, const std::string& rows) {
+        size_t from = object.find("*TM_ROW0"), to = object.find("*TM_ROW3");
+        return object.replace(from, to - from, rows);
+    };
+    std::string turned = withRows(Triangle("Up", 2, 0, 0),
+                                  "*TM_ROW0 1 0 0\n*TM_ROW1 0 0.921 0.389\n"
+                                  "*TM_ROW2 0 -0.389 0.921\n") +
+                         withRows(Triangle("Down", 4, 0, 0),
+                                  "*TM_ROW0 1 0 0\n*TM_ROW1 0 0.921 -0.389\n"
+                                  "*TM_ROW2 0 0.389 0.921\n");
+    std::string mirror =
+        withRows(Triangle("Mirror", 3, 0, 0), "*TM_ROW0 -1 0 0\n*TM_ROW1 0 1 0\n*TM_ROW2 0 0 1\n");
+    Write(dir.File("m.ase"), kScene + turned + mirror);
+    Result mirrored = Tool("info --json '" + dir.File("m.ase") + "'", true);
+    EXPECT_EQ(Count(mirrored.out, "is mirrored"), 2u) << mirrored.out;  // JSON and stderr
+    EXPECT_EQ(Count(mirrored.out, "\"Mirror\\\" is mirrored"), 1u) << mirrored.out;
     // The copy leaves the object out too: the same model, its size included.
     ASSERT_EQ(Tool("convert '" + dir.File("open.ase") + "'").status, 0);
     std::string fromText = Tool("info --json '" + dir.File("open.ase") + "'").out;
