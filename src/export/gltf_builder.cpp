@@ -1,7 +1,6 @@
 #include "export/gltf_builder.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <limits>
 
@@ -28,13 +27,6 @@ int ComponentsOf(int type) {
         default:
             return 1;
     }
-}
-
-bool Exists(const std::string& path) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return false;
-    std::fclose(f);
-    return true;
 }
 
 // Collects what tinygltf's image writer would have written to a file.
@@ -113,19 +105,6 @@ int GltfBuilder::AddJoints(const std::vector<uint16_t>& joints) {
 
 int GltfBuilder::AddView(const std::vector<unsigned char>& bytes) {
     return AddData(bytes.data(), bytes.size(), 0);
-}
-
-std::string FindPicture(const std::string& name, const std::string& folder) {
-    if (name.empty()) return std::string();
-    if (Exists(name)) return name;
-    if (folder.empty()) return std::string();
-    std::string inFolder = folder + "/" + name;
-    if (Exists(inFolder)) return inFolder;
-    // Pictures named with the modelling tool's absolute (often Windows) paths.
-    size_t slash = name.find_last_of("/\\");
-    if (slash == std::string::npos) return std::string();
-    std::string base = folder + "/" + name.substr(slash + 1);
-    return Exists(base) ? base : std::string();
 }
 
 bool DecodePicture(const std::string& path, bool blackIsTransparent, Picture* out) {

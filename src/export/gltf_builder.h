@@ -41,9 +41,6 @@ struct Picture {
     bool cutOut = false;  // some texels are transparent (black under the colour key)
 };
 
-// The file a material's picture name refers to: the name itself, else the name or its last
-// path component in folder. Empty when none exists.
-std::string FindPicture(const std::string& name, const std::string& folder);
 // Decodes a BMP or JPEG file with the engine's loaders; black texels get alpha 0 when
 // blackIsTransparent. False (the loaders report why) when it cannot be read.
 bool DecodePicture(const std::string& path, bool blackIsTransparent, Picture* out);
