@@ -60,8 +60,7 @@ int RunExport(const Args& args) {
     source.mesh = model.mesh.get();
     source.materialPictures = model.materialPictures;
     source.materialNames = model.materialNames;
-    size_t slash = in.find_last_of('/');
-    source.pictureFolder = slash == std::string::npos ? "." : in.substr(0, slash);
+    source.pictureFolder = FolderOf(in);
     source.firstFrame = model.firstFrame;
     source.lastFrame = model.lastFrame;
     source.framesPerSecond = model.framesPerSecond;
