@@ -168,7 +168,6 @@ void ModelView::Pose() {
         node.speed = 0.0f;
         node.playMode = static_cast<int32_t>(PlayMode::Playing);
     });
-    if (auto* character = dynamic_cast<SkinnedCharacter*>(model_)) character->speed = 0.0f;
 }
 
 float ModelView::Aspect() const {
