@@ -4,8 +4,6 @@
 // right-handed).
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -18,34 +16,16 @@
 #include "export/gltf_builder.h"
 #include "export/gltf_reading.h"
 #include "support/picture_files.h"
+#include "tools/tool_run.h"
 
 namespace orix_export_test {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Outcome {
-    int status = -1;
-    std::string out;
-};
-
-Outcome Shell(const std::string& command) {
-    Outcome r;
-    std::FILE* p = popen(command.c_str(), "r");
-    if (!p) return r;
-    char buf[4096];
-    size_t n = 0;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
-    int status = pclose(p);
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
-}
-
-// The tool with args; stderr joins stdout when asked.
-Outcome Tool(const std::string& args, bool withErrors = false) {
-    return Shell(std::string("ORIX_OFFSCREEN=1 '") + ORIX_TOOL_PATH + "' " + args +
-                 (withErrors ? " 2>&1" : " 2>/dev/null"));
-}
+using orix_tool_test::Shell;
+using orix_tool_test::Tool;
+using Outcome = orix_tool_test::Result;
 
 std::string Node(const char* kind, const char* name, const char* parent, const char* tm) {
     return std::string("*") + kind + " {\n*NODE_NAME \"" + name + "\"\n" +

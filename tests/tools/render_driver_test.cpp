@@ -1,38 +1,35 @@
 // `orix render --driver N`: every driver of the device list draws the demonstration as the
 // primary display does (all of them are one rasteriser here); past the list it fails.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
+
+#include "support/picture_files.h"
+#include "tools/tool_run.h"
 
 namespace {
 
+using orix_tool_test::ReadAll;
+using orix_tool_test::Tool;
+
 TEST(OrixRender, EveryListedDriverDrawsThePrimaryDisplaysFrames) {
-    const std::string dir = "/tmp/orix-drivers-" + std::to_string(getpid());
-    const std::string tool = "ORIX_OFFSCREEN=1 ORIX_PROFILE=" + dir + "/profile.ini '" +
-                             ORIX_TOOL_PATH + "' render --frames 3 --out " + dir;
+    orix::test::PictureTempDir dir;
+    setenv("ORIX_PROFILE", dir.File("profile.ini").c_str(), 1);
     auto render = [&](int n) {
-        std::string args = "/d" + std::to_string(n) + " --driver " + std::to_string(n);
-        return std::system((tool + args + " >/dev/null 2>" + dir + "/log").c_str());
+        const std::string d = std::to_string(n);
+        return Tool("render --frames 3 --out " + dir.File("d" + d) + " --driver " + d, true);
     };
     auto frame = [&](int n) {
-        std::ifstream in(dir + "/d" + std::to_string(n) + "/frame-0003.png", std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
+        return ReadAll(dir.File("d" + std::to_string(n) + "/frame-0003.png"));
     };
-    std::filesystem::create_directories(dir);
-    ASSERT_EQ(render(0), 0);
+    ASSERT_EQ(render(0).status, 0);
     const std::string primary = frame(0);
     ASSERT_FALSE(primary.empty());
     int n = 1;
-    for (; n < 16 && render(n) == 0; ++n) EXPECT_TRUE(frame(n) == primary) << "driver " << n;
-    std::ifstream log(dir + "/log");
-    std::string said(std::istreambuf_iterator<char>(log), {});
-    EXPECT_NE(said.find("no driver " + std::to_string(n)), std::string::npos) << said;
-    std::filesystem::remove_all(dir);
+    orix_tool_test::Result r;
+    for (; n < 16 && (r = render(n)).status == 0; ++n) EXPECT_TRUE(frame(n) == primary) << n;
+    EXPECT_NE(r.out.find("no driver " + std::to_string(n)), std::string::npos) << r.out;
 }
 
 }  // namespace

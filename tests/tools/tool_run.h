@@ -16,12 +16,9 @@ struct Result {
     std::string out;
 };
 
-// Runs the tool offscreen with args (already quoted), capturing stdout; stderr is dropped, or
-// captured after stdout with withStderr.
-inline Result Tool(const std::string& args, bool withStderr = false) {
+// Runs a shell command: its exit status and stdout.
+inline Result Shell(const std::string& command) {
     Result r;
-    std::string command = std::string("ORIX_OFFSCREEN=1 '") + ORIX_TOOL_PATH + "' " + args +
-                          (withStderr ? " 2>&1" : " 2>/dev/null");
     std::FILE* p = popen(command.c_str(), "r");
     if (!p) return r;
     char buf[4096];
@@ -30,6 +27,13 @@ inline Result Tool(const std::string& args, bool withStderr = false) {
     int status = pclose(p);
     r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return r;
+}
+
+// Runs the tool offscreen with args (already quoted), capturing stdout; stderr is dropped, or
+// captured after stdout with withStderr.
+inline Result Tool(const std::string& args, bool withStderr = false) {
+    return Shell(std::string("ORIX_OFFSCREEN=1 '") + ORIX_TOOL_PATH + "' " + args +
+                 (withStderr ? " 2>&1" : " 2>/dev/null"));
 }
 
 inline void Write(const std::string& path, const std::string& text) {
