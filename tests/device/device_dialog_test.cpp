@@ -107,19 +107,6 @@ TEST_F(DeviceDialogTest, AcceptStoresTheChosenIdentifier) {
     EXPECT_EQ(read, Guid(0xA));
 }
 
-TEST_F(DeviceDialogTest, ReadingNothingLeavesTheTargetAlone) {
-    DriverGuid target = Guid(5);
-    EXPECT_FALSE(ReadStoredDeviceGuid(&target));
-    EXPECT_EQ(target, Guid(5));
-    DeviceDialog dialog(nullptr, ThreeDrivers);
-    EXPECT_FALSE(dialog.LoadStored());
-    // Lower-case digits read the same as upper-case.
-    ASSERT_TRUE(WriteProfileString("Orix Config", "Default DirectDraw GUID",
-                                   "0000000a00000000000000000000000a"));
-    ASSERT_TRUE(ReadStoredDeviceGuid(&target));
-    EXPECT_EQ(target, Guid(0xA));
-}
-
 TEST_F(DeviceDialogTest, StartUpAsksOnlyWhenNothingIsStored) {
     // The second start finds the choice stored, and asks no more (a script left for it would
     // cancel); with nothing stored, a cancelled dialog leaves the identifier alone.
@@ -141,20 +128,6 @@ TEST_F(DeviceDialogTest, StartUpAsksOnlyWhenNothingIsStored) {
     EXPECT_EQ(ObtainDeviceGuid(nullptr, &untouched, ThreeDrivers), DeviceChoice::Cancelled);
     EXPECT_EQ(untouched, Guid(9));
     EXPECT_EQ(Stored(), "");
-}
-
-TEST_F(DeviceDialogTest, AChoiceThatCannotBeStoredIsStillUsed) {
-    // A plain file where the profile's folder should be.
-    std::ofstream(dir_.File("blocked")) << "x";
-    setenv("ORIX_PROFILE", dir_.File("blocked/profile.ini").c_str(), 1);
-    SetDialogInputScript({Key(kDown), Key(kEnter)});
-    DriverGuid guid;
-    DeviceChoice choice = ObtainDeviceGuid(nullptr, &guid, ThreeDrivers);
-    if (choice == DeviceChoice::NoDialog) GTEST_SKIP() << "no window for the dialog";
-    EXPECT_EQ(choice, DeviceChoice::Chosen);
-    EXPECT_EQ(guid, Guid(0xA));
-    ASSERT_EQ(capture_.Messages().size(), 1u);
-    EXPECT_NE(capture_.Messages()[0].text.find("could not store"), std::string::npos);
 }
 
 }  // namespace
