@@ -130,5 +130,19 @@ TEST_F(DeviceDialogTest, StartUpAsksOnlyWhenNothingIsStored) {
     EXPECT_EQ(Stored(), "");
 }
 
+TEST_F(DeviceDialogTest, AChoiceThatCannotBeStoredIsStillUsed) {
+    // A plain file where the profile's folder should be.
+    std::ofstream(dir_.File("blocked")) << "x";
+    setenv("ORIX_PROFILE", dir_.File("blocked/profile.ini").c_str(), 1);
+    SetDialogInputScript({Key(kDown), Key(kEnter)});
+    DriverGuid guid;
+    DeviceChoice choice = ObtainDeviceGuid(nullptr, &guid, ThreeDrivers);
+    if (choice == DeviceChoice::NoDialog) GTEST_SKIP() << "no window for the dialog";
+    EXPECT_EQ(choice, DeviceChoice::Chosen);
+    EXPECT_EQ(guid, Guid(0xA));
+    ASSERT_EQ(capture_.Messages().size(), 1u);
+    EXPECT_NE(capture_.Messages()[0].text.find("could not store"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace orix
