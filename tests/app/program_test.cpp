@@ -117,18 +117,5 @@ TEST_F(ProgramTest, ClosingTheWindowDestroysEachObjectOnceAndEndsWithZero) {
     EXPECT_EQ(Destroyed(), 1);
 }
 
-TEST_F(ProgramTest, CursorHidesOnlyOnceTheLoopRuns) {
-    Start();
-    SetCursorVisible(true);
-    settingUp = true;
-    appActive = appReady = true;
-    EXPECT_EQ(SendMessage(window_, WM_SETCURSOR, 0, HTCLIENT), 0);
-    EXPECT_TRUE(CursorVisible());
-    settingUp = false;
-    EXPECT_EQ(SendMessage(window_, WM_SETCURSOR, 0, HTCLIENT), 1);
-    EXPECT_FALSE(CursorVisible());
-    SetCursorVisible(true);
-}
-
 }  // namespace
 }  // namespace orix

@@ -107,19 +107,6 @@ TEST_F(DeviceDialogTest, AcceptStoresTheChosenIdentifier) {
     EXPECT_EQ(read, Guid(0xA));
 }
 
-TEST_F(DeviceDialogTest, ReadingNothingLeavesTheTargetAlone) {
-    DriverGuid target = Guid(5);
-    EXPECT_FALSE(ReadStoredDeviceGuid(&target));
-    EXPECT_EQ(target, Guid(5));
-    DeviceDialog dialog(nullptr, ThreeDrivers);
-    EXPECT_FALSE(dialog.LoadStored());
-    // Lower-case digits read the same as upper-case.
-    ASSERT_TRUE(WriteProfileString("Orix Config", "Default DirectDraw GUID",
-                                   "0000000a00000000000000000000000a"));
-    ASSERT_TRUE(ReadStoredDeviceGuid(&target));
-    EXPECT_EQ(target, Guid(0xA));
-}
-
 TEST_F(DeviceDialogTest, StartUpAsksOnlyWhenNothingIsStored) {
     // The second start finds the choice stored, and asks no more (a script left for it would
     // cancel); with nothing stored, a cancelled dialog leaves the identifier alone.

@@ -88,22 +88,5 @@ TEST_F(EngineSetupTest, AStoredDriverThatIsGoneFallsBackToThePrimaryDisplay) {
     EXPECT_EQ(ExitCode(), 0);
 }
 
-TEST_F(EngineSetupTest, PresentAndTextNeedTheRightOrder) {
-    ASSERT_TRUE(WriteStoredDeviceGuid(DriverGuid()));
-    Display empty;
-    EXPECT_EQ(empty.Present(), DDERR_NOTINITIALIZED);
-    Display display;
-    Engine engine(clock_);
-    ASSERT_TRUE(engine.Setup(&display, nullptr, 640, 480, 16));
-    Surface* back = display.backBuffer;
-    EXPECT_FALSE(back->DrawText(0, 0, 0, "no dc"));  // outside GetDC / ReleaseDC
-    ASSERT_TRUE(back->GetDC());
-    EXPECT_FALSE(back->GetDC());
-    EXPECT_TRUE(back->DrawText(1, 2, 0x00FF0000, "text"));
-    EXPECT_TRUE(back->ReleaseDC());
-    EXPECT_FALSE(back->ReleaseDC());
-    EXPECT_EQ(display.Present(), DD_OK);
-}
-
 }  // namespace
 }  // namespace orix

@@ -58,24 +58,6 @@ TEST_F(RenderStateGroupTest, NestedGroupsRestoreInReverseOrder) {
     inner.children.clear();
 }
 
-// Values already in place are neither set nor restored; without the draw flag nothing switches
-// but the children are still updated.
-TEST_F(RenderStateGroupTest, NothingIsSetWhenInPlaceOrNotDrawing) {
-    RenderStateGroup same, off;
-    same.SetZEnable(1);
-    off.SetZEnable(0);
-    StateProbe a(&fx.device), b(&fx.device);
-    same.AddChild(&a);
-    off.AddChild(&b);
-    same.Update(kUpdateScene);
-    off.Update(kUpdateAnimate | kUpdateChildren);
-    EXPECT_TRUE(StateCalls().empty());
-    EXPECT_EQ(a.updateCount, 1);
-    EXPECT_EQ(b.zSeen, std::vector<uint32_t>{1});
-    same.children.clear();
-    off.children.clear();
-}
-
 // Near red square; a farther blue one inside a group with depth testing off is drawn over it;
 // a still farther green one after the group is hidden by the red one again.
 TEST(RenderStateGroupDrawing, DepthTestingIsOffInsideAndBackOnAfter) {

@@ -54,67 +54,6 @@ TEST_F(LightTest, SpotAimsAndColourNeedsALightObject) {
     EXPECT_EQ(light.description.color.g, 0.25f);
 }
 
-TEST_F(LightTest, SecondSetUpReleasesTheFirstLight) {
-    Scene scene(&fx.engine);
-    Light light;
-    light.SetPointLight(1, 1, 1);
-    scene.AddChild(&light);
-    scene.Update(kUpdateScene);
-    LightHandle first = light.light;
-    EXPECT_TRUE(fx.device.IsLightAttached(first));
-    light.SetSpotLight(1, 1, 1, 0.1f, 0.2f);
-    EXPECT_FALSE(fx.device.IsLightAlive(first));
-    EXPECT_EQ(fx.device.LiveLightCount(), 1u);
-    EXPECT_FALSE(light.attached);
-    scene.Update(kUpdateScene);
-    EXPECT_TRUE(fx.device.IsLightAttached(light.light));
-    scene.children.clear();
-    {
-        Light temporary;
-        temporary.SetPointLight(1, 1, 1);
-    }
-    EXPECT_EQ(fx.device.LiveLightCount(), 1u);
-}
-
-TEST_F(LightTest, MatrixTrackPlacesTheLightFromItsKeysWithoutDrifting) {
-    SceneObject holder;
-    holder.position = {100, 0, 0};
-    Light light;
-    light.SetSpotLight(1, 1, 1, 0.1f, 0.2f);
-    holder.AddChild(&light);
-    for (int i = 0; i < 3; ++i) {
-        Matrix* key = light.AddMatrixKey();
-        *key = Matrix::Identity();
-        key->SetRow(0, {0, 10.0f * i, 0});       // place
-        key->SetRow(1, {0, 10.0f * i - 50, 0});  // aim point below
-        key->m[3][1] = 7.0f + i;                 // falloff
-    }
-    light.SetPlayMode(0);
-    light.speed = 1.0f;
-    light.loop = true;
-    holder.Update(kUpdateScene);  // attach only
-    EXPECT_EQ(fx.device.CountCalls("SetLight"), 0u);
-    float expectedY[] = {0, 10, 20, 0, 10};
-    for (float y : expectedY) {
-        holder.Update(kUpdateScene);
-        EXPECT_EQ(light.description.position, Vector3(100, y, 0));
-        EXPECT_EQ(light.description.direction, Vector3(0, -1, 0));
-    }
-    EXPECT_EQ(light.description.falloff, 8.0f);
-    EXPECT_EQ(fx.device.CountCalls("SetLight"), 5u);
-    holder.children.clear();
-}
-
-TEST_F(LightTest, LightWithoutADeviceDoesNotCrash) {
-    theEngine = nullptr;
-    Light light;
-    light.SetPointLight(1, 1, 1);
-    EXPECT_EQ(light.light, 0u);
-    light.Update(kUpdateScene);
-    light.Update(kUpdateScene);
-    EXPECT_FALSE(light.attached);
-}
-
 // An unlit white square facing the camera is black until the light in front of it has been
 // attached and then sent: the first update only attaches.
 TEST(LightDrawing, LightReachesTheDeviceFromItsSecondUpdate) {
