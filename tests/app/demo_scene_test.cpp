@@ -100,6 +100,9 @@ private:
     std::vector<std::pair<SceneObject*, size_t>> hidden_;
 };
 
+int Channel(uint32_t rgb, int shift) {
+    return static_cast<int>((rgb >> shift) & 0xFF);
+}
 // The picture sprite's square and the frame-rate text's box.
 bool InSprite(uint32_t x, uint32_t y) {
     return x >= 474 && x < 626 && y >= 374;
@@ -186,6 +189,141 @@ TEST(DemoScene, ComposesDrawsAndAnimatesTheDemonstration) {
     EXPECT_GT(changed, 300) << "the character moves as it animates";
 }
 
+TEST(DemoScene, TheSpriteAddsThirtyPercentOfThePictureToItsSquare) {
+    REQUIRE_MODELS();
+    uint32_t pw = 0, ph = 0;
+    auto picture = DecodeJpegFile((BuiltResFolder() / "vireo.jpg").string(), &pw, &ph);
+    ASSERT_TRUE(picture);
+    DemoRun run(BuiltResFolder());
+    ASSERT_TRUE(run.Ready());
+    run.Frames(5);
+    run.clock.SetStep(0);
+    run.Frame();
+    FrameImage with = run.Frame();
+    run.app->sprite->visible = false;
+    FrameImage without = run.Frame();
+
+    // Outside the square nothing changes.
+    int changedOutside = 0;
+    for (uint32_t y = 0; y < 480; ++y)
+        for (uint32_t x = 0; x < 640; ++x)
+            changedOutside +=
+                !InFpsText(x, y) && !InSprite(x, y) && with.Rgb(x, y) != without.Rgb(x, y);
+    EXPECT_EQ(changedOutside, 0);
+
+    // Block by block the added light is 0.3 of the picture's (the square's rows from 375 to
+    // 475 are on screen; the picture is stretched over 150 x 150).
+    const int kBlock = 25;
+    int blocks = 0;
+    for (int by = 0; by < 4; ++by) {
+        for (int bx = 0; bx < 6; ++bx) {
+            double added[3] = {0, 0, 0}, expected[3] = {0, 0, 0};
+            int n = 0;
+            bool saturated = false;
+            for (int y = by * kBlock; y < (by + 1) * kBlock; ++y) {
+                for (int x = bx * kBlock; x < (bx + 1) * kBlock; ++x) {
+                    uint32_t a = with.Rgb(475 + x, 375 + y), b = without.Rgb(475 + x, 375 + y);
+                    uint32_t px = static_cast<uint32_t>(x) * pw / 150;
+                    uint32_t py = static_cast<uint32_t>(y) * ph / 150;
+                    const uint8_t* rgb = picture.get() + (py * pw + px) * 3;
+                    for (int c = 0; c < 3; ++c) {
+                        int shift = 16 - 8 * c;
+                        if (Channel(a, shift) >= 248) saturated = true;
+                        added[c] += Channel(a, shift) - Channel(b, shift);
+                        expected[c] += 0.3 * rgb[c];
+                    }
+                    ++n;
+                }
+            }
+            if (saturated) continue;
+            ++blocks;
+            for (int c = 0; c < 3; ++c) {
+                EXPECT_NEAR(added[c] / n, expected[c] / n, 10.0)
+                    << "block " << bx << "," << by << " channel " << c;
+            }
+        }
+    }
+    EXPECT_GE(blocks, 12);
+}
+
+TEST(DemoScene, FrameRateReadsThirtyInBlueAtTwentyFourFifty) {
+    REQUIRE_MODELS();
+    DemoRun run(BuiltResFolder());
+    ASSERT_TRUE(run.Ready());
+    run.Frames(100);
+    run.Hide(run.app->landGroup);
+    run.Hide(run.app->character);
+    FrameImage f = run.Frame();
+    ASSERT_EQ(theEngine->fps, 30u);
+    // The same text drawn by hand on a black picture is what the frame holds there.
+    GraphicsDevice* device = theEngine->device;
+    Rect all{0, 0, 640, 480};
+    device->Clear(&all, 1, CLEAR_TARGET);
+    device->DrawText(20, 450, 0x00FF0000, "FPS : 30");
+    FrameImage reference;
+    ASSERT_TRUE(device->ReadFrame(&reference));
+    int blue = 0;
+    for (uint32_t y = 400; y < 480; ++y) {
+        for (uint32_t x = 0; x < 400; ++x) {
+            ASSERT_EQ(f.Rgb(x, y), reference.Rgb(x, y)) << x << "," << y;
+            uint32_t p = f.Rgb(x, y);
+            if (Channel(p, 0) > 200 && Channel(p, 8) < 60 && Channel(p, 16) < 60) ++blue;
+        }
+    }
+    EXPECT_GT(blue, 20);
+}
+
+// Every skin edge keeps roughly its length through a whole walk cycle: no triangle is torn
+// open at a joint or thrown across the picture. With one bone per vertex the edges across a
+// bent knee stretch most, to about 1.8 times their length.
+TEST(DemoScene, TheSkinHoldsTogetherAtEveryJointThroughTheWalk) {
+    REQUIRE_MODELS();
+    DemoRun run(BuiltResFolder());
+    ASSERT_TRUE(run.Ready());
+    auto* girl = dynamic_cast<SkinnedCharacter*>(run.app->character);
+    ASSERT_NE(girl, nullptr);
+    ASSERT_TRUE(girl->skinLoaded);
+    Mesh* skin = girl->skinMesh;
+    ASSERT_NE(skin, nullptr);
+    const std::vector<uint16_t> indices = skin->geometry->indices;
+    ASSERT_GE(indices.size(), 3u * 1500u);
+    auto edges = [&](std::vector<float>* out) {
+        out->clear();
+        for (size_t f = 0; f + 2 < indices.size(); f += 3) {
+            for (int e = 0; e < 3; ++e) {
+                out->push_back(Length(skin->VertexPosition(indices[f + e]) -
+                                      skin->VertexPosition(indices[f + (e + 1) % 3])));
+            }
+        }
+    };
+    std::vector<float> rest, posed;
+    edges(&rest);
+    double worst = 1.0;
+    for (int frame = 0; frame < 90; ++frame) {
+        run.Frame();
+        if (frame % 3 != 0) continue;
+        edges(&posed);
+        for (size_t i = 0; i < rest.size(); ++i) {
+            if (rest[i] < 0.05f) continue;
+            double ratio = posed[i] / rest[i];
+            worst = std::max(worst, std::max(ratio, 1.0 / std::max(ratio, 1e-6)));
+        }
+    }
+    EXPECT_LT(worst, 2.0) << "an edge stretched or shrank by " << worst;
+}
+
+TEST(DemoScene, TheSameRunTwiceGivesTheSamePixels) {
+    REQUIRE_MODELS();
+    std::vector<uint8_t> pictures[2];
+    for (auto& p : pictures) {
+        DemoRun run(BuiltResFolder());
+        ASSERT_TRUE(run.Ready());
+        p = run.Frames(30).rgba;
+    }
+    ASSERT_FALSE(pictures[0].empty());
+    EXPECT_TRUE(pictures[0] == pictures[1]);
+}
+
 // --- a resource folder with files missing -------------------------------------------------
 
 class MissingFiles : public ::testing::Test {
@@ -230,6 +368,47 @@ TEST_F(MissingFiles, AMissingPictureEndsTheProgramWithMinusOne) {
     REQUIRE_MODELS();
     LinkAllBut({"vireo.jpg"});
     DemoRun run(dir_);
+    EXPECT_TRUE(Said("PavoSprite: Can't Load texture. : vireo.jpg"));
+    EXPECT_EQ(ExitCode(), -1);
+}
+
+// A camera photo saved as CMYK is drawn like any picture; one wider than the device's largest
+// texture is reported and ends the program, as a missing one does.
+TEST_F(MissingFiles, TheSpriteTakesALargeCmykPhotoButNothingWiderThanATexture) {
+    REQUIRE_MODELS();
+    LinkAllBut({"vireo.jpg"});
+    const std::string picture = (dir_ / "vireo.jpg").string();
+    test::JpegOptions cmyk;
+    cmyk.cmyk = true;
+    cmyk.quality = 50;
+    std::vector<uint8_t> green(size_t{6000} * 4000 * 3, 0);
+    for (size_t i = 1; i < green.size(); i += 3) green[i] = 255;
+    ASSERT_TRUE(test::WriteJpeg(picture, 6000, 4000, green, cmyk));
+    {
+        DemoRun run(dir_);
+        ASSERT_TRUE(run.Ready());
+        EXPECT_TRUE(capture_.Messages().empty());
+        run.clock.SetStep(0);
+        FrameImage with = run.Frames(2);
+        run.app->sprite->visible = false;
+        FrameImage without = run.Frame();
+        // The green picture adds 0.3 of full green over the square's part on screen.
+        double added = 0;
+        for (uint32_t y = 380; y < 480; ++y) {
+            for (uint32_t x = 480; x < 620; ++x) {
+                added += Channel(with.Rgb(x, y), 8) - Channel(without.Rgb(x, y), 8);
+            }
+        }
+        EXPECT_NEAR(added / (100 * 140), 0.3 * 255, 8.0);
+    }
+    EXPECT_EQ(ExitCode(), 0);
+
+    ASSERT_TRUE(
+        test::WriteJpeg(picture, 16385, 8, std::vector<uint8_t>(size_t{16385} * 8 * 3, 200)));
+    DemoRun run(dir_);
+    EXPECT_TRUE(
+        Said("OrixFileJpg: JPEG :\nPicture too large in vireo.jpg: the picture is 16385 x 8 "
+             "pixels; the limit is 16384 pixels a side"));
     EXPECT_TRUE(Said("PavoSprite: Can't Load texture. : vireo.jpg"));
     EXPECT_EQ(ExitCode(), -1);
 }

@@ -28,6 +28,22 @@ BmpSpec Rgb24Picture(int w, int h) {
     return s;
 }
 
+BmpSpec Indexed8Picture(int w, int h, int colours) {
+    BmpSpec s;
+    s.width = w;
+    s.height = h;
+    s.bitCount = 8;
+    s.colorsUsed = static_cast<uint32_t>(colours);
+    for (int i = 0; i < colours; ++i) s.colorTable.push_back(0x010203u * static_cast<uint32_t>(i));
+    int pitch = DibPitch(w, 8);
+    s.pixels.assign(static_cast<size_t>(pitch) * h, 0);
+    for (int y = 0; y < h; ++y) {
+        uint8_t* row = &s.pixels[static_cast<size_t>(h - 1 - y) * pitch];  // bottom-up
+        for (int x = 0; x < w; ++x) row[x] = static_cast<uint8_t>((x + y) % colours);
+    }
+    return s;
+}
+
 class TextureTest : public ::testing::Test {
 protected:
     TextureTest() {
@@ -74,6 +90,176 @@ TEST(TextureFormat, ChoiceFollowsTheDevicesOrder) {
         EXPECT_EQ(chosen.greenMask, c.greenMask) << &c - cases;
         EXPECT_EQ(chosen.flags == 0, c.bitCount == 0) << &c - cases;
     }
+}
+
+TEST_F(TextureTest, HardwareLoadMakesTwoSurfacesAndTransfers) {
+    std::string path = Picture("rock.bmp", Rgb24Picture(300, 200));
+    Texture t;
+    ASSERT_TRUE(t.Load(&device_, path, kNoColorKey));
+    EXPECT_EQ(t.loaded, 1);
+    EXPECT_NE(t.handle, 0u);
+    ASSERT_NE(t.systemSurface, t.deviceSurface);
+    ASSERT_EQ(device_.created.size(), 2u);
+    EXPECT_EQ(device_.created[0].caps, 0x04005000u);
+    EXPECT_EQ(device_.created[1].caps, 0x00001800u);
+    EXPECT_EQ(device_.created[0].flags, 0x1007u);
+    EXPECT_EQ(device_.created[0].pixelFormat.bitCount, 24u);
+    EXPECT_FALSE(device_.surfaces[t.deviceSurface].keySet);
+    EXPECT_EQ(t.palette, 0u);
+    // The picture reached the device surface through the transfer, in the surface's format.
+    EXPECT_EQ(device_.surfaces[t.deviceSurface].loadsInto, 1);
+    EXPECT_EQ(device_.Texel(t.deviceSurface, 3, 5), 0x3050C8u);
+    EXPECT_EQ(device_.Texel(t.deviceSurface, 0, 0), 0x0000C8u);
+
+    // Reload restores the device surface first, then transfers again.
+    device_.surfaces[t.deviceSurface].lost = true;
+    EXPECT_TRUE(t.Reload());
+    EXPECT_FALSE(device_.surfaces[t.deviceSurface].lost);
+    EXPECT_EQ(device_.surfaces[t.deviceSurface].loadsInto, 2);
+
+    t.Release();
+    EXPECT_EQ(device_.LiveSurfaces(), 0u);
+    EXPECT_EQ(t.handle, 0u);
+    EXPECT_EQ(t.systemSurface, 0u);
+    EXPECT_FALSE(t.Reload());
+}
+
+TEST_F(TextureTest, ExtensionsDecideAndUnknownOnesLeaveTheRecordAlone) {
+    std::string rock = Picture("rock.bmp", Rgb24Picture(4, 4));
+    Picture("ROCK2.BMP", Rgb24Picture(8, 8));
+    Texture t;
+    ASSERT_TRUE(t.Load(&device_, rock, kNoColorKey));
+    Texture before = t;
+    size_t surfaces = device_.created.size();
+    for (const std::string& name : {dir_.File("rock.jpeg"), dir_.File("rock"),
+                                    dir_.File("missing.bmp"), dir_.File("rock.tga")}) {
+        SCOPED_TRACE(name);
+        EXPECT_FALSE(t.Load(&device_, name, kNoColorKey));
+        EXPECT_EQ(t.handle, before.handle);
+        EXPECT_EQ(t.deviceSurface, before.deviceSurface);
+        EXPECT_EQ(t.systemSurface, before.systemSurface);
+    }
+    EXPECT_EQ(device_.created.size(), surfaces);
+    EXPECT_EQ(device_.LiveSurfaces(), 2u);
+
+    // A second good load replaces the first and frees its surfaces.
+    ASSERT_TRUE(t.Load(&device_, dir_.File("ROCK2.BMP"), kNoColorKey));
+    EXPECT_NE(t.deviceSurface, before.deviceSurface);
+    EXPECT_EQ(device_.LiveSurfaces(), 2u);
+    EXPECT_FALSE(t.Load(nullptr, rock, kNoColorKey));
+    t.Release();
+}
+
+TEST_F(TextureTest, FailuresAfterThePictureLeaveTheRecordEmpty) {
+    // Wider than the device's largest texture (4096): refused from the picture's header with
+    // its sizes, before the loaded texture is touched.
+    std::string big = Picture("big.bmp", Rgb24Picture(5000, 2));
+    Texture t;
+    ASSERT_TRUE(t.Load(&device_, Picture("a.bmp", Rgb24Picture(2, 2)), kNoColorKey));
+    uint32_t handle = t.handle;
+    EXPECT_FALSE(t.Load(&device_, big, kNoColorKey));
+    EXPECT_EQ(t.handle, handle);
+    EXPECT_EQ(device_.LiveSurfaces(), 2u);
+    ASSERT_EQ(capture_.Messages().size(), 1u);
+    EXPECT_NE(capture_.Messages()[0].text.find("5000 x 2 pixels; the limit is 4096 pixels a side"),
+              std::string::npos)
+        << capture_.Messages()[0].text;
+
+    device_.formats = {RgbFormat(32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000)};  // nothing fits
+    EXPECT_FALSE(t.Load(&device_, Picture("b.bmp", Rgb24Picture(2, 2)), kNoColorKey));
+    EXPECT_EQ(device_.created.back().pixelFormat.bitCount, 0u);
+    EXPECT_EQ(t.handle, 0u);
+    EXPECT_EQ(t.deviceSurface, 0u);
+    EXPECT_EQ(t.loaded, 1);  // never cleared
+    EXPECT_EQ(device_.LiveSurfaces(), 0u);
+}
+
+TEST_F(TextureTest, IndexedPicturesGetAPaletteFromTheirColourTable) {
+    device_.formats = {RgbFormat(16, 0xF800, 0x7E0, 0x1F), Palette8Format()};
+    Texture t;
+    ASSERT_TRUE(t.Load(&device_, Picture("p8.bmp", Indexed8Picture(6, 3, 40)), kNoColorKey));
+    EXPECT_EQ(device_.created[0].pixelFormat.bitCount, 8u);
+    ASSERT_NE(t.palette, 0u);
+    const auto& palette = device_.palettes[t.palette];
+    EXPECT_EQ(palette.caps, static_cast<uint32_t>(DDPCAPS_8BIT));
+    ASSERT_EQ(palette.entries.size(), 40u);
+    EXPECT_EQ(palette.entries[5].red, 5);
+    EXPECT_EQ(palette.entries[5].green, 10);
+    EXPECT_EQ(palette.entries[5].blue, 15);
+    EXPECT_EQ(device_.surfaces[t.systemSurface].palette, t.palette);
+    EXPECT_EQ(device_.surfaces[t.deviceSurface].palette, t.palette);
+    EXPECT_EQ(device_.Texel(t.deviceSurface, 4, 2), 6u);  // indices kept
+
+    ASSERT_TRUE(t.Load(&device_, Picture("p4.bmp", Indexed8Picture(4, 4, 16)), kNoColorKey));
+    EXPECT_EQ(device_.palettes[t.palette].caps, static_cast<uint32_t>(DDPCAPS_4BIT));
+    EXPECT_EQ(device_.palettes.size(), 1u);  // the first palette went with the first load
+
+    // A true-colour picture on an 8-bit format gets the table its texels were matched with.
+    device_.formats = {Palette8Format()};
+    ASSERT_TRUE(t.Load(&device_, Picture("rgb.bmp", Rgb24Picture(4, 4)), kNoColorKey));
+    ASSERT_NE(t.palette, 0u);
+    EXPECT_EQ(device_.palettes[t.palette].entries.size(), 256u);
+    const auto& entry = device_.palettes[t.palette].entries[device_.Texel(t.deviceSurface, 3, 3)];
+    EXPECT_NEAR(entry.red, 48, 20);
+    EXPECT_NEAR(entry.green, 48, 20);
+    EXPECT_NEAR(entry.blue, 200, 45);
+    t.Release();
+    EXPECT_TRUE(device_.palettes.empty());
+}
+
+// The device suite draws a 16-bit one; here the depth follows the display's.
+TEST_F(TextureTest, JpegPicturesArriveInTheDisplaysDepth) {
+    std::string path = dir_.File("photo.JPG");
+    ASSERT_TRUE(test::WriteJpeg(path, 16, 8, test::TestPattern(16, 8)));
+    Texture t;
+    device_.bits = 32;
+    ASSERT_TRUE(t.Load(&device_, path, kNoColorKey));
+    EXPECT_EQ(device_.created.back().pixelFormat.bitCount, 32u);
+    t.Release();
+
+    EXPECT_FALSE(t.Load(&device_, dir_.File("none.jpg"), kNoColorKey));
+    ASSERT_EQ(capture_.Messages().size(), 1u);
+    EXPECT_EQ(capture_.Messages()[0].caption, "OrixFileJpg");
+}
+
+TEST_F(TextureTest, MipmapChainFillsEveryLevel) {
+    std::vector<std::string> names = {Picture("m0.bmp", Rgb24Picture(8, 8)),
+                                      Picture("m1.bmp", Rgb24Picture(4, 4)),
+                                      Picture("m2.bmp", Rgb24Picture(2, 2))};
+    Texture t;
+    ASSERT_TRUE(t.LoadMipmaps(&device_, names, 3, kNoColorKey));
+    EXPECT_EQ(t.loaded, 1);
+    ASSERT_EQ(device_.created.size(), 2u);
+    EXPECT_EQ(device_.created[0].flags, 0x21007u);
+    EXPECT_EQ(device_.created[0].mipMapCount, 3u);
+    EXPECT_EQ(device_.created[0].caps, 0x04405008u);
+    EXPECT_EQ(device_.created[1].caps, 0x00401808u);
+    EXPECT_EQ(device_.surfaces[t.systemSurface].refs, 1);  // level references given back
+    SurfaceHandle level = t.deviceSurface;
+    for (uint32_t size : {8u, 4u, 2u}) {
+        SCOPED_TRACE(size);
+        ASSERT_NE(level, 0u);
+        EXPECT_EQ(device_.surfaces[level].desc.width, size);
+        EXPECT_EQ(device_.Texel(level, size - 1, size - 1),
+                  0x0000C8u | ((size - 1) * 16 << 16) | ((size - 1) * 16 << 8));
+        level = device_.surfaces[level].next;
+    }
+    t.Release();
+    EXPECT_EQ(device_.LiveSurfaces(), 0u);
+
+    // A missing level fails the whole texture and leaves nothing behind.
+    std::vector<std::string> broken = {names[0], dir_.File("gone.bmp"), names[2]};
+    Texture u;
+    EXPECT_FALSE(u.LoadMipmaps(&device_, broken, 3, kNoColorKey));
+    EXPECT_EQ(u.loaded, 0);
+    EXPECT_EQ(u.handle, 0u);
+    EXPECT_EQ(device_.LiveSurfaces(), 0u);
+    EXPECT_FALSE(u.LoadMipmaps(&device_, names, 4, kNoColorKey));  // more levels than names
+
+    // One level: just level 0.
+    ASSERT_TRUE(u.LoadMipmaps(&device_, names, 1, kNoColorKey));
+    EXPECT_EQ(device_.surfaces[u.deviceSurface].next, 0u);
+    u.Release();
 }
 
 TEST_F(TextureTest, SixteenBitSurfacesTakeTruncatedChannels) {

@@ -48,6 +48,51 @@ TEST_F(KeyframeTrackTest, LoopingWrapsToTheFirstFrameAndAdvancesInTheSameUpdate)
     EXPECT_EQ(o.playMode, 0);
 }
 
+TEST_F(KeyframeTrackTest, NonLoopingStopsAtFirstOrLastFrameThroughTheVirtualSlot) {
+    for (bool rewind : {true, false}) {
+        ModeWatcher o;
+        o.AddPositionKey(0, 0, 0, 0, false);
+        o.SetFrameRange(10, 20);
+        o.loop = false;
+        o.rewindOnStop = rewind;
+        o.SetPlayMode(static_cast<int32_t>(PlayMode::Playing));
+        frameStep = 3.0f;
+        for (int i = 0; i < 10; ++i) o.Update(kUpdateScene);
+        EXPECT_EQ(o.playMode, static_cast<int32_t>(PlayMode::Stopped));
+        EXPECT_EQ(o.stops, 1);
+        EXPECT_EQ(o.time, rewind ? 10.0f : 20.0f);
+    }
+}
+
+TEST_F(KeyframeTrackTest, MatrixKeysGrowWithoutMovingAndLookupsStayInside) {
+    SceneObject o;
+    Matrix* first = o.AddMatrixKey();
+    EXPECT_EQ(o.motionMode, MotionMode::MatrixTrack);
+    *first = Matrix::Translation({1, 0, 0});
+    for (int i = 1; i < 10; ++i) *o.AddMatrixKey() = Matrix::Translation({float(i + 1), 0, 0});
+    EXPECT_EQ(&(*o.matrixKeys)[0], first);  // the tenth key reused the first block
+    *o.AddMatrixKey() = Matrix::Translation({11, 0, 0});
+    EXPECT_EQ(o.keyCount, 11);
+    EXPECT_EQ(o.lastFrame, 10);
+
+    SceneObject parentObj;
+    parentObj.position = {0, 5, 0};
+    parentObj.AddChild(&o);
+    o.time = 3.7f;
+    parentObj.Update(kUpdateScene);
+    EXPECT_EQ(o.world.GetTranslation(), Vector3(4, 5, 0));
+    EXPECT_EQ(o.position, Vector3(4, 5, 0));
+    // A frame range wider than the keys never reads past them.
+    o.SetFrameRange(0, 500);
+    o.time = 400;
+    parentObj.Update(kUpdateScene);
+    EXPECT_EQ(o.world.GetTranslation(), Vector3(11, 5, 0));
+    o.time = -3;
+    parentObj.Update(kUpdateScene);
+    EXPECT_EQ(o.world.GetTranslation(), Vector3(1, 5, 0));
+    parentObj.children.clear();
+}
+
 // A first rotation key after time zero gets an identity key before it; relative keys
 // accumulate; scale keys and the node scale are divided out.
 TEST_F(KeyframeTrackTest, RotationAndScaleKeysAreNormalisedAsTheyAreAdded) {
@@ -81,6 +126,28 @@ TEST_F(KeyframeTrackTest, RotationAndScaleKeysAreNormalisedAsTheyAreAdded) {
     EXPECT_EQ(scaled.nodeTransform, Matrix::Translation({3, 3, 3}));
 }
 
+TEST_F(KeyframeTrackTest, BakedLookupTruncatesAndClampsTheFrame) {
+    SceneObject o;
+    o.AddPositionKey(0, 0, 0, 0, false);
+    o.AddPositionKey(100, 100, 0, 0, false);
+    o.AddRotationKey(0, 0, 0, 0, 0, true);
+    o.animationOptions = ANIM_LINEARPOSITION;
+    o.SetFrameRange(20, 80);
+    o.BakePoses();
+    ASSERT_EQ(o.bakedPoses->size(), 61u);
+    Matrix pose;
+    o.time = 57.9f;
+    o.ComputeAnimatedLocal(&pose);
+    EXPECT_NEAR(pose.m[3][0], 57.0f, 1e-4);
+    EXPECT_EQ(pose.m[3][3], 1.0f);
+    o.time = 5;
+    o.ComputeAnimatedLocal(&pose);
+    EXPECT_NEAR(pose.m[3][0], 20.0f, 1e-4);
+    o.time = 1000;
+    o.ComputeAnimatedLocal(&pose);
+    EXPECT_NEAR(pose.m[3][0], 80.0f, 1e-4);
+}
+
 TEST_F(KeyframeTrackTest, RangesAtTheEndsOfInt32BakeOrFallBackToLiveSampling) {
     SceneObject top;
     top.AddPositionKey(0, 0, 0, 0, false);
@@ -104,6 +171,27 @@ TEST_F(KeyframeTrackTest, RangesAtTheEndsOfInt32BakeOrFallBackToLiveSampling) {
     Matrix pose;
     whole.ComputeAnimatedLocal(&pose);
     EXPECT_NEAR(pose.m[3][0], 5.0f, 1e-4);
+}
+
+TEST_F(KeyframeTrackTest, StoppedObjectComputesItsPoseOnceUntilRewound) {
+    SceneObject o;
+    o.AddPositionKey(0, 0, 0, 0, false);
+    o.AddPositionKey(10, 10, 0, 0, false);
+    o.animationOptions = ANIM_LINEARPOSITION;
+    o.SetFrameRange(0, 10);
+    o.time = 4;
+    o.Update(kUpdateScene);
+    EXPECT_NEAR(o.world.m[3][0], 4.0f, 1e-5);
+    o.time = 8;
+    o.Update(kUpdateScene);
+    EXPECT_NEAR(o.world.m[3][0], 4.0f, 1e-5);  // cached
+    o.SetPlayMode(static_cast<int32_t>(PlayMode::Rewound));
+    o.Update(kUpdateScene);
+    EXPECT_NEAR(o.world.m[3][0], 0.0f, 1e-5);
+    o.SetPlayMode(static_cast<int32_t>(PlayMode::Playing));
+    frameStep = 2.0f;
+    o.Update(kUpdateScene);
+    EXPECT_NEAR(o.world.m[3][0], 2.0f, 1e-5);
 }
 
 }  // namespace

@@ -38,12 +38,6 @@ protected:
     EngineFixture fixture_;
 };
 
-void ExpectCorner(const TLVertex& v, float x, float y) {
-    EXPECT_FLOAT_EQ(v.sx, x);
-    EXPECT_FLOAT_EQ(v.sy, y);
-    EXPECT_FLOAT_EQ(v.sz, 0.0f);
-}
-
 TEST_F(PavoOverlayTest, RenderStateBlockSwitchesAndRestores) {
     FakeDevice& device = fixture_.device;
     PavoRenderState block(&device);

@@ -51,6 +51,39 @@ TEST_F(SceneObjectTest, FreeMotionTurnsThenMovesThenFollowsItsMovingParent) {
     parentObj.children.clear();
 }
 
+TEST_F(SceneObjectTest, AngularVelocityScalesWithFrameStepAndDisabledSubtreeFreezes) {
+    SceneObject o, child;
+    o.AddChild(&child);
+    child.velocity = {1, 0, 0};
+    o.angularVelocity = {0, 0.1f, 0};
+    frameStep = 0.99f;  // a 33 ms frame
+    o.Update(kUpdateScene);
+    o.Update(kUpdateScene);
+    o.enabled = false;
+    o.Update(kUpdateScene);
+    EXPECT_NEAR(o.rotation.y, 0.198f, 1e-5);
+    EXPECT_NEAR(child.position.x, 1.98f, 1e-5);
+    EXPECT_EQ(o.updateCount, 2);
+    o.children.clear();
+}
+
+TEST_F(SceneObjectTest, RotationOrderPicksTheEulerComposition) {
+    const Vector3 r{0.3f, -1.1f, 0.7f};
+    const struct {
+        int order;
+        Matrix expected;
+    } cases[] = {{0, Matrix::EulerZYX(r)},
+                 {1, Matrix::EulerXYZ(r)},
+                 {2, Matrix::EulerXZY(r)},
+                 {7, Matrix::Identity()}};
+    for (const auto& c : cases) {
+        SceneObject o;
+        o.SetRotation(r.x, r.y, r.z, c.order);
+        o.Update(kUpdateAnimate);
+        EXPECT_LT(MaxDifference(o.world, c.expected), 1e-6f) << c.order;
+    }
+}
+
 TEST_F(SceneObjectTest, LookAtTurnsPlusZTowardTheTargetUnlessHeld) {
     SceneObject target, viewer;
     target.world = Matrix::Translation({0, 0, -50});
@@ -123,6 +156,70 @@ TEST_F(SceneObjectTest, RemovalsDeleteTheSubtreeAndWaitForTheSiblings) {
     root.DeleteChildren();
     EXPECT_TRUE(root.children.empty());
     EXPECT_EQ(log.size(), 6u);
+}
+
+TEST_F(SceneObjectTest, ClonesAreNumberedShareTheTracksAndOutliveTheirSource) {
+    auto* source = new SceneObject;
+    source->name = "Hips";
+    source->AddPositionKey(0, 1, 2, 3, false);
+    source->AddPositionKey(10, 11, 2, 3, false);
+    source->SetFrameRange(0, 10);
+    SceneObject root, child;
+    root.AddChild(source);
+    source->AddChild(&child);
+
+    SceneObject* c1 = source->Clone();
+    SceneObject* c2 = source->Clone();
+    EXPECT_EQ(c1->name, "Hips;Clone1");
+    EXPECT_EQ(c2->name, "Hips;Clone2");
+    EXPECT_EQ(source->lastClone, c2);
+    EXPECT_TRUE(c1->isClone);
+    EXPECT_EQ(c1->animation, source->animation);
+    EXPECT_EQ(c1->parent, &root);
+    EXPECT_TRUE(c1->children.empty());
+    EXPECT_EQ(root.children.size(), 1u);  // the caller places clones
+    delete c1;
+    delete c2;
+    Matrix pose;
+    source->time = 5;
+    source->ComputeAnimatedLocal(&pose);
+    EXPECT_GT(pose.m[3][0], 1.0f);
+
+    SceneObject* c3 = source->Clone();
+    source->children.clear();
+    root.RemoveChild(source);
+    c3->time = 10;
+    c3->ComputeAnimatedLocal(&pose);
+    EXPECT_NEAR(pose.m[3][0], 11.0f, 1e-4);
+    delete c3;
+}
+
+TEST_F(SceneObjectTest, WorldTransformTakesOneLevelOfParentScaleAndFixedKeepsItsWorld) {
+    SceneObject parentObj, child, fixed;
+    parentObj.AddChild(&child);
+    parentObj.AddChild(&fixed);
+    parentObj.scale = {2, 2, 2};
+    parentObj.position = {1, 2, 3};
+    child.scale = {1, 3, 1};
+    child.position = {1, 0, 0};
+    fixed.motionMode = MotionMode::Fixed;
+    fixed.world = Matrix::Translation({7, 7, 7});
+    parentObj.Update(kUpdateScene);
+    EXPECT_EQ(fixed.world, Matrix::Translation({7, 7, 7}));
+    EXPECT_EQ(fixed.parentWorld, fixed.world);
+    const auto sent = [&] { return fx.device.Transform(TRANSFORM_WORLD); };
+    child.ApplyWorldTransform();
+    EXPECT_EQ(sent(), child.world);
+    child.applyScale = true;
+    child.ApplyWorldTransform();
+    EXPECT_EQ(sent(), Matrix::Scaling({2, 6, 2}) * child.world);
+    child.motionMode = MotionMode::Fixed;
+    child.ApplyWorldTransform();
+    EXPECT_EQ(sent(), child.world);
+    parentObj.applyScale = true;
+    parentObj.ApplyWorldTransform();  // no parent: unscaled
+    EXPECT_EQ(sent(), parentObj.world);
+    parentObj.children.clear();
 }
 
 }  // namespace
