@@ -114,30 +114,6 @@ TEST_F(HostileInput, ThreeHundredMaterialsLoadIntoACharacter) {
     EXPECT_FLOAT_EQ(m.materials->main.record.diffuse.b, 299.0f / 300);
 }
 
-TEST_F(HostileInput, TextureFacesBeyondTheFacesAreHarmless) {
-    Bne b;
-    b.Tag(kBneGeometryHeader).Str("Body").Vertex(0, 0, 0).Vertex(1, 0, 0).Vertex(0, 1, 0);
-    b.Face(0, 1, 2);
-    b.Tag(kBneTextureVertex).F32(0).F32(0).Tag(kBneTextureVertex).F32(1).F32(0);
-    b.Tag(kBneTextureFaceList).U32(50);
-    for (uint32_t i = 0; i < 40; ++i)
-        b.Tag(kBneTextureFace).U32(i % 2).U32(1).U32(i < 20 ? 0 : 9999);
-    b.Tag(kBneMaterialReference).Tag(0).Tag(kBneEndGeometry).Tag(kBneFileEnd);
-    SkinnedCharacter c(1);
-    EXPECT_TRUE(Load(&c, b, kBneFinishNodes | kBneBakePoses));
-    ASSERT_EQ(c.meshCount, 1);
-    const Mesh& m = *c.meshes[0];
-    EXPECT_EQ(m.faceCount, 1u);
-    EXPECT_EQ(m.texFaceCount, 20u);  // the ones naming texture vertex 9999 were dropped
-    for (uint32_t i = 0; i < m.faceCount; ++i) {
-        const MeshFace& f = m.geometry->faces[i];
-        EXPECT_LT(f.a, m.vertexCount);
-        EXPECT_LT(f.b, m.vertexCount);
-        EXPECT_LT(f.c, m.vertexCount);
-    }
-    c.Update(kUpdateAnimate | kUpdateChildren);
-}
-
 TEST_F(HostileInput, TextureCoordinatesPilingOntoOnePositionAreNotSplitAndStayLinear) {
     // 100,000 faces on one triangle, each corner of position 0 with its own coordinate: more
     // split vertices than a mesh may hold, found without comparing every pair with every other.

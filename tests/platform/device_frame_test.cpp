@@ -57,90 +57,6 @@ TEST_F(FrameTest, TextAppearsAtItsPlaceInItsColourAndLeavesTheStatesAlone) {
     EXPECT_EQ(Frame().Rgb(320, 320), 0x00FF00u);
 }
 
-TEST_F(FrameTest, StatisticsCountWhatWasDrawnAndBeginSceneResetsThem) {
-    DrawRect(10, 10, 50, 50, 0.5f, ~0u);
-    dev->EnableTrace(true);
-    ClearTo(0, 0, 0);  // before the scene, yet counted in its frame
-    TLVertex q[4] = {Tl(10, 10, 0.5f, ~0u), Tl(50, 10, 0.5f, ~0u), Tl(10, 50, 0.5f, ~0u),
-                     Tl(50, 50, 0.5f, ~0u)};
-    const uint16_t idx[6] = {0, 1, 2, 2, 1, 3};
-    ASSERT_TRUE(dev->BeginScene());
-    EXPECT_FALSE(dev->BeginScene());  // nested
-    ASSERT_TRUE(dev->SetRenderState(RS_ZENABLE, D3D_FALSE));
-    ASSERT_TRUE(dev->SetRenderState(RS_ZENABLE, D3D_FALSE));
-    ASSERT_TRUE(dev->SetRenderState(RS_CULLMODE, CULL_CCW));
-    ASSERT_TRUE(dev->DrawPrimitive(PRIM_TRIANGLESTRIP, VT_TLVERTEX, q, 4, 0));
-    ASSERT_TRUE(dev->DrawIndexedPrimitive(PRIM_TRIANGLELIST, VT_TLVERTEX, q, 4, idx, 6, 0));
-    ASSERT_TRUE(dev->DrawPrimitive(PRIM_TRIANGLEFAN, VT_TLVERTEX, q, 4, 0));
-    ASSERT_TRUE(dev->SetTransform(TRANSFORM_WORLD, Matrix::Translation({1, 2, 3})));
-    ASSERT_TRUE(dev->EndScene());
-    FrameStats s = dev->GetFrameStats();
-    const uint32_t got[] = {s.drawCalls,       s.primitives,         s.vertices,
-                            s.clears,          s.renderStateChanges, s.renderStateRedundant,
-                            s.transformChanges};
-    EXPECT_EQ(std::vector<uint32_t>(got, got + 7), (std::vector<uint32_t>{3, 6, 12, 1, 1, 2, 1}));
-    const auto& trace = dev->Trace();
-    ASSERT_FALSE(trace.empty());
-    EXPECT_EQ(trace.front(), "Clear 1 3");
-    for (const char* line : {"DrawPrimitive TRIANGLESTRIP TLVERTEX 4", "SetRenderState ZENABLE 0"})
-        EXPECT_NE(std::find(trace.begin(), trace.end(), line), trace.end()) << line;
-    dev->ClearTrace();
-    EXPECT_TRUE(dev->Trace().empty());
-
-    // A texture bound once is bound once, however many draws use it.
-    SurfaceDesc d;
-    d.flags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
-    d.width = d.height = 8;
-    d.caps = DDSCAPS_TEXTURE;
-    TextureHandle a = dev->GetTextureHandle(dev->CreateSurface(d));
-    TextureHandle b = dev->GetTextureHandle(dev->CreateSurface(d));
-    ASSERT_TRUE(dev->BeginScene());
-    ASSERT_TRUE(dev->SetRenderState(RS_TEXTUREHANDLE, a));
-    for (int i = 0; i < 3; ++i)
-        ASSERT_TRUE(dev->DrawPrimitive(PRIM_TRIANGLESTRIP, VT_TLVERTEX, q, 4, 0));
-    ASSERT_TRUE(dev->SetRenderState(RS_TEXTUREHANDLE, b));
-    ASSERT_TRUE(dev->DrawPrimitive(PRIM_TRIANGLESTRIP, VT_TLVERTEX, q, 4, 0));
-    ASSERT_TRUE(dev->EndScene());
-    EXPECT_EQ(dev->GetFrameStats().textureBinds, 2u);
-}
-
-// What a program that sets nothing draws with: Direct3D's starting states.
-TEST_F(FrameTest, RenderStatesStartAtDirect3DsDefaultsAndReadBack) {
-    std::vector<std::pair<RenderState, uint32_t>> defaults = {{RS_SHADEMODE, SHADE_GOURAUD},
-                                                              {RS_TEXTUREMAG, FILTER_NEAREST},
-                                                              {RS_TEXTUREMIN, FILTER_NEAREST},
-                                                              {RS_SRCBLEND, BLEND_ONE},
-                                                              {RS_DESTBLEND, BLEND_ZERO},
-                                                              {RS_CULLMODE, CULL_CCW},
-                                                              {RS_TEXTUREMAPBLEND, TBLEND_MODULATE},
-                                                              {RS_ZFUNC, CMP_LESSEQUAL},
-                                                              {RS_ALPHAFUNC, CMP_ALWAYS},
-                                                              {RS_FILLMODE, FILL_SOLID}};
-    for (RenderState on : {RS_ZENABLE, RS_ZWRITEENABLE, RS_SPECULARENABLE})
-        defaults.push_back({on, 1});
-    for (RenderState off : {RS_TEXTUREPERSPECTIVE, RS_ALPHABLENDENABLE, RS_WRAPU, RS_WRAPV,
-                            RS_COLORKEYENABLE, RS_DITHERENABLE, RS_FOGENABLE, RS_TEXTUREHANDLE})
-        defaults.push_back({off, 0});
-    for (const auto& [state, value] : defaults) {
-        uint32_t v = 12345, next = state == RS_TEXTUREHANDLE ? 0 : value + 1;
-        ASSERT_TRUE(dev->GetRenderState(state, &v));
-        EXPECT_EQ(v, value) << "state " << state;
-        ASSERT_TRUE(dev->SetRenderState(state, next));
-        ASSERT_TRUE(dev->GetRenderState(state, &v));
-        EXPECT_EQ(v, next);
-    }
-    uint32_t v = 0;
-    EXPECT_FALSE(dev->SetRenderState(RenderState(0), 1));
-    EXPECT_FALSE(dev->GetRenderState(RS_COUNT, &v));
-    ViewportRecord vp;
-    ASSERT_TRUE(dev->GetViewport(&vp));
-    EXPECT_EQ(vp.width, 640u);
-    EXPECT_FLOAT_EQ(vp.clipY, 0.75f);
-    EXPECT_FLOAT_EQ(vp.clipHeight, 1.5f);
-    vp.width = 641;  // wider than the target
-    EXPECT_FALSE(dev->SetViewport(vp));
-}
-
 TEST_F(FrameTest, FramesReadBackAndWriteAsPng) {
     ClearTo(0, 1, 0);
     FrameImage f = Frame();
@@ -189,29 +105,6 @@ TEST(DisplaySystem, EveryDriverHasAStableIdentifierAndOpens) {
     c.driver = DriverGuid{};
     c.bitsPerPixel = 12;
     EXPECT_EQ(OpenDisplay(c, &error), nullptr);
-}
-
-// Without ORIX_OFFSCREEN=1 the display decides: no X11 and no Wayland display means headless.
-TEST(DisplaySystem, HeadlessWhenAskedOrWithoutADisplay) {
-    const char* names[3] = {"ORIX_OFFSCREEN", "DISPLAY", "WAYLAND_DISPLAY"};
-    std::vector<std::pair<bool, std::string>> saved;
-    for (const char* n : names)
-        saved.push_back({std::getenv(n) != nullptr, std::getenv(n) ? std::getenv(n) : ""});
-    struct Case {
-        const char* values[3];
-        bool headless;
-    } cases[] = {{{"1", ":0", nullptr}, true},
-                 {{nullptr, nullptr, nullptr}, true},
-                 {{"0", "", ""}, true},
-                 {{nullptr, ":0", nullptr}, false},
-                 {{nullptr, nullptr, "wayland-0"}, false}};
-    for (const Case& c : cases) {
-        for (int i = 0; i < 3; ++i)
-            c.values[i] ? setenv(names[i], c.values[i], 1) : unsetenv(names[i]);
-        EXPECT_EQ(RunningHeadless(), c.headless) << &c - cases;
-    }
-    for (int i = 0; i < 3; ++i)
-        saved[i].first ? setenv(names[i], saved[i].second.c_str(), 1) : unsetenv(names[i]);
 }
 
 }  // namespace

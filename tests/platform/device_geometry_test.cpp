@@ -185,25 +185,5 @@ TEST_F(GeometryTest, MinAndMaxZClipDepthWithoutScalingIt) {
     EXPECT_EQ(Frame().Rgb(365, 230), 0x0000FFu);
 }
 
-TEST_F(GeometryTest, ClearTakesTheBackgroundColourOverItsRectangles) {
-    ClearTo(1, 0, 0);
-    EXPECT_EQ(Frame().Rgb(639, 479), 0xFF0000u);
-    MaterialRecord m;
-    m.diffuse = {0.0f, 0.0f, 1.0f, 1.0f};
-    ASSERT_TRUE(dev->SetMaterial(background, m));
-    Rect r{100, 50, 200, 60};
-    ASSERT_TRUE(dev->Clear(&r, 1, CLEAR_TARGET));
-    FrameImage f = Frame();
-    const int in[2][2] = {{100, 50}, {199, 59}}, out[3][2] = {{200, 59}, {100, 60}, {99, 50}};
-    for (auto& p : in) EXPECT_EQ(f.Rgb(p[0], p[1]), 0x0000FFu);
-    for (auto& p : out) EXPECT_EQ(f.Rgb(p[0], p[1]), 0xFF0000u);
-
-    // A stale background material is refused.
-    MaterialHandle gone = dev->CreateMaterial();
-    dev->ReleaseMaterial(gone);
-    EXPECT_FALSE(dev->SetBackground(gone));
-    EXPECT_FALSE(dev->Clear(nullptr, 1, CLEAR_TARGET));
-}
-
 }  // namespace
 }  // namespace orix

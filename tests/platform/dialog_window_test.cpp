@@ -69,13 +69,6 @@ protected:
 #define SKIP_WITHOUT_WINDOW(outcome) \
     if (!(outcome).shown) GTEST_SKIP() << (outcome).error
 
-TEST(DialogUnits, ConvertWithTheBaseUnitsAsWindowsDoes) {
-    EXPECT_EQ(DialogUnitsToPixelsX(80, 6), 120);
-    EXPECT_EQ(DialogUnitsToPixelsY(65, 13), 106);  // 105.6 rounds to nearest
-    EXPECT_EQ(DialogUnitsToPixelsX(7, 7), 12);     // 12.25
-    EXPECT_EQ(DialogUnitsToPixelsY(0, 16), 0);
-}
-
 TEST_F(DialogWindowTest, LayoutFollowsTheTemplateInDialogUnits) {
     DialogOutcome out = Play({Key(kEscape)});
     SKIP_WITHOUT_WINDOW(out);

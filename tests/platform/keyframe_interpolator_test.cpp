@@ -61,41 +61,5 @@ TEST(KeyframeAnimation, RotationsSlerpAndScalesLerp) {
     ExpectNear(anim.ScaleAt(-1), {1, 1, 1});
 }
 
-TEST(KeyframeAnimation, PassesWriteOnlyTheirPartOfTheFrame) {
-    KeyframeAnimation anim;
-    anim.AddPositionKey(0, {1, 2, 3});
-    anim.AddRotateKey(0, QuaternionFromRotation({0, 0, 1}, 0.5f));
-    anim.AddScaleKey(0, {2, 2, 2});
-    KeyframeFrame frame;
-    Matrix start = Matrix::Translation({9, 9, 9});
-    frame.SetTransform(start);
-    EXPECT_FALSE(anim.SetTime(0));  // no frame yet
-    anim.SetFrame(&frame);
-    anim.SetOptions(ANIM_OPEN | ANIM_SCALEANDROTATION);
-    anim.SetTime(0);
-    Matrix sr = Matrix::Scaling({2, 2, 2}) * Matrix::RotationZ(-0.5f);
-    Matrix expected = sr;
-    expected.SetTranslation({9, 9, 9});
-    EXPECT_LT(MaxDifference(frame.GetTransform(), expected), 1e-5f);
-    anim.SetOptions(ANIM_OPEN | ANIM_POSITION);
-    anim.SetTime(0);
-    expected.SetTranslation({1, 2, 3});
-    EXPECT_LT(MaxDifference(frame.GetTransform(), expected), 1e-5f);
-}
-
-TEST(KeyframeFrame, CombinesBeforeAndAfter) {
-    KeyframeFrame frame;
-    Matrix a = Matrix::RotationY(0.4f);
-    Matrix b = Matrix::Translation({1, 0, 0});
-    frame.SetTransform(a);
-    frame.AddTransform(Combine::After, b);
-    EXPECT_EQ(frame.GetTransform(), a * b);
-    frame.SetTransform(a);
-    frame.AddTransform(Combine::Before, b);
-    EXPECT_EQ(frame.GetTransform(), b * a);
-    frame.AddTransform(Combine::Replace, b);
-    EXPECT_EQ(frame.GetTransform(), b);
-}
-
 }  // namespace
 }  // namespace orix
