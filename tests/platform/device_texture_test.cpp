@@ -1,6 +1,4 @@
-// Surfaces, palettes and textures: formats, locking, mip chains, colour keys, texture blending,
-// re-upload after changes, and stale handles.
-#include <cstring>
+// Textures: locking, colour keys, texture blending and re-upload after changes.
 
 #include "device_fixture.h"
 
@@ -63,27 +61,6 @@ TEST_F(TextureTest, TexturedLitVerticesShowTextureTimesVertexColour) {
     EXPECT_EQ(Frame().Rgb(60, 60), 0x0000FFu);
 }
 
-TEST_F(TextureTest, FirstRowIsTheTopAndAddressingRepeatsOrClamps) {
-    Open(320, 240, 32);
-    ClearTo(0, 0, 0);
-    SurfaceHandle s = MakeTexture(2, 2, Xrgb());
-    Fill32(s,
-           [](uint32_t x, uint32_t y) { return y == 0 ? 0xFF0000u : (x == 0 ? 0xFFu : 0xFF00u); });
-    ASSERT_TRUE(dev->SetRenderState(RS_TEXTUREHANDLE, dev->GetTextureHandle(s)));
-    DrawQuad();
-    FrameImage f = Frame();
-    EXPECT_EQ(f.Rgb(30, 30), 0xFF0000u);  // top row
-    EXPECT_EQ(f.Rgb(30, 90), 0x0000FFu);  // bottom left
-    EXPECT_EQ(f.Rgb(90, 90), 0x00FF00u);  // bottom right
-
-    // Coordinates 0 .. 2: wrapping shows the texture twice across, clamping stretches its edge.
-    for (uint32_t address : {uint32_t(TADDRESS_WRAP), uint32_t(TADDRESS_CLAMP)}) {
-        ASSERT_TRUE(dev->SetRenderState(RS_TEXTUREADDRESS, address));
-        DrawRect(10, 10, 110, 110, 0.5f, ~0u, 2);
-        EXPECT_EQ(Frame().Rgb(70, 90), address == TADDRESS_WRAP ? 0x0000FFu : 0x00FF00u);
-    }
-}
-
 TEST_F(TextureTest, ColourKeyedTexelsAreNotDrawn) {
     ClearTo(0, 0, 1);
     SurfaceHandle s = MakeTexture(2, 1, dev->EnumTextureFormats()[1]);
@@ -106,26 +83,6 @@ TEST_F(TextureTest, ColourKeyedTexelsAreNotDrawn) {
     ASSERT_TRUE(dev->SetRenderState(RS_COLORKEYENABLE, D3D_FALSE));
     DrawQuad();
     EXPECT_EQ(Frame().Rgb(30, 60), 0x000000u);
-}
-
-TEST_F(TextureTest, PaletteIndexedTexturesLookUpTheirPalette) {
-    Open(320, 240, 32);
-    SurfaceHandle s = MakeTexture(4, 4, dev->EnumTextureFormats()[0]);
-    ASSERT_NE(s, 0u);
-    PaletteEntry entries[3] = {{0, 0, 0, 0}, {10, 200, 30, 0}, {250, 5, 5, 0}};
-    EXPECT_EQ(dev->CreatePalette(0, entries, 3), 0u);
-    EXPECT_EQ(dev->CreatePalette(DDPCAPS_4BIT, entries, 17), 0u);
-    PaletteHandle p = dev->CreatePalette(DDPCAPS_8BIT, entries, 3);
-    ASSERT_NE(p, 0u);
-    ASSERT_TRUE(dev->SetPalette(s, p));
-    dev->ReleasePalette(p);  // the surface keeps its own reference
-    SurfaceLock lock;
-    ASSERT_TRUE(dev->Lock(s, &lock));
-    std::memset(lock.bits, 1, size_t(lock.pitch) * lock.height);
-    ASSERT_TRUE(dev->Unlock(s));
-    ASSERT_TRUE(dev->SetRenderState(RS_TEXTUREHANDLE, dev->GetTextureHandle(s)));
-    DrawQuad();
-    EXPECT_EQ(Frame().Rgb(60, 60), 0x0AC81Eu);
 }
 
 }  // namespace

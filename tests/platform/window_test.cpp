@@ -1,10 +1,7 @@
 #include "platform/window.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <csignal>
 #include <cstdlib>
 #include <vector>
 
@@ -68,37 +65,6 @@ protected:
 
     WindowHandle window_ = nullptr;
 };
-
-TEST_F(WindowTest, CloseDestroysTheWindowAndEndsTheLoop) {
-    EXPECT_TRUE(IsStandInWindow(window_));
-    EXPECT_EQ(CreateWindow("No Such Class", "x", 1, 1), nullptr);
-    ASSERT_TRUE(PostMessage(window_, WM_CLOSE, 0, 0));
-    int code = -100;
-    Pump(&code);
-    EXPECT_EQ(code, 7);
-    EXPECT_FALSE(IsWindow(window_));
-    EXPECT_EQ(Kinds(), (std::vector<uint32_t>{WM_CLOSE, WM_DESTROY}));
-    WindowMessage m;
-    EXPECT_FALSE(PeekMessage(&m, PM_REMOVE));  // the quit was taken
-}
-
-TEST_F(WindowTest, QuitStaysPendingUntilRemovedAndComesAfterPostedMessages) {
-    PostQuitMessage(3);
-    PostMessage(window_, WM_PAINT, 0, 0);
-    WindowMessage m;
-    ASSERT_TRUE(PeekMessage(&m, PM_NOREMOVE));
-    EXPECT_EQ(m.message, WM_PAINT);
-    ASSERT_TRUE(PeekMessage(&m, PM_REMOVE));
-    EXPECT_EQ(m.message, WM_PAINT);
-    for (int i = 0; i < 3; ++i) {
-        ASSERT_TRUE(PeekMessage(&m, PM_NOREMOVE));
-        EXPECT_EQ(m.message, WM_QUIT);
-        EXPECT_EQ(m.wParam, 3u);
-    }
-    ASSERT_TRUE(PeekMessage(&m, PM_REMOVE));
-    EXPECT_EQ(m.message, WM_QUIT);
-    EXPECT_FALSE(PeekMessage(&m, PM_NOREMOVE));
-}
 
 TEST_F(WindowTest, WindowSystemEventsBecomeTheExpectedMessages) {
     SimulateWindowEvent(window_, WindowEvent::FocusLost);
