@@ -192,22 +192,5 @@ TEST(BmpPicture, MalformedFilesAreFailedLoads) {
     }));
 }
 
-TEST(BmpPicture, ResourcesComeBeforeFiles) {
-    test::PictureTempDir dir;
-    BitmapPtr white = LoadBitmapPicture("ORIX_WHITE.BMP");
-    ASSERT_TRUE(white);
-    EXPECT_EQ(white->PixelRgb(0, 0), 0xFFFFFFu);
-    EXPECT_FALSE(LoadBitmapPicture(dir.File("missing.bmp")));
-
-    BmpSpec s;
-    s.width = 3;
-    s.height = 1;
-    s.pixels = {1, 2, 3, 4, 5, 6, 7, 8, 9, 0, 0, 0};
-    ASSERT_TRUE(test::WriteBytes(dir.File("rock.bmp"), MakeBmp(s)));
-    BitmapPtr rock = LoadBitmapPicture(dir.File("rock.bmp"));
-    ASSERT_TRUE(rock);
-    EXPECT_EQ(rock->PixelRgb(2, 0), 0x090807u);
-}
-
 }  // namespace
 }  // namespace orix

@@ -82,18 +82,6 @@ TEST_F(JpegPictureTest, EncodingVariantsDecodeLikeTheLibrary) {
     EXPECT_TRUE(capture_.Messages().empty());
 }
 
-// The conversions themselves are the bitmap's; here only that the display's depth is asked for.
-TEST_F(JpegPictureTest, ScreenCompatibleBitmapHasTheDisplayDepth) {
-    std::string path = Write("screen.jpg", 8, 8);
-    BitmapPtr bm = LoadJpegPicture(path, 16);
-    ASSERT_TRUE(bm);
-    EXPECT_EQ(bm->bitsPerPixel, 16);
-    EXPECT_EQ(bm->redMask, 0xF800u);
-    bm = LoadJpegPicture(path, 32);
-    ASSERT_TRUE(bm);
-    EXPECT_EQ(bm->bitsPerPixel, 32);
-}
-
 TEST_F(JpegPictureTest, MissingTruncatedOrCorruptFilesSaySoAndLeaveNoImage) {
     std::string missing = dir_.File("nowhere.jpg");
     EXPECT_FALSE(LoadJpegPicture(missing));
@@ -128,28 +116,6 @@ TEST_F(JpegPictureTest, MissingTruncatedOrCorruptFilesSaySoAndLeaveNoImage) {
     }
     // The program goes on: the same module decodes the next picture.
     EXPECT_TRUE(LoadJpegPicture(good));
-}
-
-TEST_F(JpegPictureTest, CmykAndYcckFilesDecodeToThePicture) {
-    JpegOptions cmyk, ycck;
-    cmyk.cmyk = true;
-    ycck.ycck = true;
-    const int w = 37, h = 21;
-    std::vector<uint8_t> pattern = test::TestPattern(w, h);
-    for (const auto& [name, options] : {std::pair{"cmyk.jpg", cmyk}, std::pair{"ycck.jpg", ycck}}) {
-        SCOPED_TRACE(name);
-        BitmapPtr dib = LoadJpegDib(Write(name, w, h, options));
-        ASSERT_TRUE(dib);
-        for (int y = 0; y < h; ++y) {
-            const uint8_t* stored = dib->bits.data() + static_cast<size_t>(h - 1 - y) * dib->pitch;
-            for (int x = 0; x < w; ++x) {
-                const uint8_t* rgb = &pattern[(static_cast<size_t>(y) * w + x) * 3];
-                for (int c = 0; c < 3; ++c)
-                    ASSERT_NEAR(stored[x * 3 + 2 - c], rgb[c], 6) << x << "," << y;
-            }
-        }
-    }
-    EXPECT_TRUE(capture_.Messages().empty());
 }
 
 TEST_F(JpegPictureTest, PicturesLargerThanTheDeviceHoldsAreRefusedFromTheHeader) {

@@ -120,21 +120,6 @@ TEST_F(GeometryTest, StripsFansAndIndexedDrawsCoverTheSameQuadByTheTopLeftRule) 
     EXPECT_FALSE(dev->EndScene());
 }
 
-TEST_F(GeometryTest, CullModesDropTheirWinding) {
-    TLVertex cw[3] = {Tl(50, 50, 0.5f, kRed), Tl(150, 60, 0.5f, kRed), Tl(60, 150, 0.5f, kRed)};
-    TLVertex ccw[3] = {cw[0], cw[2], cw[1]};
-    // CULL_CCW is the starting state.
-    for (uint32_t mode : {uint32_t(CULL_CCW), uint32_t(CULL_NONE), uint32_t(CULL_CW)}) {
-        EXPECT_TRUE(mode == CULL_CCW || dev->SetRenderState(RS_CULLMODE, mode));
-        for (const TLVertex* t : {cw, ccw}) {
-            ClearTo(0, 0, 0);
-            DrawTl(t, 3);
-            bool culled = mode == (t == cw ? CULL_CW : CULL_CCW);
-            EXPECT_EQ(Frame().Rgb(80, 80), culled ? 0u : 0xFF0000u) << "mode " << mode;
-        }
-    }
-}
-
 TEST_F(GeometryTest, DepthTestWritesAndTheClear) {
     auto quad = [&](float z, uint32_t color) { DrawRect(10, 10, 100, 100, z, color); };
     struct Case {
@@ -183,26 +168,6 @@ TEST_F(GeometryTest, MinAndMaxZClipDepthWithoutScalingIt) {
     EXPECT_EQ(Frame().Rgb(365, 205), 0x00FF00u);
     DrawRect(360, 220, 420, 280, 0.25f, kBlue);
     EXPECT_EQ(Frame().Rgb(365, 230), 0x0000FFu);
-}
-
-TEST_F(GeometryTest, ClearTakesTheBackgroundColourOverItsRectangles) {
-    ClearTo(1, 0, 0);
-    EXPECT_EQ(Frame().Rgb(639, 479), 0xFF0000u);
-    MaterialRecord m;
-    m.diffuse = {0.0f, 0.0f, 1.0f, 1.0f};
-    ASSERT_TRUE(dev->SetMaterial(background, m));
-    Rect r{100, 50, 200, 60};
-    ASSERT_TRUE(dev->Clear(&r, 1, CLEAR_TARGET));
-    FrameImage f = Frame();
-    const int in[2][2] = {{100, 50}, {199, 59}}, out[3][2] = {{200, 59}, {100, 60}, {99, 50}};
-    for (auto& p : in) EXPECT_EQ(f.Rgb(p[0], p[1]), 0x0000FFu);
-    for (auto& p : out) EXPECT_EQ(f.Rgb(p[0], p[1]), 0xFF0000u);
-
-    // A stale background material is refused.
-    MaterialHandle gone = dev->CreateMaterial();
-    dev->ReleaseMaterial(gone);
-    EXPECT_FALSE(dev->SetBackground(gone));
-    EXPECT_FALSE(dev->Clear(nullptr, 1, CLEAR_TARGET));
 }
 
 }  // namespace

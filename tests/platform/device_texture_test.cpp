@@ -1,6 +1,4 @@
-// Surfaces, palettes and textures: formats, locking, mip chains, colour keys, texture blending,
-// re-upload after changes, and stale handles.
-#include <cstring>
+// Textures: locking, colour keys, texture blending and re-upload after changes.
 
 #include "device_fixture.h"
 
@@ -42,27 +40,6 @@ protected:
     }
 };
 
-TEST_F(TextureTest, FormatsComeInTheDocumentedOrder) {
-    auto formats = dev->EnumTextureFormats();
-    ASSERT_EQ(formats.size(), 7u);
-    // Palette, RGB565, ARGB1555, ARGB4444, RGB888, XRGB8888, ARGB8888.
-    const uint32_t bits[7] = {8, 16, 16, 16, 24, 32, 32};
-    const uint32_t alpha[7] = {0, 0, 0x8000, 0xF000, 0, 0, 0xFF000000u};
-    for (size_t i = 0; i < 7; ++i) {
-        EXPECT_EQ(formats[i].bitCount, bits[i]) << i;
-        EXPECT_EQ(formats[i].alphaMask, alpha[i]) << i;
-    }
-    EXPECT_TRUE(formats[0].flags & DDPF_PALETTEINDEXED8);
-    EXPECT_EQ(formats[1].redMask, 0xF800u);
-    for (const PixelFormat& f : formats) EXPECT_NE(MakeTexture(8, 8, f), 0u);
-
-    PixelFormat bad = formats[1];
-    bad.greenMask = 0xF00F;  // overlaps and has holes
-    EXPECT_EQ(MakeTexture(8, 8, bad), 0u);
-    EXPECT_EQ(MakeTexture(0, 8, formats[1]), 0u);
-    EXPECT_EQ(MakeTexture(100000, 8, formats[1]), 0u);
-}
-
 TEST_F(TextureTest, TexturedLitVerticesShowTextureTimesVertexColour) {
     Open(320, 240, 32);
     ClearTo(0, 0, 0);
@@ -82,27 +59,6 @@ TEST_F(TextureTest, TexturedLitVerticesShowTextureTimesVertexColour) {
     Fill32(s, [](uint32_t, uint32_t) { return 0x000000FFu; });
     DrawQuad(0xFFFFFFFF);
     EXPECT_EQ(Frame().Rgb(60, 60), 0x0000FFu);
-}
-
-TEST_F(TextureTest, FirstRowIsTheTopAndAddressingRepeatsOrClamps) {
-    Open(320, 240, 32);
-    ClearTo(0, 0, 0);
-    SurfaceHandle s = MakeTexture(2, 2, Xrgb());
-    Fill32(s,
-           [](uint32_t x, uint32_t y) { return y == 0 ? 0xFF0000u : (x == 0 ? 0xFFu : 0xFF00u); });
-    ASSERT_TRUE(dev->SetRenderState(RS_TEXTUREHANDLE, dev->GetTextureHandle(s)));
-    DrawQuad();
-    FrameImage f = Frame();
-    EXPECT_EQ(f.Rgb(30, 30), 0xFF0000u);  // top row
-    EXPECT_EQ(f.Rgb(30, 90), 0x0000FFu);  // bottom left
-    EXPECT_EQ(f.Rgb(90, 90), 0x00FF00u);  // bottom right
-
-    // Coordinates 0 .. 2: wrapping shows the texture twice across, clamping stretches its edge.
-    for (uint32_t address : {uint32_t(TADDRESS_WRAP), uint32_t(TADDRESS_CLAMP)}) {
-        ASSERT_TRUE(dev->SetRenderState(RS_TEXTUREADDRESS, address));
-        DrawRect(10, 10, 110, 110, 0.5f, ~0u, 2);
-        EXPECT_EQ(Frame().Rgb(70, 90), address == TADDRESS_WRAP ? 0x0000FFu : 0x00FF00u);
-    }
 }
 
 TEST_F(TextureTest, ColourKeyedTexelsAreNotDrawn) {
@@ -127,104 +83,6 @@ TEST_F(TextureTest, ColourKeyedTexelsAreNotDrawn) {
     ASSERT_TRUE(dev->SetRenderState(RS_COLORKEYENABLE, D3D_FALSE));
     DrawQuad();
     EXPECT_EQ(Frame().Rgb(30, 60), 0x000000u);
-}
-
-TEST_F(TextureTest, PaletteIndexedTexturesLookUpTheirPalette) {
-    Open(320, 240, 32);
-    SurfaceHandle s = MakeTexture(4, 4, dev->EnumTextureFormats()[0]);
-    ASSERT_NE(s, 0u);
-    PaletteEntry entries[3] = {{0, 0, 0, 0}, {10, 200, 30, 0}, {250, 5, 5, 0}};
-    EXPECT_EQ(dev->CreatePalette(0, entries, 3), 0u);
-    EXPECT_EQ(dev->CreatePalette(DDPCAPS_4BIT, entries, 17), 0u);
-    PaletteHandle p = dev->CreatePalette(DDPCAPS_8BIT, entries, 3);
-    ASSERT_NE(p, 0u);
-    ASSERT_TRUE(dev->SetPalette(s, p));
-    dev->ReleasePalette(p);  // the surface keeps its own reference
-    SurfaceLock lock;
-    ASSERT_TRUE(dev->Lock(s, &lock));
-    std::memset(lock.bits, 1, size_t(lock.pitch) * lock.height);
-    ASSERT_TRUE(dev->Unlock(s));
-    ASSERT_TRUE(dev->SetRenderState(RS_TEXTUREHANDLE, dev->GetTextureHandle(s)));
-    DrawQuad();
-    EXPECT_EQ(Frame().Rgb(60, 60), 0x0AC81Eu);
-}
-
-TEST_F(TextureTest, MipChainsWalkLevelsAndLoadCopiesTheChain) {
-    SurfaceHandle a = MakeTexture(16, 8, Xrgb(), DDSCAPS_MIPMAP | DDSCAPS_COMPLEX, 3);
-    ASSERT_NE(a, 0u);
-    SurfaceDesc d;
-    ASSERT_TRUE(dev->GetSurfaceDesc(a, &d));
-    EXPECT_EQ(d.mipMapCount, 3u);
-    SurfaceHandle l1 = dev->GetAttachedSurface(a, DDSCAPS_TEXTURE | DDSCAPS_MIPMAP);
-    ASSERT_NE(l1, 0u);
-    ASSERT_TRUE(dev->GetSurfaceDesc(l1, &d));
-    EXPECT_EQ(d.width, 8u);
-    EXPECT_EQ(d.height, 4u);
-    SurfaceHandle l2 = dev->GetAttachedSurface(l1, DDSCAPS_TEXTURE | DDSCAPS_MIPMAP);
-    ASSERT_NE(l2, 0u);
-    EXPECT_EQ(dev->GetAttachedSurface(l2, DDSCAPS_TEXTURE | DDSCAPS_MIPMAP), 0u);
-    // Levels halve the longer side down to 1: 4 x 4 and 4 x 1 have 3.
-    EXPECT_EQ(MakeTexture(4, 4, Xrgb(), DDSCAPS_MIPMAP, 4), 0u);
-    EXPECT_NE(MakeTexture(4, 1, Xrgb(), DDSCAPS_MIPMAP | DDSCAPS_COMPLEX, 3), 0u);
-
-    SurfaceHandle b = MakeTexture(16, 8, Xrgb(), DDSCAPS_MIPMAP | DDSCAPS_COMPLEX, 3);
-    SurfaceHandle b2 = dev->GetAttachedSurface(
-        dev->GetAttachedSurface(b, DDSCAPS_TEXTURE | DDSCAPS_MIPMAP), DDSCAPS_TEXTURE);
-    Fill32(l2, [](uint32_t x, uint32_t) { return 0x123456u + x; });
-    ASSERT_TRUE(dev->LoadTexture(b, a));
-    SurfaceLock lock;
-    ASSERT_TRUE(dev->Lock(b2, &lock));
-    EXPECT_EQ(static_cast<uint32_t*>(lock.bits)[1], 0x123457u);
-    EXPECT_FALSE(dev->Lock(b2, &lock));  // already locked
-    ASSERT_TRUE(dev->Unlock(b2));
-    EXPECT_FALSE(dev->Unlock(b2));
-    // A chain of another shape is refused.
-    EXPECT_FALSE(dev->LoadTexture(b, MakeTexture(16, 8, Xrgb())));
-
-    // The levels were handed out with references; releasing everything ends the chain.
-    for (SurfaceHandle h : {l1, l2, a}) dev->ReleaseSurface(h);
-    EXPECT_FALSE(dev->GetSurfaceDesc(a, &d));
-    EXPECT_FALSE(dev->GetSurfaceDesc(l2, &d));
-}
-
-TEST_F(TextureTest, StaleHandlesAreRefused) {
-    SurfaceHandle s = MakeTexture(4, 4, Xrgb());
-    TextureHandle t = dev->GetTextureHandle(s);
-    ASSERT_NE(t, 0u);
-    dev->AddRefSurface(s);
-    dev->ReleaseSurface(s);
-    EXPECT_TRUE(dev->SetRenderState(RS_TEXTUREHANDLE, t));  // still held once
-    ASSERT_TRUE(dev->SetRenderState(RS_TEXTUREHANDLE, 0));
-    dev->ReleaseSurface(s);
-    EXPECT_FALSE(dev->SetRenderState(RS_TEXTUREHANDLE, t));
-    SurfaceLock lock;
-    EXPECT_FALSE(dev->Lock(s, &lock));
-    // The slot is taken again, but the old handle still reaches nothing.
-    SurfaceHandle again = MakeTexture(4, 4, Xrgb());
-    ASSERT_NE(again, 0u);
-    EXPECT_NE(again, s);
-    EXPECT_NE(dev->GetTextureHandle(again), t);
-    EXPECT_FALSE(dev->SetRenderState(RS_TEXTUREHANDLE, t));
-    uint32_t value = 99;
-    ASSERT_TRUE(dev->GetRenderState(RS_TEXTUREHANDLE, &value));
-    EXPECT_EQ(value, 0u);
-
-    // A surface that is no texture has no handle; neither do materials and lights once gone.
-    SurfaceDesc plain;
-    plain.flags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
-    plain.width = plain.height = 4;
-    plain.caps = DDSCAPS_SYSTEMMEMORY;
-    EXPECT_EQ(dev->GetTextureHandle(dev->CreateSurface(plain)), 0u);
-    MaterialHandle m = dev->CreateMaterial();
-    dev->ReleaseMaterial(m);
-    EXPECT_FALSE(dev->SetLightState(LIGHTSTATE_MATERIAL, m));
-    MaterialRecord rec;
-    EXPECT_FALSE(dev->SetMaterial(m, rec));
-    LightHandle l = dev->CreateLight();
-    dev->ReleaseLight(l);
-    EXPECT_FALSE(dev->AddLight(l));
-    EXPECT_FALSE(dev->IsLost(again));
-    EXPECT_TRUE(dev->Restore(again));
 }
 
 }  // namespace

@@ -69,39 +69,6 @@ protected:
 #define SKIP_WITHOUT_WINDOW(outcome) \
     if (!(outcome).shown) GTEST_SKIP() << (outcome).error
 
-TEST(DialogUnits, ConvertWithTheBaseUnitsAsWindowsDoes) {
-    EXPECT_EQ(DialogUnitsToPixelsX(80, 6), 120);
-    EXPECT_EQ(DialogUnitsToPixelsY(65, 13), 106);  // 105.6 rounds to nearest
-    EXPECT_EQ(DialogUnitsToPixelsX(7, 7), 12);     // 12.25
-    EXPECT_EQ(DialogUnitsToPixelsY(0, 16), 0);
-}
-
-TEST_F(DialogWindowTest, LayoutFollowsTheTemplateInDialogUnits) {
-    DialogOutcome out = Play({Key(kEscape)});
-    SKIP_WITHOUT_WINDOW(out);
-    ASSERT_GT(out.baseUnitX, 0);
-    ASSERT_GT(out.baseUnitY, 0);
-    EXPECT_EQ(out.width, DialogUnitsToPixelsX(174, out.baseUnitX));
-    EXPECT_EQ(out.height, DialogUnitsToPixelsY(86, out.baseUnitY));
-    ASSERT_EQ(out.controlRects.size(), 4u);
-    const Rect& ok = out.controlRects[0];
-    EXPECT_EQ(ok.left, DialogUnitsToPixelsX(80, out.baseUnitX));
-    EXPECT_EQ(ok.top, DialogUnitsToPixelsY(65, out.baseUnitY));
-    EXPECT_EQ(ok.right - ok.left, DialogUnitsToPixelsX(40, out.baseUnitX));
-    // The list dropped open stays above the buttons.
-    EXPECT_GE(out.visibleListRows, 1);
-    // The label's text was drawn: dark pixels inside its rectangle.
-    const Rect& label = out.controlRects[2];
-    int dark = 0;
-    for (int y = label.top; y < label.bottom; ++y) {
-        for (int x = label.left; x < label.right; ++x) {
-            uint32_t p = out.pixels[static_cast<size_t>(y) * out.width + x];
-            if (((p >> 16) & 0xFF) < 100 && ((p >> 8) & 0xFF) < 100 && (p & 0xFF) < 100) ++dark;
-        }
-    }
-    EXPECT_GT(dark, 20);
-}
-
 // Focus starts on the list; Tab goes to OK, then Cancel; an open list takes the arrows and
 // Escape closes it, restoring the selection.
 TEST_F(DialogWindowTest, KeysAndClicksChooseAndPress) {

@@ -69,28 +69,5 @@ TEST_F(ProfileTest, RefusesWhatTheFileCouldNotHoldAndLeavesItUntouched) {
     EXPECT_EQ(ReadFile(), "[S]\na=1\n");
 }
 
-TEST_F(ProfileTest, AnUnwritablePlaceFailsWithoutDamage) {
-    // A plain file where the folder should be: the folders cannot be made.
-    std::ofstream(dir_.File("nested")) << "not a folder";
-    EXPECT_FALSE(WriteProfileString("S", "a", "1"));
-    EXPECT_EQ(GetProfileString("S", "a", "none"), "none");
-}
-
-TEST_F(ProfileTest, PathComesFromTheEnvironment) {
-    EXPECT_EQ(ProfilePath(), path_);
-    setenv("ORIX_PROFILE", "", 1);
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    std::string savedXdg = xdg ? xdg : "";
-    bool hadXdg = xdg != nullptr;
-    setenv("XDG_CONFIG_HOME", "/some/config", 1);
-    EXPECT_EQ(ProfilePath(), "/some/config/orix/profile.ini");
-    unsetenv("XDG_CONFIG_HOME");
-    const char* home = std::getenv("HOME");
-    if (home) {
-        EXPECT_EQ(ProfilePath(), std::string(home) + "/.config/orix/profile.ini");
-    }
-    if (hadXdg) setenv("XDG_CONFIG_HOME", savedXdg.c_str(), 1);
-}
-
 }  // namespace
 }  // namespace orix

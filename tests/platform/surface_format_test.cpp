@@ -43,19 +43,5 @@ TEST(SurfaceFormat, ConvertsEachListedFormat) {
               (std::vector<uint8_t>{200, 100, 50, 255, 0, 0, 0, 255}));
 }
 
-TEST(SurfaceFormat, ColourKeyRangeBecomesTransparent) {
-    const uint32_t px[3] = {0x000010, 0x000020, 0x000030};
-    uint8_t out[12] = {};
-    ColorKey key{true, 0x10, 0x20};
-    ConvertToRgba(reinterpret_cast<const uint8_t*>(px), 12, 3, 1, FormatXrgb8888(), nullptr, 0, key,
-                  out);
-    EXPECT_EQ(out[3], 0);
-    EXPECT_EQ(out[7], 0);
-    EXPECT_EQ(out[11], 255);
-    PixelFormat wide = FormatRgb565();
-    wide.redMask = 0x1F800;  // wider than 16 bits
-    EXPECT_FALSE(IsSupportedFormat(wide));
-}
-
 }  // namespace
 }  // namespace orix

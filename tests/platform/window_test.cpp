@@ -1,10 +1,7 @@
 #include "platform/window.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <csignal>
 #include <cstdlib>
 #include <vector>
 
@@ -69,50 +66,6 @@ protected:
     WindowHandle window_ = nullptr;
 };
 
-TEST_F(WindowTest, CloseDestroysTheWindowAndEndsTheLoop) {
-    EXPECT_TRUE(IsStandInWindow(window_));
-    EXPECT_EQ(CreateWindow("No Such Class", "x", 1, 1), nullptr);
-    ASSERT_TRUE(PostMessage(window_, WM_CLOSE, 0, 0));
-    int code = -100;
-    Pump(&code);
-    EXPECT_EQ(code, 7);
-    EXPECT_FALSE(IsWindow(window_));
-    EXPECT_EQ(Kinds(), (std::vector<uint32_t>{WM_CLOSE, WM_DESTROY}));
-    WindowMessage m;
-    EXPECT_FALSE(PeekMessage(&m, PM_REMOVE));  // the quit was taken
-}
-
-TEST_F(WindowTest, QuitStaysPendingUntilRemovedAndComesAfterPostedMessages) {
-    PostQuitMessage(3);
-    PostMessage(window_, WM_PAINT, 0, 0);
-    WindowMessage m;
-    ASSERT_TRUE(PeekMessage(&m, PM_NOREMOVE));
-    EXPECT_EQ(m.message, WM_PAINT);
-    ASSERT_TRUE(PeekMessage(&m, PM_REMOVE));
-    EXPECT_EQ(m.message, WM_PAINT);
-    for (int i = 0; i < 3; ++i) {
-        ASSERT_TRUE(PeekMessage(&m, PM_NOREMOVE));
-        EXPECT_EQ(m.message, WM_QUIT);
-        EXPECT_EQ(m.wParam, 3u);
-    }
-    ASSERT_TRUE(PeekMessage(&m, PM_REMOVE));
-    EXPECT_EQ(m.message, WM_QUIT);
-    EXPECT_FALSE(PeekMessage(&m, PM_NOREMOVE));
-}
-
-TEST_F(WindowTest, MessagesForAGoneWindowAreDropped) {
-    PostMessage(window_, WM_PAINT, 0, 0);
-    PostMessage(window_, WM_PAINT, 0, 0);
-    ASSERT_TRUE(DestroyWindow(window_));
-    EXPECT_FALSE(DestroyWindow(window_));
-    EXPECT_FALSE(PostMessage(window_, WM_CLOSE, 0, 0));
-    EXPECT_EQ(SendMessage(window_, WM_CLOSE, 0, 0), 0);
-    WindowMessage m;
-    ASSERT_TRUE(PeekMessage(&m, PM_REMOVE));  // the quit posted by WM_DESTROY only
-    EXPECT_EQ(m.message, WM_QUIT);
-    EXPECT_EQ(Kinds(), (std::vector<uint32_t>{WM_DESTROY}));
-}
-
 TEST_F(WindowTest, WindowSystemEventsBecomeTheExpectedMessages) {
     SimulateWindowEvent(window_, WindowEvent::FocusLost);
     SimulateWindowEvent(window_, WindowEvent::Minimized);
@@ -156,34 +109,6 @@ TEST_F(WindowTest, KeysTranslateAndAltF4Closes) {
     Pump(&code);
     EXPECT_EQ(Kinds(), (std::vector<uint32_t>{WM_SYSKEYDOWN, WM_CLOSE, WM_DESTROY}));
     EXPECT_FALSE(IsWindow(window_));
-}
-
-// In a child process: SIGTERM closes the window; a program that then hangs (a modal box, a stuck
-// driver) is ended by the signal once the grace period is over.
-TEST_F(WindowTest, TerminationClosesTheWindowAndAHungProgramStillEnds) {
-    int closed[2];
-    ASSERT_EQ(pipe(closed), 0);
-    pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        std::raise(SIGTERM);
-        WindowMessage m;
-        if (!PeekMessage(&m, PM_REMOVE) || m.message != WM_CLOSE || m.window != window_) _exit(2);
-        if (write(closed[1], "c", 1) != 1) _exit(3);
-        for (;;) pause();
-    }
-    close(closed[1]);
-    int status = 0;
-    for (int i = 0; i < 100 && waitpid(child, &status, WNOHANG) == 0; ++i) usleep(100 * 1000);
-    if (kill(child, SIGKILL) == 0) {
-        waitpid(child, &status, 0);
-        FAIL() << "the child outlived the grace period";
-    }
-    char said = 0;
-    EXPECT_EQ(read(closed[0], &said, 1), 1) << "no WM_CLOSE before the end";
-    close(closed[0]);
-    ASSERT_TRUE(WIFSIGNALED(status)) << "exit status " << WEXITSTATUS(status);
-    EXPECT_EQ(WTERMSIG(status), SIGTERM);
 }
 
 }  // namespace
