@@ -164,5 +164,35 @@ TEST_F(HostileInput, AseBlockThatNeverClosesStopsAtTheEndOfTheFile) {
     EXPECT_EQ(c.meshCount, 0);  // the open object is not what the file meant
 }
 
+TEST_F(HostileInput, LongFrameRangesOnManyBonesBakeOnlyUpToTheLoadsBudget) {
+    // 64 bones with the same keys over 65,536 frames: a 3 KB file that asked for four million
+    // baked poses. The first bones are baked, the rest sample live, and all pose alike.
+    Bne b;
+    b.Tag(kBneSceneInfo).U32(0).U32(65535).U32(1);
+    for (int i = 0; i < 64; ++i) {
+        b.Tag(kBneHelperHeader).Str("Bone" + std::to_string(i)).Tag(kBneAnimationHeader);
+        b.Tag(kBneSamplePosition).U32(0).F32(0).F32(0).F32(0);
+        b.Tag(kBneSamplePosition).U32(65535).F32(65535).F32(0).F32(0);
+        b.Tag(kBneEndHelper);
+    }
+    b.Tag(kBneFileEnd);
+    SkinnedCharacter c(1);
+    EXPECT_TRUE(Load(&c, b, kBneFinishNodes | kBneBakePoses));
+    ASSERT_EQ(c.helperCount, 64);
+    int baked = 0;
+    for (int i = 0; i < c.helperCount; ++i) baked += c.helpers[i]->bakedPoses ? 1 : 0;
+    EXPECT_GT(baked, 0);
+    EXPECT_LT(baked, 64);
+    ASSERT_TRUE(c.helpers[0]->bakedPoses);
+    ASSERT_FALSE(c.helpers[63]->bakedPoses);
+    for (float t : {0.0f, 1234.0f, 65535.0f}) {
+        Matrix first, last;
+        c.helpers[0]->time = c.helpers[63]->time = t;
+        c.helpers[0]->ComputeAnimatedLocal(&first);
+        c.helpers[63]->ComputeAnimatedLocal(&last);
+        EXPECT_NEAR(first.m[3][0], last.m[3][0], 1e-3f * (1 + t)) << t;
+    }
+}
+
 }  // namespace
 }  // namespace orix

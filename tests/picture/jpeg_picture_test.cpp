@@ -168,5 +168,27 @@ TEST(JpegRows, PlainAndInvertedInksGiveTheSameColour) {
     EXPECT_EQ(inks, (std::vector<uint8_t>{127, 0, 0, 255, 255, 255, 127, 0, 0, 255, 255, 255}));
 }
 
+TEST_F(JpegPictureTest, CmykAndYcckFilesDecodeToThePicture) {
+    JpegOptions cmyk, ycck;
+    cmyk.cmyk = true;
+    ycck.ycck = true;
+    const int w = 37, h = 21;
+    std::vector<uint8_t> pattern = test::TestPattern(w, h);
+    for (const auto& [name, options] : {std::pair{"cmyk.jpg", cmyk}, std::pair{"ycck.jpg", ycck}}) {
+        SCOPED_TRACE(name);
+        BitmapPtr dib = LoadJpegDib(Write(name, w, h, options));
+        ASSERT_TRUE(dib);
+        for (int y = 0; y < h; ++y) {
+            const uint8_t* stored = dib->bits.data() + static_cast<size_t>(h - 1 - y) * dib->pitch;
+            for (int x = 0; x < w; ++x) {
+                const uint8_t* rgb = &pattern[(static_cast<size_t>(y) * w + x) * 3];
+                for (int c = 0; c < 3; ++c)
+                    ASSERT_NEAR(stored[x * 3 + 2 - c], rgb[c], 6) << x << "," << y;
+            }
+        }
+    }
+    EXPECT_TRUE(capture_.Messages().empty());
+}
+
 }  // namespace
 }  // namespace orix

@@ -170,5 +170,20 @@ TEST_F(GeometryTest, MinAndMaxZClipDepthWithoutScalingIt) {
     EXPECT_EQ(Frame().Rgb(365, 230), 0x0000FFu);
 }
 
+TEST_F(GeometryTest, CullModesDropTheirWinding) {
+    TLVertex cw[3] = {Tl(50, 50, 0.5f, kRed), Tl(150, 60, 0.5f, kRed), Tl(60, 150, 0.5f, kRed)};
+    TLVertex ccw[3] = {cw[0], cw[2], cw[1]};
+    // CULL_CCW is the starting state.
+    for (uint32_t mode : {uint32_t(CULL_CCW), uint32_t(CULL_NONE), uint32_t(CULL_CW)}) {
+        EXPECT_TRUE(mode == CULL_CCW || dev->SetRenderState(RS_CULLMODE, mode));
+        for (const TLVertex* t : {cw, ccw}) {
+            ClearTo(0, 0, 0);
+            DrawTl(t, 3);
+            bool culled = mode == (t == cw ? CULL_CW : CULL_CCW);
+            EXPECT_EQ(Frame().Rgb(80, 80), culled ? 0u : 0xFF0000u) << "mode " << mode;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace orix

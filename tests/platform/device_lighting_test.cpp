@@ -1,8 +1,7 @@
-// Direct3D lighting of unlit vertices: the formula.
-#include <gtest/gtest.h>
-
+// Direct3D lighting of unlit vertices: the formula on its own, and a lit triangle read back.
 #include <cmath>
 
+#include "device_fixture.h"
 #include "platform/vertex_lighting.h"
 
 namespace orix {
@@ -72,15 +71,67 @@ TEST(VertexLighting, FollowsDirect3DsFormula) {
     EXPECT_NEAR(spot, 2.0f * 0.4f * 1.0f * att * 0.5f, 1e-4);
     l.direction = Vector3(0, 0, 1);  // pointing elsewhere: outside the cone
     EXPECT_NEAR(LightOneVertex({0, 0, 0}, {0, 1, 0}, s, nullptr).b, 0.0f, 1e-6);
+}
 
-    // The batch writes exactly one colour per vertex.
-    Vertex v[2] = {};
-    v[0].ny = v[1].ny = 1;
-    uint32_t colors[3] = {0, 0, 7};
-    LightVertices(v, 2, s, colors, nullptr);
-    EXPECT_NE(colors[0], 0u);
-    EXPECT_EQ(colors[1], colors[0]);
-    EXPECT_EQ(colors[2], 7u);
+class LightingTest : public DeviceTest {};
+
+TEST_F(LightingTest, UnlitTriangleUnderAPointLightMatchesTheFormula) {
+    ClearTo(0, 0, 0);
+    MaterialHandle mat = dev->CreateMaterial();
+    MaterialRecord m;
+    m.diffuse = {0.9f, 0.5f, 0.3f, 1.0f};
+    m.ambient = {0.5f, 0.5f, 0.5f, 1.0f};
+    ASSERT_TRUE(dev->SetMaterial(mat, m));
+    ASSERT_TRUE(dev->SetLightState(LIGHTSTATE_MATERIAL, mat));
+    ASSERT_TRUE(dev->SetLightState(LIGHTSTATE_AMBIENT, 0xFF202020));
+    LightHandle light = dev->CreateLight();
+    LightRecord rec = PointLight({0.5f, 1.0f, -2.0f}, 2.0f, 1.5f, 1.0f);
+    ASSERT_TRUE(dev->SetLight(light, rec));
+    ASSERT_TRUE(dev->AddLight(light));
+    EXPECT_FALSE(dev->AddLight(light));  // once only
+    ASSERT_TRUE(dev->SetTransform(TRANSFORM_VIEW, Matrix::Translation({0, 0, 5})));
+    Matrix p = Matrix::Zero();
+    p.m[0][0] = p.m[1][1] = 1.0f;
+    p.m[2][2] = 1.0f;
+    p.m[2][3] = 1.0f;
+    p.m[3][2] = -1.0f;
+    ASSERT_TRUE(dev->SetTransform(TRANSFORM_PROJECTION, p));
+    // Flat shading takes the first vertex's colour for the whole triangle.
+    ASSERT_TRUE(dev->SetRenderState(RS_SHADEMODE, SHADE_FLAT));
+    Vertex v[3];
+    const float pos[3][3] = {{-1.0f, -1.0f, 0.0f}, {-1.0f, 1.0f, 0.0f}, {1.0f, -1.0f, 0.0f}};
+    for (int i = 0; i < 3; ++i) {
+        v[i].x = pos[i][0], v[i].y = pos[i][1], v[i].z = pos[i][2];
+        v[i].nx = 0, v[i].ny = 0, v[i].nz = -1;
+    }
+    ASSERT_TRUE(dev->BeginScene());
+    ASSERT_TRUE(dev->DrawPrimitive(PRIM_TRIANGLELIST, VT_VERTEX, v, 3, 0));
+    ASSERT_TRUE(dev->EndScene());
+
+    // Expected, written out: vertex 0 at (-1, -1, 0), normal (0, 0, -1).
+    Vector3 toLight = Vector3(0.5f, 1.0f, -2.0f) - Vector3(-1, -1, 0);
+    float d = Length(toLight);
+    float ndotl = -toLight.z / d;
+    float att = 1.0f / (0.5f + 0.1f * d + 0.01f * d * d);
+    float amb = 32.0f / 255.0f * 0.5f;
+    float expect[3] = {amb + 2.0f * 0.9f * ndotl * att, amb + 1.5f * 0.5f * ndotl * att,
+                       amb + 1.0f * 0.3f * ndotl * att};
+    uint32_t rgb = Frame().Rgb(260, 260);  // inside the triangle's lower left
+    const int shifts[3] = {16, 8, 0};
+    for (int c = 0; c < 3; ++c) {
+        float want = std::fmin(expect[c], 1.0f) * 255.0f;
+        // RGB565 keeps 5 or 6 bits: a step is up to 8 levels.
+        EXPECT_NEAR(Channel(rgb, shifts[c]), want, 9.0) << "channel " << c;
+    }
+
+    // An inactive light adds nothing.
+    rec.flags = 0;
+    ASSERT_TRUE(dev->SetLight(light, rec));
+    ClearTo(0, 0, 0);
+    ASSERT_TRUE(dev->BeginScene());
+    ASSERT_TRUE(dev->DrawPrimitive(PRIM_TRIANGLELIST, VT_VERTEX, v, 3, 0));
+    ASSERT_TRUE(dev->EndScene());
+    EXPECT_NEAR(Channel(Frame().Rgb(260, 260), 16), amb * 255.0f, 9.0);
 }
 
 }  // namespace

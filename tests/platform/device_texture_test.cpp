@@ -85,5 +85,45 @@ TEST_F(TextureTest, ColourKeyedTexelsAreNotDrawn) {
     EXPECT_EQ(Frame().Rgb(30, 60), 0x000000u);
 }
 
+TEST_F(TextureTest, StaleHandlesAreRefused) {
+    SurfaceHandle s = MakeTexture(4, 4, Xrgb());
+    TextureHandle t = dev->GetTextureHandle(s);
+    ASSERT_NE(t, 0u);
+    dev->AddRefSurface(s);
+    dev->ReleaseSurface(s);
+    EXPECT_TRUE(dev->SetRenderState(RS_TEXTUREHANDLE, t));  // still held once
+    ASSERT_TRUE(dev->SetRenderState(RS_TEXTUREHANDLE, 0));
+    dev->ReleaseSurface(s);
+    EXPECT_FALSE(dev->SetRenderState(RS_TEXTUREHANDLE, t));
+    SurfaceLock lock;
+    EXPECT_FALSE(dev->Lock(s, &lock));
+    // The slot is taken again, but the old handle still reaches nothing.
+    SurfaceHandle again = MakeTexture(4, 4, Xrgb());
+    ASSERT_NE(again, 0u);
+    EXPECT_NE(again, s);
+    EXPECT_NE(dev->GetTextureHandle(again), t);
+    EXPECT_FALSE(dev->SetRenderState(RS_TEXTUREHANDLE, t));
+    uint32_t value = 99;
+    ASSERT_TRUE(dev->GetRenderState(RS_TEXTUREHANDLE, &value));
+    EXPECT_EQ(value, 0u);
+
+    // A surface that is no texture has no handle; neither do materials and lights once gone.
+    SurfaceDesc plain;
+    plain.flags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
+    plain.width = plain.height = 4;
+    plain.caps = DDSCAPS_SYSTEMMEMORY;
+    EXPECT_EQ(dev->GetTextureHandle(dev->CreateSurface(plain)), 0u);
+    MaterialHandle m = dev->CreateMaterial();
+    dev->ReleaseMaterial(m);
+    EXPECT_FALSE(dev->SetLightState(LIGHTSTATE_MATERIAL, m));
+    MaterialRecord rec;
+    EXPECT_FALSE(dev->SetMaterial(m, rec));
+    LightHandle l = dev->CreateLight();
+    dev->ReleaseLight(l);
+    EXPECT_FALSE(dev->AddLight(l));
+    EXPECT_FALSE(dev->IsLost(again));
+    EXPECT_TRUE(dev->Restore(again));
+}
+
 }  // namespace
 }  // namespace orix

@@ -1,7 +1,10 @@
 #include "platform/window.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <vector>
 
@@ -109,6 +112,34 @@ TEST_F(WindowTest, KeysTranslateAndAltF4Closes) {
     Pump(&code);
     EXPECT_EQ(Kinds(), (std::vector<uint32_t>{WM_SYSKEYDOWN, WM_CLOSE, WM_DESTROY}));
     EXPECT_FALSE(IsWindow(window_));
+}
+
+// In a child process: SIGTERM closes the window; a program that then hangs (a modal box, a stuck
+// driver) is ended by the signal once the grace period is over.
+TEST_F(WindowTest, TerminationClosesTheWindowAndAHungProgramStillEnds) {
+    int closed[2];
+    ASSERT_EQ(pipe(closed), 0);
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::raise(SIGTERM);
+        WindowMessage m;
+        if (!PeekMessage(&m, PM_REMOVE) || m.message != WM_CLOSE || m.window != window_) _exit(2);
+        if (write(closed[1], "c", 1) != 1) _exit(3);
+        for (;;) pause();
+    }
+    close(closed[1]);
+    int status = 0;
+    for (int i = 0; i < 100 && waitpid(child, &status, WNOHANG) == 0; ++i) usleep(100 * 1000);
+    if (kill(child, SIGKILL) == 0) {
+        waitpid(child, &status, 0);
+        FAIL() << "the child outlived the grace period";
+    }
+    char said = 0;
+    EXPECT_EQ(read(closed[0], &said, 1), 1) << "no WM_CLOSE before the end";
+    close(closed[0]);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "exit status " << WEXITSTATUS(status);
+    EXPECT_EQ(WTERMSIG(status), SIGTERM);
 }
 
 }  // namespace
