@@ -99,6 +99,7 @@ TEST_F(BneReaderTest, DamagedFilesNeverOverrunAndReportClearly) {
     w.WriteGeometryHeader("Box");
     WriteNode(w, {});
     WriteTriangle(w, {0, 0, 0}, {2, 0, 0}, {0, 0, 1});
+    w.WriteFaceNormal(0, 0, 0, 1);
     w.WriteVertex(7, 7, 7);
     std::vector<uint8_t> bytes = test::ReadBytes(End());
     bytes.resize(bytes.size() - 6);  // the end record and half the last vertex
@@ -109,6 +110,7 @@ TEST_F(BneReaderTest, DamagedFilesNeverOverrunAndReportClearly) {
     EXPECT_EQ(d.meshes[0]->vertexCount, 3u);
     EXPECT_EQ(d.meshes[0]->faceCount, 1u);
     EXPECT_TRUE(d.meshes[0]->geometryFinished);
+    EXPECT_EQ(d.meshes[0]->geometry->faces[0].normalZ, 1.0f);  // face 0 takes its normal
     EXPECT_FLOAT_EQ(d.overallSize, 2.0f);
     EXPECT_TRUE(capture.Messages().empty());
 
