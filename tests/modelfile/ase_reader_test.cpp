@@ -17,37 +17,6 @@ namespace {
 using test::MessageCapture;
 using ScratchDir = test::PictureTempDir;
 
-AseLine Tokenized(const std::string& text, bool materialList = false) {
-    AseLine line;
-    line.length = text.size();
-    text.copy(line.text, text.size());
-    TokenizeAseLine(&line, materialList);
-    return line;
-}
-
-TEST(AseTokenizer, KeywordAndValueShapes) {
-    AseLine a = Tokenized("\t*NODE_NAME \"Bip01 Pelvis\"\r\n");
-    EXPECT_EQ(a.keyword, "*NODE_NAME");
-    EXPECT_EQ(a.value, "Bip01 Pelvis");
-    AseLine b = Tokenized("  *MATERIAL_NAME \"\"\n");
-    EXPECT_EQ(b.value, "");
-    AseLine c = Tokenized("*TM_ROW0\t1.0\t0.0\t2.5\r\n");
-    EXPECT_EQ(c.value, "1.0 0.0 2.5");  // tabs become spaces, CR LF dropped
-    AseLine d = Tokenized("*MATERIAL 0 {\n", true);
-    EXPECT_EQ(d.value, "0");
-    EXPECT_TRUE(d.opens);
-    AseLine e = Tokenized("\t}\n");
-    EXPECT_TRUE(e.closes);
-    AseLine f = Tokenized("*BITMAP \"unterminated");
-    EXPECT_EQ(f.value, "unterminated");
-    AseLine g = Tokenized("*ONLYKEYWORD");
-    EXPECT_EQ(g.keyword, "*ONLYKEYWORD");
-    EXPECT_EQ(g.value, "");
-    AseLine h = Tokenized(std::string("*K\0EY 1\t2\r3\n", 13));
-    EXPECT_EQ(h.keyword, std::string("*K\0EY", 5));  // a stray zero byte ends nothing
-    EXPECT_EQ(h.value, "1 2");                       // the first CR ends the value
-}
-
 TEST(AseTokenizer, IntegersUpToTheLimitsAndNoFurther) {
     struct Case {
         const char* text;
@@ -139,73 +108,6 @@ TEST(AseReader, ConversionsOfTheTable) {
     EXPECT_FLOAT_EQ(m.nodeRotationAngle, 6.2831855f - 1.5f);
 }
 
-TEST(AseReader, UnknownBlocksAndFlagBits) {
-    std::string text = Scene() +
-                       "*UNKNOWN_BLOCK {\n\t*INNER {\n\t\t*GEOMOBJECT {\n\t}\n\t}\n\t*X 1\n}\n" +
-                       "*MATERIAL_LIST {\n\t*MATERIAL_COUNT 1\n\t*MATERIAL 0 {\n"
-                       "\t\t*MATERIAL_NAME \"M\"\n\t\t*MATERIAL_CLASS \"Standard\"\n\t}\n}\n" +
-                       Helper("Bone", "", 1) + "*GEOMOBJECT {\n\t*NODE_NAME \"G\"\n" + Tm(0, 0, 0) +
-                       "\t*TM_ANIMATION {\n\t\t*CONTROL_POS_TRACK {\n"
-                       "\t\t\t*CONTROL_POS_SAMPLE 0 1 2 3\n\t\t\t*CONTROL_POS_SAMPLE -160 1 2 3\n"
-                       "\t\t}\n\t}\n\t*MATERIAL_REF 0\n}\n";
-    {
-        SkinnedCharacter c(0);
-        ASSERT_TRUE(LoadText(&c, text, 0));
-        EXPECT_EQ(c.meshCount, 1);  // the geometry inside the unknown block was skipped
-        EXPECT_EQ(c.helperCount, 1);
-        EXPECT_EQ(c.materialCount, 1);
-        EXPECT_EQ(c.meshes[0]->materials, c.MaterialAt(0));
-        EXPECT_FALSE(c.meshes[0]->hasPositionKeys);  // bit 0 clear: no animation
-    }
-    {
-        SkinnedCharacter c(0);
-        ASSERT_TRUE(LoadText(&c, text, kAseFinishNodes | kAseSkipMaterials));
-        EXPECT_EQ(c.materialCount, 0);
-        EXPECT_EQ(c.meshes[0]->materials, nullptr);
-        EXPECT_TRUE(c.meshes[0]->hasPositionKeys);
-        EXPECT_EQ(c.meshes[0]->motionMode, MotionMode::Keyframed);
-    }
-}
-
-TEST(AseReader, CollisionMaterialInAnyCaseMakesAVolume) {
-    std::string text =
-        Scene() +
-        "*MATERIAL_LIST {\n\t*MATERIAL_COUNT 1\n\t*MATERIAL 0 {\n"
-        "\t\t*MATERIAL_NAME \"COLLISION\"\n\t\t*MATERIAL_CLASS \"Standard\"\n\t}\n}\n" +
-        Triangle("Hit", "Bone", 0) + Helper("Bone", "", 1);  // bone comes later
-    SkinnedCharacter c(0);
-    ASSERT_TRUE(LoadText(&c, text, kAseFinishNodes));
-    EXPECT_EQ(c.meshCount, 0);
-    ASSERT_EQ(c.helperCount, 1);
-    EXPECT_EQ(c.helpers[0]->collisionVolumeCount, 1);
-}
-
-TEST(AseReader, ParentsResolveWhateverTheOrderInBothReaders) {
-    ScratchDir dir;
-    // No magic line and no scene block: the copy still reads back.
-    std::string text = Helper("Child", "Root", 2) + Helper("Root", "", 1);
-    SkinnedCharacter fromText(0);
-    {
-        OrixFileAse ase(&fromText);
-        ase.SetCopyName(dir.File("order.bne"));
-        ASSERT_TRUE(LoadText(&fromText, text, kAseFinishNodes | kAseWriteBne, &ase));
-    }
-    ASSERT_EQ(fromText.helperCount, 2);
-    EXPECT_EQ(fromText.helpers[0]->boneParent, fromText.helpers[1]);
-    SkinnedCharacter fromBne(0);
-    ASSERT_TRUE(fromBne.LoadBne(dir.File("order.bne"), 1));
-    ASSERT_EQ(fromBne.helperCount, 2);
-    EXPECT_EQ(fromBne.helpers[0]->boneParent, fromBne.helpers[1]);
-    EXPECT_FLOAT_EQ(fromBne.helpers[1]->nodePosition.x, 1.0f);
-    // Bind pose: the child's world at the first frame is its node transform.
-    for (SkinnedCharacter* c : {&fromText, &fromBne}) {
-        c->SetPlayMode(0);
-        // The child is listed first: it must still read its bone's pose of this frame.
-        c->Update(kUpdateAnimate | kUpdateChildren);
-        EXPECT_NEAR(c->helpers[0]->world.m[3][0], 2.0f, 1e-4);
-    }
-}
-
 TEST(AseReader, ExportsInTheWildLoadWithoutHanging) {
     std::string crlf =
         "*GEOMOBJECT {\r\n\t*NODE_NAME \"A\"\r\n  *MESH {\r\n"
@@ -252,17 +154,6 @@ TEST(AseReader, KeyTracksAndSignedTicks) {
     EXPECT_FLOAT_EQ(anim.PositionKeys()[1].time, 2.0f);
     // (x, y, z) = (1, 2, 3) is stored as (1, 3, 2).
     EXPECT_FLOAT_EQ(anim.PositionKeys()[0].value.y, 3.0f);
-}
-
-TEST(AseReader, MissingFileIsReported) {
-    MessageCapture capture;
-    SkinnedCharacter c(0);
-    EXPECT_FALSE(c.LoadAse("/nonexistent/x.ase"));
-    ASSERT_FALSE(capture.Messages().empty());
-    EXPECT_EQ(capture.Messages()[0].text, "Can't load /nonexistent/x.ase");
-    EXPECT_EQ(capture.Messages()[0].caption, "Load Ase");
-    EXPECT_EQ(OrixFileAse::CopyNameFor("girl.ase"), "girl.bne");
-    EXPECT_EQ(OrixFileAse::CopyNameFor("noext"), "bne");
 }
 
 }  // namespace

@@ -64,31 +64,5 @@ TEST(BneFormat, EncodingKeepsLowBitsOfByteFieldsAndRefusesUnreadableNames) {
     EXPECT_TRUE(bytes.empty());
 }
 
-TEST(ByteCursor, StringsAreCutAtTheLimitAndNeedTheirZero) {
-    std::string bytes(300, 'x');
-    bytes.push_back('\0');
-    bytes += "next";
-    bytes.push_back('\0');
-    ByteCursor c(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
-    std::string s;
-    ASSERT_TRUE(c.ReadString(&s, 255));
-    EXPECT_EQ(s.size(), 255u);
-    EXPECT_EQ(c.Offset(), 301u);  // the rest of the long string is skipped
-    ASSERT_TRUE(c.ReadString(&s, 255));
-    EXPECT_EQ(s, "next");
-
-    const char unterminated[] = {'a', 'b', 'c'};
-    ByteCursor u(reinterpret_cast<const uint8_t*>(unterminated), sizeof unterminated);
-    s = "kept";
-    EXPECT_FALSE(u.ReadString(&s, 255));
-    EXPECT_EQ(u.Offset(), 0u);
-    EXPECT_EQ(s, "kept");
-
-    ByteCursor room(reinterpret_cast<const uint8_t*>(bytes.data()), 9);
-    EXPECT_TRUE(room.HasRoomFor(2, 4));
-    EXPECT_FALSE(room.HasRoomFor(3, 4));
-    EXPECT_FALSE(room.HasRoomFor(uint64_t(1) << 62, 8));  // no overflow past the check
-}
-
 }  // namespace
 }  // namespace orix

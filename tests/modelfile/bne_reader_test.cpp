@@ -72,222 +72,6 @@ protected:
     std::string path_;
 };
 
-TEST_F(BneReaderTest, MeshFileAppendsEveryGeometryObjectToTheOneMesh) {
-    OrixFileBne& w = Begin();
-    w.WriteGeometryHeader("Land");
-    WriteNode(w, {});
-    WriteTriangle(w, {0, 0, 0}, {1, 0, 0}, {0, 0, 1});
-    w.WriteEndGeometry();
-    w.WriteGeometryHeader("Rock");
-    WriteNode(w, {});
-    WriteTriangle(w, {5, 0, 0}, {6, 0, 0}, {5, 0, 1});
-    w.WriteHelperHeader("Dummy");  // a mesh file's helpers make nothing
-    WriteNode(w, {});
-    w.WriteEndHelper();
-    std::string path = End();
-
-    Mesh mesh(1);
-    ASSERT_TRUE(mesh.LoadBne(path, 0));
-    EXPECT_EQ(mesh.name, "Land");
-    EXPECT_EQ(mesh.vertexCount, 6u);
-    EXPECT_EQ(mesh.faceCount, 2u);
-    EXPECT_EQ(mesh.VertexPosition(4), (Vector3{6, 0, 0}));
-    EXPECT_EQ(mesh.motionMode, MotionMode::Free);
-}
-
-TEST_F(BneReaderTest, CollisionMeshBecomesAVolumeOfItsBone) {
-    OrixFileBne& w = Begin();
-    w.WriteMaterialList(2);
-    w.WriteMaterialHeader("Skin");
-    w.WriteEndMaterial();
-    w.WriteMaterialHeader("Collision");
-    w.WriteMapDiffuse("never.bmp");
-    w.WriteEndMaterial();
-    w.WriteHelperHeader("Bip01");
-    WriteNode(w, {{0, 1, 0}, 0.0f, {0, 10, 0}});
-    w.WriteEndHelper();
-    w.WriteGeometryHeader("Body");
-    WriteNode(w, {}, "Bip01");
-    WriteTriangle(w, {0, 0, 0}, {1, 0, 0}, {0, 1, 0});
-    w.WriteMaterialReference(0);
-    w.WriteEndGeometry();
-    for (int i = 0; i < 5; ++i) {
-        w.WriteGeometryHeader("Box" + std::to_string(i));
-        WriteNode(w, {}, i < 4 ? "Bip01" : "");
-        WriteTriangle(w, {0, 10, 0}, {3, 14, 0}, {0, 10, 1});
-        w.WriteFaceNormal(0, 0, 0, 1);
-        w.WriteMaterialReference(1);
-        w.WriteEndGeometry();
-    }
-    std::string path = End();
-
-    MessageCapture capture;  // the collision material's picture does not exist
-    SkinnedCharacter c(1);
-    OrixFileBne reader(&c);
-    reader.SetTextureFailureFatal(false);
-    ASSERT_TRUE(reader.Load(path, 1));
-    // Body stays; the five collision meshes leave (the fourth under Bip01 and the one without
-    // a bone make no volume).
-    ASSERT_EQ(c.meshCount, 1);
-    EXPECT_EQ(c.meshes[0]->name, "Body");
-    EXPECT_EQ(c.children.size(), 2u);
-    EXPECT_EQ(c.FindChild("Box0"), nullptr);
-    ASSERT_EQ(c.helperCount, 1);
-    Helper* bone = c.helpers[0];
-    ASSERT_EQ(bone->collisionVolumeCount, 3);
-    const CollisionVolume& v = *bone->collisionVolumes[0];
-    EXPECT_EQ(v.name, "Box0");
-    EXPECT_EQ(v.bone, bone);
-    EXPECT_EQ(v.positions[1], (Vector3{3, 4, 0}));
-    EXPECT_FLOAT_EQ(v.radius, 5.0f);
-    EXPECT_EQ(v.faceNormals[0], (Vector3{0, 0, 1}));
-    // The collision material never takes a texture: its picture was not loaded.
-    EXPECT_EQ(c.textureCount, 1);
-    EXPECT_EQ(c.MaterialAt(1)->main.record.texture, 0u);
-    EXPECT_TRUE(c.MaterialAt(1)->main.collision);
-    EXPECT_EQ(c.meshes[0]->materials, c.MaterialAt(0));
-}
-
-TEST_F(BneReaderTest, NodesGetStaticKeysByWhatTheyLack) {
-    OrixFileBne& w = Begin();
-    w.WriteHelperHeader("Still");
-    WriteNode(w, {{0, 1, 0}, 0.7f, {1, 2, 3}});
-    w.WriteEndHelper();
-    w.WriteHelperHeader("Walker");
-    WriteNode(w, {{0, 1, 0}, 0.0f, {0, 0, 0}});
-    w.WriteAnimationHeader();
-    w.WriteBezierPosition(0, 0, 0, 0);
-    w.WriteBezierPosition(479, 4, 0, 0);   // frame 2: the division truncates
-    w.WriteBezierPosition(1600, 8, 0, 0);  // frame 10
-    w.WriteEndHelper();
-    std::string path = End();
-
-    SkinnedCharacter c(1);
-    ASSERT_TRUE(c.LoadBne(path, 1));
-    ASSERT_EQ(c.helperCount, 2);
-    Helper* still = c.helpers[0];
-    EXPECT_EQ(still->motionMode, MotionMode::Keyframed);
-    ASSERT_TRUE(still->animation);
-    EXPECT_EQ(still->animation->PositionKeyCount(), 1u);
-    EXPECT_EQ(still->animation->RotationKeyCount(), 1u);
-    EXPECT_FALSE(still->hasPositionKeys);
-    EXPECT_FALSE(still->hasRotationKeys);
-    EXPECT_LT(MaxDifference(still->restPose, Matrix::Translation({1, 2, 3})), 1e-5f);
-    EXPECT_EQ(still->lastFrame, 10);
-    c.Update(kUpdateScene);
-    EXPECT_LT(MaxDifference(still->world, NodeSpec{{0, 1, 0}, 0.7f, {1, 2, 3}}.Transform()), 1e-4f);
-
-    Helper* walker = c.helpers[1];
-    EXPECT_TRUE(walker->hasPositionKeys);
-    EXPECT_FALSE(walker->hasRotationKeys);
-    ASSERT_EQ(walker->animation->PositionKeyCount(), 3u);
-    EXPECT_EQ(walker->animation->PositionKeys()[1].time, 2.0f);
-    EXPECT_EQ(walker->animation->RotationKeyCount(), 1u);  // the static one
-    EXPECT_EQ(walker->restPose, Matrix::Zero());           // no capture
-    EXPECT_FALSE(walker->bakedPoses);
-
-    SkinnedCharacter baked(1);
-    ASSERT_TRUE(baked.LoadBne(path, 3));
-    ASSERT_TRUE(baked.helpers[1]->bakedPoses);
-    EXPECT_EQ(baked.helpers[1]->bakedPoses->size(), 11u);
-    EXPECT_FALSE(baked.helpers[0]->bakedPoses);  // only static keys: nothing to bake
-}
-
-TEST_F(BneReaderTest, VerticesMoveIntoNodeSpaceAndDrawWhereTheFileHadThem) {
-    const NodeSpec root{{0, 1, 0}, 0.5f, {1, 2, 3}};
-    const NodeSpec arm{{0.3f, 0.2f, 0.9f}, 0.8f, {4, 5, 6}};
-    const NodeSpec body{{1, 0, 0}, 0.3f, {1, 1, 1}};
-    const NodeSpec hand{{1, 1, 0}, 1.1f, {5, 5, 7}};
-    const Vector3 bodyVerts[3] = {{0, 0, 0}, {2, 1, 0}, {1, 3, -2}};
-    const Vector3 handVerts[3] = {{5, 5, 7}, {6, 4, 8}, {4.5f, 6, 7.5f}};
-    OrixFileBne& w = Begin();
-    w.WriteHelperHeader("Root");
-    WriteNode(w, root);
-    w.WriteEndHelper();
-    w.WriteHelperHeader("Arm");
-    WriteNode(w, arm, "Root");
-    w.WriteEndHelper();
-    w.WriteGeometryHeader("Body");
-    WriteNode(w, body, "Root");
-    WriteTriangle(w, bodyVerts[0], bodyVerts[1], bodyVerts[2]);
-    w.WriteEndGeometry();
-    w.WriteGeometryHeader("Hand");
-    WriteNode(w, hand, "Arm");
-    WriteTriangle(w, handVerts[0], handVerts[1], handVerts[2]);
-    w.WriteEndGeometry();
-    std::string path = End();
-
-    SkinnedCharacter c(0);
-    ASSERT_TRUE(c.LoadBne(path, 1));
-    ASSERT_EQ(c.meshCount, 2);
-    c.Update(kUpdateScene);
-    const Vector3* expected[2] = {bodyVerts, handVerts};
-    for (int m = 0; m < 2; ++m) {
-        for (uint32_t i = 0; i < 3; ++i) {
-            Vector3 p = TransformPoint(c.meshes[m]->VertexPosition(i), c.meshes[m]->world);
-            EXPECT_NEAR(p.x, expected[m][i].x, 1e-3) << m << " " << i;
-            EXPECT_NEAR(p.y, expected[m][i].y, 1e-3) << m << " " << i;
-            EXPECT_NEAR(p.z, expected[m][i].z, 1e-3) << m << " " << i;
-        }
-    }
-    // The device drew them there too.
-    ASSERT_EQ(device.draws.size(), 2u);
-    Vector3 drawn = TransformPoint(device.draws[1].positions[1], device.draws[1].world);
-    EXPECT_NEAR(drawn.x, handVerts[1].x, 1e-3);
-    EXPECT_NEAR(drawn.z, handVerts[1].z, 1e-3);
-    // Overall size: the largest extent of the box of all vertices.
-    EXPECT_FLOAT_EQ(c.overallSize, 10.0f);  // z runs from -2 to 8
-
-    // A mesh loaded as the land is (flags 0) stays in the file's space whatever its node.
-    Mesh land(1);
-    ASSERT_TRUE(land.LoadBne(path, 0));
-    land.Update(kUpdateScene);
-    Vector3 p = TransformPoint(land.VertexPosition(4), land.world);
-    EXPECT_NEAR(p.x, handVerts[1].x, 1e-5);
-    EXPECT_NEAR(p.y, handVerts[1].y, 1e-5);
-}
-
-TEST_F(BneReaderTest, SubMaterialListClosedByTheFirstEndRecord) {
-    device.formats = CommonTextureFormats();
-    for (const char* name : {"first.bmp", "second.bmp"}) {
-        test::BmpSpec bmp;
-        bmp.width = bmp.height = 4;
-        bmp.pixels.assign(48, 0x80);
-        ASSERT_TRUE(test::WriteBytes(dir_.File(name), test::MakeBmp(bmp)));
-    }
-    OrixFileBne& w = Begin("subs.bne");
-    w.WriteMaterialList(1);
-    w.WriteMaterialHeader("Parent");
-    w.WriteSubMaterialList(2);
-    w.WriteSubMaterialHeader(0);
-    w.WriteMaterialHeader("First");
-    w.WriteDiffuse(1, 0, 0);
-    w.WriteEndMaterial();
-    w.WriteMapDiffuse(dir_.File("first.bmp"));
-    w.WriteSubMaterialHeader(1);
-    w.WriteMaterialHeader("Second");
-    w.WriteDiffuse(0, 1, 0);
-    w.WriteEndMaterial();
-    w.WriteMapDiffuse(dir_.File("second.bmp"));
-    SkinnedCharacter c(1);
-    ASSERT_TRUE(c.LoadBne(End(), 0));
-    // The first sub-material's record 39 ended the list: its picture went to the parent, and
-    // the second sub-material's record 3 opened a new top-level material.
-    ASSERT_EQ(c.materialCount, 2);
-    ASSERT_EQ(c.textureCount, 2);
-    MaterialSet* parent = c.MaterialAt(0);
-    EXPECT_TRUE(parent->hasSubMaterials);
-    EXPECT_EQ(parent->subMaterialCount, 2);
-    EXPECT_FLOAT_EQ(parent->subMaterials[0].record.diffuse.r, 1.0f);
-    EXPECT_NE(c.textures[0]->handle, 0u);
-    EXPECT_EQ(parent->main.record.texture, c.textures[0]->handle);
-    EXPECT_EQ(parent->subMaterials[0].record.texture, 0u);
-    MaterialSet* second = c.MaterialAt(1);
-    EXPECT_FALSE(second->hasSubMaterials);
-    EXPECT_FLOAT_EQ(second->main.record.diffuse.g, 1.0f);
-    EXPECT_EQ(second->main.record.texture, c.textures[1]->handle);
-}
-
 TEST_F(BneReaderTest, DamagedFilesNeverOverrunAndReportClearly) {
     MessageCapture capture;
     Mesh m(1);
@@ -315,6 +99,7 @@ TEST_F(BneReaderTest, DamagedFilesNeverOverrunAndReportClearly) {
     w.WriteGeometryHeader("Box");
     WriteNode(w, {});
     WriteTriangle(w, {0, 0, 0}, {2, 0, 0}, {0, 0, 1});
+    w.WriteFaceNormal(0, 0, 0, 1);
     w.WriteVertex(7, 7, 7);
     std::vector<uint8_t> bytes = test::ReadBytes(End());
     bytes.resize(bytes.size() - 6);  // the end record and half the last vertex
@@ -325,6 +110,7 @@ TEST_F(BneReaderTest, DamagedFilesNeverOverrunAndReportClearly) {
     EXPECT_EQ(d.meshes[0]->vertexCount, 3u);
     EXPECT_EQ(d.meshes[0]->faceCount, 1u);
     EXPECT_TRUE(d.meshes[0]->geometryFinished);
+    EXPECT_EQ(d.meshes[0]->geometry->faces[0].normalZ, 1.0f);  // face 0 takes its normal
     EXPECT_FLOAT_EQ(d.overallSize, 2.0f);
     EXPECT_TRUE(capture.Messages().empty());
 
@@ -352,15 +138,6 @@ TEST_F(BneReaderTest, DamagedFilesNeverOverrunAndReportClearly) {
         EXPECT_EQ(g.helpers[0]->lastFrame, 0);
         g.Update(kUpdateScene);
     }
-}
-
-TEST(BneMipmaps, LevelNamesFollowTheMaterialPicture) {
-    EXPECT_EQ(MipmapLevelNames("skin.BMP", 3),
-              (std::vector<std::string>{"skin0.bmp", "skin1.bmp", "skin2.bmp"}));
-    EXPECT_EQ(MipmapLevelNames("a.b.jpg", 1), (std::vector<std::string>{"a0.jpg"}));
-    std::vector<std::string> longName = MipmapLevelNames(std::string(300, 'x') + ".jpg", 2);
-    ASSERT_EQ(longName.size(), 2u);
-    EXPECT_EQ(longName[1].size(), 255u);
 }
 
 TEST_F(BneReaderTest, TextureFailuresEndTheProgramUnlessToldOtherwise) {
