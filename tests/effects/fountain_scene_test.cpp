@@ -60,5 +60,48 @@ TEST(FountainScene, FramesShowFallingParticlesWithFadingTrails) {
     currentScene = nullptr;
 }
 
+TEST(FountainScene, LongRunFreesWhatLandedAndFaded) {
+    // No device: the particles, ribbons and strips are all built, only the draw calls are not
+    // made; and 100 ms frames keep the trails short. Together they keep 10,000 frames quick.
+    FixedStepClock clock(1000, 100);
+    Engine engine(clock);
+    theEngine = &engine;
+    Scene scene(&engine);
+    currentScene = &scene;
+    {
+        FountainSettings settings;
+        settings.particlesPerBurst = 4;
+        settings.land = false;
+        FountainScene fountain(scene, settings);
+        size_t most[3] = {0, 0, 0};
+        size_t longest = 0;
+        size_t atThousand = 0;
+        for (int frame = 1; frame <= 10000; ++frame) {
+            engine.Render();
+            most[0] = std::max(most[0], fountain.LiveEmitters());
+            most[1] = std::max(most[1], fountain.LiveParticles());
+            most[2] = std::max(most[2], fountain.LiveRibbons());
+            if (frame % 250 == 0) {
+                for (SceneObject* r : scene.children.back()->children) {
+                    longest = std::max(longest, static_cast<TrailRibbon*>(r)->points.size());
+                }
+            }
+            if (frame == 1000) atThousand = fountain.LiveRibbons();
+        }
+        // A burst lives about two seconds and one starts every 0.2 s; each particle's ribbon
+        // outlives it by its lifetime (about 14 bursts, 46 particles, 61 ribbons of 25 points).
+        // Bounds with some room, far below what 10,000 frames would pile up.
+        EXPECT_LE(most[0], 20u);
+        EXPECT_LE(most[1], 60u);
+        EXPECT_LE(most[2], 80u);
+        EXPECT_GT(most[1], 10u);
+        EXPECT_LE(longest, 40u);
+        EXPECT_LE(fountain.LiveRibbons(), atThousand + 8);
+    }
+    EXPECT_EQ(scene.children.size(), 0u);
+    theEngine = nullptr;
+    currentScene = nullptr;
+}
+
 }  // namespace
 }  // namespace orix

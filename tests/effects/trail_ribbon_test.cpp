@@ -55,6 +55,19 @@ TEST_F(TrailRibbonTest, FadeColourAndTextureAlongTheStrip) {
     EXPECT_TRUE(ribbon.pendingRemovals.empty());
 }
 
+TEST_F(TrailRibbonTest, ColourFadesToBlackNotToTransparent) {
+    TrailRibbon ribbon;
+    ribbon.lifetime = 400;
+    ribbon.colour = TrailColor{2.0f, 1.0f, 0.0f};  // above 1 stays in its own channel
+    engine.currentTick = 100;
+    ribbon.AddPoint(0, 0, 0);
+    ribbon.AddPoint(0, 5, 0);
+    DrawAt(engine, ribbon, 100);
+    EXPECT_EQ(Strip()[2].color, 0xFFFFFF00u);
+    DrawAt(engine, ribbon, 600);
+    EXPECT_EQ(Strip()[2].color, 0xFF000000u);
+}
+
 TEST_F(TrailRibbonTest, RemovesItselfOneLifetimeAfterItsLastPointDuringADraw) {
     TrailRibbon* ribbon = new TrailRibbon();
     ribbon->lifetime = 1000;
@@ -110,6 +123,52 @@ TEST_F(TrailRibbonTest, DegenerateSegmentsGiveFiniteVertices) {
     DrawAt(engine, still, 1000);
     for (const LVertex& v : Strip()) EXPECT_TRUE(Finite(v));
     scene->camera = camera;
+}
+
+// A ribbon whose vertex buffer can never be had.
+struct StarvedRibbon : TrailRibbon {
+    bool ReserveVertices(size_t) override { return false; }
+};
+
+TEST_F(TrailRibbonTest, FailedVertexAllocationSkipsTheDrawButStillLeaves) {
+    StarvedRibbon* ribbon = new StarvedRibbon();
+    ribbon->lifetime = 300;
+    scene->AddChild(ribbon);
+    Frame();
+    ribbon->AddPoint(0, 0, 0);
+    ribbon->AddPoint(0, 1, 0);
+    size_t children = scene->children.size();
+    for (int i = 0; i < 2; ++i) Frame();
+    EXPECT_EQ(Strips(), 0);
+    EXPECT_EQ(scene->children.size(), children);
+    Frame();
+    EXPECT_EQ(Strips(), 0);
+    EXPECT_EQ(scene->children.size(), children - 1);
+}
+
+TEST_F(TrailRibbonTest, CopyTakesTheTemplateSettingsButNoPoints) {
+    TrailRibbon templ;
+    templ.lifetime = 250;
+    templ.SetWidth(4.0f);
+    templ.pointTag = 7;
+    templ.colour = TrailColor{0.1f, 0.2f, 0.3f};
+    templ.attachTarget = camera;
+    MaterialSet* material = templ.CreateMaterialSet();
+    templ.AddPoint(1, 1, 1);
+
+    TrailRibbon* copy = new TrailRibbon(templ);
+    EXPECT_TRUE(copy->points.empty());
+    EXPECT_EQ(copy->lifetime, 250);
+    EXPECT_EQ(copy->material, material);  // shared, not copied
+    EXPECT_EQ(copy->attachTarget, camera);
+    copy->AddPoint(0, 0, 0);
+    EXPECT_EQ(copy->points[0].tag, 7u);
+
+    // The owner's link is cleared when the ribbon goes.
+    TrailRibbon* link = copy;
+    copy->ownerLink = &link;
+    delete copy;
+    EXPECT_EQ(link, nullptr);
 }
 
 }  // namespace

@@ -38,6 +38,22 @@ TEST(Matrix, SingleAxisRotationsUseDirect3DSigns) {
     ExpectNear(TransformPoint({0, 1, 0}, Matrix::RotationX(kPi / 2)), {0, 0, 1});
 }
 
+TEST(Matrix, ProductAppliesLeftOperandFirst) {
+    Matrix turnThenMove = Matrix::RotationZ(kPi / 2) * Matrix::Translation({10, 0, 0});
+    ExpectNear(TransformPoint({1, 0, 0}, turnThenMove), {10, 1, 0});
+    Matrix moveThenTurn = Matrix::Translation({10, 0, 0}) * Matrix::RotationZ(kPi / 2);
+    ExpectNear(TransformPoint({1, 0, 0}, moveThenTurn), {0, 11, 0});
+}
+
+TEST(Matrix, EulerCompositionsMatchHandBuiltProducts) {
+    Vector3 a{0.4f, -1.1f, 2.3f};
+    Matrix rx = Matrix::RotationX(a.x), ry = Matrix::RotationY(a.y), rz = Matrix::RotationZ(a.z);
+    EXPECT_LT(MaxDifference(Matrix::EulerXYZ(a), rx * ry * rz), 1e-6f);
+    EXPECT_LT(MaxDifference(Matrix::EulerZYX(a), rz * ry * rx), 1e-6f);
+    EXPECT_LT(MaxDifference(Matrix::EulerXZY(a), rx * rz * ry), 1e-6f);
+    EXPECT_GT(MaxDifference(Matrix::EulerXYZ(a), Matrix::EulerZYX(a)), 1e-2f);
+}
+
 TEST(Matrix, AffineInverseUndoesRandomAffineMatrices) {
     std::mt19937 rng(7);
     std::uniform_real_distribution<float> angle(-3.0f, 3.0f), offset(-50.0f, 50.0f),
@@ -49,6 +65,13 @@ TEST(Matrix, AffineInverseUndoesRandomAffineMatrices) {
         EXPECT_LT(MaxDifference(AffineInverse(m) * m, Matrix::Identity()), 1e-4f) << i;
         EXPECT_LT(MaxDifference(m * AffineInverse(m), Matrix::Identity()), 1e-4f) << i;
     }
+}
+
+TEST(Matrix, SingularInverseStaysFinite) {
+    Matrix flat = Matrix::Scaling({1, 0, 1}) * Matrix::Translation({1, 2, 3});
+    Matrix inv = AffineInverse(flat);
+    for (auto& row : inv.m)
+        for (float v : row) EXPECT_TRUE(std::isfinite(v));
 }
 
 TEST(Matrix, TransformPointHasNoPerspectiveDivide) {

@@ -71,6 +71,43 @@ TEST_F(SkinDeformTest, BindPoseKeepsTheModelFileAndOneBoneMovesOnlyItsVertices) 
     }
 }
 
+TEST_F(SkinDeformTest, ASharedPositionMovesAsOne) {
+    SkinnedCharacter c(1);
+    BuildSkinCharacter(c, 0);
+    Mesh& skin = *c.meshes[0];
+    // Position 0 at (2, 0, 0) is met by three faces with three texture coordinates.
+    skin.AddVertex(2, 0, 0);
+    skin.AddVertex(3, 0, 0);
+    skin.AddVertex(3, 1, 0);
+    skin.AddVertex(2, 1, 0);
+    skin.AddVertex(1, 1, 0);
+    skin.AddFace(0, 1, 2, 0);
+    skin.AddFace(0, 2, 3, 0);
+    skin.AddFace(0, 3, 4, 0);
+    for (int i = 0; i < 7; ++i) skin.AddTexCoord(0.1f * float(i), 0.0f);
+    skin.AddTexFace(0, 4, 5);
+    skin.AddTexFace(1, 5, 6);
+    skin.AddTexFace(2, 6, 3);
+    skin.texCoordsOneToOne = false;
+    skin.SplitVerticesByTexCoords();
+    const PositionTable& table = skin.geometry->positionTable;
+    ASSERT_EQ(table.Count(0), 3u);
+    const uint16_t shared[3] = {uint16_t(table.First(0)), uint16_t(table.First(0) + 1),
+                                uint16_t(table.First(0) + 2)};
+
+    // Entry 1 (the shared position) goes with the arm; entry 2 with the pelvis.
+    ASSERT_TRUE(Load(c, "MESH_SKIN_FILE \"Skin\"\n\"Bip01 L Arm\" 1\n1\n\"Bip01 Pelvis\" 1\n2\n"));
+    // Bind carried all three vertices into the arm's space.
+    for (uint16_t v : shared) EXPECT_NEAR(c.litRestCopy[v].x, 0.0f, kTol);
+    c.helpers[1]->world = Matrix::Translation({0.0f, 4.0f, 0.0f});
+    c.helpers[0]->world = Matrix::Translation({0.0f, 0.0f, 7.0f});
+    for (int frame = 0; frame < 2; ++frame) {
+        SkinDeform(c);
+        for (uint16_t v : shared) ExpectAt(skin, v, {0.0f, 4.0f, 0.0f});
+        ExpectAt(skin, uint16_t(table.First(1)), {3.0f, 0.0f, 7.0f});
+    }
+}
+
 TEST_F(SkinDeformTest, AVertexUnderTwoBonesTakesBothInFileOrder) {
     SkinnedCharacter c(0);
     BuildSkinCharacter(c, 4);
@@ -86,6 +123,53 @@ TEST_F(SkinDeformTest, AVertexUnderTwoBonesTakesBothInFileOrder) {
     ExpectAt(skin, 2, {2.0f, 1.0f, 5.0f});
     ExpectAt(skin, 3, {3.0f, 0.0f, 5.0f});
     EXPECT_EQ(skin.geometry->unlitVertices[2].nx, 0.6f);
+}
+
+TEST_F(SkinDeformTest, IndicesOutsideTheMeshAreIgnoredAndReported) {
+    LogCapture log;
+    SkinnedCharacter c(0);
+    BuildSkinCharacter(c, 4);
+    ASSERT_TRUE(Load(c, "MESH_SKIN_FILE \"Skin\"\n\"Bip01 L Arm\" 5\n0 5 4 99999 3\n"));
+    ASSERT_TRUE(c.skinLoaded);
+    EXPECT_EQ(c.skinBindings[0].targets, (std::vector<uint32_t>{3, 2}));
+    EXPECT_NE(log.Text().find("3 vertex indices outside the mesh were ignored"), std::string::npos)
+        << log.Text();
+    c.helpers[1]->world = Matrix::Translation({2.0f, 1.0f, 0.0f});
+    SkinDeform(c);
+    ExpectAt(*c.meshes[0], 3, {3.0f, 1.0f, 0.0f});
+    ExpectAt(*c.meshes[0], 1, {1.0f, 0.0f, 0.0f});
+}
+
+TEST_F(SkinDeformTest, WithoutARestCopyTheSkinIsLeftAlone) {
+    LogCapture log;
+    // Pre-transformed skins have no rest copy: the mesh is not touched and nothing deforms.
+    SkinnedCharacter c(2);
+    BuildSkinCharacter(c, 4);
+    EXPECT_FALSE(Load(c, kTwoBones));
+    EXPECT_FALSE(c.skinLoaded);
+    EXPECT_NE(log.Text().find("will not deform"), std::string::npos);
+    c.helpers[1]->world = Matrix::Translation({0.0f, 9.0f, 0.0f});
+    SkinDeform(c);
+    ExpectAt(*c.meshes[0], 3, {3.0f, 0.0f, 0.0f});
+}
+
+TEST_F(SkinDeformTest, FailedOrRepeatedLoadsKeepWhatIsHeld) {
+    SkinnedCharacter c(1);
+    BuildSkinCharacter(c, 8);
+    // A missing skin mesh: false, nothing flagged, the character animates undeformed.
+    EXPECT_FALSE(Load(c, "MESH_SKIN_FILE \"Nobody\"\n\"Bip01 Pelvis\" 1\n1\n"));
+    EXPECT_FALSE(c.skinLoaded);
+    EXPECT_EQ(c.skinMesh, nullptr);
+    EXPECT_FALSE(c.meshes[0]->refreshSubMeshPositions);
+    c.Update(kUpdateAnimate | kUpdateChildren);
+    ExpectAt(*c.meshes[0], 5, {5.0f, 0.0f, 0.0f});
+
+    ASSERT_TRUE(Load(c, kTwoBones));
+    EXPECT_EQ(c.skinBindings.size(), 2u);
+    // A second skin would bind vertices already in bone space: refused, the first one kept.
+    EXPECT_FALSE(Load(c, kTwoBones));
+    EXPECT_TRUE(c.skinLoaded);
+    EXPECT_EQ(c.skinBindings.size(), 2u);
 }
 
 TEST_F(SkinDeformTest, UpdateDeformsAfterTheBonesMovedAndFollowsAPlacedCharacter) {

@@ -94,6 +94,42 @@ TEST_F(VueTest, TwoFramesTwoObjects) {
     EXPECT_EQ(A().world.GetTranslation(), (Vector3{10.0f, 30.0f, 20.0f}));
 }
 
+TEST_F(VueTest, TransformBeforeTheFirstFrameAndQuotedNamesWithSpaces) {
+    ASSERT_TRUE(
+        c.LoadVue(File("transform \"Left Hand\" 1 0 0 0 1 0 0 0 1 7 8 9\n"
+                       "frame 0\n"
+                       "transform \"Left Hand\"\n 1 0 0 0 1 0 0 0 1 1 2 3\n"
+                       "transform \"Left\" 1 0 0 0 1 0 0 0 1 4 4 4\n")));
+    Mesh& hand = *c.meshes[2];
+    ASSERT_EQ(hand.MatrixKeyCount(), 2u);
+    EXPECT_EQ((*hand.matrixKeys)[0], Matrix::Translation({7.0f, 9.0f, 8.0f}));
+    EXPECT_EQ(hand.nodeTransform, Matrix::Translation({1.0f, 3.0f, 2.0f}));
+}
+
+TEST_F(VueTest, EmptyFileAndUnopenableFile) {
+    LogCapture log;
+    ASSERT_TRUE(c.LoadVue(File("")));
+    EXPECT_EQ(log.Text(), "VUE Read Complete.\n");
+    EXPECT_EQ(A().MatrixKeyCount(), 0u);
+    EXPECT_FALSE(c.LoadVue(dir.File("missing.vue")));
+}
+
+TEST_F(VueTest, ASecondFileAppendsFrames) {
+    ASSERT_TRUE(c.LoadVue(File(kTwoFrames)));
+    ASSERT_TRUE(
+        c.LoadVue(File("frame 0\ntransform \"A\" 1 0 0 0 1 0 0 0 1 12 20 30\n"
+                       "frame 1\ntransform \"A\" 1 0 0 0 1 0 0 0 1 13 20 30\n",
+                       "second.vue")));
+    ASSERT_EQ(A().MatrixKeyCount(), 4u);
+    EXPECT_EQ((*A().matrixKeys)[3].GetTranslation(), (Vector3{13.0f, 30.0f, 20.0f}));
+    EXPECT_EQ(A().lastFrame, 3);
+    // The geometry is the model file's, relative to the newest first frame.
+    Vector3 v = A().VertexPosition(0);
+    EXPECT_NEAR(v.x, -1.0f, kTol);
+    EXPECT_NEAR(v.y, 0.0f, kTol);
+    EXPECT_NEAR(v.z, 0.0f, kTol);
+}
+
 TEST_F(VueTest, MalformedFilesStopCleanlyAndChangeNothing) {
     const std::string longName(64, 'n');
     const std::string longWord(64, 'w');
@@ -120,6 +156,40 @@ TEST_F(VueTest, MalformedFilesStopCleanlyAndChangeNothing) {
     EXPECT_EQ((*B().matrixKeys)[0].m[0][0], 1.0f);
     EXPECT_EQ((*B().matrixKeys)[0].m[3][0], 0.0f);
     EXPECT_EQ((*B().matrixKeys)[0].m[3][3], 1.0f);
+}
+
+TEST_F(VueTest, NodesFinishedByTheModelFilePlayTheTrackFromKeyZero) {
+    // What a model file loaded with finished nodes leaves: keyframed, a frame range from 5,
+    // static keys, the vertices in node space.
+    for (int32_t i = 0; i < 2; ++i) {
+        Mesh& m = *c.meshes[i];
+        m.nodeTransform = Matrix::Translation({10.0f, 30.0f, 20.0f});
+        m.nodePosition = {10.0f, 30.0f, 20.0f};
+        m.motionMode = MotionMode::Keyframed;
+        m.SetFrameRange(5, 40);
+        m.FinishGeometry(true);
+        AddMissingStaticKeys(m);
+    }
+    ASSERT_TRUE(
+        c.LoadVue(File("frame 0\ntransform \"A\" 1 0 0 0 1 0 0 0 1 10 20 30\n"
+                       "frame 1\ntransform \"A\" 1 0 0 0 1 0 0 0 1 15 20 30\n")));
+    EXPECT_EQ(A().motionMode, MotionMode::MatrixTrack);
+    EXPECT_EQ(A().keyCount, 2);
+    EXPECT_EQ(A().firstFrame, 0);
+    EXPECT_EQ(A().lastFrame, 1);
+    // Same first-frame transform as the model file's: the geometry is where it was.
+    EXPECT_EQ(A().VertexPosition(0), (Vector3{1.0f, 0.0f, 0.0f}));
+    // A mesh the file does not name keeps its keys and its node-space vertices.
+    EXPECT_EQ(B().motionMode, MotionMode::Keyframed);
+    EXPECT_EQ(B().VertexPosition(0), (Vector3{1.0f, 0.0f, 0.0f}));
+
+    A().SetPlayMode(int32_t(PlayMode::Playing));
+    frameStep = 0.0f;
+    c.Update(kUpdateAnimate | kUpdateChildren);  // frameStep 0 here: time stays at key 0
+    EXPECT_EQ(A().world.GetTranslation(), (Vector3{10.0f, 30.0f, 20.0f}));
+    A().time = 1.0f;
+    c.Update(kUpdateAnimate | kUpdateChildren);
+    EXPECT_EQ(A().world.GetTranslation(), (Vector3{15.0f, 30.0f, 20.0f}));
 }
 
 }  // namespace
