@@ -27,23 +27,23 @@ std::vector<PixelFormat> CommonTextureFormats() {
 
 FakeDevice::FakeDevice() {
     // Direct3D's defaults for the states the engine touches.
-    states_[RS_TEXTUREADDRESS] = TADDRESS_WRAP;
-    states_[RS_ZENABLE] = D3D_TRUE;
-    states_[RS_FILLMODE] = FILL_SOLID;
-    states_[RS_SHADEMODE] = SHADE_GOURAUD;
-    states_[RS_PLANEMASK] = 0xFFFFFFFFu;
-    states_[RS_ZWRITEENABLE] = D3D_TRUE;
-    states_[RS_LASTPIXEL] = D3D_TRUE;
-    states_[RS_TEXTUREMAG] = FILTER_NEAREST;
-    states_[RS_TEXTUREMIN] = FILTER_NEAREST;
-    states_[RS_SRCBLEND] = BLEND_ONE;
-    states_[RS_DESTBLEND] = BLEND_ZERO;
-    states_[RS_TEXTUREMAPBLEND] = TBLEND_MODULATE;
-    states_[RS_CULLMODE] = CULL_CCW;
-    states_[RS_ZFUNC] = CMP_LESSEQUAL;
-    states_[RS_ALPHAFUNC] = CMP_ALWAYS;
-    states_[RS_DITHERENABLE] = D3D_FALSE;
-    states_[RS_SPECULARENABLE] = D3D_TRUE;
+    const uint32_t defaults[][2] = {{RS_TEXTUREADDRESS, TADDRESS_WRAP},
+                                    {RS_ZENABLE, D3D_TRUE},
+                                    {RS_FILLMODE, FILL_SOLID},
+                                    {RS_SHADEMODE, SHADE_GOURAUD},
+                                    {RS_PLANEMASK, 0xFFFFFFFFu},
+                                    {RS_ZWRITEENABLE, D3D_TRUE},
+                                    {RS_LASTPIXEL, D3D_TRUE},
+                                    {RS_TEXTUREMAG, FILTER_NEAREST},
+                                    {RS_TEXTUREMIN, FILTER_NEAREST},
+                                    {RS_SRCBLEND, BLEND_ONE},
+                                    {RS_DESTBLEND, BLEND_ZERO},
+                                    {RS_TEXTUREMAPBLEND, TBLEND_MODULATE},
+                                    {RS_CULLMODE, CULL_CCW},
+                                    {RS_ZFUNC, CMP_LESSEQUAL},
+                                    {RS_ALPHAFUNC, CMP_ALWAYS},
+                                    {RS_SPECULARENABLE, D3D_TRUE}};
+    for (const auto& d : defaults) states_[d[0]] = d[1];
     viewport_.width = width;
     viewport_.height = height;
 }
@@ -64,14 +64,14 @@ DeviceCaps FakeDevice::GetCaps() const {
 
 // Scenes do not nest, and only an open one can end.
 bool FakeDevice::Scene(const char* call, bool begin) {
-    Record(call);
+    calls_.push_back(call);
     if (inScene_ == begin) return false;
     inScene_ = begin;
     return true;
 }
 
 bool FakeDevice::SetTransform(TransformState state, const Matrix& m) {
-    Record("SetTransform " + std::to_string(state));
+    calls_.push_back("SetTransform " + std::to_string(state));
     if (state < TRANSFORM_WORLD || state > TRANSFORM_PROJECTION) return false;
     transforms_[state] = m;
     return true;
@@ -84,81 +84,56 @@ bool FakeDevice::GetTransform(TransformState state, Matrix* m) const {
 }
 
 bool FakeDevice::SetRenderState(RenderState state, uint32_t value) {
-    Record("SetRenderState " + std::to_string(state) + " " + std::to_string(value));
-    return Put(states_, state, value);
+    calls_.push_back("SetRenderState " + std::to_string(state) + " " + std::to_string(value));
+    if (state >= RS_COUNT) return false;
+    states_[state] = value;
+    return true;
+}
+
+bool FakeDevice::GetRenderState(RenderState state, uint32_t* value) const {
+    if (state >= RS_COUNT || !value) return false;
+    *value = states_[state];
+    return true;
 }
 
 bool FakeDevice::SetLightState(LightState state, uint32_t value) {
-    Record("SetLightState " + std::to_string(state) + " " + std::to_string(value));
-    return Put(lightStates_, state, value);
+    calls_.push_back("SetLightState " + std::to_string(state) + " " + std::to_string(value));
+    if (state >= 8) return false;
+    lightStates_[state] = value;
+    return true;
 }
 
-namespace {
-
-Vector3 PositionOf(VertexType type, const void* vertices, uint32_t i) {
-    switch (type) {
-        case VT_VERTEX: {
-            const Vertex& v = static_cast<const Vertex*>(vertices)[i];
-            return {v.x, v.y, v.z};
-        }
-        case VT_LVERTEX: {
-            const LVertex& v = static_cast<const LVertex*>(vertices)[i];
-            return {v.x, v.y, v.z};
-        }
-        case VT_TLVERTEX: {
-            const TLVertex& v = static_cast<const TLVertex*>(vertices)[i];
-            return {v.sx, v.sy, v.sz};
-        }
-    }
-    return {};
+bool FakeDevice::GetLightState(LightState state, uint32_t* value) const {
+    if (state >= 8 || !value) return false;
+    *value = lightStates_[state];
+    return true;
 }
-
-}  // namespace
 
 // Draws are kept even outside a scene, so drawables can be updated on their own; only the
-// result follows the scene bracket.
+// result follows the scene bracket. The three vertex types start with their position.
 bool FakeDevice::RecordDraw(PrimitiveType type, VertexType vertexType, const void* vertices,
                             uint32_t vertexCount, const uint16_t* indices, uint32_t indexCount) {
-    Draw d{type,
-           vertexType,
-           vertexCount,
-           indexCount,
-           lastMaterial_,
-           states_[RS_TEXTUREHANDLE],
-           transforms_[TRANSFORM_WORLD],
-           {},
-           {}};
-    uint32_t n = indices ? indexCount : vertexCount;
-    for (uint32_t i = 0; i < n; ++i) {
+    size_t stride = vertexType == VT_VERTEX    ? sizeof(Vertex)
+                    : vertexType == VT_LVERTEX ? sizeof(LVertex)
+                                               : sizeof(TLVertex);
+    Draw d{type, vertexType, vertexCount, indexCount, lastMaterial_, states_[RS_TEXTUREHANDLE]};
+    d.world = transforms_[TRANSFORM_WORLD];
+    for (uint32_t i = 0; i < (indices ? indexCount : vertexCount); ++i) {
         uint32_t v = indices ? indices[i] : i;
-        d.positions.push_back(v < vertexCount ? PositionOf(vertexType, vertices, v)
+        const auto* p =
+            reinterpret_cast<const float*>(static_cast<const char*>(vertices) + v * stride);
+        d.positions.push_back(v < vertexCount ? Vector3{p[0], p[1], p[2]}
                                               : Vector3{1e30f, 1e30f, 1e30f});
     }
     if (vertexType == VT_LVERTEX) {
-        const LVertex* lit = static_cast<const LVertex*>(vertices);
+        const auto* lit = static_cast<const LVertex*>(vertices);
         d.lit.assign(lit, lit + vertexCount);
     }
     draws.push_back(std::move(d));
     return inScene_;
 }
 
-bool FakeDevice::DrawPrimitive(PrimitiveType type, VertexType vertexType, const void* vertices,
-                               uint32_t vertexCount, uint32_t) {
-    Record("DrawPrimitive " + std::to_string(type) + " " + std::to_string(vertexType) + " " +
-           std::to_string(vertexCount));
-    return RecordDraw(type, vertexType, vertices, vertexCount, nullptr, 0);
-}
-
-bool FakeDevice::DrawIndexedPrimitive(PrimitiveType type, VertexType vertexType,
-                                      const void* vertices, uint32_t vertexCount,
-                                      const uint16_t* indices, uint32_t indexCount, uint32_t) {
-    Record("DrawIndexedPrimitive " + std::to_string(type) + " " + std::to_string(vertexType) + " " +
-           std::to_string(vertexCount) + " " + std::to_string(indexCount));
-    return RecordDraw(type, vertexType, vertices, vertexCount, indices, indexCount);
-}
-
 bool FakeDevice::SetViewport(const ViewportRecord& viewport) {
-    Record("SetViewport");
     viewport_ = viewport;
     return true;
 }
@@ -169,52 +144,34 @@ bool FakeDevice::GetViewport(ViewportRecord* viewport) const {
     return true;
 }
 
-bool FakeDevice::SetBackground(MaterialHandle material) {
-    Record("SetBackground " + std::to_string(material));
-    return materials_.count(material) != 0;
-}
-
 bool FakeDevice::Clear(const Rect* rects, uint32_t count, uint32_t flags) {
     std::string line = "Clear " + std::to_string(count) + " " + std::to_string(flags);
     if (rects && count > 0) {
         line += " " + std::to_string(rects[0].left) + "," + std::to_string(rects[0].top) + "," +
                 std::to_string(rects[0].right) + "," + std::to_string(rects[0].bottom);
     }
-    Record(line);
+    calls_.push_back(line);
     return true;
 }
 
 bool FakeDevice::AddLight(LightHandle light) {
-    Record("AddLight " + std::to_string(light));
-    if (!lights_.count(light)) return false;
-    attached_.insert(light);
-    return true;
-}
-
-bool FakeDevice::DeleteLight(LightHandle light) {
-    Record("DeleteLight " + std::to_string(light));
-    return attached_.erase(light) != 0;
+    return lights_.count(light) && attached_.insert(light).second;
 }
 
 bool FakeDevice::SetMaterial(MaterialHandle material, const MaterialRecord& record) {
-    Record("SetMaterial " + std::to_string(material));
     lastMaterial_ = record;
     ++materialLoads;
-    return Put(materials_, material, record);
-}
-
-void FakeDevice::ReleaseMaterial(MaterialHandle material) {
-    Record("ReleaseMaterial " + std::to_string(material));
-    materials_.erase(material);
+    auto it = materials_.find(material);
+    return it != materials_.end() && (it->second = record, true);
 }
 
 bool FakeDevice::SetLight(LightHandle light, const LightRecord& record) {
-    Record("SetLight " + std::to_string(light));
-    return Put(lights_, light, record);
+    calls_.push_back("SetLight " + std::to_string(light));
+    auto it = lights_.find(light);
+    return it != lights_.end() && (it->second = record, true);
 }
 
 void FakeDevice::ReleaseLight(LightHandle light) {
-    Record("ReleaseLight " + std::to_string(light));
     lights_.erase(light);
     attached_.erase(light);
 }
@@ -249,21 +206,18 @@ SurfaceHandle FakeDevice::CreateSurface(const SurfaceDesc& desc) {
     }
     uint32_t levels =
         (desc.caps & DDSCAPS_MIPMAP) && (desc.flags & DDSD_MIPMAPCOUNT) ? desc.mipMapCount : 1;
-    SurfaceHandle first = 0, previous = 0;
-    uint32_t w = desc.width, h = desc.height;
-    for (uint32_t i = 0; i < levels; ++i) {
+    SurfaceHandle first = 0;
+    for (uint32_t i = 0, w = desc.width, h = desc.height; i < levels; ++i) {
         SurfaceHandle handle = nextSurface_++;
-        Surface s;
+        Surface& s = surfaces[handle];
         s.desc = desc;
         s.desc.width = w;
         s.desc.height = h;
         s.pitch = static_cast<int32_t>((w * f.bitCount / 8 + 3) & ~3u);
         s.pixels.assign(static_cast<size_t>(s.pitch) * h, 0xCD);
         s.root = first;
-        surfaces[handle] = s;
-        if (previous) surfaces[previous].next = handle;
+        if (i > 0) surfaces[handle - 1].next = handle;
         if (!first) first = handle;
-        previous = handle;
         w = w > 1 ? w / 2 : 1;
         h = h > 1 ? h / 2 : 1;
     }
@@ -280,10 +234,8 @@ void FakeDevice::ReleaseSurface(SurfaceHandle surface) {
     Surface* s = Find(surface);
     if (s && s->root) s = Find(s->root);
     if (!s || --s->refs > 0) return;
-    for (SurfaceHandle level = s->next; level;) {
-        Surface& l = surfaces[level];
-        l.refs = 0;
-        level = l.next;
+    for (SurfaceHandle level = s->next; level; level = surfaces[level].next) {
+        surfaces[level].refs = 0;
     }
 }
 
@@ -312,20 +264,17 @@ bool FakeDevice::Lock(SurfaceHandle surface, SurfaceLock* lock) {
     return true;
 }
 
-bool FakeDevice::SetColorKey(SurfaceHandle surface, uint32_t flags, uint32_t low, uint32_t high) {
+bool FakeDevice::SetColorKey(SurfaceHandle surface, uint32_t flags, uint32_t, uint32_t) {
     Surface* s = Find(surface);
     if (!s || flags != DDCKEY_SRCBLT) return false;
     s->keySet = true;
-    s->keyLow = low;
-    s->keyHigh = high;
     return true;
 }
 
 PaletteHandle FakeDevice::CreatePalette(uint32_t caps, const PaletteEntry* entries,
                                         uint32_t count) {
-    PaletteHandle handle = nextPalette_++;
-    palettes[handle] = {caps, std::vector<PaletteEntry>(entries, entries + count)};
-    return handle;
+    palettes[nextPalette_] = {caps, std::vector<PaletteEntry>(entries, entries + count)};
+    return nextPalette_++;
 }
 
 bool FakeDevice::SetPalette(SurfaceHandle surface, PaletteHandle palette) {
@@ -342,10 +291,8 @@ bool FakeDevice::IsLost(SurfaceHandle surface) const {
 
 bool FakeDevice::Restore(SurfaceHandle surface) {
     Surface* s = Find(surface);
-    if (!s) return false;
-    ++restores;
-    s->lost = false;
-    return true;
+    if (s) s->lost = false;
+    return s != nullptr;
 }
 
 bool FakeDevice::LoadTexture(SurfaceHandle dest, SurfaceHandle source) {
@@ -366,13 +313,8 @@ TextureHandle FakeDevice::GetTextureHandle(SurfaceHandle surface) {
     return s && (s->desc.caps & DDSCAPS_TEXTURE) ? surface + 0x1000 : 0;
 }
 
-bool FakeDevice::Present() {
-    Record("Present");
-    return true;
-}
-
 bool FakeDevice::DrawText(int32_t x, int32_t y, uint32_t, const std::string& text) {
-    Record("DrawText " + std::to_string(x) + " " + std::to_string(y) + " " + text);
+    calls_.push_back("DrawText " + std::to_string(x) + " " + std::to_string(y) + " " + text);
     return true;
 }
 

@@ -1,12 +1,9 @@
 // FakeDevice: a GraphicsDevice that rasterises nothing and keeps everything it is told, for tests
-// that need no pixels. It keeps a log of calls (one line of text each, "SetRenderState 7 0"),
-// the transforms and render states (starting at Direct3D's defaults), material and light records
-// by handle, the attached lights, every draw with the state it was issued under, and surfaces
-// and palettes in memory so the texture code can be watched (descriptions, reference counts,
-// keys, transfers) and its texels read back.
-//
-// Depends on the platform's GraphicsDevice interface only. Texture formats are offered only when
-// a test fills `formats`; until then no texture can be made, as on a device without textures.
+// that need no pixels: a log of calls (one line each, "SetRenderState 7 0"), the transforms and
+// render states (starting at Direct3D's defaults), material and light records by handle, the
+// attached lights, every draw with the state it was issued under, and surfaces and palettes in
+// memory (descriptions, reference counts, keys, transfers, texels). Texture formats are offered
+// only when a test fills `formats`, as on a device without textures until then.
 #pragma once
 
 #include <cstdint>
@@ -46,7 +43,6 @@ public:
         SurfaceHandle next = 0;  // the next mip level
         SurfaceHandle root = 0;  // a level's first surface, whose count it shares
         bool keySet = false;
-        uint32_t keyLow = 0, keyHigh = 0;
         PaletteHandle palette = 0;
         bool lost = false;
         int loadsInto = 0;
@@ -66,7 +62,6 @@ public:
     std::map<SurfaceHandle, Surface> surfaces;
     std::map<PaletteHandle, Palette> palettes;
     std::vector<SurfaceDesc> created;  // every description CreateSurface was given
-    int restores = 0;
 
     // The call log, and how many of its lines start with prefix.
     const std::vector<std::string>& Calls() const { return calls_; }
@@ -78,8 +73,6 @@ public:
     }
     uint32_t State(RenderState state) const { return states_[state]; }
     bool IsLightAttached(LightHandle light) const { return attached_.count(light) != 0; }
-    bool IsLightAlive(LightHandle light) const { return lights_.count(light) != 0; }
-    size_t LiveLightCount() const { return lights_.size(); }
     // Surface chains whose reference count is above zero.
     size_t LiveSurfaces() const;
     // The texel at (x, y) of a surface, as the raw little-endian value of its format.
@@ -94,31 +87,31 @@ public:
     bool SetTransform(TransformState state, const Matrix& m) override;
     bool GetTransform(TransformState state, Matrix* m) const override;
     bool SetRenderState(RenderState state, uint32_t value) override;
-    bool GetRenderState(RenderState state, uint32_t* value) const override {
-        return Get(states_, state, value);
-    }
+    bool GetRenderState(RenderState state, uint32_t* value) const override;
     bool SetLightState(LightState state, uint32_t value) override;
-    bool GetLightState(LightState state, uint32_t* value) const override {
-        return Get(lightStates_, state, value);
-    }
+    bool GetLightState(LightState state, uint32_t* value) const override;
     bool DrawPrimitive(PrimitiveType type, VertexType vertexType, const void* vertices,
-                       uint32_t vertexCount, uint32_t flags) override;
+                       uint32_t vertexCount, uint32_t) override {
+        return RecordDraw(type, vertexType, vertices, vertexCount, nullptr, 0);
+    }
     bool DrawIndexedPrimitive(PrimitiveType type, VertexType vertexType, const void* vertices,
                               uint32_t vertexCount, const uint16_t* indices, uint32_t indexCount,
-                              uint32_t flags) override;
+                              uint32_t) override {
+        return RecordDraw(type, vertexType, vertices, vertexCount, indices, indexCount);
+    }
     bool SetViewport(const ViewportRecord& viewport) override;
     bool GetViewport(ViewportRecord* viewport) const override;
-    bool SetBackground(MaterialHandle material) override;
+    bool SetBackground(MaterialHandle material) override { return materials_.count(material) != 0; }
     bool Clear(const Rect* rects, uint32_t count, uint32_t flags) override;
     bool AddLight(LightHandle light) override;
-    bool DeleteLight(LightHandle light) override;
-    MaterialHandle CreateMaterial() override { return Create(materials_, "CreateMaterial "); }
+    bool DeleteLight(LightHandle light) override { return attached_.erase(light) != 0; }
+    MaterialHandle CreateMaterial() override { return Create(materials_); }
     bool SetMaterial(MaterialHandle material, const MaterialRecord& record) override;
     bool GetMaterial(MaterialHandle material, MaterialRecord* record) const override {
         return Get(materials_, material, record);
     }
-    void ReleaseMaterial(MaterialHandle material) override;
-    LightHandle CreateLight() override { return Create(lights_, "CreateLight "); }
+    void ReleaseMaterial(MaterialHandle material) override { materials_.erase(material); }
+    LightHandle CreateLight() override { return Create(lights_); }
     bool SetLight(LightHandle light, const LightRecord& record) override;
     bool GetLight(LightHandle light, LightRecord* record) const override {
         return Get(lights_, light, record);
@@ -132,7 +125,7 @@ public:
     SurfaceHandle GetAttachedSurface(SurfaceHandle surface, uint32_t caps) override;
     bool Lock(SurfaceHandle surface, SurfaceLock* lock) override;
     bool Unlock(SurfaceHandle surface) override { return Find(surface) != nullptr; }
-    bool SetColorKey(SurfaceHandle surface, uint32_t flags, uint32_t low, uint32_t high) override;
+    bool SetColorKey(SurfaceHandle surface, uint32_t flags, uint32_t, uint32_t) override;
     PaletteHandle CreatePalette(uint32_t caps, const PaletteEntry* entries,
                                 uint32_t count) override;
     bool SetPalette(SurfaceHandle surface, PaletteHandle palette) override;
@@ -141,7 +134,7 @@ public:
     bool Restore(SurfaceHandle surface) override;
     bool LoadTexture(SurfaceHandle dest, SurfaceHandle source) override;
     TextureHandle GetTextureHandle(SurfaceHandle surface) override;
-    bool Present() override;
+    bool Present() override { return true; }
     bool DrawText(int32_t x, int32_t y, uint32_t colorRef, const std::string& text) override;
     bool ReadFrame(FrameImage* image) override;
     FrameStats GetFrameStats() const override { return {}; }
@@ -150,41 +143,19 @@ public:
     void ClearTrace() override {}
 
 private:
-    void Record(const std::string& line) { calls_.push_back(line); }
     bool Scene(const char* call, bool begin);
     bool RecordDraw(PrimitiveType type, VertexType vertexType, const void* vertices,
                     uint32_t vertexCount, const uint16_t* indices, uint32_t indexCount);
     template <typename T>
-    uint32_t Create(std::map<uint32_t, T>& records, const std::string& call) {
-        uint32_t h = nextHandle_++;
-        records[h] = T{};
-        Record(call + std::to_string(h));
-        return h;
+    uint32_t Create(std::map<uint32_t, T>& records) {
+        records[nextHandle_] = T{};
+        return nextHandle_++;
     }
     template <typename T>
     static bool Get(const std::map<uint32_t, T>& records, uint32_t handle, T* out) {
         auto it = records.find(handle);
         if (it == records.end() || !out) return false;
         *out = it->second;
-        return true;
-    }
-    template <typename T>
-    static bool Put(std::map<uint32_t, T>& records, uint32_t handle, const T& record) {
-        auto it = records.find(handle);
-        if (it == records.end()) return false;
-        it->second = record;
-        return true;
-    }
-    template <size_t N>
-    static bool Get(const uint32_t (&values)[N], uint32_t i, uint32_t* out) {
-        if (i >= N || !out) return false;
-        *out = values[i];
-        return true;
-    }
-    template <size_t N>
-    static bool Put(uint32_t (&values)[N], uint32_t i, uint32_t value) {
-        if (i >= N) return false;
-        values[i] = value;
         return true;
     }
     const Surface* Find(SurfaceHandle s) const;
