@@ -51,14 +51,9 @@ TEST_F(EngineSetupTest, BuildsTheViewportStatesAndMaterials) {
                   engine.hardware ? uint32_t{DDSCAPS_VIDEOMEMORY} : uint32_t{DDSCAPS_SYSTEMMEMORY});
         ASSERT_NE(display.zBuffer, nullptr);
         EXPECT_EQ(display.zBuffer->caps, DDSCAPS_ZBUFFER | engine.zBufferMemory);
-        MaterialRecord m;
-        ASSERT_TRUE(engine.device->GetMaterial(engine.drawingMaterial, &m));
-        EXPECT_FLOAT_EQ(m.diffuse.r, 1.0f);
-        EXPECT_EQ(m.rampSize, 16u);
         engine.device->GetLightState(LIGHTSTATE_MATERIAL, &value);
         EXPECT_EQ(value, engine.drawingMaterialHandle);
         EXPECT_NE(engine.backgroundMaterial, engine.drawingMaterial);
-        EXPECT_NE(display.backBuffer, nullptr);
     }
     // The engine's teardown detached the z-buffer and took the device from the surfaces.
     EXPECT_FALSE(display.zBuffer->attached);
