@@ -33,9 +33,7 @@ std::vector<DisplayDriverInfo> ThreeDrivers() {
 }
 
 DialogInput Key(int32_t key) {
-    DialogInput in;
-    in.key = key;
-    return in;
+    return {DialogInput::Key, key};
 }
 
 // Each test has a fresh profile file of its own.

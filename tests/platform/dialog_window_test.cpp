@@ -13,24 +13,15 @@ constexpr int32_t kDown = (1 << 30) | 81, kUp = (1 << 30) | 82, kEnd = (1 << 30)
                   kF4 = (1 << 30) | 61;
 
 DialogInput Key(int32_t key, bool alt = false, bool shift = false) {
-    DialogInput in;
-    in.kind = DialogInput::Key;
-    in.key = key;
-    in.alt = alt;
-    in.shift = shift;
-    return in;
+    return {DialogInput::Key, key, alt, shift};
 }
 DialogInput Click(int control, int item = -1) {
-    DialogInput in;
-    in.kind = item < 0 ? DialogInput::ClickControl : DialogInput::ClickListItem;
-    in.control = control;
-    in.item = item;
-    return in;
-}
-DialogInput Close() {
-    DialogInput in;
-    in.kind = DialogInput::CloseWindow;
-    return in;
+    return {item < 0 ? DialogInput::ClickControl : DialogInput::ClickListItem,
+            0,
+            false,
+            false,
+            control,
+            item};
 }
 
 DialogTemplate Template() {
@@ -85,7 +76,7 @@ TEST_F(DialogWindowTest, KeysAndClicksChooseAndPress) {
         {{Key(kDown, true), Key(kDown), Key(kEnter), Key(kEnter)}, 3, IDOK, 1},
         {{Click(1000), Click(1000, 2), Click(IDOK)}, 3, IDOK, 2},
         {{Click(IDCANCEL)}, 3, IDCANCEL, 0},
-        {{Close()}, 3, IDCANCEL, 0},
+        {{{DialogInput::CloseWindow}}, 3, IDCANCEL, 0},
         {{Key(kEnd), Key(kEnter)}, 40, IDOK, 39},
         {{Click(1000), Click(1000, 25), Click(IDOK)}, 40, IDOK, 25},
         {{Key(kDown), Click(1000), Key(kEnter)}, 0, IDOK, -1},

@@ -12,21 +12,18 @@ void DrawProbe::Update(uint32_t flags) {
         ApplyWorldTransform();
         float h = size * 0.5f;
         const float corners[6][2] = {{-h, -h}, {-h, h}, {h, h}, {-h, -h}, {h, h}, {h, -h}};
-        if (unlit) {
-            Vertex v[6];
-            for (int i = 0; i < 6; ++i) {
-                v[i].x = corners[i][0], v[i].y = corners[i][1], v[i].z = 0;
-                v[i].nx = 0, v[i].ny = 0, v[i].nz = -1;
-            }
-            device->DrawPrimitive(PRIM_TRIANGLELIST, VT_VERTEX, v, 6, 0);
-        } else {
-            LVertex v[6];
-            for (int i = 0; i < 6; ++i) {
-                v[i].x = corners[i][0], v[i].y = corners[i][1], v[i].z = 0;
-                v[i].color = color;
-            }
-            device->DrawPrimitive(PRIM_TRIANGLELIST, VT_LVERTEX, v, 6, 0);
+        Vertex v[6];
+        LVertex lit[6];
+        for (int i = 0; i < 6; ++i) {
+            v[i].x = lit[i].x = corners[i][0];
+            v[i].y = lit[i].y = corners[i][1];
+            v[i].nz = -1;
+            lit[i].color = color;
         }
+        if (unlit)
+            device->DrawPrimitive(PRIM_TRIANGLELIST, VT_VERTEX, v, 6, 0);
+        else
+            device->DrawPrimitive(PRIM_TRIANGLELIST, VT_LVERTEX, lit, 6, 0);
     }
     if (flags & kUpdateChildren) UpdateChildren(flags);
 }
