@@ -7,16 +7,14 @@ namespace {
 
 class TextureTest : public DeviceTest {
 protected:
-    SurfaceHandle MakeTexture(uint32_t w, uint32_t h, const PixelFormat& f, uint32_t extraCaps = 0,
-                              uint32_t mips = 0) {
+    SurfaceHandle MakeTexture(uint32_t w, uint32_t h, const PixelFormat& f,
+                              uint32_t caps = DDSCAPS_TEXTURE | DDSCAPS_SYSTEMMEMORY) {
         SurfaceDesc d;
-        d.flags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT |
-                  (mips ? DDSD_MIPMAPCOUNT : 0u);
+        d.flags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT;
         d.width = w;
         d.height = h;
-        d.mipMapCount = mips;
         d.pixelFormat = f;
-        d.caps = DDSCAPS_TEXTURE | DDSCAPS_SYSTEMMEMORY | extraCaps;
+        d.caps = caps;
         return dev->CreateSurface(d);
     }
     // Fills a 32-bit surface level with f(x, y).
@@ -31,7 +29,6 @@ protected:
         }
         ASSERT_TRUE(dev->Unlock(s));
     }
-    // A textured quad over (10, 10) .. (110, 110), texture coordinates 0 .. 1.
     void DrawQuad(uint32_t color = 0xFFFFFFFF) { DrawRect(10, 10, 110, 110, 0.5f, color); }
     PixelFormat Xrgb() {
         for (const PixelFormat& f : dev->EnumTextureFormats())
@@ -108,11 +105,7 @@ TEST_F(TextureTest, StaleHandlesAreRefused) {
     EXPECT_EQ(value, 0u);
 
     // A surface that is no texture has no handle; neither do materials and lights once gone.
-    SurfaceDesc plain;
-    plain.flags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
-    plain.width = plain.height = 4;
-    plain.caps = DDSCAPS_SYSTEMMEMORY;
-    EXPECT_EQ(dev->GetTextureHandle(dev->CreateSurface(plain)), 0u);
+    EXPECT_EQ(dev->GetTextureHandle(MakeTexture(4, 4, Xrgb(), DDSCAPS_SYSTEMMEMORY)), 0u);
     MaterialHandle m = dev->CreateMaterial();
     dev->ReleaseMaterial(m);
     EXPECT_FALSE(dev->SetLightState(LIGHTSTATE_MATERIAL, m));

@@ -6,6 +6,7 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <utility>
 #include <vector>
 
 namespace orix {
@@ -45,73 +46,55 @@ protected:
         while (PeekMessage(&m, PM_REMOVE)) {
         }
     }
-    // Runs the loop the program runs until the queue is empty or WM_QUIT was taken.
-    static int Pump(int* quitCode) {
+    // Runs the loop the program runs until the queue is empty or WM_QUIT was taken, and gives
+    // what the window received: (message, wParam) pairs.
+    using Sent = std::vector<std::pair<uint32_t, uintptr_t>>;
+    static Sent Pump() {
         WindowMessage m;
-        int taken = 0;
-        while (PeekMessage(&m, PM_REMOVE)) {
-            ++taken;
-            if (m.message == WM_QUIT) {
-                *quitCode = static_cast<int>(m.wParam);
-                return taken;
-            }
+        while (PeekMessage(&m, PM_REMOVE) && m.message != WM_QUIT) {
             TranslateMessage(m);
             DispatchMessage(m);
         }
-        return taken;
-    }
-    static std::vector<uint32_t> Kinds() {
-        std::vector<uint32_t> kinds;
-        for (auto& m : Received()) kinds.push_back(m.message);
-        return kinds;
+        Sent sent;
+        for (auto& r : Received()) sent.push_back({r.message, r.wParam});
+        Received().clear();
+        return sent;
     }
 
     WindowHandle window_ = nullptr;
 };
 
-TEST_F(WindowTest, WindowSystemEventsBecomeTheExpectedMessages) {
-    SimulateWindowEvent(window_, WindowEvent::FocusLost);
-    SimulateWindowEvent(window_, WindowEvent::Minimized);
-    SimulateWindowEvent(window_, WindowEvent::Restored);
-    SimulateWindowEvent(window_, WindowEvent::FocusGained);
-    int code = 0;
-    Pump(&code);
-    ASSERT_EQ(Kinds(), (std::vector<uint32_t>{WM_ACTIVATE, WM_ACTIVATEAPP, WM_SIZE, WM_SIZE,
-                                              WM_ACTIVATEAPP, WM_ACTIVATE}));
-    EXPECT_EQ(Received()[0].wParam, WA_INACTIVE);
-    EXPECT_EQ(Received()[1].wParam, 0u);
-    EXPECT_EQ(Received()[2].wParam, SIZE_MINIMIZED);
-    EXPECT_EQ(Received()[3].wParam, SIZE_RESTORED);
-    EXPECT_EQ(Received()[4].wParam, 1u);
-    EXPECT_EQ(Received()[5].wParam, WA_ACTIVE);
+TEST_F(WindowTest, WindowSystemEventsAndKeysBecomeTheExpectedMessages) {
+    for (WindowEvent e : {WindowEvent::FocusLost, WindowEvent::Minimized, WindowEvent::Restored,
+                          WindowEvent::FocusGained})
+        SimulateWindowEvent(window_, e);
+    EXPECT_EQ(Pump(), (Sent{{WM_ACTIVATE, WA_INACTIVE},
+                            {WM_ACTIVATEAPP, 0},
+                            {WM_SIZE, SIZE_MINIMIZED},
+                            {WM_SIZE, SIZE_RESTORED},
+                            {WM_ACTIVATEAPP, 1},
+                            {WM_ACTIVATE, WA_ACTIVE}}));
 
     // The pointer's WM_SETCURSOR is sent, not queued; default processing shows the arrow again.
-    Received().clear();
     SetCursorVisible(false);
     SimulateWindowEvent(window_, WindowEvent::PointerMove);
-    ASSERT_EQ(Kinds(), (std::vector<uint32_t>{WM_SETCURSOR}));
+    ASSERT_EQ(Received().size(), 1u);
+    EXPECT_EQ(Received()[0].message, WM_SETCURSOR);
     EXPECT_EQ(Received()[0].lParam & 0xFFFF, HTCLIENT);
     EXPECT_TRUE(CursorVisible());
-
     Received().clear();
-    SimulateWindowEvent(window_, WindowEvent::CloseButton);
-    Pump(&code);
-    EXPECT_EQ(Kinds(), (std::vector<uint32_t>{WM_CLOSE, WM_DESTROY}));
-}
 
-TEST_F(WindowTest, KeysTranslateAndAltF4Closes) {
     PostMessage(window_, WM_KEYDOWN, 'Q', 0);
     PostMessage(window_, WM_KEYDOWN, VK_LEFT, 0);
-    int code = 0;
-    Pump(&code);
-    EXPECT_EQ(Kinds(), (std::vector<uint32_t>{WM_KEYDOWN, WM_KEYDOWN, WM_CHAR}));
-    EXPECT_EQ(Received()[2].wParam, static_cast<uintptr_t>('q'));
-
-    Received().clear();
+    EXPECT_EQ(Pump(), (Sent{{WM_KEYDOWN, 'Q'}, {WM_KEYDOWN, VK_LEFT}, {WM_CHAR, 'q'}}));
     PostMessage(window_, WM_SYSKEYDOWN, VK_F4, intptr_t{1} << 29);
-    Pump(&code);
-    EXPECT_EQ(Kinds(), (std::vector<uint32_t>{WM_SYSKEYDOWN, WM_CLOSE, WM_DESTROY}));
+    EXPECT_EQ(Pump(), (Sent{{WM_SYSKEYDOWN, VK_F4}, {WM_CLOSE, 0}, {WM_DESTROY, 0}}));
     EXPECT_FALSE(IsWindow(window_));
+}
+
+TEST_F(WindowTest, TheCloseButtonClosesTheWindow) {
+    SimulateWindowEvent(window_, WindowEvent::CloseButton);
+    EXPECT_EQ(Pump(), (Sent{{WM_CLOSE, 0}, {WM_DESTROY, 0}}));
 }
 
 // In a child process: SIGTERM closes the window; a program that then hangs (a modal box, a stuck

@@ -48,20 +48,6 @@ FakeDevice::FakeDevice() {
     viewport_.height = height;
 }
 
-size_t FakeDevice::CountCalls(const std::string& prefix) const {
-    size_t n = 0;
-    for (const auto& c : calls_) n += c.compare(0, prefix.size(), prefix) == 0;
-    return n;
-}
-
-DeviceCaps FakeDevice::GetCaps() const {
-    DeviceCaps caps;
-    caps.hardware = hardware;
-    caps.maxTextureSize = 4096;
-    caps.renderer = "fake";
-    return caps;
-}
-
 // Scenes do not nest, and only an open one can end.
 bool FakeDevice::Scene(const char* call, bool begin) {
     calls_.push_back(call);
@@ -138,12 +124,6 @@ bool FakeDevice::SetViewport(const ViewportRecord& viewport) {
     return true;
 }
 
-bool FakeDevice::GetViewport(ViewportRecord* viewport) const {
-    if (!viewport) return false;
-    *viewport = viewport_;
-    return true;
-}
-
 bool FakeDevice::Clear(const Rect* rects, uint32_t count, uint32_t flags) {
     std::string line = "Clear " + std::to_string(count) + " " + std::to_string(flags);
     if (rects && count > 0) {
@@ -152,10 +132,6 @@ bool FakeDevice::Clear(const Rect* rects, uint32_t count, uint32_t flags) {
     }
     calls_.push_back(line);
     return true;
-}
-
-bool FakeDevice::AddLight(LightHandle light) {
-    return lights_.count(light) && attached_.insert(light).second;
 }
 
 bool FakeDevice::SetMaterial(MaterialHandle material, const MaterialRecord& record) {
@@ -174,12 +150,6 @@ bool FakeDevice::SetLight(LightHandle light, const LightRecord& record) {
 void FakeDevice::ReleaseLight(LightHandle light) {
     lights_.erase(light);
     attached_.erase(light);
-}
-
-size_t FakeDevice::LiveSurfaces() const {
-    size_t n = 0;
-    for (const auto& [handle, s] : surfaces) n += s.refs > 0 && !s.root;
-    return n;
 }
 
 const FakeDevice::Surface* FakeDevice::Find(SurfaceHandle s) const {
@@ -284,11 +254,6 @@ bool FakeDevice::SetPalette(SurfaceHandle surface, PaletteHandle palette) {
     return true;
 }
 
-bool FakeDevice::IsLost(SurfaceHandle surface) const {
-    const Surface* s = Find(surface);
-    return s && s->lost;
-}
-
 bool FakeDevice::Restore(SurfaceHandle surface) {
     Surface* s = Find(surface);
     if (s) s->lost = false;
@@ -306,11 +271,6 @@ bool FakeDevice::LoadTexture(SurfaceHandle dest, SurfaceHandle source) {
         s = from->next;
     }
     return true;
-}
-
-TextureHandle FakeDevice::GetTextureHandle(SurfaceHandle surface) {
-    const Surface* s = Find(surface);
-    return s && (s->desc.caps & DDSCAPS_TEXTURE) ? surface + 0x1000 : 0;
 }
 
 bool FakeDevice::DrawText(int32_t x, int32_t y, uint32_t, const std::string& text) {

@@ -6,6 +6,7 @@
 // only when a test fills `formats`, as on a device without textures until then.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <set>
@@ -66,7 +67,10 @@ public:
     // The call log, and how many of its lines start with prefix.
     const std::vector<std::string>& Calls() const { return calls_; }
     void ClearCalls() { calls_.clear(); }
-    size_t CountCalls(const std::string& prefix) const;
+    size_t CountCalls(const std::string& prefix) const {
+        return std::count_if(calls_.begin(), calls_.end(),
+                             [&](const std::string& c) { return c.rfind(prefix, 0) == 0; });
+    }
 
     Matrix Transform(TransformState state) const {
         return state <= TRANSFORM_PROJECTION ? transforms_[state] : Matrix{};
@@ -74,11 +78,14 @@ public:
     uint32_t State(RenderState state) const { return states_[state]; }
     bool IsLightAttached(LightHandle light) const { return attached_.count(light) != 0; }
     // Surface chains whose reference count is above zero.
-    size_t LiveSurfaces() const;
+    size_t LiveSurfaces() const {
+        return std::count_if(surfaces.begin(), surfaces.end(),
+                             [](const auto& s) { return s.second.refs > 0 && !s.second.root; });
+    }
     // The texel at (x, y) of a surface, as the raw little-endian value of its format.
     uint32_t Texel(SurfaceHandle s, uint32_t x, uint32_t y) const;
 
-    DeviceCaps GetCaps() const override;
+    DeviceCaps GetCaps() const override { return {hardware, 4096, "fake"}; }
     uint32_t Width() const override { return width; }
     uint32_t Height() const override { return height; }
     uint32_t BitsPerPixel() const override { return bits; }
@@ -100,10 +107,14 @@ public:
         return RecordDraw(type, vertexType, vertices, vertexCount, indices, indexCount);
     }
     bool SetViewport(const ViewportRecord& viewport) override;
-    bool GetViewport(ViewportRecord* viewport) const override;
+    bool GetViewport(ViewportRecord* viewport) const override {
+        return viewport && (*viewport = viewport_, true);
+    }
     bool SetBackground(MaterialHandle material) override { return materials_.count(material) != 0; }
     bool Clear(const Rect* rects, uint32_t count, uint32_t flags) override;
-    bool AddLight(LightHandle light) override;
+    bool AddLight(LightHandle light) override {
+        return lights_.count(light) && attached_.insert(light).second;
+    }
     bool DeleteLight(LightHandle light) override { return attached_.erase(light) != 0; }
     MaterialHandle CreateMaterial() override { return Create(materials_); }
     bool SetMaterial(MaterialHandle material, const MaterialRecord& record) override;
@@ -130,10 +141,14 @@ public:
                                 uint32_t count) override;
     bool SetPalette(SurfaceHandle surface, PaletteHandle palette) override;
     void ReleasePalette(PaletteHandle palette) override { palettes.erase(palette); }
-    bool IsLost(SurfaceHandle surface) const override;
+    bool IsLost(SurfaceHandle surface) const override {
+        return Find(surface) && Find(surface)->lost;
+    }
     bool Restore(SurfaceHandle surface) override;
     bool LoadTexture(SurfaceHandle dest, SurfaceHandle source) override;
-    TextureHandle GetTextureHandle(SurfaceHandle surface) override;
+    TextureHandle GetTextureHandle(SurfaceHandle surface) override {
+        return Find(surface) && (Find(surface)->desc.caps & DDSCAPS_TEXTURE) ? surface + 0x1000 : 0;
+    }
     bool Present() override { return true; }
     bool DrawText(int32_t x, int32_t y, uint32_t colorRef, const std::string& text) override;
     bool ReadFrame(FrameImage* image) override;
