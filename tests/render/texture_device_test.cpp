@@ -1,5 +1,4 @@
-// Textures on the offscreen device: real surfaces, the software device's shared surface, JPEG
-// pictures in the display's depth.
+// A JPEG texture on the offscreen device arrives in the display's depth and draws as the picture.
 #include "platform/device_fixture.h"
 #include "render/texture.h"
 #include "support/picture_files.h"
@@ -7,37 +6,11 @@
 namespace orix {
 namespace {
 
-class TextureDeviceTest : public DeviceTest {
-protected:
-    test::PictureTempDir dir_;
-    test::MessageCapture capture_;
-};
-
-TEST_F(TextureDeviceTest, PictureSizeAndSharedSoftwareSurface) {
-    test::BmpSpec s;
-    s.width = 300;
-    s.height = 200;
-    s.pixels.assign(static_cast<size_t>(DibPitch(300, 24)) * 200, 0x80);
-    std::string path = dir_.File("big.bmp");
-    ASSERT_TRUE(test::WriteBytes(path, test::MakeBmp(s)));
-    Texture t;
-    ASSERT_TRUE(t.Load(dev, path, kNoColorKey));
-    SurfaceDesc desc;
-    ASSERT_TRUE(dev->GetSurfaceDesc(t.deviceSurface, &desc));
-    EXPECT_EQ(desc.width, 300u);
-    EXPECT_EQ(desc.height, 200u);
-    EXPECT_EQ(desc.pixelFormat.bitCount, 24u);
-    if (!dev->GetCaps().hardware) {
-        EXPECT_EQ(t.systemSurface, t.deviceSurface);
-        EXPECT_TRUE(t.Reload());
-    }
-    SurfaceHandle surface = t.deviceSurface;
-    t.Release();
-    EXPECT_FALSE(dev->GetSurfaceDesc(surface, &desc));  // both references were given back
-}
+using TextureDeviceTest = DeviceTest;
 
 TEST_F(TextureDeviceTest, JpegTextureMatchesThePicture) {
-    std::string path = dir_.File("photo.jpg");
+    test::PictureTempDir dir;
+    std::string path = dir.File("photo.jpg");
     ASSERT_TRUE(test::WriteJpeg(path, 16, 16, test::TestPattern(16, 16)));
     int w = 0, h = 0;
     std::vector<uint8_t> ref = test::ReferenceDecodeJpeg(path, &w, &h);

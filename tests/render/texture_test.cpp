@@ -111,6 +111,16 @@ TEST_F(TextureTest, HardwareLoadMakesTwoSurfacesAndTransfers) {
     device_.formats = {RgbFormat(16, 0xF800, 0x07E0, 0x001F)};
     ASSERT_TRUE(t.Load(&device_, Bmp("p.bmp", 4, 4), kNoColorKey));
     EXPECT_EQ(device_.Texel(t.deviceSurface, 3, 2), (6u << 11) | (8u << 5) | 25u);
+
+    // Without hardware one system-memory surface, held twice, serves both.
+    device_.hardware = false;
+    ASSERT_TRUE(t.Load(&device_, Bmp("s.bmp", 4, 4), kNoColorKey));
+    EXPECT_EQ(t.systemSurface, t.deviceSurface);
+    EXPECT_EQ(device_.created.back().caps, 0x00001800u);
+    EXPECT_EQ(device_.surfaces[t.deviceSurface].refs, 2);
+    EXPECT_TRUE(t.Reload());
+    t.Release();
+    EXPECT_EQ(device_.LiveSurfaces(), 0u);
 }
 
 TEST_F(TextureTest, ExtensionsDecideAndUnknownOnesLeaveTheRecordAlone) {
