@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "device/display.h"
 #include "device/engine.h"
@@ -40,10 +41,8 @@ TEST_F(EngineSetupTest, BuildsTheViewportStatesAndMaterials) {
         ViewportRecord vp;
         ASSERT_TRUE(engine.device->GetViewport(&vp));
         EXPECT_EQ(vp.height, 480u);
-        EXPECT_FLOAT_EQ(vp.clipX, -1.0f);
-        EXPECT_FLOAT_EQ(vp.clipWidth, 2.0f);
-        EXPECT_FLOAT_EQ(vp.clipY, 0.75f);
-        EXPECT_FLOAT_EQ(vp.clipHeight, 1.5f);
+        EXPECT_EQ((std::vector<float>{vp.clipX, vp.clipY, vp.clipWidth, vp.clipHeight}),
+                  (std::vector<float>{-1.0f, 0.75f, 2.0f, 1.5f}));
         uint32_t value = 0;
         engine.device->GetRenderState(RS_TEXTUREMAG, &value);
         EXPECT_EQ(value == FILTER_LINEAR, engine.hardware);
