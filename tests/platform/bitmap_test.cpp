@@ -43,14 +43,8 @@ TEST(Bitmap, ConversionsKeepColoursWithinTheTargetsPrecision) {
     BitmapPtr src = CreateBitmap(3, 2, 24);
     ASSERT_TRUE(src);
     const uint32_t colours[6] = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF, 0x000000, 0x808040};
-    for (int y = 0; y < 2; ++y) {
-        for (int x = 0; x < 3; ++x) {
-            uint8_t* p = src->Row(y) + x * 3;
-            uint32_t c = colours[y * 3 + x];
-            p[0] = c & 0xFF;
-            p[1] = (c >> 8) & 0xFF;
-            p[2] = (c >> 16) & 0xFF;
-        }
+    for (int i = 0; i < 6; ++i) {
+        for (int b = 0; b < 3; ++b) src->Row(i / 3)[i % 3 * 3 + b] = uint8_t(colours[i] >> (8 * b));
     }
     EXPECT_EQ(src->PixelRgb(3, 0), 0u);
     EXPECT_EQ(src->PixelRgb(0, -1), 0u);
@@ -75,9 +69,7 @@ TEST(Bitmap, ConversionsKeepColoursWithinTheTargetsPrecision) {
     EXPECT_FALSE(MakeScreenCompatible(*src, 12));
     BitmapPtr back = ConvertBitmap(*MakeScreenCompatible(*src, 32), 24);
     ASSERT_TRUE(back);
-    for (int y = 0; y < 2; ++y) {
-        for (int x = 0; x < 3; ++x) EXPECT_EQ(back->PixelRgb(x, y), colours[y * 3 + x]);
-    }
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(back->PixelRgb(i % 3, i / 3), colours[i]);
 }
 
 TEST(Bitmap, IndexedPicturesKeepTheirIndicesAndTable) {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "math/vertex.h"
@@ -68,21 +69,21 @@ protected:
     MaterialHandle background = 0;
 };
 
-// Pixels whose centre (x, y) lies strictly inside the screen triangle.
-inline std::vector<bool> ReferenceCoverage(const float* sx, const float* sy, uint32_t w,
-                                           uint32_t h) {
+// Pixels whose centre (x, y) lies strictly inside the screen triangle and inside `clip`.
+inline std::vector<bool> ReferenceCoverage(const float* sx, const float* sy, uint32_t w, uint32_t h,
+                                           Rect clip = {0, 0, 1 << 30, 1 << 30}) {
     std::vector<bool> out(size_t(w) * h, false);
     auto edge = [](float ax, float ay, float bx, float by, float px, float py) {
         return (bx - ax) * (py - ay) - (by - ay) * (px - ax);
     };
     float area = edge(sx[0], sy[0], sx[1], sy[1], sx[2], sy[2]);
-    for (uint32_t y = 0; y < h; ++y) {
-        for (uint32_t x = 0; x < w; ++x) {
-            float e[3];
-            for (int i = 0; i < 3; ++i)
-                e[i] = edge(sx[i], sy[i], sx[(i + 1) % 3], sy[(i + 1) % 3], float(x), float(y));
-            bool inside =
-                area > 0 ? (e[0] > 0 && e[1] > 0 && e[2] > 0) : (e[0] < 0 && e[1] < 0 && e[2] < 0);
+    for (int32_t y = clip.top; y < std::min(clip.bottom, int32_t(h)); ++y) {
+        for (int32_t x = clip.left; x < std::min(clip.right, int32_t(w)); ++x) {
+            bool inside = true;
+            for (int i = 0; i < 3; ++i) {
+                float e = edge(sx[i], sy[i], sx[(i + 1) % 3], sy[(i + 1) % 3], float(x), float(y));
+                inside = inside && e * area > 0;
+            }
             out[size_t(y) * w + x] = inside;
         }
     }

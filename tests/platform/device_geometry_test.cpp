@@ -1,6 +1,6 @@
-// Where triangles land and how they combine: coverage against Direct3D's rules for each vertex
-// type, the viewport, culling, depth and the clear. Additive blending is checked through the
-// demo's sprite.
+// Where triangles and text land and how they combine: coverage against Direct3D's rules for
+// each vertex type, the viewport, culling, depth and the clear. Additive blending is checked
+// through the demo's sprite.
 #include <algorithm>
 #include <cmath>
 
@@ -45,11 +45,8 @@ TEST_F(GeometryTest, EachVertexTypeCoversThePixelsDirect3DWould) {
     const Vector3 tri[3] = {{-2.9f, 1.3f, 0.5f}, {1.7f, 0.9f, -0.4f}, {-0.3f, -1.6f, 0.2f}};
     float sx[3], sy[3];
     for (int i = 0; i < 3; ++i) ToScreen(tri[i], world * view * proj, vp, &sx[i], &sy[i]);
-    std::vector<bool> full = ReferenceCoverage(sx, sy, 640, 480), clipped = full;
-    for (uint32_t y = 0; y < 480; ++y)
-        for (uint32_t x = 0; x < 640; ++x)
-            if (x < vp.x || y < vp.y || x >= vp.x + vp.width || y >= vp.y + vp.height)
-                clipped[size_t(y) * 640 + x] = false;
+    std::vector<bool> full = ReferenceCoverage(sx, sy, 640, 480),
+                      clipped = ReferenceCoverage(sx, sy, 640, 480, {40, 30, 440, 330});
     ASSERT_GT(std::count(clipped.begin(), clipped.end(), true), 1000);
 
     // A pixel or two may flip where an edge passes within float rounding of a pixel centre.
@@ -183,6 +180,30 @@ TEST_F(GeometryTest, CullModesDropTheirWinding) {
             EXPECT_EQ(Frame().Rgb(80, 80), culled ? 0u : 0xFF0000u) << "mode " << mode;
         }
     }
+}
+
+// Text lands at its place in its colour and leaves the states alone.
+TEST_F(GeometryTest, TextAppearsAtItsPlaceInItsColour) {
+    ClearTo(0, 0, 0);
+    ASSERT_TRUE(dev->DrawText(100, 50, MakeColorRef(255, 255, 0), "FPS : 60"));
+    FrameImage f = Frame();
+    uint32_t ink = 0, minX = 9999, minY = 9999, maxX = 0, maxY = 0;
+    for (uint32_t y = 0; y < f.height; ++y) {
+        for (uint32_t x = 0; x < f.width; ++x) {
+            uint32_t rgb = f.Rgb(x, y);
+            if (rgb == 0) continue;
+            ASSERT_EQ(rgb, 0xFFFF00u) << x << "," << y;
+            ++ink;
+            minX = std::min(minX, x), maxX = std::max(maxX, x);
+            minY = std::min(minY, y), maxY = std::max(maxY, y);
+        }
+    }
+    EXPECT_GT(ink, 40u);
+    EXPECT_TRUE(minX >= 100 && minX <= 103 && maxX < 100 + 8 * 12) << minX << ".." << maxX;
+    EXPECT_TRUE(minY >= 50 && maxY < 50 + 16 && maxY - minY > 6) << minY << ".." << maxY;
+    EXPECT_EQ(dev->GetFrameStats().textDraws, 1u);
+    DrawRect(300, 300, 400, 400, 0.5f, 0xFF00FF00);
+    EXPECT_EQ(Frame().Rgb(320, 320), 0x00FF00u);
 }
 
 }  // namespace

@@ -73,7 +73,7 @@ TEST(VertexLighting, FollowsDirect3DsFormula) {
     EXPECT_NEAR(LightOneVertex({0, 0, 0}, {0, 1, 0}, s, nullptr).b, 0.0f, 1e-6);
 }
 
-class LightingTest : public DeviceTest {};
+using LightingTest = DeviceTest;
 
 TEST_F(LightingTest, UnlitTriangleUnderAPointLightMatchesTheFormula) {
     ClearTo(0, 0, 0);
@@ -91,22 +91,15 @@ TEST_F(LightingTest, UnlitTriangleUnderAPointLightMatchesTheFormula) {
     EXPECT_FALSE(dev->AddLight(light));  // once only
     ASSERT_TRUE(dev->SetTransform(TRANSFORM_VIEW, Matrix::Translation({0, 0, 5})));
     Matrix p = Matrix::Zero();
-    p.m[0][0] = p.m[1][1] = 1.0f;
-    p.m[2][2] = 1.0f;
-    p.m[2][3] = 1.0f;
+    p.m[0][0] = p.m[1][1] = p.m[2][2] = p.m[2][3] = 1.0f;
     p.m[3][2] = -1.0f;
     ASSERT_TRUE(dev->SetTransform(TRANSFORM_PROJECTION, p));
     // Flat shading takes the first vertex's colour for the whole triangle.
     ASSERT_TRUE(dev->SetRenderState(RS_SHADEMODE, SHADE_FLAT));
     Vertex v[3];
-    const float pos[3][3] = {{-1.0f, -1.0f, 0.0f}, {-1.0f, 1.0f, 0.0f}, {1.0f, -1.0f, 0.0f}};
-    for (int i = 0; i < 3; ++i) {
-        v[i].x = pos[i][0], v[i].y = pos[i][1], v[i].z = pos[i][2];
-        v[i].nx = 0, v[i].ny = 0, v[i].nz = -1;
-    }
-    ASSERT_TRUE(dev->BeginScene());
-    ASSERT_TRUE(dev->DrawPrimitive(PRIM_TRIANGLELIST, VT_VERTEX, v, 3, 0));
-    ASSERT_TRUE(dev->EndScene());
+    const float pos[3][2] = {{-1.0f, -1.0f}, {-1.0f, 1.0f}, {1.0f, -1.0f}};
+    for (int i = 0; i < 3; ++i) v[i].x = pos[i][0], v[i].y = pos[i][1], v[i].nz = -1;
+    Draw(PRIM_TRIANGLELIST, VT_VERTEX, v, 3);
 
     // Expected, written out: vertex 0 at (-1, -1, 0), normal (0, 0, -1).
     Vector3 toLight = Vector3(0.5f, 1.0f, -2.0f) - Vector3(-1, -1, 0);
@@ -128,9 +121,7 @@ TEST_F(LightingTest, UnlitTriangleUnderAPointLightMatchesTheFormula) {
     rec.flags = 0;
     ASSERT_TRUE(dev->SetLight(light, rec));
     ClearTo(0, 0, 0);
-    ASSERT_TRUE(dev->BeginScene());
-    ASSERT_TRUE(dev->DrawPrimitive(PRIM_TRIANGLELIST, VT_VERTEX, v, 3, 0));
-    ASSERT_TRUE(dev->EndScene());
+    Draw(PRIM_TRIANGLELIST, VT_VERTEX, v, 3);
     EXPECT_NEAR(Channel(Frame().Rgb(260, 260), 16), amb * 255.0f, 9.0);
 }
 

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
+#include <vector>
 
 #include "device/globals.h"
 #include "render/camera.h"
+#include "render/render_state_group.h"
 #include "scene/scene.h"
 #include "support/draw_scene.h"
 #include "support/engine_fixture.h"
@@ -70,6 +73,35 @@ TEST(CameraDrawing, TheActiveCamerasViewPlacesWhatIsDrawn) {
         if (image.Rgb(x, 240) == 0xFFFFFFu) leftmost = int(x);
     EXPECT_GE(leftmost, 0);
     EXPECT_LT(leftmost, 320);
+}
+
+// Marks in the device's call log where it is drawn.
+struct Probe : SceneObject {
+    void Update(uint32_t flags) override {
+        theEngine->device->DrawText(0, 0, 0, name);
+        SceneObject::Update(flags);
+    }
+};
+
+TEST(RenderStateGroup, NestedGroupsSetTheirStatesAroundTheirChildrenAndRestoreThem) {
+    EngineFixture fx;
+    RenderStateGroup outer, inner;
+    outer.SetZEnable(0);
+    inner.SetZEnable(1);
+    inner.SetZWriteEnable(0);
+    Probe deep, between;
+    deep.name = "deep";
+    between.name = "between";
+    outer.AddChild(&inner);
+    inner.AddChild(&deep);
+    outer.AddChild(&between);
+    outer.Update(kUpdateScene);
+    std::vector<std::string> expected = {
+        "SetRenderState 7 0", "SetRenderState 7 1",  "SetRenderState 14 0",  "DrawText 0 0 deep",
+        "SetRenderState 7 0", "SetRenderState 14 1", "DrawText 0 0 between", "SetRenderState 7 1"};
+    EXPECT_EQ(fx.device.Calls(), expected);
+    outer.children.clear();
+    inner.children.clear();
 }
 
 }  // namespace

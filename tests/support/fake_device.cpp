@@ -26,24 +26,13 @@ std::vector<PixelFormat> CommonTextureFormats() {
 }
 
 FakeDevice::FakeDevice() {
-    // Direct3D's defaults for the states the engine touches.
-    const uint32_t defaults[][2] = {{RS_TEXTUREADDRESS, TADDRESS_WRAP},
-                                    {RS_ZENABLE, D3D_TRUE},
-                                    {RS_FILLMODE, FILL_SOLID},
-                                    {RS_SHADEMODE, SHADE_GOURAUD},
-                                    {RS_PLANEMASK, 0xFFFFFFFFu},
-                                    {RS_ZWRITEENABLE, D3D_TRUE},
-                                    {RS_LASTPIXEL, D3D_TRUE},
-                                    {RS_TEXTUREMAG, FILTER_NEAREST},
-                                    {RS_TEXTUREMIN, FILTER_NEAREST},
-                                    {RS_SRCBLEND, BLEND_ONE},
-                                    {RS_DESTBLEND, BLEND_ZERO},
-                                    {RS_TEXTUREMAPBLEND, TBLEND_MODULATE},
-                                    {RS_CULLMODE, CULL_CCW},
-                                    {RS_ZFUNC, CMP_LESSEQUAL},
-                                    {RS_ALPHAFUNC, CMP_ALWAYS},
-                                    {RS_SPECULARENABLE, D3D_TRUE}};
-    for (const auto& d : defaults) states_[d[0]] = d[1];
+    // Direct3D's defaults for the states the engine switches and restores.
+    states_[RS_ZENABLE] = D3D_TRUE;
+    states_[RS_ZWRITEENABLE] = D3D_TRUE;
+    states_[RS_SRCBLEND] = BLEND_ONE;
+    states_[RS_DESTBLEND] = BLEND_ZERO;
+    states_[RS_SHADEMODE] = SHADE_GOURAUD;
+    states_[RS_CULLMODE] = CULL_CCW;
     viewport_.width = width;
     viewport_.height = height;
 }
@@ -58,41 +47,18 @@ bool FakeDevice::Scene(const char* call, bool begin) {
 
 bool FakeDevice::SetTransform(TransformState state, const Matrix& m) {
     calls_.push_back("SetTransform " + std::to_string(state));
-    if (state < TRANSFORM_WORLD || state > TRANSFORM_PROJECTION) return false;
-    transforms_[state] = m;
-    return true;
-}
-
-bool FakeDevice::GetTransform(TransformState state, Matrix* m) const {
-    if (state < TRANSFORM_WORLD || state > TRANSFORM_PROJECTION || !m) return false;
-    *m = transforms_[state];
-    return true;
+    return state >= TRANSFORM_WORLD && state <= TRANSFORM_PROJECTION &&
+           (transforms_[state] = m, true);
 }
 
 bool FakeDevice::SetRenderState(RenderState state, uint32_t value) {
     calls_.push_back("SetRenderState " + std::to_string(state) + " " + std::to_string(value));
-    if (state >= RS_COUNT) return false;
-    states_[state] = value;
-    return true;
-}
-
-bool FakeDevice::GetRenderState(RenderState state, uint32_t* value) const {
-    if (state >= RS_COUNT || !value) return false;
-    *value = states_[state];
-    return true;
+    return state < RS_COUNT && (states_[state] = value, true);
 }
 
 bool FakeDevice::SetLightState(LightState state, uint32_t value) {
     calls_.push_back("SetLightState " + std::to_string(state) + " " + std::to_string(value));
-    if (state >= 8) return false;
-    lightStates_[state] = value;
-    return true;
-}
-
-bool FakeDevice::GetLightState(LightState state, uint32_t* value) const {
-    if (state >= 8 || !value) return false;
-    *value = lightStates_[state];
-    return true;
+    return state < 8 && (lightStates_[state] = value, true);
 }
 
 // Draws are kept even outside a scene, so drawables can be updated on their own; only the

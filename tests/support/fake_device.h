@@ -1,9 +1,9 @@
 // FakeDevice: a GraphicsDevice that rasterises nothing and keeps everything it is told, for tests
 // that need no pixels: a log of calls (one line each, "SetRenderState 7 0"), the transforms and
-// render states (starting at Direct3D's defaults), material and light records by handle, the
-// attached lights, every draw with the state it was issued under, and surfaces and palettes in
-// memory (descriptions, reference counts, keys, transfers, texels). Texture formats are offered
-// only when a test fills `formats`, as on a device without textures until then.
+// render states (the switched ones start at Direct3D's defaults), material and light records by
+// handle, the attached lights, every draw with the state it was issued under, and surfaces and
+// palettes in memory (descriptions, reference counts, keys, transfers, texels). Texture formats
+// are offered only when a test fills `formats`, as on a device without textures until then.
 #pragma once
 
 #include <algorithm>
@@ -92,11 +92,18 @@ public:
     bool BeginScene() override { return Scene("BeginScene", true); }
     bool EndScene() override { return Scene("EndScene", false); }
     bool SetTransform(TransformState state, const Matrix& m) override;
-    bool GetTransform(TransformState state, Matrix* m) const override;
+    bool GetTransform(TransformState state, Matrix* m) const override {
+        return state >= TRANSFORM_WORLD && state <= TRANSFORM_PROJECTION && m &&
+               (*m = transforms_[state], true);
+    }
     bool SetRenderState(RenderState state, uint32_t value) override;
-    bool GetRenderState(RenderState state, uint32_t* value) const override;
+    bool GetRenderState(RenderState state, uint32_t* value) const override {
+        return state < RS_COUNT && value && (*value = states_[state], true);
+    }
     bool SetLightState(LightState state, uint32_t value) override;
-    bool GetLightState(LightState state, uint32_t* value) const override;
+    bool GetLightState(LightState state, uint32_t* value) const override {
+        return state < 8 && value && (*value = lightStates_[state], true);
+    }
     bool DrawPrimitive(PrimitiveType type, VertexType vertexType, const void* vertices,
                        uint32_t vertexCount, uint32_t) override {
         return RecordDraw(type, vertexType, vertices, vertexCount, nullptr, 0);

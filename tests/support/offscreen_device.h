@@ -1,6 +1,6 @@
-// A graphics device on the offscreen display, for suites that draw and read pixels back. No
-// window and no GPU are needed (Mesa's llvmpipe will do). Both members are null when the
-// display or device cannot be made; the error is printed to stderr.
+// A graphics device on the offscreen display (made in draw_scene.cpp), for suites that draw and
+// read pixels back. No window and no GPU are needed (Mesa's llvmpipe will do). Both members are
+// null when the display or device cannot be made; the error is printed to stderr.
 #pragma once
 
 #include <cstdint>
