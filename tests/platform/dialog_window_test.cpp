@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "device/device_dialog.h"
 #include "platform/messages.h"
 
 namespace orix {
@@ -26,28 +27,14 @@ DialogInput Click(int control, int item = -1) {
             item};
 }
 
-DialogTemplate Template() {
-    DialogTemplate t;
-    t.caption = "Direct3D 설정";
-    t.cx = 174;
-    t.cy = 86;
-    t.controls = {
-        {IDOK, DialogControlKind::DefaultPushButton, "확인", 80, 65, 40, 14, true},
-        {IDCANCEL, DialogControlKind::PushButton, "취소", 125, 65, 41, 14, true},
-        {-1, DialogControlKind::Label, "DirectDraw 디바이스", 7, 7, 80, 8, false},
-        {1000, DialogControlKind::DropDownList, "", 7, 18, 160, 47, true},
-    };
-    return t;
-}
-
 std::vector<std::string> Items(int n) {
     std::vector<std::string> items;
     for (int i = 0; i < n; ++i) items.push_back("Driver " + std::to_string(i));
     return items;
 }
 
-// Runs the dialog with a script on SDL's dummy video driver (no display needed), or skips
-// when no window at all can be made here.
+// Runs the device dialog's window with a script on SDL's dummy video driver (no display
+// needed), or skips when no window at all can be made here.
 class DialogWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -55,7 +42,7 @@ protected:
     }
     DialogOutcome Play(const std::vector<DialogInput>& script, int items = 3) {
         SetDialogInputScript(script);
-        return RunDialogWindow(Template(), nullptr, 1000, Items(items), 0);
+        return RunDialogWindow(DeviceDialog::Resource(), nullptr, 1000, Items(items), 0);
     }
 };
 
