@@ -194,20 +194,6 @@ TEST_F(TextureTest, IndexedPicturesGetAPaletteFromTheirColourTable) {
     EXPECT_TRUE(device_.palettes.empty());
 }
 
-// The device suite draws a 16-bit one; here the depth follows the display's.
-TEST_F(TextureTest, JpegPicturesArriveInTheDisplaysDepth) {
-    std::string path = dir_.File("photo.JPG");
-    ASSERT_TRUE(test::WriteJpeg(path, 16, 8, test::TestPattern(16, 8)));
-    Texture t;
-    device_.bits = 32;
-    ASSERT_TRUE(t.Load(&device_, path, kNoColorKey));
-    EXPECT_EQ(device_.created.back().pixelFormat.bitCount, 32u);
-
-    EXPECT_FALSE(t.Load(&device_, dir_.File("none.jpg"), kNoColorKey));
-    ASSERT_EQ(capture_.Messages().size(), 1u);
-    EXPECT_EQ(capture_.Messages()[0].caption, "OrixFileJpg");
-}
-
 TEST_F(TextureTest, MipmapChainFillsEveryLevel) {
     std::vector<std::string> names = {Bmp("m0.bmp", 8, 8), Bmp("m1.bmp", 4, 4),
                                       Bmp("m2.bmp", 2, 2)};
@@ -246,9 +232,11 @@ TEST_F(TextureTest, MipmapChainFillsEveryLevel) {
 
 using TextureDeviceTest = DeviceTest;
 
+// JPEG textures take the display's depth and draw as the picture.
 TEST_F(TextureDeviceTest, JpegTextureMatchesThePicture) {
     test::PictureTempDir dir;
-    std::string path = dir.File("photo.jpg");
+    test::MessageCapture capture;
+    std::string path = dir.File("photo.JPG");
     ASSERT_TRUE(test::WriteJpeg(path, 16, 16, test::TestPattern(16, 16)));
     int w = 0, h = 0;
     std::vector<uint8_t> ref = test::ReferenceDecodeJpeg(path, &w, &h);
@@ -256,7 +244,7 @@ TEST_F(TextureDeviceTest, JpegTextureMatchesThePicture) {
     ASSERT_TRUE(t.Load(dev, path, kNoColorKey));
     SurfaceDesc desc;
     ASSERT_TRUE(dev->GetSurfaceDesc(t.deviceSurface, &desc));
-    EXPECT_EQ(desc.pixelFormat.bitCount, 16u);  // the display's depth
+    EXPECT_EQ(desc.pixelFormat.bitCount, 16u);
     dev->SetRenderState(RS_ZENABLE, 0);
     dev->SetRenderState(RS_TEXTUREHANDLE, t.handle);
     DrawRect(0, 0, 160, 160, 0.5f, 0xFFFFFFFF);
@@ -271,6 +259,15 @@ TEST_F(TextureDeviceTest, JpegTextureMatchesThePicture) {
         }
     }
     t.Release();
+
+    Open(320, 240, 32);
+    ASSERT_TRUE(t.Load(dev, path, kNoColorKey));
+    ASSERT_TRUE(dev->GetSurfaceDesc(t.deviceSurface, &desc));
+    EXPECT_EQ(desc.pixelFormat.bitCount, 32u);
+    t.Release();
+    EXPECT_FALSE(t.Load(dev, dir.File("none.jpg"), kNoColorKey));
+    ASSERT_EQ(capture.Messages().size(), 1u);
+    EXPECT_EQ(capture.Messages()[0].caption, "OrixFileJpg");
 }
 
 }  // namespace
