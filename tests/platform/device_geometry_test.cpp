@@ -109,7 +109,7 @@ TEST_F(GeometryTest, StripsFansAndIndexedDrawsCoverTheSameQuadByTheTopLeftRule) 
     }
     // An index past the vertices is refused, not read; outside a scene nothing is drawn.
     TLVertex three[3] = {Tl(0, 0, 0, kWhite), Tl(9, 0, 0, kWhite), Tl(0, 9, 0, kWhite)};
-    const uint16_t bad[3] = {0, 1, 4};
+    const uint16_t bad[3] = {0, 1, 3};
     ASSERT_TRUE(dev->BeginScene());
     EXPECT_FALSE(dev->DrawIndexedPrimitive(PRIM_TRIANGLELIST, VT_TLVERTEX, three, 3, bad, 3, 0));
     ASSERT_TRUE(dev->EndScene());

@@ -21,16 +21,12 @@ protected:
         d.caps = caps;
         return dev->CreateSurface(d);
     }
-    // Fills a 32-bit surface level with f(x, y).
-    template <typename F>
-    void Fill32(SurfaceHandle s, F f) {
+    // Fills a 32-bit surface with one texel.
+    void Fill32(SurfaceHandle s, uint32_t texel) {
         SurfaceLock lock;
         ASSERT_TRUE(dev->Lock(s, &lock));
-        for (uint32_t y = 0; y < lock.height; ++y) {
-            auto* row =
-                reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(lock.bits) + y * lock.pitch);
-            for (uint32_t x = 0; x < lock.width; ++x) row[x] = f(x, y);
-        }
+        for (uint32_t y = 0; y < lock.height; ++y)
+            std::fill_n(static_cast<uint32_t*>(lock.bits) + y * lock.pitch / 4, lock.width, texel);
         ASSERT_TRUE(dev->Unlock(s));
     }
     void DrawQuad(uint32_t color = 0xFFFFFFFF) { DrawRect(10, 10, 110, 110, 0.5f, color); }
@@ -46,7 +42,7 @@ TEST_F(TextureTest, TexturedLitVerticesShowTextureTimesVertexColour) {
     ClearTo(0, 0, 0);
     SurfaceHandle s = MakeTexture(4, 4, Xrgb());
     ASSERT_NE(s, 0u);
-    Fill32(s, [](uint32_t, uint32_t) { return 0x00FF8040u; });
+    Fill32(s, 0x00FF8040u);
     TextureHandle t = dev->GetTextureHandle(s);
     ASSERT_NE(t, 0u);
     ASSERT_TRUE(dev->SetRenderState(RS_TEXTUREHANDLE, t));
@@ -57,8 +53,8 @@ TEST_F(TextureTest, TexturedLitVerticesShowTextureTimesVertexColour) {
     EXPECT_NEAR(Channel(rgb, 0), 0x40, 2);
 
     // New texels after an Unlock reach the next draw without asking for the handle again.
-    Fill32(s, [](uint32_t, uint32_t) { return 0x000000FFu; });
-    DrawQuad(0xFFFFFFFF);
+    Fill32(s, 0x000000FFu);
+    DrawQuad();
     EXPECT_EQ(Frame().Rgb(60, 60), 0x0000FFu);
 }
 

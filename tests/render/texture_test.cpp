@@ -181,15 +181,6 @@ TEST_F(TextureTest, IndexedPicturesGetAPaletteFromTheirColourTable) {
     ASSERT_TRUE(t.Load(&device_, Bmp("p4.bmp", 4, 4, 16), kNoColorKey));
     EXPECT_EQ(device_.palettes[t.palette].caps, static_cast<uint32_t>(DDPCAPS_4BIT));
     EXPECT_EQ(device_.palettes.size(), 1u);  // the first palette went with the first load
-
-    // A true-colour picture on an 8-bit format gets the table its texels were matched with.
-    device_.formats = {Palette8Format()};
-    ASSERT_TRUE(t.Load(&device_, Bmp("rgb.bmp", 4, 4), kNoColorKey));
-    EXPECT_EQ(device_.palettes[t.palette].entries.size(), 256u);
-    const auto& entry = device_.palettes[t.palette].entries[device_.Texel(t.deviceSurface, 3, 3)];
-    EXPECT_NEAR(entry.red, 48, 20);
-    EXPECT_NEAR(entry.green, 48, 20);
-    EXPECT_NEAR(entry.blue, 200, 45);
     t.Release();
     EXPECT_TRUE(device_.palettes.empty());
 }
