@@ -175,13 +175,6 @@ void FakeDevice::ReleaseSurface(SurfaceHandle surface) {
     }
 }
 
-bool FakeDevice::GetSurfaceDesc(SurfaceHandle surface, SurfaceDesc* desc) const {
-    const Surface* s = Find(surface);
-    if (!s) return false;
-    *desc = s->desc;
-    return true;
-}
-
 SurfaceHandle FakeDevice::GetAttachedSurface(SurfaceHandle surface, uint32_t caps) {
     const Surface* s = Find(surface);
     if (!s || !s->next || caps != (DDSCAPS_TEXTURE | DDSCAPS_MIPMAP)) return 0;
@@ -197,13 +190,6 @@ bool FakeDevice::Lock(SurfaceHandle surface, SurfaceLock* lock) {
     lock->width = s->desc.width;
     lock->height = s->desc.height;
     lock->format = s->desc.pixelFormat;
-    return true;
-}
-
-bool FakeDevice::SetColorKey(SurfaceHandle surface, uint32_t flags, uint32_t, uint32_t) {
-    Surface* s = Find(surface);
-    if (!s || flags != DDCKEY_SRCBLT) return false;
-    s->keySet = true;
     return true;
 }
 

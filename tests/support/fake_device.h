@@ -139,11 +139,15 @@ public:
     SurfaceHandle CreateSurface(const SurfaceDesc& desc) override;
     void AddRefSurface(SurfaceHandle surface) override;
     void ReleaseSurface(SurfaceHandle surface) override;
-    bool GetSurfaceDesc(SurfaceHandle surface, SurfaceDesc* desc) const override;
+    bool GetSurfaceDesc(SurfaceHandle surface, SurfaceDesc* desc) const override {
+        return Find(surface) && (*desc = Find(surface)->desc, true);
+    }
     SurfaceHandle GetAttachedSurface(SurfaceHandle surface, uint32_t caps) override;
     bool Lock(SurfaceHandle surface, SurfaceLock* lock) override;
     bool Unlock(SurfaceHandle surface) override { return Find(surface) != nullptr; }
-    bool SetColorKey(SurfaceHandle surface, uint32_t flags, uint32_t, uint32_t) override;
+    bool SetColorKey(SurfaceHandle surface, uint32_t flags, uint32_t, uint32_t) override {
+        return Find(surface) && flags == DDCKEY_SRCBLT && (Find(surface)->keySet = true);
+    }
     PaletteHandle CreatePalette(uint32_t caps, const PaletteEntry* entries,
                                 uint32_t count) override;
     bool SetPalette(SurfaceHandle surface, PaletteHandle palette) override;

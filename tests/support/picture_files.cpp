@@ -113,12 +113,7 @@ std::vector<uint8_t> TestPattern(int width, int height) {
                                          {255, 255, 255}, {0, 0, 0},     {255, 255, 0},
                                          {0, 255, 255},   {255, 0, 255}, {128, 128, 128}};
     std::vector<uint8_t> rgb(static_cast<size_t>(width) * height * 3);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const uint8_t* c = kColors[(y * width + x) % 9];
-            std::memcpy(&rgb[(static_cast<size_t>(y) * width + x) * 3], c, 3);
-        }
-    }
+    for (size_t i = 0; i < rgb.size() / 3; ++i) std::memcpy(&rgb[i * 3], kColors[i % 9], 3);
     return rgb;
 }
 
