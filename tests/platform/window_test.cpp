@@ -23,7 +23,7 @@ intptr_t RecordingProc(WindowHandle w, uint32_t msg, uintptr_t wp, intptr_t lp) 
     return DefWindowProc(w, msg, wp, lp);
 }
 
-// Each test gets a stand-in window (headless) and an empty queue.
+// Each test gets a stand-in window (headless) and an empty queue, emptied again after it.
 class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -32,19 +32,13 @@ protected:
         cls.className = "Test Window";
         cls.procedure = RecordingProc;
         RegisterWindowClass(cls);  // already there after the first test
-        Drain();
-        Received().clear();
+        Pump();
         window_ = CreateWindow("Test Window", "OrixApp", 640, 480);
         ASSERT_NE(window_, nullptr);
     }
     void TearDown() override {
         if (IsWindow(window_)) DestroyWindow(window_);
-        Drain();
-    }
-    static void Drain() {
-        WindowMessage m;
-        while (PeekMessage(&m, PM_REMOVE)) {
-        }
+        Pump();
     }
     // Runs the loop the program runs until the queue is empty or WM_QUIT was taken, and gives
     // what the window received: (message, wParam) pairs.
