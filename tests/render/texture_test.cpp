@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/device_fixture.h"
+#include "platform/surface_format.h"
 #include "support/fake_device.h"
 #include "support/picture_files.h"
 
@@ -53,11 +54,11 @@ protected:
 };
 
 TEST(TextureFormat, ChoiceFollowsTheDevicesOrder) {
-    const PixelFormat pal8 = Palette8Format(), rgb16 = RgbFormat(16, 0xF800, 0x7E0, 0x1F),
-                      argb32 = RgbFormat(32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000),
-                      rgb24 = RgbFormat(24, 0xFF0000, 0xFF00, 0xFF),
-                      xrgb32 = RgbFormat(32, 0xFF0000, 0xFF00, 0xFF),
-                      rgb555 = RgbFormat(16, 0x7C00, 0x3E0, 0x1F);
+    const PixelFormat pal8 = FormatPalette8(), rgb16 = FormatRgb565(), argb32 = FormatArgb8888(),
+                      rgb24 = FormatRgb888(), xrgb32 = FormatXrgb8888();
+    PixelFormat rgb555 = FormatArgb1555();  // without its alpha bit
+    rgb555.flags &= ~uint32_t{DDPF_ALPHAPIXELS};
+    rgb555.alphaMask = 0;
     PixelFormat pal4;  // a 4-bit palette format is too shallow to take
     pal4.flags = DDPF_PALETTEINDEXED4;
     pal4.bitCount = 4;
@@ -109,7 +110,7 @@ TEST_F(TextureTest, HardwareLoadMakesTwoSurfacesAndTransfers) {
     EXPECT_FALSE(t.Reload());
 
     // RGB565 takes truncated channels: (48, 32, 200) -> (6, 8, 25).
-    device_.formats = {RgbFormat(16, 0xF800, 0x07E0, 0x001F)};
+    device_.formats = {FormatRgb565()};
     ASSERT_TRUE(t.Load(&device_, Bmp("p.bmp", 4, 4), kNoColorKey));
     EXPECT_EQ(device_.Texel(t.deviceSurface, 3, 2), (6u << 11) | (8u << 5) | 25u);
 
@@ -155,7 +156,7 @@ TEST_F(TextureTest, FailedLoadsKeepTheLoadedTextureUntilThePictureIsRead) {
     EXPECT_EQ(device_.LiveSurfaces(), 2u);
 
     // Once the picture is read, a failure empties the record (loaded is never cleared).
-    device_.formats = {RgbFormat(32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000)};  // nothing fits
+    device_.formats = {FormatArgb8888()};  // nothing fits
     EXPECT_FALSE(t.Load(&device_, Bmp("b.bmp", 2, 2), kNoColorKey));
     EXPECT_EQ(device_.created.back().pixelFormat.bitCount, 0u);
     EXPECT_EQ(t.handle, 0u);
@@ -164,7 +165,7 @@ TEST_F(TextureTest, FailedLoadsKeepTheLoadedTextureUntilThePictureIsRead) {
 }
 
 TEST_F(TextureTest, IndexedPicturesGetAPaletteFromTheirColourTable) {
-    device_.formats = {RgbFormat(16, 0xF800, 0x7E0, 0x1F), Palette8Format()};
+    device_.formats = {FormatRgb565(), FormatPalette8()};
     Texture t;
     ASSERT_TRUE(t.Load(&device_, Bmp("p8.bmp", 6, 3, 40), kNoColorKey));
     EXPECT_EQ(device_.created[0].pixelFormat.bitCount, 8u);

@@ -1,28 +1,11 @@
 #include "support/fake_device.h"
 
+#include "platform/surface_format.h"
+
 namespace orix {
 
-PixelFormat Palette8Format() {
-    PixelFormat f;
-    f.flags = DDPF_PALETTEINDEXED8 | DDPF_RGB;
-    f.bitCount = 8;
-    return f;
-}
-
-PixelFormat RgbFormat(uint32_t bits, uint32_t r, uint32_t g, uint32_t b, uint32_t a) {
-    PixelFormat f;
-    f.flags = DDPF_RGB | (a ? uint32_t{DDPF_ALPHAPIXELS} : 0u);
-    f.bitCount = bits;
-    f.redMask = r;
-    f.greenMask = g;
-    f.blueMask = b;
-    f.alphaMask = a;
-    return f;
-}
-
 std::vector<PixelFormat> CommonTextureFormats() {
-    return {Palette8Format(), RgbFormat(16, 0xF800, 0x07E0, 0x001F),
-            RgbFormat(24, 0xFF0000, 0xFF00, 0xFF), RgbFormat(32, 0xFF0000, 0xFF00, 0xFF)};
+    return {FormatPalette8(), FormatRgb565(), FormatRgb888(), FormatXrgb8888()};
 }
 
 FakeDevice::FakeDevice() {

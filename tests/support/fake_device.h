@@ -18,8 +18,6 @@
 
 namespace orix {
 
-PixelFormat Palette8Format();
-PixelFormat RgbFormat(uint32_t bits, uint32_t r, uint32_t g, uint32_t b, uint32_t a = 0);
 // 8-bit palette, RGB565, 24-bit and 32-bit RGB: what a common card offers for textures.
 std::vector<PixelFormat> CommonTextureFormats();
 
