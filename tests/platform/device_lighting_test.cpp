@@ -60,15 +60,13 @@ TEST(VertexLighting, FollowsDirect3DsFormula) {
     l.theta = 0.2f;
     l.phi = 0.6f;
     l.falloff = 1.0f;
-    float inside = LightOneVertex({0, 0, 0}, {0, 1, 0}, s, nullptr).b;
-    EXPECT_NEAR(inside, 2.0f * 0.4f * 0.6f * att, 1e-5);
+    EXPECT_NEAR(LightOneVertex({0, 0, 0}, {0, 1, 0}, s, nullptr).b, 2.0f * 0.4f * 0.6f * att, 1e-5);
     // Halfway between the inner and outer cone (in cosine), falloff 1: half the light.
     float halfAngle = std::acos(0.5f * (std::cos(0.1f) + std::cos(0.3f)));
     // Light straight above the vertex, its axis tilted by that angle from straight down.
     l.position = {0, 5, 0};
     l.direction = {std::sin(halfAngle), -std::cos(halfAngle), 0.0f};
-    float spot = LightOneVertex({0, 0, 0}, {0, 1, 0}, s, nullptr).b;
-    EXPECT_NEAR(spot, 2.0f * 0.4f * 1.0f * att * 0.5f, 1e-4);
+    EXPECT_NEAR(LightOneVertex({0, 0, 0}, {0, 1, 0}, s, nullptr).b, 2.0f * 0.4f * att * 0.5f, 1e-4);
     l.direction = Vector3(0, 0, 1);  // pointing elsewhere: outside the cone
     EXPECT_NEAR(LightOneVertex({0, 0, 0}, {0, 1, 0}, s, nullptr).b, 0.0f, 1e-6);
 }

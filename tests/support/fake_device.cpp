@@ -182,13 +182,6 @@ PaletteHandle FakeDevice::CreatePalette(uint32_t caps, const PaletteEntry* entri
     return nextPalette_++;
 }
 
-bool FakeDevice::SetPalette(SurfaceHandle surface, PaletteHandle palette) {
-    Surface* s = Find(surface);
-    if (!s || !palettes.count(palette)) return false;
-    s->palette = palette;
-    return true;
-}
-
 bool FakeDevice::Restore(SurfaceHandle surface) {
     Surface* s = Find(surface);
     if (s) s->lost = false;

@@ -148,7 +148,9 @@ public:
     }
     PaletteHandle CreatePalette(uint32_t caps, const PaletteEntry* entries,
                                 uint32_t count) override;
-    bool SetPalette(SurfaceHandle surface, PaletteHandle palette) override;
+    bool SetPalette(SurfaceHandle surface, PaletteHandle palette) override {
+        return Find(surface) && palettes.count(palette) && (Find(surface)->palette = palette);
+    }
     void ReleasePalette(PaletteHandle palette) override { palettes.erase(palette); }
     bool IsLost(SurfaceHandle surface) const override {
         return Find(surface) && Find(surface)->lost;

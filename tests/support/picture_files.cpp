@@ -52,10 +52,8 @@ bool WriteJpeg(const std::string& path, int width, int height, const std::vector
         }
     }
     if (options.progressive) jpeg_simple_progression(&cinfo);
-    if (options.arithmetic) cinfo.arith_code = TRUE;
-    if (options.restartInterval > 0) {
-        cinfo.restart_interval = static_cast<unsigned>(options.restartInterval);
-    }
+    cinfo.arith_code = options.arithmetic;
+    cinfo.restart_interval = static_cast<unsigned>(std::max(0, options.restartInterval));
     jpeg_start_compress(&cinfo, TRUE);
     std::vector<uint8_t> row(static_cast<size_t>(width) * components);
     while (cinfo.next_scanline < cinfo.image_height) {
