@@ -62,8 +62,6 @@ DrawScene::DrawScene() {
     engine->backgroundMaterialHandle = engine->backgroundMaterial;
     device->SetBackground(engine->backgroundMaterial);
     SetBackground(0, 0, 0);
-    device->SetRenderState(RS_ZENABLE, D3D_TRUE);
-    device->SetRenderState(RS_ZWRITEENABLE, D3D_TRUE);
     device->SetRenderState(RS_CULLMODE, CULL_NONE);
     scene = std::make_unique<Scene>(engine.get());
     currentScene = scene.get();
