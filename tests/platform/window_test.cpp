@@ -12,13 +12,10 @@
 namespace orix {
 namespace {
 
-std::vector<WindowMessage>& Received() {
-    static std::vector<WindowMessage> received;
-    return received;
-}
+std::vector<WindowMessage> received;
 
 intptr_t RecordingProc(WindowHandle w, uint32_t msg, uintptr_t wp, intptr_t lp) {
-    Received().push_back(WindowMessage{w, msg, wp, lp});
+    received.push_back(WindowMessage{w, msg, wp, lp});
     if (msg == WM_DESTROY) PostQuitMessage(7);
     return DefWindowProc(w, msg, wp, lp);
 }
@@ -50,8 +47,8 @@ protected:
             DispatchMessage(m);
         }
         Sent sent;
-        for (auto& r : Received()) sent.push_back({r.message, r.wParam});
-        Received().clear();
+        for (auto& r : received) sent.push_back({r.message, r.wParam});
+        received.clear();
         return sent;
     }
 
@@ -72,11 +69,11 @@ TEST_F(WindowTest, WindowSystemEventsAndKeysBecomeTheExpectedMessages) {
     // The pointer's WM_SETCURSOR is sent, not queued; default processing shows the arrow again.
     SetCursorVisible(false);
     SimulateWindowEvent(window_, WindowEvent::PointerMove);
-    ASSERT_EQ(Received().size(), 1u);
-    EXPECT_EQ(Received()[0].message, WM_SETCURSOR);
-    EXPECT_EQ(Received()[0].lParam & 0xFFFF, HTCLIENT);
+    ASSERT_EQ(received.size(), 1u);
+    EXPECT_EQ(received[0].message, WM_SETCURSOR);
+    EXPECT_EQ(received[0].lParam & 0xFFFF, HTCLIENT);
     EXPECT_TRUE(CursorVisible());
-    Received().clear();
+    received.clear();
 
     PostMessage(window_, WM_KEYDOWN, 'Q', 0);
     PostMessage(window_, WM_KEYDOWN, VK_LEFT, 0);
