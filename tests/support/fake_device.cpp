@@ -68,11 +68,6 @@ bool FakeDevice::RecordDraw(PrimitiveType type, VertexType vertexType, const voi
     return inScene_;
 }
 
-bool FakeDevice::SetViewport(const ViewportRecord& viewport) {
-    viewport_ = viewport;
-    return true;
-}
-
 bool FakeDevice::Clear(const Rect* rects, uint32_t count, uint32_t flags) {
     std::string line = "Clear " + std::to_string(count) + " " + std::to_string(flags);
     if (rects && count > 0) {
@@ -99,11 +94,6 @@ bool FakeDevice::SetLight(LightHandle light, const LightRecord& record) {
 void FakeDevice::ReleaseLight(LightHandle light) {
     lights_.erase(light);
     attached_.erase(light);
-}
-
-const FakeDevice::Surface* FakeDevice::Find(SurfaceHandle s) const {
-    auto it = surfaces.find(s);
-    return it == surfaces.end() || it->second.refs <= 0 ? nullptr : &it->second;
 }
 
 uint32_t FakeDevice::Texel(SurfaceHandle s, uint32_t x, uint32_t y) const {

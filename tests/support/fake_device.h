@@ -111,7 +111,10 @@ public:
                               uint32_t) override {
         return RecordDraw(type, vertexType, vertices, vertexCount, indices, indexCount);
     }
-    bool SetViewport(const ViewportRecord& viewport) override;
+    bool SetViewport(const ViewportRecord& viewport) override {
+        viewport_ = viewport;
+        return true;
+    }
     bool GetViewport(ViewportRecord* viewport) const override {
         return viewport && (*viewport = viewport_, true);
     }
@@ -180,13 +183,12 @@ private:
     template <typename T>
     static bool Get(const std::map<uint32_t, T>& records, uint32_t handle, T* out) {
         auto it = records.find(handle);
-        if (it == records.end() || !out) return false;
-        *out = it->second;
-        return true;
+        return it != records.end() && out && (*out = it->second, true);
     }
-    const Surface* Find(SurfaceHandle s) const;
-    Surface* Find(SurfaceHandle s) {
-        return const_cast<Surface*>(static_cast<const FakeDevice*>(this)->Find(s));
+    // A surface that is still held, or null.
+    Surface* Find(SurfaceHandle s) const {
+        auto it = const_cast<FakeDevice*>(this)->surfaces.find(s);
+        return it == surfaces.end() || it->second.refs <= 0 ? nullptr : &it->second;
     }
 
     bool inScene_ = false;
