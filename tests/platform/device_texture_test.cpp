@@ -30,17 +30,12 @@ protected:
         ASSERT_TRUE(dev->Unlock(s));
     }
     void DrawQuad(uint32_t color = 0xFFFFFFFF) { DrawRect(10, 10, 110, 110, 0.5f, color); }
-    PixelFormat Xrgb() {
-        for (const PixelFormat& f : dev->EnumTextureFormats())
-            if (f.bitCount == 32 && !(f.flags & DDPF_ALPHAPIXELS)) return f;
-        return {};
-    }
 };
 
 TEST_F(TextureTest, TexturedLitVerticesShowTextureTimesVertexColour) {
     Open(320, 240, 32);
     ClearTo(0, 0, 0);
-    SurfaceHandle s = MakeTexture(4, 4, Xrgb());
+    SurfaceHandle s = MakeTexture(4, 4, FormatXrgb8888());
     ASSERT_NE(s, 0u);
     Fill32(s, 0x00FF8040u);
     TextureHandle t = dev->GetTextureHandle(s);
@@ -60,7 +55,7 @@ TEST_F(TextureTest, TexturedLitVerticesShowTextureTimesVertexColour) {
 
 TEST_F(TextureTest, ColourKeyedTexelsAreNotDrawn) {
     ClearTo(0, 0, 1);
-    SurfaceHandle s = MakeTexture(2, 1, dev->EnumTextureFormats()[1]);
+    SurfaceHandle s = MakeTexture(2, 1, FormatRgb565());
     ASSERT_NE(s, 0u);
     SurfaceLock lock;
     ASSERT_TRUE(dev->Lock(s, &lock));
@@ -83,7 +78,7 @@ TEST_F(TextureTest, ColourKeyedTexelsAreNotDrawn) {
 }
 
 TEST_F(TextureTest, StaleHandlesAreRefused) {
-    SurfaceHandle s = MakeTexture(4, 4, Xrgb());
+    SurfaceHandle s = MakeTexture(4, 4, FormatXrgb8888());
     TextureHandle t = dev->GetTextureHandle(s);
     ASSERT_NE(t, 0u);
     dev->AddRefSurface(s);
@@ -95,7 +90,7 @@ TEST_F(TextureTest, StaleHandlesAreRefused) {
     SurfaceLock lock;
     EXPECT_FALSE(dev->Lock(s, &lock));
     // The slot is taken again, but the old handle still reaches nothing.
-    SurfaceHandle again = MakeTexture(4, 4, Xrgb());
+    SurfaceHandle again = MakeTexture(4, 4, FormatXrgb8888());
     ASSERT_NE(again, 0u);
     EXPECT_NE(again, s);
     EXPECT_NE(dev->GetTextureHandle(again), t);
@@ -105,7 +100,7 @@ TEST_F(TextureTest, StaleHandlesAreRefused) {
     EXPECT_EQ(value, 0u);
 
     // A surface that is no texture has no handle; neither do materials and lights once gone.
-    EXPECT_EQ(dev->GetTextureHandle(MakeTexture(4, 4, Xrgb(), DDSCAPS_SYSTEMMEMORY)), 0u);
+    EXPECT_EQ(dev->GetTextureHandle(MakeTexture(4, 4, FormatXrgb8888(), DDSCAPS_SYSTEMMEMORY)), 0u);
     MaterialHandle m = dev->CreateMaterial();
     dev->ReleaseMaterial(m);
     EXPECT_FALSE(dev->SetLightState(LIGHTSTATE_MATERIAL, m));
