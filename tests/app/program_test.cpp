@@ -52,16 +52,16 @@ protected:
         settingUp = true;
         appActive = appReady = false;
         Destroyed() = 0;
-        WindowMessage m;
-        while (PeekMessage(&m, PM_REMOVE)) {
-        }
+        Drain();
     }
     void TearDown() override {
         if (IsWindow(window_)) DestroyWindow(window_);
-        WindowMessage m;
-        while (PeekMessage(&m, PM_REMOVE)) {
-        }
+        Drain();
         fs::current_path(startDir_);
+    }
+    static void Drain() {
+        for (WindowMessage m; PeekMessage(&m, PM_REMOVE);) {
+        }
     }
     void Start() {
         window_ = StartProgram(clock_);
@@ -76,16 +76,6 @@ protected:
     fs::path startDir_ = fs::current_path();
 };
 
-TEST_F(ProgramTest, StartsInResAndOpensTheLogThere) {
-    Start();
-    EXPECT_EQ(fs::current_path(), fs::canonical(dir_ / "res"));
-    EXPECT_TRUE(fs::exists(dir_ / "res" / "debug.txt"));
-    EXPECT_NE(logFile, nullptr);
-    EXPECT_FALSE(settingUp);
-    EXPECT_TRUE(IsStandInWindow(window_));
-    EXPECT_EQ(WindowTitle(window_), "OrixApp");
-}
-
 TEST_F(ProgramTest, AQuitQueuedBeforeTheLoopPreventsEveryFrame) {
     Start();
     PostQuitMessage(0);
@@ -94,8 +84,13 @@ TEST_F(ProgramTest, AQuitQueuedBeforeTheLoopPreventsEveryFrame) {
     EXPECT_EQ(frames, 0u);
 }
 
-TEST_F(ProgramTest, ClosingTheWindowDestroysEachObjectOnceAndEndsWithZero) {
+TEST_F(ProgramTest, RunsInResAndClosingTheWindowDestroysEachObjectOnceAndEndsWithZero) {
     Start();
+    EXPECT_EQ(fs::current_path(), fs::canonical(dir_ / "res"));
+    EXPECT_TRUE(fs::exists(dir_ / "res" / "debug.txt"));
+    EXPECT_NE(logFile, nullptr);
+    EXPECT_FALSE(settingUp);
+    EXPECT_EQ(WindowTitle(window_), "OrixApp");
     // A counted object takes the character's place, in the scene root as in the Application.
     auto* extra = new Counted();
     SceneObject* character = theApplication->character;
