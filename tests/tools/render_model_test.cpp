@@ -1,10 +1,11 @@
-// orix render FILE on models the test writes: framing at several sizes and scales, turntable,
-// animation, contact sheet, a missing picture, bad input.
+// orix render on models the test writes: framing at several sizes and scales, turntable,
+// animation, contact sheet, a missing picture, bad input; and the demonstration on each driver.
 #include <gtest/gtest.h>
 #include <png.h>
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -206,6 +207,28 @@ TEST(RenderModel, AnimationTurntableAndSheet) {
     // Once round: the last picture is one step short of the first, a quarter turn far from it.
     EXPECT_LT(Difference(turn.front(), turn.back()), Difference(turn.front(), turn[6]));
     EXPECT_LT(Difference(turn.front(), turn.back()), 1.5 * Difference(turn.front(), turn[1]));
+}
+
+// Every driver of the device list draws the demonstration as the primary display does (all of
+// them are one rasteriser here); past the list it fails.
+TEST(OrixRender, EveryListedDriverDrawsThePrimaryDisplaysFrames) {
+    Scratch dir;
+    setenv("ORIX_PROFILE", dir.File("profile.ini").c_str(), 1);
+    auto render = [&](int n) {
+        const std::string d = std::to_string(n);
+        return orix_tool_test::Tool(
+            "render --frames 3 --out " + dir.File("d" + d) + " --driver " + d, true);
+    };
+    auto frame = [&](int n) {
+        return orix_tool_test::ReadAll(dir.File("d" + std::to_string(n) + "/frame-0003.png"));
+    };
+    ASSERT_EQ(render(0).status, 0);
+    const std::string primary = frame(0);
+    ASSERT_FALSE(primary.empty());
+    int n = 1;
+    orix_tool_test::Result r;
+    for (; n < 16 && (r = render(n)).status == 0; ++n) EXPECT_TRUE(frame(n) == primary) << n;
+    EXPECT_NE(r.out.find("no driver " + std::to_string(n)), std::string::npos) << r.out;
 }
 
 TEST(RenderModel, BadInputFailsCleanly) {
