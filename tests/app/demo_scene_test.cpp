@@ -267,18 +267,6 @@ TEST(DemoScene, TheSkinHoldsTogetherAtEveryJointThroughTheWalk) {
     EXPECT_LT(worst, 2.0) << "an edge stretched or shrank by " << worst;
 }
 
-TEST(DemoScene, TheSameRunTwiceGivesTheSamePixels) {
-    REQUIRE_MODELS();
-    std::vector<uint8_t> pictures[2];
-    for (auto& p : pictures) {
-        DemoRun run(kRes);
-        ASSERT_TRUE(run.Ready());
-        p = run.Frames(30).rgba;
-    }
-    ASSERT_FALSE(pictures[0].empty());
-    EXPECT_TRUE(pictures[0] == pictures[1]);
-}
-
 // --- a resource folder with files missing -------------------------------------------------
 
 class MissingFiles : public ::testing::Test {

@@ -76,14 +76,6 @@ protected:
     fs::path startDir_ = fs::current_path();
 };
 
-TEST_F(ProgramTest, AQuitQueuedBeforeTheLoopPreventsEveryFrame) {
-    Start();
-    PostQuitMessage(0);
-    uint64_t frames = 99;
-    EXPECT_EQ(RunMainLoop(&frames), 0);
-    EXPECT_EQ(frames, 0u);
-}
-
 TEST_F(ProgramTest, RunsInResAndClosingTheWindowDestroysEachObjectOnceAndEndsWithZero) {
     Start();
     EXPECT_EQ(fs::current_path(), fs::canonical(dir_ / "res"));

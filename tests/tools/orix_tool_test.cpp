@@ -20,9 +20,8 @@ std::string Tm(float angle, float x, float y, float z) {
     char buf[600];
     float c = std::cos(angle), s = std::sin(angle);
     std::snprintf(buf, sizeof buf,
-                  "\t*NODE_TM {\n\t\t*TM_ROW0 %.7f %.7f 0\n\t\t*TM_ROW1 %.7f %.7f 0\n"
-                  "\t\t*TM_ROW2 0 0 1\n\t\t*TM_ROW3 %g %g %g\n\t\t*TM_ROTAXIS 0 0 -1\n"
-                  "\t\t*TM_ROTANGLE %.7f\n\t\t*TM_SCALE 1 1 1\n\t}\n",
+                  "*NODE_TM {\n*TM_ROW0 %.7f %.7f 0\n*TM_ROW1 %.7f %.7f 0\n*TM_ROW2 0 0 1\n"
+                  "*TM_ROW3 %g %g %g\n*TM_ROTAXIS 0 0 -1\n*TM_ROTANGLE %.7f\n*TM_SCALE 1 1 1\n}\n",
                   double(c), double(s), double(-s), double(c), double(x), double(y), double(z),
                   double(angle));
     return buf;
@@ -71,10 +70,7 @@ TEST(OrixTool, ConvertedFileLoadsLikeItsText) {
     ASSERT_EQ(Tool("convert '" + ase + "'").status, 0);  // default name: text name up to '.'
 
     Result fromText = Tool("info '" + ase + "' --json");
-    Result fromBne = Tool("info '" + bne + "' --json");
-    ASSERT_EQ(fromText.status, 0);
-    ASSERT_EQ(fromBne.status, 0);
-    EXPECT_EQ(fromText.out, fromBne.out);
+    EXPECT_EQ(fromText.out, Tool("info '" + bne + "' --json").out);
     // Sub-materials stayed under their parent with their own pictures.
     EXPECT_NE(fromText.out.find("\"name\": \"Skin\", \"collision\": false, \"subMaterials\": 2"),
               std::string::npos)
@@ -93,24 +89,11 @@ TEST(OrixTool, ConvertedFileLoadsLikeItsText) {
         EXPECT_EQ(std::count(a.out.begin(), a.out.end(), '\n'), 3);
     }
     EXPECT_NE(Tool("pose '" + ase + "' --frame 4").out, Tool("pose '" + ase + "' --frame 0").out);
-    EXPECT_EQ(Tool("pose '" + ase + "' --frame 1 --skin '" + dir.File("none.skn") + "'").status, 1);
-    EXPECT_EQ(Tool("pose '" + ase + "' --frame 1 --vue '" + dir.File("none.vue") + "'").status, 1);
-
-    // The skin moves the mesh's vertices with its bone.
-    Write(dir.File("girl.skn"), "MESH_SKIN_FILE \"Body\"\n\"Bip01\" 4\n0 1 2 3\n");
-    Result skinned =
-        Tool("pose '" + bne + "' --vertices --frame 8 --skin '" + dir.File("girl.skn") + "'");
-    EXPECT_EQ(skinned.status, 0);
-    EXPECT_NE(skinned.out, Tool("pose '" + bne + "' --vertices --frame 8").out);
 
     Result dump = Tool("dump '" + bne + "'");
     EXPECT_EQ(dump.status, 0);
     EXPECT_NE(dump.out.find("Sub-Material Header"), std::string::npos);
     EXPECT_NE(dump.out.find("File End"), std::string::npos);
-}
-
-bool Exists(const std::string& path) {
-    return std::filesystem::exists(path);
 }
 
 size_t Count(const std::string& text, const std::string& what) {
@@ -121,38 +104,32 @@ size_t Count(const std::string& text, const std::string& what) {
 
 // count materials, the first with subs sub-materials, each with a picture when pictures.
 std::string Materials(int count, int subs, bool pictures = false) {
-    std::string t = "*MATERIAL_LIST {\n\t*MATERIAL_COUNT " + std::to_string(count) + "\n";
+    std::string t = "*MATERIAL_LIST {\n*MATERIAL_COUNT " + std::to_string(count) + "\n";
     for (int i = 0; i < count; ++i) {
-        t += "\t*MATERIAL " + std::to_string(i) + " {\n\t\t*MATERIAL_NAME \"M" + std::to_string(i) +
-             "\"\n\t\t*MATERIAL_CLASS \"Standard\"\n";
-        if (pictures) {
-            t += std::string("\t\t*MAP_DIFFUSE {\n\t\t\t*BITMAP \"") +
-                 (i == 0 ? "D:\\art\\chrome.bmp" : "E:\\gone.jpg") + "\"\n\t\t}\n";
-        }
-        if (i == 0 && subs > 0) t += "\t\t*NUMSUBMTLS " + std::to_string(subs) + "\n";
-        for (int k = 0; i == 0 && k < subs; ++k) {
-            t += "\t\t*SUBMATERIAL " + std::to_string(k) +
-                 " {\n\t\t\t*MATERIAL_NAME \"S\"\n"
-                 "\t\t\t*MATERIAL_CLASS \"Standard\"\n\t\t\t*MATERIAL_DIFFUSE 0.1 0.2 " +
-                 std::to_string(k) + "\n\t\t}\n";
-        }
-        t += "\t}\n";
+        t += "*MATERIAL " + std::to_string(i) + " {\n*MATERIAL_NAME \"M" + std::to_string(i) +
+             "\"\n*MATERIAL_CLASS \"Standard\"\n";
+        if (pictures)
+            t += std::string("*MAP_DIFFUSE {\n*BITMAP \"") +
+                 (i == 0 ? "D:\\art\\chrome.bmp" : "E:\\gone.jpg") + "\"\n}\n";
+        if (i == 0 && subs > 0) t += "*NUMSUBMTLS " + std::to_string(subs) + "\n";
+        for (int k = 0; i == 0 && k < subs; ++k)
+            t += "*SUBMATERIAL " + std::to_string(k) + " {\n*MATERIAL_NAME \"S\"\n" +
+                 "*MATERIAL_CLASS \"Standard\"\n*MATERIAL_DIFFUSE 0.1 0.2 " + std::to_string(k) +
+                 "\n}\n";
+        t += "}\n";
     }
     return t + "}\n";
 }
 
-// A triangle object at x, with a material reference and a face material id.
+// A triangle object at x, with a material reference and a face material id (25 lines).
 std::string Triangle(const std::string& name, int x, int material, int faceId,
                      const std::string& y = "0") {
     std::string v = std::to_string(x);
-    return "*GEOMOBJECT {\n\t*NODE_NAME \"" + name + "\"\n" + Tm(0, float(x), 0, 0) +
-           "\t*MESH {\n\t\t*MESH_NUMVERTEX 3\n\t\t*MESH_NUMFACES 1\n\t\t*MESH_VERTEX_LIST {\n"
-           "\t\t\t*MESH_VERTEX 0 " +
-           v + " " + y + " 0\n\t\t\t*MESH_VERTEX 1 " + v + " 1 0\n\t\t\t*MESH_VERTEX 2 " + v +
-           " 0 1\n\t\t}\n\t\t*MESH_FACE_LIST {\n"
-           "\t\t\t*MESH_FACE 0: A: 0 B: 1 C: 2 AB: 1 BC: 1 CA: 0 *MESH_SMOOTHING 1 *MESH_MTLID " +
-           std::to_string(faceId) + "\n\t\t}\n\t}\n\t*MATERIAL_REF " + std::to_string(material) +
-           "\n}\n";
+    return "*GEOMOBJECT {\n*NODE_NAME \"" + name + "\"\n" + Tm(0, float(x), 0, 0) +
+           "*MESH {\n*MESH_NUMVERTEX 3\n*MESH_NUMFACES 1\n*MESH_VERTEX_LIST {\n*MESH_VERTEX 0 " +
+           v + " " + y + " 0\n*MESH_VERTEX 1 " + v + " 1 0\n*MESH_VERTEX 2 " + v + " 0 1\n}\n" +
+           "*MESH_FACE_LIST {\n*MESH_FACE 0: A: 0 B: 1 C: 2 AB: 1 BC: 1 CA: 0 *MESH_MTLID " +
+           std::to_string(faceId) + "\n}\n}\n*MATERIAL_REF " + std::to_string(material) + "\n}\n";
 }
 
 const char kScene[] =
@@ -167,7 +144,9 @@ TEST(OrixTool, ArgumentsMissingFilesAndConvertNeverDestroysAFile) {
     const std::pair<int, std::vector<std::string>> statuses[] = {
         {0,
          {"help", "convert" + a + "'" + dir.File("b.ase") + "'", "convert " + dir.File("sub.d/m")}},
-        {1, {"convert /nonexistent/a.ase", "dump /nonexistent/a.bne", "info /nonexistent/a.bne"}},
+        {1,
+         {"convert /nonexistent/a.ase", "dump /nonexistent/a.bne", "info /nonexistent/a.bne",
+          "pose" + a + "--frame 1 --skin none.skn", "pose" + a + "--frame 1 --vue none.vue"}},
         {2,
          {"", "frobnicate", "convert", "info x.ase --flags nine", "pose x.ase", "help frobnicate",
           "convert" + a + a, "convert" + a + dir.File("x.txt") + " " + dir.File("y.bne")}}};
@@ -175,8 +154,9 @@ TEST(OrixTool, ArgumentsMissingFilesAndConvertNeverDestroysAFile) {
         for (const std::string& args : list) EXPECT_EQ(Tool(args).status, status) << args;
     }
     EXPECT_EQ(ReadAll(dir.File("a.ase")), Character());
-    EXPECT_TRUE(Exists(dir.File("a.bne")) && Exists(dir.File("b.bne")));
-    EXPECT_TRUE(Exists(dir.File("sub.d/m.bne")));
+    EXPECT_TRUE(std::filesystem::exists(dir.File("a.bne")) &&
+                std::filesystem::exists(dir.File("b.bne")));
+    EXPECT_TRUE(std::filesystem::exists(dir.File("sub.d/m.bne")));
     Result help = Tool("help");
     for (const char* command : {"convert", "dump", "info", "pose", "device"})
         EXPECT_NE(help.out.find(command), std::string::npos) << command;
@@ -224,7 +204,7 @@ TEST(OrixTool, OutcomesAreHonest) {
         EXPECT_EQ(info.status, 1) << body;
         EXPECT_NE(info.out.find("not an ASE export"), std::string::npos) << info.out;
         EXPECT_EQ(Tool("convert '" + dir.File("x.ase") + "'").status, 1);
-        EXPECT_FALSE(Exists(dir.File("x.bne")));
+        EXPECT_FALSE(std::filesystem::exists(dir.File("x.bne")));
     }
     // UTF-16 in both byte orders reads as its text does, whatever the file's name; a name
     // beyond ASCII (a surrogate pair included) arrives as UTF-8.
