@@ -66,18 +66,16 @@ double Difference(const Picture& a, const Picture& b) {
     return sum / double(a.rgb.size());
 }
 
+using orix_tool_test::Result;
+using orix_tool_test::Tool;
 using Scratch = orix::test::PictureTempDir;
-
-// The tool's exit status; its stdout and stderr together in *out.
-int Render(const std::string& args, std::string* out = nullptr) {
-    orix_tool_test::Result r = orix_tool_test::Tool(args, true);
-    if (out) *out = r.out;
-    return r.status;
-}
 
 // A box of half size h around (x, y, z) in the modelling tool's z-up space, its material
 // showing picture when one is named, length times longer along x; with bone set, skinned to a
 // helper that turns it.
+const std::string kStill =
+    "*NODE_TM {\n*TM_ROW0 1 0 0\n*TM_ROW1 0 1 0\n*TM_ROW2 0 0 1\n*TM_ROW3 0 0 0\n}\n";
+
 std::string Box(double x, double y, double z, double h, const std::string& picture = "",
                 bool bone = false, double length = 1.0) {
     std::string t =
@@ -88,13 +86,11 @@ std::string Box(double x, double y, double z, double h, const std::string& pictu
     if (!picture.empty()) t += "*MAP_DIFFUSE {\n*BITMAP \"" + picture + "\"\n}\n";
     t += "}\n}\n";
     if (bone) {
-        t += "*HELPEROBJECT {\n*NODE_NAME \"Bip01\"\n*NODE_TM {\n*TM_ROW0 1 0 0\n*TM_ROW1 0 1 0\n"
-             "*TM_ROW2 0 0 1\n*TM_ROW3 0 0 0\n*TM_ROTAXIS 0 0 1\n*TM_ROTANGLE 0\n}\n"
+        t += "*HELPEROBJECT {\n*NODE_NAME \"Bip01\"\n" + kStill +
              "*TM_ANIMATION {\n*CONTROL_ROT_TRACK {\n*CONTROL_ROT_SAMPLE 0 0 0 1 0\n"
              "*CONTROL_ROT_SAMPLE 800 0 0 1 1.2\n*CONTROL_ROT_SAMPLE 1600 0 0 1 1.2\n}\n}\n}\n";
     }
-    t += "*GEOMOBJECT {\n*NODE_NAME \"Body\"\n*NODE_TM {\n*TM_ROW0 1 0 0\n*TM_ROW1 0 1 0\n"
-         "*TM_ROW2 0 0 1\n*TM_ROW3 0 0 0\n*TM_ROTAXIS 0 0 1\n*TM_ROTANGLE 0\n}\n"
+    t += "*GEOMOBJECT {\n*NODE_NAME \"Body\"\n" + kStill +
          "*MESH {\n*MESH_NUMVERTEX 8\n*MESH_NUMFACES 12\n*MESH_VERTEX_LIST {\n";
     char line[200];
     for (int i = 0; i < 8; ++i) {
@@ -125,7 +121,7 @@ TEST(RenderModel, FramesEveryModelAtEverySize) {
     Write(dir.File("huge.ase"), Box(0, 0, 0, 200000));
     Write(dir.File("nopicture.ase"), Box(3, 4, 5, 10, "missing.jpg"));
     Write(dir.File("land.ase"), Box(100, 100, -5, 300));
-    ASSERT_EQ(Render("convert '" + dir.File("land.ase") + "' '" + dir.File("land.bne") + "'"), 0);
+    ASSERT_EQ(Tool("convert " + dir.File("land.ase") + " " + dir.File("land.bne")).status, 0);
     const char* models[] = {"box.ase",  "far.ase",       "tiny.ase",
                             "huge.ase", "nopicture.ase", "land.bne --as mesh"};
     const char* sizes[] = {"320x240", "160x280", "200x200"};
@@ -133,12 +129,10 @@ TEST(RenderModel, FramesEveryModelAtEverySize) {
         for (const char* size : sizes) {
             SCOPED_TRACE(std::string(model) + " at " + size);
             fs::remove_all(dir.File("out"));
-            std::string out;
-            ASSERT_EQ(Render("render " + dir.File(model) + " --frame first --size " + size +
-                                 " --out '" + dir.File("out") + "'",
-                             &out),
-                      0)
-                << out;
+            Result r = Tool("render " + dir.File(model) + " --frame first --size " + size +
+                                " --out " + dir.File("out"),
+                            true);
+            ASSERT_EQ(r.status, 0) << r.out;
             Picture p = ReadPng(dir.File("out/frame-0000.png"));
             ASSERT_EQ(std::to_string(p.width) + "x" + std::to_string(p.height), size);
             Coverage c = Measure(p);
@@ -146,9 +140,8 @@ TEST(RenderModel, FramesEveryModelAtEverySize) {
             EXPECT_LT(c.share, 0.80);
             EXPECT_NEAR(c.cx, 0.5, 0.12);
             EXPECT_NEAR(c.cy, 0.5, 0.12);
-            if (std::string(model) == "nopicture.ase") {
-                EXPECT_NE(out.find("missing.jpg"), std::string::npos);
-            }
+            EXPECT_EQ(r.out.find("missing.jpg") != std::string::npos,
+                      std::string(model) == "nopicture.ase");
         }
     }
 }
@@ -158,15 +151,12 @@ TEST(RenderModel, AnimationTurntableAndSheet) {
     Write(dir.File("walker.ase"), Box(0, 0, 30, 10, "", true, 3.0));
     // Found beside the model under its name, in another case.
     Write(dir.File("walker.SKN"), "MESH_SKIN_FILE \"Body\"\n\"Bip01\" 8\n1 2 3 4 5 6 7 8\n");
-    const std::string model = "render '" + dir.File("walker.ase") + "' --size 160x120 --out '";
+    const std::string model = "render " + dir.File("walker.ase") + " --size 160x120 --out ";
 
-    std::string out;
-    ASSERT_EQ(Render(model + dir.File("anim") + "' --frames 11 --every 5 --sheet '" +
-                         dir.File("sheet.png") + "'",
-                     &out),
-              0)
-        << out;
-    EXPECT_NE(out.find("walker.SKN found beside the model"), std::string::npos) << out;
+    Result r = Tool(
+        model + dir.File("anim") + " --frames 11 --every 5 --sheet " + dir.File("sheet.png"), true);
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("walker.SKN found beside the model"), std::string::npos) << r.out;
     // Every fifth frame of the file, named by its frame; the animation moves the pixels.
     EXPECT_FALSE(fs::exists(dir.File("anim/frame-0001.png")));
     Picture f0 = ReadPng(dir.File("anim/frame-0000.png"));
@@ -180,7 +170,7 @@ TEST(RenderModel, AnimationTurntableAndSheet) {
     EXPECT_EQ(sheet.height, 2 * (120 + 16));
 
     // The grid only when asked, around the model and under it.
-    ASSERT_EQ(Render(model + dir.File("grid") + "' --grid"), 0);
+    ASSERT_EQ(Tool(model + dir.File("grid") + " --grid").status, 0);
     Coverage bare = Measure(f0), gridded = Measure(ReadPng(dir.File("grid/frame-0000.png")));
     EXPECT_GT(gridded.share, bare.share + 0.05);
     EXPECT_GT(gridded.cy, bare.cy);
@@ -196,7 +186,7 @@ TEST(RenderModel, AnimationTurntableAndSheet) {
     }
     EXPECT_LT(covered, shown / 50);
 
-    ASSERT_EQ(Render(model + dir.File("turn") + "' --turntable 24"), 0);
+    ASSERT_EQ(Tool(model + dir.File("turn") + " --turntable 24").status, 0);
     std::vector<Picture> turn;
     for (int i = 1; i <= 24; ++i) {
         char name[32];
@@ -216,8 +206,7 @@ TEST(OrixRender, EveryListedDriverDrawsThePrimaryDisplaysFrames) {
     setenv("ORIX_PROFILE", dir.File("profile.ini").c_str(), 1);
     auto render = [&](int n) {
         const std::string d = std::to_string(n);
-        return orix_tool_test::Tool(
-            "render --frames 3 --out " + dir.File("d" + d) + " --driver " + d, true);
+        return Tool("render --frames 3 --out " + dir.File("d" + d) + " --driver " + d, true);
     };
     auto frame = [&](int n) {
         return orix_tool_test::ReadAll(dir.File("d" + std::to_string(n) + "/frame-0003.png"));
@@ -226,7 +215,7 @@ TEST(OrixRender, EveryListedDriverDrawsThePrimaryDisplaysFrames) {
     const std::string primary = frame(0);
     ASSERT_FALSE(primary.empty());
     int n = 1;
-    orix_tool_test::Result r;
+    Result r;
     for (; n < 16 && (r = render(n)).status == 0; ++n) EXPECT_TRUE(frame(n) == primary) << n;
     EXPECT_NE(r.out.find("no driver " + std::to_string(n)), std::string::npos) << r.out;
 }
@@ -235,23 +224,18 @@ TEST(RenderModel, BadInputFailsCleanly) {
     Scratch dir;
     Write(dir.File("junk.bne"), "BNE? no: a shopping list\n");
     Write(dir.File("box.ase"), Box(0, 0, 0, 1));
-    const std::string box = "render '" + dir.File("box.ase") + "' --out '" + dir.File("o") + "' ";
-    struct Case {
-        std::string args;
-        int status;
-    } cases[] = {
-        {"render /nonexistent/model.ase", 1},
-        {"render '" + dir.File("junk.bne") + "' --out '" + dir.File("o") + "'", 1},
-        {box + "--skin /nonexistent/a.skn", 1},
-        {box + "--frame soon", 2},
-        {box + "--frames 0", 2},
-        {box + "--frames 3 --turntable 3", 2},
-        {box + "--size 10x10", 2},
-        {box + "--as land", 2},
-        {box + "--frame 5 --frames 2", 2},
-        {box + "--turntable 3600 --size 4096x4096 --sheet '" + dir.File("s.png") + "'", 2},
-    };
-    for (const Case& c : cases) EXPECT_EQ(Render(c.args), c.status) << c.args;
+    const std::string box = "render " + dir.File("box.ase") + " --out " + dir.File("o") + " ";
+    const std::pair<int, std::vector<std::string>> statuses[] = {
+        {1,
+         {"render /nonexistent/model.ase", "render " + dir.File("junk.bne"),
+          box + "--skin /nonexistent/a.skn"}},
+        {2,
+         {box + "--frame soon", box + "--frames 0", box + "--frames 3 --turntable 3",
+          box + "--size 10x10", box + "--as land", box + "--frame 5 --frames 2",
+          box + "--turntable 3600 --size 4096x4096 --sheet " + dir.File("s.png")}}};
+    for (const auto& [status, list] : statuses) {
+        for (const std::string& args : list) EXPECT_EQ(Tool(args).status, status) << args;
+    }
 }
 
 }  // namespace
