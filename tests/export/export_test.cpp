@@ -371,14 +371,10 @@ TEST_P(GltfExport, ValidAndStandsWhereThePosePutsIt) {
         ASSERT_GE(world.size(), pose.world.size());
         for (size_t n = 0; n < pose.world.size(); ++n) {
             if (m.nodes[n].skin >= 0) continue;  // glTF places a skinned mesh by its joints
-            for (int r = 0; r < 4; ++r) {
-                for (int col = 0; col < 4; ++col) {
-                    // Mirroring z negates the elements with exactly one z index.
-                    double engine =
-                        pose.world[n][size_t(r * 4 + col)] * ((r == 2) != (col == 2) ? -1 : 1);
-                    EXPECT_NEAR(world[n][size_t(r * 4 + col)], engine, 1e-4 * pose.size)
-                        << m.nodes[n].name << " element " << r << col;
-                }
+            for (size_t k = 0; k < 16; ++k) {
+                // Mirroring z negates the elements with exactly one z index.
+                double engine = pose.world[n][k] * ((k / 4 == 2) != (k % 4 == 2) ? -1 : 1);
+                EXPECT_NEAR(world[n][k], engine, 1e-4 * pose.size) << m.nodes[n].name << " " << k;
             }
         }
         if (!c.skinned) continue;

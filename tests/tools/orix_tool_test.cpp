@@ -16,15 +16,13 @@ namespace {
 using namespace orix_tool_test;
 using ScratchDir = orix::test::PictureTempDir;
 
+// A node's transform: turned by angle about the file's z axis, placed at (x, y, z).
 std::string Tm(float angle, float x, float y, float z) {
-    char buf[600];
-    float c = std::cos(angle), s = std::sin(angle);
-    std::snprintf(buf, sizeof buf,
-                  "*NODE_TM {\n*TM_ROW0 %.7f %.7f 0\n*TM_ROW1 %.7f %.7f 0\n*TM_ROW2 0 0 1\n"
-                  "*TM_ROW3 %g %g %g\n*TM_ROTAXIS 0 0 -1\n*TM_ROTANGLE %.7f\n*TM_SCALE 1 1 1\n}\n",
-                  double(c), double(s), double(-s), double(c), double(x), double(y), double(z),
-                  double(angle));
-    return buf;
+    auto n = [](double v) { return std::to_string(v); };
+    const double c = std::cos(angle), s = std::sin(angle);
+    return "*NODE_TM {\n*TM_ROW0 " + n(c) + " " + n(s) + " 0\n*TM_ROW1 " + n(-s) + " " + n(c) +
+           " 0\n*TM_ROW2 0 0 1\n*TM_ROW3 " + n(x) + " " + n(y) + " " + n(z) +
+           "\n*TM_ROTAXIS 0 0 -1\n*TM_ROTANGLE " + n(angle) + "\n*TM_SCALE 1 1 1\n}\n";
 }
 
 // A small character: a bone chain listed child first, an animated bone, a textured skin mesh
