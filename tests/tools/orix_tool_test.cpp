@@ -134,20 +134,27 @@ const char kScene[] =
     "*3DSMAX_ASCIIEXPORT\t200\n*SCENE {\n\t*SCENE_FIRSTFRAME 0\n\t*SCENE_LASTFRAME 4\n"
     "\t*SCENE_FRAMESPEED 25\n\t*SCENE_TICKSPERFRAME 192\n}\n";
 
-TEST(OrixTool, ArgumentsMissingFilesAndConvertNeverDestroysAFile) {
+TEST(OrixTool, ExitStatusesAndConvertNeverDestroysAFile) {
     ScratchDir dir;
     std::filesystem::create_directory(dir.File("sub.d"));
     for (const char* name : {"a.ase", "b.ase", "sub.d/m"}) Write(dir.File(name), Character());
-    const std::string a = " '" + dir.File("a.ase") + "' ";
+    Write(dir.File("junk.bne"), "BNE? no: a shopping list\n");
+    const std::string a = " '" + dir.File("a.ase") + "' ",
+                      r = "render" + a + "--out " + dir.File("o") + " ";
     const std::pair<int, std::vector<std::string>> statuses[] = {
         {0,
          {"help", "convert" + a + "'" + dir.File("b.ase") + "'", "convert " + dir.File("sub.d/m")}},
         {1,
          {"convert /nonexistent/a.ase", "dump /nonexistent/a.bne", "info /nonexistent/a.bne",
-          "pose" + a + "--frame 1 --skin none.skn", "pose" + a + "--frame 1 --vue none.vue"}},
+          "pose" + a + "--frame 1 --skin none.skn", "pose" + a + "--frame 1 --vue none.vue",
+          "render /nonexistent/model.ase", "render " + dir.File("junk.bne"),
+          r + "--skin /nonexistent/a.skn"}},
         {2,
          {"", "frobnicate", "convert", "info x.ase --flags nine", "pose x.ase", "help frobnicate",
-          "convert" + a + a, "convert" + a + dir.File("x.txt") + " " + dir.File("y.bne")}}};
+          "convert" + a + a, "convert" + a + dir.File("x.txt") + " " + dir.File("y.bne"),
+          r + "--frame soon", r + "--frames 0", r + "--frames 3 --turntable 3", r + "--size 10x10",
+          r + "--as land", r + "--frame 5 --frames 2",
+          r + "--turntable 3600 --size 4096x4096 --sheet " + dir.File("s.png")}}};
     for (const auto& [status, list] : statuses) {
         for (const std::string& args : list) EXPECT_EQ(Tool(args).status, status) << args;
     }

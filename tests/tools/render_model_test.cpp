@@ -1,5 +1,5 @@
 // orix render on models the test writes: framing at several sizes and scales, turntable,
-// animation, contact sheet, a missing picture, bad input; and the demonstration on each driver.
+// animation, contact sheet, a missing picture; and the demonstration on each driver.
 #include <gtest/gtest.h>
 #include <png.h>
 
@@ -216,24 +216,6 @@ TEST(OrixRender, EveryListedDriverDrawsThePrimaryDisplaysFrames) {
     Result r;
     for (; n < 16 && (r = render(n)).status == 0; ++n) EXPECT_TRUE(frame(n) == primary) << n;
     EXPECT_NE(r.out.find("no driver " + std::to_string(n)), std::string::npos) << r.out;
-}
-
-TEST(RenderModel, BadInputFailsCleanly) {
-    Scratch dir;
-    Write(dir.File("junk.bne"), "BNE? no: a shopping list\n");
-    Write(dir.File("box.ase"), Box(0, 0, 0, 1));
-    const std::string box = "render " + dir.File("box.ase") + " --out " + dir.File("o") + " ";
-    const std::pair<int, std::vector<std::string>> statuses[] = {
-        {1,
-         {"render /nonexistent/model.ase", "render " + dir.File("junk.bne"),
-          box + "--skin /nonexistent/a.skn"}},
-        {2,
-         {box + "--frame soon", box + "--frames 0", box + "--frames 3 --turntable 3",
-          box + "--size 10x10", box + "--as land", box + "--frame 5 --frames 2",
-          box + "--turntable 3600 --size 4096x4096 --sheet " + dir.File("s.png")}}};
-    for (const auto& [status, list] : statuses) {
-        for (const std::string& args : list) EXPECT_EQ(Tool(args).status, status) << args;
-    }
 }
 
 }  // namespace
