@@ -63,6 +63,13 @@ ends() {
   [[ $status == "$2" || ($status != timeout && ($2 == any || ($2 == nonzero && $status != 0))) ]] ||
     fail "$3: status $status"
 }
+# Starts the app, waits for a window whose name matches $1, ends it with SIGTERM: status $2.
+terminated() {
+  start
+  window "$1" >/dev/null || fail "$3: no window"
+  kill -TERM "$pid"
+  ends 6 "$2" "$3"
+}
 shows_frames() {
   sleep 2
   kill -0 "$pid" 2>/dev/null || fail "$2: the app ended by itself"
@@ -88,10 +95,7 @@ xdotool search --onlyvisible --name 'Direct3D' >/dev/null 2>&1 && fail "second s
 xdotool windowclose "$main"
 ends 2 0 "the window destroyed from outside"
 
-start
-main=$(window '^OrixApp$') || fail "third start: no window"
-kill -TERM "$pid"
-ends 5 0 "SIGTERM in the main loop"
+terminated '^OrixApp$' 0 "SIGTERM in the main loop"
 
 start
 main=$(window '^OrixApp$') || fail "no window to lose the connection of"
@@ -103,10 +107,7 @@ grep -q "connection to the display was lost" "$work/app.log" || fail "lost X con
 # goes to stderr and the demo runs on).
 if [[ -f "$work/start/res/girl-t.bne" ]]; then
   mv "$work/start/res/girl-t.bne" "$work"
-  start
-  window '^OrixFileBne$|^OrixApp$' >/dev/null || fail "no message box and no window"
-  kill -TERM "$pid"
-  ends 6 any "SIGTERM with the model missing"
+  terminated '^OrixFileBne$|^OrixApp$' any "SIGTERM with the model missing"
   mv "$work/girl-t.bne" "$work/start/res"
 fi
 
@@ -116,10 +117,7 @@ dialog=$(window 'Direct3D') || fail "no dialog to cancel"
 key "$dialog" Escape
 ends 20 255 "a cancelled dialog"
 [[ ! -s "$ORIX_PROFILE" ]] || fail "a cancelled dialog stored a device"
-start
-window 'Direct3D' >/dev/null || fail "no dialog to end"
-kill -TERM "$pid"
-ends 5 any "SIGTERM in the dialog"
+terminated 'Direct3D' any "SIGTERM in the dialog"
 
 # The second driver: Down, then Enter, and the next start keeps it.
 start

@@ -139,6 +139,7 @@ TEST(OrixTool, ExitStatusesAndConvertNeverDestroysAFile) {
     std::filesystem::create_directory(dir.File("sub.d"));
     for (const char* name : {"a.ase", "b.ase", "sub.d/m"}) Write(dir.File(name), Character());
     Write(dir.File("junk.bne"), "BNE? no: a shopping list\n");
+    Write(dir.File("empty.ase"), "*3DSMAX_ASCIIEXPORT 200\n");
     const std::string a = " '" + dir.File("a.ase") + "' ",
                       r = "render" + a + "--out " + dir.File("o") + " ";
     const std::pair<int, std::vector<std::string>> statuses[] = {
@@ -148,12 +149,14 @@ TEST(OrixTool, ExitStatusesAndConvertNeverDestroysAFile) {
          {"convert /nonexistent/a.ase", "dump /nonexistent/a.bne", "info /nonexistent/a.bne",
           "pose" + a + "--frame 1 --skin none.skn", "pose" + a + "--frame 1 --vue none.vue",
           "render /nonexistent/model.ase", "render " + dir.File("junk.bne"),
-          r + "--skin /nonexistent/a.skn"}},
+          r + "--skin /nonexistent/a.skn", "export /nonexistent/a.ase " + dir.File("a.glb"),
+          "export " + dir.File("empty.ase") + " " + dir.File("e.glb")}},
         {2,
          {"", "frobnicate", "convert", "info x.ase --flags nine", "pose x.ase", "help frobnicate",
           "convert" + a + a, "convert" + a + dir.File("x.txt") + " " + dir.File("y.bne"),
           r + "--frame soon", r + "--frames 0", r + "--frames 3 --turntable 3", r + "--size 10x10",
-          r + "--as land", r + "--frame 5 --frames 2",
+          r + "--as land", r + "--frame 5 --frames 2", "export", "export" + a + "a.obj",
+          "export" + a + "x.glb --as mesh --vue a.vue",
           r + "--turntable 3600 --size 4096x4096 --sheet " + dir.File("s.png")}}};
     for (const auto& [status, list] : statuses) {
         for (const std::string& args : list) EXPECT_EQ(Tool(args).status, status) << args;
