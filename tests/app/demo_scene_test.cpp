@@ -15,7 +15,6 @@
 #include "device/engine.h"
 #include "device/globals.h"
 #include "picture/jpeg_picture.h"
-#include "platform/clock.h"
 #include "render/camera.h"
 #include "render/render_state_group.h"
 #include "scene/light.h"

@@ -14,10 +14,8 @@
 #include "device/engine.h"
 #include "device/globals.h"
 #include "device/stored_device.h"
-#include "platform/graphics_device.h"
 #include "render/camera.h"
 #include "scene/scene.h"
-#include "scene/scene_object.h"
 #include "support/picture_files.h"
 
 namespace fs = std::filesystem;
