@@ -118,12 +118,27 @@ int Changed(const FrameImage& a, const FrameImage& b) {
 }
 
 // One run: the camera's aim, the black background, the land under the character and never over
-// it, the picture sprite's light, and the character's motion.
+// it, the picture sprite's light, the character's motion, its skin and the frame rate.
 TEST(DemoScene, ComposesDrawsAndAnimatesTheDemonstration) {
     REQUIRE_MODELS();
     DemoRun run(kRes);
     ASSERT_TRUE(run.Ready());
     Application& a = *run.app;
+    auto* girl = dynamic_cast<SkinnedCharacter*>(a.character);
+    ASSERT_TRUE(girl && girl->skinLoaded && girl->skinMesh);
+    const Mesh& skin = *girl->skinMesh;
+    const std::vector<uint16_t> indices = skin.geometry->indices;
+    ASSERT_GE(indices.size(), 3u * 1500u);
+    auto edges = [&] {
+        std::vector<float> out;
+        for (size_t f = 0; f + 2 < indices.size(); f += 3) {
+            for (size_t e = 0; e < 3; ++e)
+                out.push_back(Length(skin.VertexPosition(indices[f + e]) -
+                                     skin.VertexPosition(indices[f + (e + 1) % 3])));
+        }
+        return out;
+    };
+    const std::vector<float> rest = edges();
     run.Frames(2);
     // The camera comes before the character in the scene, so it aims where the pelvis was at
     // the end of the last frame.
@@ -190,30 +205,10 @@ TEST(DemoScene, ComposesDrawsAndAnimatesTheDemonstration) {
 
     run.clock.SetStep(33);
     EXPECT_GT(Changed(both, run.Frames(10)), 300) << "the character moves as it animates";
-}
 
-// Every skin edge keeps roughly its length through a whole walk cycle: no triangle is torn
-// open at a joint or thrown across the picture. With one bone per vertex the edges across a
-// bent knee stretch most, to about 1.8 times their length.
-TEST(DemoScene, TheSkinHoldsTogetherThroughTheWalkAndTheFrameRateReadsThirty) {
-    REQUIRE_MODELS();
-    DemoRun run(kRes);
-    ASSERT_TRUE(run.Ready());
-    auto* girl = dynamic_cast<SkinnedCharacter*>(run.app->character);
-    ASSERT_TRUE(girl && girl->skinLoaded && girl->skinMesh);
-    const Mesh& skin = *girl->skinMesh;
-    const std::vector<uint16_t> indices = skin.geometry->indices;
-    ASSERT_GE(indices.size(), 3u * 1500u);
-    auto edges = [&] {
-        std::vector<float> out;
-        for (size_t f = 0; f + 2 < indices.size(); f += 3) {
-            for (size_t e = 0; e < 3; ++e)
-                out.push_back(Length(skin.VertexPosition(indices[f + e]) -
-                                     skin.VertexPosition(indices[f + (e + 1) % 3])));
-        }
-        return out;
-    };
-    const std::vector<float> rest = edges();
+    // Every skin edge keeps roughly its length through a whole walk cycle: no triangle is torn
+    // open at a joint or thrown across the picture. With one bone per vertex the edges across
+    // a bent knee stretch most, to about 1.8 times their length.
     double worst = 1.0;
     for (int frame = 0; frame < 90; frame += 3) {
         run.Frames(3);
@@ -244,53 +239,44 @@ TEST(DemoScene, TheSkinHoldsTogetherThroughTheWalkAndTheFrameRateReadsThirty) {
 
 // --- a resource folder with files missing -------------------------------------------------
 
-class MissingFiles : public ::testing::Test {
-protected:
-    // Links the built files into the folder, all but the one named.
-    void LinkAllBut(const std::string& left) {
-        for (const fs::directory_entry& e : fs::directory_iterator(kRes)) {
-            std::string name = e.path().filename().string();
-            if (name != "debug.txt" && name != left) fs::create_symlink(e.path(), dir_ / name);
-        }
-    }
-    bool Said(const std::string& what) const {
-        for (const auto& m : capture_.Messages())
+// Without the character the demo runs on and the camera keeps its own view; a missing picture
+// ends the program with -1; a camera photo saved as CMYK is drawn like any picture; one wider
+// than the device's largest texture is reported and ends the program too.
+TEST(MissingFiles, EachIsReportedAndOnlyThePictureEndsTheProgram) {
+    REQUIRE_MODELS();
+    test::PictureTempDir temp;
+    const fs::path dir = temp.Path();
+    test::MessageCapture capture;
+    auto said = [&](const std::string& what) {
+        for (const auto& m : capture.Messages())
             if ((m.caption + ": " + m.text).find(what) != std::string::npos) return true;
         return false;
+    };
+    auto exitCode = [&] { return capture.ExitCodes().empty() ? 0 : capture.ExitCodes().back(); };
+    for (const fs::directory_entry& e : fs::directory_iterator(kRes)) {
+        std::string name = e.path().filename().string();
+        if (name != "debug.txt" && name != "girl-t.bne") fs::create_symlink(e.path(), dir / name);
     }
-    int ExitCode() const { return capture_.ExitCodes().empty() ? 0 : capture_.ExitCodes().back(); }
-
-    test::PictureTempDir temp_;
-    fs::path dir_ = temp_.Path();
-    test::MessageCapture capture_;
-};
-
-TEST_F(MissingFiles, WithoutTheCharacterTheCameraKeepsItsOwnView) {
-    REQUIRE_MODELS();
-    LinkAllBut("girl-t.bne");
-    DemoRun run(dir_);
-    ASSERT_TRUE(run.Ready());
-    EXPECT_TRUE(Said("OrixFileBne")) << "the missing model is reported";
-    EXPECT_EQ(ExitCode(), 0);
-    EXPECT_EQ(run.app->character->FindChild("Bip01 Pelvis"), nullptr);
-    EXPECT_GT(DrawnPixels(run.Frames(3)), 640 * 480 / 4) << "the land is still drawn";
-    const Camera& c = *run.app->camera;
-    EXPECT_EQ(c.viewEye, demo::kCameraEye);
-    EXPECT_EQ(c.viewTarget, demo::kCameraLookAt);
-}
-
-// A missing picture ends the program with -1; a camera photo saved as CMYK is drawn like any
-// picture; one wider than the device's largest texture is reported and ends the program too.
-TEST_F(MissingFiles, TheSpriteTakesALargeCmykPhotoButNothingMissingOrWiderThanATexture) {
-    REQUIRE_MODELS();
-    LinkAllBut("vireo.jpg");
     {
-        DemoRun run(dir_);
-        EXPECT_TRUE(Said("PavoSprite: Can't Load texture. : vireo.jpg"));
-        EXPECT_EQ(ExitCode(), -1);
+        DemoRun run(dir);
+        ASSERT_TRUE(run.Ready());
+        EXPECT_TRUE(said("OrixFileBne")) << "the missing model is reported";
+        EXPECT_EQ(exitCode(), 0);
+        EXPECT_EQ(run.app->character->FindChild("Bip01 Pelvis"), nullptr);
+        EXPECT_GT(DrawnPixels(run.Frames(3)), 640 * 480 / 4) << "the land is still drawn";
+        EXPECT_EQ(run.app->camera->viewEye, demo::kCameraEye);
+        EXPECT_EQ(run.app->camera->viewTarget, demo::kCameraLookAt);
     }
-    capture_.Clear();
-    const std::string picture = (dir_ / "vireo.jpg").string();
+    fs::create_symlink(kRes / "girl-t.bne", dir / "girl-t.bne");
+    fs::remove(dir / "vireo.jpg");
+    capture.Clear();
+    {
+        DemoRun run(dir);
+        EXPECT_TRUE(said("PavoSprite: Can't Load texture. : vireo.jpg"));
+        EXPECT_EQ(exitCode(), -1);
+    }
+    capture.Clear();
+    const std::string picture = (dir / "vireo.jpg").string();
     test::JpegOptions cmyk;
     cmyk.cmyk = true;
     cmyk.quality = 50;
@@ -298,9 +284,9 @@ TEST_F(MissingFiles, TheSpriteTakesALargeCmykPhotoButNothingMissingOrWiderThanAT
     for (size_t i = 1; i < green.size(); i += 3) green[i] = 255;
     ASSERT_TRUE(test::WriteJpeg(picture, 6000, 4000, green, cmyk));
     {
-        DemoRun run(dir_);
+        DemoRun run(dir);
         ASSERT_TRUE(run.Ready());
-        EXPECT_TRUE(capture_.Messages().empty());
+        EXPECT_TRUE(capture.Messages().empty());
         run.clock.SetStep(0);
         FrameImage with = run.Frames(2);
         run.app->sprite->visible = false;
@@ -313,16 +299,16 @@ TEST_F(MissingFiles, TheSpriteTakesALargeCmykPhotoButNothingMissingOrWiderThanAT
         }
         EXPECT_NEAR(added / (100 * 140), 0.3 * 255, 8.0);
     }
-    EXPECT_EQ(ExitCode(), 0);
+    EXPECT_EQ(exitCode(), 0);
 
     ASSERT_TRUE(
         test::WriteJpeg(picture, 16385, 8, std::vector<uint8_t>(size_t{16385} * 8 * 3, 200)));
-    DemoRun run(dir_);
+    DemoRun run(dir);
     EXPECT_TRUE(
-        Said("OrixFileJpg: JPEG :\nPicture too large in vireo.jpg: the picture is 16385 x 8 "
+        said("OrixFileJpg: JPEG :\nPicture too large in vireo.jpg: the picture is 16385 x 8 "
              "pixels; the limit is 16384 pixels a side"));
-    EXPECT_TRUE(Said("PavoSprite: Can't Load texture. : vireo.jpg"));
-    EXPECT_EQ(ExitCode(), -1);
+    EXPECT_TRUE(said("PavoSprite: Can't Load texture. : vireo.jpg"));
+    EXPECT_EQ(exitCode(), -1);
 }
 
 }  // namespace
