@@ -27,20 +27,18 @@ using orix::Vector3;
 class AssetsTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        dir_ =
-            new fs::path(fs::temp_directory_path() / ("orix-assets-" + std::to_string(::getpid())));
         std::string error;
-        ok_ = orix_assets::GenerateAssets(dir_->string(), nullptr, &error);
+        ok_ = orix_assets::GenerateAssets(dir_.string(), nullptr, &error);
         ASSERT_TRUE(ok_) << error;
     }
     static void TearDownTestSuite() {
         std::error_code ec;
-        fs::remove_all(*dir_, ec);
-        delete dir_;
+        fs::remove_all(dir_, ec);
     }
     void SetUp() override { ASSERT_TRUE(ok_); }
 
-    static inline fs::path* dir_ = nullptr;
+    static inline const fs::path dir_ =
+        fs::temp_directory_path() / ("orix-assets-" + std::to_string(::getpid()));
     static inline bool ok_ = false;
     orix::EngineFixture fx;
 };
@@ -72,7 +70,7 @@ TEST_F(AssetsTest, CharacterLoadsAsTheDemoNeedsIt) {
     fx.device.formats = orix::CommonTextureFormats();
     orix::OrixFileAse reader(&girl);
     fs::path home = fs::current_path();
-    fs::current_path(*dir_);  // the pictures are named as the demo finds them
+    fs::current_path(dir_);  // the pictures are named as the demo finds them
     bool loaded = reader.Load("girl.ase", orix::kAseFinishNodes);
     fs::current_path(home);
     ASSERT_TRUE(loaded);
@@ -88,7 +86,7 @@ TEST_F(AssetsTest, CharacterLoadsAsTheDemoNeedsIt) {
             std::string p = reader.Builder().PictureOf(k < 0 ? &set->main : &set->subMaterials[k]);
             if (p.empty()) continue;
             EXPECT_EQ(p.find_first_of("/\\:"), std::string::npos) << p;
-            EXPECT_TRUE(fs::exists(*dir_ / p)) << p;
+            EXPECT_TRUE(fs::exists(dir_ / p)) << p;
         }
     }
     int volumes = 0;
@@ -118,7 +116,7 @@ TEST_F(AssetsTest, CharacterLoadsAsTheDemoNeedsIt) {
     EXPECT_EQ(std::count(materials.begin(), materials.end(), false), 0);
 
     // The skin file binds every file position once, to an existing bone, without complaint.
-    ASSERT_TRUE(girl.LoadSkin((*dir_ / "girl.skn").string()));
+    ASSERT_TRUE(girl.LoadSkin((dir_ / "girl.skn").string()));
     std::vector<int> bound(skin.geometry->positionTable.size() + 1, 0);
     for (const orix::SkinBinding& binding : girl.skinBindings) {
         EXPECT_EQ(binding.indices.size(), size_t(binding.count)) << binding.bone->name;
@@ -136,8 +134,8 @@ TEST_F(AssetsTest, CharacterLoadsAsTheDemoNeedsIt) {
 TEST_F(AssetsTest, KeysGiveTheIntendedPosesInEngineSpace) {
     orix::SkinnedCharacter girl(0);
     orix::OrixFileAse reader(&girl);
-    ASSERT_TRUE(reader.Load((*dir_ / "girl.ase").string(),
-                            orix::kAseFinishNodes | orix::kAseSkipMaterials));
+    ASSERT_TRUE(
+        reader.Load((dir_ / "girl.ase").string(), orix::kAseFinishNodes | orix::kAseSkipMaterials));
     const orix_assets::Skeleton intended = orix_assets::BuildSkeleton();
     ASSERT_EQ(girl.helperCount, static_cast<int>(intended.bones.size()));
     girl.SetPlayMode(0);

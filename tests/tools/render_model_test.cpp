@@ -17,27 +17,25 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// A PNG file's pixels; none when it cannot be read.
 struct Picture {
-    int width = 0, height = 0;
-    std::vector<uint8_t> rgb;
+    explicit Picture(const std::string& path) {
+        png_image image{};
+        image.version = PNG_IMAGE_VERSION;
+        if (!png_image_begin_read_from_file(&image, path.c_str())) return;
+        image.format = PNG_FORMAT_RGB;
+        rgb.resize(PNG_IMAGE_SIZE(image));
+        if (!png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) rgb.clear();
+        width = rgb.empty() ? 0 : int(image.width);
+        height = rgb.empty() ? 0 : int(image.height);
+    }
     uint32_t At(int x, int y) const {
         const uint8_t* p = &rgb[(size_t(y) * width + x) * 3];
         return uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
     }
+    int width = 0, height = 0;
+    std::vector<uint8_t> rgb;
 };
-
-Picture ReadPng(const std::string& path) {
-    Picture p;
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str())) return p;
-    image.format = PNG_FORMAT_RGB;
-    p.rgb.resize(PNG_IMAGE_SIZE(image));
-    if (!png_image_finish_read(&image, nullptr, p.rgb.data(), 0, nullptr)) return Picture();
-    p.width = int(image.width);
-    p.height = int(image.height);
-    return p;
-}
 
 // The share of pixels unlike the corner's background and their centre, in picture fractions.
 struct Coverage {
@@ -133,7 +131,7 @@ TEST(RenderModel, FramesEveryModelAtEverySize) {
                                 " --out " + dir.File("out"),
                             true);
             ASSERT_EQ(r.status, 0) << r.out;
-            Picture p = ReadPng(dir.File("out/frame-0000.png"));
+            Picture p(dir.File("out/frame-0000.png"));
             ASSERT_EQ(std::to_string(p.width) + "x" + std::to_string(p.height), size);
             Coverage c = Measure(p);
             EXPECT_GT(c.share, 0.05);
@@ -159,20 +157,20 @@ TEST(RenderModel, AnimationTurntableAndSheet) {
     EXPECT_NE(r.out.find("walker.SKN found beside the model"), std::string::npos) << r.out;
     // Every fifth frame of the file, named by its frame; the animation moves the pixels.
     EXPECT_FALSE(fs::exists(dir.File("anim/frame-0001.png")));
-    Picture f0 = ReadPng(dir.File("anim/frame-0000.png"));
-    Picture f5 = ReadPng(dir.File("anim/frame-0005.png"));
-    Picture f10 = ReadPng(dir.File("anim/frame-0010.png"));
+    Picture f0(dir.File("anim/frame-0000.png"));
+    Picture f5(dir.File("anim/frame-0005.png"));
+    Picture f10(dir.File("anim/frame-0010.png"));
     EXPECT_GT(Difference(f0, f5), 1.0);
     EXPECT_GT(Difference(f0, f10), 1.0);
     // Three pictures: two columns, two rows, each with its label strip.
-    Picture sheet = ReadPng(dir.File("sheet.png"));
+    Picture sheet(dir.File("sheet.png"));
     EXPECT_EQ(sheet.width, 2 * 160);
     EXPECT_EQ(sheet.height, 2 * (120 + 16));
 
     // The grid only when asked, around the model and under it; the model hides the grid behind
     // it, its own pixels staying as they were.
     ASSERT_EQ(Tool(model + dir.File("grid") + " --grid").status, 0);
-    Picture g = ReadPng(dir.File("grid/frame-0000.png"));
+    Picture g(dir.File("grid/frame-0000.png"));
     Coverage bare = Measure(f0), gridded = Measure(g);
     EXPECT_GT(gridded.share, bare.share + 0.05);
     EXPECT_GT(gridded.cy, bare.cy);
@@ -189,7 +187,7 @@ TEST(RenderModel, AnimationTurntableAndSheet) {
     for (int i = 1; i <= 24; ++i) {
         char name[32];
         std::snprintf(name, sizeof name, "turn/turn-%03d.png", i);
-        turn.push_back(ReadPng(dir.File(name)));
+        turn.emplace_back(dir.File(name));
     }
     for (size_t i = 1; i < turn.size(); ++i) EXPECT_GT(Difference(turn[i - 1], turn[i]), 0.5) << i;
     // Once round: the last picture is one step short of the first, a quarter turn far from it.
