@@ -284,8 +284,6 @@ const Case kCases[] = {
 class GltfExport : public ::testing::TestWithParam<Case> {
 public:
     static void SetUpTestSuite() {
-        char name[] = "/tmp/orix-export-XXXXXX";
-        folder_ = mkdtemp(name) ? name : "";
         for (const char* f : {"girl-t.bne", "girl.skn", "girl.jpg", "gland.bne", "gland.bmp"}) {
             std::error_code ec;
             fs::copy_file(fs::path(ORIX_RES_DIR) / f, fs::path(folder_) / f, ec);
@@ -294,10 +292,6 @@ public:
         std::ofstream(folder_ + "/plain.ase") << Model(true, false, 0);
         std::ofstream(folder_ + "/plain.vue") << kCubeVue;
         std::ofstream(folder_ + "/helpers.ase") << Model(false, false, 2);
-    }
-    static void TearDownTestSuite() {
-        std::error_code ec;
-        fs::remove_all(folder_, ec);
     }
 
 protected:
@@ -309,9 +303,9 @@ protected:
         while (words >> w) out += " " + (w[0] == '-' ? w : In(w));
         return out;
     }
-    static std::string folder_;
+    static inline orix::test::PictureTempDir temp_;
+    static inline const std::string folder_ = temp_.Path();
 };
-std::string GltfExport::folder_;
 
 // World matrices (row-major, engine space) and vertices of `orix pose` at a frame.
 struct Pose {
