@@ -237,8 +237,6 @@ TEST(DemoScene, ComposesDrawsAndAnimatesTheDemonstration) {
     }
 }
 
-// --- a resource folder with files missing -------------------------------------------------
-
 // Without the character the demo runs on and the camera keeps its own view; a missing picture
 // ends the program with -1; a camera photo saved as CMYK is drawn like any picture; one wider
 // than the device's largest texture is reported and ends the program too.

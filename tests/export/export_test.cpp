@@ -198,14 +198,12 @@ double SignedVolume(const tinygltf::Model& model) {
     return volume;
 }
 
-using orix_tool_test::Shell;
-using orix_tool_test::Tool;
-using Outcome = orix_tool_test::Result;
+using namespace orix_tool_test;
 
 // What the Khronos validator finds wrong with a file: nothing, or nothing to run it with.
 std::string Valid(const std::string& path) {
     if (Shell("command -v node >/dev/null 2>&1").status != 0) return "";
-    Outcome v = Shell("node '" ORIX_VALIDATOR "' '" ORIX_NODE_MODULES "' '" + path + "' 2>&1");
+    Result v = Shell("node '" ORIX_VALIDATOR "' '" ORIX_NODE_MODULES "' '" + path + "' 2>&1");
     return v.status == 0 ? "" : v.out + " (status " + std::to_string(v.status) + ")";
 }
 
@@ -341,7 +339,7 @@ Pose PoseAt(const std::string& args) {
 // The file passes the Khronos validator and reads back where `orix pose` puts things.
 TEST_P(GltfExport, ValidAndStandsWhereThePosePutsIt) {
     const Case& c = GetParam();
-    Outcome exported = Tool("export " + In(c.model) + " " + In(c.output) + Extra(c), true);
+    Result exported = Tool("export " + In(c.model) + " " + In(c.output) + Extra(c), true);
     ASSERT_EQ(exported.status, 0) << exported.out;
     EXPECT_EQ(exported.out.find("collision mesh Girl Head Collision left out") != std::string::npos,
               c.skinned);
@@ -350,7 +348,7 @@ TEST_P(GltfExport, ValidAndStandsWhereThePosePutsIt) {
     std::string error;
     ASSERT_TRUE(LoadGltf(folder_ + "/" + c.output, &m, &error)) << error;
     ASSERT_FALSE(m.nodes.empty());
-    Outcome info = Tool("info " + In(c.model));
+    Result info = Tool("info " + In(c.model));
     int first = 0, last = 0;
     size_t at = info.out.find("frames ");
     ASSERT_NE(at, std::string::npos) << info.out;
@@ -402,10 +400,10 @@ TEST(GltfExportTool, CarriesWhatItCanAndSaysWhatItCannot) {
     bmp.width = 2;
     bmp.pixels = {0, 0, 0, 50, 100, 200, 0, 0};
     orix::test::WriteBytes(dir + "/pic.bmp", orix::test::MakeBmp(bmp));
-    Outcome unwritable = Tool("export '" + dir + "/cube.ase' /nonexistent/dir/a.glb", true);
+    Result unwritable = Tool("export '" + dir + "/cube.ase' /nonexistent/dir/a.glb", true);
     EXPECT_EQ(unwritable.status, 1);
     EXPECT_NE(unwritable.out.find("cannot write /nonexistent/dir/a.glb"), std::string::npos);
-    Outcome ok = Tool("export '" + dir + "/cube.ase' '" + dir + "/cube.glb' --flags 9", true);
+    Result ok = Tool("export '" + dir + "/cube.ase' '" + dir + "/cube.glb' --flags 9", true);
     ASSERT_EQ(ok.status, 0) << ok.out;
     tinygltf::Model m;
     std::string error;

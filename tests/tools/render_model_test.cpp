@@ -64,8 +64,7 @@ double Difference(const Picture& a, const Picture& b) {
     return sum / double(a.rgb.size());
 }
 
-using orix_tool_test::Result;
-using orix_tool_test::Tool;
+using namespace orix_tool_test;
 using Scratch = orix::test::PictureTempDir;
 
 // A box of half size h around (x, y, z) in the modelling tool's z-up space, its material
@@ -108,8 +107,6 @@ std::string Box(double x, double y, double z, double h, const std::string& pictu
     t += "}\n}\n*MATERIAL_REF 0\n}\n";
     return t;
 }
-
-using orix_tool_test::Write;
 
 TEST(RenderModel, FramesEveryModelAtEverySize) {
     Scratch dir;
@@ -184,11 +181,9 @@ TEST(RenderModel, AnimationTurntableAndSheet) {
 
     ASSERT_EQ(Tool(model + dir.File("turn") + " --turntable 24").status, 0);
     std::vector<Picture> turn;
-    for (int i = 1; i <= 24; ++i) {
-        char name[32];
-        std::snprintf(name, sizeof name, "turn/turn-%03d.png", i);
-        turn.emplace_back(dir.File(name));
-    }
+    for (int i = 1; i <= 24; ++i)
+        turn.emplace_back(
+            dir.File((i < 10 ? "turn/turn-00" : "turn/turn-0") + std::to_string(i) + ".png"));
     for (size_t i = 1; i < turn.size(); ++i) EXPECT_GT(Difference(turn[i - 1], turn[i]), 0.5) << i;
     // Once round: the last picture is one step short of the first, a quarter turn far from it.
     EXPECT_LT(Difference(turn.front(), turn.back()), Difference(turn.front(), turn[6]));
@@ -205,7 +200,7 @@ TEST(OrixRender, EveryListedDriverDrawsThePrimaryDisplaysFrames) {
         return Tool("render --frames 3 --out " + dir.File("d" + d) + " --driver " + d, true);
     };
     auto frame = [&](int n) {
-        return orix_tool_test::ReadAll(dir.File("d" + std::to_string(n) + "/frame-0003.png"));
+        return ReadAll(dir.File("d" + std::to_string(n) + "/frame-0003.png"));
     };
     ASSERT_EQ(render(0).status, 0);
     const std::string primary = frame(0);

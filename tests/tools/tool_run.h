@@ -1,5 +1,4 @@
-// Running the built orix tool from the tool suites: its exit status and output, and whole-file
-// text reads and writes.
+// Running the built orix tool: its exit status and output; whole-file reads and writes.
 #pragma once
 
 #include <sys/wait.h>

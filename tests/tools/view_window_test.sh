@@ -34,7 +34,10 @@ cp "$res/girl.jpg" "$work/" 2>/dev/null
 
 fail() { echo "FAIL: $*"; exit 1; }
 # A digest of the window's pixels above the status line.
-picture() { sleep 0.5; python3 "$grab" "$win" digest 32; }
+picture() {
+  sleep 0.5
+  python3 "$grab" "$win" digest 32
+}
 
 "$orix" view "$work/walker.bne" 2>"$work/stderr" &
 pid=$!
