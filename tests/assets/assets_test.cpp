@@ -43,14 +43,15 @@ protected:
     orix::EngineFixture fx;
 };
 
-// The tool's rows in engine space: y and z exchanged on both sides.
-Matrix EngineMatrix(const std::array<std::array<double, 3>, 4>& rows) {
+// The generator's transform in engine space: y and z exchanged on both sides, the lengths
+// scaled as the file's are.
+Matrix EngineMatrix(const orix_assets::Xform& x) {
     const int p[3] = {0, 2, 1};
+    const double k = orix_assets::kFigureScale;
     Matrix m = Matrix::Identity();
     for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j) m.m[i][j] = static_cast<float>(rows[p[i]][p[j]]);
-    m.SetTranslation({static_cast<float>(rows[3][0]), static_cast<float>(rows[3][2]),
-                      static_cast<float>(rows[3][1])});
+        for (int j = 0; j < 3; ++j) m.m[i][j] = static_cast<float>(x.r[p[i]][p[j]]);
+    m.SetTranslation({float(x.t.x * k), float(x.t.z * k), float(x.t.y * k)});
     return m;
 }
 
@@ -145,12 +146,7 @@ TEST_F(AssetsTest, KeysGiveTheIntendedPosesInEngineSpace) {
         girl.Update(orix::kUpdateAnimate | orix::kUpdateChildren);
         std::vector<orix_assets::Xform> expected = intended.Pose(frame);
         for (int i = 0; i < girl.helperCount; ++i) {
-            const auto& x = expected[i];
-            std::array<std::array<double, 3>, 4> rows{};
-            for (int r = 0; r < 3; ++r) rows[r] = {x.r[r][0], x.r[r][1], x.r[r][2]};
-            const double k = orix_assets::kFigureScale;  // the file's lengths are scaled
-            rows[3] = {x.t.x * k, x.t.y * k, x.t.z * k};
-            EXPECT_LT(orix::MaxDifference(girl.helpers[i]->world, EngineMatrix(rows)), 5e-3f)
+            EXPECT_LT(orix::MaxDifference(girl.helpers[i]->world, EngineMatrix(expected[i])), 5e-3f)
                 << girl.helpers[i]->name << " at frame " << frame;
             if (frame == 0) first.push_back(girl.helpers[i]->world);
             if (frame == orix_assets::kLastFrame) {
