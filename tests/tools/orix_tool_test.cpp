@@ -61,39 +61,6 @@ std::string Character() {
     return crlf;
 }
 
-TEST(OrixTool, ConvertedFileLoadsLikeItsText) {
-    ScratchDir dir;
-    std::string ase = dir.File("girl.ase"), bne = dir.File("girl.bne");
-    Write(ase, Character());
-    ASSERT_EQ(Tool("convert '" + ase + "'").status, 0);  // default name: text name up to '.'
-
-    Result fromText = Tool("info '" + ase + "' --json");
-    EXPECT_EQ(fromText.out, Tool("info '" + bne + "' --json").out);
-    // Sub-materials stayed under their parent with their own pictures.
-    EXPECT_NE(fromText.out.find("\"name\": \"Skin\", \"collision\": false, \"subMaterials\": 2"),
-              std::string::npos)
-        << fromText.out;
-    EXPECT_NE(fromText.out.find("\"parent\": \"Bip01\""), std::string::npos);
-    EXPECT_NE(fromText.out.find("\"textures\": [\"a.bmp\", \"b.bmp\"]"), std::string::npos);
-    EXPECT_NE(fromText.out.find("\"positions\": 4, \"vertices\": 5"), std::string::npos);
-
-    EXPECT_EQ(Tool("pose '" + ase + "' --frame last").out,
-              Tool("pose '" + ase + "' --frame 8").out);
-    for (const char* frame : {"first", "3", "5.5"}) {
-        Result a = Tool("pose '" + ase + "' --vertices --frame " + frame);
-        Result b = Tool("pose '" + bne + "' --vertices --frame " + frame);
-        EXPECT_EQ(a.status, 0);
-        EXPECT_EQ(a.out, b.out) << frame;
-        EXPECT_EQ(std::count(a.out.begin(), a.out.end(), '\n'), 3);
-    }
-    EXPECT_NE(Tool("pose '" + ase + "' --frame 4").out, Tool("pose '" + ase + "' --frame 0").out);
-
-    Result dump = Tool("dump '" + bne + "'");
-    EXPECT_EQ(dump.status, 0);
-    EXPECT_NE(dump.out.find("Sub-Material Header"), std::string::npos);
-    EXPECT_NE(dump.out.find("File End"), std::string::npos);
-}
-
 size_t Count(const std::string& text, const std::string& what) {
     size_t n = 0;
     for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
@@ -134,6 +101,63 @@ const char kScene[] =
     "*3DSMAX_ASCIIEXPORT\t200\n*SCENE {\n\t*SCENE_FIRSTFRAME 0\n\t*SCENE_LASTFRAME 4\n"
     "\t*SCENE_FRAMESPEED 25\n\t*SCENE_TICKSPERFRAME 192\n}\n";
 
+TEST(OrixTool, ConvertedFileLoadsLikeItsTextOrIsRefused) {
+    ScratchDir dir;
+    std::string ase = dir.File("girl.ase"), bne = dir.File("girl.bne");
+    Write(ase, Character());
+    ASSERT_EQ(Tool("convert '" + ase + "'").status, 0);  // default name: text name up to '.'
+
+    Result fromText = Tool("info '" + ase + "' --json");
+    EXPECT_EQ(fromText.out, Tool("info '" + bne + "' --json").out);
+    // Sub-materials stayed under their parent with their own pictures.
+    EXPECT_NE(fromText.out.find("\"name\": \"Skin\", \"collision\": false, \"subMaterials\": 2"),
+              std::string::npos)
+        << fromText.out;
+    EXPECT_NE(fromText.out.find("\"parent\": \"Bip01\""), std::string::npos);
+    EXPECT_NE(fromText.out.find("\"textures\": [\"a.bmp\", \"b.bmp\"]"), std::string::npos);
+    EXPECT_NE(fromText.out.find("\"positions\": 4, \"vertices\": 5"), std::string::npos);
+
+    EXPECT_EQ(Tool("pose '" + ase + "' --frame last").out,
+              Tool("pose '" + ase + "' --frame 8").out);
+    for (const char* frame : {"first", "3", "5.5"}) {
+        Result a = Tool("pose '" + ase + "' --vertices --frame " + frame);
+        Result b = Tool("pose '" + bne + "' --vertices --frame " + frame);
+        EXPECT_EQ(a.status, 0);
+        EXPECT_EQ(a.out, b.out) << frame;
+        EXPECT_EQ(std::count(a.out.begin(), a.out.end(), '\n'), 3);
+    }
+    EXPECT_NE(Tool("pose '" + ase + "' --frame 4").out, Tool("pose '" + ase + "' --frame 0").out);
+
+    Result dump = Tool("dump '" + bne + "'");
+    EXPECT_EQ(dump.status, 0);
+    EXPECT_NE(dump.out.find("Sub-Material Header"), std::string::npos);
+    EXPECT_NE(dump.out.find("File End"), std::string::npos);
+
+    // A copy of a file with a frame speed, and one that BNE cannot encode.
+    ScratchDir copies;
+    ase = copies.File("big.ase"), bne = copies.File("big.bne");
+    Write(ase, kScene + Materials(1, 15) + Triangle("G", 0, 0, 14));
+    ASSERT_EQ(Tool("convert '" + ase + "'").status, 0);
+    // The copy stores no frame speed: it comes from the ticks (4800 a second), marked derived.
+    std::string text = Tool("info --json " + ase).out, copy = Tool("info --json " + bne).out;
+    const std::string speed = "\"frameSpeed\": 25, \"frameSpeedDerived\": ";
+    ASSERT_NE(text.find(speed + "false, \"ticksPerFrame\": 192"), std::string::npos);
+    EXPECT_EQ(text, copy.replace(copy.find(speed + "true"), speed.size() + 4, speed + "false"));
+
+    // What BNE cannot encode still reads, and convert refuses it keeping the older copy.
+    // 256 materials: one past what a material count byte holds.
+    Write(ase, kScene + Materials(256, 0) + Triangle("T", 0, 255, 0));
+    EXPECT_EQ(Count(Tool("info --json " + ase).out, "\"collision\""), 256u);
+    std::string older = ReadAll(bne);
+    Result refused = Tool("convert '" + ase + "'", true);
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.out.find("at most 255"), std::string::npos) << refused.out;
+    EXPECT_EQ(ReadAll(bne), older);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(copies.Path()),
+                            std::filesystem::directory_iterator()),
+              2);  // no temporary file left behind
+}
+
 TEST(OrixTool, ExitStatusesAndConvertNeverDestroysAFile) {
     ScratchDir dir;
     std::filesystem::create_directory(dir.File("sub.d"));
@@ -171,34 +195,7 @@ TEST(OrixTool, ExitStatusesAndConvertNeverDestroysAFile) {
     EXPECT_NE(Tool("info --help").out.find("2  kAseBakePoses, kBneBakePoses"), std::string::npos);
 }
 
-TEST(OrixTool, CopyDerivesTheFrameSpeedAndRefusesWhatItCannotEncode) {
-    ScratchDir dir;
-    std::string ase = dir.File("big.ase"), bne = dir.File("big.bne");
-    Write(ase, kScene + Materials(1, 15) + Triangle("G", 0, 0, 14));
-    ASSERT_EQ(Tool("convert '" + ase + "'").status, 0);
-    // The copy stores no frame speed: it comes from the ticks (4800 a second), marked derived.
-    std::string fromText = Tool("info --json " + ase).out,
-                fromCopy = Tool("info --json " + bne).out;
-    const std::string speed = "\"frameSpeed\": 25, \"frameSpeedDerived\": ";
-    ASSERT_NE(fromText.find(speed + "false, \"ticksPerFrame\": 192"), std::string::npos);
-    EXPECT_EQ(fromText,
-              fromCopy.replace(fromCopy.find(speed + "true"), speed.size() + 4, speed + "false"));
-
-    // What BNE cannot encode still reads, and convert refuses it keeping the older copy.
-    // 256 materials: one past what a material count byte holds.
-    Write(ase, kScene + Materials(256, 0) + Triangle("T", 0, 255, 0));
-    EXPECT_EQ(Count(Tool("info --json " + ase).out, "\"collision\""), 256u);
-    std::string older = ReadAll(bne);
-    Result refused = Tool("convert '" + ase + "'", true);
-    EXPECT_EQ(refused.status, 1);
-    EXPECT_NE(refused.out.find("at most 255"), std::string::npos) << refused.out;
-    EXPECT_EQ(ReadAll(bne), older);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()),
-                            std::filesystem::directory_iterator()),
-              2);  // no temporary file left behind
-}
-
-TEST(OrixTool, OutcomesAreHonest) {
+TEST(OrixTool, OutcomesPicturesAndNamesAreHonest) {
     ScratchDir dir;
     // Files that are no export: exit 1 and nothing written.
     for (const char* body : {"", "just some notes\nabout a model\n", "*COMMENT \"nothing\"\n"}) {
@@ -258,18 +255,16 @@ TEST(OrixTool, OutcomesAreHonest) {
     Result mirrored = Tool("info --json " + dir.File("m.ase"), true);
     EXPECT_EQ(Count(mirrored.out, "is mirrored"), 2u) << mirrored.out;  // JSON and stderr
     EXPECT_EQ(Count(mirrored.out, "\"Mirror\\\" is mirrored"), 1u) << mirrored.out;
-}
 
-TEST(OrixTool, PicturesAndNamesAsUsersHaveThem) {
-    ScratchDir dir;
+    // Pictures and names as users have them.
     orix::test::BmpSpec bmp;
     bmp.width = bmp.height = 2;
     bmp.pixels.assign(16, 0x80);
     orix::test::WriteBytes(dir.File("chrome.bmp"), orix::test::MakeBmp(bmp));
     // A Windows path found by its base name beside the model, a missing picture named by two
     // materials reported once, a name in another code page and a vertex that is no number.
-    Write(dir.File("m.ase"), kScene + Materials(3, 0, true) + Triangle("Box\xE9", 0, 0, 0, "nan"));
-    Result info = Tool("info --json " + dir.File("m.ase"), true);
+    Write(dir.File("p.ase"), kScene + Materials(3, 0, true) + Triangle("Box\xE9", 0, 0, 0, "nan"));
+    Result info = Tool("info --json " + dir.File("p.ase"), true);
     EXPECT_EQ(info.status, 0);
     // The one warning: on stderr as it is, in the JSON escaped.
     EXPECT_EQ(Count(info.out, "not found"), 2u) << info.out;
@@ -277,7 +272,7 @@ TEST(OrixTool, PicturesAndNamesAsUsersHaveThem) {
     EXPECT_EQ(info.out.find("Can't Load"), std::string::npos);
     EXPECT_NE(info.out.find("\"Box\xC3\xA9\""), std::string::npos);  // Latin-1 as UTF-8
     // Strict JSON: UTF-8, and no NaN where the vertex was none.
-    Result json = Shell("ORIX_OFFSCREEN=1 " ORIX_TOOL_PATH " info --json " + dir.File("m.ase") +
+    Result json = Shell("ORIX_OFFSCREEN=1 " ORIX_TOOL_PATH " info --json " + dir.File("p.ase") +
                         " | python3 -c 'import json,sys; json.loads(sys.stdin.buffer.read()"
                         ".decode(\"utf-8\"), parse_constant=int)'");
     EXPECT_EQ(json.status, 0);
