@@ -41,14 +41,8 @@ picture() {
 
 "$orix" view "$work/walker.bne" 2>"$work/stderr" &
 pid=$!
-win=
-for ((i = 0; i < 100; i++)); do
-  win=$(xdotool search --onlyvisible --name '^walker.bne - orix view$' 2>/dev/null | head -1)
-  [[ -n "$win" ]] && break
-  kill -0 "$pid" 2>/dev/null || fail "the viewer ended: $(cat "$work/stderr")"
-  sleep 0.2
-done
-[[ -n "$win" ]] || fail "no window"
+win=$(timeout 20 xdotool search --sync --onlyvisible --name '^walker.bne - orix view$' | head -1)
+[[ -n "$win" ]] || fail "no window: $(cat "$work/stderr")"
 grep -q 'walker.skn found beside the model' "$work/stderr" || fail "the skin beside it was not found"
 sleep 1
 xdotool windowfocus --sync "$win" 2>/dev/null || true
@@ -65,11 +59,7 @@ xdotool mousemove --window "$win" 400 300 mousedown 1 mousemove --window "$win" 
 [[ "$(picture)" != "$b" ]] || fail "a left drag did not turn the view"
 
 xdotool key --clearmodifiers Escape
-for ((i = 0; i < 50; i++)); do
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.2
-done
-kill -0 "$pid" 2>/dev/null && fail "Escape did not end the viewer"
+timeout 10 tail --pid="$pid" -f /dev/null || fail "Escape did not end the viewer"
 wait "$pid"
 status=$?
 pid=
