@@ -40,14 +40,7 @@ start() {
 }
 # Waits up to 20 seconds for a visible window whose name matches $1; prints its id.
 window() {
-  local i id
-  for ((i = 0; i < 100; i++)); do
-    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1)
-    [[ -n "$id" ]] && { echo "$id"; return 0; }
-    kill -0 "$pid" 2>/dev/null || return 1
-    sleep 0.2
-  done
-  return 1
+  timeout 20 xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -1 | grep .
 }
 key() {
   xdotool windowfocus --sync "$1" 2>/dev/null
