@@ -1,25 +1,19 @@
 // The demonstration's asset generator: what it writes must load in the engine's own readers as
-// the demo needs it (structure, counts, skin index space, key conventions), framed by the demo
-// camera, decodable, and the same on every run.
+// the demo needs it (structure, counts, skin index space, key conventions).
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
-#include <functional>
-#include <sstream>
 
 #include "asset_generator.h"
 #include "body_mesh.h"
 #include "character_export.h"
 #include "modelfile/orix_file_ase.h"
-#include "pictures.h"
 #include "scene/skinned_character.h"
 #include "skeleton.h"
 #include "support/engine_fixture.h"
-#include "support/picture_files.h"
 
 namespace orix_assets_test {
 namespace {
@@ -29,69 +23,35 @@ using orix::Matrix;
 using orix::Mesh;
 using orix::Vector3;
 
-const char* const kAllFiles[] = {"girl.ase",  "girl.skn", "gland.ase",
-                                 "gland.bmp", "girl.jpg", "vireo.jpg"};
-
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 // One generated folder shared by the tests of this file.
 class AssetsTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        dir_ =
-            new fs::path(fs::temp_directory_path() / ("orix-assets-" + std::to_string(::getpid())));
         std::string error;
-        ok_ = orix_assets::GenerateAssets(dir_->string(), &summary_, &error);
+        ok_ = orix_assets::GenerateAssets(dir_.string(), nullptr, &error);
         ASSERT_TRUE(ok_) << error;
     }
     static void TearDownTestSuite() {
         std::error_code ec;
-        fs::remove_all(*dir_, ec);
-        delete dir_;
+        fs::remove_all(dir_, ec);
     }
     void SetUp() override { ASSERT_TRUE(ok_); }
 
-    // Loads a generated model with its pictures; false on any reader warning.
-    bool Load(orix::SkinnedCharacter* c, const char* name, uint32_t flags) {
-        fx.device.formats = orix::CommonTextureFormats();
-        orix::OrixFileAse reader(c);
-        fs::path home = fs::current_path();
-        fs::current_path(*dir_);  // the pictures are named as the demo finds them
-        bool loaded = reader.Load(name, flags);
-        fs::current_path(home);
-        if (!loaded) return false;
-        for (const std::string& w : reader.Builder().Warnings()) ADD_FAILURE() << w;
-        pictureOf = [&reader](const orix::Material* m) { return reader.Builder().PictureOf(m); };
-        for (int i = 0; i < c->materialCount; ++i) {
-            orix::MaterialSet* set = c->MaterialAt(i);
-            pictures.push_back(pictureOf(&set->main));
-            for (int k = 0; k < set->subMaterialCount; ++k)
-                pictures.push_back(pictureOf(&set->subMaterials[k]));
-        }
-        return true;
-    }
-
-    static inline fs::path* dir_ = nullptr;
+    static inline const fs::path dir_ =
+        fs::temp_directory_path() / ("orix-assets-" + std::to_string(::getpid()));
     static inline bool ok_ = false;
-    static inline orix_assets::AssetSummary summary_;
     orix::EngineFixture fx;
-    std::function<std::string(const orix::Material*)> pictureOf;
-    std::vector<std::string> pictures;
 };
 
-// The tool's rows in engine space: y and z exchanged on both sides.
-Matrix EngineMatrix(const std::array<std::array<double, 3>, 4>& rows) {
+// The generator's transform in engine space: y and z exchanged on both sides, the lengths
+// scaled as the file's are.
+Matrix EngineMatrix(const orix_assets::Xform& x) {
     const int p[3] = {0, 2, 1};
+    const double k = orix_assets::kFigureScale;
     Matrix m = Matrix::Identity();
     for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j) m.m[i][j] = static_cast<float>(rows[p[i]][p[j]]);
-    m.SetTranslation({static_cast<float>(rows[3][0]), static_cast<float>(rows[3][2]),
-                      static_cast<float>(rows[3][1])});
+        for (int j = 0; j < 3; ++j) m.m[i][j] = static_cast<float>(x.r[p[i]][p[j]]);
+    m.SetTranslation({float(x.t.x * k), float(x.t.z * k), float(x.t.y * k)});
     return m;
 }
 
@@ -106,63 +66,38 @@ double SignedVolume(const Mesh& m) {
     return v;
 }
 
-TEST_F(AssetsTest, OutputIsIdenticalAcrossRuns) {
-    fs::path second = *dir_ / "second";
-    std::string error;
-    ASSERT_TRUE(orix_assets::GenerateAssets(second.string(), nullptr, &error)) << error;
-    for (const char* name : kAllFiles) {
-        std::string a = ReadFile(*dir_ / name), b = ReadFile(second / name);
-        EXPECT_FALSE(a.empty()) << name;
-        EXPECT_TRUE(a == b) << name << " differs between runs";
-    }
-    EXPECT_EQ(summary_.files, std::size(kAllFiles));
-}
-
-TEST_F(AssetsTest, UnwritableFolderFailsWithMessage) {
-    fs::path blocker = *dir_ / "not-a-folder";
-    { std::ofstream(blocker) << "x"; }
-    std::string error;
-    EXPECT_FALSE(orix_assets::GenerateAssets((blocker / "res").string(), nullptr, &error));
-    EXPECT_NE(error.find("not-a-folder"), std::string::npos) << error;
-}
-
 TEST_F(AssetsTest, CharacterLoadsAsTheDemoNeedsIt) {
-    std::string text = ReadFile(*dir_ / "girl.ase");
-    EXPECT_EQ(text.rfind("*3DSMAX_ASCIIEXPORT\t200\n", 0), 0u);
     orix::SkinnedCharacter girl(0);
-    ASSERT_TRUE(Load(&girl, "girl.ase", orix::kAseFinishNodes));
-    EXPECT_NE(text.find("*SCENE_TICKSPERFRAME 160\n"), std::string::npos);
-    ASSERT_GT(girl.helperCount, 0);
-    const orix::Helper& root = *girl.helpers[0];
-    EXPECT_GE(root.lastFrame - root.firstFrame, 60) << "at least two seconds at 30 fps";
-
-    // Parents before children.
-    for (int i = 0; i < girl.helperCount; ++i) {
-        const orix::SceneObject* parent = girl.helpers[i]->boneParent;
-        auto before = girl.helpers.begin() + i;
-        EXPECT_TRUE(parent == nullptr || std::find(girl.helpers.begin(), before, parent) != before)
-            << girl.helpers[i]->name << " before its parent";
-    }
-
+    fx.device.formats = orix::CommonTextureFormats();
+    orix::OrixFileAse reader(&girl);
+    fs::path home = fs::current_path();
+    fs::current_path(dir_);  // the pictures are named as the demo finds them
+    bool loaded = reader.Load("girl.ase", orix::kAseFinishNodes);
+    fs::current_path(home);
+    ASSERT_TRUE(loaded);
+    for (const std::string& w : reader.Builder().Warnings()) ADD_FAILURE() << w;
     // A multi material with a textured atlas, and "Collision" making one volume under a bone.
     ASSERT_EQ(girl.materialCount, 2);
     const orix::MaterialSet& multi = *girl.MaterialAt(0);
     EXPECT_TRUE(girl.MaterialAt(1)->main.collision);
     EXPECT_GE(girl.textureCount, 1);
-    for (const std::string& p : pictures) {
-        if (p.empty()) continue;
-        EXPECT_EQ(p.find_first_of("/\\:"), std::string::npos) << p;
-        EXPECT_TRUE(fs::exists(*dir_ / p)) << p;
+    for (int i = 0; i < girl.materialCount; ++i) {
+        orix::MaterialSet* set = girl.MaterialAt(i);
+        for (int k = -1; k < set->subMaterialCount; ++k) {
+            std::string p = reader.Builder().PictureOf(k < 0 ? &set->main : &set->subMaterials[k]);
+            if (p.empty()) continue;
+            EXPECT_EQ(p.find_first_of("/\\:"), std::string::npos) << p;
+            EXPECT_TRUE(fs::exists(dir_ / p)) << p;
+        }
     }
     int volumes = 0;
     for (int i = 0; i < girl.helperCount; ++i) volumes += girl.helpers[i]->collisionVolumeCount;
     EXPECT_EQ(volumes, 1);
 
-    // The skin mesh: person-sized, closed, outward-facing, split at its seams within 16 bits.
+    // The skin mesh: closed and outward-facing.
     ASSERT_EQ(girl.meshCount, 1);
     const Mesh& skin = *girl.meshes[0];
     EXPECT_EQ(skin.materials, &multi);
-    EXPECT_GT(skin.vertexCount, skin.geometry->positionTable.size());
     EXPECT_GT(SignedVolume(skin), 0);
     const orix::MeshGeometry& g = *skin.geometry;
     std::vector<bool> materials(size_t(multi.subMaterialCount), false);
@@ -179,21 +114,9 @@ TEST_F(AssetsTest, CharacterLoadsAsTheDemoNeedsIt) {
         }
     }
     EXPECT_EQ(std::count(materials.begin(), materials.end(), false), 0);
-    float top = -1e9f, bottom = 1e9f;
-    for (uint32_t i = 0; i < skin.vertexCount; ++i) {
-        top = std::max(top, skin.VertexPosition(i).y);
-        bottom = std::min(bottom, skin.VertexPosition(i).y);
-    }
-    EXPECT_NEAR(bottom, 0, 1.0);
-    EXPECT_GT(top, 70 * orix_assets::kFigureScale);
-    EXPECT_LT(top, 90 * orix_assets::kFigureScale);
 
     // The skin file binds every file position once, to an existing bone, without complaint.
-    std::istringstream in(ReadFile(*dir_ / "girl.skn"));
-    std::string line;
-    ASSERT_TRUE(std::getline(in, line));
-    EXPECT_EQ(line, "MESH_SKIN_FILE \"Girl\"");
-    ASSERT_TRUE(girl.LoadSkin((*dir_ / "girl.skn").string()));
+    ASSERT_TRUE(girl.LoadSkin((dir_ / "girl.skn").string()));
     std::vector<int> bound(skin.geometry->positionTable.size() + 1, 0);
     for (const orix::SkinBinding& binding : girl.skinBindings) {
         EXPECT_EQ(binding.indices.size(), size_t(binding.count)) << binding.bone->name;
@@ -211,8 +134,8 @@ TEST_F(AssetsTest, CharacterLoadsAsTheDemoNeedsIt) {
 TEST_F(AssetsTest, KeysGiveTheIntendedPosesInEngineSpace) {
     orix::SkinnedCharacter girl(0);
     orix::OrixFileAse reader(&girl);
-    ASSERT_TRUE(reader.Load((*dir_ / "girl.ase").string(),
-                            orix::kAseFinishNodes | orix::kAseSkipMaterials));
+    ASSERT_TRUE(
+        reader.Load((dir_ / "girl.ase").string(), orix::kAseFinishNodes | orix::kAseSkipMaterials));
     const orix_assets::Skeleton intended = orix_assets::BuildSkeleton();
     ASSERT_EQ(girl.helperCount, static_cast<int>(intended.bones.size()));
     girl.SetPlayMode(0);
@@ -223,12 +146,7 @@ TEST_F(AssetsTest, KeysGiveTheIntendedPosesInEngineSpace) {
         girl.Update(orix::kUpdateAnimate | orix::kUpdateChildren);
         std::vector<orix_assets::Xform> expected = intended.Pose(frame);
         for (int i = 0; i < girl.helperCount; ++i) {
-            const auto& x = expected[i];
-            std::array<std::array<double, 3>, 4> rows{};
-            for (int r = 0; r < 3; ++r) rows[r] = {x.r[r][0], x.r[r][1], x.r[r][2]};
-            const double k = orix_assets::kFigureScale;  // the file's lengths are scaled
-            rows[3] = {x.t.x * k, x.t.y * k, x.t.z * k};
-            EXPECT_LT(orix::MaxDifference(girl.helpers[i]->world, EngineMatrix(rows)), 5e-3f)
+            EXPECT_LT(orix::MaxDifference(girl.helpers[i]->world, EngineMatrix(expected[i])), 5e-3f)
                 << girl.helpers[i]->name << " at frame " << frame;
             if (frame == 0) first.push_back(girl.helpers[i]->world);
             if (frame == orix_assets::kLastFrame) {
@@ -236,59 +154,6 @@ TEST_F(AssetsTest, KeysGiveTheIntendedPosesInEngineSpace) {
             }
         }
     }
-}
-
-TEST_F(AssetsTest, LandReachesTheFarPlaneAndIsFlatUnderTheCharacter) {
-    orix::SkinnedCharacter holder(0);
-    ASSERT_TRUE(Load(&holder, "gland.ase", 0));
-    ASSERT_EQ(holder.meshCount, 1);
-    const Mesh& land = *holder.meshes[0];
-    EXPECT_EQ(pictures, std::vector<std::string>{"gland.bmp"});
-    float minX = 1e9f, maxX = -1e9f, minZ = 1e9f, maxZ = -1e9f;
-    for (uint32_t i = 0; i < land.vertexCount; ++i) {
-        Vector3 v = land.VertexPosition(i);
-        minX = std::min(minX, v.x), maxX = std::max(maxX, v.x);
-        minZ = std::min(minZ, v.z), maxZ = std::max(maxZ, v.z);
-        if (std::hypot(v.x, v.z) < 120) {
-            EXPECT_EQ(v.y, 0) << "under the character";
-        }
-    }
-    // Every face up: the ground is drawn without depth test and must never face away.
-    for (const orix::MeshFace& f : land.geometry->faces) {
-        Vector3 a = land.VertexPosition(uint32_t(f.a)), b = land.VertexPosition(uint32_t(f.b)),
-                c = land.VertexPosition(uint32_t(f.c));
-        ASSERT_GT(Cross(b - a, c - a).y, 0) << "a face turned away";
-    }
-    // The camera stands at (-90, -75) over the ground; the far plane is 1500 away.
-    EXPECT_LE(minX, -90 - 1500);
-    EXPECT_GE(maxX, -90 + 1500);
-    EXPECT_LE(minZ, -75 - 1500);
-    EXPECT_GE(maxZ, -75 + 1500);
-}
-
-TEST_F(AssetsTest, PicturesDecode) {
-    for (const char* name : {"girl.jpg", "vireo.jpg"}) {
-        int width = 0, height = 0;
-        std::vector<uint8_t> rgb =
-            orix::test::ReferenceDecodeJpeg((*dir_ / name).string(), &width, &height);
-        EXPECT_EQ(width, 256) << name;
-        EXPECT_EQ(height, 256) << name;
-        ASSERT_FALSE(rgb.empty()) << name;
-        // A picture, not a flat colour.
-        auto [lo, hi] = std::minmax_element(rgb.begin(), rgb.end());
-        EXPECT_GT(*hi - *lo, 100) << name;
-    }
-    // gland.bmp is decoded by the engine where the land is loaded.
-}
-
-// libjpeg's default error handler would end the process; the generator must get a message.
-TEST(AssetPictures, JpegEncoderFailureIsReportedNotFatal) {
-    orix_assets::Image empty;  // 0 x 0: the encoder refuses it
-    std::vector<uint8_t> bytes;
-    std::string error;
-    EXPECT_FALSE(orix_assets::EncodeJpeg(empty, 90, &bytes, &error));
-    EXPECT_NE(error.find("JPEG"), std::string::npos) << error;
-    EXPECT_TRUE(bytes.empty());
 }
 
 }  // namespace

@@ -10,11 +10,11 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <sstream>
 
+#include <tiny_gltf.h>
+
 #include "export/gltf_builder.h"
-#include "export/gltf_reading.h"
 #include "support/picture_files.h"
 #include "tools/tool_run.h"
 
@@ -23,9 +23,189 @@ namespace {
 
 namespace fs = std::filesystem;
 
-using orix_tool_test::Shell;
-using orix_tool_test::Tool;
-using Outcome = orix_tool_test::Result;
+// An evaluation of a glTF file that owes nothing to the engine: node world matrices at a time
+// and skinned vertex positions.
+using Mat4 = std::array<double, 16>;  // column-major, as glTF stores matrices
+
+// The elements of an accessor as doubles (floats, or unsigned integers of any width).
+std::vector<double> ReadAccessor(const tinygltf::Model& model, int index) {
+    const tinygltf::Accessor& a = model.accessors[size_t(index)];
+    const tinygltf::BufferView& v = model.bufferViews[size_t(a.bufferView)];
+    const unsigned char* p =
+        model.buffers[size_t(v.buffer)].data.data() + v.byteOffset + a.byteOffset;
+    std::vector<double> out(a.count * size_t(tinygltf::GetNumComponentsInType(uint32_t(a.type))));
+    const size_t size = size_t(tinygltf::GetComponentSizeInBytes(uint32_t(a.componentType)));
+    for (size_t i = 0; i < out.size(); ++i) {
+        uint32_t u = 0;
+        float f = 0;
+        std::memcpy(&u, p + size * i, size);
+        std::memcpy(&f, &u, 4);
+        out[i] = a.componentType == TINYGLTF_COMPONENT_TYPE_FLOAT ? double(f) : double(u);
+    }
+    return out;
+}
+
+Mat4 Multiply(const Mat4& a, const Mat4& b) {
+    Mat4 out{};
+    for (size_t c = 0; c < 4; ++c) {
+        for (size_t r = 0; r < 4; ++r) {
+            for (size_t k = 0; k < 4; ++k) out[c * 4 + r] += a[k * 4 + r] * b[c * 4 + k];
+        }
+    }
+    return out;
+}
+
+std::array<double, 3> Apply(const Mat4& m, const double* p) {
+    std::array<double, 3> out{};
+    for (size_t r = 0; r < 3; ++r)
+        out[r] = m[12 + r] + m[r] * p[0] + m[4 + r] * p[1] + m[8 + r] * p[2];
+    return out;
+}
+
+// The value of one channel at t: linear between keys, spherical for rotations.
+void Sample(const tinygltf::Model& model, const tinygltf::AnimationSampler& sampler, size_t n,
+            double t, double* out) {
+    std::vector<double> times = ReadAccessor(model, sampler.input);
+    std::vector<double> values = ReadAccessor(model, sampler.output);
+    size_t k = 0;
+    while (k + 1 < times.size() && times[k + 1] <= t) ++k;
+    size_t next = std::min(k + 1, times.size() - 1);
+    double u = next == k ? 0.0 : std::clamp((t - times[k]) / (times[next] - times[k]), 0.0, 1.0);
+    const double *a = &values[k * n], *b = &values[next * n];
+    double wa = 1 - u, wb = u,
+           d = n == 4 ? a[0] * b[0] + a[1] * b[1] + a[2] * b[2] + a[3] * b[3] : 1;
+    if (d < 0.9999999) {
+        double angle = std::acos(std::clamp(d, -1.0, 1.0));
+        wa = std::sin((1 - u) * angle) / std::sin(angle);
+        wb = std::sin(u * angle) / std::sin(angle);
+    }
+    for (size_t i = 0; i < n; ++i) out[i] = wa * a[i] + wb * b[i];
+}
+
+bool LoadGltf(const std::string& path, tinygltf::Model* model, std::string* error) {
+    tinygltf::TinyGLTF loader;
+    std::string warning;
+    bool glb = path.size() > 4 && path.substr(path.size() - 4) == ".glb";
+    return glb ? loader.LoadBinaryFromFile(model, error, &warning, path)
+               : loader.LoadASCIIFromFile(model, error, &warning, path);
+}
+
+double AnimationLength(const tinygltf::Model& model) {
+    double length = 0;
+    for (const auto& a : model.animations) {
+        for (const auto& s : a.samplers)
+            length = std::max(length, ReadAccessor(model, s.input).back());
+    }
+    return length;
+}
+
+std::vector<Mat4> WorldMatrices(const tinygltf::Model& model, double t) {
+    size_t n = model.nodes.size();
+    std::vector<Mat4> local(n);
+    std::vector<int> parent(n, -1);
+    for (size_t i = 0; i < n; ++i) {
+        const tinygltf::Node& node = model.nodes[i];
+        for (int c : node.children) parent[size_t(c)] = int(i);
+        if (node.matrix.size() == 16) {
+            std::copy(node.matrix.begin(), node.matrix.end(), local[i].begin());
+            continue;
+        }
+        double tr[3] = {0, 0, 0}, q[4] = {0, 0, 0, 1}, s[3] = {1, 1, 1};
+        if (!node.translation.empty()) std::copy_n(node.translation.begin(), 3, tr);
+        if (!node.rotation.empty()) std::copy_n(node.rotation.begin(), 4, q);
+        if (!node.scale.empty()) std::copy_n(node.scale.begin(), 3, s);
+        for (const auto& a : model.animations) {
+            for (const auto& ch : a.channels) {
+                const auto& sampler = a.samplers[size_t(ch.sampler)];
+                if (ch.target_node != int(i)) continue;
+                bool rotation = ch.target_path == "rotation";
+                Sample(model, sampler, rotation ? 4 : 3, t,
+                       rotation                    ? q
+                       : ch.target_path == "scale" ? s
+                                                   : tr);
+            }
+        }
+        double x = q[0], y = q[1], z = q[2], w = q[3];
+        const double r[3][3] = {
+            {1 - 2 * (y * y + z * z), 2 * (x * y + w * z), 2 * (x * z - w * y)},
+            {2 * (x * y - w * z), 1 - 2 * (x * x + z * z), 2 * (y * z + w * x)},
+            {2 * (x * z + w * y), 2 * (y * z - w * x), 1 - 2 * (x * x + y * y)}};
+        for (size_t c = 0; c < 3; ++c) {
+            for (size_t k = 0; k < 3; ++k) local[i][c * 4 + k] = r[c][k] * s[c];
+            local[i][12 + c] = tr[c];
+        }
+        local[i][15] = 1;
+    }
+    std::vector<Mat4> world(n);
+    for (size_t i = 0; i < n; ++i) {
+        world[i] = local[i];
+        for (int p = parent[i]; p >= 0; p = parent[size_t(p)])
+            world[i] = Multiply(local[size_t(p)], world[i]);
+    }
+    return world;
+}
+
+std::vector<std::array<double, 3>> SkinnedVertices(const tinygltf::Model& model, double t) {
+    std::vector<Mat4> world = WorldMatrices(model, t);
+    std::vector<std::array<double, 3>> out;
+    for (const tinygltf::Node& node : model.nodes) {
+        if (node.skin < 0 || node.mesh < 0) continue;
+        const tinygltf::Skin& skin = model.skins[size_t(node.skin)];
+        std::vector<double> inverse = ReadAccessor(model, skin.inverseBindMatrices);
+        std::vector<Mat4> joint(skin.joints.size());
+        for (size_t j = 0; j < joint.size(); ++j) {
+            Mat4 ibm;
+            std::copy_n(inverse.begin() + long(j * 16), 16, ibm.begin());
+            joint[j] = Multiply(world[size_t(skin.joints[j])], ibm);
+        }
+        for (const tinygltf::Primitive& p : model.meshes[size_t(node.mesh)].primitives) {
+            std::vector<double> pos = ReadAccessor(model, p.attributes.at("POSITION"));
+            std::vector<double> js = ReadAccessor(model, p.attributes.at("JOINTS_0"));
+            std::vector<double> ws = ReadAccessor(model, p.attributes.at("WEIGHTS_0"));
+            for (size_t v = 0; v * 3 < pos.size(); ++v) {
+                std::array<double, 3> sum{};
+                for (size_t k = 0; k < 4; ++k) {
+                    std::array<double, 3> x = Apply(joint[size_t(js[v * 4 + k])], &pos[v * 3]);
+                    for (size_t r = 0; r < 3; ++r) sum[r] += ws[v * 4 + k] * x[r];
+                }
+                out.push_back(sum);
+            }
+        }
+    }
+    return out;
+}
+
+// Six times the volume the meshes enclose at rest: positive when their faces, counter-clockwise
+// as glTF has them, turn outward.
+double SignedVolume(const tinygltf::Model& model) {
+    std::vector<Mat4> world = WorldMatrices(model, 0.0);
+    double volume = 0;
+    for (size_t i = 0; i < model.nodes.size(); ++i) {
+        if (model.nodes[i].mesh < 0) continue;
+        for (const tinygltf::Primitive& p : model.meshes[size_t(model.nodes[i].mesh)].primitives) {
+            std::vector<double> pos = ReadAccessor(model, p.attributes.at("POSITION"));
+            std::vector<double> index = ReadAccessor(model, p.indices);
+            for (size_t f = 0; f + 2 < index.size(); f += 3) {
+                std::array<double, 3> v[3];
+                for (size_t k = 0; k < 3; ++k)
+                    v[k] = Apply(world[i], &pos[size_t(index[f + k]) * 3]);
+                for (size_t k = 0; k < 3; ++k)
+                    volume += v[0][k] * (v[1][(k + 1) % 3] * v[2][(k + 2) % 3] -
+                                         v[1][(k + 2) % 3] * v[2][(k + 1) % 3]);
+            }
+        }
+    }
+    return volume;
+}
+
+using namespace orix_tool_test;
+
+// What the Khronos validator finds wrong with a file: nothing, or nothing to run it with.
+std::string Valid(const std::string& path) {
+    if (Shell("command -v node >/dev/null 2>&1").status != 0) return "";
+    Result v = Shell("node '" ORIX_VALIDATOR "' '" ORIX_NODE_MODULES "' '" + path + "' 2>&1");
+    return v.status == 0 ? "" : v.out + " (status " + std::to_string(v.status) + ")";
+}
 
 std::string Node(const char* kind, const char* name, const char* parent, const char* tm) {
     return std::string("*") + kind + " {\n*NODE_NAME \"" + name + "\"\n" +
@@ -84,7 +264,7 @@ struct Case {
     const char* output;  // .glb or .gltf
     const char* extra;   // more arguments, for export and pose alike
     bool skinned;        // compare the skin's vertices too
-    bool closed;         // every face must face away from its mesh's centre
+    bool closed;         // the faces must turn outward
 };
 
 void PrintTo(const Case& c, std::ostream* os) {
@@ -102,8 +282,6 @@ const Case kCases[] = {
 class GltfExport : public ::testing::TestWithParam<Case> {
 public:
     static void SetUpTestSuite() {
-        char name[] = "/tmp/orix-export-XXXXXX";
-        folder_ = mkdtemp(name) ? name : "";
         for (const char* f : {"girl-t.bne", "girl.skn", "girl.jpg", "gland.bne", "gland.bmp"}) {
             std::error_code ec;
             fs::copy_file(fs::path(ORIX_RES_DIR) / f, fs::path(folder_) / f, ec);
@@ -112,10 +290,6 @@ public:
         std::ofstream(folder_ + "/plain.ase") << Model(true, false, 0);
         std::ofstream(folder_ + "/plain.vue") << kCubeVue;
         std::ofstream(folder_ + "/helpers.ase") << Model(false, false, 2);
-    }
-    static void TearDownTestSuite() {
-        std::error_code ec;
-        fs::remove_all(folder_, ec);
     }
 
 protected:
@@ -127,30 +301,9 @@ protected:
         while (words >> w) out += " " + (w[0] == '-' ? w : In(w));
         return out;
     }
-    // Exports the case once; the model is loaded through tinygltf.
-    static const tinygltf::Model& Exported(const Case& c) {
-        static std::map<std::string, tinygltf::Model> models;
-        auto known = models.find(c.name);
-        if (known != models.end()) return known->second;
-        Outcome r = Tool("export " + In(c.model) + " " + In(c.output) + Extra(c), true);
-        EXPECT_EQ(r.status, 0) << r.out;
-        tinygltf::Model& m = models[c.name];
-        std::string error;
-        EXPECT_TRUE(LoadGltf(folder_ + "/" + c.output, &m, &error)) << error;
-        return m;
-    }
-    static std::string folder_;
+    static inline orix::test::PictureTempDir temp_;
+    static inline const std::string folder_ = temp_.Path();
 };
-std::string GltfExport::folder_;
-
-TEST_P(GltfExport, PassesTheKhronosValidator) {
-    const Case& c = GetParam();
-    Exported(c);
-    if (Shell("command -v node >/dev/null 2>&1").status != 0) GTEST_SKIP() << "no node here";
-    Outcome v =
-        Shell("node '" ORIX_VALIDATOR "' '" ORIX_NODE_MODULES "' " + In(c.output) + " 2>&1");
-    EXPECT_EQ(v.status, 0) << v.out;
-}
 
 // World matrices (row-major, engine space) and vertices of `orix pose` at a frame.
 struct Pose {
@@ -175,17 +328,27 @@ Pose PoseAt(const std::string& args) {
         pose.world.push_back(m);
         std::string word;
         numbers >> word;  // "vertices", when there are any
-        for (std::array<double, 3> v{}; numbers >> v[0] >> v[1] >> v[2];)
+        for (std::array<double, 3> v{}; numbers >> v[0] >> v[1] >> v[2];) {
             pose.vertices.push_back(v);
+            for (double x : v) pose.size = std::max(pose.size, std::fabs(x));
+        }
     }
     return pose;
 }
 
-TEST_P(GltfExport, NodesAndSkinStandWhereThePosePutsThem) {
+// The file passes the Khronos validator and reads back where `orix pose` puts things.
+TEST_P(GltfExport, ValidAndStandsWhereThePosePutsIt) {
     const Case& c = GetParam();
-    const tinygltf::Model& m = Exported(c);
+    Result exported = Tool("export " + In(c.model) + " " + In(c.output) + Extra(c), true);
+    ASSERT_EQ(exported.status, 0) << exported.out;
+    EXPECT_EQ(exported.out.find("collision mesh Girl Head Collision left out") != std::string::npos,
+              c.skinned);
+    EXPECT_EQ(Valid(folder_ + "/" + c.output), "");
+    tinygltf::Model m;
+    std::string error;
+    ASSERT_TRUE(LoadGltf(folder_ + "/" + c.output, &m, &error)) << error;
     ASSERT_FALSE(m.nodes.empty());
-    Outcome info = Tool("info " + In(c.model));
+    Result info = Tool("info " + In(c.model));
     int first = 0, last = 0;
     size_t at = info.out.find("frames ");
     ASSERT_NE(at, std::string::npos) << info.out;
@@ -200,23 +363,15 @@ TEST_P(GltfExport, NodesAndSkinStandWhereThePosePutsThem) {
         ASSERT_GE(world.size(), pose.world.size());
         for (size_t n = 0; n < pose.world.size(); ++n) {
             if (m.nodes[n].skin >= 0) continue;  // glTF places a skinned mesh by its joints
-            for (int r = 0; r < 4; ++r) {
-                for (int col = 0; col < 4; ++col) {
-                    // Mirroring z negates the elements with exactly one z index.
-                    double engine =
-                        pose.world[n][size_t(r * 4 + col)] * ((r == 2) != (col == 2) ? -1 : 1);
-                    EXPECT_NEAR(world[n][size_t(r * 4 + col)], engine, 1e-4 * pose.size)
-                        << m.nodes[n].name << " element " << r << col;
-                }
+            for (size_t k = 0; k < 16; ++k) {
+                // Mirroring z negates the elements with exactly one z index.
+                double engine = pose.world[n][k] * ((k / 4 == 2) != (k % 4 == 2) ? -1 : 1);
+                EXPECT_NEAR(world[n][k], engine, 1e-4 * pose.size) << m.nodes[n].name << " " << k;
             }
         }
         if (!c.skinned) continue;
         std::vector<std::array<double, 3>> skinned = SkinnedVertices(m, t);
         ASSERT_FALSE(skinned.empty());
-        double size = 1;
-        for (const auto& v : pose.vertices) {
-            for (double x : v) size = std::max(size, std::fabs(x));
-        }
         // Every exported vertex is one of the engine's (sub-materials copy vertices).
         size_t far = 0;
         for (const auto& g : skinned) {
@@ -224,20 +379,19 @@ TEST_P(GltfExport, NodesAndSkinStandWhereThePosePutsThem) {
             for (const auto& v : pose.vertices)
                 best = std::min(
                     best, std::fabs(g[0] - v[0]) + std::fabs(g[1] - v[1]) + std::fabs(g[2] + v[2]));
-            far += best > 1e-3 * size ? 1 : 0;
+            far += best > 1e-3 * pose.size ? 1 : 0;
         }
         EXPECT_EQ(far, 0u);
     }
-    EXPECT_EQ(c.closed ? InwardFaces(m) : 0u, 0u);
+    EXPECT_GT(c.closed ? SignedVolume(m) : 1.0, 0.0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Models, GltfExport, ::testing::ValuesIn(kCases),
                          [](const auto& param) { return std::string(param.param.name); });
 
 TEST(GltfExportTool, CarriesWhatItCanAndSaysWhatItCannot) {
-    char name[] = "/tmp/orix-export-XXXXXX";
-    ASSERT_TRUE(mkdtemp(name));
-    std::string dir = name;
+    orix::test::PictureTempDir temp;
+    const std::string dir = temp.Path();
     // A picture without texture coordinates, black transparent under the colour key (flag 8).
     std::string cube = Model(true, true, 0);
     cube.insert(cube.find("*SUBMATERIAL 0 {\n") + 17, "*MAP_DIFFUSE {\n*BITMAP \"pic.bmp\"\n}\n");
@@ -246,16 +400,10 @@ TEST(GltfExportTool, CarriesWhatItCanAndSaysWhatItCannot) {
     bmp.width = 2;
     bmp.pixels = {0, 0, 0, 50, 100, 200, 0, 0};
     orix::test::WriteBytes(dir + "/pic.bmp", orix::test::MakeBmp(bmp));
-    EXPECT_EQ(Tool("export").status, 2);
-    EXPECT_EQ(Tool("export '" + dir + "/cube.ase' '" + dir + "/cube.obj'").status, 2);
-    EXPECT_EQ(Tool("export '" + dir + "/cube.ase' x.glb --as mesh --vue a.vue").status, 2);
-    EXPECT_EQ(Tool("export /nonexistent/a.ase '" + dir + "/a.glb'").status, 1);
-    std::ofstream(dir + "/empty.ase") << "*3DSMAX_ASCIIEXPORT 200\n";
-    EXPECT_EQ(Tool("export '" + dir + "/empty.ase' '" + dir + "/empty.glb'").status, 1);
-    Outcome unwritable = Tool("export '" + dir + "/cube.ase' /nonexistent/dir/a.glb", true);
+    Result unwritable = Tool("export '" + dir + "/cube.ase' /nonexistent/dir/a.glb", true);
     EXPECT_EQ(unwritable.status, 1);
     EXPECT_NE(unwritable.out.find("cannot write /nonexistent/dir/a.glb"), std::string::npos);
-    Outcome ok = Tool("export '" + dir + "/cube.ase' '" + dir + "/cube.glb' --flags 9", true);
+    Result ok = Tool("export '" + dir + "/cube.ase' '" + dir + "/cube.glb' --flags 9", true);
     ASSERT_EQ(ok.status, 0) << ok.out;
     tinygltf::Model m;
     std::string error;
@@ -271,19 +419,7 @@ TEST(GltfExportTool, CarriesWhatItCanAndSaysWhatItCannot) {
     EXPECT_EQ(m.images[0].image, (std::vector<unsigned char>{0, 0, 0, 0, 200, 100, 50, 255}));
     EXPECT_EQ(m.meshes[0].primitives[0].attributes.count("TEXCOORD_0"), 1u);
     EXPECT_EQ(m.nodes[2].name, "Arm\xc3\xa9\xc2\xb0");  // the stray byte read as Latin-1
-    bool node = Shell("command -v node >/dev/null 2>&1").status == 0;
-    std::string validate =
-        "node '" ORIX_VALIDATOR "' '" ORIX_NODE_MODULES "' '" + dir + "/cube.glb'";
-    EXPECT_EQ(node ? Shell(validate).status : 0, 0);
-    // A skin file under the model's name beside it is taken; collision meshes are listed.
-    for (const char* f : {"girl-t.bne", "girl.jpg"})
-        fs::copy_file(fs::path(ORIX_RES_DIR) / f, dir + "/" + f);
-    fs::copy_file(fs::path(ORIX_RES_DIR) / "girl.skn", dir + "/girl-t.SKN");
-    Outcome girl = Tool("export '" + dir + "/girl-t.bne' '" + dir + "/girl.glb'", true);
-    EXPECT_NE(girl.out.find("collision mesh Girl Head Collision left out"), std::string::npos);
-    ASSERT_TRUE(LoadGltf(dir + "/girl.glb", &m, &error)) << error;
-    EXPECT_EQ(m.skins.size(), 1u);
-    fs::remove_all(dir);
+    EXPECT_EQ(Valid(dir + "/cube.glb"), "");
 }
 
 // Keys on a straight line within the tolerance go; a bend, and the ends, stay.

@@ -12,11 +12,8 @@ validator
     .validateBytes(new Uint8Array(fs.readFileSync(file)), {
         uri: path.basename(file),
         maxIssues: 100,
-        externalResourceFunction: (uri) =>
-            new Promise((resolve, reject) => {
-                fs.readFile(path.resolve(folder, decodeURIComponent(uri)), (err, data) =>
-                    err ? reject(err.toString()) : resolve(new Uint8Array(data)));
-            }),
+        externalResourceFunction: async (uri) =>
+            new Uint8Array(fs.readFileSync(path.resolve(folder, decodeURIComponent(uri)))),
     })
     .then((report) => {
         for (const m of report.issues.messages) {

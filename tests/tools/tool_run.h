@@ -1,5 +1,4 @@
-// Running the built orix tool from the tool suites: its exit status and output, and whole-file
-// text reads and writes.
+// Running the built orix tool: its exit status and output; whole-file reads and writes.
 #pragma once
 
 #include <sys/wait.h>
@@ -22,8 +21,7 @@ inline Result Shell(const std::string& command) {
     std::FILE* p = popen(command.c_str(), "r");
     if (!p) return r;
     char buf[4096];
-    size_t n = 0;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
+    for (size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) r.out.append(buf, n);
     int status = pclose(p);
     r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return r;
@@ -42,7 +40,7 @@ inline void Write(const std::string& path, const std::string& text) {
 
 inline std::string ReadAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 }  // namespace orix_tool_test

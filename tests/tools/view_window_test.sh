@@ -5,6 +5,7 @@
 set -uo pipefail
 orix=$(readlink -f "$1")
 res=$(readlink -f "$2")
+grab=$(cd "$(dirname "$0")/../app" && pwd)/x11_grab.py
 for tool in xvfb-run xdotool python3; do
   command -v "$tool" >/dev/null || { echo "skip: $tool missing"; exit 77; }
 done
@@ -32,73 +33,33 @@ cp "$res/girl.skn" "$work/walker.skn"
 cp "$res/girl.jpg" "$work/" 2>/dev/null
 
 fail() { echo "FAIL: $*"; exit 1; }
-
 # A digest of the window's pixels above the status line.
 picture() {
-  python3 - "$1" <<'PY'
-import ctypes, ctypes.util, hashlib, sys
-
-class XImage(ctypes.Structure):
-    _fields_ = [(n, ctypes.c_int) for n in ("width", "height", "xoffset", "format")] + [
-        ("data", ctypes.POINTER(ctypes.c_ubyte))] + [(n, ctypes.c_int) for n in (
-        "byte_order", "unit", "bit_order", "pad", "depth", "bytes_per_line")]
-
-x11 = ctypes.cdll.LoadLibrary(ctypes.util.find_library("X11") or "libX11.so.6")
-x11.XOpenDisplay.restype = ctypes.c_void_p
-x11.XGetGeometry.argtypes = [ctypes.c_void_p, ctypes.c_ulong] + [ctypes.c_void_p] * 7
-x11.XGetImage.restype = ctypes.POINTER(XImage)
-x11.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int,
-                          ctypes.c_uint, ctypes.c_uint, ctypes.c_ulong, ctypes.c_int]
-dpy = x11.XOpenDisplay(None)
-wid = int(sys.argv[1], 0)
-root, u = ctypes.c_ulong(), [ctypes.c_uint() for _ in range(6)]
-x11.XGetGeometry(dpy, wid, ctypes.byref(root), *[ctypes.byref(v) for v in u])
-img = x11.XGetImage(dpy, wid, 0, 0, u[2].value, u[3].value - 32, 0xFFFFFFFF, 2)
-if not img:
-    sys.exit(2)
-im = img.contents
-print(hashlib.sha1(ctypes.string_at(im.data, im.bytes_per_line * im.height)).hexdigest())
-PY
+  sleep 0.5
+  python3 "$grab" "$win" digest 32
 }
 
 "$orix" view "$work/walker.bne" 2>"$work/stderr" &
 pid=$!
-win=
-for ((i = 0; i < 100; i++)); do
-  win=$(xdotool search --onlyvisible --name '^walker.bne - orix view$' 2>/dev/null | head -1)
-  [[ -n "$win" ]] && break
-  kill -0 "$pid" 2>/dev/null || fail "the viewer ended: $(cat "$work/stderr")"
-  sleep 0.2
-done
-[[ -n "$win" ]] || fail "no window"
+win=$(timeout 20 xdotool search --sync --onlyvisible --name '^walker.bne - orix view$' | head -1)
+[[ -n "$win" ]] || fail "no window: $(cat "$work/stderr")"
 grep -q 'walker.skn found beside the model' "$work/stderr" || fail "the skin beside it was not found"
 sleep 1
 xdotool windowfocus --sync "$win" 2>/dev/null || true
 
 xdotool key --clearmodifiers space
-sleep 0.5
-a=$(picture "$win") || fail "cannot read the window"
+a=$(picture) || fail "cannot read the window"
 sleep 1
-b=$(picture "$win")
-[[ "$a" == "$b" ]] || fail "the paused picture moved"
-
+[[ "$(picture)" == "$a" ]] || fail "the paused picture moved"
 xdotool key --clearmodifiers Right
-sleep 0.5
-c=$(picture "$win")
-[[ "$c" != "$b" ]] || fail "Right did not step a frame"
-
+b=$(picture)
+[[ "$b" != "$a" ]] || fail "Right did not step a frame"
 xdotool mousemove --window "$win" 400 300 mousedown 1 mousemove --window "$win" 520 330 \
   mousemove --window "$win" 600 340 mouseup 1
-sleep 0.5
-d=$(picture "$win")
-[[ "$d" != "$c" ]] || fail "a left drag did not turn the view"
+[[ "$(picture)" != "$b" ]] || fail "a left drag did not turn the view"
 
 xdotool key --clearmodifiers Escape
-for ((i = 0; i < 50; i++)); do
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.2
-done
-kill -0 "$pid" 2>/dev/null && fail "Escape did not end the viewer"
+timeout 10 tail --pid="$pid" -f /dev/null || fail "Escape did not end the viewer"
 wait "$pid"
 status=$?
 pid=
