@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "effects/falling_particle.h"
-#include "effects/trail_ribbon.h"
 #include "effects_fixture.h"
 
 namespace orix {
@@ -11,17 +10,13 @@ class FallingParticleTest : public EffectsTest {
 protected:
     void TearDown() override {
         delete emitter;
-        if (ribbons) ribbons->DeleteChildren();
-        delete ribbons;
-        if (templates) templates->DeleteChildren();
-        delete templates;
+        templates.children.clear();
+        for (FallingParticle* p : made) delete p;
         EffectsTest::TearDown();
     }
 
-    // A template particle at `at` with `speed`, dragging a ribbon when widthBase > 0.
-    FallingParticle* AddTemplate(const Vector3& at, const Vector3& speed, float gravity,
-                                 float widthBase = 0.0f) {
-        if (!templates) templates = new SceneObject();
+    // A one-triangle template particle at `at` with `speed`.
+    void AddTemplate(const Vector3& at, const Vector3& speed, float gravity) {
         FallingParticle* p = new FallingParticle(1);
         p->AddVertex(0, 0, 0);
         p->AddVertex(1, 0, 0);
@@ -30,35 +25,24 @@ protected:
         p->position = at;
         p->velocity = speed;
         p->gravity = gravity;
-        if (widthBase > 0.0f) {
-            p->trailWidthBase = widthBase;
-            if (!ribbons) {
-                ribbons = new SceneObject();
-                scene->AddChild(ribbons);
-            }
-            TrailRibbon* r = new TrailRibbon();
-            r->attachTarget = ribbons;
-            p->SetTrailTemplate(r);
-        }
-        templates->AddChild(p);
-        return p;
+        templates.AddChild(p);
+        made.push_back(p);
     }
 
     // An emitting mesh in the scene, with the emitter flag set.
-    Mesh* Emit() {
+    void Emit() {
         emitter = new Mesh(1);
         emitter->particleUpdate = true;
-        emitter->EmitParticles(templates);
+        emitter->EmitParticles(&templates);
         scene->AddChild(emitter);
-        return emitter;
     }
 
     FallingParticle* Particle(size_t i) const {
         return static_cast<FallingParticle*>(emitter->children.at(i));
     }
 
-    SceneObject* templates = nullptr;
-    SceneObject* ribbons = nullptr;
+    SceneObject templates;
+    std::vector<FallingParticle*> made;
     Mesh* emitter = nullptr;
 };
 

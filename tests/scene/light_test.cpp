@@ -4,7 +4,6 @@
 
 #include "device/globals.h"
 #include "scene/light.h"
-#include "scene/scene.h"
 #include "support/draw_scene.h"
 #include "support/engine_fixture.h"
 
@@ -14,29 +13,6 @@ namespace {
 struct LightTest : ::testing::Test {
     EngineFixture fx;
 };
-
-TEST_F(LightTest, PointLightAttachesFirstThenSendsItsPlaceEachFrame) {
-    Scene scene(&fx.engine);
-    Light light;
-    light.SetPointLight(2.0f, 2.0f, 2.0f);
-    light.Move(0, 3000.0f, 0, false);
-    light.name = "Light";
-    scene.AddObjects({&light, nullptr});
-    ASSERT_NE(light.light, 0u);  // its range and attenuation show in the drawing test below
-
-    fx.device.ClearCalls();
-    scene.Update(kUpdateScene);
-    EXPECT_TRUE(fx.device.IsLightAttached(light.light));
-    EXPECT_EQ(fx.device.CountCalls("SetLight"), 0u);
-    scene.Update(kUpdateScene);
-    EXPECT_EQ(fx.device.CountCalls("SetLight"), 1u);
-    LightRecord sent;
-    ASSERT_TRUE(fx.device.GetLight(light.light, &sent));
-    EXPECT_EQ(sent.position, Vector3(0, 3000, 0));
-    EXPECT_EQ(sent.color.r, 2.0f);
-    EXPECT_EQ(sent.color.b, 2.0f);
-    scene.children.clear();
-}
 
 TEST_F(LightTest, SpotAimsAndColourNeedsALightObject) {
     Light light;

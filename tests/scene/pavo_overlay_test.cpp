@@ -1,15 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
-
-#include "device/engine.h"
 #include "device/globals.h"
 #include "math/types.h"
-#include "scene/pavo_overlay_list.h"
 #include "scene/pavo_render_state.h"
-#include "scene/pavo_sprite.h"
 #include "support/engine_fixture.h"
-#include "support/picture_files.h"
 
 namespace orix {
 namespace {
@@ -29,12 +23,7 @@ struct StateProbe : PavoObject {
     uint32_t seenFlags = 0;
 };
 
-class PavoOverlayTest : public ::testing::Test {
-protected:
-    void SetScreen(uint32_t w, uint32_t h) {
-        fixture_.engine.scaleX = static_cast<float>(w) / 640.0f;
-        fixture_.engine.scaleY = static_cast<float>(h) / 480.0f;
-    }
+struct PavoOverlayTest : ::testing::Test {
     EngineFixture fixture_;
 };
 
@@ -75,18 +64,6 @@ TEST_F(PavoOverlayTest, RenderStateBlockSwitchesAndRestores) {
     block.Update(kUpdateChildren);
     EXPECT_EQ(probe.seenFlags, static_cast<uint32_t>(kUpdateOverlays));
     EXPECT_EQ(device.CountCalls("SetRenderState"), 0u);
-}
-
-TEST_F(PavoOverlayTest, MissingPictureReportsAndAsksToExit) {
-    test::MessageCapture capture;
-    PavoSprite sprite;
-    EXPECT_FALSE(sprite.LoadPicture("nowhere.bmp", -1));
-    ASSERT_EQ(capture.Messages().size(), 1u);
-    EXPECT_EQ(capture.Messages()[0].text, "Can't Load texture. : nowhere.bmp");
-    EXPECT_EQ(capture.Messages()[0].caption, "PavoSprite");
-    ASSERT_EQ(capture.ExitCodes().size(), 1u);
-    EXPECT_EQ(capture.ExitCodes()[0], -1);
-    EXPECT_EQ(sprite.texture.handle, 0u);
 }
 
 }  // namespace

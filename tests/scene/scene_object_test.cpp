@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "device/globals.h"
+#include "scene/scene.h"
 #include "scene/scene_object.h"
 #include "support/engine_fixture.h"
 
@@ -220,6 +221,29 @@ TEST_F(SceneObjectTest, WorldTransformTakesOneLevelOfParentScaleAndFixedKeepsIts
     parentObj.ApplyWorldTransform();  // no parent: unscaled
     EXPECT_EQ(sent(), parentObj.world);
     parentObj.children.clear();
+}
+
+struct OrderProbe : SceneObject {
+    std::vector<std::string>* log;
+    OrderProbe(std::vector<std::string>* l, const char* n) : log(l) { name = n; }
+    void Update(uint32_t flags) override {
+        log->push_back(name);
+        SceneObject::Update(flags);
+    }
+};
+
+TEST_F(SceneObjectTest, ObjectsAreUpdatedInTheOrderAddedUpToTheFirstNull) {
+    Scene scene(&fx.engine);
+    std::vector<std::string> log;
+    OrderProbe a(&log, "a"), b(&log, "b"), c(&log, "c"), d(&log, "d");
+    scene.AddChild(&a);
+    scene.AddObjects({&b, &c, nullptr, &d});
+    b.AddChild(&d);
+    scene.Update(kUpdateScene);
+    EXPECT_EQ(log, (std::vector<std::string>{"a", "b", "d", "c"}));
+    EXPECT_EQ(scene.world, Matrix::Identity());
+    scene.children.clear();
+    b.children.clear();
 }
 
 }  // namespace

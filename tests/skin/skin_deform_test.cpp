@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "skin/skin_deform.h"
+#include "skin/skin_file_reader.h"
 #include "skin/skin_test_util.h"
 
 namespace orix {
@@ -14,19 +15,17 @@ using test::WriteText;
 constexpr float kTol = 1e-4f;
 
 void ExpectAt(const Mesh& m, uint32_t i, Vector3 p) {
-    Vector3 v = m.VertexPosition(i);
-    EXPECT_NEAR(v.x, p.x, kTol) << "vertex " << i;
-    EXPECT_NEAR(v.y, p.y, kTol) << "vertex " << i;
-    EXPECT_NEAR(v.z, p.z, kTol) << "vertex " << i;
+    EXPECT_LT(Length(m.VertexPosition(i) - p), kTol) << "vertex " << i;
 }
 
 class SkinDeformTest : public ::testing::Test {
 protected:
-    bool Load(SkinnedCharacter& c, const std::string& text) {
+    std::string File(const std::string& text) {
         std::string path = dir.File("test.skn");
         EXPECT_TRUE(WriteText(path, text));
-        return c.LoadSkin(path);
+        return path;
     }
+    bool Load(SkinnedCharacter& c, const std::string& text) { return c.LoadSkin(File(text)); }
     PictureTempDir dir;
 };
 
@@ -189,6 +188,45 @@ TEST_F(SkinDeformTest, UpdateDeformsAfterTheBonesMovedAndFollowsAPlacedCharacter
     c.Update(kUpdateAnimate | kUpdateChildren);
     EXPECT_NEAR(c.meshes[0]->world.m[3][0], 100.0f, kTol);
     ExpectAt(*c.meshes[0], 1, {1.0f, 0.0f, 0.0f});
+}
+
+TEST_F(SkinDeformTest, FileLinesAsTheReaderLaysThemOut) {
+    SkinnedCharacter c(0);
+    BuildSkinCharacter(c, 10);
+    const auto Read = [&](const std::string& text) { return SkinFileReader(&c).Read(File(text)); };
+    ASSERT_TRUE(
+        Read("MESH_SKIN_FILE \"Skin\"\r\n"
+             "5 6 7\n"  // before any bone line: ignored
+             "\"Bip01 Pelvis\" 4\n"
+             "1;2\n"
+             "\n"
+             "3\n"
+             "# comment 9\n"
+             "8\n"
+             "\"Bip01 L Arm\" 2\n"  // two bone lines in a row
+             "\"Bip01 Pelvis\" 3\n"
+             "9 10 11 12 13\n"  // more than declared
+             "\"Nobody\" 2\n"
+             "4 5\n"              // under an unknown bone: skipped
+             "\"Bip01 L Arm\"\n"  // no count: starts no binding
+             "6\n"
+             "\"Bip01 L Arm\" 3\n"
+             "2x y"));  // fewer than declared, no final line break
+    ASSERT_EQ(c.skinBindings.size(), 4u);
+    const SkinBinding& a = c.skinBindings[0];
+    EXPECT_EQ(a.bone, c.helpers[0]);
+    EXPECT_EQ(a.count, 4);
+    EXPECT_EQ(a.indices, (std::vector<int32_t>{1, 2, 3, 8}));
+    EXPECT_EQ(c.skinBindings[1].bone, c.helpers[1]);
+    EXPECT_EQ(c.skinBindings[1].count, 2);
+    EXPECT_TRUE(c.skinBindings[1].indices.empty());
+    EXPECT_EQ(c.skinBindings[2].indices, (std::vector<int32_t>{9, 10, 11}));
+    EXPECT_EQ(c.skinBindings[3].count, 3);
+    EXPECT_EQ(c.skinBindings[3].indices, (std::vector<int32_t>{2, 0}));
+
+    // A second read appends.
+    ASSERT_TRUE(Read("MESH_SKIN_FILE \"Skin\"\n\"Bip01 Pelvis\" 1\n7\n"));
+    EXPECT_EQ(c.skinBindings.size(), 5u);
 }
 
 }  // namespace

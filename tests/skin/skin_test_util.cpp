@@ -5,10 +5,7 @@
 namespace orix::test {
 
 bool WriteText(const std::string& path, const std::string& text) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-    return std::fclose(f) == 0 && ok;
+    return WriteBytes(path, std::vector<uint8_t>(text.begin(), text.end()));
 }
 
 LogCapture::LogCapture() : file_(std::tmpfile()), previous_(logFile) {
