@@ -1,12 +1,125 @@
+// Falling particles and trail ribbons on the shared test engine with 100 ms frames, under a
+// scene root with a camera at (0, 0, -100) looking along +z, installed as the process-wide scene.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
+#include "effects/falling_particle.h"
 #include "effects/trail_ribbon.h"
-#include "effects_fixture.h"
+#include "math/vertex.h"
+#include "render/camera.h"
+#include "scene/scene.h"
+#include "support/engine_fixture.h"
 
 namespace orix {
 namespace {
+
+class EffectsTest : public ::testing::Test, protected EngineFixture {
+protected:
+    void SetUp() override {
+        // The clock's first read starts it; every frame after is 100 ms (frameStep 3).
+        clock.SetStep(100);
+        engine.UpdateTiming();
+        scene = new Scene(&engine);
+        currentScene = scene;
+        camera = new Camera(Vector3{0, 0, -100}, Vector3{0, 0, 0}, Vector3{0, 1, 0});
+        camera->motionMode = MotionMode::Fixed;
+        scene->AddChild(camera);
+        scene->SetCamera(camera);
+    }
+    void TearDown() override {
+        // The tests delete what they made; the camera is ours.
+        scene->children.clear();
+        delete camera;
+        delete scene;
+    }
+    // One whole frame through the engine: clock, clear, scene pass.
+    void Frame() { engine.Render(); }
+    // How many lit triangle strips were drawn, and the last one's vertices.
+    int Strips() const {
+        int n = 0;
+        for (const auto& d : device.draws) n += d.type == PRIM_TRIANGLESTRIP;
+        return n;
+    }
+    const std::vector<LVertex>& Strip() const {
+        static const std::vector<LVertex> none;
+        for (auto d = device.draws.rbegin(); d != device.draws.rend(); ++d)
+            if (d->type == PRIM_TRIANGLESTRIP) return d->lit;
+        return none;
+    }
+
+    Scene* scene = nullptr;
+    Camera* camera = nullptr;
+};
+
+class FallingParticleTest : public EffectsTest {
+protected:
+    void TearDown() override {
+        delete emitter;
+        templates.children.clear();
+        for (FallingParticle* p : made) delete p;
+        EffectsTest::TearDown();
+    }
+
+    // A one-triangle template particle at `at` with `speed`.
+    void AddTemplate(const Vector3& at, const Vector3& speed, float gravity) {
+        FallingParticle* p = new FallingParticle(1);
+        p->AddVertex(0, 0, 0);
+        p->AddVertex(1, 0, 0);
+        p->AddVertex(0, 1, 0);
+        p->AddFace(0, 1, 2, 0);
+        p->position = at;
+        p->velocity = speed;
+        p->gravity = gravity;
+        templates.AddChild(p);
+        made.push_back(p);
+    }
+
+    // An emitting mesh in the scene, with the emitter flag set.
+    void Emit() {
+        emitter = new Mesh(1);
+        emitter->particleUpdate = true;
+        emitter->EmitParticles(&templates);
+        scene->AddChild(emitter);
+    }
+
+    FallingParticle* Particle(size_t i) const {
+        return static_cast<FallingParticle*>(emitter->children.at(i));
+    }
+
+    SceneObject templates;
+    std::vector<FallingParticle*> made;
+    Mesh* emitter = nullptr;
+};
+
+TEST_F(FallingParticleTest, GravityBendsTheVelocityOnlyWhenNotZero) {
+    AddTemplate({0, 50, 0}, {1, 2, 3}, 0.0f);
+    AddTemplate({0, 50, 0}, {1, 2, 3}, 0.4f);
+    Emit();
+    ASSERT_EQ(emitter->liveParticles, 2);
+    for (int i = 0; i < 5; ++i) Frame();  // 100 ms frames: frameStep 3
+    EXPECT_FLOAT_EQ(Particle(0)->velocity.y, 2.0f);
+    EXPECT_FLOAT_EQ(Particle(0)->velocity.x, 1.0f);
+    EXPECT_FLOAT_EQ(Particle(1)->velocity.y, 2.0f - 5 * 0.4f * 3.0f * 0.5f);
+    // The first update moved it with the template's velocity, before gravity acted.
+    EXPECT_FLOAT_EQ(Particle(0)->position.y, 50.0f + 5 * 2.0f * 3.0f);
+}
+
+TEST_F(FallingParticleTest, ParticleAtOrBelowGroundLeavesOnItsFirstStep) {
+    AddTemplate({0, 0, 0}, {0, 0, 0}, 0.0f);
+    AddTemplate({0, 40, 0}, {0, 0, 0}, 0.0f);
+    AddTemplate({5, -3, 0}, {0, 0, 0}, 0.0f);
+    Emit();
+    ASSERT_EQ(emitter->liveParticles, 3);
+    Frame();
+    EXPECT_EQ(emitter->liveParticles, 1);
+    ASSERT_EQ(emitter->children.size(), 1u);
+    EXPECT_FLOAT_EQ(Particle(0)->position.y, 40.0f);
+    Frame();
+    EXPECT_EQ(emitter->liveParticles, 1);
+    EXPECT_TRUE(emitter->enabled);
+}
 
 using TrailRibbonTest = EffectsTest;
 
