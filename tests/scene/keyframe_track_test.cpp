@@ -71,7 +71,6 @@ TEST_F(KeyframeTrackTest, NonLoopingStopsAtFirstOrLastFrameThroughTheVirtualSlot
 TEST_F(KeyframeTrackTest, MatrixKeysGrowWithoutMovingAndLookupsStayInside) {
     SceneObject o;
     Matrix* first = o.AddMatrixKey();
-    EXPECT_EQ(o.motionMode, MotionMode::MatrixTrack);
     *first = Matrix::Translation({1, 0, 0});
     for (int i = 1; i < 10; ++i) *o.AddMatrixKey() = Matrix::Translation({float(i + 1), 0, 0});
     EXPECT_EQ(&(*o.matrixKeys)[0], first);  // the tenth key reused the first block
@@ -102,7 +101,6 @@ TEST_F(KeyframeTrackTest, MatrixKeysGrowWithoutMovingAndLookupsStayInside) {
 TEST_F(KeyframeTrackTest, RotationAndScaleKeysAreNormalisedAsTheyAreAdded) {
     SceneObject late, still;
     late.AddRotationKey(10, 0, 1, 0, 1.0f, false);
-    EXPECT_EQ(late.motionMode, MotionMode::Keyframed);
     ASSERT_EQ(late.animation->RotationKeyCount(), 2u);
     EXPECT_EQ(late.animation->RotationKeys()[0].time, 0.0f);
     EXPECT_EQ(late.animation->RotationKeys()[0].value.w, 1.0f);
@@ -170,7 +168,6 @@ TEST_F(KeyframeTrackTest, RangesAtTheEndsOfInt32BakeOrFallBackToLiveSampling) {
     EXPECT_EQ(whole.keyCount, INT32_MAX);
     whole.BakePoses();
     EXPECT_FALSE(whole.bakedPoses);
-    EXPECT_FALSE(whole.ownsBakedPoses);
     whole.time = 5;
     Matrix pose;
     whole.ComputeAnimatedLocal(&pose);
