@@ -267,31 +267,6 @@ TEST_F(TrailRibbonTest, FailedVertexAllocationSkipsTheDrawButStillLeaves) {
     EXPECT_EQ(scene->children.size(), children - 1);
 }
 
-TEST_F(TrailRibbonTest, CopyTakesTheTemplateSettingsButNoPoints) {
-    TrailRibbon templ;
-    templ.lifetime = 250;
-    templ.SetWidth(4.0f);
-    templ.pointTag = 7;
-    templ.colour = TrailColor{0.1f, 0.2f, 0.3f};
-    templ.attachTarget = camera;
-    MaterialSet* material = templ.CreateMaterialSet();
-    templ.AddPoint(1, 1, 1);
-
-    TrailRibbon* copy = new TrailRibbon(templ);
-    EXPECT_TRUE(copy->points.empty());
-    EXPECT_EQ(copy->lifetime, 250);
-    EXPECT_EQ(copy->material, material);  // shared, not copied
-    EXPECT_EQ(copy->attachTarget, camera);
-    copy->AddPoint(0, 0, 0);
-    EXPECT_EQ(copy->points[0].tag, 7u);
-
-    // The owner's link is cleared when the ribbon goes.
-    TrailRibbon* link = copy;
-    copy->ownerLink = &link;
-    delete copy;
-    EXPECT_EQ(link, nullptr);
-}
-
 TEST(FountainScene, FramesShowFallingParticlesWithFadingTrails) {
     OffscreenDevice od = MakeOffscreenDevice(640, 480, 32);
     if (!od.device) GTEST_SKIP() << "no offscreen device here";

@@ -1,10 +1,7 @@
 // Meshes and the skinned character that holds them, drawn through the fake device.
 #include <gtest/gtest.h>
 
-#include "effects/collision_volume.h"
-#include "render/camera.h"
 #include "scene/mesh.h"
-#include "scene/scene.h"
 #include "scene/skinned_character.h"
 #include "support/engine_fixture.h"
 
@@ -47,39 +44,6 @@ TEST_F(MeshTest, BuildsAndDrawsOneIndexedListWithoutAMaterialSet) {
     bad.Update(kUpdateScene);
     EXPECT_EQ(device.draws.size(), 1u);
     delete m;
-}
-
-TEST_F(MeshTest, SplitMakesOneVertexPerDistinctTextureCoordinate) {
-    Mesh m(0);
-    for (int i = 0; i < 4; ++i) m.AddVertex(float(i), 0, 0);
-    m.AddFace(0, 1, 2, 0);
-    m.AddFace(0, 2, 3, 0);
-    m.AddTexCoord(0.0f, 0.0f);  // 0: vertex 0 in face 0
-    m.AddTexCoord(0.5f, 0.0f);  // 1
-    m.AddTexCoord(0.5f, 0.5f);  // 2: vertex 2 in both faces
-    m.AddTexCoord(0.9f, 0.9f);  // 3: vertex 0 in face 1, different
-    m.AddTexCoord(0.1f, 0.7f);  // 4
-    m.AddTexFace(0, 1, 2);
-    m.AddTexFace(3, 2, 4);
-    m.AddTexFace(0, 1, 9);  // out of range: dropped
-    EXPECT_EQ(m.texFaceCount, 2u);
-    m.SplitVerticesByTexCoords();
-    EXPECT_EQ(m.vertexCount, 5u);
-    EXPECT_EQ(m.splitVertexCount, 5u);
-    ASSERT_EQ(m.geometry->positionTable.size(), 4u);
-    EXPECT_EQ(m.geometry->positionTable.Count(0), 2u);
-    EXPECT_EQ(m.geometry->positionTable.Count(2), 1u);
-    // Every corner keeps its position and gets its own coordinate.
-    const MeshGeometry& g = *m.geometry;
-    const uint16_t texFaces[6] = {0, 1, 2, 3, 2, 4};
-    const float xs[6] = {0, 1, 2, 0, 2, 3};
-    for (int c = 0; c < 6; ++c) {
-        const Vertex& v = g.unlitVertices[g.indices[c]];
-        EXPECT_EQ(v.x, xs[c]) << c;
-        EXPECT_EQ(v.tu, g.texCoords[texFaces[c]].u) << c;
-        EXPECT_EQ(v.tv, g.texCoords[texFaces[c]].v) << c;
-    }
-    EXPECT_EQ(g.faces[1].a, g.indices[3]);
 }
 
 TEST_F(MeshTest, SubMaterialsDrawOncePerMaterialWithTheirOwnMaterial) {
@@ -158,22 +122,6 @@ TEST_F(MeshTest, CharacterRemovedFromItsParentItsPiecesGoOnce) {
     auto* d = new SkinnedCharacter(1);
     Populate(*d);
     delete d;
-}
-
-TEST_F(MeshTest, CharacterOutOfViewUpdatesNothingBelowIt) {
-    Scene scene(&engine);
-    Camera camera({0, 0, 0}, {0, 0, 1}, {0, 1, 0});
-    scene.SetCamera(&camera);
-    camera.Update(kUpdateScene);
-    SkinnedCharacter c(1);
-    Populate(c);
-    c.scene = &scene;
-    c.cullToView = true;
-    c.position = {0, 0, 90000};
-    c.Update(kUpdateScene);
-    EXPECT_FALSE(c.inView);
-    EXPECT_EQ(c.meshes[0]->updateCount, 0);
-    EXPECT_TRUE(device.draws.empty());
 }
 
 TEST_F(MeshTest, CharacterClonesCopyPiecesAndShareMaterials) {
