@@ -128,57 +128,50 @@ TEST_F(KeyframeTrackTest, RotationAndScaleKeysAreNormalisedAsTheyAreAdded) {
     EXPECT_EQ(scaled.nodeTransform, Matrix::Translation({3, 3, 3}));
 }
 
-TEST_F(KeyframeTrackTest, BakedLookupTruncatesAndClampsTheFrame) {
-    SceneObject o;
+// Position keys from 0 at frame 0 to `end` at frame `end`, interpolated linearly.
+void Ramp(SceneObject& o, float end) {
     o.AddPositionKey(0, 0, 0, 0, false);
-    o.AddPositionKey(100, 100, 0, 0, false);
-    o.AddRotationKey(0, 0, 0, 0, 0, true);
+    o.AddPositionKey(end, end, 0, 0, false);
     o.animationOptions = ANIM_LINEARPOSITION;
+}
+
+float XAt(SceneObject& o, float time) {
+    Matrix pose;
+    o.time = time;
+    o.ComputeAnimatedLocal(&pose);
+    return pose.m[3][0];
+}
+
+TEST_F(KeyframeTrackTest, BakedLookupTruncatesAndClampsAndHugeRangesSampleLive) {
+    SceneObject o;
+    Ramp(o, 100);
+    o.AddRotationKey(0, 0, 0, 0, 0, true);
     o.SetFrameRange(20, 80);
     o.BakePoses();
     ASSERT_EQ(o.bakedPoses->size(), 61u);
-    Matrix pose;
-    o.time = 57.9f;
-    o.ComputeAnimatedLocal(&pose);
-    EXPECT_NEAR(pose.m[3][0], 57.0f, 1e-4);
-    EXPECT_EQ(pose.m[3][3], 1.0f);
-    o.time = 5;
-    o.ComputeAnimatedLocal(&pose);
-    EXPECT_NEAR(pose.m[3][0], 20.0f, 1e-4);
-    o.time = 1000;
-    o.ComputeAnimatedLocal(&pose);
-    EXPECT_NEAR(pose.m[3][0], 80.0f, 1e-4);
-}
+    EXPECT_NEAR(XAt(o, 57.9f), 57.0f, 1e-4);
+    EXPECT_NEAR(XAt(o, 5), 20.0f, 1e-4);
+    EXPECT_NEAR(XAt(o, 1000), 80.0f, 1e-4);
 
-TEST_F(KeyframeTrackTest, RangesAtTheEndsOfInt32BakeOrFallBackToLiveSampling) {
-    SceneObject top;
-    top.AddPositionKey(0, 0, 0, 0, false);
-    top.AddPositionKey(10, 10, 0, 0, false);
+    // At the ends of int32: three poses at the top; the whole range samples live instead.
+    SceneObject top, whole;
+    Ramp(top, 10);
     top.SetFrameRange(INT32_MAX - 2, INT32_MAX);
     EXPECT_EQ(top.keyCount, 2);
     top.BakePoses();
     ASSERT_TRUE(top.bakedPoses);
     EXPECT_EQ(top.bakedPoses->size(), 3u);
-
-    SceneObject whole;
-    whole.AddPositionKey(0, 0, 0, 0, false);
-    whole.AddPositionKey(10, 10, 0, 0, false);
-    whole.animationOptions = ANIM_LINEARPOSITION;
+    Ramp(whole, 10);
     whole.SetFrameRange(INT32_MIN, INT32_MAX);
     EXPECT_EQ(whole.keyCount, INT32_MAX);
     whole.BakePoses();
     EXPECT_FALSE(whole.bakedPoses);
-    whole.time = 5;
-    Matrix pose;
-    whole.ComputeAnimatedLocal(&pose);
-    EXPECT_NEAR(pose.m[3][0], 5.0f, 1e-4);
+    EXPECT_NEAR(XAt(whole, 5), 5.0f, 1e-4);
 }
 
 TEST_F(KeyframeTrackTest, StoppedObjectComputesItsPoseOnceUntilRewound) {
     SceneObject o;
-    o.AddPositionKey(0, 0, 0, 0, false);
-    o.AddPositionKey(10, 10, 0, 0, false);
-    o.animationOptions = ANIM_LINEARPOSITION;
+    Ramp(o, 10);
     o.SetFrameRange(0, 10);
     o.time = 4;
     o.Update(kUpdateScene);
