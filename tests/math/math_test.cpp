@@ -8,7 +8,6 @@
 #include "math/matrix.h"
 #include "math/quaternion.h"
 #include "math/types.h"
-#include "math/vertex.h"
 
 namespace orix {
 namespace {
@@ -149,15 +148,9 @@ TEST(Quaternion, SlerpHalfwayIsHalfTheAngleAndEndsOnTheTarget) {
     EXPECT_NEAR(near.w, quarter.w, 1e-5f);
 }
 
-TEST(SharedTypes, PackedColoursAndTheFixedHalfSizeProjection) {
+TEST(SharedTypes, PackedColoursClampEachChannel) {
     EXPECT_EQ(PackColor({0.3f, 0.3f, 0.3f, 1.0f}), 0xFF4C4C4Cu);
     EXPECT_EQ(PackColor({2.0f, -1.0f, 0.5f, 0.0f}), 0x00FF007Fu);
-    EXPECT_EQ(MakeColorRef(0, 0, 255), 0x00FF0000u);
-    TLVertex v = ProjectToScreen({0.5f, -0.5f, 0.25f}, Matrix{});  // identity: W = 1
-    EXPECT_FLOAT_EQ(v.sx, 480.0f);
-    EXPECT_FLOAT_EQ(v.sy, 360.0f);
-    EXPECT_FLOAT_EQ(v.sz, 0.25f);
-    EXPECT_FLOAT_EQ(v.rhw, 1.0f);
 }
 
 }  // namespace
