@@ -89,17 +89,17 @@ TEST_F(LightTest, OverlayStateBlockSwitchesAndRestores) {
     device.SetRenderState(RS_TEXTUREPERSPECTIVE, 1);
     device.SetRenderState(RS_SRCBLEND, BLEND_SRCALPHA);
     block.Update(kUpdateOverlays);
-    EXPECT_EQ(probe.seen[RS_ZENABLE], 0u);
+    // Each state as the children saw it, and as the block left it.
+    const uint32_t states[][3] = {{RS_ZENABLE, 0, 1},
+                                  {RS_TEXTUREPERSPECTIVE, 0, 1},
+                                  {RS_ALPHABLENDENABLE, 1, 0},
+                                  {RS_SRCBLEND, BLEND_ONE, BLEND_SRCALPHA},
+                                  {RS_DESTBLEND, BLEND_ONE, BLEND_ZERO}};
+    for (const auto& s : states) {
+        EXPECT_EQ(probe.seen[s[0]], s[1]) << s[0];
+        EXPECT_EQ(device.State(RenderState(s[0])), s[2]) << s[0];
+    }
     EXPECT_EQ(probe.seen[RS_ZWRITEENABLE], 0u);
-    EXPECT_EQ(probe.seen[RS_TEXTUREPERSPECTIVE], 0u);
-    EXPECT_EQ(probe.seen[RS_ALPHABLENDENABLE], 1u);
-    EXPECT_EQ(probe.seen[RS_SRCBLEND], static_cast<uint32_t>(BLEND_ONE));
-    EXPECT_EQ(probe.seen[RS_DESTBLEND], static_cast<uint32_t>(BLEND_ONE));
-    EXPECT_EQ(device.State(RS_ZENABLE), 1u);
-    EXPECT_EQ(device.State(RS_TEXTUREPERSPECTIVE), 1u);
-    EXPECT_EQ(device.State(RS_ALPHABLENDENABLE), 0u);
-    EXPECT_EQ(device.State(RS_SRCBLEND), static_cast<uint32_t>(BLEND_SRCALPHA));
-    EXPECT_EQ(device.State(RS_DESTBLEND), static_cast<uint32_t>(BLEND_ZERO));
 
     // With depth testing off before, the block leaves it alone.
     device.SetRenderState(RS_ZENABLE, 0);
