@@ -246,6 +246,21 @@ TEST_F(TrailRibbonTest, DegenerateSegmentsGiveFiniteVertices) {
     scene->camera = camera;
 }
 
+// A particle's ribbon is a copy of its template's: it draws with the shared material, and the
+// particle's link to it is cleared when it goes.
+TEST_F(TrailRibbonTest, CopySharesTheMaterialAndClearsItsOwnersLink) {
+    TrailRibbon templ;
+    MaterialSet* material = templ.CreateMaterialSet();
+    templ.AddPoint(1, 1, 1);
+    TrailRibbon* copy = new TrailRibbon(templ);
+    EXPECT_TRUE(copy->points.empty());
+    EXPECT_EQ(copy->material, material);
+    TrailRibbon* link = copy;
+    copy->ownerLink = &link;
+    delete copy;
+    EXPECT_EQ(link, nullptr);
+}
+
 // A ribbon whose vertex buffer can never be had.
 struct StarvedRibbon : TrailRibbon {
     bool ReserveVertices(size_t) override { return false; }
