@@ -217,11 +217,7 @@ TEST_F(TrailRibbonTest, DegenerateSegmentsGiveFiniteVertices) {
     ribbon.SetWidth(1.5f);
     engine.currentTick = 1000;
     // Repeated points, a segment along the line of sight, then a normal one.
-    ribbon.AddPoint(0, 0, 0);
-    ribbon.AddPoint(0, 0, 0);
-    ribbon.AddPoint(0, 0, 0);
-    ribbon.AddPoint(0, 0, 20);
-    ribbon.AddPoint(0, 0, 20);
+    for (float z : {0.0f, 0.0f, 0.0f, 20.0f, 20.0f}) ribbon.AddPoint(0, 0, z);
     ribbon.AddPoint(0, 10, 20);
     DrawAt(engine, ribbon, 1100);
     ASSERT_EQ(Strip().size(), 12u);

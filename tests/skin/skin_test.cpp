@@ -124,9 +124,7 @@ TEST_F(SkinDeformTest, ASharedPositionMovesAsOne) {
     skin.AddVertex(3, 1, 0);
     skin.AddVertex(2, 1, 0);
     skin.AddVertex(1, 1, 0);
-    skin.AddFace(0, 1, 2, 0);
-    skin.AddFace(0, 2, 3, 0);
-    skin.AddFace(0, 3, 4, 0);
+    for (int32_t f = 0; f < 3; ++f) skin.AddFace(0, f + 1, f + 2, 0);
     for (int i = 0; i < 7; ++i) skin.AddTexCoord(0.1f * float(i), 0.0f);
     skin.AddTexFace(0, 4, 5);
     skin.AddTexFace(1, 5, 6);
