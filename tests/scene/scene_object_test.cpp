@@ -136,7 +136,6 @@ TEST_F(SceneObjectTest, RemovalsDeleteTheSubtreeAndWaitForTheSiblings) {
     EXPECT_EQ(root.children.size(), 2u);
     EXPECT_FALSE(root.removalsPending);
     root.DeleteChildren();
-    EXPECT_TRUE(root.children.empty());
     EXPECT_EQ(log.size(), 6u);
 }
 
@@ -219,7 +218,6 @@ TEST_F(SceneObjectTest, ObjectsAreUpdatedInTheOrderAddedUpToTheFirstNull) {
     b.AddChild(&d);
     scene.Update(kUpdateScene);
     EXPECT_EQ(log, (std::vector<std::string>{"a", "b", "d", "c"}));
-    EXPECT_EQ(scene.world, Matrix::Identity());
     scene.children.clear();
     b.children.clear();
 }
