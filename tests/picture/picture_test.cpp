@@ -229,13 +229,10 @@ protected:
 // Each encoding decodes to what libjpeg itself decodes, in bottom-up BGR rows padded to whole
 // words.
 TEST_F(JpegPictureTest, EncodingVariantsDecodeLikeTheLibrary) {
-    JpegOptions plain, grey, progressive, restart, arithmetic, subsampled;
+    JpegOptions plain, grey, progressive, arithmetic;
     grey.greyscale = true;
     progressive.progressive = true;
-    restart.restartInterval = 1;
     arithmetic.arithmetic = arithmetic.progressive = true;
-    subsampled.subsample = true;
-    subsampled.quality = 75;
     struct Case {
         const char* name;
         int w, h;
@@ -244,9 +241,7 @@ TEST_F(JpegPictureTest, EncodingVariantsDecodeLikeTheLibrary) {
     } cases[] = {{"small.jpg", 3, 2, plain, 12},
                  {"grey.jpg", 4, 3, grey, 12},
                  {"progressive.jpg", 37, 21, progressive, 112},
-                 {"restart.jpg", 37, 21, restart, 112},
-                 {"arith.jpg", 37, 21, arithmetic, 112},
-                 {"sub.jpg", 37, 21, subsampled, 112}};
+                 {"arith.jpg", 37, 21, arithmetic, 112}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         std::string path = Write(c.name, c.w, c.h, c.options);
