@@ -155,5 +155,23 @@ TEST_F(BneReaderTest, TextureFailuresEndTheProgramUnlessToldOtherwise) {
     EXPECT_EQ(lenient.meshCount, 1);
 }
 
+// TCB keys, as a converted file holds them: relative turns, read back in frames.
+TEST_F(BneReaderTest, TcbRotationKeysReadBackAsWritten) {
+    OrixFileBne& w = Begin("tcb.bne");
+    w.WriteHelperHeader("Spine");
+    w.WriteAnimationHeader();
+    w.WriteTcbRotation(0, 0, 1, 0, 0.0f);
+    w.WriteTcbRotation(1600, 0, 1, 0, 1.2f);
+    w.WriteEndHelper();
+    SkinnedCharacter c(1);
+    ASSERT_TRUE(c.LoadBne(End(), 1));
+    ASSERT_EQ(c.helperCount, 1);
+    const auto& keys = c.helpers[0]->animation->RotationKeys();
+    ASSERT_EQ(keys.size(), 2u);
+    EXPECT_FLOAT_EQ(keys[1].time, 10.0f);
+    Matrix turned = QuaternionToMatrix(QuaternionFromRotation({0, 1, 0}, 1.2f));
+    EXPECT_LT(MaxDifference(QuaternionToMatrix(keys[1].value), turned), 1e-5f);
+}
+
 }  // namespace
 }  // namespace orix
