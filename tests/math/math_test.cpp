@@ -14,10 +14,8 @@ namespace {
 
 constexpr float kPi = 3.14159265f;
 
-void ExpectNear(const Vector3& a, const Vector3& b, float tol = 1e-5f) {
-    EXPECT_NEAR(a.x, b.x, tol);
-    EXPECT_NEAR(a.y, b.y, tol);
-    EXPECT_NEAR(a.z, b.z, tol);
+void ExpectNear(const Vector3& a, const Vector3& b) {
+    EXPECT_LT(Length(a - b), 1e-5f) << a.x << " " << a.y << " " << a.z;
 }
 
 // Left-handed, row vectors: a quarter turn about y carries +x onto -z and +z onto +x. The

@@ -52,11 +52,8 @@ TEST_F(BneReaderTest, DamagedFilesNeverOverrunAndReportClearly) {
 
     // Wrong magic: reported, nothing built.
     capture.Clear();
-    std::string bad = WriteRaw(std::string("BNX\0\x0b"
-                                           "Box\0\x13",
-                                           9) +
-                                   std::string(12, '\0'),
-                               "bad.bne");
+    std::string bad =
+        WriteRaw(std::string("BNX\0\013Box\0\023", 9) + std::string(12, '\0'), "bad.bne");
     SkinnedCharacter c(1);
     EXPECT_FALSE(c.LoadBne(bad, 1));
     ASSERT_EQ(capture.Messages().size(), 1u);

@@ -10,19 +10,11 @@ namespace {
 
 using MeshTest = testing::DrawFixture;
 
-Mesh* Quad(int32_t format) {
-    Mesh* m = new Mesh(format);
-    m->AddVertex(0, 0, 0);
-    m->AddVertex(1, 0, 0);
-    m->AddVertex(1, 1, 0);
-    m->AddVertex(0, 1, 0);
+TEST_F(MeshTest, BuildsAndDrawsOneIndexedListWithoutAMaterialSet) {
+    auto* m = new Mesh(1);  // a quad
+    for (int i = 0; i < 4; ++i) m->AddVertex(float(i % 3 != 0), float(i / 2), 0);
     m->AddFace(0, 1, 2, 0);
     m->AddFace(0, 2, 3, 0);
-    return m;
-}
-
-TEST_F(MeshTest, BuildsAndDrawsOneIndexedListWithoutAMaterialSet) {
-    Mesh* m = Quad(1);
     m->Update(kUpdateDraw);  // never updated with Animate: draws nothing yet
     EXPECT_TRUE(device.draws.empty());
     m->Update(kUpdateScene);
