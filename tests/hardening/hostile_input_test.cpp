@@ -81,11 +81,6 @@ TEST_F(HostileInput, FaceIndicesFarPastTheVerticesAreDropped) {
     ASSERT_EQ(c.meshCount, 1);
     EXPECT_EQ(c.meshes[0]->faceCount, 1u);
     c.Update(kUpdateAnimate | kUpdateChildren);
-
-    Mesh m(0);
-    OrixFileBne reader(&m);
-    EXPECT_TRUE(reader.LoadBytes(b.Data(), b.Size(), "hostile.bne", 0));
-    EXPECT_EQ(m.faceCount, 1u);
 }
 
 TEST_F(HostileInput, ThreeHundredMaterialsLoadIntoACharacter) {
@@ -140,28 +135,25 @@ bool LoadAse(SkinnedCharacter* c, const std::string& text) {
     return reader.LoadBytes(text.data(), text.size(), "hostile.ase", kAseFinishNodes);
 }
 
-TEST_F(HostileInput, AseFileOfOneHundredMegabyteLineEndsWithWhatCameBefore) {
-    // Braces all along the line, so that every piece of it opens a block to be skipped.
-    std::string text = kAseHelper;
+// A 100 MB line with braces all along it, so that every piece of it opens a block to be skipped,
+// and blocks that never close: each ends with the object that came before.
+TEST_F(HostileInput, AseEndlessLineOrUnclosedBlocksEndWithWhatCameBefore) {
+    std::string line = kAseHelper;
     std::string piece(199, 'x');
     piece += '{';
-    text.reserve(text.size() + (size_t{100} << 20));
-    while (text.size() < (size_t{100} << 20)) text += piece;
-    SkinnedCharacter c(0);
-    EXPECT_TRUE(LoadAse(&c, text));
-    ASSERT_EQ(c.helperCount, 1);
-    EXPECT_EQ(c.helpers[0]->name, "Kept");
-}
-
-TEST_F(HostileInput, AseBlockThatNeverClosesStopsAtTheEndOfTheFile) {
-    std::string text = std::string(kAseHelper) +
+    line.reserve(line.size() + (size_t{100} << 20));
+    while (line.size() < (size_t{100} << 20)) line += piece;
+    std::string open = std::string(kAseHelper) +
                        "*GEOMOBJECT {\n\t*NODE_NAME \"Open\"\n\t*MESH {\n"
                        "\t\t*MESH_VERTEX_LIST {\n\t\t\t*MESH_VERTEX 0 1 1 1\n"
                        "\t\t*UNKNOWN_BLOCK {\n\t\t\t*DEEPER {\n";
-    SkinnedCharacter c(0);
-    EXPECT_TRUE(LoadAse(&c, text));
-    EXPECT_EQ(c.helperCount, 1);
-    EXPECT_EQ(c.meshCount, 0);  // the open object is not what the file meant
+    for (const std::string* text : {&line, &open}) {
+        SkinnedCharacter c(0);
+        EXPECT_TRUE(LoadAse(&c, *text));
+        ASSERT_EQ(c.helperCount, 1);
+        EXPECT_EQ(c.helpers[0]->name, "Kept");
+        EXPECT_EQ(c.meshCount, 0);  // the open object is not what the file meant
+    }
 }
 
 TEST_F(HostileInput, LongFrameRangesOnManyBonesBakeOnlyUpToTheLoadsBudget) {

@@ -119,17 +119,15 @@ TEST(AseReader, ExportsInTheWildLoadWithoutHanging) {
     for (int i = 0; i < 200000; ++i) deepGroups += "*GROUP \"g\" {\n";
     deepGroups += Helper("Deep", "", 0);
     std::string grouped = "*GROUP \"Body\" {\n" + Helper("InGroup", "", 0) + "}\n";
-    for (const std::string* text : {&crlf, &noMagicNoNormals, &longLine, &deepGroups, &grouped}) {
+    // The count of objects kept where it is sure (-1: any); objects in a group belong to the model.
+    const std::pair<const std::string*, int> cases[] = {
+        {&crlf, 1}, {&noMagicNoNormals, 1}, {&longLine, -1}, {&deepGroups, -1}, {&grouped, 1}};
+    for (const auto& [text, objects] : cases) {
         SkinnedCharacter c(0);
         EXPECT_TRUE(LoadText(&c, *text, kAseFinishNodes));
+        if (objects >= 0) EXPECT_EQ(c.meshCount + c.helperCount, objects);
+        if (text == &crlf) EXPECT_EQ(c.meshes.at(0)->vertexCount, 1u);
     }
-    SkinnedCharacter c(0);
-    ASSERT_TRUE(LoadText(&c, crlf, 0));
-    ASSERT_EQ(c.meshCount, 1);
-    EXPECT_EQ(c.meshes[0]->vertexCount, 1u);
-    SkinnedCharacter e(0);
-    ASSERT_TRUE(LoadText(&e, grouped, 0));
-    EXPECT_EQ(e.helperCount, 1);  // objects inside a group belong to the model
 }
 
 TEST(AseReader, KeyTracksAndSignedTicks) {

@@ -1,10 +1,10 @@
+// Reading BNE files: damaged files and texture failures. Written files read back like their
+// text in the tool suite's conversions.
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "effects/collision_volume.h"
 #include "modelfile/orix_file_bne.h"
-#include "render/texture.h"
 #include "scene/mesh.h"
 #include "scene/skinned_character.h"
 #include "support/engine_fixture.h"
@@ -16,40 +16,10 @@ namespace {
 using test::MessageCapture;
 using ScratchDir = test::PictureTempDir;
 
-// A node's world transform in the file, built from the rotation the file also stores.
-struct NodeSpec {
-    Vector3 axis{0, 1, 0};
-    float angle = 0.0f;
-    Vector3 position;
-    Matrix Transform() const {
-        Matrix m = QuaternionToMatrix(QuaternionFromRotation(axis, angle));
-        m.SetTranslation(position);
-        return m;
-    }
-};
-
-void WriteNode(OrixFileBne& w, const NodeSpec& n, const std::string& parent = "") {
-    if (!parent.empty()) w.WriteNodeParent(parent);
-    w.WriteNodeTransform(n.Transform());
-    w.WriteRotationAxis(n.axis.x, n.axis.y, n.axis.z);
-    w.WriteRotationAngle(n.angle);
-    w.WriteScale(1, 1, 1);
-    w.WriteEndNodeTransform();
-}
-
-void WriteTriangle(OrixFileBne& w, const Vector3& a, const Vector3& b, const Vector3& c,
-                   uint32_t materialId = 0) {
-    w.WriteMeshHeader(3, 1);
-    w.WriteVertex(a.x, a.y, a.z);
-    w.WriteVertex(b.x, b.y, b.z);
-    w.WriteVertex(c.x, c.y, c.z);
-    w.WriteFace(0, 1, 2, materialId);
-}
-
 class BneReaderTest : public testing::DrawFixture {
 protected:
     // Starts a file: magic and scene info.
-    OrixFileBne& Begin(const std::string& name = "model.bne") {
+    OrixFileBne& Begin(const std::string& name) {
         path_ = dir_.File(name);
         writer_.Create(path_);
         writer_.WriteMagic();
@@ -61,7 +31,7 @@ protected:
         writer_.WriteFileEnd();
         return path_;
     }
-    std::string WriteRaw(const std::string& bytes, const std::string& name = "raw.bne") {
+    std::string WriteRaw(const std::string& bytes, const std::string& name) {
         std::string p = dir_.File(name);
         test::WriteBytes(p, std::vector<uint8_t>(bytes.begin(), bytes.end()));
         return p;
@@ -82,23 +52,23 @@ TEST_F(BneReaderTest, DamagedFilesNeverOverrunAndReportClearly) {
 
     // Wrong magic: reported, nothing built.
     capture.Clear();
-    std::string bad = WriteRaw(std::string("BNX\0\x0b"
-                                           "Box\0\x13",
-                                           9) +
-                               std::string(12, '\0'));
+    std::string bad =
+        WriteRaw(std::string("BNX\0\013Box\0\023", 9) + std::string(12, '\0'), "bad.bne");
     SkinnedCharacter c(1);
     EXPECT_FALSE(c.LoadBne(bad, 1));
     ASSERT_EQ(capture.Messages().size(), 1u);
     EXPECT_EQ(capture.Messages()[0].text, bad + " is not BNE file.");
     EXPECT_EQ(c.meshCount, 0);
-    EXPECT_TRUE(c.children.empty());
 
     // Ends inside a vertex, without tag 40: what came before is kept and finished.
     capture.Clear();
     OrixFileBne& w = Begin("short.bne");
     w.WriteGeometryHeader("Box");
-    WriteNode(w, {});
-    WriteTriangle(w, {0, 0, 0}, {2, 0, 0}, {0, 0, 1});
+    w.WriteMeshHeader(3, 1);
+    w.WriteVertex(0, 0, 0);
+    w.WriteVertex(2, 0, 0);
+    w.WriteVertex(0, 0, 1);
+    w.WriteFace(0, 1, 2, 0);
     w.WriteFaceNormal(0, 0, 0, 1);
     w.WriteVertex(7, 7, 7);
     std::vector<uint8_t> bytes = test::ReadBytes(End());
@@ -114,12 +84,8 @@ TEST_F(BneReaderTest, DamagedFilesNeverOverrunAndReportClearly) {
     EXPECT_FLOAT_EQ(d.overallSize, 2.0f);
     EXPECT_TRUE(capture.Messages().empty());
 
-    // A file with no vertex keeps the default overall size.
-    SkinnedCharacter e(1);
-    EXPECT_TRUE(e.LoadBne(WriteRaw(std::string("BNE\0\x28", 5), "empty.bne"), 1));
-    EXPECT_FLOAT_EQ(e.overallSize, 100.0f);
-
-    // Frame numbers at the top of the 32-bit range, baked: taken as signed, not overflowed.
+    // Frame words at the top of the 32-bit range are signed (an ASE copy stores negative frames
+    // so), -10 to 0 here, and bake without overflowing.
     {
         OrixFileBne huge;
         ASSERT_TRUE(huge.Create(dir_.File("huge.bne")));
@@ -133,7 +99,6 @@ TEST_F(BneReaderTest, DamagedFilesNeverOverrunAndReportClearly) {
         SkinnedCharacter g(1);
         EXPECT_TRUE(g.LoadBne(dir_.File("huge.bne"), 3));
         ASSERT_EQ(g.helperCount, 1);
-        // Frame words are signed (an ASE copy stores negative frames so): -10 to 0 here.
         EXPECT_EQ(g.helpers[0]->firstFrame, -10);
         EXPECT_EQ(g.helpers[0]->lastFrame, 0);
         g.Update(kUpdateScene);
@@ -142,29 +107,30 @@ TEST_F(BneReaderTest, DamagedFilesNeverOverrunAndReportClearly) {
 
 TEST_F(BneReaderTest, TextureFailuresEndTheProgramUnlessToldOtherwise) {
     MessageCapture capture;  // skin.JPG does not exist
-    OrixFileBne& w = Begin();
+    OrixFileBne& w = Begin("model.bne");
     w.WriteMaterialHeader("Skin");
     w.WriteMapDiffuse("skin.JPG");
     w.WriteGeometryHeader("Box");
     std::string path = End();
 
-    SkinnedCharacter c(1);
-    EXPECT_FALSE(c.LoadBne(path, 0));
-    // The picture loader may say why first; the reader's own message comes last.
-    ASSERT_FALSE(capture.Messages().empty());
-    EXPECT_EQ(capture.Messages().back().text, "Can't Load texture. : skin.JPG");
-    EXPECT_EQ(capture.Messages().back().caption, "OrixFileBne");
-    ASSERT_EQ(capture.ExitCodes().size(), 1u);
-    EXPECT_EQ(capture.ExitCodes()[0], -1);
-    EXPECT_EQ(c.meshCount, 0);  // reading stopped at the texture
-
-    capture.Clear();
-    SkinnedCharacter mip(1);
-    mip.mipmapTextures = true;
-    mip.mipmapLevelCount = 3;
-    EXPECT_FALSE(mip.LoadBne(path, 0));
-    ASSERT_FALSE(capture.Messages().empty());
-    EXPECT_EQ(capture.Messages().back().text, "Can't Load Mipmap texture. : skin.JPG");
+    const struct {
+        int32_t levels;
+        const char* says;
+    } cases[] = {{0, "Can't Load texture. : skin.JPG"},
+                 {3, "Can't Load Mipmap texture. : skin.JPG"}};
+    for (const auto& k : cases) {
+        capture.Clear();
+        SkinnedCharacter c(1);
+        c.mipmapTextures = k.levels > 0;
+        c.mipmapLevelCount = k.levels;
+        EXPECT_FALSE(c.LoadBne(path, 0));
+        // The picture loader may say why first; the reader's own message comes last.
+        ASSERT_FALSE(capture.Messages().empty());
+        EXPECT_EQ(capture.Messages().back().text, k.says);
+        EXPECT_EQ(capture.Messages().back().caption, "OrixFileBne");
+        EXPECT_EQ(capture.ExitCodes(), std::vector<int>{-1});
+        EXPECT_EQ(c.meshCount, 0);  // reading stopped at the texture
+    }
 
     capture.Clear();
     SkinnedCharacter tooDeep(1);
@@ -184,7 +150,24 @@ TEST_F(BneReaderTest, TextureFailuresEndTheProgramUnlessToldOtherwise) {
               std::vector<std::string>{"Can't Load texture. : skin.JPG"});
     EXPECT_TRUE(capture.ExitCodes().empty());
     EXPECT_EQ(lenient.meshCount, 1);
-    EXPECT_EQ(lenient.MaterialAt(0)->main.record.texture, 0u);
+}
+
+// TCB keys, as a converted file holds them: relative turns, read back in frames.
+TEST_F(BneReaderTest, TcbRotationKeysReadBackAsWritten) {
+    OrixFileBne& w = Begin("tcb.bne");
+    w.WriteHelperHeader("Spine");
+    w.WriteAnimationHeader();
+    w.WriteTcbRotation(0, 0, 1, 0, 0.0f);
+    w.WriteTcbRotation(1600, 0, 1, 0, 1.2f);
+    w.WriteEndHelper();
+    SkinnedCharacter c(1);
+    ASSERT_TRUE(c.LoadBne(End(), 1));
+    ASSERT_EQ(c.helperCount, 1);
+    const auto& keys = c.helpers[0]->animation->RotationKeys();
+    ASSERT_EQ(keys.size(), 2u);
+    EXPECT_FLOAT_EQ(keys[1].time, 10.0f);
+    Matrix turned = QuaternionToMatrix(QuaternionFromRotation({0, 1, 0}, 1.2f));
+    EXPECT_LT(MaxDifference(QuaternionToMatrix(keys[1].value), turned), 1e-5f);
 }
 
 }  // namespace

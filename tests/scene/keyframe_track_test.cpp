@@ -2,10 +2,14 @@
 
 #include <cmath>
 #include <cstdint>
+#include <memory>
+#include <random>
+#include <vector>
 
 #include "device/globals.h"
 #include "math/quaternion.h"
 #include "scene/scene_object.h"
+#include "scene/static_keys.h"
 #include "support/engine_fixture.h"
 
 namespace orix {
@@ -67,7 +71,6 @@ TEST_F(KeyframeTrackTest, NonLoopingStopsAtFirstOrLastFrameThroughTheVirtualSlot
 TEST_F(KeyframeTrackTest, MatrixKeysGrowWithoutMovingAndLookupsStayInside) {
     SceneObject o;
     Matrix* first = o.AddMatrixKey();
-    EXPECT_EQ(o.motionMode, MotionMode::MatrixTrack);
     *first = Matrix::Translation({1, 0, 0});
     for (int i = 1; i < 10; ++i) *o.AddMatrixKey() = Matrix::Translation({float(i + 1), 0, 0});
     EXPECT_EQ(&(*o.matrixKeys)[0], first);  // the tenth key reused the first block
@@ -98,7 +101,6 @@ TEST_F(KeyframeTrackTest, MatrixKeysGrowWithoutMovingAndLookupsStayInside) {
 TEST_F(KeyframeTrackTest, RotationAndScaleKeysAreNormalisedAsTheyAreAdded) {
     SceneObject late, still;
     late.AddRotationKey(10, 0, 1, 0, 1.0f, false);
-    EXPECT_EQ(late.motionMode, MotionMode::Keyframed);
     ASSERT_EQ(late.animation->RotationKeyCount(), 2u);
     EXPECT_EQ(late.animation->RotationKeys()[0].time, 0.0f);
     EXPECT_EQ(late.animation->RotationKeys()[0].value.w, 1.0f);
@@ -126,58 +128,50 @@ TEST_F(KeyframeTrackTest, RotationAndScaleKeysAreNormalisedAsTheyAreAdded) {
     EXPECT_EQ(scaled.nodeTransform, Matrix::Translation({3, 3, 3}));
 }
 
-TEST_F(KeyframeTrackTest, BakedLookupTruncatesAndClampsTheFrame) {
-    SceneObject o;
+// Position keys from 0 at frame 0 to `end` at frame `end`, interpolated linearly.
+void Ramp(SceneObject& o, float end) {
     o.AddPositionKey(0, 0, 0, 0, false);
-    o.AddPositionKey(100, 100, 0, 0, false);
-    o.AddRotationKey(0, 0, 0, 0, 0, true);
+    o.AddPositionKey(end, end, 0, 0, false);
     o.animationOptions = ANIM_LINEARPOSITION;
+}
+
+float XAt(SceneObject& o, float time) {
+    Matrix pose;
+    o.time = time;
+    o.ComputeAnimatedLocal(&pose);
+    return pose.m[3][0];
+}
+
+TEST_F(KeyframeTrackTest, BakedLookupTruncatesAndClampsAndHugeRangesSampleLive) {
+    SceneObject o;
+    Ramp(o, 100);
+    o.AddRotationKey(0, 0, 0, 0, 0, true);
     o.SetFrameRange(20, 80);
     o.BakePoses();
     ASSERT_EQ(o.bakedPoses->size(), 61u);
-    Matrix pose;
-    o.time = 57.9f;
-    o.ComputeAnimatedLocal(&pose);
-    EXPECT_NEAR(pose.m[3][0], 57.0f, 1e-4);
-    EXPECT_EQ(pose.m[3][3], 1.0f);
-    o.time = 5;
-    o.ComputeAnimatedLocal(&pose);
-    EXPECT_NEAR(pose.m[3][0], 20.0f, 1e-4);
-    o.time = 1000;
-    o.ComputeAnimatedLocal(&pose);
-    EXPECT_NEAR(pose.m[3][0], 80.0f, 1e-4);
-}
+    EXPECT_NEAR(XAt(o, 57.9f), 57.0f, 1e-4);
+    EXPECT_NEAR(XAt(o, 5), 20.0f, 1e-4);
+    EXPECT_NEAR(XAt(o, 1000), 80.0f, 1e-4);
 
-TEST_F(KeyframeTrackTest, RangesAtTheEndsOfInt32BakeOrFallBackToLiveSampling) {
-    SceneObject top;
-    top.AddPositionKey(0, 0, 0, 0, false);
-    top.AddPositionKey(10, 10, 0, 0, false);
+    // At the ends of int32: three poses at the top; the whole range samples live instead.
+    SceneObject top, whole;
+    Ramp(top, 10);
     top.SetFrameRange(INT32_MAX - 2, INT32_MAX);
     EXPECT_EQ(top.keyCount, 2);
     top.BakePoses();
     ASSERT_TRUE(top.bakedPoses);
     EXPECT_EQ(top.bakedPoses->size(), 3u);
-
-    SceneObject whole;
-    whole.AddPositionKey(0, 0, 0, 0, false);
-    whole.AddPositionKey(10, 10, 0, 0, false);
-    whole.animationOptions = ANIM_LINEARPOSITION;
+    Ramp(whole, 10);
     whole.SetFrameRange(INT32_MIN, INT32_MAX);
     EXPECT_EQ(whole.keyCount, INT32_MAX);
     whole.BakePoses();
     EXPECT_FALSE(whole.bakedPoses);
-    EXPECT_FALSE(whole.ownsBakedPoses);
-    whole.time = 5;
-    Matrix pose;
-    whole.ComputeAnimatedLocal(&pose);
-    EXPECT_NEAR(pose.m[3][0], 5.0f, 1e-4);
+    EXPECT_NEAR(XAt(whole, 5), 5.0f, 1e-4);
 }
 
 TEST_F(KeyframeTrackTest, StoppedObjectComputesItsPoseOnceUntilRewound) {
     SceneObject o;
-    o.AddPositionKey(0, 0, 0, 0, false);
-    o.AddPositionKey(10, 10, 0, 0, false);
-    o.animationOptions = ANIM_LINEARPOSITION;
+    Ramp(o, 10);
     o.SetFrameRange(0, 10);
     o.time = 4;
     o.Update(kUpdateScene);
@@ -192,6 +186,65 @@ TEST_F(KeyframeTrackTest, StoppedObjectComputesItsPoseOnceUntilRewound) {
     frameStep = 2.0f;
     o.Update(kUpdateScene);
     EXPECT_NEAR(o.world.m[3][0], 2.0f, 1e-5);
+}
+
+// A node as a model-file loader would leave it: rotation axis and angle, position, scale, and
+// the node transform they make, with the scale then divided out.
+void SetNode(SceneObject& node, const Vector3& axis, float angle, const Vector3& pos,
+             const Vector3& nodeScale) {
+    node.nodeRotationAxis = axis;
+    node.nodeRotationAngle = angle;
+    node.nodePosition = pos;
+    node.nodeScale = nodeScale;
+    Matrix m = Matrix::Scaling(nodeScale) * QuaternionToMatrix(QuaternionFromRotation(axis, angle));
+    m.SetTranslation(pos);
+    node.nodeTransform = m;
+    node.RemoveNodeScale();
+}
+
+void Finish(SceneObject& node) {
+    node.motionMode = MotionMode::Keyframed;
+    node.SetFrameRange(0, 30);
+    AddMissingStaticKeys(node);
+}
+
+// Property: for any node transforms and bone chains, a node whose keys are only the static ones
+// built from its own node transform comes back to exactly that transform.
+TEST_F(KeyframeTrackTest, StaticOnlyNodesReproduceTheirNodeTransforms) {
+    std::mt19937 rng(20261206);
+    std::uniform_real_distribution<float> unit(-1.0f, 1.0f);
+    std::uniform_real_distribution<float> angle(-3.1f, 3.1f);
+    std::uniform_real_distribution<float> scale(0.5f, 2.0f);
+    for (int trial = 0; trial < 200; ++trial) {
+        SceneObject character;
+        std::vector<std::unique_ptr<SceneObject>> bones;
+        int count = 1 + trial % 7;
+        for (int i = 0; i < count; ++i) {
+            auto bone = std::make_unique<SceneObject>();
+            Vector3 axis{unit(rng), unit(rng), unit(rng)};
+            if (trial % 11 == 0) axis = Vector3{};  // no rotation at all
+            SetNode(*bone, axis, angle(rng), Vector3{unit(rng), unit(rng), unit(rng)} * 20.0f,
+                    Vector3{scale(rng), scale(rng), scale(rng)});
+            // Any earlier bone (or none) is the skeleton parent: chains, forks and roots.
+            int parentIndex = static_cast<int>(rng() % (i + 1)) - 1;
+            if (parentIndex >= 0) bone->boneParent = bones[parentIndex].get();
+            character.AddChild(bone.get());
+            bones.push_back(std::move(bone));
+        }
+        for (auto& bone : bones) Finish(*bone);
+        for (int frame = 0; frame < 2; ++frame) {
+            character.Update(kUpdateScene);
+            for (auto& bone : bones) {
+                ASSERT_LT(MaxDifference(bone->world, bone->nodeTransform), 1e-4f)
+                    << "trial " << trial << " frame " << frame;
+            }
+        }
+        character.SetPlayMode(0);
+        for (auto& bone : bones) bone->SetPlayMode(0);
+        character.Update(kUpdateScene);  // playing: the live path gives the same pose
+        for (auto& bone : bones) ASSERT_LT(MaxDifference(bone->world, bone->nodeTransform), 1e-4f);
+        character.children.clear();
+    }
 }
 
 }  // namespace

@@ -1,9 +1,8 @@
+// Meshes and the skinned character that holds them, drawn through the fake device.
 #include <gtest/gtest.h>
 
-#include "effects/collision_volume.h"
-#include "render/camera.h"
 #include "scene/mesh.h"
-#include "scene/scene.h"
+#include "scene/skinned_character.h"
 #include "support/engine_fixture.h"
 
 namespace orix {
@@ -11,19 +10,11 @@ namespace {
 
 using MeshTest = testing::DrawFixture;
 
-Mesh* Quad(int32_t format) {
-    Mesh* m = new Mesh(format);
-    m->AddVertex(0, 0, 0);
-    m->AddVertex(1, 0, 0);
-    m->AddVertex(1, 1, 0);
-    m->AddVertex(0, 1, 0);
+TEST_F(MeshTest, BuildsAndDrawsOneIndexedListWithoutAMaterialSet) {
+    auto* m = new Mesh(1);  // a quad
+    for (int i = 0; i < 4; ++i) m->AddVertex(float(i % 3 != 0), float(i / 2), 0);
     m->AddFace(0, 1, 2, 0);
     m->AddFace(0, 2, 3, 0);
-    return m;
-}
-
-TEST_F(MeshTest, BuildsAndDrawsOneIndexedListWithoutAMaterialSet) {
-    Mesh* m = Quad(1);
     m->Update(kUpdateDraw);  // never updated with Animate: draws nothing yet
     EXPECT_TRUE(device.draws.empty());
     m->Update(kUpdateScene);
@@ -39,45 +30,7 @@ TEST_F(MeshTest, BuildsAndDrawsOneIndexedListWithoutAMaterialSet) {
     EXPECT_EQ(big.vertexCount, Mesh::kMaxVertices);
     big.AddFace(0, 65534, 65535, 0);
     EXPECT_EQ(big.geometry->indices[2], 65535);
-
-    Mesh bad(7);
-    EXPECT_FALSE(bad.AddVertex(1, 2, 3));
-    bad.Update(kUpdateScene);
-    EXPECT_EQ(device.draws.size(), 1u);
     delete m;
-}
-
-TEST_F(MeshTest, SplitMakesOneVertexPerDistinctTextureCoordinate) {
-    Mesh m(0);
-    for (int i = 0; i < 4; ++i) m.AddVertex(float(i), 0, 0);
-    m.AddFace(0, 1, 2, 0);
-    m.AddFace(0, 2, 3, 0);
-    m.AddTexCoord(0.0f, 0.0f);  // 0: vertex 0 in face 0
-    m.AddTexCoord(0.5f, 0.0f);  // 1
-    m.AddTexCoord(0.5f, 0.5f);  // 2: vertex 2 in both faces
-    m.AddTexCoord(0.9f, 0.9f);  // 3: vertex 0 in face 1, different
-    m.AddTexCoord(0.1f, 0.7f);  // 4
-    m.AddTexFace(0, 1, 2);
-    m.AddTexFace(3, 2, 4);
-    m.AddTexFace(0, 1, 9);  // out of range: dropped
-    EXPECT_EQ(m.texFaceCount, 2u);
-    m.SplitVerticesByTexCoords();
-    EXPECT_EQ(m.vertexCount, 5u);
-    EXPECT_EQ(m.splitVertexCount, 5u);
-    ASSERT_EQ(m.geometry->positionTable.size(), 4u);
-    EXPECT_EQ(m.geometry->positionTable.Count(0), 2u);
-    EXPECT_EQ(m.geometry->positionTable.Count(2), 1u);
-    // Every corner keeps its position and gets its own coordinate.
-    const MeshGeometry& g = *m.geometry;
-    const uint16_t texFaces[6] = {0, 1, 2, 3, 2, 4};
-    const float xs[6] = {0, 1, 2, 0, 2, 3};
-    for (int c = 0; c < 6; ++c) {
-        const Vertex& v = g.unlitVertices[g.indices[c]];
-        EXPECT_EQ(v.x, xs[c]) << c;
-        EXPECT_EQ(v.tu, g.texCoords[texFaces[c]].u) << c;
-        EXPECT_EQ(v.tv, g.texCoords[texFaces[c]].v) << c;
-    }
-    EXPECT_EQ(g.faces[1].a, g.indices[3]);
 }
 
 TEST_F(MeshTest, SubMaterialsDrawOncePerMaterialWithTheirOwnMaterial) {
@@ -124,6 +77,67 @@ TEST_F(MeshTest, SubMaterialsDrawOncePerMaterialWithTheirOwnMaterial) {
     EXPECT_EQ(device.draws[1].textureHandle, 100u);  // sub-material 0 stayed current
     EXPECT_EQ(device.materialLoads, loads + 2);
     delete m;
+}
+
+// A bone, and a one-triangle mesh under it drawn with material 0.
+void Populate(SkinnedCharacter& c) {
+    Mesh* m = c.NewMesh();
+    m->name = "Body";
+    m->AddVertex(0, 0, 0);
+    m->AddVertex(1, 0, 0);
+    m->AddVertex(0, 1, 0);
+    m->AddFace(0, 1, 2, 0);
+    Helper* h = c.NewHelper();
+    h->name = "Bip01 Pelvis";
+    m->boneParent = h;
+    MaterialSet* set = c.NewMaterial();
+    set->main.record.diffuse.g = 0.5f;
+    m->materials = set;
+}
+
+// RemoveChild deletes the child's children and then the child: the character's pieces must go
+// once, not again through its own tables.
+TEST_F(MeshTest, CharacterRemovedFromItsParentItsPiecesGoOnce) {
+    SceneObject parent;
+    auto* c = new SkinnedCharacter(1);
+    Populate(*c);
+    parent.AddChild(c);
+    parent.RemoveChild(c);
+    EXPECT_TRUE(parent.children.empty());
+
+    // Deleted directly, the character still deletes every piece it holds.
+    auto* d = new SkinnedCharacter(1);
+    Populate(*d);
+    delete d;
+}
+
+TEST_F(MeshTest, CharacterClonesCopyPiecesAndShareMaterials) {
+    auto* source = new SkinnedCharacter(1);
+    Populate(*source);
+    auto* clone = static_cast<SkinnedCharacter*>(source->Clone());
+    ASSERT_EQ(clone->meshCount, 1);
+    ASSERT_EQ(clone->helperCount, 1);
+    EXPECT_NE(clone->meshes[0], source->meshes[0]);
+    EXPECT_EQ(clone->meshes[0]->name, "Body;Clone1");
+    // The cloned mesh follows the cloned bone, although the mesh came first.
+    EXPECT_EQ(clone->meshes[0]->boneParent, clone->helpers[0]);
+    EXPECT_EQ(clone->FindChild("Bip01 Pelvis"), clone->helpers[0]);
+    EXPECT_EQ(clone->MaterialAt(0), source->MaterialAt(0));
+    EXPECT_EQ(clone->children.front(), clone->meshes[0]);  // source order kept
+    delete clone;
+
+    source->Update(kUpdateScene);
+    ASSERT_EQ(device.draws.size(), 1u);
+    EXPECT_FLOAT_EQ(device.draws[0].material.diffuse.g, 0.5f);
+
+    clone = static_cast<SkinnedCharacter*>(source->Clone());
+    delete source;
+    device.draws.clear();
+    engine.currentMaterial = nullptr;
+    clone->Update(kUpdateScene);
+    ASSERT_EQ(device.draws.size(), 1u);
+    EXPECT_FLOAT_EQ(device.draws[0].material.diffuse.g, 0.5f);
+    delete clone;
 }
 
 }  // namespace
