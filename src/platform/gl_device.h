@@ -124,6 +124,8 @@ private:
     void ApplyRenderState(RenderState state, uint32_t value);
     void ApplyViewportRect();
     void TraceLine(const std::string& line);
+    // Brings GL back in line with the shadow after text drew with settings of its own.
+    void RestoreAfterText();
     // gl_device_draw.cpp
     bool Draw(const char* op, PrimitiveType type, VertexType vertexType, const void* vertices,
               uint32_t vertexCount, const uint16_t* indices, uint32_t indexCount, uint32_t flags);

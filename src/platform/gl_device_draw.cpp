@@ -5,6 +5,7 @@
 #include <GL/glext.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 
 #include "platform/gl_device.h"
@@ -31,6 +32,20 @@ uint32_t PrimitiveCount(PrimitiveType type, uint32_t n) {
         default:
             return 0;
     }
+}
+
+// Whether any of n lit or transformed records (32 bytes, the specular colour at byte 20 in
+// both) has a specular colour other than black; its alpha is not added.
+static_assert(offsetof(LVertex, specular) == 20 && offsetof(TLVertex, specular) == 20,
+              "lit and transformed records keep the specular colour at byte 20");
+bool AnySpecular(const uint8_t* records, uint32_t n) {
+    uint32_t any = 0;
+    for (uint32_t i = 0; i < n; ++i) {
+        uint32_t specular;
+        std::memcpy(&specular, records + size_t(i) * 32 + 20, sizeof specular);
+        any |= specular;
+    }
+    return (any & 0x00FFFFFFu) != 0;
 }
 
 float BitsToFloat(uint32_t u) {
@@ -76,6 +91,20 @@ bool GlDevice::Draw(const char* op, PrimitiveType type, VertexType vertexType, c
     PrepareState();
     LoadMatrices(vertexType);
     SetupArrays(vertexType, vertices, vertexCount, flags);
+    // Direct3D adds the specular colour while SPECULARENABLE is on. Where every vertex's
+    // specular is black the sum adds nothing to any pixel, so it stays off and the rasteriser
+    // is spared its work on every pixel.
+    const bool specular =
+        states_[RS_SPECULARENABLE] != 0 &&
+        (vertexType == VT_VERTEX ? !(flags & DP_DONOTLIGHT) && lighting_.specular
+                                 : AnySpecular(static_cast<const uint8_t*>(vertices), vertexCount));
+    if (specular != secondaryEnabled_) {
+        secondaryEnabled_ = specular;
+        if (specular)
+            glEnable(GL_COLOR_SUM);
+        else
+            glDisable(GL_COLOR_SUM);
+    }
     // Whole primitives only, as Direct3D ignores a trailing partial one.
     uint32_t used = elements;
     if (type == PRIM_TRIANGLELIST) used = primitives * 3;
@@ -147,15 +176,6 @@ void GlDevice::PrepareState() {
             glEnable(GL_ALPHA_TEST);
             glAlphaFunc(CompareToGl(func), float(ref) / 255.0f);
         }
-    }
-
-    bool specular = states_[RS_SPECULARENABLE] != 0;
-    if (specular != secondaryEnabled_) {
-        secondaryEnabled_ = specular;
-        if (specular)
-            glEnable(GL_COLOR_SUM);
-        else
-            glDisable(GL_COLOR_SUM);
     }
 
     if (fogDirty_) {

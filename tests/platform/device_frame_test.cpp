@@ -52,6 +52,17 @@ TEST_F(FrameTest, TextAppearsAtItsPlaceInItsColourAndLeavesTheStatesAlone) {
     EXPECT_EQ(dev->GetFrameStats().textDraws, 1u);
     DrawRect(300, 300, 400, 400, 0.5f, 0xFF00FF00);
     EXPECT_EQ(Frame().Rgb(320, 320), 0x00FF00u);
+
+    // Depth test and blending set before the text still hold after it.
+    ASSERT_TRUE(dev->SetRenderState(RS_ALPHABLENDENABLE, D3D_TRUE));
+    ASSERT_TRUE(dev->SetRenderState(RS_SRCBLEND, BLEND_SRCALPHA));
+    ASSERT_TRUE(dev->SetRenderState(RS_DESTBLEND, BLEND_INVSRCALPHA));
+    ASSERT_TRUE(dev->DrawText(100, 50, MakeColorRef(255, 255, 0), "FPS : 61"));
+    DrawRect(310, 310, 390, 390, 0.8f, 0xFFFF0000);  // behind the green square
+    DrawRect(500, 300, 600, 400, 0.5f, 0x800000FF);  // half over black
+    FrameImage f2 = Frame();
+    EXPECT_EQ(f2.Rgb(320, 320), 0x00FF00u);
+    EXPECT_NEAR(Channel(f2.Rgb(550, 350), 0), 128, 8);
 }
 
 }  // namespace
