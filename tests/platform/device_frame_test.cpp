@@ -31,6 +31,21 @@ TEST_F(FrameTest, SixteenBitBackBufferQuantisesLikeRgb565) {
     EXPECT_GT(greens.size(), 40u);  // a gradient, not a few flat colours
 }
 
+TEST_F(FrameTest, SpecularOfAnyVertexIsAddedWhileSpecularIsEnabled) {
+    // Black vertices but the last, whose specular is red: red spreads towards it, and nothing
+    // is added once specular is switched off.
+    for (bool enabled : {true, false}) {
+        ASSERT_TRUE(dev->SetRenderState(RS_SPECULARENABLE, enabled ? D3D_TRUE : D3D_FALSE));
+        ClearTo(0, 0, 0);
+        TLVertex t[3] = {Tl(0, 0, 0.5f, 0xFF000000), Tl(400, 0, 0.5f, 0xFF000000),
+                         Tl(0, 400, 0.5f, 0xFF000000)};
+        t[2].specular = 0xFFFF0000;
+        DrawTl(t, 3);
+        const int red = Channel(Frame().Rgb(20, 300), 16);
+        EXPECT_TRUE(enabled ? red > 150 : red == 0) << red;
+    }
+}
+
 TEST_F(FrameTest, TextAppearsAtItsPlaceInItsColourAndLeavesTheStatesAlone) {
     ClearTo(0, 0, 0);
     ASSERT_TRUE(dev->DrawText(100, 50, MakeColorRef(255, 255, 0), "FPS : 60"));
