@@ -7,7 +7,8 @@
 // A shadow of every render state, the transforms and the bound texture is kept; sets that
 // change nothing reach no GL call, and states that feed one GL setting together (alpha test and
 // colour key, texture blend and texture format, filters and the bound texture) are resolved
-// when a draw needs them.
+// when a draw needs them. The specular colour sum is on only for draws whose vertices carry a
+// specular colour other than black: it would add nothing to their pixels.
 #pragma once
 
 #include <array>
