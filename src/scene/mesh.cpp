@@ -247,10 +247,11 @@ namespace {
 // slot maps a mesh vertex to its sub-mesh vertex (-1 when not taken); it comes in all -1 and
 // is left so, for the next material.
 template <typename V>
-void GroupFaces(const MeshGeometry& g, const uint32_t* faceList, uint32_t faces,
+void GroupFaces(const MeshGeometry& g, const std::vector<uint32_t>& faceList,
                 const std::vector<V>& meshVertices, std::vector<V>& own, SubMesh& sub,
                 std::vector<int32_t>& slot) {
     sub = SubMesh();
+    uint32_t faces = uint32_t(faceList.size());
     sub.faceCount = faces;
     size_t most = std::min<size_t>(size_t(faces) * 3, meshVertices.size());
     own.clear();
@@ -258,11 +259,9 @@ void GroupFaces(const MeshGeometry& g, const uint32_t* faceList, uint32_t faces,
     sub.meshIndex.reserve(most);
     sub.indices.resize(size_t(faces) * 3);
     uint16_t* out = sub.indices.data();
-    const uint16_t* indices = g.indices.data();
-    for (uint32_t f = 0; f < faces; ++f) {
-        const uint16_t* corner = indices + size_t(faceList[f]) * 3;
+    for (uint32_t fi : faceList) {
         for (int k = 0; k < 3; ++k) {
-            uint16_t vi = corner[k];
+            uint16_t vi = g.indices[size_t(fi) * 3 + k];
             if (slot[vi] < 0) {
                 slot[vi] = int32_t(own.size());
                 sub.meshIndex.push_back(vi);
@@ -281,54 +280,30 @@ void Mesh::BuildMaterialSubMeshes() {
     if (!materials || !materials->hasSubMaterials) return;
     MeshGeometry& g = *geometry;
     // Only sub-materials some face selects get a sub-mesh: a set of thousands of sub-materials
-    // costs nothing on a mesh whose faces name a few. Faces come in runs of one material, so
-    // the runs are found first and each is looked up once to count and once to place its faces,
-    // which end up in one array, material after material, each in file order.
-    struct Run {
-        int32_t id;
-        uint32_t first, end;
-    };
-    std::vector<Run> runs;
-    std::map<int32_t, uint32_t> ends;  // faces of each id, then where its faces end
-    const size_t faceTotal = g.faces.size();
-    for (size_t fi = 0; fi < faceTotal;) {
-        const int32_t id = g.faces[fi].materialId;
-        size_t end = fi + 1;
-        while (end < faceTotal && g.faces[end].materialId == id) ++end;
-        if (id >= 0 && id < materials->subMaterialCount) {
-            runs.push_back({id, uint32_t(fi), uint32_t(end)});
-            ends[id] += uint32_t(end - fi);
-        }
-        fi = end;
+    // costs nothing on a mesh whose faces name a few.
+    std::map<int32_t, std::vector<uint32_t>> faceLists;
+    // Faces come in runs of one material: the run's list is looked up once.
+    std::vector<uint32_t>* run = nullptr;
+    int32_t listId = -1;
+    for (size_t fi = 0; fi < g.faces.size(); ++fi) {
+        int32_t id = g.faces[fi].materialId;
+        if (id < 0 || id >= materials->subMaterialCount) continue;
+        if (!run || id != listId) run = &faceLists[id], listId = id;
+        run->push_back(uint32_t(fi));
     }
-    uint32_t placed = 0;
-    for (auto& entry : ends) {
-        uint32_t n = entry.second;
-        entry.second = placed;
-        placed += n;
-    }
-    std::vector<uint32_t> ordered(placed);
-    for (const Run& r : runs) {
-        uint32_t& at = ends[r.id];
-        for (uint32_t fi = r.first; fi < r.end; ++fi) ordered[at++] = fi;
-    }
-    subMeshCount = int32_t(ends.size());
-    g.subMeshes.assign(ends.size(), SubMesh());
+    subMeshCount = int32_t(faceLists.size());
+    g.subMeshes.assign(faceLists.size(), SubMesh());
     std::vector<int32_t> slot(vertexCount, -1);
     size_t k = 0;
-    uint32_t start = 0;
-    for (const auto& [id, end] : ends) {
+    for (const auto& [id, list] : faceLists) {
         SubMesh& sub = g.subMeshes[k++];
-        const uint32_t* list = ordered.data() + start;
-        const uint32_t faces = end - start;
-        start = end;
         switch (vertexFormat) {
             case 0:
-                GroupFaces(g, list, faces, g.unlitVertices, sub.unlitVertices, sub, slot);
+                GroupFaces(g, list, g.unlitVertices, sub.unlitVertices, sub, slot);
                 break;
             case 1: {
                 std::vector<LVertex> own;
-                GroupFaces(g, list, faces, g.litVertices, own, sub, slot);
+                GroupFaces(g, list, g.litVertices, own, sub, slot);
                 const ColorValue& d = materials->subMaterials[size_t(id)].record.diffuse;
                 uint32_t color = PackColor(ColorValue{d.r, d.g, d.b, 1.0f});
                 for (LVertex& v : own) v.color = color;
@@ -336,8 +311,7 @@ void Mesh::BuildMaterialSubMeshes() {
                 break;
             }
             case 2:
-                GroupFaces(g, list, faces, g.transformedVertices, sub.transformedVertices, sub,
-                           slot);
+                GroupFaces(g, list, g.transformedVertices, sub.transformedVertices, sub, slot);
                 break;
         }
         sub.materialId = id;
