@@ -1,6 +1,8 @@
 // The reading half of OrixFileBne: decodes BNE records and hands each to the model builder.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "modelfile/orix_file_bne.h"
@@ -24,6 +26,17 @@ bool ReadWholeFile(const std::string& fileName, std::vector<uint8_t>* bytes) {
 
 int32_t Index(uint32_t v) {
     return v > 0x7FFFFFFFu ? -1 : int32_t(v);
+}
+
+uint32_t U32At(const uint8_t* p) {
+    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+}
+
+float F32At(const uint8_t* p) {
+    uint32_t bits = U32At(p);
+    float f;
+    std::memcpy(&f, &bits, sizeof f);
+    return f;
 }
 
 }  // namespace
@@ -66,10 +79,12 @@ bool OrixFileBne::LoadBytes(const uint8_t* data, size_t size, const std::string&
         uint8_t tag = 0;
         cursor.ReadU8(&tag);
         if (tag == 0 || tag >= kBneTagCount) continue;
+        if (ReadGeometryFast(tag, &cursor)) continue;
         record.tag = tag;
         // A record cut short by the end of the data ends the file like tag 40.
         if (DecodeBnePayload(&cursor, &record) != BneDecodeResult::Ok) break;
         if (tag == kBneFileEnd) break;
+        bytesLeft_ = cursor.Remaining();
         ok = HandleRecord(record);
     }
     if (!ok) return false;
@@ -128,13 +143,16 @@ bool OrixFileBne::HandleRecord(const BneRecord& r) {
         case kBneEndNodeTransform:
             b.EndNodeTransform();
             return true;
-        case kBneVertex:
-        case kBneFace:
-        case kBneTextureVertex:
+        // The counts only make room ahead, never more than the rest of the file could fill.
+        case kBneMeshHeader:
+            b.ExpectGeometry(Announced(r.u[0], 13), Announced(r.u[1], 14));
+            return true;
+        case kBneTextureVertexList:
+            b.ExpectTexCoords(Announced(r.u[0], 9), 0);
+            return true;
         case kBneTextureFaceList:
-        case kBneTextureFace:
-        case kBneFaceNormal:
-            HandleGeometryRecord(r);
+            b.ExpectTexCoords(0, Announced(r.u[0], 13));
+            b.TextureFaceListHeader();
             return true;
         case kBneAnimationHeader:
             b.AnimationHeader();
@@ -158,7 +176,7 @@ bool OrixFileBne::HandleRecord(const BneRecord& r) {
         case kBneEndCamera:
             b.EndCamera();
             return true;
-        default:  // list headers whose counts are not needed
+        default:  // list headers whose counts are not needed; geometry records (ReadGeometryFast)
             return true;
     }
 }
@@ -194,28 +212,39 @@ bool OrixFileBne::HandleMaterial(const BneRecord& r) {
     return true;
 }
 
-void OrixFileBne::HandleGeometryRecord(const BneRecord& r) {
+bool OrixFileBne::ReadGeometryFast(uint8_t tag, ByteCursor* cursor) {
+    // Vertices, faces and their texture and normal records are nearly all of a model's bytes:
+    // they are read straight from the buffer, not through the general record. A record cut
+    // short is left to the general decoder, which ends the file there.
     ModelBuilder& b = builder_;
-    switch (r.tag) {
+    const uint8_t* p = nullptr;
+    switch (tag) {
         case kBneVertex:
-            b.AddVertex(r.f[0], r.f[1], r.f[2]);
-            break;
+            if (!(p = cursor->Peek(12))) return false;
+            b.AddVertex(F32At(p), F32At(p + 4), F32At(p + 8));
+            return cursor->Skip(12);
         case kBneFace:
-            b.AddFace(Index(r.u[0]), Index(r.u[1]), Index(r.u[2]), int32_t(r.u[3]));
-            break;
+            if (!(p = cursor->Peek(13))) return false;
+            b.AddFace(Index(U32At(p)), Index(U32At(p + 4)), Index(U32At(p + 8)), p[12]);
+            return cursor->Skip(13);
         case kBneTextureVertex:
-            b.AddTexVertex(r.f[0], r.f[1]);
-            break;
-        case kBneTextureFaceList:
-            b.TextureFaceListHeader();
-            break;
+            if (!(p = cursor->Peek(8))) return false;
+            b.AddTexVertex(F32At(p), F32At(p + 4));
+            return cursor->Skip(8);
         case kBneTextureFace:
-            b.AddTexFace(Index(r.u[0]), Index(r.u[1]), Index(r.u[2]));
-            break;
+            if (!(p = cursor->Peek(12))) return false;
+            b.AddTexFace(Index(U32At(p)), Index(U32At(p + 4)), Index(U32At(p + 8)));
+            return cursor->Skip(12);
         case kBneFaceNormal:
-            b.FaceNormal(Index(r.u[0]), r.f[1], r.f[2], r.f[3]);
-            break;
+            if (!(p = cursor->Peek(16))) return false;
+            b.FaceNormal(Index(U32At(p)), F32At(p + 4), F32At(p + 8), F32At(p + 12));
+            return cursor->Skip(16);
     }
+    return false;
+}
+
+uint32_t OrixFileBne::Announced(uint32_t count, size_t recordBytes) const {
+    return uint32_t(std::min<size_t>(count, bytesLeft_ / recordBytes));
 }
 
 void OrixFileBne::HandleKey(const BneRecord& r) {

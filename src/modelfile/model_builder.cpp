@@ -485,6 +485,14 @@ bool ModelBuilder::DropCurrentNode(std::string* name) {
 // --- geometry
 // -------------------------------------------------------------------------------------
 
+void ModelBuilder::ExpectGeometry(uint32_t vertices, uint32_t faces) {
+    if (geometry_) geometry_->ReserveGeometry(vertices, faces);
+}
+
+void ModelBuilder::ExpectTexCoords(uint32_t coords, uint32_t texFaces) {
+    if (geometry_) geometry_->ReserveTexCoords(coords, texFaces);
+}
+
 void ModelBuilder::AddVertex(float x, float y, float z) {
     if (!geometry_ || !geometry_->AddVertex(x, y, z)) return;
     Vector3 p{x, y, z};

@@ -109,6 +109,10 @@ public:
     bool DropCurrentNode(std::string* name);
 
     // --- geometry --------------------------------------------------------------------------------
+    // Counts announced by list headers, already bounded by what the file can hold: room is
+    // made for them ahead (no other effect).
+    void ExpectGeometry(uint32_t vertices, uint32_t faces);
+    void ExpectTexCoords(uint32_t coords, uint32_t texFaces);
     void AddVertex(float x, float y, float z);
     void AddFace(int32_t a, int32_t b, int32_t c, int32_t materialId);
     void AddTexVertex(float u, float v);

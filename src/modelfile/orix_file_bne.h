@@ -163,10 +163,16 @@ private:
     // One record; false stops the load (refused file or fatal texture failure).
     bool HandleRecord(const BneRecord& r);
     bool HandleMaterial(const BneRecord& r);
-    void HandleGeometryRecord(const BneRecord& r);
     void HandleKey(const BneRecord& r);
+    // Reads and hands over one vertex, face, texture or normal record whose whole payload is
+    // there; false (nothing read) for other tags and for a record cut short.
+    bool ReadGeometryFast(uint8_t tag, ByteCursor* cursor);
+    // A list header's count, bounded by the records of recordBytes (tag included) the rest of
+    // the data could hold.
+    uint32_t Announced(uint32_t count, size_t recordBytes) const;
 
     ModelBuilder builder_{kCaption};
+    size_t bytesLeft_ = 0;  // after the record being handled
 
     bool WriteRecord(const BneRecord& record);
     bool WriteNamed(uint8_t tag, const std::string& name);

@@ -429,9 +429,28 @@ bool GlDevice::DrawText(int32_t x, int32_t y, uint32_t colorRef, const std::stri
     if (trace_) TraceLine("DrawText " + std::to_string(x) + " " + std::to_string(y) + " " + text);
     if (text.empty()) return true;
     if (!text_) text_ = std::make_unique<GlText>();
-    if (!text_->Draw(x, y, colorRef, text, Width(), Height())) return false;
+    bool drawn = text_->Draw(x, y, colorRef, text, Width(), Height());
+    RestoreAfterText();
+    if (!drawn) return false;
     ++stats_.textDraws;
     return true;
+}
+
+void GlDevice::RestoreAfterText() {
+    // The text left its own settings in GL: the device's are sent again where it keeps them
+    // applied, and forgotten where a draw resolves them, so nothing else is sent twice.
+    glEnable(GL_SCISSOR_TEST);
+    glEnableClientState(GL_COLOR_ARRAY);
+    glEnableClientState(GL_SECONDARY_COLOR_ARRAY);
+    for (RenderState s : {RS_ZENABLE, RS_CULLMODE, RS_ALPHABLENDENABLE, RS_FILLMODE})
+        ApplyRenderState(s, states_[s]);
+    ApplyViewportRect();
+    fogDirty_ = true;
+    secondaryEnabled_ = false;
+    textureEnabled_ = true;
+    boundGlTexture_ = 0;
+    texEnvKey_ = ~0u;
+    alphaTestKey_ = ~0u;
 }
 
 bool GlDevice::ReadFrame(FrameImage* image) {

@@ -7,7 +7,9 @@
 // A shadow of every render state, the transforms and the bound texture is kept; sets that
 // change nothing reach no GL call, and states that feed one GL setting together (alpha test and
 // colour key, texture blend and texture format, filters and the bound texture) are resolved
-// when a draw needs them.
+// when a draw needs them. Per-pixel work that could not change a pixel is left out: the
+// specular colour sum where every specular colour is black, the colour's product with a
+// texture where every vertex is opaque white.
 #pragma once
 
 #include <array>
@@ -124,10 +126,14 @@ private:
     void ApplyRenderState(RenderState state, uint32_t value);
     void ApplyViewportRect();
     void TraceLine(const std::string& line);
+    // Brings GL back in line with the shadow after text drew with settings of its own.
+    void RestoreAfterText();
     // gl_device_draw.cpp
     bool Draw(const char* op, PrimitiveType type, VertexType vertexType, const void* vertices,
               uint32_t vertexCount, const uint16_t* indices, uint32_t indexCount, uint32_t flags);
-    void PrepareState();
+    // whiteVertices: every vertex of the draw is opaque white (a texture modulated by them
+    // is drawn as it is).
+    void PrepareState(bool whiteVertices);
     void LoadMatrices(VertexType vertexType);
     void SetupArrays(VertexType vertexType, const void* vertices, uint32_t vertexCount,
                      uint32_t flags);

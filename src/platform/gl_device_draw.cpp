@@ -5,6 +5,7 @@
 #include <GL/glext.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 
 #include "platform/gl_device.h"
@@ -31,6 +32,26 @@ uint32_t PrimitiveCount(PrimitiveType type, uint32_t n) {
         default:
             return 0;
     }
+}
+
+// What the colours of n lit or transformed records (32 bytes: the colour at byte 16, the
+// specular at byte 20, in both) let a draw leave out.
+struct RecordColors {
+    bool allWhite = false;    // every colour opaque white
+    bool anySpecular = true;  // some specular colour other than black (its alpha is not added)
+};
+static_assert(offsetof(LVertex, color) == 16 && offsetof(TLVertex, color) == 16 &&
+                  offsetof(LVertex, specular) == 20 && offsetof(TLVertex, specular) == 20,
+              "lit and transformed records keep their colours at bytes 16 and 20");
+RecordColors ScanColors(const uint8_t* records, uint32_t n) {
+    uint32_t all = 0xFFFFFFFFu, any = 0;
+    for (uint32_t i = 0; i < n; ++i) {
+        uint32_t colors[2];
+        std::memcpy(colors, records + size_t(i) * 32 + 16, sizeof colors);
+        all &= colors[0];
+        any |= colors[1];
+    }
+    return {all == 0xFFFFFFFFu, (any & 0x00FFFFFFu) != 0};
 }
 
 float BitsToFloat(uint32_t u) {
@@ -73,9 +94,25 @@ bool GlDevice::Draw(const char* op, PrimitiveType type, VertexType vertexType, c
     const uint32_t primitives = PrimitiveCount(type, elements);
     if (primitives == 0) return true;
 
-    PrepareState();
+    RecordColors colors;
+    if (vertexType != VT_VERTEX)
+        colors = ScanColors(static_cast<const uint8_t*>(vertices), vertexCount);
+    PrepareState(colors.allWhite);
     LoadMatrices(vertexType);
     SetupArrays(vertexType, vertices, vertexCount, flags);
+    // Direct3D adds the specular colour while SPECULARENABLE is on. Where every vertex's
+    // specular is black the sum adds nothing to any pixel, so it stays off and the rasteriser
+    // is spared its work on every pixel.
+    const bool specular = states_[RS_SPECULARENABLE] != 0 &&
+                          (vertexType == VT_VERTEX ? !(flags & DP_DONOTLIGHT) && lighting_.specular
+                                                   : colors.anySpecular);
+    if (specular != secondaryEnabled_) {
+        secondaryEnabled_ = specular;
+        if (specular)
+            glEnable(GL_COLOR_SUM);
+        else
+            glDisable(GL_COLOR_SUM);
+    }
     // Whole primitives only, as Direct3D ignores a trailing partial one.
     uint32_t used = elements;
     if (type == PRIM_TRIANGLELIST) used = primitives * 3;
@@ -91,7 +128,7 @@ bool GlDevice::Draw(const char* op, PrimitiveType type, VertexType vertexType, c
     return true;
 }
 
-void GlDevice::PrepareState() {
+void GlDevice::PrepareState(bool whiteVertices) {
     Surface* tex = ResolveTexture(states_[RS_TEXTUREHANDLE]);
     if (tex) {
         if (!textureEnabled_) glEnable(GL_TEXTURE_2D);
@@ -116,11 +153,16 @@ void GlDevice::PrepareState() {
         tex->glMin = min;
         tex->glWrap = wrap;
 
+        // Modulating by opaque white vertices gives the texel itself, alpha included: the
+        // texel then replaces the colour, which spares the rasteriser the colour's
+        // interpolation and product on every pixel.
         const bool alpha = HasAlpha(tex->desc.pixelFormat);
-        uint32_t envKey = states_[RS_TEXTUREMAPBLEND] * 2 + (alpha ? 1 : 0);
+        uint32_t blend = states_[RS_TEXTUREMAPBLEND];
+        if (blend == TBLEND_MODULATE && whiteVertices) blend = TBLEND_COPY;
+        uint32_t envKey = blend * 2 + (alpha ? 1 : 0);
         if (envKey != texEnvKey_) {
             texEnvKey_ = envKey;
-            ApplyTextureBlend(states_[RS_TEXTUREMAPBLEND], alpha);
+            ApplyTextureBlend(blend, alpha);
         }
     } else if (textureEnabled_) {
         glDisable(GL_TEXTURE_2D);
@@ -147,15 +189,6 @@ void GlDevice::PrepareState() {
             glEnable(GL_ALPHA_TEST);
             glAlphaFunc(CompareToGl(func), float(ref) / 255.0f);
         }
-    }
-
-    bool specular = states_[RS_SPECULARENABLE] != 0;
-    if (specular != secondaryEnabled_) {
-        secondaryEnabled_ = specular;
-        if (specular)
-            glEnable(GL_COLOR_SUM);
-        else
-            glDisable(GL_COLOR_SUM);
     }
 
     if (fogDirty_) {

@@ -103,31 +103,18 @@ const GlText::Entry* GlText::Render(const std::string& text, uint32_t colorRef) 
 bool GlText::Draw(int32_t x, int32_t y, uint32_t colorRef, const std::string& text,
                   uint32_t targetWidth, uint32_t targetHeight) {
     if (!font_) return false;
-    // Text is drawn in the middle of the device's work: everything it touches is put back.
-    glPushAttrib(GL_ALL_ATTRIB_BITS);
-    glPushClientAttrib(GL_CLIENT_ALL_ATTRIB_BITS);
-    GLint bound = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
     const Entry* e = Render(text, colorRef);
-    if (!e) {
-        glBindTexture(GL_TEXTURE_2D, GLuint(bound));
-        glPopClientAttrib();
-        glPopAttrib();
-        return false;
-    }
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
+    if (!e) return false;
     // Pixel space with the render target's top row first, as the device keeps it.
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
     glOrtho(0, targetWidth, 0, targetHeight, -1, 1);
     glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
     glLoadIdentity();
     glViewport(0, 0, GLsizei(targetWidth), GLsizei(targetHeight));
     glDisable(GL_SCISSOR_TEST);
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_CULL_FACE);
-    glDisable(GL_LIGHTING);
     glDisable(GL_FOG);
     glDisable(GL_BLEND);
     glDisable(GL_COLOR_SUM);
@@ -148,13 +135,6 @@ bool GlText::Draw(int32_t x, int32_t y, uint32_t colorRef, const std::string& te
     glTexCoordPointer(2, GL_FLOAT, 0, uv);
     glColor4f(1, 1, 1, 1);
     glDrawArrays(GL_TRIANGLE_FAN, 0, 4);
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPopMatrix();
-    glBindTexture(GL_TEXTURE_2D, GLuint(bound));
-    glPopClientAttrib();
-    glPopAttrib();
     return true;
 }
 

@@ -15,7 +15,10 @@ public:
     GlText();
     ~GlText();
     // Draws text with the top-left of its cell at (x, y) in a COLORREF colour on a target of
-    // targetWidth x targetHeight; leaves GL state as it found it. False without a font.
+    // targetWidth x targetHeight. It sets the GL state it needs and leaves it so (matrices,
+    // viewport, scissor, depth, cull, fog, blend, colour sum, fill, alpha test, texture and its
+    // binding and environment, colour arrays); the caller puts its own back. False without a
+    // font or when the text cannot be rendered.
     bool Draw(int32_t x, int32_t y, uint32_t colorRef, const std::string& text,
               uint32_t targetWidth, uint32_t targetHeight);
     // The height of a text cell in pixels (0 without a font).

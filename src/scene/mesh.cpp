@@ -24,6 +24,14 @@ void GrowForOneMore(std::vector<T>& v) {
     v.reserve(v.size() + step);
 }
 
+// Room for more elements announced ahead; at least half again the capacity when it must grow,
+// so that many small announcements still cost linear time.
+template <typename T>
+void ReserveMore(std::vector<T>& v, size_t more) {
+    size_t wanted = v.size() + more;
+    if (wanted > v.capacity()) v.reserve(std::max(wanted, v.capacity() + v.capacity() / 2));
+}
+
 bool ValidIndex(int32_t i, uint32_t count) {
     return i >= 0 && uint32_t(i) < count;
 }
@@ -113,6 +121,31 @@ bool Mesh::AddVertex(float x, float y, float z) {
     }
     ++vertexCount;
     return true;
+}
+
+void Mesh::ReserveGeometry(uint32_t vertices, uint32_t faces) {
+    MeshGeometry& g = *geometry;
+    size_t more = std::min<size_t>(vertices, kMaxVertices - std::min(vertexCount, kMaxVertices));
+    switch (vertexFormat) {
+        case 0:
+            ReserveMore(g.unlitVertices, more);
+            break;
+        case 1:
+            ReserveMore(g.litVertices, more);
+            break;
+        case 2:
+            ReserveMore(g.transformedVertices, more);
+            break;
+    }
+    ReserveMore(g.faces, faces);
+    ReserveMore(g.indices, size_t(faces) * 3);
+}
+
+void Mesh::ReserveTexCoords(uint32_t coords, uint32_t texFaces) {
+    MeshGeometry& g = *geometry;
+    ReserveMore(g.texCoords,
+                std::min<size_t>(coords, kMaxVertices - std::min(texCoordCount, kMaxVertices)));
+    ReserveMore(g.texFaces, size_t(texFaces) * 3);
 }
 
 void Mesh::AddTexCoord(float u, float v) {

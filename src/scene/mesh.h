@@ -110,6 +110,10 @@ public:
     // --- building (file order) ----------------------------------------------------------------
     // Appends a vertex of the current format at (x, y, z); false beyond 65536 vertices.
     bool AddVertex(float x, float y, float z);
+    // Make room for the counts a file's list headers announce, so that the lists that follow
+    // are not copied as they grow; the caller bounds them by what its file can still hold.
+    void ReserveGeometry(uint32_t vertices, uint32_t faces);
+    void ReserveTexCoords(uint32_t coords, uint32_t texFaces);
     // Appends a texture coordinate; ignored beyond 65536 of them.
     void AddTexCoord(float u, float v);
     // Appended only when a, b and c are all valid vertex indices.

@@ -2,6 +2,7 @@
 // faces, and the table of which vertices each model-file position became.
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "scene/mesh.h"
@@ -28,7 +29,8 @@ public:
         pairs_.reserve(std::min<size_t>(most, size_t(positions) + positions / 2));
     }
 
-    // The number of the pair, made when new.
+    // The number of the pair, made when new; kNone when a new pair would be one more than a
+    // mesh may have vertices.
     uint32_t Find(uint32_t position, const TexCoord& t) {
         uint32_t& first = first_[position];
         if (first == kNone) {
@@ -37,7 +39,7 @@ public:
         }
         const Pair& p = pairs_[first];
         // The same bits are the same value; only a -0 beside a +0 needs the second look.
-        if (Raw(p.t.u) == Raw(t.u) && Raw(p.t.v) == Raw(t.v)) return first;
+        if (Raw(p.t) == Raw(t)) return first;
         const uint32_t u = Bits(t.u), v = Bits(t.v);
         if (Bits(p.t.u) == u && Bits(p.t.v) == v) return first;
         return FindOther(position, t, u, v);
@@ -58,9 +60,11 @@ private:
             const Pair& p = pairs_[e];
             if (p.position == position && Bits(p.t.u) == u && Bits(p.t.v) == v) return e;
         }
-        slots_[slot] = Add(position, t);
+        const uint32_t e = Add(position, t);
+        if (e == kNone) return kNone;
+        slots_[slot] = e;
         ++others_;
-        return slots_[slot];
+        return e;
     }
 
     void Grow() {
@@ -77,15 +81,15 @@ private:
     }
 
     uint32_t Add(uint32_t position, const TexCoord& t) {
-        Pair& p = pairs_.emplace_back();
-        p.position = position;
-        p.t = t;
+        if (pairs_.size() >= Mesh::kMaxVertices) return kNone;
+        pairs_.push_back(Pair{position, t});
         return uint32_t(pairs_.size() - 1);
     }
 
-    static uint32_t Raw(float f) {
-        uint32_t bits;
-        std::memcpy(&bits, &f, sizeof bits);
+    static uint64_t Raw(const TexCoord& t) {
+        uint64_t bits;
+        static_assert(sizeof t == sizeof bits, "a coordinate pair is two floats");
+        std::memcpy(&bits, &t, sizeof bits);
         return bits;
     }
     static uint32_t Bits(float f) {
@@ -111,12 +115,17 @@ bool SplitArray(MeshGeometry& g, std::vector<V>& vertices, uint32_t* vertexCount
     // A face without a texture face of its index keeps the coordinates its vertex has.
     const size_t textured = std::min(g.faces.size(), g.texFaces.size() / 3);
     const size_t corners = textured * 3;
-    PairIndex index(count, std::min<size_t>(corners, Mesh::kMaxVertices + 1));
-    std::vector<uint32_t> cornerPair(corners);
+    PairIndex index(count, std::min<size_t>(corners, Mesh::kMaxVertices));
+    // Every entry is written before it is read: no need to clear it first.
+    std::unique_ptr<uint32_t[]> cornerPair(new uint32_t[corners]);
+    const uint16_t* positions = g.indices.data();
+    const uint16_t* texFaces = g.texFaces.data();
+    const TexCoord* coords = g.texCoords.data();
     for (size_t c = 0; c < corners; ++c) {
-        cornerPair[c] = index.Find(g.indices[c], g.texCoords[g.texFaces[c]]);
+        const uint32_t pair = index.Find(positions[c], coords[texFaces[c]]);
         // More pairs than a mesh may have vertices: give up before the table grows further.
-        if (index.Pairs().size() > Mesh::kMaxVertices) return false;
+        if (pair == PairIndex::kNone) return false;
+        cornerPair[c] = pair;
     }
     const std::vector<PairIndex::Pair>& pairs = index.Pairs();
 
@@ -149,10 +158,10 @@ bool SplitArray(MeshGeometry& g, std::vector<V>& vertices, uint32_t* vertexCount
         if (!filled[vi]) split[table.start[vi]] = vertices[vi];
     }
 
-    for (size_t c = 0; c < g.indices.size(); ++c) {
-        g.indices[c] =
-            c < corners ? vertexOfPair[cornerPair[c]] : uint16_t(table.start[g.indices[c]]);
-    }
+    uint16_t* indices = g.indices.data();
+    for (size_t c = 0; c < corners; ++c) indices[c] = vertexOfPair[cornerPair[c]];
+    for (size_t c = corners; c < g.indices.size(); ++c)
+        indices[c] = uint16_t(table.start[indices[c]]);
     for (size_t f = 0; f < g.faces.size(); ++f) {
         MeshFace& face = g.faces[f];
         face.a = g.indices[f * 3], face.b = g.indices[f * 3 + 1], face.c = g.indices[f * 3 + 2];

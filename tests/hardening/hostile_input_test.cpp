@@ -70,9 +70,11 @@ TEST_F(HostileInput, BneStringWithoutItsZeroStopsAtTheEndOfTheData) {
     EXPECT_EQ(c.meshes[0]->faceCount, 1u);
 }
 
-TEST_F(HostileInput, FaceIndicesFarPastTheVerticesAreDropped) {
+TEST_F(HostileInput, FaceIndicesFarPastTheVerticesAndCountsPastTheFileAreHarmless) {
     Bne b;
-    b.Tag(kBneGeometryHeader).Str("Body").Vertex(0, 0, 0).Vertex(1, 0, 0).Vertex(0, 1, 0);
+    b.Tag(kBneGeometryHeader).Str("Body").Tag(kBneMeshHeader).U32(0xFFFFFFFFu).U32(0xFFFFFFFFu);
+    b.Tag(kBneTextureVertexList).U32(0xFFFFFFFFu).Tag(kBneTextureFaceList).U32(0xFFFFFFFFu);
+    b.Vertex(0, 0, 0).Vertex(1, 0, 0).Vertex(0, 1, 0);
     b.Face(0, 1, 2).Face(0, 70000, 1).Face(0xFFFFFFFFu, 1, 2).Face(0x7FFFFFFFu, 0x80000000u, 1);
     b.Tag(kBneFaceNormal).U32(0xFFFFFFF0u).F32(0).F32(1).F32(0);
     b.Tag(kBneMaterialReference).Tag(0).Tag(kBneEndGeometry).Tag(kBneFileEnd);

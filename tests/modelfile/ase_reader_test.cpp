@@ -125,8 +125,12 @@ TEST(AseReader, ExportsInTheWildLoadWithoutHanging) {
     for (const auto& [text, objects] : cases) {
         SkinnedCharacter c(0);
         EXPECT_TRUE(LoadText(&c, *text, kAseFinishNodes));
-        if (objects >= 0) EXPECT_EQ(c.meshCount + c.helperCount, objects);
-        if (text == &crlf) EXPECT_EQ(c.meshes.at(0)->vertexCount, 1u);
+        if (objects >= 0) {
+            EXPECT_EQ(c.meshCount + c.helperCount, objects);
+        }
+        if (text == &crlf) {
+            EXPECT_EQ(c.meshes.at(0)->vertexCount, 1u);
+        }
     }
 }
 

@@ -183,7 +183,7 @@ TEST_F(GeometryTest, CullModesDropTheirWinding) {
 }
 
 // Text lands at its place in its colour and leaves the states alone.
-TEST_F(GeometryTest, TextAppearsAtItsPlaceInItsColour) {
+TEST_F(GeometryTest, TextAppearsAtItsPlaceInItsColourAndLeavesTheStatesAlone) {
     ClearTo(0, 0, 0);
     ASSERT_TRUE(dev->DrawText(100, 50, MakeColorRef(255, 255, 0), "FPS : 60"));
     FrameImage f = Frame();
@@ -204,6 +204,32 @@ TEST_F(GeometryTest, TextAppearsAtItsPlaceInItsColour) {
     EXPECT_EQ(dev->GetFrameStats().textDraws, 1u);
     DrawRect(300, 300, 400, 400, 0.5f, 0xFF00FF00);
     EXPECT_EQ(Frame().Rgb(320, 320), 0x00FF00u);
+
+    // Depth test and blending set before the text still hold after it.
+    ASSERT_TRUE(dev->SetRenderState(RS_ALPHABLENDENABLE, D3D_TRUE));
+    ASSERT_TRUE(dev->SetRenderState(RS_SRCBLEND, BLEND_SRCALPHA));
+    ASSERT_TRUE(dev->SetRenderState(RS_DESTBLEND, BLEND_INVSRCALPHA));
+    ASSERT_TRUE(dev->DrawText(100, 50, MakeColorRef(255, 255, 0), "FPS : 61"));
+    DrawRect(310, 310, 390, 390, 0.8f, 0xFFFF0000);  // behind the green square
+    DrawRect(500, 300, 600, 400, 0.5f, 0x800000FF);  // half over black
+    FrameImage f2 = Frame();
+    EXPECT_EQ(f2.Rgb(320, 320), 0x00FF00u);
+    EXPECT_NEAR(Channel(f2.Rgb(550, 350), 0), 128, 8);
+}
+
+TEST_F(GeometryTest, SpecularOfAnyVertexIsAddedWhileSpecularIsEnabled) {
+    // Black vertices but the last, whose specular is red: red spreads towards it, and nothing
+    // is added once specular is switched off.
+    for (bool enabled : {true, false}) {
+        ASSERT_TRUE(dev->SetRenderState(RS_SPECULARENABLE, enabled ? D3D_TRUE : D3D_FALSE));
+        ClearTo(0, 0, 0);
+        TLVertex t[3] = {Tl(0, 0, 0.5f, 0xFF000000), Tl(400, 0, 0.5f, 0xFF000000),
+                         Tl(0, 400, 0.5f, 0xFF000000)};
+        t[2].specular = 0xFFFF0000;
+        DrawTl(t, 3);
+        const int red = Channel(Frame().Rgb(20, 300), 16);
+        EXPECT_TRUE(enabled ? red > 150 : red == 0) << red;
+    }
 }
 
 }  // namespace
