@@ -48,6 +48,26 @@ struct GlDraw {
     bool screen = false;
 };
 
+// What a draw's vertex colours let it leave out: the colour product where every colour is
+// opaque white, the colour sum where every specular is black.
+struct DrawColors {
+    bool allWhite = true;
+    bool anySpecular = false;
+};
+
+DrawColors ScanColors(const uint32_t* colors, const uint32_t* speculars, size_t stride,
+                      uint32_t n) {
+    uint32_t all = 0xFFFFFFFFu, any = 0;
+    for (uint32_t i = 0; i < n; ++i) {
+        uint32_t c, sp;
+        std::memcpy(&c, colors + size_t(i) * stride, sizeof c);
+        std::memcpy(&sp, speculars + size_t(i) * stride, sizeof sp);
+        all &= c;
+        any |= sp;
+    }
+    return {all == 0xFFFFFFFFu, (any & 0x00FFFFFFu) != 0};
+}
+
 void Toggle(GLenum cap, bool on) {
     if (on)
         glEnable(cap);
@@ -241,6 +261,12 @@ void GlReplay::Impl::Prepare(const CapturedFrame& frame, const CapturedDraw& in,
         }
     }
 
+    const DrawColors colors =
+        in.vertexType == VT_VERTEX
+            ? ScanColors(d.colors.data(), d.speculars.data(), 1, in.vertexCount)
+            : ScanColors(reinterpret_cast<const uint32_t*>(d.vertices.data() + 16),
+                         reinterpret_cast<const uint32_t*>(d.vertices.data() + 20), 8,
+                         in.vertexCount);
     GlState& s = d.state;
     s.depthTest = hasDepth && st[RS_ZENABLE];
     s.depthWrite = st[RS_ZWRITEENABLE] != 0;
@@ -259,7 +285,11 @@ void GlReplay::Impl::Prepare(const CapturedFrame& frame, const CapturedDraw& in,
     const CapturedTexture* tex = in.texture >= 0 ? &frame.textures[size_t(in.texture)] : nullptr;
     if (tex) {
         s.texture = textures[size_t(in.texture)];
-        s.texEnv = st[RS_TEXTUREMAPBLEND] * 2 + (tex->hasAlpha ? 1 : 0);
+        // Like the device, and as a hand-written GL program would: a texture modulated by
+        // opaque white vertices is the texel itself.
+        uint32_t blend = st[RS_TEXTUREMAPBLEND];
+        if (blend == TBLEND_MODULATE && colors.allWhite) blend = TBLEND_COPY;
+        s.texEnv = blend * 2 + (tex->hasAlpha ? 1 : 0);
         glBindTexture(GL_TEXTURE_2D, s.texture);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, MagFilterToGl(st[RS_TEXTUREMAG]));
         GLint min = MinFilterToGl(st[RS_TEXTUREMIN]);
@@ -275,7 +305,8 @@ void GlReplay::Impl::Prepare(const CapturedFrame& frame, const CapturedDraw& in,
     s.alphaTest = func != CMP_ALWAYS;
     s.alphaFunc = CompareToGl(func);
     s.alphaRef = float(ref) / 255.0f;
-    s.colorSum = st[RS_SPECULARENABLE] != 0;
+    // The sum adds nothing where every specular colour is black.
+    s.colorSum = st[RS_SPECULARENABLE] != 0 && colors.anySpecular;
     s.dither = st[RS_DITHERENABLE] != 0;
 }
 
