@@ -49,6 +49,9 @@ public:
     bool DrawIndexedPrimitive(PrimitiveType type, VertexType vertexType, const void* vertices,
                               uint32_t vertexCount, const uint16_t* indices, uint32_t indexCount,
                               uint32_t flags) override;
+    bool DrawIndexedPrimitiveInColor(PrimitiveType type, const LVertex* vertices,
+                                     uint32_t vertexCount, const uint16_t* indices,
+                                     uint32_t indexCount, uint32_t color, uint32_t flags) override;
 
     bool SetViewport(const ViewportRecord& viewport) override;
     bool GetViewport(ViewportRecord* viewport) const override;

@@ -157,6 +157,15 @@ bool FakeDevice::DrawIndexedPrimitive(PrimitiveType type, VertexType vertexType,
     return RecordDraw(type, vertexType, vertices, vertexCount, indices, indexCount);
 }
 
+bool FakeDevice::DrawIndexedPrimitiveInColor(PrimitiveType type, const LVertex* vertices,
+                                             uint32_t vertexCount, const uint16_t* indices,
+                                             uint32_t indexCount, uint32_t color, uint32_t flags) {
+    bool drawn =
+        DrawIndexedPrimitive(type, VT_LVERTEX, vertices, vertexCount, indices, indexCount, flags);
+    for (LVertex& v : draws.back().lit) v.color = color;
+    return drawn;
+}
+
 bool FakeDevice::SetViewport(const ViewportRecord& viewport) {
     Record("SetViewport");
     viewport_ = viewport;

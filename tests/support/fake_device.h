@@ -106,6 +106,10 @@ public:
     bool DrawIndexedPrimitive(PrimitiveType type, VertexType vertexType, const void* vertices,
                               uint32_t vertexCount, const uint16_t* indices, uint32_t indexCount,
                               uint32_t flags) override;
+    // Kept as a DrawIndexedPrimitive whose lit vertices carry color.
+    bool DrawIndexedPrimitiveInColor(PrimitiveType type, const LVertex* vertices,
+                                     uint32_t vertexCount, const uint16_t* indices,
+                                     uint32_t indexCount, uint32_t color, uint32_t flags) override;
     bool SetViewport(const ViewportRecord& viewport) override;
     bool GetViewport(ViewportRecord* viewport) const override;
     bool SetBackground(MaterialHandle material) override;
