@@ -119,12 +119,16 @@ void BindArray(SkinnedCharacter& c, Mesh& mesh, std::vector<V>& vertices, std::v
     }
 }
 
+// A vertex that follows its representative takes the representative's rest point: carried by
+// the same matrix it comes out exactly as the copy would, without a second pass.
 template <typename V>
 void FillRestPoints(const std::vector<V>& rest, SkinPlan* plan) {
     for (size_t i = 0; i < plan->restPoints.size(); ++i) {
         const V& v = rest[i];
         plan->restPoints[i] = {v.x, v.y, v.z, plan->bindingOfVertex[i]};
     }
+    for (size_t i = 0; i + 1 < plan->copies.size(); i += 2)
+        plan->restPoints[plan->copies[i + 1]] = plan->restPoints[plan->copies[i]];
 }
 
 void Log(const char* format, const std::string& meshName, int32_t value) {
@@ -177,8 +181,9 @@ void RestoreAndCarry(V* out, const SkinRestPoint* in, const Matrix* matrices, ui
 }
 
 // The hot loop. Each vertex is listed under at most one bone (the usual skin): one sequential
-// pass restores it from the rest copy and carries it by its bone. Otherwise the rest copy is
-// restored whole and the bones act one after another, in file order.
+// pass over the rest points restores and carries every vertex, the shared-position copies
+// included. Otherwise the rest copy is restored whole, the bones act one after another, in file
+// order, and the copies follow their representatives.
 template <typename V>
 void DeformArray(SkinnedCharacter& c, std::vector<V>& vertices, const std::vector<V>& rest,
                  uint32_t count, const Matrix* toSkin) {
@@ -191,14 +196,14 @@ void DeformArray(SkinnedCharacter& c, std::vector<V>& vertices, const std::vecto
     const V* from = rest.data();
     if (!plan.layered && plan.restPoints.size() == count) {
         RestoreAndCarry(out, plan.restPoints.data(), plan.matrices.data(), count);
-    } else {
-        std::memcpy(out, from, size_t(count) * sizeof(V));
-        for (size_t bi = 0; bi < c.skinBindings.size(); ++bi) {
-            const SkinBinding& b = c.skinBindings[bi];
-            if (!b.bone) continue;
-            const Matrix m = plan.matrices[bi];
-            for (uint32_t t : b.targets) CarryPosition(out[t], out[t], m);
-        }
+        return;
+    }
+    std::memcpy(out, from, size_t(count) * sizeof(V));
+    for (size_t bi = 0; bi < c.skinBindings.size(); ++bi) {
+        const SkinBinding& b = c.skinBindings[bi];
+        if (!b.bone) continue;
+        const Matrix m = plan.matrices[bi];
+        for (uint32_t t : b.targets) CarryPosition(out[t], out[t], m);
     }
     const uint32_t* p = plan.copies.data();
     const size_t pairs = plan.copies.size() / 2;
