@@ -2,6 +2,8 @@
 // never the vertices' own, and where the mesh's vertices stand now (as skinning moves them).
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "scene/mesh.h"
 #include "support/draw_scene.h"
 
@@ -11,7 +13,7 @@ namespace {
 TEST(MeshDrawing, LitSubMeshesTakeTheirColourAndTheMeshsCurrentPositions) {
     DrawScene ds;
     if (!ds.ok) GTEST_SKIP() << "no offscreen device";
-    auto* mesh = new Mesh(1);
+    auto mesh = std::make_unique<Mesh>(1);  // the scene only lists it
     const float xs[] = {-20, 0, 20};
     for (float x : xs) {
         mesh->AddVertex(x, -10, 0), mesh->AddVertex(x, 10, 0);
@@ -26,7 +28,7 @@ TEST(MeshDrawing, LitSubMeshesTakeTheirColourAndTheMeshsCurrentPositions) {
     set->AddSubMaterial()->record.diffuse = {0, 1, 0, 1};
     mesh->BuildMaterialSubMeshes();
     mesh->refreshSubMeshPositions = true;
-    ds.scene->AddChild(mesh);
+    ds.scene->AddChild(mesh.get());
     auto row = [&ds](uint32_t color) {
         FrameImage f;
         ds.device->ReadFrame(&f);
