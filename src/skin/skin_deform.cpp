@@ -151,11 +151,9 @@ inline void CarryPosition(const V& in, V& out, const Matrix& m) {
 template <typename V>
 void RestoreAndCarry(V* out, const SkinRestPoint* in, const Matrix* matrices, uint32_t count) {
 #if defined(__SSE2__)
-    // Both vertex layouts begin with x, y, z and one more word, which is kept. Same operation
-    // order as the scalar form.
+    // Both vertex layouts begin with x, y, z. Same operation order as the scalar form.
     static_assert(sizeof(V) == 32, "vertex records are 32 bytes");
     static_assert(sizeof(SkinRestPoint) == 16, "rest points are 16 bytes");
-    const __m128 fourth = _mm_castsi128_ps(_mm_set_epi32(-1, 0, 0, 0));
     for (uint32_t i = 0; i < count; ++i) {
         float* dst = reinterpret_cast<float*>(out + i);
         __m128 p = _mm_loadu_ps(&in[i].x);
@@ -168,8 +166,9 @@ void RestoreAndCarry(V* out, const SkinRestPoint* in, const Matrix* matrices, ui
             p = _mm_add_ps(p, _mm_mul_ps(_mm_shuffle_ps(a, a, 0xAA), _mm_loadu_ps(m + 8)));
             p = _mm_add_ps(p, _mm_loadu_ps(m + 12));
         }
-        _mm_storeu_ps(dst,
-                      _mm_or_ps(_mm_andnot_ps(fourth, p), _mm_and_ps(fourth, _mm_loadu_ps(dst))));
+        // x and y, then z: stores alone, so no read of the record waits on memory.
+        _mm_storel_pi(reinterpret_cast<__m64*>(dst), p);
+        _mm_store_ss(dst + 2, _mm_movehl_ps(p, p));
     }
 #else
     for (uint32_t i = 0; i < count; ++i) {
