@@ -34,6 +34,21 @@ bool FrameCapture::DrawIndexedPrimitive(PrimitiveType type, VertexType vertexTyp
     return ok;
 }
 
+bool FrameCapture::DrawIndexedPrimitiveInColor(PrimitiveType type, const LVertex* vertices,
+                                               uint32_t vertexCount, const uint16_t* indices,
+                                               uint32_t indexCount, uint32_t color,
+                                               uint32_t flags) {
+    if (discard_) return true;
+    bool ok = inner_.DrawIndexedPrimitiveInColor(type, vertices, vertexCount, indices, indexCount,
+                                                 color, flags);
+    if (ok && frame_) {
+        Record(type, VT_LVERTEX, vertices, vertexCount, indices, indexCount, flags);
+        frame_->draws.back().oneColor = true;
+        frame_->draws.back().color = color;
+    }
+    return ok;
+}
+
 bool FrameCapture::SetBackground(MaterialHandle m) {
     bool ok = inner_.SetBackground(m);
     if (ok) background_ = m;

@@ -32,6 +32,8 @@ struct CapturedDraw {
     std::vector<uint8_t> vertices;  // 32-byte records
     uint32_t vertexCount = 0;
     std::vector<uint16_t> indices;  // empty for DrawPrimitive
+    bool oneColor = false;          // lit vertices drawn in `color`, not their own
+    uint32_t color = 0;
     Matrix world, view, projection;
     ViewportRecord viewport;
     std::array<uint32_t, RS_COUNT> states{};
@@ -85,6 +87,9 @@ public:
     bool DrawIndexedPrimitive(PrimitiveType type, VertexType vertexType, const void* vertices,
                               uint32_t vertexCount, const uint16_t* indices, uint32_t indexCount,
                               uint32_t flags) override;
+    bool DrawIndexedPrimitiveInColor(PrimitiveType type, const LVertex* vertices,
+                                     uint32_t vertexCount, const uint16_t* indices,
+                                     uint32_t indexCount, uint32_t color, uint32_t flags) override;
     bool SetViewport(const ViewportRecord& v) override { return inner_.SetViewport(v); }
     bool GetViewport(ViewportRecord* v) const override { return inner_.GetViewport(v); }
     bool SetBackground(MaterialHandle m) override;

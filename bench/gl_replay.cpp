@@ -46,6 +46,8 @@ struct GlDraw {
     GLint viewport[4];
     double depthNear = 0.0, depthFar = 1.0;
     bool screen = false;
+    bool oneColor = false;  // lit vertices in one colour: the current colour, no colour array
+    GLubyte color[4] = {};
 };
 
 // What a draw's vertex colours let it leave out: the colour product where every colour is
@@ -201,6 +203,10 @@ void GlReplay::Impl::Prepare(const CapturedFrame& frame, const CapturedDraw& in,
     d.count = GLsizei(elements);
     d.indices = in.indices;
     d.vertices = in.vertices;
+    d.oneColor = in.oneColor;
+    const uint32_t c = in.color;
+    d.color[0] = GLubyte((c >> 16) & 0xFF), d.color[1] = GLubyte((c >> 8) & 0xFF);
+    d.color[2] = GLubyte(c & 0xFF), d.color[3] = GLubyte(c >> 24);
     const float W = float(frame.width), H = float(frame.height);
     if (in.vertexType == VT_TLVERTEX) {
         d.screen = true;
@@ -267,6 +273,7 @@ void GlReplay::Impl::Prepare(const CapturedFrame& frame, const CapturedDraw& in,
             : ScanColors(reinterpret_cast<const uint32_t*>(d.vertices.data() + 16),
                          reinterpret_cast<const uint32_t*>(d.vertices.data() + 20), 8,
                          in.vertexCount);
+    if (d.oneColor) colors.allWhite = in.color == 0xFFFFFFFFu;
     GlState& s = d.state;
     s.depthTest = hasDepth && st[RS_ZENABLE];
     s.depthWrite = st[RS_ZWRITEENABLE] != 0;
@@ -404,10 +411,15 @@ void GlReplay::Draw() {
             glSecondaryColorPointer(GL_BGRA, GL_UNSIGNED_BYTE, 32, v + 20);
         }
         glTexCoordPointer(2, GL_FLOAT, 32, v + 24);
+        if (d.oneColor) {
+            glDisableClientState(GL_COLOR_ARRAY);
+            glColor4ubv(d.color);
+        }
         if (d.indices.empty())
             glDrawArrays(d.mode, 0, d.count);
         else
             glDrawElements(d.mode, d.count, GL_UNSIGNED_SHORT, d.indices.data());
+        if (d.oneColor) glEnableClientState(GL_COLOR_ARRAY);
     }
 }
 

@@ -51,6 +51,9 @@ public:
     bool DrawIndexedPrimitive(PrimitiveType type, VertexType vertexType, const void* vertices,
                               uint32_t vertexCount, const uint16_t* indices, uint32_t indexCount,
                               uint32_t flags) override;
+    bool DrawIndexedPrimitiveInColor(PrimitiveType type, const LVertex* vertices,
+                                     uint32_t vertexCount, const uint16_t* indices,
+                                     uint32_t indexCount, uint32_t color, uint32_t flags) override;
 
     bool SetViewport(const ViewportRecord& viewport) override;
     bool GetViewport(ViewportRecord* viewport) const override;
@@ -129,8 +132,10 @@ private:
     // Brings GL back in line with the shadow after text drew with settings of its own.
     void RestoreAfterText();
     // gl_device_draw.cpp
+    // drawColor, where given, stands for every vertex's colour (the colour array is off).
     bool Draw(const char* op, PrimitiveType type, VertexType vertexType, const void* vertices,
-              uint32_t vertexCount, const uint16_t* indices, uint32_t indexCount, uint32_t flags);
+              uint32_t vertexCount, const uint16_t* indices, uint32_t indexCount, uint32_t flags,
+              const uint32_t* drawColor = nullptr);
     // whiteVertices: every vertex of the draw is opaque white (a texture modulated by them
     // is drawn as it is).
     void PrepareState(bool whiteVertices);

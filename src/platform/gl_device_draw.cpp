@@ -75,9 +75,23 @@ bool GlDevice::DrawIndexedPrimitive(PrimitiveType type, VertexType vertexType, c
                 indexCount, flags);
 }
 
+bool GlDevice::DrawIndexedPrimitiveInColor(PrimitiveType type, const LVertex* vertices,
+                                           uint32_t vertexCount, const uint16_t* indices,
+                                           uint32_t indexCount, uint32_t color, uint32_t flags) {
+    if (!indices) return false;
+    // The current colour stands in for the colour array for this one draw.
+    glDisableClientState(GL_COLOR_ARRAY);
+    glColor4ub(GLubyte((color >> 16) & 0xFF), GLubyte((color >> 8) & 0xFF), GLubyte(color & 0xFF),
+               GLubyte(color >> 24));
+    bool drawn = Draw("DrawIndexedPrimitive", type, VT_LVERTEX, vertices, vertexCount, indices,
+                      indexCount, flags, &color);
+    glEnableClientState(GL_COLOR_ARRAY);
+    return drawn;
+}
+
 bool GlDevice::Draw(const char* op, PrimitiveType type, VertexType vertexType, const void* vertices,
                     uint32_t vertexCount, const uint16_t* indices, uint32_t indexCount,
-                    uint32_t flags) {
+                    uint32_t flags, const uint32_t* drawColor) {
     if (trace_)
         TraceLine(std::string(op) + " " + PrimitiveName(type) + " " + VertexTypeName(vertexType) +
                   " " + std::to_string(indices ? indexCount : vertexCount));
@@ -97,6 +111,8 @@ bool GlDevice::Draw(const char* op, PrimitiveType type, VertexType vertexType, c
     RecordColors colors;
     if (vertexType != VT_VERTEX)
         colors = ScanColors(static_cast<const uint8_t*>(vertices), vertexCount);
+    // The records' own colours are not drawn then; their speculars are.
+    if (drawColor) colors.allWhite = *drawColor == 0xFFFFFFFFu;
     PrepareState(colors.allWhite);
     LoadMatrices(vertexType);
     SetupArrays(vertexType, vertices, vertexCount, flags);

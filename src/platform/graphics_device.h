@@ -68,6 +68,12 @@ public:
                                       const void* vertices, uint32_t vertexCount,
                                       const uint16_t* indices, uint32_t indexCount,
                                       uint32_t flags) = 0;
+    // DrawIndexedPrimitive of lit vertices that all take color (packed ARGB) in place of their
+    // own: sub-meshes in their material's colour draw from their mesh's vertices, uncopied.
+    virtual bool DrawIndexedPrimitiveInColor(PrimitiveType type, const LVertex* vertices,
+                                             uint32_t vertexCount, const uint16_t* indices,
+                                             uint32_t indexCount, uint32_t color,
+                                             uint32_t flags) = 0;
 
     // --- the viewport ---------------------------------------------------------------------
     virtual bool SetViewport(const ViewportRecord& viewport) = 0;

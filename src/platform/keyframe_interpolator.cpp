@@ -32,13 +32,23 @@ void InsertKey(std::vector<Key>& keys, float time, const Value& value) {
 }
 
 // Index i of the segment [keys[i], keys[i+1]] that holds t, or -1 / size-1 when t lies before
-// the first or at or after the last key (the end key then holds).
+// the first or at or after the last key (the end key then holds). Played forward, t is mostly
+// in the segment found last time or the next one: *hint is tried first, so a frame reads one or
+// two keys of a cold array instead of a binary search's chain of them.
 template <typename Key>
-int SegmentOf(const std::vector<Key>& keys, float t) {
+int SegmentOf(const std::vector<Key>& keys, float t, size_t* hint) {
     if (t < keys.front().time) return -1;
+    for (size_t i = *hint; i < *hint + 2 && i + 1 < keys.size(); ++i) {
+        if (keys[i].time <= t && t < keys[i + 1].time) {
+            *hint = i;
+            return static_cast<int>(i);
+        }
+    }
     auto it = std::upper_bound(keys.begin(), keys.end(), t,
                                [](float v, const Key& k) { return v < k.time; });
-    return static_cast<int>(it - keys.begin()) - 1;
+    int i = static_cast<int>(it - keys.begin()) - 1;
+    *hint = static_cast<size_t>(std::max(i, 0));
+    return i;
 }
 
 Vector3 Lerp(const Vector3& a, const Vector3& b, float s) {
@@ -70,7 +80,7 @@ void KeyframeAnimation::AddScaleKey(float time, const Vector3& scale) {
 
 Vector3 KeyframeAnimation::PositionAt(float t) const {
     if (positions_.empty()) return Vector3{};
-    int i = SegmentOf(positions_, t);
+    int i = SegmentOf(positions_, t, &positionHint_);
     if (i < 0) return positions_.front().value;
     if (static_cast<size_t>(i) + 1 >= positions_.size()) return positions_.back().value;
     const PositionKey& a = positions_[i];
@@ -91,7 +101,7 @@ Vector3 KeyframeAnimation::PositionAt(float t) const {
 
 Quaternion KeyframeAnimation::RotationAt(float t) const {
     if (rotations_.empty()) return Quaternion{};
-    int i = SegmentOf(rotations_, t);
+    int i = SegmentOf(rotations_, t, &rotationHint_);
     if (i < 0) return rotations_.front().value;
     if (static_cast<size_t>(i) + 1 >= rotations_.size()) return rotations_.back().value;
     const RotationKey& a = rotations_[i];
@@ -101,7 +111,7 @@ Quaternion KeyframeAnimation::RotationAt(float t) const {
 
 Vector3 KeyframeAnimation::ScaleAt(float t) const {
     if (scales_.empty()) return Vector3{1.0f, 1.0f, 1.0f};
-    int i = SegmentOf(scales_, t);
+    int i = SegmentOf(scales_, t, &scaleHint_);
     if (i < 0) return scales_.front().value;
     if (static_cast<size_t>(i) + 1 >= scales_.size()) return scales_.back().value;
     const PositionKey& a = scales_[i];

@@ -90,6 +90,8 @@ private:
     std::vector<PositionKey> scales_;
     uint32_t options_ = ANIM_OPEN | ANIM_SPLINEPOSITION | ANIM_SCALEANDROTATION | ANIM_POSITION;
     KeyframeFrame* frame_ = nullptr;
+    // The segment each kind's last lookup found (a guess only: any value is safe).
+    mutable size_t positionHint_ = 0, rotationHint_ = 0, scaleHint_ = 0;
 };
 
 }  // namespace orix

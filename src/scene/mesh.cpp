@@ -308,6 +308,12 @@ void Mesh::BuildMaterialSubMeshes() {
                 uint32_t color = PackColor(ColorValue{d.r, d.g, d.b, 1.0f});
                 for (LVertex& v : own) v.color = color;
                 sub.litVertices.swap(own);
+                sub.color = color;
+                sub.sharedIndices.reserve(list.size() * 3);
+                for (uint32_t fi : list) {
+                    const uint16_t* f = &g.indices[size_t(fi) * 3];
+                    sub.sharedIndices.insert(sub.sharedIndices.end(), f, f + 3);
+                }
                 break;
             }
             case 2:
@@ -539,11 +545,13 @@ void Mesh::DrawPerMaterial() {
                 vertices = sub.unlitVertices.data();
                 break;
             case 1:
-                if (refreshSubMeshPositions)
-                    RefreshPositions(sub.litVertices, sub.meshIndex, g.litVertices);
-                vertices = sub.litVertices.data();
-                type = VT_LVERTEX;
-                break;
+                // The copy carries nothing that the mesh's vertices and the colour do not, so
+                // it needs no refresh.
+                if (device && sub.faceCount > 0)
+                    device->DrawIndexedPrimitiveInColor(
+                        PRIM_TRIANGLELIST, g.litVertices.data(), vertexCount,
+                        sub.sharedIndices.data(), uint32_t(sub.sharedIndices.size()), sub.color, 0);
+                continue;
             case 2:
                 if (refreshSubMeshPositions)
                     RefreshPositions(sub.transformedVertices, sub.meshIndex, g.transformedVertices);

@@ -65,6 +65,10 @@ struct SubMesh {
     // Sub-mesh vertex index -> mesh vertex index; in order, it is also the list of mesh
     // vertices already taken into the sub-mesh.
     std::vector<uint16_t> meshIndex;
+    // Lit format only: the faces in the mesh's own numbering and the sub-material's colour,
+    // so the sub-mesh draws from the mesh's (deformed) vertices without a copy to refresh.
+    std::vector<uint16_t> sharedIndices;
+    uint32_t color = 0;
 };
 
 // The heavy storage of a mesh, shared by its clones.

@@ -33,12 +33,20 @@ struct SkinBinding {
     std::vector<uint32_t> targets;  // the vertex each valid index carries (SkinBind)
 };
 
+// A skin vertex's rest position (in its bone's space when bound) and its binding, or -1.
+struct SkinRestPoint {
+    float x = 0, y = 0, z = 0;
+    int32_t binding = -1;
+};
+
 // What SkinBind derives for the per-frame deformation, sized once so a frame allocates nothing.
 struct SkinPlan {
     std::vector<int32_t> bindingOfVertex;  // per skin vertex: its binding, or -1
-    std::vector<Matrix> matrices;          // per binding: this frame's bone matrix
-    std::vector<uint32_t> copies;          // (representative, other vertex) pairs
-    bool layered = false;                  // a vertex listed under several bones
+    // Per skin vertex, what a frame reads: half the bytes of the rest copy's records.
+    std::vector<SkinRestPoint> restPoints;
+    std::vector<Matrix> matrices;  // per binding: this frame's bone matrix
+    std::vector<uint32_t> copies;  // (representative, other vertex) pairs
+    bool layered = false;          // a vertex listed under several bones
 };
 
 class SkinnedCharacter : public SceneObject {

@@ -119,6 +119,18 @@ void BindArray(SkinnedCharacter& c, Mesh& mesh, std::vector<V>& vertices, std::v
     }
 }
 
+// A vertex that follows its representative takes the representative's rest point: carried by
+// the same matrix it comes out exactly as the copy would, without a second pass.
+template <typename V>
+void FillRestPoints(const std::vector<V>& rest, SkinPlan* plan) {
+    for (size_t i = 0; i < plan->restPoints.size(); ++i) {
+        const V& v = rest[i];
+        plan->restPoints[i] = {v.x, v.y, v.z, plan->bindingOfVertex[i]};
+    }
+    for (size_t i = 0; i + 1 < plan->copies.size(); i += 2)
+        plan->restPoints[plan->copies[i + 1]] = plan->restPoints[plan->copies[i]];
+}
+
 void Log(const char* format, const std::string& meshName, int32_t value) {
     if (!logFile) return;
     std::fprintf(logFile, format, meshName.c_str(), value);
@@ -133,44 +145,44 @@ inline void CarryPosition(const V& in, V& out, const Matrix& m) {
     out.z = x * m.m[0][2] + y * m.m[1][2] + z * m.m[2][2] + m.m[3][2];
 }
 
-// One sequential pass: every vertex restored from the rest copy, the bound ones carried by their
-// binding's matrix.
+// One sequential pass over the rest points: every vertex's position restored, the bound ones
+// carried by their binding's matrix. The rest of each record never changes after binding, so it
+// is left as it is.
 template <typename V>
-void RestoreAndCarry(V* out, const V* in, const int32_t* owner, const Matrix* matrices,
-                     uint32_t count) {
+void RestoreAndCarry(V* out, const SkinRestPoint* in, const Matrix* matrices, uint32_t count) {
 #if defined(__SSE2__)
-    // Both vertex layouts begin with x, y, z and one more word, which is kept; the second half
-    // of the record is copied as it is. Same operation order as the scalar form.
+    // Both vertex layouts begin with x, y, z. Same operation order as the scalar form.
     static_assert(sizeof(V) == 32, "vertex records are 32 bytes");
-    const __m128 fourth = _mm_castsi128_ps(_mm_set_epi32(-1, 0, 0, 0));
+    static_assert(sizeof(SkinRestPoint) == 16, "rest points are 16 bytes");
     for (uint32_t i = 0; i < count; ++i) {
-        const float* src = reinterpret_cast<const float*>(in + i);
         float* dst = reinterpret_cast<float*>(out + i);
-        __m128 a = _mm_loadu_ps(src);
-        const __m128 b = _mm_loadu_ps(src + 4);
-        const int32_t o = owner[i];
+        __m128 p = _mm_loadu_ps(&in[i].x);
+        const int32_t o = in[i].binding;
         if (o >= 0) {
             const float* m = &matrices[o].m[0][0];
-            __m128 p = _mm_mul_ps(_mm_shuffle_ps(a, a, 0x00), _mm_loadu_ps(m));
+            const __m128 a = p;
+            p = _mm_mul_ps(_mm_shuffle_ps(a, a, 0x00), _mm_loadu_ps(m));
             p = _mm_add_ps(p, _mm_mul_ps(_mm_shuffle_ps(a, a, 0x55), _mm_loadu_ps(m + 4)));
             p = _mm_add_ps(p, _mm_mul_ps(_mm_shuffle_ps(a, a, 0xAA), _mm_loadu_ps(m + 8)));
             p = _mm_add_ps(p, _mm_loadu_ps(m + 12));
-            a = _mm_or_ps(_mm_andnot_ps(fourth, p), _mm_and_ps(fourth, a));
         }
-        _mm_storeu_ps(dst, a);
-        _mm_storeu_ps(dst + 4, b);
+        // x and y, then z: stores alone, so no read of the record waits on memory.
+        _mm_storel_pi(reinterpret_cast<__m64*>(dst), p);
+        _mm_store_ss(dst + 2, _mm_movehl_ps(p, p));
     }
 #else
     for (uint32_t i = 0; i < count; ++i) {
-        out[i] = in[i];
-        if (owner[i] >= 0) CarryPosition(in[i], out[i], matrices[owner[i]]);
+        V& v = out[i];
+        v.x = in[i].x, v.y = in[i].y, v.z = in[i].z;
+        if (in[i].binding >= 0) CarryPosition(v, v, matrices[in[i].binding]);
     }
 #endif
 }
 
 // The hot loop. Each vertex is listed under at most one bone (the usual skin): one sequential
-// pass restores it from the rest copy and carries it by its bone. Otherwise the rest copy is
-// restored whole and the bones act one after another, in file order.
+// pass over the rest points restores and carries every vertex, the shared-position copies
+// included. Otherwise the rest copy is restored whole, the bones act one after another, in file
+// order, and the copies follow their representatives.
 template <typename V>
 void DeformArray(SkinnedCharacter& c, std::vector<V>& vertices, const std::vector<V>& rest,
                  uint32_t count, const Matrix* toSkin) {
@@ -181,16 +193,16 @@ void DeformArray(SkinnedCharacter& c, std::vector<V>& vertices, const std::vecto
     }
     V* out = vertices.data();
     const V* from = rest.data();
-    if (!plan.layered) {
-        RestoreAndCarry(out, from, plan.bindingOfVertex.data(), plan.matrices.data(), count);
-    } else {
-        std::memcpy(out, from, size_t(count) * sizeof(V));
-        for (size_t bi = 0; bi < c.skinBindings.size(); ++bi) {
-            const SkinBinding& b = c.skinBindings[bi];
-            if (!b.bone) continue;
-            const Matrix m = plan.matrices[bi];
-            for (uint32_t t : b.targets) CarryPosition(out[t], out[t], m);
-        }
+    if (!plan.layered && plan.restPoints.size() == count) {
+        RestoreAndCarry(out, plan.restPoints.data(), plan.matrices.data(), count);
+        return;
+    }
+    std::memcpy(out, from, size_t(count) * sizeof(V));
+    for (size_t bi = 0; bi < c.skinBindings.size(); ++bi) {
+        const SkinBinding& b = c.skinBindings[bi];
+        if (!b.bone) continue;
+        const Matrix m = plan.matrices[bi];
+        for (uint32_t t : b.targets) CarryPosition(out[t], out[t], m);
     }
     const uint32_t* p = plan.copies.data();
     const size_t pairs = plan.copies.size() / 2;
@@ -226,6 +238,7 @@ SkinBindResult SkinBind(SkinnedCharacter& c) {
             c.litRestCopy.resize(mesh->vertexCount);
         }
         result.ignoredIndices = PlanTargets(c, *mesh);
+        c.skinPlan.restPoints.resize(mesh->vertexCount);
     } catch (const std::bad_alloc&) {
         c.unlitRestCopy = {};
         c.litRestCopy = {};
@@ -238,8 +251,10 @@ SkinBindResult SkinBind(SkinnedCharacter& c) {
     }
     if (c.vertexFormat == 0) {
         BindArray(c, *mesh, g.unlitVertices, c.unlitRestCopy);
+        FillRestPoints(c.unlitRestCopy, &c.skinPlan);
     } else {
         BindArray(c, *mesh, g.litVertices, c.litRestCopy);
+        FillRestPoints(c.litRestCopy, &c.skinPlan);
     }
     if (result.ignoredIndices > 0) {
         Log("Skin mesh \"%s\": %d vertex indices outside the mesh were ignored.\n", mesh->name,

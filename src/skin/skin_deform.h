@@ -1,9 +1,10 @@
 // Rigid CPU skinning of a character's skin mesh. SkinBind runs once after the skin file was
 // read: the skin goes to model-file world space, and its rest copy holds each bound vertex in
 // its bone's space (the mesh itself shows the model file's pose until the first deformation).
-// SkinDeform runs once per frame after the skeleton was updated: the rest copy is restored and
-// every bound vertex (or shared-position entry) is carried by its bone's world matrix. Only
-// positions change; normals, colours and texture coordinates keep their rest values. No weights:
+// SkinDeform runs once per frame after the skeleton was updated: every vertex's position is
+// restored from the rest copy and every bound vertex (or shared-position entry) is carried by its
+// bone's world matrix. Only positions change; normals, colours and texture coordinates keep their
+// rest values. No weights:
 // each vertex follows one bone wholly.
 //
 // Limits: vertex formats 0 (unlit) and 1 (lit) only, and the mesh's format must be the

@@ -51,6 +51,23 @@ TEST_F(TextureTest, TexturedLitVerticesShowTextureTimesVertexColour) {
     Fill32(s, 0x000000FFu);
     DrawQuad();
     EXPECT_EQ(Frame().Rgb(60, 60), 0x0000FFu);
+
+    // Drawn in one colour, white records take that colour, not the texel alone.
+    Fill32(s, 0x00FF8040u);
+    LVertex q[4];
+    const float corners[4][2] = {{-0.5f, 0.5f}, {0.5f, 0.5f}, {-0.5f, -0.5f}, {0.5f, -0.5f}};
+    for (int i = 0; i < 4; ++i) q[i].x = corners[i][0], q[i].y = corners[i][1], q[i].z = 0.5f;
+    const uint16_t square[6] = {0, 1, 2, 2, 1, 3};
+    ASSERT_TRUE(dev->SetRenderState(RS_CULLMODE, CULL_NONE));
+    ClearTo(0, 0, 0);
+    ASSERT_TRUE(dev->BeginScene());
+    EXPECT_TRUE(
+        dev->DrawIndexedPrimitiveInColor(PRIM_TRIANGLELIST, q, 4, square, 6, 0xFF80FFFF, 0));
+    ASSERT_TRUE(dev->EndScene());
+    rgb = Frame().Rgb(160, 120);
+    EXPECT_NEAR(Channel(rgb, 16), 0x80, 2);
+    EXPECT_NEAR(Channel(rgb, 8), 0x80, 2);
+    EXPECT_NEAR(Channel(rgb, 0), 0x40, 2);
 }
 
 TEST_F(TextureTest, ColourKeyedTexelsAreNotDrawn) {

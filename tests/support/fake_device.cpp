@@ -68,6 +68,15 @@ bool FakeDevice::RecordDraw(PrimitiveType type, VertexType vertexType, const voi
     return inScene_;
 }
 
+bool FakeDevice::DrawIndexedPrimitiveInColor(PrimitiveType type, const LVertex* vertices,
+                                             uint32_t vertexCount, const uint16_t* indices,
+                                             uint32_t indexCount, uint32_t color, uint32_t flags) {
+    bool drawn =
+        DrawIndexedPrimitive(type, VT_LVERTEX, vertices, vertexCount, indices, indexCount, flags);
+    for (LVertex& v : draws.back().lit) v.color = color;
+    return drawn;
+}
+
 bool FakeDevice::Clear(const Rect* rects, uint32_t count, uint32_t flags) {
     std::string line = "Clear " + std::to_string(count) + " " + std::to_string(flags);
     if (rects && count > 0) {

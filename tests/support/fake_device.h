@@ -111,6 +111,10 @@ public:
                               uint32_t) override {
         return RecordDraw(type, vertexType, vertices, vertexCount, indices, indexCount);
     }
+    // Kept as a DrawIndexedPrimitive whose lit vertices carry color.
+    bool DrawIndexedPrimitiveInColor(PrimitiveType type, const LVertex* vertices,
+                                     uint32_t vertexCount, const uint16_t* indices,
+                                     uint32_t indexCount, uint32_t color, uint32_t flags) override;
     bool SetViewport(const ViewportRecord& viewport) override {
         viewport_ = viewport;
         return true;
