@@ -267,12 +267,11 @@ void GlReplay::Impl::Prepare(const CapturedFrame& frame, const CapturedDraw& in,
         }
     }
 
-    const DrawColors colors =
-        in.vertexType == VT_VERTEX
-            ? ScanColors(d.colors.data(), d.speculars.data(), 1, in.vertexCount)
-            : ScanColors(reinterpret_cast<const uint32_t*>(d.vertices.data() + 16),
-                         reinterpret_cast<const uint32_t*>(d.vertices.data() + 20), 8,
-                         in.vertexCount);
+    DrawColors colors = in.vertexType == VT_VERTEX
+                            ? ScanColors(d.colors.data(), d.speculars.data(), 1, in.vertexCount)
+                            : ScanColors(reinterpret_cast<const uint32_t*>(d.vertices.data() + 16),
+                                         reinterpret_cast<const uint32_t*>(d.vertices.data() + 20),
+                                         8, in.vertexCount);
     if (d.oneColor) colors.allWhite = in.color == 0xFFFFFFFFu;
     GlState& s = d.state;
     s.depthTest = hasDepth && st[RS_ZENABLE];
