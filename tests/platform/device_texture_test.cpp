@@ -121,6 +121,7 @@ TEST_F(TextureTest, StaleHandlesAreRefused) {
     MaterialHandle m = dev->CreateMaterial();
     dev->ReleaseMaterial(m);
     EXPECT_FALSE(dev->SetLightState(LIGHTSTATE_MATERIAL, m));
+    EXPECT_FALSE(dev->SetBackground(m));
     MaterialRecord rec;
     EXPECT_FALSE(dev->SetMaterial(m, rec));
     LightHandle l = dev->CreateLight();

@@ -124,6 +124,9 @@ TEST_F(MeshTest, CharacterClonesCopyPiecesAndShareMaterials) {
     EXPECT_EQ(clone->FindChild("Bip01 Pelvis"), clone->helpers[0]);
     EXPECT_EQ(clone->MaterialAt(0), source->MaterialAt(0));
     EXPECT_EQ(clone->children.front(), clone->meshes[0]);  // source order kept
+    clone->SetSpeed(0.25f);
+    EXPECT_EQ(clone->meshes[0]->speed, 0.25f);
+    EXPECT_EQ(clone->helpers[0]->speed, 0.25f);
     delete clone;
 
     source->Update(kUpdateScene);

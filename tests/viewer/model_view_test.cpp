@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <utility>
 
 #include "scene/material_set.h"
 #include "scene/mesh.h"
 #include "scene/scene.h"
 #include "support/engine_fixture.h"
+#include "viewer/missing_normals.h"
 #include "viewer/model_view.h"
 #include "viewer/orbit_view.h"
 
@@ -121,6 +123,33 @@ TEST(OrbitView, FramingFitsTheBoxAndTheLimitsHold) {
     EXPECT_NEAR(Dot(moved, forward), 0.0f, 1e-4f);
     float width = 2.0f * v.distance * std::tan(fov * 0.5f);
     EXPECT_NEAR(Length(moved), width * std::sqrt(0.25f + 0.0625f), 1e-3f);
+}
+
+// A closed cube exported without normals: every corner's normal points out, leaning to the corner.
+TEST(MissingNormals, ACubeGetsOutwardNormalsFromItsFaces) {
+    Mesh cube(0);
+    for (int c = 0; c < 8; ++c)
+        cube.AddVertex(c & 1 ? 1.0f : -1.0f, c & 2 ? 1.0f : -1.0f, c & 4 ? 1.0f : -1.0f);
+    const int quads[6][4] = {{0, 1, 3, 2}, {4, 5, 7, 6}, {0, 1, 5, 4},
+                             {2, 3, 7, 6}, {0, 2, 6, 4}, {1, 3, 7, 5}};
+    for (const auto& q : quads) {
+        for (int t = 0; t < 2; ++t) {
+            int a = q[0], b = q[t + 1], c = q[t + 2];
+            const Vector3 pa = cube.VertexPosition(a), pb = cube.VertexPosition(b),
+                          pc = cube.VertexPosition(c);
+            // Front faces: the cross product of the first two edges points away from the centre.
+            if (Dot(Cross(pb - pa, pc - pa), pa + pb + pc) < 0) std::swap(b, c);
+            cube.AddFace(a, b, c, 0);
+        }
+    }
+    EXPECT_EQ(FillMissingNormals(cube), 1);
+    EXPECT_EQ(FillMissingNormals(cube), 0);  // it has normals now
+    for (uint32_t i = 0; i < 8; ++i) {
+        const Vertex& v = cube.geometry->unlitVertices[i];
+        const Vector3 n{v.nx, v.ny, v.nz}, corner = cube.VertexPosition(i) / std::sqrt(3.0f);
+        EXPECT_NEAR(Length(n), 1.0f, 1e-5f);
+        EXPECT_GT(Dot(n, corner), 0.94f) << i;
+    }
 }
 
 }  // namespace
