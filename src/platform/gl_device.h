@@ -140,7 +140,11 @@ private:
     // is drawn as it is).
     void PrepareState(bool whiteVertices);
     void LoadMatrices(VertexType vertexType);
-    void SetupArrays(VertexType vertexType, const void* vertices, uint32_t vertexCount,
+    // The first and last vertex a draw reaches.
+    struct VertexRange {
+        uint32_t first, last;
+    };
+    void SetupArrays(VertexType vertexType, const void* vertices, VertexRange range,
                      uint32_t flags);
     // gl_device_surfaces.cpp
     Surface* FindSurface(SurfaceHandle h) { return surfaces_.Get(h); }

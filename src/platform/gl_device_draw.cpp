@@ -99,23 +99,31 @@ bool GlDevice::Draw(const char* op, PrimitiveType type, VertexType vertexType, c
         type < PRIM_POINTLIST || type > PRIM_TRIANGLEFAN)
         return false;
     const uint32_t elements = indices ? indexCount : vertexCount;
+    // The vertices the draw can reach: only they are scanned, lit and handed to GL, which then
+    // need not find the range itself.
+    VertexRange range{0, vertexCount > 0 ? vertexCount - 1 : 0};
     if (indices && indexCount) {
-        // The largest index alone decides; a plain maximum runs vectorised.
-        uint16_t largest = 0;
-        for (uint32_t i = 0; i < indexCount; ++i) largest = std::max(largest, indices[i]);
+        // A plain minimum and maximum run vectorised.
+        uint16_t smallest = 0xFFFF, largest = 0;
+        for (uint32_t i = 0; i < indexCount; ++i) {
+            smallest = std::min(smallest, indices[i]);
+            largest = std::max(largest, indices[i]);
+        }
         if (largest >= vertexCount) return false;  // would read past the vertices
+        range = {smallest, largest};
     }
     const uint32_t primitives = PrimitiveCount(type, elements);
     if (primitives == 0) return true;
 
     RecordColors colors;
     if (vertexType != VT_VERTEX)
-        colors = ScanColors(static_cast<const uint8_t*>(vertices), vertexCount);
+        colors = ScanColors(static_cast<const uint8_t*>(vertices) + size_t(range.first) * 32,
+                            range.last - range.first + 1);
     // The records' own colours are not drawn then; their speculars are.
     if (drawColor) colors.allWhite = *drawColor == 0xFFFFFFFFu;
     PrepareState(colors.allWhite);
     LoadMatrices(vertexType);
-    SetupArrays(vertexType, vertices, vertexCount, flags);
+    SetupArrays(vertexType, vertices, range, flags);
     // Direct3D adds the specular colour while SPECULARENABLE is on. Where every vertex's
     // specular is black the sum adds nothing to any pixel, so it stays off and the rasteriser
     // is spared its work on every pixel.
@@ -134,7 +142,8 @@ bool GlDevice::Draw(const char* op, PrimitiveType type, VertexType vertexType, c
     if (type == PRIM_TRIANGLELIST) used = primitives * 3;
     if (type == PRIM_LINELIST) used = primitives * 2;
     if (indices)
-        glDrawElements(PrimitiveToGl(type), GLsizei(used), GL_UNSIGNED_SHORT, indices);
+        glDrawRangeElements(PrimitiveToGl(type), range.first, range.last, GLsizei(used),
+                            GL_UNSIGNED_SHORT, indices);
     else
         glDrawArrays(PrimitiveToGl(type), 0, GLsizei(used));
 
@@ -292,14 +301,16 @@ void GlDevice::LoadMatrices(VertexType vertexType) {
     matricesDirty_ = false;
 }
 
-void GlDevice::SetupArrays(VertexType vertexType, const void* vertices, uint32_t n,
+void GlDevice::SetupArrays(VertexType vertexType, const void* vertices, VertexRange range,
                            uint32_t flags) {
     const GLsizei stride = 32;
+    // Arrays made here keep the vertices' numbering; only the entries in range are filled.
+    const uint32_t first = range.first, end = range.last + 1;
     if (vertexType == VT_TLVERTEX) {
         const TLVertex* v = static_cast<const TLVertex*>(vertices);
-        positions_.resize(size_t(n) * 4);
-        float* p = positions_.data();
-        for (uint32_t i = 0; i < n; ++i, p += 4) {
+        positions_.resize(size_t(end) * 4);
+        float* p = positions_.data() + size_t(first) * 4;
+        for (uint32_t i = first; i < end; ++i, p += 4) {
             float w = v[i].rhw > 0.0f ? 1.0f / v[i].rhw : 1.0f;
             p[0] = v[i].sx * w;
             p[1] = v[i].sy * w;
@@ -321,11 +332,11 @@ void GlDevice::SetupArrays(VertexType vertexType, const void* vertices, uint32_t
         return;
     }
     const Vertex* v = static_cast<const Vertex*>(vertices);
-    colors_.resize(n);
-    speculars_.resize(n);
+    colors_.resize(end);
+    speculars_.resize(end);
     if (flags & DP_DONOTLIGHT) {
-        std::fill(colors_.begin(), colors_.end(), 0xFFFFFFFFu);
-        std::fill(speculars_.begin(), speculars_.end(), 0xFF000000u);
+        std::fill(colors_.begin() + first, colors_.end(), 0xFFFFFFFFu);
+        std::fill(speculars_.begin() + first, speculars_.end(), 0xFF000000u);
     } else {
         const MaterialRecord* m = materials_.Get(lightStates_[LIGHTSTATE_MATERIAL]);
         lighting_.material = m ? *m : MaterialRecord{};
@@ -342,7 +353,8 @@ void GlDevice::SetupArrays(VertexType vertexType, const void* vertices, uint32_t
         lighting_.specular = states_[RS_SPECULARENABLE] && lighting_.material.power > 0.0f &&
                              (s.r > 0.0f || s.g > 0.0f || s.b > 0.0f);
         if (lighting_.specular) lighting_.eye = AffineInverse(view_).GetTranslation();
-        LightVertices(v, n, lighting_, colors_.data(), speculars_.data());
+        LightVertices(v + first, end - first, lighting_, colors_.data() + first,
+                      speculars_.data() + first);
     }
     glVertexPointer(3, GL_FLOAT, stride, &v->x);
     glColorPointer(GL_BGRA, GL_UNSIGNED_BYTE, 0, colors_.data());

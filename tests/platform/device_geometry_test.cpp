@@ -50,16 +50,42 @@ TEST_F(GeometryTest, EachVertexTypeCoversThePixelsDirect3DWould) {
     ASSERT_GT(std::count(clipped.begin(), clipped.end(), true), 1000);
 
     // A pixel or two may flip where an edge passes within float rounding of a pixel centre.
-    LVertex lv[3];
-    Vertex v[3];
-    TLVertex tl[3];
-    for (int i = 0; i < 3; ++i) {
-        lv[i].x = v[i].x = tri[i].x, lv[i].y = v[i].y = tri[i].y, lv[i].z = v[i].z = tri[i].z;
-        tl[i] = Tl(sx[i], sy[i], 0.5f, kWhite);
+    // Each type is drawn twice: as it is, and indexed from the end of a longer array whose
+    // first vertices the draw never reaches (arrays the device makes keep their numbering).
+    LVertex lv[5];
+    Vertex v[5];
+    TLVertex tl[5];
+    for (int i = 0; i < 5; ++i) {
+        const Vector3 p = i < 3 ? tri[i] : Vector3{9.0f, -9.0f, 1.0f};
+        lv[i].x = v[i].x = p.x, lv[i].y = v[i].y = p.y, lv[i].z = v[i].z = p.z;
+        tl[i] = i < 3 ? Tl(sx[i], sy[i], 0.5f, kWhite) : Tl(600, 10, 0.9f, 0xFF000000);
     }
-    ClearTo(0, 0, 0);
-    Draw(PRIM_TRIANGLELIST, VT_LVERTEX, lv, 3);
-    EXPECT_LE(Mismatches(Frame(), clipped), 2u) << "lit vertices";
+    lv[3].color = lv[4].color = 0xFF000000;
+    // The triangle as the last three of the five: the first two are the decoys.
+    std::rotate(lv, lv + 3, lv + 5), std::rotate(v, v + 3, v + 5), std::rotate(tl, tl + 3, tl + 5);
+    const uint16_t lastThree[3] = {2, 3, 4};
+    auto drawBoth = [&](VertexType type, const void* array, const void* triangle,
+                        const std::vector<bool>& expected, const char* what) {
+        FrameImage direct;
+        for (bool indexed : {false, true}) {
+            ClearTo(0, 0, 0);
+            ASSERT_TRUE(dev->BeginScene());
+            if (indexed) {
+                EXPECT_TRUE(
+                    dev->DrawIndexedPrimitive(PRIM_TRIANGLELIST, type, array, 5, lastThree, 3, 0));
+            } else {
+                EXPECT_TRUE(dev->DrawPrimitive(PRIM_TRIANGLELIST, type, triangle, 3, 0));
+            }
+            ASSERT_TRUE(dev->EndScene());
+            FrameImage f = Frame();
+            EXPECT_LE(Mismatches(f, expected), 2u) << what << (indexed ? ", indexed" : "");
+            if (indexed) {
+                EXPECT_TRUE(f.rgba == direct.rgba) << what << ": colours differ";
+            }
+            direct = f;
+        }
+    };
+    drawBoth(VT_LVERTEX, lv, lv + 2, clipped, "lit vertices");
 
     // Unlit vertices, made visible by an emissive material.
     MaterialHandle mat = dev->CreateMaterial();
@@ -68,15 +94,11 @@ TEST_F(GeometryTest, EachVertexTypeCoversThePixelsDirect3DWould) {
     m.diffuse.a = 1;
     ASSERT_TRUE(dev->SetMaterial(mat, m));
     ASSERT_TRUE(dev->SetLightState(LIGHTSTATE_MATERIAL, mat));
-    ClearTo(0, 0, 0);
-    Draw(PRIM_TRIANGLELIST, VT_VERTEX, v, 3);
-    EXPECT_LE(Mismatches(Frame(), clipped), 2u) << "unlit vertices";
+    drawBoth(VT_VERTEX, v, v + 2, clipped, "unlit vertices");
 
     // Transformed vertices at the same screen positions are not clipped to the viewport.
-    ClearTo(0, 0, 0);
     ASSERT_TRUE(dev->SetViewport(ViewportRecord{}));
-    DrawTl(tl, 3);
-    EXPECT_LE(Mismatches(Frame(), full), 2u) << "transformed vertices";
+    drawBoth(VT_TLVERTEX, tl, tl + 2, full, "transformed vertices");
 }
 
 TEST_F(GeometryTest, StripsFansAndIndexedDrawsCoverTheSameQuadByTheTopLeftRule) {
