@@ -1,9 +1,11 @@
 // Frame cost: the demonstration rendered offscreen with a fixed 33 ms step, against a plain
 // OpenGL replay of the same frame (captured from the device, drawn without the engine), with
 // 1, 10, 50, 100 and 200 characters, each extra one starting at its own frame of the walk (a
-// crowd does not walk in step). Per count five figures:
+// crowd does not walk in step). Per count six figures:
 //   frame/engine/N          Render and Present (which finishes the frame)
 //   frame/replay/N          the replay's draws and a finish
+//   frame/paired/N          the two above in alternating blocks of frames; its counter
+//                           replay_per_engine is the speed ratio the goals are judged on
 //   frame/engine_submit/N   Render alone, the device idle before it (rasterisation excluded)
 //   frame/replay_submit/N   the replay's draws alone, idle before
 //   frame/engine_cpu/N      Render with clears, draws and text stopped at the device's door:
@@ -244,6 +246,38 @@ void BM_FrameReplay(benchmark::State& state) {
     h->Replay().Leave();
 }
 
+// Engine and replay frames in alternating blocks, each block timed by the wall clock. A machine
+// whose speed drifts over seconds (other tenants, clock changes) slows both alike, so the ratio
+// of their sums holds steady where two runs seconds apart would not.
+void BM_FramePaired(benchmark::State& state) {
+    Harness* h = HarnessFor(state);
+    if (!h) return;
+    constexpr int kBlock = 4;
+    auto seconds = [](Clock::duration d) { return std::chrono::duration<double>(d).count(); };
+    double engine = 0.0, replay = 0.0;
+    for (auto _ : state) {
+        auto t0 = Clock::now();
+        for (int i = 0; i < kBlock; ++i) h->EngineFrame();
+        auto t1 = Clock::now();
+        h->Replay().Enter();
+        auto t2 = Clock::now();
+        for (int i = 0; i < kBlock; ++i) {
+            h->Replay().Draw();
+            h->Replay().Finish();
+        }
+        auto t3 = Clock::now();
+        h->Replay().Leave();
+        engine += seconds(t1 - t0);
+        replay += seconds(t3 - t2);
+        state.SetIterationTime(seconds(t1 - t0) + seconds(t3 - t2));
+    }
+    const double frames = double(state.iterations()) * kBlock;
+    if (frames == 0.0 || engine <= 0.0) return;
+    state.counters["engine_ms"] = 1e3 * engine / frames;
+    state.counters["replay_ms"] = 1e3 * replay / frames;
+    state.counters["replay_per_engine"] = replay / engine;
+}
+
 void BM_FrameEngineSubmit(benchmark::State& state) {
     Harness* h = HarnessFor(state);
     if (!h) return;
@@ -330,6 +364,9 @@ void Register() {
                        ->Arg(n));
         SteadyWall(benchmark::RegisterBenchmark(("frame/replay" + suffix).c_str(), BM_FrameReplay)
                        ->Arg(n));
+        Steady(benchmark::RegisterBenchmark(("frame/paired" + suffix).c_str(), BM_FramePaired)
+                   ->Arg(n)
+                   ->UseManualTime());
         SteadySubmit(benchmark::RegisterBenchmark(("frame/engine_submit" + suffix).c_str(),
                                                   BM_FrameEngineSubmit)
                          ->Arg(n));
