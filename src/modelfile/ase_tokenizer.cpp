@@ -4,6 +4,10 @@
 #include <charconv>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace orix {
 
 namespace {
@@ -22,6 +26,30 @@ struct KeywordEnds {
     }
 };
 constexpr KeywordEnds kKeywordEnds;
+
+// Where the value that starts at k ends: at the first line feed or CR before n. Its tabs become
+// spaces. Most lines are a few short numbers between tabs: sixteen bytes are looked at a time
+// where they lie inside the buffer (capacity bytes), a call per tab would cost more than them.
+size_t ValueEnd(char* text, size_t k, size_t n, size_t capacity) {
+    size_t end = k;
+#if defined(__SSE2__)
+    const __m128i lf = _mm_set1_epi8('\n'), cr = _mm_set1_epi8('\r'), tab = _mm_set1_epi8('\t');
+    for (; end < n && end + 16 <= capacity; end += 16) {
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + end));
+        uint32_t stops =
+            uint32_t(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(b, lf), _mm_cmpeq_epi8(b, cr))));
+        if (n - end < 16) stops |= 1u << (n - end);  // the bytes from n on are not the line's
+        uint32_t tabs = uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(b, tab)));
+        // A tab past the end turns too; nothing reads the buffer beyond the value.
+        for (; tabs; tabs &= tabs - 1) text[end + size_t(__builtin_ctz(tabs))] = ' ';
+        if (stops) return end + size_t(__builtin_ctz(stops));
+    }
+#endif
+    for (; end < n && text[end] != '\n' && text[end] != '\r'; ++end) {
+        if (text[end] == '\t') text[end] = ' ';
+    }
+    return end;
+}
 
 }  // namespace
 
@@ -78,17 +106,7 @@ void TokenizeAseLine(AseLine* line, bool materialListRule) {
         line->value = std::string_view(text + k, end - k);
         return;
     }
-    // The value runs to the first line feed or CR. Tabs inside read as spaces. Searched with
-    // memchr rather than byte by byte: most lines are long runs of numbers.
-    size_t end = n;
-    if (const void* lf = std::memchr(text + k, '\n', end - k))
-        end = size_t(static_cast<const char*>(lf) - text);
-    if (const void* cr = std::memchr(text + k, '\r', end - k))
-        end = size_t(static_cast<const char*>(cr) - text);
-    for (char* tab = text + k;
-         (tab = static_cast<char*>(std::memchr(tab, '\t', end - size_t(tab - text))));)
-        *tab = ' ';
-    line->value = std::string_view(text + k, end - k);
+    line->value = std::string_view(text + k, ValueEnd(text, k, n, sizeof line->text) - k);
 }
 
 void AseScanner::SkipBlanks() {

@@ -40,6 +40,27 @@ TEST(AseTokenizer, IntegersUpToTheLimitsAndNoFurther) {
     }
 }
 
+TEST(AseTokenizer, ValuesEndAtTheLineAndReadTabsAsSpaces) {
+    // Lines read one after another into one AseLine, as the reader does: bytes of a longer
+    // earlier line stay in the buffer past the end of a shorter one. A line over 254 bytes
+    // comes in pieces.
+    std::string tabbed, spaced;
+    for (int i = 0; i < 260; ++i) tabbed += i % 2 ? '\t' : 'a';
+    for (int i = 0; i < 251; ++i) spaced += i % 2 ? ' ' : 'a';
+    const std::string text =
+        "*MESH_VERTEX    12\t1.25\t-0.5\t300\t4\t5.5\t6\t7\t8\t9\t10\n"
+        "*A 1\t2\r\n*B x\ry\tz\n*C " +
+        tabbed + "\n*LAST 7";
+    const std::string expected[] = {
+        "12 1.25 -0.5 300 4 5.5 6 7 8 9 10", "1 2", "x", spaced, "a a a ", "7"};
+    AseLineReader reader(text.data(), text.size());
+    AseLine line;
+    std::vector<std::string> values;
+    while (reader.Next(&line, false)) values.emplace_back(line.value);
+    ASSERT_EQ(values.size(), std::size(expected));
+    for (size_t i = 0; i < values.size(); ++i) EXPECT_EQ(values[i], expected[i]) << "line " << i;
+}
+
 std::string Scene(int ticks = 160) {
     return "*SCENE {\n\t*SCENE_FIRSTFRAME 0\n\t*SCENE_LASTFRAME 4\n\t*SCENE_TICKSPERFRAME " +
            std::to_string(ticks) + "\n}\n";
