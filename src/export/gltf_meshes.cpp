@@ -23,8 +23,10 @@ struct PartSource {
     std::string materialName;
     size_t vertexCount = 0;
     const uint16_t* meshIndex = nullptr;  // null: vertex k is mesh vertex k
-    const Vertex* unlit = nullptr;
-    const LVertex* lit = nullptr;
+    const Vertex* unlit = nullptr;        // vertex k's record
+    const LVertex* lit = nullptr;         // the mesh's records, read through meshIndex
+    size_t litCount = 0;
+    const uint32_t* color = nullptr;  // where given, every vertex's colour
     const uint16_t* indices = nullptr;
     size_t indexCount = 0;
 };
@@ -186,10 +188,14 @@ int MeshWriter::AddMesh(const Mesh& m, const MeshSkin* skin) {
             s.materialName = (setName.empty() ? m.name : setName) + " " + std::to_string(i);
             s.vertexCount = std::min<size_t>(sub.vertexCount, sub.meshIndex.size());
             s.meshIndex = sub.meshIndex.data();
-            s.unlit = prelit ? nullptr : sub.unlitVertices.data();
-            s.lit = prelit ? sub.litVertices.data() : nullptr;
-            if ((prelit ? sub.litVertices.size() : sub.unlitVertices.size()) < s.vertexCount)
-                continue;
+            if (prelit) {
+                s.lit = g.litVertices.data();
+                s.litCount = g.litVertices.size();
+                s.color = &sub.color;
+            } else {
+                s.unlit = sub.unlitVertices.data();
+                if (sub.unlitVertices.size() < s.vertexCount) continue;
+            }
             s.indices = sub.indices.data();
             s.indexCount = std::min<size_t>(size_t(sub.faceCount) * 3, sub.indices.size());
             parts.push_back(s);
@@ -201,6 +207,7 @@ int MeshWriter::AddMesh(const Mesh& m, const MeshSkin* skin) {
         s.vertexCount = m.vertexCount;
         s.unlit = prelit ? nullptr : g.unlitVertices.data();
         s.lit = prelit ? g.litVertices.data() : nullptr;
+        s.litCount = g.litVertices.size();
         if ((prelit ? g.litVertices.size() : g.unlitVertices.size()) >= s.vertexCount) {
             s.indices = g.indices.data();
             s.indexCount = std::min<size_t>(size_t(m.faceCount) * 3, g.indices.size());
@@ -225,6 +232,7 @@ int MeshWriter::AddMesh(const Mesh& m, const MeshSkin* skin) {
         std::vector<float> positions, normals, uvs, colors, weights;
         std::vector<uint16_t> joints;
         bool sameColor = true;
+        uint32_t firstColor = 0;
         for (size_t k = 0; k < s.vertexCount; ++k) {
             uint32_t v = s.meshIndex ? s.meshIndex[k] : uint32_t(k);
             Vector3 p = skin && v < skin->bindPositions.size() ? skin->bindPositions[v]
@@ -243,11 +251,13 @@ int MeshWriter::AddMesh(const Mesh& m, const MeshSkin* skin) {
                 }
                 if (textured) uvs.insert(uvs.end(), {u.tu, u.tv});
             } else {
-                const LVertex& l = s.lit[k];
-                colors.insert(colors.end(), {float((l.color >> 16) & 0xFF) / 255.0f,
-                                             float((l.color >> 8) & 0xFF) / 255.0f,
-                                             float(l.color & 0xFF) / 255.0f});
-                sameColor = sameColor && l.color == s.lit[0].color;
+                const LVertex l = v < s.litCount ? s.lit[v] : LVertex{};
+                const uint32_t c = s.color ? *s.color : l.color;
+                colors.insert(colors.end(),
+                              {float((c >> 16) & 0xFF) / 255.0f, float((c >> 8) & 0xFF) / 255.0f,
+                               float(c & 0xFF) / 255.0f});
+                firstColor = k == 0 ? c : firstColor;
+                sameColor = sameColor && c == firstColor;
                 if (textured) uvs.insert(uvs.end(), {l.tu, l.tv});
             }
             if (skin) {

@@ -245,17 +245,19 @@ void Mesh::CopyTexCoordsToVertices() {
 namespace {
 
 // slot maps a mesh vertex to its sub-mesh vertex (-1 when not taken); it comes in all -1 and
-// is left so, for the next material.
+// is left so, for the next material. own, where given, receives copies of the vertices taken.
 template <typename V>
 void GroupFaces(const MeshGeometry& g, const std::vector<uint32_t>& faceList,
-                const std::vector<V>& meshVertices, std::vector<V>& own, SubMesh& sub,
+                const std::vector<V>& meshVertices, std::vector<V>* own, SubMesh& sub,
                 std::vector<int32_t>& slot) {
     sub = SubMesh();
     uint32_t faces = uint32_t(faceList.size());
     sub.faceCount = faces;
     size_t most = std::min<size_t>(size_t(faces) * 3, meshVertices.size());
-    own.clear();
-    own.reserve(most);
+    if (own) {
+        own->clear();
+        own->reserve(most);
+    }
     sub.meshIndex.reserve(most);
     sub.indices.resize(size_t(faces) * 3);
     uint16_t* out = sub.indices.data();
@@ -263,14 +265,14 @@ void GroupFaces(const MeshGeometry& g, const std::vector<uint32_t>& faceList,
         for (int k = 0; k < 3; ++k) {
             uint16_t vi = g.indices[size_t(fi) * 3 + k];
             if (slot[vi] < 0) {
-                slot[vi] = int32_t(own.size());
+                slot[vi] = int32_t(sub.meshIndex.size());
                 sub.meshIndex.push_back(vi);
-                own.push_back(meshVertices[vi]);
+                if (own) own->push_back(meshVertices[vi]);
             }
             *out++ = uint16_t(slot[vi]);
         }
     }
-    sub.vertexCount = uint32_t(own.size());
+    sub.vertexCount = uint32_t(sub.meshIndex.size());
     for (uint16_t vi : sub.meshIndex) slot[vi] = -1;
 }
 
@@ -298,17 +300,16 @@ void Mesh::BuildMaterialSubMeshes() {
     for (const auto& [id, list] : faceLists) {
         SubMesh& sub = g.subMeshes[k++];
         switch (vertexFormat) {
-            case 0:
-                GroupFaces(g, list, g.unlitVertices, sub.unlitVertices, sub, slot);
+            case 0: {
+                std::vector<Vertex> own;
+                GroupFaces(g, list, g.unlitVertices, &own, sub, slot);
+                sub.unlitVertices.swap(own);
                 break;
+            }
             case 1: {
-                std::vector<LVertex> own;
-                GroupFaces(g, list, g.litVertices, own, sub, slot);
+                GroupFaces<LVertex>(g, list, g.litVertices, nullptr, sub, slot);
                 const ColorValue& d = materials->subMaterials[size_t(id)].record.diffuse;
-                uint32_t color = PackColor(ColorValue{d.r, d.g, d.b, 1.0f});
-                for (LVertex& v : own) v.color = color;
-                sub.litVertices.swap(own);
-                sub.color = color;
+                sub.color = PackColor(ColorValue{d.r, d.g, d.b, 1.0f});
                 sub.sharedIndices.reserve(list.size() * 3);
                 for (uint32_t fi : list) {
                     const uint16_t* f = &g.indices[size_t(fi) * 3];
@@ -316,9 +317,12 @@ void Mesh::BuildMaterialSubMeshes() {
                 }
                 break;
             }
-            case 2:
-                GroupFaces(g, list, g.transformedVertices, sub.transformedVertices, sub, slot);
+            case 2: {
+                std::vector<TLVertex> own;
+                GroupFaces(g, list, g.transformedVertices, &own, sub, slot);
+                sub.transformedVertices.swap(own);
                 break;
+            }
         }
         sub.materialId = id;
     }
@@ -338,20 +342,14 @@ void Mesh::TransformToNodeSpace() {
             v.nx = n.x, v.ny = n.y, v.nz = n.z;
         }
     }
-    for (int32_t i = 0; i < subMeshCount; ++i) {
+    // Lit sub-meshes draw the mesh's own vertices; the others carry copies to bring along.
+    for (int32_t i = 0; i < subMeshCount && vertexFormat != 1; ++i) {
         SubMesh& sub = g.subMeshes[i];
         for (size_t k = 0; k < sub.meshIndex.size(); ++k) {
             uint16_t from = sub.meshIndex[k];
             switch (vertexFormat) {
                 case 0:
                     if (k < sub.unlitVertices.size()) sub.unlitVertices[k] = g.unlitVertices[from];
-                    break;
-                case 1:
-                    if (k < sub.litVertices.size()) {
-                        uint32_t color = sub.litVertices[k].color;
-                        sub.litVertices[k] = g.litVertices[from];
-                        sub.litVertices[k].color = color;
-                    }
                     break;
                 case 2:
                     if (k < sub.transformedVertices.size())

@@ -53,13 +53,13 @@ struct PositionTable {
     uint32_t Count(size_t position) const { return start[position + 1] - start[position]; }
 };
 
-// The draw data of one material in one vertex format.
+// The draw data of one material in one vertex format. Lit sub-meshes keep no vertices of
+// their own: they draw the mesh's in their colour.
 struct SubMesh {
     int32_t materialId = 0;  // the sub-material its faces select
     uint32_t vertexCount = 0;
     uint32_t faceCount = 0;
     std::vector<Vertex> unlitVertices;
-    std::vector<LVertex> litVertices;
     std::vector<TLVertex> transformedVertices;
     std::vector<uint16_t> indices;
     // Sub-mesh vertex index -> mesh vertex index; in order, it is also the list of mesh

@@ -56,7 +56,7 @@ TEST_F(MeshTest, SubMaterialsDrawOncePerMaterialWithTheirOwnMaterial) {
     const SubMesh& first = m->geometry->subMeshes[0];
     EXPECT_EQ(first.faceCount, 2u);
     EXPECT_EQ(first.vertexCount, 3u);  // vertices shared by its two faces are taken once
-    EXPECT_EQ(first.litVertices[0].color, PackColor({0.1f, 0.5f, 0.25f, 1.0f}));
+    EXPECT_EQ(first.color, PackColor({0.1f, 0.5f, 0.25f, 1.0f}));
 
     m->Update(kUpdateScene);
     ASSERT_EQ(device.draws.size(), 3u);
