@@ -214,31 +214,41 @@ bool OrixFileBne::HandleMaterial(const BneRecord& r) {
 
 bool OrixFileBne::ReadGeometryFast(uint8_t tag, ByteCursor* cursor) {
     // Vertices, faces and their texture and normal records are nearly all of a model's bytes:
-    // they are read straight from the buffer, not through the general record. A record cut
-    // short is left to the general decoder, which ends the file there.
+    // they are read straight from the buffer, not through the general record, and a run of
+    // records of one tag in one loop. A record cut short is left to the general decoder, which
+    // ends the file there.
     ModelBuilder& b = builder_;
-    const uint8_t* p = nullptr;
+    auto run = [cursor, tag](size_t bytes, auto&& add) {
+        const uint8_t* p = cursor->Peek(bytes);
+        if (!p) return false;
+        for (;;) {
+            add(p);
+            cursor->Skip(bytes);
+            // The next record, when it has this tag and is whole.
+            const uint8_t* next = cursor->Peek(bytes + 1);
+            if (!next || next[0] != tag) return true;
+            cursor->Skip(1);
+            p = next + 1;
+        }
+    };
     switch (tag) {
         case kBneVertex:
-            if (!(p = cursor->Peek(12))) return false;
-            b.AddVertex(F32At(p), F32At(p + 4), F32At(p + 8));
-            return cursor->Skip(12);
+            return run(
+                12, [&b](const uint8_t* p) { b.AddVertex(F32At(p), F32At(p + 4), F32At(p + 8)); });
         case kBneFace:
-            if (!(p = cursor->Peek(13))) return false;
-            b.AddFace(Index(U32At(p)), Index(U32At(p + 4)), Index(U32At(p + 8)), p[12]);
-            return cursor->Skip(13);
+            return run(13, [&b](const uint8_t* p) {
+                b.AddFace(Index(U32At(p)), Index(U32At(p + 4)), Index(U32At(p + 8)), p[12]);
+            });
         case kBneTextureVertex:
-            if (!(p = cursor->Peek(8))) return false;
-            b.AddTexVertex(F32At(p), F32At(p + 4));
-            return cursor->Skip(8);
+            return run(8, [&b](const uint8_t* p) { b.AddTexVertex(F32At(p), F32At(p + 4)); });
         case kBneTextureFace:
-            if (!(p = cursor->Peek(12))) return false;
-            b.AddTexFace(Index(U32At(p)), Index(U32At(p + 4)), Index(U32At(p + 8)));
-            return cursor->Skip(12);
+            return run(12, [&b](const uint8_t* p) {
+                b.AddTexFace(Index(U32At(p)), Index(U32At(p + 4)), Index(U32At(p + 8)));
+            });
         case kBneFaceNormal:
-            if (!(p = cursor->Peek(16))) return false;
-            b.FaceNormal(Index(U32At(p)), F32At(p + 4), F32At(p + 8), F32At(p + 12));
-            return cursor->Skip(16);
+            return run(16, [&b](const uint8_t* p) {
+                b.FaceNormal(Index(U32At(p)), F32At(p + 4), F32At(p + 8), F32At(p + 12));
+            });
     }
     return false;
 }

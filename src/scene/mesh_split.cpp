@@ -82,7 +82,11 @@ private:
 
     uint32_t Add(uint32_t position, const TexCoord& t) {
         if (pairs_.size() >= Mesh::kMaxVertices) return kNone;
-        pairs_.push_back(Pair{position, t});
+        // Field by field: a pair assembled whole on the stack is read back before its two
+        // stores can be forwarded, which stalls every new pair.
+        Pair& p = pairs_.emplace_back();
+        p.position = position;
+        p.t = t;
         return uint32_t(pairs_.size() - 1);
     }
 
