@@ -21,8 +21,6 @@
 // ORIX_BENCH_PNG=folder writes each count's engine frame and replay frame there to compare.
 #include <benchmark/benchmark.h>
 
-#include <time.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -40,6 +38,7 @@
 #include "platform/clock.h"
 #include "platform/display_system.h"
 #include "scene/scene.h"
+#include "thread_clock.h"
 
 #include "scene/skinned_character.h"
 
@@ -51,14 +50,6 @@ namespace {
 constexpr int kWarmFrames = 5;
 constexpr int kCounts[] = {1, 10, 50, 100, 200};
 constexpr int kPerCharacterCount = 200;
-
-// This thread's CPU seconds: unlike the wall clock, time given to other processes on a busy
-// machine does not count.
-double ThreadSeconds() {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return double(t.tv_sec) + 1e-9 * double(t.tv_nsec);
-}
 
 // Moves an object and its children to `offset` frames into their own ranges.
 void StartAt(SceneObject* o, int32_t offset) {

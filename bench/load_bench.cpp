@@ -7,7 +7,6 @@
 // load/<model>_paired loads each kind in turn; its ratios are the ones the goals are judged on.
 #include <benchmark/benchmark.h>
 
-#include <time.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -27,6 +26,7 @@
 #include "platform/messages.h"
 #include "scene/mesh.h"
 #include "scene/skinned_character.h"
+#include "thread_clock.h"
 
 #if defined(ORIX_HAVE_ASSIMP)
 #include <assimp/postprocess.h>
@@ -148,6 +148,16 @@ bool LoadBne(Target* target, const ModelFiles& f) {
     return reader.LoadBytes(f.bne.data(), f.bne.size(), "model.bne", kBneFinishNodes);
 }
 
+// One load of the model into a fresh character or mesh; false when it fails.
+bool LoadOnce(const ModelFiles& f, bool bne) {
+    if (f.character) {
+        SkinnedCharacter c(1);
+        return bne ? LoadBne(&c, f) : LoadAse(&c, f);
+    }
+    Mesh m(1);
+    return bne ? LoadBne(&m, f) : LoadAse(&m, f);
+}
+
 void Run(benchmark::State& state, const ModelFiles& f, bool bne) {
     SetMessageBoxHook(Quiet);
     SetExitHook(NoExit);
@@ -157,15 +167,7 @@ void Run(benchmark::State& state, const ModelFiles& f, bool bne) {
         return;
     }
     for (auto _ : state) {
-        bool ok;
-        if (f.character) {
-            SkinnedCharacter c(1);
-            ok = bne ? LoadBne(&c, f) : LoadAse(&c, f);
-        } else {
-            Mesh m(1);
-            ok = bne ? LoadBne(&m, f) : LoadAse(&m, f);
-        }
-        if (!ok) {
+        if (!LoadOnce(f, bne)) {
             state.SkipWithError("load failed");
             break;
         }
@@ -200,22 +202,27 @@ void BM_LoadLargeBne(benchmark::State& s) {
 // identical vertices, so that step is asked for, and nothing more.
 constexpr unsigned kAssimpSteps = aiProcess_JoinIdenticalVertices;
 
+// The same ASE text through assimp; the scene's error message, or empty when it was read.
+std::string LoadAssimp(const ModelFiles& f) {
+    Assimp::Importer importer;
+    const aiScene* scene =
+        importer.ReadFileFromMemory(f.ase.data(), f.ase.size(), kAssimpSteps, "ase");
+    if (scene && scene->mNumMeshes > 0) return {};
+    std::string error = importer.GetErrorString();
+    return error.empty() ? "no mesh" : error;
+}
+
 void RunAssimp(benchmark::State& state, const ModelFiles& f) {
     if (!f.ok) {
         state.SkipWithError("the model files could not be prepared");
         return;
     }
     for (auto _ : state) {
-        Assimp::Importer importer;
-        const aiScene* scene =
-            importer.ReadFileFromMemory(f.ase.data(), f.ase.size(), kAssimpSteps, "ase");
-        if (!scene || scene->mNumMeshes == 0) {
-            state.SkipWithError(
-                ("assimp could not read the file: " + std::string(importer.GetErrorString()))
-                    .c_str());
+        std::string error = LoadAssimp(f);
+        if (!error.empty()) {
+            state.SkipWithError(("assimp could not read the file: " + error).c_str());
             break;
         }
-        benchmark::DoNotOptimize(scene->mMeshes[0]->mNumVertices);
     }
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(f.ase.size()));
     state.counters["file_MB"] = double(f.ase.size()) / 1e6;
@@ -230,12 +237,6 @@ void BM_LoadLargeAssimp(benchmark::State& s) {
 BENCHMARK(BM_LoadCharacterAssimp)->Name("load/character_assimp")->Apply(Steady);
 BENCHMARK(BM_LoadLargeAssimp)->Name("load/large_assimp")->Apply(Steady);
 #endif
-
-double ThreadSeconds() {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return double(t.tv_sec) + 1e-9 * double(t.tv_nsec);
-}
 
 // The loads of each kind in turn, each timed by this thread's CPU clock: whatever slows the
 // machine for a while (another tenant filling the shared cache) slows all of them alike, so the
@@ -252,22 +253,12 @@ void RunPaired(benchmark::State& state, const ModelFiles& f) {
     }
     enum Kind { kAse, kBne, kAssimp };
     auto load = [&f](Kind kind) {
-        if (kind == kAssimp) {
 #if defined(ORIX_HAVE_ASSIMP)
-            Assimp::Importer importer;
-            const aiScene* scene =
-                importer.ReadFileFromMemory(f.ase.data(), f.ase.size(), kAssimpSteps, "ase");
-            return scene && scene->mNumMeshes > 0;
+        if (kind == kAssimp) return LoadAssimp(f).empty();
 #else
-            return true;
+        if (kind == kAssimp) return true;
 #endif
-        }
-        if (f.character) {
-            SkinnedCharacter c(1);
-            return kind == kBne ? LoadBne(&c, f) : LoadAse(&c, f);
-        }
-        Mesh m(1);
-        return kind == kBne ? LoadBne(&m, f) : LoadAse(&m, f);
+        return LoadOnce(f, kind == kBne);
     };
     double seconds[3] = {};
     for (auto _ : state) {

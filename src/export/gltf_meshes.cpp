@@ -256,7 +256,7 @@ int MeshWriter::AddMesh(const Mesh& m, const MeshSkin* skin) {
                 colors.insert(colors.end(),
                               {float((c >> 16) & 0xFF) / 255.0f, float((c >> 8) & 0xFF) / 255.0f,
                                float(c & 0xFF) / 255.0f});
-                firstColor = k == 0 ? c : firstColor;
+                if (k == 0) firstColor = c;
                 sameColor = sameColor && c == firstColor;
                 if (textured) uvs.insert(uvs.end(), {l.tu, l.tv});
             }

@@ -300,12 +300,9 @@ void Mesh::BuildMaterialSubMeshes() {
     for (const auto& [id, list] : faceLists) {
         SubMesh& sub = g.subMeshes[k++];
         switch (vertexFormat) {
-            case 0: {
-                std::vector<Vertex> own;
-                GroupFaces(g, list, g.unlitVertices, &own, sub, slot);
-                sub.unlitVertices.swap(own);
+            case 0:
+                GroupFaces(g, list, g.unlitVertices, &sub.unlitVertices, sub, slot);
                 break;
-            }
             case 1: {
                 GroupFaces<LVertex>(g, list, g.litVertices, nullptr, sub, slot);
                 const ColorValue& d = materials->subMaterials[size_t(id)].record.diffuse;
@@ -317,12 +314,9 @@ void Mesh::BuildMaterialSubMeshes() {
                 }
                 break;
             }
-            case 2: {
-                std::vector<TLVertex> own;
-                GroupFaces(g, list, g.transformedVertices, &own, sub, slot);
-                sub.transformedVertices.swap(own);
+            case 2:
+                GroupFaces(g, list, g.transformedVertices, &sub.transformedVertices, sub, slot);
                 break;
-            }
         }
         sub.materialId = id;
     }
@@ -343,7 +337,8 @@ void Mesh::TransformToNodeSpace() {
         }
     }
     // Lit sub-meshes draw the mesh's own vertices; the others carry copies to bring along.
-    for (int32_t i = 0; i < subMeshCount && vertexFormat != 1; ++i) {
+    if (vertexFormat == 1) return;
+    for (int32_t i = 0; i < subMeshCount; ++i) {
         SubMesh& sub = g.subMeshes[i];
         for (size_t k = 0; k < sub.meshIndex.size(); ++k) {
             uint16_t from = sub.meshIndex[k];
