@@ -29,6 +29,8 @@ struct PartSource {
     const uint32_t* color = nullptr;  // where given, every vertex's colour
     const uint16_t* indices = nullptr;
     size_t indexCount = 0;
+    // A lit sub-mesh's vertex list and faces, made here (it draws in the mesh's numbering).
+    std::vector<uint16_t> gatheredIndex, gatheredIndices;
 };
 
 std::string StemOf(const std::string& path) {
@@ -181,21 +183,31 @@ int MeshWriter::AddMesh(const Mesh& m, const MeshSkin* skin) {
     }
     if (m.materials && m.materials->hasSubMaterials) {
         int32_t count = std::min(m.materials->subMaterialCount, m.subMeshCount);
+        // Gathered lists stay where they are as the parts grow: their pointers hold.
+        parts.reserve(size_t(std::max(count, 0)));
         for (int32_t i = 0; i < count; ++i) {
             const SubMesh& sub = g.subMeshes[size_t(i)];
             PartSource s;
             s.material = &m.materials->subMaterials[i];
             s.materialName = (setName.empty() ? m.name : setName) + " " + std::to_string(i);
-            s.vertexCount = std::min<size_t>(sub.vertexCount, sub.meshIndex.size());
-            s.meshIndex = sub.meshIndex.data();
             if (prelit) {
                 s.lit = g.litVertices.data();
                 s.litCount = g.litVertices.size();
                 s.color = &sub.color;
-            } else {
-                s.unlit = sub.unlitVertices.data();
-                if (sub.unlitVertices.size() < s.vertexCount) continue;
+                GatherVertices(sub.sharedIndices.data(), sub.sharedIndices.size(), m.vertexCount,
+                               &s.gatheredIndex, &s.gatheredIndices);
+                parts.push_back(std::move(s));
+                PartSource& p = parts.back();
+                p.vertexCount = p.gatheredIndex.size();
+                p.meshIndex = p.gatheredIndex.data();
+                p.indices = p.gatheredIndices.data();
+                p.indexCount = p.gatheredIndices.size();
+                continue;
             }
+            s.vertexCount = std::min<size_t>(sub.vertexCount, sub.meshIndex.size());
+            s.meshIndex = sub.meshIndex.data();
+            s.unlit = sub.unlitVertices.data();
+            if (sub.unlitVertices.size() < s.vertexCount) continue;
             s.indices = sub.indices.data();
             s.indexCount = std::min<size_t>(size_t(sub.faceCount) * 3, sub.indices.size());
             parts.push_back(s);

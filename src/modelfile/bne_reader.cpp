@@ -3,11 +3,13 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <type_traits>
 #include <vector>
 
 #include "modelfile/orix_file_bne.h"
 #include "platform/messages.h"
 #include "render/texture.h"
+#include "scene/mesh.h"
 
 namespace orix {
 
@@ -215,40 +217,67 @@ bool OrixFileBne::HandleMaterial(const BneRecord& r) {
 bool OrixFileBne::ReadGeometryFast(uint8_t tag, ByteCursor* cursor) {
     // Vertices, faces and their texture and normal records are nearly all of a model's bytes:
     // they are read straight from the buffer, not through the general record, and a run of
-    // records of one tag in one loop. A record cut short is left to the general decoder, which
-    // ends the file there.
+    // records of one tag in one loop, handed on in batches. A record cut short is left to the
+    // general decoder, which ends the file there.
     ModelBuilder& b = builder_;
-    auto run = [cursor, tag](size_t bytes, auto&& add) {
+    // Each record of the run decoded into a batch, which goes to `flush` when full and at the
+    // end.
+    auto run = [cursor, tag](size_t bytes, auto&& decode, auto&& flush) {
+        using Item = std::decay_t<decltype(decode(nullptr))>;
         const uint8_t* p = cursor->Peek(bytes);
         if (!p) return false;
-        for (;;) {
-            add(p);
-            cursor->Skip(bytes);
-            // The next record, when it has this tag and is whole.
-            const uint8_t* next = cursor->Peek(bytes + 1);
-            if (!next || next[0] != tag) return true;
-            cursor->Skip(1);
-            p = next + 1;
+        // This record, then each next one that has this tag and is whole.
+        const size_t stride = bytes + 1, left = cursor->Remaining();
+        size_t count = 1;
+        while (left >= count * stride + bytes && p[count * stride - 1] == tag) ++count;
+        constexpr size_t kBatch = 256;
+        Item batch[kBatch];
+        for (size_t done = 0; done < count; done += kBatch) {
+            const size_t n = std::min(kBatch, count - done);
+            for (size_t i = 0; i < n; ++i) batch[i] = decode(p + (done + i) * stride);
+            flush(batch, n);
         }
+        cursor->Skip(count * stride - 1);
+        return true;
+    };
+    auto face = [](const uint8_t* p) {
+        return FaceInput{Index(U32At(p)), Index(U32At(p + 4)), Index(U32At(p + 8)), p[12]};
+    };
+    auto texFace = [](const uint8_t* p) {
+        return FaceInput{Index(U32At(p)), Index(U32At(p + 4)), Index(U32At(p + 8)), 0};
+    };
+    struct NormalInput {
+        int32_t face;
+        float x, y, z;
     };
     switch (tag) {
         case kBneVertex:
             return run(
-                12, [&b](const uint8_t* p) { b.AddVertex(F32At(p), F32At(p + 4), F32At(p + 8)); });
+                12,
+                [](const uint8_t* p) {
+                    return Vector3{F32At(p), F32At(p + 4), F32At(p + 8)};
+                },
+                [&b](const Vector3* v, size_t n) { b.AddVertices(v, n); });
         case kBneFace:
-            return run(13, [&b](const uint8_t* p) {
-                b.AddFace(Index(U32At(p)), Index(U32At(p + 4)), Index(U32At(p + 8)), p[12]);
-            });
+            return run(13, face, [&b](const FaceInput* f, size_t n) { b.AddFaces(f, n); });
         case kBneTextureVertex:
-            return run(8, [&b](const uint8_t* p) { b.AddTexVertex(F32At(p), F32At(p + 4)); });
+            return run(
+                8,
+                [](const uint8_t* p) {
+                    return TexCoord{F32At(p), F32At(p + 4)};
+                },
+                [&b](const TexCoord* t, size_t n) { b.AddTexVertices(t, n); });
         case kBneTextureFace:
-            return run(12, [&b](const uint8_t* p) {
-                b.AddTexFace(Index(U32At(p)), Index(U32At(p + 4)), Index(U32At(p + 8)));
-            });
+            return run(12, texFace, [&b](const FaceInput* f, size_t n) { b.AddTexFaces(f, n); });
         case kBneFaceNormal:
-            return run(16, [&b](const uint8_t* p) {
-                b.FaceNormal(Index(U32At(p)), F32At(p + 4), F32At(p + 8), F32At(p + 12));
-            });
+            return run(
+                16,
+                [](const uint8_t* p) {
+                    return NormalInput{Index(U32At(p)), F32At(p + 4), F32At(p + 8), F32At(p + 12)};
+                },
+                [&b](const NormalInput* f, size_t n) {
+                    for (size_t i = 0; i < n; ++i) b.FaceNormal(f[i].face, f[i].x, f[i].y, f[i].z);
+                });
     }
     return false;
 }

@@ -494,21 +494,37 @@ void ModelBuilder::ExpectTexCoords(uint32_t coords, uint32_t texFaces) {
 }
 
 void ModelBuilder::AddVertex(float x, float y, float z) {
-    if (!geometry_ || !geometry_->AddVertex(x, y, z)) return;
-    Vector3 p{x, y, z};
-    for (int i = 0; i < 3; ++i) {
-        if (p[i] < boxMin_[i]) boxMin_[i] = p[i];
-        if (p[i] > boxMax_[i]) boxMax_[i] = p[i];
+    const Vector3 p{x, y, z};
+    AddVertices(&p, 1);
+}
+
+void ModelBuilder::AddVertices(const Vector3* points, size_t count) {
+    if (!geometry_) return;
+    count = geometry_->AddVertices(points, count);
+    for (size_t k = 0; k < count; ++k) {
+        const Vector3& p = points[k];
+        for (int i = 0; i < 3; ++i) {
+            if (p[i] < boxMin_[i]) boxMin_[i] = p[i];
+            if (p[i] > boxMax_[i]) boxMax_[i] = p[i];
+        }
     }
-    anyVertex_ = true;
+    anyVertex_ = anyVertex_ || count > 0;
 }
 
 void ModelBuilder::AddFace(int32_t a, int32_t b, int32_t c, int32_t materialId) {
     if (geometry_) geometry_->AddFace(a, b, c, materialId);
 }
 
+void ModelBuilder::AddFaces(const FaceInput* faces, size_t count) {
+    if (geometry_) geometry_->AddFaces(faces, count);
+}
+
 void ModelBuilder::AddTexVertex(float u, float v) {
     if (geometry_) geometry_->AddTexCoord(u, v);
+}
+
+void ModelBuilder::AddTexVertices(const TexCoord* coords, size_t count) {
+    if (geometry_) geometry_->AddTexCoords(coords, count);
 }
 
 void ModelBuilder::SetTexCoordsOneToOne(bool oneToOne) {
@@ -523,6 +539,10 @@ void ModelBuilder::TextureFaceListHeader() {
 
 void ModelBuilder::AddTexFace(int32_t a, int32_t b, int32_t c) {
     if (geometry_) geometry_->AddTexFace(a, b, c);
+}
+
+void ModelBuilder::AddTexFaces(const FaceInput* faces, size_t count) {
+    if (geometry_) geometry_->AddTexFaces(faces, count);
 }
 
 void ModelBuilder::FaceNormal(int32_t face, float x, float y, float z) {

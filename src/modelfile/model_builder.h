@@ -26,6 +26,8 @@ namespace orix {
 
 class Mesh;
 class SceneObject;
+struct FaceInput;
+struct TexCoord;
 class SkinnedCharacter;
 struct Material;
 struct MaterialSet;
@@ -116,6 +118,11 @@ public:
     void AddVertex(float x, float y, float z);
     void AddFace(int32_t a, int32_t b, int32_t c, int32_t materialId);
     void AddTexVertex(float u, float v);
+    // The same for a run of records (the binary reader's).
+    void AddVertices(const Vector3* points, size_t count);
+    void AddFaces(const FaceInput* faces, size_t count);
+    void AddTexVertices(const TexCoord* coords, size_t count);
+    void AddTexFaces(const FaceInput* faces, size_t count);
     // The one-to-one test's answer: vertex i takes texture vertex i when true.
     void SetTexCoordsOneToOne(bool oneToOne);
     // The BNE test: as many texture vertices as vertices.

@@ -17,13 +17,6 @@ namespace {
 
 // Capacity grows in blocks of 10 records, by half again once arrays are large, so that a huge
 // (or hostile) file loads in linear time.
-template <typename T>
-void GrowForOneMore(std::vector<T>& v) {
-    if (v.size() < v.capacity()) return;
-    size_t step = v.size() / 2 < 10 ? 10 : (v.size() / 2 / 10) * 10;
-    v.reserve(v.size() + step);
-}
-
 // Room for more elements announced ahead; at least half again the capacity when it must grow,
 // so that many small announcements still cost linear time.
 template <typename T>
@@ -94,33 +87,47 @@ SceneObject* Mesh::Clone() {
 }
 
 bool Mesh::AddVertex(float x, float y, float z) {
-    MeshGeometry& g = *geometry;
-    if (vertexCount >= kMaxVertices) return false;
-    switch (vertexFormat) {
-        // Records are filled in place (see AddFace).
-        case 0: {
-            GrowForOneMore(g.unlitVertices);
-            Vertex& v = g.unlitVertices.emplace_back();
-            v.x = x, v.y = y, v.z = z;
-            break;
-        }
-        case 1: {
-            GrowForOneMore(g.litVertices);
-            LVertex& v = g.litVertices.emplace_back();
-            v.x = x, v.y = y, v.z = z;
-            break;
-        }
-        case 2: {
-            GrowForOneMore(g.transformedVertices);
-            TLVertex& v = g.transformedVertices.emplace_back();
-            v.sx = x, v.sy = y, v.sz = z;
-            break;
-        }
-        default:
-            return false;
+    const Vector3 p{x, y, z};
+    return AddVertices(&p, 1) == 1;
+}
+
+namespace {
+
+// Records are filled in place: one assembled on the stack and copied in whole stalls on the
+// copy.
+template <typename V>
+void AppendPositions(std::vector<V>& vertices, const Vector3* points, size_t count) {
+    ReserveMore(vertices, count);
+    for (size_t i = 0; i < count; ++i) {
+        V& v = vertices.emplace_back();
+        v.x = points[i].x, v.y = points[i].y, v.z = points[i].z;
     }
-    ++vertexCount;
-    return true;
+}
+
+}  // namespace
+
+size_t Mesh::AddVertices(const Vector3* points, size_t count) {
+    MeshGeometry& g = *geometry;
+    count = std::min<size_t>(count, kMaxVertices - std::min(vertexCount, kMaxVertices));
+    switch (vertexFormat) {
+        case 0:
+            AppendPositions(g.unlitVertices, points, count);
+            break;
+        case 1:
+            AppendPositions(g.litVertices, points, count);
+            break;
+        case 2:
+            ReserveMore(g.transformedVertices, count);
+            for (size_t i = 0; i < count; ++i) {
+                TLVertex& v = g.transformedVertices.emplace_back();
+                v.sx = points[i].x, v.sy = points[i].y, v.sz = points[i].z;
+            }
+            break;
+        default:
+            return 0;
+    }
+    vertexCount += uint32_t(count);
+    return count;
 }
 
 void Mesh::ReserveGeometry(uint32_t vertices, uint32_t faces) {
@@ -149,43 +156,63 @@ void Mesh::ReserveTexCoords(uint32_t coords, uint32_t texFaces) {
 }
 
 void Mesh::AddTexCoord(float u, float v) {
+    const TexCoord t{u, v};
+    AddTexCoords(&t, 1);
+}
+
+void Mesh::AddTexCoords(const TexCoord* coords, size_t count) {
     // Texture faces index the coordinates with 16 bits, as faces do the vertices.
-    if (texCoordCount >= kMaxVertices) return;
-    GrowForOneMore(geometry->texCoords);
-    geometry->texCoords.push_back({u, v});
-    ++texCoordCount;
+    count = std::min<size_t>(count, kMaxVertices - std::min(texCoordCount, kMaxVertices));
+    std::vector<TexCoord>& to = geometry->texCoords;
+    ReserveMore(to, count);
+    to.insert(to.end(), coords, coords + count);
+    texCoordCount += uint32_t(count);
 }
 
 void Mesh::AddFace(int32_t a, int32_t b, int32_t c, int32_t materialId) {
-    if (!ValidIndex(a, vertexCount) || !ValidIndex(b, vertexCount) || !ValidIndex(c, vertexCount))
-        return;
+    const FaceInput f{a, b, c, materialId};
+    AddFaces(&f, 1);
+}
+
+void Mesh::AddFaces(const FaceInput* faces, size_t count) {
     MeshGeometry& g = *geometry;
-    GrowForOneMore(g.faces);
-    if (g.indices.size() + 3 > g.indices.capacity()) g.indices.reserve(g.faces.capacity() * 3);
-    // Filled in place: a record assembled on the stack from 16-bit stores and copied in whole
-    // stalls on the copy.
-    MeshFace& f = g.faces.emplace_back();
-    f.a = uint16_t(a), f.b = uint16_t(b), f.c = uint16_t(c);
-    f.materialId = materialId;
-    g.indices.push_back(f.a);
-    g.indices.push_back(f.b);
-    g.indices.push_back(f.c);
-    ++faceCount;
+    ReserveMore(g.faces, count);
+    ReserveMore(g.indices, count * 3);
+    for (size_t i = 0; i < count; ++i) {
+        const FaceInput& in = faces[i];
+        if (!ValidIndex(in.a, vertexCount) || !ValidIndex(in.b, vertexCount) ||
+            !ValidIndex(in.c, vertexCount))
+            continue;
+        // From the inputs, not read back from the record just written.
+        const uint16_t a = uint16_t(in.a), b = uint16_t(in.b), c = uint16_t(in.c);
+        MeshFace& f = g.faces.emplace_back();
+        f.a = a, f.b = b, f.c = c;
+        f.materialId = in.materialId;
+        g.indices.push_back(a);
+        g.indices.push_back(b);
+        g.indices.push_back(c);
+        ++faceCount;
+    }
 }
 
 void Mesh::AddTexFace(int32_t a, int32_t b, int32_t c) {
-    if (!ValidIndex(a, texCoordCount) || !ValidIndex(b, texCoordCount) ||
-        !ValidIndex(c, texCoordCount))
-        return;
-    MeshGeometry& g = *geometry;
-    if (g.texFaces.size() + 3 > g.texFaces.capacity()) {
-        size_t faces = g.texFaces.size() / 3;
-        g.texFaces.reserve((faces + (faces / 2 < 10 ? 10 : faces / 2 / 10 * 10)) * 3);
+    const FaceInput f{a, b, c, 0};
+    AddTexFaces(&f, 1);
+}
+
+void Mesh::AddTexFaces(const FaceInput* faces, size_t count) {
+    std::vector<uint16_t>& to = geometry->texFaces;
+    ReserveMore(to, count * 3);
+    for (size_t i = 0; i < count; ++i) {
+        const FaceInput& in = faces[i];
+        if (!ValidIndex(in.a, texCoordCount) || !ValidIndex(in.b, texCoordCount) ||
+            !ValidIndex(in.c, texCoordCount))
+            continue;
+        to.push_back(uint16_t(in.a));
+        to.push_back(uint16_t(in.b));
+        to.push_back(uint16_t(in.c));
+        ++texFaceCount;
     }
-    g.texFaces.push_back(uint16_t(a));
-    g.texFaces.push_back(uint16_t(b));
-    g.texFaces.push_back(uint16_t(c));
-    ++texFaceCount;
 }
 
 void Mesh::SetFaceNormal(int32_t face, float x, float y, float z) {
@@ -245,19 +272,17 @@ void Mesh::CopyTexCoordsToVertices() {
 namespace {
 
 // slot maps a mesh vertex to its sub-mesh vertex (-1 when not taken); it comes in all -1 and
-// is left so, for the next material. own, where given, receives copies of the vertices taken.
+// is left so, for the next material. own receives copies of the vertices taken.
 template <typename V>
 void GroupFaces(const MeshGeometry& g, const std::vector<uint32_t>& faceList,
-                const std::vector<V>& meshVertices, std::vector<V>* own, SubMesh& sub,
+                const std::vector<V>& meshVertices, std::vector<V>& own, SubMesh& sub,
                 std::vector<int32_t>& slot) {
     sub = SubMesh();
     uint32_t faces = uint32_t(faceList.size());
     sub.faceCount = faces;
     size_t most = std::min<size_t>(size_t(faces) * 3, meshVertices.size());
-    if (own) {
-        own->clear();
-        own->reserve(most);
-    }
+    own.clear();
+    own.reserve(most);
     sub.meshIndex.reserve(most);
     sub.indices.resize(size_t(faces) * 3);
     uint16_t* out = sub.indices.data();
@@ -267,7 +292,7 @@ void GroupFaces(const MeshGeometry& g, const std::vector<uint32_t>& faceList,
             if (slot[vi] < 0) {
                 slot[vi] = int32_t(sub.meshIndex.size());
                 sub.meshIndex.push_back(vi);
-                if (own) own->push_back(meshVertices[vi]);
+                own.push_back(meshVertices[vi]);
             }
             *out++ = uint16_t(slot[vi]);
         }
@@ -277,6 +302,24 @@ void GroupFaces(const MeshGeometry& g, const std::vector<uint32_t>& faceList,
 }
 
 }  // namespace
+
+void GatherVertices(const uint16_t* indices, size_t count, uint32_t vertexCount,
+                    std::vector<uint16_t>* meshIndex, std::vector<uint16_t>* local) {
+    meshIndex->clear();
+    local->clear();
+    std::vector<int32_t> slot(vertexCount, -1);
+    for (size_t i = 0; i + 2 < count; i += 3) {
+        const uint16_t* f = indices + i;
+        if (f[0] >= vertexCount || f[1] >= vertexCount || f[2] >= vertexCount) continue;
+        for (int k = 0; k < 3; ++k) {
+            if (slot[f[k]] < 0) {
+                slot[f[k]] = int32_t(meshIndex->size());
+                meshIndex->push_back(f[k]);
+            }
+            local->push_back(uint16_t(slot[f[k]]));
+        }
+    }
+}
 
 void Mesh::BuildMaterialSubMeshes() {
     if (!materials || !materials->hasSubMaterials) return;
@@ -295,16 +338,18 @@ void Mesh::BuildMaterialSubMeshes() {
     }
     subMeshCount = int32_t(faceLists.size());
     g.subMeshes.assign(faceLists.size(), SubMesh());
-    std::vector<int32_t> slot(vertexCount, -1);
+    // Lit sub-meshes take no copies, so need no slots.
+    std::vector<int32_t> slot(vertexFormat == 1 ? 0 : vertexCount, -1);
     size_t k = 0;
     for (const auto& [id, list] : faceLists) {
         SubMesh& sub = g.subMeshes[k++];
         switch (vertexFormat) {
             case 0:
-                GroupFaces(g, list, g.unlitVertices, &sub.unlitVertices, sub, slot);
+                GroupFaces(g, list, g.unlitVertices, sub.unlitVertices, sub, slot);
                 break;
             case 1: {
-                GroupFaces<LVertex>(g, list, g.litVertices, nullptr, sub, slot);
+                sub = SubMesh();
+                sub.faceCount = uint32_t(list.size());
                 const ColorValue& d = materials->subMaterials[size_t(id)].record.diffuse;
                 sub.color = PackColor(ColorValue{d.r, d.g, d.b, 1.0f});
                 sub.sharedIndices.reserve(list.size() * 3);
@@ -315,7 +360,7 @@ void Mesh::BuildMaterialSubMeshes() {
                 break;
             }
             case 2:
-                GroupFaces(g, list, g.transformedVertices, &sub.transformedVertices, sub, slot);
+                GroupFaces(g, list, g.transformedVertices, sub.transformedVertices, sub, slot);
                 break;
         }
         sub.materialId = id;

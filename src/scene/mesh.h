@@ -40,6 +40,13 @@ struct TexCoord {
     float u = 0, v = 0;
 };
 
+// A face as a reader gives it: three vertex (or texture-coordinate) indices, and for a face the
+// material id.
+struct FaceInput {
+    int32_t a = 0, b = 0, c = 0;
+    int32_t materialId = 0;
+};
+
 // Where the texture-coordinate split put each model-file position: position i became the
 // rendering vertices First(i) .. First(i) + Count(i) - 1, one per distinct (u, v) pair met at it
 // in file order, or one unchanged vertex when no textured face uses it. The first is the
@@ -54,22 +61,29 @@ struct PositionTable {
 };
 
 // The draw data of one material in one vertex format. Lit sub-meshes keep no vertices of
-// their own: they draw the mesh's in their colour.
+// their own: they draw the mesh's in their colour, from their faces in the mesh's numbering
+// (GatherVertices makes the rest where a reader needs it).
 struct SubMesh {
     int32_t materialId = 0;  // the sub-material its faces select
-    uint32_t vertexCount = 0;
     uint32_t faceCount = 0;
+    // Unlit and pre-transformed formats: copies of the vertices the faces use, the faces in
+    // their numbering, and where each copy came from.
+    uint32_t vertexCount = 0;
     std::vector<Vertex> unlitVertices;
     std::vector<TLVertex> transformedVertices;
     std::vector<uint16_t> indices;
-    // Sub-mesh vertex index -> mesh vertex index; in order, it is also the list of mesh
-    // vertices already taken into the sub-mesh.
-    std::vector<uint16_t> meshIndex;
+    std::vector<uint16_t> meshIndex;  // sub-mesh vertex index -> mesh vertex index
     // Lit format only: the faces in the mesh's own numbering and the sub-material's colour,
     // so the sub-mesh draws from the mesh's (deformed) vertices without a copy to refresh.
     std::vector<uint16_t> sharedIndices;
     uint32_t color = 0;
 };
+
+// The mesh vertices that `count` indices use, each once in the order met (meshIndex), and the
+// indices renumbered to that list (local). Indices at or beyond vertexCount are left out, with
+// the triangle they belong to.
+void GatherVertices(const uint16_t* indices, size_t count, uint32_t vertexCount,
+                    std::vector<uint16_t>* meshIndex, std::vector<uint16_t>* local);
 
 // The heavy storage of a mesh, shared by its clones.
 struct MeshGeometry {
@@ -114,16 +128,22 @@ public:
     // --- building (file order) ----------------------------------------------------------------
     // Appends a vertex of the current format at (x, y, z); false beyond 65536 vertices.
     bool AddVertex(float x, float y, float z);
+    // AddVertex for each point in turn: the number appended, fewer at the vertex limit.
+    size_t AddVertices(const Vector3* points, size_t count);
     // Make room for the counts a file's list headers announce, so that the lists that follow
     // are not copied as they grow; the caller bounds them by what its file can still hold.
     void ReserveGeometry(uint32_t vertices, uint32_t faces);
     void ReserveTexCoords(uint32_t coords, uint32_t texFaces);
     // Appends a texture coordinate; ignored beyond 65536 of them.
     void AddTexCoord(float u, float v);
+    void AddTexCoords(const TexCoord* coords, size_t count);
     // Appended only when a, b and c are all valid vertex indices.
     void AddFace(int32_t a, int32_t b, int32_t c, int32_t materialId);
+    void AddFaces(const FaceInput* faces, size_t count);
     // Appended only when a, b and c are all valid texture-coordinate indices.
     void AddTexFace(int32_t a, int32_t b, int32_t c);
+    // The texture faces' materialId is not used.
+    void AddTexFaces(const FaceInput* faces, size_t count);
     // Ignored for a face index out of range.
     void SetFaceNormal(int32_t face, float x, float y, float z);
     // Adds to the normal of an unlit vertex; ignored for other formats or a bad index.

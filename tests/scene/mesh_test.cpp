@@ -55,7 +55,12 @@ TEST_F(MeshTest, SubMaterialsDrawOncePerMaterialWithTheirOwnMaterial) {
     EXPECT_EQ(m->geometry->subMeshes[2].materialId, 299);
     const SubMesh& first = m->geometry->subMeshes[0];
     EXPECT_EQ(first.faceCount, 2u);
-    EXPECT_EQ(first.vertexCount, 3u);  // vertices shared by its two faces are taken once
+    // Vertices shared by its two faces are taken once, where a reader asks for its own list.
+    std::vector<uint16_t> used, local;
+    GatherVertices(first.sharedIndices.data(), first.sharedIndices.size(), m->vertexCount, &used,
+                   &local);
+    EXPECT_EQ(used, (std::vector<uint16_t>{0, 1, 2}));
+    EXPECT_EQ(local, (std::vector<uint16_t>{0, 1, 2, 2, 1, 0}));
     EXPECT_EQ(first.color, PackColor({0.1f, 0.5f, 0.25f, 1.0f}));
 
     m->Update(kUpdateScene);
