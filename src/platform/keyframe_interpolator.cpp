@@ -119,6 +119,25 @@ Vector3 KeyframeAnimation::ScaleAt(float t) const {
     return Lerp(a.value, b.value, (t - a.time) / (b.time - a.time));
 }
 
+namespace {
+
+template <typename Key>
+void PrefetchSegment(const std::vector<Key>& keys, size_t hint) {
+    if (hint >= keys.size()) return;
+    // The segment's two keys, which may straddle a line.
+    __builtin_prefetch(&keys[hint]);
+    __builtin_prefetch(reinterpret_cast<const char*>(&keys[hint]) + 2 * sizeof(Key) - 1);
+}
+
+}  // namespace
+
+void KeyframeAnimation::Prefetch() const {
+    if (frame_) __builtin_prefetch(frame_);
+    PrefetchSegment(positions_, positionHint_);
+    PrefetchSegment(rotations_, rotationHint_);
+    PrefetchSegment(scales_, scaleHint_);
+}
+
 bool KeyframeAnimation::SetTime(float t) {
     if (!frame_) return false;
     Matrix m = frame_->GetTransform();

@@ -72,6 +72,9 @@ public:
     // Writes the selected passes at time t into the frame; false without a frame.
     bool SetTime(float t);
 
+    // Asks the cache for the frame and the keys the next SetTime near the last one reads.
+    void Prefetch() const;
+
     // The interpolated values at t (identity values when a kind has no keys).
     Vector3 PositionAt(float t) const;
     Quaternion RotationAt(float t) const;

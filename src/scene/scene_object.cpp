@@ -129,12 +129,19 @@ void SceneObject::UpdateChildren(uint32_t flags) {
     // Children added during the loop wait for the next frame; the bound check covers a child
     // removed at once by a callback.
     for (size_t i = 0; i < count && i < children.size(); ++i) {
-        // A model's nodes lie apart in memory and each reads most of its record: the next one
-        // is fetched while this one works.
-        if (i + 1 < children.size() && children[i + 1]) {
-            const char* next = reinterpret_cast<const char*>(children[i + 1]);
+        // A model's nodes lie apart in memory, each reads most of its record and, behind two
+        // pointers, its animation's keys: the record three ahead, the animation two ahead and
+        // the keys one ahead are fetched while this one works, each stage after the one
+        // before it arrived.
+        const size_t n = children.size();
+        if (i + 3 < n && children[i + 3]) {
+            const char* next = reinterpret_cast<const char*>(children[i + 3]);
             for (size_t at = 0; at < sizeof(SceneObject); at += 64) __builtin_prefetch(next + at);
         }
+        if (i + 2 < n && children[i + 2] && children[i + 2]->animation)
+            __builtin_prefetch(children[i + 2]->animation.get());
+        if (i + 1 < n && children[i + 1] && children[i + 1]->animation)
+            children[i + 1]->animation->Prefetch();
         if (children[i]) children[i]->Update(flags);
     }
     if (removalsPending) {
