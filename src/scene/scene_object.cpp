@@ -128,20 +128,24 @@ void SceneObject::UpdateChildren(uint32_t flags) {
     size_t count = children.size();
     // Children added during the loop wait for the next frame; the bound check covers a child
     // removed at once by a callback.
+    // A model's nodes lie apart in memory, each reads most of its record and, behind two
+    // pointers, its animation's keys: records, animations and keys are fetched that many
+    // children ahead, each stage well after the one it reads arrived.
+    constexpr size_t kRecordAhead = 5, kAnimationAhead = 3, kKeysAhead = 1;
+    auto fetchRecord = [this](size_t at) {
+        const char* p = reinterpret_cast<const char*>(children[at]);
+        if (!p) return;
+        for (size_t off = 0; off < sizeof(SceneObject); off += 64) __builtin_prefetch(p + off);
+    };
+    for (size_t i = 0; i < std::min(kRecordAhead, children.size()); ++i) fetchRecord(i);
     for (size_t i = 0; i < count && i < children.size(); ++i) {
-        // A model's nodes lie apart in memory, each reads most of its record and, behind two
-        // pointers, its animation's keys: the record three ahead, the animation two ahead and
-        // the keys one ahead are fetched while this one works, each stage after the one
-        // before it arrived.
         const size_t n = children.size();
-        if (i + 3 < n && children[i + 3]) {
-            const char* next = reinterpret_cast<const char*>(children[i + 3]);
-            for (size_t at = 0; at < sizeof(SceneObject); at += 64) __builtin_prefetch(next + at);
-        }
-        if (i + 2 < n && children[i + 2] && children[i + 2]->animation)
-            __builtin_prefetch(children[i + 2]->animation.get());
-        if (i + 1 < n && children[i + 1] && children[i + 1]->animation)
-            children[i + 1]->animation->Prefetch();
+        if (i + kRecordAhead < n) fetchRecord(i + kRecordAhead);
+        if (i + kAnimationAhead < n && children[i + kAnimationAhead] &&
+            children[i + kAnimationAhead]->animation)
+            __builtin_prefetch(children[i + kAnimationAhead]->animation.get());
+        if (i + kKeysAhead < n && children[i + kKeysAhead] && children[i + kKeysAhead]->animation)
+            children[i + kKeysAhead]->animation->Prefetch();
         if (children[i]) children[i]->Update(flags);
     }
     if (removalsPending) {
