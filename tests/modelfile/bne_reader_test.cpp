@@ -84,6 +84,26 @@ TEST_F(BneReaderTest, DamagedFilesNeverOverrunAndReportClearly) {
     EXPECT_FLOAT_EQ(d.overallSize, 2.0f);
     EXPECT_TRUE(capture.Messages().empty());
 
+    // Runs of records longer than the reader hands on at once, the last cut inside a record:
+    // every whole record arrives, in order.
+    {
+        OrixFileBne& r = Begin("runs.bne");
+        r.WriteGeometryHeader("Strip");
+        r.WriteMeshHeader(600, 598);
+        for (int k = 0; k < 600; ++k) r.WriteVertex(float(k), float(2 * k), 0);
+        for (int k = 0; k < 598; ++k) r.WriteFace(k, k + 1, k + 2, 0);
+        std::vector<uint8_t> run = test::ReadBytes(End());
+        run.resize(run.size() - 8);  // the end record and most of the last face
+        SkinnedCharacter s(1);
+        EXPECT_TRUE(s.LoadBne(WriteRaw(std::string(run.begin(), run.end()), "runs.bne"), 1));
+        ASSERT_EQ(s.meshCount, 1);
+        const Mesh& strip = *s.meshes[0];
+        EXPECT_EQ(strip.vertexCount, 600u);
+        ASSERT_EQ(strip.faceCount, 597u);
+        EXPECT_EQ(strip.VertexPosition(599).y, 1198.0f);
+        EXPECT_EQ(strip.geometry->faces[596].c, 598);
+    }
+
     // Frame words at the top of the 32-bit range are signed (an ASE copy stores negative frames
     // so), -10 to 0 here, and bake without overflowing.
     {
