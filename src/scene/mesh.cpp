@@ -178,6 +178,12 @@ void Mesh::AddFaces(const FaceInput* faces, size_t count) {
     MeshGeometry& g = *geometry;
     ReserveMore(g.faces, count);
     ReserveMore(g.indices, count * 3);
+    // Sized for all, written through pointers, cut back to the valid ones.
+    const size_t had = g.faces.size(), hadIndices = g.indices.size();
+    g.faces.resize(had + count);
+    g.indices.resize(hadIndices + count * 3);
+    MeshFace* f = g.faces.data() + had;
+    uint16_t* index = g.indices.data() + hadIndices;
     for (size_t i = 0; i < count; ++i) {
         const FaceInput& in = faces[i];
         if (!ValidIndex(in.a, vertexCount) || !ValidIndex(in.b, vertexCount) ||
@@ -185,14 +191,16 @@ void Mesh::AddFaces(const FaceInput* faces, size_t count) {
             continue;
         // From the inputs, not read back from the record just written.
         const uint16_t a = uint16_t(in.a), b = uint16_t(in.b), c = uint16_t(in.c);
-        MeshFace& f = g.faces.emplace_back();
-        f.a = a, f.b = b, f.c = c;
-        f.materialId = in.materialId;
-        g.indices.push_back(a);
-        g.indices.push_back(b);
-        g.indices.push_back(c);
-        ++faceCount;
+        f->a = a, f->b = b, f->c = c;
+        f->materialId = in.materialId;
+        ++f;
+        index[0] = a, index[1] = b, index[2] = c;
+        index += 3;
     }
+    const size_t added = size_t(f - (g.faces.data() + had));
+    g.faces.resize(had + added);
+    g.indices.resize(hadIndices + added * 3);
+    faceCount += uint32_t(added);
 }
 
 void Mesh::AddTexFace(int32_t a, int32_t b, int32_t c) {
@@ -203,16 +211,20 @@ void Mesh::AddTexFace(int32_t a, int32_t b, int32_t c) {
 void Mesh::AddTexFaces(const FaceInput* faces, size_t count) {
     std::vector<uint16_t>& to = geometry->texFaces;
     ReserveMore(to, count * 3);
+    const size_t had = to.size();
+    to.resize(had + count * 3);
+    uint16_t* out = to.data() + had;
     for (size_t i = 0; i < count; ++i) {
         const FaceInput& in = faces[i];
         if (!ValidIndex(in.a, texCoordCount) || !ValidIndex(in.b, texCoordCount) ||
             !ValidIndex(in.c, texCoordCount))
             continue;
-        to.push_back(uint16_t(in.a));
-        to.push_back(uint16_t(in.b));
-        to.push_back(uint16_t(in.c));
-        ++texFaceCount;
+        out[0] = uint16_t(in.a), out[1] = uint16_t(in.b), out[2] = uint16_t(in.c);
+        out += 3;
     }
+    const size_t added = size_t(out - (to.data() + had)) / 3;
+    to.resize(had + added * 3);
+    texFaceCount += uint32_t(added);
 }
 
 void Mesh::SetFaceNormal(int32_t face, float x, float y, float z) {
@@ -352,10 +364,12 @@ void Mesh::BuildMaterialSubMeshes() {
                 sub.faceCount = uint32_t(list.size());
                 const ColorValue& d = materials->subMaterials[size_t(id)].record.diffuse;
                 sub.color = PackColor(ColorValue{d.r, d.g, d.b, 1.0f});
-                sub.sharedIndices.reserve(list.size() * 3);
+                sub.sharedIndices.resize(list.size() * 3);
+                uint16_t* out = sub.sharedIndices.data();
                 for (uint32_t fi : list) {
                     const uint16_t* f = &g.indices[size_t(fi) * 3];
-                    sub.sharedIndices.insert(sub.sharedIndices.end(), f, f + 3);
+                    out[0] = f[0], out[1] = f[1], out[2] = f[2];
+                    out += 3;
                 }
                 break;
             }
@@ -367,12 +381,31 @@ void Mesh::BuildMaterialSubMeshes() {
     }
 }
 
+namespace {
+
+// The positions of records with x, y, z carried by m.
+template <typename V>
+void CarryPositions(std::vector<V>& vertices, uint32_t count, const Matrix& m) {
+    V* v = vertices.data();
+    for (uint32_t i = 0; i < std::min<size_t>(count, vertices.size()); ++i) {
+        const Vector3 p = TransformPoint({v[i].x, v[i].y, v[i].z}, m);
+        v[i].x = p.x, v[i].y = p.y, v[i].z = p.z;
+    }
+}
+
+}  // namespace
+
 void Mesh::TransformToNodeSpace() {
     Matrix inverse = AffineInverse(nodeTransform);
-    for (uint32_t i = 0; i < vertexCount; ++i) {
-        SetVertexPosition(i, TransformPoint(VertexPosition(i), inverse));
-    }
     MeshGeometry& g = *geometry;
+    if (vertexFormat == 0) {
+        CarryPositions(g.unlitVertices, vertexCount, inverse);
+    } else if (vertexFormat == 1) {
+        CarryPositions(g.litVertices, vertexCount, inverse);
+    } else {
+        for (uint32_t i = 0; i < vertexCount; ++i)
+            SetVertexPosition(i, TransformPoint(VertexPosition(i), inverse));
+    }
     g.inNodeSpace = true;
     if (vertexFormat == 0) {
         // Normals drawn with the node transform must leave world space with the positions.
