@@ -29,6 +29,10 @@ bool ValidIndex(int32_t i, uint32_t count) {
     return i >= 0 && uint32_t(i) < count;
 }
 
+bool ValidFace(const FaceInput& f, uint32_t count) {
+    return ValidIndex(f.a, count) && ValidIndex(f.b, count) && ValidIndex(f.c, count);
+}
+
 }  // namespace
 
 std::shared_ptr<Texture> MakeSharedTexture() {
@@ -170,8 +174,18 @@ void Mesh::AddTexCoords(const TexCoord* coords, size_t count) {
 }
 
 void Mesh::AddFace(int32_t a, int32_t b, int32_t c, int32_t materialId) {
-    const FaceInput f{a, b, c, materialId};
-    AddFaces(&f, 1);
+    // One at a time (the text reader's way): appended, not sized and cut back as a run is.
+    if (!ValidFace({a, b, c, materialId}, vertexCount)) return;
+    MeshGeometry& g = *geometry;
+    ReserveMore(g.faces, 1);
+    ReserveMore(g.indices, 3);
+    MeshFace& f = g.faces.emplace_back();
+    f.a = uint16_t(a), f.b = uint16_t(b), f.c = uint16_t(c);
+    f.materialId = materialId;
+    g.indices.push_back(uint16_t(a));
+    g.indices.push_back(uint16_t(b));
+    g.indices.push_back(uint16_t(c));
+    ++faceCount;
 }
 
 void Mesh::AddFaces(const FaceInput* faces, size_t count) {
@@ -186,9 +200,7 @@ void Mesh::AddFaces(const FaceInput* faces, size_t count) {
     uint16_t* index = g.indices.data() + hadIndices;
     for (size_t i = 0; i < count; ++i) {
         const FaceInput& in = faces[i];
-        if (!ValidIndex(in.a, vertexCount) || !ValidIndex(in.b, vertexCount) ||
-            !ValidIndex(in.c, vertexCount))
-            continue;
+        if (!ValidFace(in, vertexCount)) continue;
         // From the inputs, not read back from the record just written.
         const uint16_t a = uint16_t(in.a), b = uint16_t(in.b), c = uint16_t(in.c);
         f->a = a, f->b = b, f->c = c;
@@ -204,8 +216,13 @@ void Mesh::AddFaces(const FaceInput* faces, size_t count) {
 }
 
 void Mesh::AddTexFace(int32_t a, int32_t b, int32_t c) {
-    const FaceInput f{a, b, c, 0};
-    AddTexFaces(&f, 1);
+    if (!ValidFace({a, b, c, 0}, texCoordCount)) return;
+    std::vector<uint16_t>& to = geometry->texFaces;
+    ReserveMore(to, 3);
+    to.push_back(uint16_t(a));
+    to.push_back(uint16_t(b));
+    to.push_back(uint16_t(c));
+    ++texFaceCount;
 }
 
 void Mesh::AddTexFaces(const FaceInput* faces, size_t count) {
@@ -216,9 +233,7 @@ void Mesh::AddTexFaces(const FaceInput* faces, size_t count) {
     uint16_t* out = to.data() + had;
     for (size_t i = 0; i < count; ++i) {
         const FaceInput& in = faces[i];
-        if (!ValidIndex(in.a, texCoordCount) || !ValidIndex(in.b, texCoordCount) ||
-            !ValidIndex(in.c, texCoordCount))
-            continue;
+        if (!ValidFace(in, texCoordCount)) continue;
         out[0] = uint16_t(in.a), out[1] = uint16_t(in.b), out[2] = uint16_t(in.c);
         out += 3;
     }
