@@ -17,8 +17,8 @@ run_suite() {
 export ORIX_OFFSCREEN=1
 # The benchmarks are built and run by scripts/bench.sh; the tests never run them.
 run_suite build -DORIX_BUILD_BENCH=OFF
-# LeakSanitizer's stop-the-world scan can crash on llvmpipe's worker threads (a null read in
-# its thread-local-storage walk, not a fault of the program): the sanitizer suite has the driver
-# draw on the calling thread.
+# LeakSanitizer's stop-the-world scan can crash on llvmpipe's worker threads (a null read inside
+# the sanitizer, not a fault of the program): the sanitizer suite has the driver draw on the
+# calling thread.
 LP_NUM_THREADS=0 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
   run_suite build-asan -DORIX_SANITIZE=ON -DORIX_BUILD_BENCH=OFF
