@@ -124,9 +124,10 @@ namespace {
 template <typename Key>
 void PrefetchSegment(const std::vector<Key>& keys, size_t hint) {
     if (hint >= keys.size()) return;
-    // The segment's two keys, which may straddle a line.
+    // The segment's two keys, which may straddle a line: its first byte and its last.
+    const size_t last = std::min(hint + 1, keys.size() - 1);
     __builtin_prefetch(&keys[hint]);
-    __builtin_prefetch(reinterpret_cast<const char*>(&keys[hint]) + 2 * sizeof(Key) - 1);
+    __builtin_prefetch(reinterpret_cast<const char*>(&keys[last]) + sizeof(Key) - 1);
 }
 
 }  // namespace

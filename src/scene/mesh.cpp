@@ -15,8 +15,6 @@ namespace orix {
 
 namespace {
 
-// Capacity grows in blocks of 10 records, by half again once arrays are large, so that a huge
-// (or hostile) file loads in linear time.
 // Room for more elements announced ahead; at least half again the capacity when it must grow,
 // so that many small announcements still cost linear time.
 template <typename T>
@@ -298,46 +296,16 @@ void Mesh::CopyTexCoordsToVertices() {
 
 namespace {
 
-// slot maps a mesh vertex to its sub-mesh vertex (-1 when not taken); it comes in all -1 and
-// is left so, for the next material. own receives copies of the vertices taken.
-template <typename V>
-void GroupFaces(const MeshGeometry& g, const std::vector<uint32_t>& faceList,
-                const std::vector<V>& meshVertices, std::vector<V>& own, SubMesh& sub,
-                std::vector<int32_t>& slot) {
-    sub = SubMesh();
-    uint32_t faces = uint32_t(faceList.size());
-    sub.faceCount = faces;
-    size_t most = std::min<size_t>(size_t(faces) * 3, meshVertices.size());
-    own.clear();
-    own.reserve(most);
-    sub.meshIndex.reserve(most);
-    sub.indices.resize(size_t(faces) * 3);
-    uint16_t* out = sub.indices.data();
-    for (uint32_t fi : faceList) {
-        for (int k = 0; k < 3; ++k) {
-            uint16_t vi = g.indices[size_t(fi) * 3 + k];
-            if (slot[vi] < 0) {
-                slot[vi] = int32_t(sub.meshIndex.size());
-                sub.meshIndex.push_back(vi);
-                own.push_back(meshVertices[vi]);
-            }
-            *out++ = uint16_t(slot[vi]);
-        }
-    }
-    sub.vertexCount = uint32_t(sub.meshIndex.size());
-    for (uint16_t vi : sub.meshIndex) slot[vi] = -1;
-}
-
-}  // namespace
-
-void GatherVertices(const uint16_t* indices, size_t count, uint32_t vertexCount,
-                    std::vector<uint16_t>* meshIndex, std::vector<uint16_t>* local) {
+// GatherVertices with slot mapping a mesh vertex to its place in meshIndex (-1 when not taken):
+// it comes in all -1 and is left so, for the next list; its size bounds the indices.
+void Gather(const uint16_t* indices, size_t count, std::vector<int32_t>& slot,
+            std::vector<uint16_t>* meshIndex, std::vector<uint16_t>* local) {
     meshIndex->clear();
     local->clear();
-    std::vector<int32_t> slot(vertexCount, -1);
+    local->reserve(count - count % 3);
     for (size_t i = 0; i + 2 < count; i += 3) {
         const uint16_t* f = indices + i;
-        if (f[0] >= vertexCount || f[1] >= vertexCount || f[2] >= vertexCount) continue;
+        if (f[0] >= slot.size() || f[1] >= slot.size() || f[2] >= slot.size()) continue;
         for (int k = 0; k < 3; ++k) {
             if (slot[f[k]] < 0) {
                 slot[f[k]] = int32_t(meshIndex->size());
@@ -346,6 +314,26 @@ void GatherVertices(const uint16_t* indices, size_t count, uint32_t vertexCount,
             local->push_back(uint16_t(slot[f[k]]));
         }
     }
+    for (uint16_t vi : *meshIndex) slot[vi] = -1;
+}
+
+// An unlit or pre-transformed sub-mesh from its faces in the mesh's numbering: the vertices they
+// use copied into own, the faces renumbered to the copies.
+template <typename V>
+void CopyVertices(const std::vector<uint16_t>& faces, const std::vector<V>& meshVertices,
+                  std::vector<V>& own, SubMesh& sub, std::vector<int32_t>& slot) {
+    Gather(faces.data(), faces.size(), slot, &sub.meshIndex, &sub.indices);
+    own.reserve(sub.meshIndex.size());
+    for (uint16_t vi : sub.meshIndex) own.push_back(meshVertices[vi]);
+    sub.vertexCount = uint32_t(sub.meshIndex.size());
+}
+
+}  // namespace
+
+void GatherVertices(const uint16_t* indices, size_t count, uint32_t vertexCount,
+                    std::vector<uint16_t>* meshIndex, std::vector<uint16_t>* local) {
+    std::vector<int32_t> slot(vertexCount, -1);
+    Gather(indices, count, slot, meshIndex, local);
 }
 
 void Mesh::BuildMaterialSubMeshes() {
@@ -367,32 +355,34 @@ void Mesh::BuildMaterialSubMeshes() {
     g.subMeshes.assign(faceLists.size(), SubMesh());
     // Lit sub-meshes take no copies, so need no slots.
     std::vector<int32_t> slot(vertexFormat == 1 ? 0 : vertexCount, -1);
+    std::vector<uint16_t> faces;
     size_t k = 0;
     for (const auto& [id, list] : faceLists) {
         SubMesh& sub = g.subMeshes[k++];
+        sub.materialId = id;
+        sub.faceCount = uint32_t(list.size());
+        // The faces in the mesh's numbering: what a lit sub-mesh draws, what the others copy.
+        std::vector<uint16_t>& shared = vertexFormat == 1 ? sub.sharedIndices : faces;
+        shared.resize(list.size() * 3);
+        uint16_t* out = shared.data();
+        for (uint32_t fi : list) {
+            const uint16_t* f = &g.indices[size_t(fi) * 3];
+            out[0] = f[0], out[1] = f[1], out[2] = f[2];
+            out += 3;
+        }
         switch (vertexFormat) {
             case 0:
-                GroupFaces(g, list, g.unlitVertices, sub.unlitVertices, sub, slot);
+                CopyVertices(faces, g.unlitVertices, sub.unlitVertices, sub, slot);
                 break;
             case 1: {
-                sub = SubMesh();
-                sub.faceCount = uint32_t(list.size());
                 const ColorValue& d = materials->subMaterials[size_t(id)].record.diffuse;
                 sub.color = PackColor(ColorValue{d.r, d.g, d.b, 1.0f});
-                sub.sharedIndices.resize(list.size() * 3);
-                uint16_t* out = sub.sharedIndices.data();
-                for (uint32_t fi : list) {
-                    const uint16_t* f = &g.indices[size_t(fi) * 3];
-                    out[0] = f[0], out[1] = f[1], out[2] = f[2];
-                    out += 3;
-                }
                 break;
             }
             case 2:
-                GroupFaces(g, list, g.transformedVertices, sub.transformedVertices, sub, slot);
+                CopyVertices(faces, g.transformedVertices, sub.transformedVertices, sub, slot);
                 break;
         }
-        sub.materialId = id;
     }
 }
 
@@ -402,7 +392,8 @@ namespace {
 template <typename V>
 void CarryPositions(std::vector<V>& vertices, uint32_t count, const Matrix& m) {
     V* v = vertices.data();
-    for (uint32_t i = 0; i < std::min<size_t>(count, vertices.size()); ++i) {
+    const size_t n = std::min<size_t>(count, vertices.size());
+    for (size_t i = 0; i < n; ++i) {
         const Vector3 p = TransformPoint({v[i].x, v[i].y, v[i].z}, m);
         v[i].x = p.x, v[i].y = p.y, v[i].z = p.z;
     }

@@ -125,9 +125,6 @@ void SceneObject::RemoveLater() {
 }
 
 void SceneObject::UpdateChildren(uint32_t flags) {
-    size_t count = children.size();
-    // Children added during the loop wait for the next frame; the bound check covers a child
-    // removed at once by a callback.
     // A model's nodes lie apart in memory, each reads most of its record and, behind two
     // pointers, its animation's keys: records, animations and keys are fetched that many
     // children ahead, each stage well after the one it reads arrived.
@@ -138,6 +135,9 @@ void SceneObject::UpdateChildren(uint32_t flags) {
         for (size_t off = 0; off < sizeof(SceneObject); off += 64) __builtin_prefetch(p + off);
     };
     for (size_t i = 0; i < std::min(kRecordAhead, children.size()); ++i) fetchRecord(i);
+    // Children added during the loop wait for the next frame; the bound check covers a child
+    // removed at once by a callback.
+    size_t count = children.size();
     for (size_t i = 0; i < count && i < children.size(); ++i) {
         const size_t n = children.size();
         if (i + kRecordAhead < n) fetchRecord(i + kRecordAhead);
