@@ -9,7 +9,7 @@ packages=(
   libsdl2-dev libsdl2-ttf-dev libx11-dev
   libjpeg62-turbo-dev libpng-dev
   libegl-dev libgl-dev libegl1-mesa-dev libgl1-mesa-dri libglx-mesa0 mesa-utils
-  libinih-dev libtinygltf-dev
+  libinih-dev libtinygltf-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev libassimp-dev
   fonts-dejavu-core fonts-nanum
   xvfb xauth xdotool

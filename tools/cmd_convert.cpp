@@ -1,16 +1,13 @@
 // orix convert: ASE exports to BNE files, written by the ASE reader's copy.
 //
-// A conversion never destroys a file: the copy is written under a temporary name beside its
-// destination and renamed into place only once complete, so a failed conversion leaves an
-// older file of that name as it was, and an output that names its own input is refused.
-#include <unistd.h>
-
+// A conversion never destroys a file: the copy goes through the file layer, so a failed
+// conversion leaves an older file of that name as it was, and an output that is one of the
+// inputs, or two outputs that are one file, are refused before anything is read.
 #include <cstdio>
-#include <filesystem>
 #include <memory>
-#include <system_error>
 
-#include "modelfile/model_text.h"
+#include "files/file_identity.h"
+#include "modelfile/model_input.h"
 #include "modelfile/orix_file_ase.h"
 #include "scene/mesh.h"
 #include "scene/skinned_character.h"
@@ -27,28 +24,20 @@ bool EndsWithBne(const std::string& path) {
     return ext == ".bne";
 }
 
-bool SameFile(const std::string& a, const std::string& b) {
-    std::error_code errorA, errorB;
-    if (std::filesystem::equivalent(a, b, errorA)) return true;
-    auto ca = std::filesystem::weakly_canonical(a, errorA);
-    auto cb = std::filesystem::weakly_canonical(b, errorB);
-    return errorA || errorB ? a == b : ca == cb;
-}
-
 // One input to one output; false (with the reason on stderr) when nothing was written.
 bool ConvertOne(const std::string& in, const std::string& out, bool asMesh, uint32_t flags) {
-    std::vector<char> bytes;
-    if (!ReadFileBytes(in, &bytes)) {
-        std::fprintf(stderr, "orix: cannot open %s\n", in.c_str());
+    ModelInput input;
+    std::string error;
+    if (!ReadModelFile(in, &input, &error)) {
+        std::fprintf(stderr, "orix: %s\n", error.c_str());
         return false;
     }
-    ModelFileType type = DetectModelFileType(bytes.data(), bytes.size());
+    const ModelFileType type = input.type;
     if (type != ModelFileType::Ase) {
         std::fprintf(stderr, "orix: %s %s\n", in.c_str(),
                      type == ModelFileType::Bne ? "is a BNE file already" : "is not an ASE export");
         return false;
     }
-    std::string temporary = out + ".orix-partial-" + std::to_string(getpid());
     SkinnedCharacter character(1);
     Mesh mesh(1);
     bool ok = false;
@@ -59,16 +48,14 @@ bool ConvertOne(const std::string& in, const std::string& out, bool asMesh, uint
                                                      : std::make_unique<OrixFileAse>(&character);
         reader->SetTextureFailureFatal(false);
         reader->SetPictureFolder(FolderOf(in));
-        reader->SetCopyName(temporary);
-        ok = reader->LoadBytes(bytes.data(), bytes.size(), in, flags | kAseWriteBne);
-        copyFailed = reader->CopyFailed();
+        reader->SetCopyName(out);
+        ok = reader->LoadBytes(input.bytes.data(), input.bytes.size(), in, flags | kAseWriteBne);
+        // A failed load leaves its copy unfinished, and so never put in place.
+        copyFailed = !ok || !reader->FinishCopy();
         warnings = reader->Builder().Warnings();
-    }  // the reader's destruction ends the copy
+    }
     for (const std::string& w : warnings) std::fprintf(stderr, "%s: %s\n", in.c_str(), w.c_str());
-    std::error_code error;
-    if (ok && !copyFailed) std::filesystem::rename(temporary, out, error);
-    if (!ok || copyFailed || error) {
-        std::remove(temporary.c_str());
+    if (!ok || copyFailed) {
         std::fprintf(stderr, "orix: could not convert %s to %s\n", in.c_str(), out.c_str());
         return false;
     }
@@ -119,14 +106,19 @@ int RunConvert(const Args& args) {
             jobs.push_back({in, BneNameFor(in)});
         }
     }
+    std::vector<std::string> inputs, outputs;
+    for (const auto& job : jobs) {
+        inputs.push_back(job.first);
+        outputs.push_back(job.second);
+    }
     for (size_t i = 0; i < jobs.size(); ++i) {
-        for (size_t k = 0; k < jobs.size(); ++k) {
-            if (SameFile(jobs[i].second, jobs[k].first))
-                return UsageError("the output " + jobs[i].second + " is an input");
-            if (k != i && SameFile(jobs[i].first, jobs[k].first))
+        for (size_t k = 0; k < i; ++k) {
+            if (SameFile(jobs[i].first, jobs[k].first))
                 return UsageError(jobs[i].first + " is named twice");
         }
     }
+    std::string clash = FindOutputClash(inputs, outputs);
+    if (!clash.empty()) return UsageError(clash);
     ToolEngine engine;
     int status = 0;
     for (const auto& job : jobs) {

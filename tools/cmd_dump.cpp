@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "files/input_file.h"
 #include "modelfile/bne_dump.h"
 #include "tool_support.h"
 
@@ -9,20 +10,15 @@ namespace orix::tool {
 
 int RunDump(const Args& args) {
     if (args.size() != 1) return UsageError("dump needs one BNE file");
-    std::FILE* f = std::fopen(args[0].c_str(), "rb");
-    if (!f) {
-        std::fprintf(stderr, "orix: cannot open %s\n", args[0].c_str());
+    std::vector<char> bytes;
+    std::string error;
+    if (!ReadWholeFile(args[0], &bytes, &error)) {
+        std::fprintf(stderr, "orix: %s\n", error.c_str());
         return 1;
     }
-    std::vector<uint8_t> bytes;
-    uint8_t chunk[65536];
-    size_t n = 0;
-    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0)
-        bytes.insert(bytes.end(), chunk, chunk + n);
-    std::fclose(f);
-    BneWalkSummary summary = WalkBne(bytes.data(), bytes.size(), [](const std::string& line) {
-        std::printf("%s\n", line.c_str());
-    });
+    const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
+    BneWalkSummary summary = WalkBne(
+        data, bytes.size(), [](const std::string& line) { std::printf("%s\n", line.c_str()); });
     if (summary.end == BneWalkEnd::BadMagic) {
         std::fprintf(stderr, "orix: %s is not a BNE file\n", args[0].c_str());
         return 1;

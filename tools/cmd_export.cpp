@@ -3,6 +3,7 @@
 #include <string>
 
 #include "export/gltf_export.h"
+#include "files/file_identity.h"
 #include "modelfile/orix_file_bne.h"
 #include "scene/mesh.h"
 #include "scene/skinned_character.h"
@@ -47,13 +48,23 @@ int RunExport(const Args& args) {
     if (asMesh && (!skin.empty() || !vue.empty()))
         return UsageError("--skin and --vue need a character, not --as mesh");
 
+    // The files named are checked before any work, the ones the load finds after it.
+    std::vector<std::string> named = {in};
+    for (const std::string* p : {&skin, &vue}) {
+        if (!p->empty()) named.push_back(*p);
+    }
+    std::string clash = FindOutputClash(named, {out});
+    if (!clash.empty()) return UsageError(clash);
+
     ToolEngine engine;
     LoadedModel model;
     if (!LoadModel(in, asMesh, flags, &model)) return 1;
     if (!asMesh) {
         // As the viewer does: a skin or VUE file under the model's name beside it.
-        if (!LoadCompanions(*model.character, in, vue, skin, noVue, noSkin)) return 1;
+        if (!LoadCompanions(model, in, vue, skin, noVue, noSkin)) return 1;
     }
+    clash = FindOutputClash(model.inputs, {out});
+    if (!clash.empty()) return UsageError(clash);
 
     gltf::ExportSource source;
     source.character = model.character.get();
@@ -66,6 +77,7 @@ int RunExport(const Args& args) {
     source.framesPerSecond = model.framesPerSecond;
     source.blackIsTransparent = (flags & kBneBlackIsTransparent) != 0;
     source.collisionMeshes = model.collisionMeshes;
+    source.inputs = model.inputs;
     gltf::ExportResult result = gltf::ExportGltf(source, out);
     for (const std::string& note : result.notes)
         std::fprintf(stderr, "orix export: %s\n", note.c_str());

@@ -73,8 +73,8 @@ int RunPose(const Args& args) {
     ToolEngine engine;
     LoadedModel model;
     if (!LoadModel(path, false, flags, &model)) return 1;
+    if (!LoadCompanions(model, path, vue, skin, true, true)) return 1;
     SkinnedCharacter& c = *model.character;
-    if (!LoadCompanions(c, path, vue, skin, true, true)) return 1;
     c.SetPlayMode(int32_t(PlayMode::Playing));
     int32_t firstFrame = model.firstFrame;  // where the nodes' play starts
     if (first) target = firstFrame;

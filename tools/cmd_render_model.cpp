@@ -16,6 +16,7 @@
 #include "device/engine.h"
 #include "device/globals.h"
 #include "device/stored_device.h"
+#include "files/file_identity.h"
 #include "model_source.h"
 #include "platform/clock.h"
 #include "platform/graphics_device.h"
@@ -216,6 +217,24 @@ int RunRenderModel(const Args& args) {
                 status = 2;
             }
         }
+        // Every picture's name is known before drawing: none may be an input or the sheet.
+        auto pictureName = [&](long i) {
+            char name[40];
+            if (run.turntable > 0) {
+                std::snprintf(name, sizeof name, "turn-%03ld.png", i + 1);
+            } else {
+                double frame = run.frames > 0 ? double(frames.first + i) : startFrame;
+                std::snprintf(name, sizeof name, "frame-%04d.png", int(std::floor(frame)));
+            }
+            return (out / name).string();
+        };
+        if (status == 0) {
+            std::vector<std::string> outputs;
+            if (!sheetPath.empty()) outputs.push_back(sheetPath.string());
+            for (long i = 0; i < pictures; i += run.every) outputs.push_back(pictureName(i));
+            std::string clash = FindOutputClash(model->inputs, outputs);
+            if (!clash.empty()) status = UsageError(clash);
+        }
         const float startYaw = view.orbit.yaw;
         FrameImage image;
         for (long i = 0; status != 2 && i < pictures; ++i) {
@@ -235,22 +254,17 @@ int RunRenderModel(const Args& args) {
                 std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0)
                     .count());
             if (i % run.every != 0) continue;
-            char name[40];
             const int32_t fileFrame = int32_t(std::floor(view.frame()));
-            if (run.turntable > 0) {
-                std::snprintf(name, sizeof name, "turn-%03ld.png", i + 1);
-            } else {
-                std::snprintf(name, sizeof name, "frame-%04d.png", int(fileFrame));
-            }
+            const std::string name = pictureName(i);
             MakeOpaque(&image);
-            if (read && WritePng((out / name).string(), image)) {
+            if (read && WritePng(name, image)) {
                 ++written;
                 if (!sheetPath.empty()) {
                     sheetPictures.push_back(image);
                     sheetLabels.push_back(fileFrame);
                 }
             } else {
-                std::fprintf(stderr, "orix render: cannot write %s\n", (out / name).c_str());
+                std::fprintf(stderr, "orix render: cannot write %s\n", name.c_str());
                 status = 1;
             }
         }

@@ -153,7 +153,7 @@ std::string ScreenshotPath(const std::string& modelPath) {
     for (int n = 1; n < 10000; ++n) {
         fs::path p =
             model.parent_path() / (model.stem().string() + "-view-" + std::to_string(n) + ".png");
-        if (!fs::exists(p, ec)) return p.string();
+        if (!fs::exists(fs::symlink_status(p, ec))) return p.string();  // a dangling link too
     }
     return std::string();
 }

@@ -76,7 +76,7 @@ bool LoadModelSource(const ModelSource& given, LoadedModel* model) {
     // Vertices with normals, so the view's light shapes the model.
     if (!LoadModel(source.path, source.asMesh, source.flags, model, 0)) return false;
     if (source.asMesh || !model->character) return true;
-    return LoadCompanions(*model->character, source.path, source.vue, source.skin, source.noVue,
+    return LoadCompanions(*model, source.path, source.vue, source.skin, source.noVue,
                           source.noSkin);
 }
 

@@ -1,4 +1,5 @@
 // The orix command-line tool: the model pipeline for users, scripts and tests.
+#include <csignal>
 #include <cstdio>
 #include <string>
 
@@ -27,6 +28,9 @@ const orix::tool::Command* Find(const std::string& name) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A file-size limit then makes a write fail, which the file layer reports, instead of
+    // ending the process.
+    std::signal(SIGXFSZ, SIG_IGN);
     if (argc < 2) {
         PrintHelp(stderr);
         return 2;

@@ -7,13 +7,14 @@
 #include "companion_files.h"
 #include "device/engine.h"
 #include "device/globals.h"
-#include "modelfile/model_text.h"
+#include "modelfile/model_input.h"
 #include "modelfile/orix_file_ase.h"
 #include "modelfile/orix_file_bne.h"
 #include "platform/clock.h"
 #include "platform/display_system.h"
 #include "platform/graphics_device.h"
 #include "platform/messages.h"
+#include "render/texture.h"
 #include "scene/mesh.h"
 #include "scene/skinned_character.h"
 
@@ -78,13 +79,15 @@ std::string LoadedModel::NameOf(const MaterialSet* m) const {
     return std::string();
 }
 
-bool LoadCompanions(SkinnedCharacter& character, const std::string& modelPath, std::string vue,
+bool LoadCompanions(LoadedModel& model, const std::string& modelPath, std::string vue,
                     std::string skin, bool noVue, bool noSkin) {
+    SkinnedCharacter& character = *model.character;
     const bool vueGiven = !vue.empty(), skinGiven = !skin.empty();
     if (!vueGiven && !noVue) vue = CompanionFile(modelPath, ".vue");
     if (!vue.empty()) {
         if (!vueGiven)
             std::fprintf(stderr, "orix: animation %s found beside the model\n", vue.c_str());
+        model.inputs.push_back(vue);
         if (!character.LoadVue(vue)) {
             std::fprintf(stderr, "orix: could not load the animation %s\n", vue.c_str());
             if (vueGiven) return false;
@@ -94,6 +97,7 @@ bool LoadCompanions(SkinnedCharacter& character, const std::string& modelPath, s
     if (!skin.empty()) {
         if (!skinGiven)
             std::fprintf(stderr, "orix: skin %s found beside the model\n", skin.c_str());
+        model.inputs.push_back(skin);
         if (!character.LoadSkin(skin) || !character.skinLoaded) {
             std::fprintf(stderr, "orix: could not load the skin %s\n", skin.c_str());
             if (skinGiven) return false;
@@ -109,18 +113,6 @@ bool IsAsePath(const std::string& path) {
     return ext == ".ase";
 }
 
-bool ReadFileBytes(const std::string& path, std::vector<char>* bytes) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return false;
-    char chunk[1 << 16];
-    size_t n = 0;
-    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0)
-        bytes->insert(bytes->end(), chunk, chunk + n);
-    bool ok = !std::ferror(f);
-    std::fclose(f);
-    return ok;
-}
-
 std::string FolderOf(const std::string& path) {
     size_t slash = path.rfind('/');
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1 == 1 ? 1 : slash);
@@ -128,12 +120,15 @@ std::string FolderOf(const std::string& path) {
 
 bool LoadModel(const std::string& path, bool asMesh, uint32_t flags, LoadedModel* out,
                int32_t vertexFormat) {
-    std::vector<char> bytes;
-    if (!ReadFileBytes(path, &bytes)) {
-        std::fprintf(stderr, "orix: cannot open %s\n", path.c_str());
+    ModelInput input;
+    std::string error;
+    if (!ReadModelFile(path, &input, &error)) {
+        std::fprintf(stderr, "orix: %s\n", error.c_str());
         return false;
     }
-    ModelFileType type = DetectModelFileType(bytes.data(), bytes.size());
+    const std::vector<char>& bytes = input.bytes;
+    const ModelFileType type = input.type;
+    out->inputs.push_back(path);
     if (type == ModelFileType::Unknown) {
         std::fprintf(stderr, "orix: %s is not an ASE export (nor a BNE file)\n", path.c_str());
         return false;
@@ -165,6 +160,10 @@ bool LoadModel(const std::string& path, bool asMesh, uint32_t flags, LoadedModel
         builder = &bne->Builder();
     }
     out->pictures = builder->PictureNames();
+    for (const std::string& name : out->pictures) {
+        std::string found = FindPicture(name, FolderOf(path));
+        if (!found.empty()) out->inputs.push_back(found);
+    }
     out->materialPictures = builder->MaterialPictures();
     out->materialNames = builder->MaterialNames();
     out->firstFrame = builder->FirstFrame();

@@ -66,6 +66,9 @@ struct LoadedModel {
     Vector3 boxMin;                     // bounds of every vertex read, in engine space
     Vector3 boxMax;
     std::vector<std::string> collisionMeshes;  // left out of the model, by name
+    // Every file the load read (the model, its pictures, its skin and animation files), which
+    // no output may replace.
+    std::vector<std::string> inputs;
     std::string PictureOf(const Material* m) const;
     std::string NameOf(const MaterialSet* m) const;
 };
@@ -76,17 +79,16 @@ struct LoadedModel {
 bool LoadModel(const std::string& path, bool asMesh, uint32_t flags, LoadedModel* out,
                int32_t vertexFormat = 1);
 
-// Adds a VUE animation and a skin to a character: the files named (one that cannot be loaded is
+// Adds a VUE animation and a skin to the model's character (recorded among its inputs): the
+// files named (one that cannot be loaded is
 // an error), else, unless left out, the ones beside the model under its name (said on stderr; one
 // that cannot be loaded is reported and skipped). False, with a message, on an error.
-bool LoadCompanions(SkinnedCharacter& character, const std::string& modelPath, std::string vue,
+bool LoadCompanions(LoadedModel& model, const std::string& modelPath, std::string vue,
                     std::string skin, bool noVue, bool noSkin);
 
 // True when path ends in ".ase" (any case). A name says nothing of the content: loading goes
 // by DetectModelFileType; this is for choosing names.
 bool IsAsePath(const std::string& path);
-// Reads a whole file; false when it cannot be opened or read.
-bool ReadFileBytes(const std::string& path, std::vector<char>* bytes);
 // The name convert gives the copy of aseName: its extension replaced by ".bne" (added when
 // it has none), in the same folder.
 std::string BneNameFor(const std::string& aseName);

@@ -6,12 +6,14 @@
 #include "device/display.h"
 #include "device/engine.h"
 #include "device/globals.h"
+#include "files/output_file.h"
 
 namespace orix {
 
 Application::Application() {
     flag = false;
-    logFile = std::fopen("debug.txt", "wt");
+    std::string error;
+    logFile = OpenLogFile("debug.txt", &error);
 }
 
 Application::~Application() {

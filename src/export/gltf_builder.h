@@ -28,6 +28,8 @@ public:
     int AddJoints(const std::vector<uint16_t>& joints);
     // A bufferView over bytes (a picture).
     int AddView(const std::vector<unsigned char>& bytes);
+    // For a .gltf: the PNG bytes of each image, written beside it.
+    std::vector<std::vector<unsigned char>> pictureFiles;
 
 private:
     int AddData(const void* data, size_t size, int target);
@@ -44,8 +46,6 @@ struct Picture {
 // Decodes a BMP or JPEG file with the engine's loaders; black texels get alpha 0 when
 // blackIsTransparent. False (the loaders report why) when it cannot be read.
 bool DecodePicture(const std::string& path, bool blackIsTransparent, Picture* out);
-// name with every character a relative URI would have to escape replaced by '_'.
-std::string UriSafe(const std::string& name);
 // PNG bytes of a picture; false when encoding fails.
 bool EncodePng(const Picture& picture, std::vector<unsigned char>* png);
 
@@ -59,7 +59,7 @@ struct MeshSkin {
 // Meshes, materials and pictures, shared across the meshes of one export.
 class MeshWriter {
 public:
-    MeshWriter(const ExportSource& source, GltfBuilder& builder, const std::string& outPath,
+    MeshWriter(const ExportSource& source, GltfBuilder& builder, bool binary,
                std::vector<std::string>& notes);
     // The glTF mesh of m (its primitives, materials, pictures), or -1 when it draws nothing.
     int AddMesh(const Mesh& m, const MeshSkin* skin);
@@ -72,7 +72,6 @@ private:
 
     const ExportSource& source_;
     GltfBuilder& b_;
-    std::string outPath_;
     bool binary_;
     std::vector<std::string>& notes_;
     struct TextureEntry {

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cstdio>
 #include <map>
-#include <sstream>
 
 #include "device/globals.h"
 #include "export/gltf_axes.h"
 #include "export/gltf_builder.h"
+#include "export/gltf_files.h"
 #include "math/types.h"
 #include "render/texture.h"
 #include "scene/mesh.h"
@@ -189,55 +189,6 @@ std::vector<NodeTrack> PlayAndSample(SceneObject* player, const SkinnedCharacter
     return tracks;
 }
 
-long FileSize(const std::string& path) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return -1;
-    long size = std::fseek(f, 0, SEEK_END) == 0 ? std::ftell(f) : -1;
-    std::fclose(f);
-    return size;
-}
-
-// tinygltf reports success whether or not its files could be written, so the .glb is written
-// here and the .gltf and its .bin are checked afterwards.
-bool WriteModel(const tinygltf::Model& model, const std::string& path, bool binary,
-                std::string* error) {
-    tinygltf::TinyGLTF writer;
-    // Pictures are PNG already: in the buffer (.glb) or written beside the file (.gltf).
-    writer.SetImageWriter(nullptr, nullptr);
-    *error = "cannot write " + path;
-    try {
-        if (binary) {
-            std::ostringstream bytes;
-            if (!writer.WriteGltfSceneToStream(&model, bytes, false, true)) return false;
-            const std::string data = bytes.str();
-            std::FILE* f = std::fopen(path.c_str(), "wb");
-            if (!f) return false;
-            bool ok = std::fwrite(data.data(), 1, data.size(), f) == data.size();
-            ok = std::fclose(f) == 0 && ok;
-            if (!ok) std::remove(path.c_str());
-            return ok;
-        }
-        std::FILE* probe = std::fopen(path.c_str(), "wb");
-        if (!probe) return false;
-        std::fclose(probe);
-        if (!writer.WriteGltfSceneToFile(&model, path, false, false, true, false)) return false;
-    } catch (const std::exception& e) {
-        *error = path + ": " + e.what();
-        return false;
-    }
-    if (FileSize(path) <= 0) return false;
-    if (!model.buffers.empty()) {
-        size_t slash = path.find_last_of('/');
-        std::string bin =
-            path.substr(0, slash == std::string::npos ? 0 : slash + 1) + model.buffers[0].uri;
-        if (FileSize(bin) != long(model.buffers[0].data.size())) {
-            *error = "cannot write " + bin;
-            return false;
-        }
-    }
-    return true;
-}
-
 }  // namespace
 
 ExportResult ExportGltf(const ExportSource& source, const std::string& path) {
@@ -308,7 +259,7 @@ ExportResult ExportGltf(const ExportSource& source, const std::string& path) {
     }
 
     // Meshes, before the model is played: the skin's bind pose is read from its rest copy.
-    MeshWriter meshes(source, b, path, result.notes);
+    MeshWriter meshes(source, b, binary, result.notes);
     for (size_t i = 0; i < objects.size(); ++i) {
         if (objects[i]->kind != 1) continue;
         const Mesh* m = static_cast<const Mesh*>(objects[i]);
@@ -359,16 +310,9 @@ ExportResult ExportGltf(const ExportSource& source, const std::string& path) {
     for (tinygltf::Mesh& m : model.meshes) m.name = Utf8(m.name);
     for (tinygltf::Image& im : model.images) im.name = Utf8(im.name);
 
-    if (!model.buffers.empty()) {
-        if (model.buffers[0].data.empty()) {
-            model.buffers.clear();
-        } else if (!binary) {
-            size_t slash = path.find_last_of('/');
-            std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-            model.buffers[0].uri = UriSafe(name.substr(0, name.size() - 5)) + ".bin";
-        }
-    }
-    if (!WriteModel(model, path, binary, &result.error)) return result;
+    if (!model.buffers.empty() && model.buffers[0].data.empty()) model.buffers.clear();
+    if (!WriteGltfFiles(model, b.pictureFiles, path, binary, source.inputs, &result.error))
+        return result;
     result.written = true;
     return result;
 }

@@ -41,6 +41,8 @@ struct ExportSource {
     double framesPerSecond = 30.0;
     bool blackIsTransparent = false;           // the load's colour-key flag
     std::vector<std::string> collisionMeshes;  // left out of the model by the loader
+    // The files the load read: a side file of a .gltf never replaces one of them.
+    std::vector<std::string> inputs;
 };
 
 struct ExportResult {
@@ -49,7 +51,8 @@ struct ExportResult {
     std::vector<std::string> notes;  // what the file could not carry, one line each
 };
 
-// Writes source to path: binary when path ends in ".glb", JSON otherwise.
+// Writes source to path: binary when path ends in ".glb", JSON otherwise (see gltf_files.h
+// for how the files are written and named).
 ExportResult ExportGltf(const ExportSource& source, const std::string& path);
 
 }  // namespace orix::gltf

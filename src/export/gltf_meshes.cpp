@@ -33,30 +33,11 @@ struct PartSource {
     std::vector<uint16_t> gatheredIndex, gatheredIndices;
 };
 
-std::string StemOf(const std::string& path) {
-    size_t slash = path.find_last_of('/');
-    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    size_t dot = name.find_last_of('.');
-    return dot == std::string::npos ? name : name.substr(0, dot);
-}
-
 }  // namespace
 
-std::string UriSafe(const std::string& name) {
-    std::string out = name;
-    for (char& c : out) {
-        bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                     c == '-' || c == '_' || c == '.';
-        if (!plain) c = '_';
-    }
-    return out.empty() ? std::string("model") : out;
-}
-
-MeshWriter::MeshWriter(const ExportSource& source, GltfBuilder& builder, const std::string& outPath,
+MeshWriter::MeshWriter(const ExportSource& source, GltfBuilder& builder, bool binary,
                        std::vector<std::string>& notes)
-    : source_(source), b_(builder), outPath_(outPath), notes_(notes) {
-    binary_ = outPath.size() >= 4 && FileExtension(outPath) == "glb";
-}
+    : source_(source), b_(builder), binary_(binary), notes_(notes) {}
 
 std::string MeshWriter::PictureOf(const Material* material) const {
     std::string name;
@@ -91,17 +72,8 @@ int MeshWriter::TextureFor(const std::string& pictureName, bool* cutOut) {
     if (binary_) {
         image.bufferView = b_.AddView(png);
     } else {
-        image.uri =
-            UriSafe(StemOf(outPath_)) + "_" + std::to_string(b_.model.images.size()) + ".png";
-        size_t outSlash = outPath_.find_last_of('/');
-        std::string folder = outSlash == std::string::npos ? "" : outPath_.substr(0, outSlash + 1);
-        std::FILE* f = std::fopen((folder + image.uri).c_str(), "wb");
-        bool ok = f && std::fwrite(png.data(), 1, png.size(), f) == png.size();
-        if (f) ok = std::fclose(f) == 0 && ok;
-        if (!ok) {
-            notes_.push_back("picture " + folder + image.uri + " could not be written");
-            return -1;
-        }
+        // Named and written with the .gltf (gltf_files.h).
+        b_.pictureFiles.push_back(std::move(png));
     }
     b_.model.images.push_back(image);
     tinygltf::Texture texture;

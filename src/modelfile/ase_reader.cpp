@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "files/input_file.h"
 #include "modelfile/ase_tokenizer.h"
 #include "modelfile/model_text.h"
 #include "modelfile/orix_file_ase.h"
@@ -601,7 +602,12 @@ OrixFileAse::OrixFileAse(Mesh* target) {
 }
 
 OrixFileAse::~OrixFileAse() {
+    FinishCopy();
+}
+
+bool OrixFileAse::FinishCopy() {
     if (copy_ && copy_->IsWriting()) copy_->WriteFileEnd();
+    return !CopyFailed();
 }
 
 std::string OrixFileAse::CopyNameFor(const std::string& aseName) {
@@ -614,17 +620,12 @@ bool OrixFileAse::CopyFailed() const {
 }
 
 bool OrixFileAse::Load(const std::string& fileName, uint32_t flags) {
-    std::FILE* f = std::fopen(fileName.c_str(), "rb");
-    if (!f) {
+    std::vector<char> text;
+    std::string error;
+    if (!ReadWholeFile(fileName, &text, &error)) {
         ShowMessageBox("Can't load " + fileName, kLoadCaption);
         return false;
     }
-    std::vector<char> text;
-    char chunk[1 << 16];
-    size_t n = 0;
-    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0)
-        text.insert(text.end(), chunk, chunk + n);
-    std::fclose(f);
     return LoadBytes(text.data(), text.size(), fileName, flags);
 }
 
@@ -644,15 +645,19 @@ bool OrixFileAse::LoadBytes(const char* data, size_t size, const std::string& na
             copyFailed_ = true;
         }
     }
-    if (!builder_.Begin(name, flags)) return false;
     OrixFileBne* writer = copy_ && copy_->IsWriting() ? copy_.get() : nullptr;
+    // A failed load's copy is never finished, so it never replaces a file.
+    auto fail = [writer] {
+        if (writer) writer->Abandon();
+        return false;
+    };
+    if (!builder_.Begin(name, flags)) return fail();
     AseParser parser(data, size, &builder_, writer, flags);
-    if (!parser.Run()) return false;
+    if (!parser.Run()) return fail();
     if (!parser.FoundExport()) {
         // Empty or plain text: reading it as a model with nothing in it would pass for success.
         ShowMessageBox(name + " is not an ASE export", kLoadCaption);
-        if (writer) writer->Abandon();
-        return false;
+        return fail();
     }
     builder_.Finish();
     return true;

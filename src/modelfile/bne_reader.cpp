@@ -6,6 +6,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "files/input_file.h"
 #include "modelfile/orix_file_bne.h"
 #include "platform/messages.h"
 #include "render/texture.h"
@@ -14,17 +15,6 @@
 namespace orix {
 
 namespace {
-
-bool ReadWholeFile(const std::string& fileName, std::vector<uint8_t>* bytes) {
-    std::FILE* f = std::fopen(fileName.c_str(), "rb");
-    if (!f) return false;
-    uint8_t chunk[65536];
-    size_t n = 0;
-    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0)
-        bytes->insert(bytes->end(), chunk, chunk + n);
-    std::fclose(f);
-    return true;
-}
 
 int32_t Index(uint32_t v) {
     return v > 0x7FFFFFFFu ? -1 : int32_t(v);
@@ -56,12 +46,13 @@ std::vector<std::string> MipmapLevelNames(const std::string& pictureName, int32_
 }
 
 bool OrixFileBne::Load(const std::string& fileName, uint32_t flags) {
-    std::vector<uint8_t> bytes;
-    if (!ReadWholeFile(fileName, &bytes)) {
+    std::vector<char> bytes;
+    std::string error;
+    if (!ReadWholeFile(fileName, &bytes, &error)) {
         ShowMessageBox("Can't Open " + fileName, kCaption);
         return false;
     }
-    return LoadBytes(bytes.data(), bytes.size(), fileName, flags);
+    return LoadBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), fileName, flags);
 }
 
 bool OrixFileBne::LoadBytes(const uint8_t* data, size_t size, const std::string& name,

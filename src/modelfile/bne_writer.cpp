@@ -1,9 +1,7 @@
 // The writing half of OrixFileBne.
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <initializer_list>
-#include <system_error>
 
 #include "modelfile/orix_file_bne.h"
 #include "platform/messages.h"
@@ -24,8 +22,10 @@ bool OrixFileBne::Create(const std::string& fileName) {
     CloseOutput();
     writeFailed_ = false;
     fileName_ = fileName;
-    out_ = std::fopen(fileName.c_str(), "wb");
+    std::string error;
+    out_ = output_.Open(fileName, &error) ? output_.Stream() : nullptr;
     if (!out_) {
+        output_.Abandon();
         ShowMessageBox("Can't Create " + fileName, kCaption);
         return false;
     }
@@ -33,10 +33,9 @@ bool OrixFileBne::Create(const std::string& fileName) {
 }
 
 void OrixFileBne::CloseOutput() {
-    if (out_) {
-        std::fclose(out_);
-        out_ = nullptr;
-    }
+    // Only WriteFileEnd completes a file; one left open is not kept.
+    out_ = nullptr;
+    output_.Abandon();
 }
 
 void OrixFileBne::RefuseFile(const std::string& message) {
@@ -47,9 +46,7 @@ void OrixFileBne::RefuseFile(const std::string& message) {
 void OrixFileBne::Abandon() {
     writeFailed_ = true;
     // A half-written file would read back as something other than what was meant.
-    bool open = out_ != nullptr;
     CloseOutput();
-    if (open) std::remove(fileName_.c_str());
 }
 
 long OrixFileBne::Tell() {
@@ -58,9 +55,7 @@ long OrixFileBne::Tell() {
 
 bool OrixFileBne::Truncate(long size) {
     if (!out_ || size < 0) return false;
-    std::error_code error;
-    if (std::fflush(out_) == 0) std::filesystem::resize_file(fileName_, uintmax_t(size), error);
-    if (error || std::fseek(out_, size, SEEK_SET) != 0) {
+    if (!output_.Truncate(uint64_t(size))) {
         RefuseFile("Can't Write " + fileName_);
         return false;
     }
@@ -348,12 +343,11 @@ void OrixFileBne::WriteFileEnd() {
     WriteBare(kBneFileEnd);
     if (!out_) return;
     // Buffered bytes reach the disk only here; a full disk shows up now or never.
-    bool flushed = std::fflush(out_) == 0;
-    CloseOutput();
-    if (!flushed) {
+    std::string error;
+    out_ = nullptr;
+    if (!output_.Commit(&error)) {
         writeFailed_ = true;
         ShowMessageBox("Can't Write " + fileName_, kCaption);
-        std::remove(fileName_.c_str());
     }
 }
 

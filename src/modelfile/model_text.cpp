@@ -6,7 +6,7 @@ namespace orix {
 
 namespace {
 
-constexpr size_t kProbeSize = 64 * 1024;
+constexpr size_t kProbeSize = kModelTypeProbeBytes / 2;
 
 void AppendUtf8(uint32_t c, std::string* out) {
     if (c < 0x80) {

@@ -13,6 +13,9 @@ namespace orix {
 
 enum class ModelFileType { Bne, Ase, Unknown };
 
+// The first bytes of a file that DetectModelFileType looks at: more tell nothing more.
+constexpr size_t kModelTypeProbeBytes = 128 * 1024;
+
 // The type of a file whose bytes are data.
 ModelFileType DetectModelFileType(const char* data, size_t size);
 

@@ -71,6 +71,9 @@ public:
     bool LoadBytes(const char* data, size_t size, const std::string& name, uint32_t flags);
     // True when a copy was asked for and could not be written whole.
     bool CopyFailed() const;
+    // Completes the copy (its end record, then the file put in place; the destructor does it
+    // otherwise); true when it was written whole.
+    bool FinishCopy();
     // What the last load built, for tools: pictures named and each material's picture.
     const ModelBuilder& Builder() const { return builder_; }
 

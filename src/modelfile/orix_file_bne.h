@@ -26,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "files/output_file.h"
 #include "math/matrix.h"
 #include "modelfile/bne_format.h"
 #include "modelfile/model_builder.h"
@@ -85,8 +86,10 @@ public:
     const ModelBuilder& Builder() const { return builder_; }
 
     // --- writing -----------------------------------------------------------------------------
-    // Closes any open file, resets the writer and creates (or truncates) fileName for binary
-    // writing. On failure shows "Can't Create %s" and returns false, leaving no file open.
+    // Drops any unfinished file, resets the writer and starts fileName for binary writing:
+    // written under a temporary name and put in place by WriteFileEnd, so an unfinished or failed
+    // file never replaces what was there. On failure shows "Can't Create %s" and returns false,
+    // leaving no file open.
     bool Create(const std::string& fileName);
     // True while a created file is open for writing.
     bool IsWriting() const { return out_ != nullptr; }
@@ -181,7 +184,8 @@ private:
     void WriteBytes(const void* bytes, size_t count);
     void CloseOutput();
 
-    std::FILE* out_ = nullptr;
+    OutputFile output_;
+    std::FILE* out_ = nullptr;  // output_'s stream while writing
     std::string fileName_;
     bool writeFailed_ = false;
 };

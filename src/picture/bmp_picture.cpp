@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "files/input_file.h"
 #include "platform/messages.h"
 
 namespace orix {
@@ -151,18 +152,9 @@ bool ReadColorTable(Cursor& c, const Header& h, std::vector<RgbQuad>* table) {
     return true;
 }
 
-bool ReadFile(const std::string& name, std::vector<uint8_t>* out) {
-    FILE* f = std::fopen(name.c_str(), "rb");
-    if (!f) return false;
-    bool ok = std::fseek(f, 0, SEEK_END) == 0;
-    long size = ok ? std::ftell(f) : -1;
-    ok = ok && size >= 0 && size <= kMaxFileBytes && std::fseek(f, 0, SEEK_SET) == 0;
-    if (ok) {
-        out->resize(static_cast<size_t>(size));
-        ok = std::fread(out->data(), 1, out->size(), f) == out->size();
-    }
-    std::fclose(f);
-    return ok;
+bool ReadFile(const std::string& name, std::vector<char>* out) {
+    std::string error;
+    return ReadWholeFile(name, out, &error, uint64_t(kMaxFileBytes));
 }
 
 bool SameNameIgnoringCase(const char* a, const std::string& b) {
@@ -309,10 +301,11 @@ BitmapPtr LoadBitmapPicture(const std::string& name, uint32_t maxSide) {
     if (const PictureResource* r = FindPictureResource(name)) {
         return ParseBmp(r->data, r->size, maxSide);
     }
-    std::vector<uint8_t> file;
+    std::vector<char> file;
     if (!ReadFile(name, &file)) return nullptr;
     std::string tooLarge;
-    BitmapPtr picture = ParseBmp(file.data(), file.size(), maxSide, &tooLarge);
+    BitmapPtr picture =
+        ParseBmp(reinterpret_cast<const uint8_t*>(file.data()), file.size(), maxSide, &tooLarge);
     if (!tooLarge.empty()) ShowMessageBox("BMP :\n" + name + ": " + tooLarge + "\n", "OrixFileBmp");
     return picture;
 }

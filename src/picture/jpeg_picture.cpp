@@ -5,11 +5,13 @@
 #include <cstring>
 #include <new>
 #include <utility>
+#include <vector>
 
 // jpeglib.h needs FILE and size_t declared before it.
 #include <jerror.h>
 #include <jpeglib.h>
 
+#include "files/input_file.h"
 #include "platform/messages.h"
 
 namespace orix {
@@ -145,7 +147,12 @@ std::unique_ptr<uint8_t[]> DecodeJpegFile(const std::string& fileName, uint32_t*
                                           uint32_t* height, uint32_t maxSide) {
     *width = 0;
     *height = 0;
-    FILE* file = std::fopen(fileName.c_str(), "rb");
+    // Read whole and bounded through the file layer; the decoder reads the bytes as a stream.
+    std::vector<char> bytes;
+    std::string readError;
+    FILE* file = ReadWholeFile(fileName, &bytes, &readError)
+                     ? fmemopen(bytes.data(), bytes.size(), "rb")
+                     : nullptr;
     if (!file) {
         ShowMessageBox(Format("JPEG :\nCan't open %s\n", fileName), kCaption);
         return nullptr;

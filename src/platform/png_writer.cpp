@@ -1,10 +1,11 @@
-// WritePng: an RGBA frame as an 8-bit RGBA PNG, written to a temporary name beside the target
-// and renamed into place, so a failure never leaves a partial file under the real name.
+// WritePng: an RGBA frame as an 8-bit RGBA PNG, through the file layer, so a failure never
+// leaves a partial file under the real name.
 #include <png.h>
 
 #include <csetjmp>
 #include <cstdio>
 
+#include "files/output_file.h"
 #include "platform/graphics_device.h"
 
 namespace orix {
@@ -42,14 +43,11 @@ bool WritePng(const std::string& path, const FrameImage& image) {
     if (path.empty() || image.width == 0 || image.height == 0 ||
         image.rgba.size() < size_t(image.width) * image.height * 4)
         return false;
-    const std::string temp = path + ".part";
-    FILE* file = std::fopen(temp.c_str(), "wb");
-    if (!file) return false;
-    bool ok = WriteRows(file, image);
-    ok = (std::fclose(file) == 0) && ok;
-    if (ok && std::rename(temp.c_str(), path.c_str()) == 0) return true;
-    std::remove(temp.c_str());
-    return false;
+    OutputFile file;
+    std::string error;
+    if (!file.Open(path, &error) || !file.Stream()) return false;
+    if (!WriteRows(file.Stream(), image)) return false;
+    return file.Commit(&error);
 }
 
 }  // namespace orix

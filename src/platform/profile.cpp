@@ -7,16 +7,21 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <system_error>
 #include <vector>
+
+#include "files/input_file.h"
+#include "files/output_file.h"
 
 namespace orix {
 
 namespace {
 
 namespace fs = std::filesystem;
+
+// A profile is a few lines; anything larger is not one.
+constexpr uint64_t kMaxProfileBytes = 1 << 20;
 
 struct Lookup {
     const std::string* section;
@@ -87,17 +92,24 @@ bool IsContinuation(const std::string& line) {
 bool ReadLines(const std::string& path, std::vector<std::string>* lines) {
     std::error_code ec;
     if (!fs::exists(path, ec)) return true;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
+    std::vector<char> bytes;
+    std::string error;
+    if (!ReadWholeFile(path, &bytes, &error, kMaxProfileBytes)) return false;
     std::string line;
-    while (std::getline(in, line)) {
+    for (size_t i = 0; i <= bytes.size(); ++i) {
+        if (i < bytes.size() && bytes[i] != '\n') {
+            line += bytes[i];
+            continue;
+        }
+        if (i == bytes.size() && line.empty()) break;
         if (!line.empty() && line.back() == '\r') line.pop_back();
         lines->push_back(line);
+        line.clear();
     }
-    return !in.bad();
+    return true;
 }
 
-// Writes beside the target and renames over it, so a crash leaves the old file or the new one.
+// A crash leaves the old file or the new one, never a mix.
 bool WriteLinesAtomically(const std::string& path, const std::vector<std::string>& lines) {
     fs::path target(path);
     std::error_code ec;
@@ -105,21 +117,10 @@ bool WriteLinesAtomically(const std::string& path, const std::vector<std::string
         fs::create_directories(target.parent_path(), ec);
         if (ec) return false;
     }
-    std::string temp = path + ".tmp" + std::to_string(static_cast<long>(getpid()));
-    FILE* f = std::fopen(temp.c_str(), "wb");
-    if (!f) return false;
-    bool ok = true;
-    for (const std::string& line : lines) {
-        ok = ok && std::fputs(line.c_str(), f) >= 0 && std::fputc('\n', f) != EOF;
-    }
-    ok = ok && std::fflush(f) == 0 && fsync(fileno(f)) == 0;
-    ok = (std::fclose(f) == 0) && ok;
-    if (ok) {
-        fs::rename(temp, target, ec);
-        ok = !ec;
-    }
-    if (!ok) fs::remove(temp, ec);
-    return ok;
+    std::string text;
+    for (const std::string& line : lines) text += line + '\n';
+    std::string error;
+    return WriteWholeFile(path, text.data(), text.size(), &error);
 }
 
 // Sets (value non-null) or removes (null) one entry in the lines of a profile file.
@@ -192,11 +193,12 @@ std::string GetProfileString(const std::string& section, const std::string& key,
                              const std::string& defaultValue) {
     std::string path = ProfilePath();
     if (path.empty()) return defaultValue;
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return defaultValue;
+    std::vector<char> bytes;
+    std::string error;
+    if (!ReadWholeFile(path, &bytes, &error, kMaxProfileBytes)) return defaultValue;
+    bytes.push_back('\0');
     Lookup lookup{&section, &key, std::string(), false};
-    ini_parse_file(f, LookupHandler, &lookup);
-    std::fclose(f);
+    ini_parse_string(bytes.data(), LookupHandler, &lookup);
     return lookup.found ? lookup.value : defaultValue;
 }
 

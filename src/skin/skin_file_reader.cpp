@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "files/input_file.h"
 #include "scene/mesh.h"
 #include "scene/skinned_character.h"
 #include "skin/tokenize.h"
@@ -52,7 +53,11 @@ SkinFileReader::~SkinFileReader() {
 }
 
 bool SkinFileReader::Read(const std::string& fileName) {
-    file_ = std::fopen(fileName.c_str(), "rb");
+    // Read whole and bounded first: a device or a huge file must not feed the line reader forever.
+    std::vector<char> bytes;
+    std::string error;
+    if (!ReadWholeFile(fileName, &bytes, &error)) return false;
+    file_ = fmemopen(bytes.data(), bytes.size(), "rb");
     if (!file_) return false;
     bool ok = ReadStream(file_);
     std::fclose(file_);

@@ -3,7 +3,10 @@
 #include <cctype>
 #include <climits>
 
+#include <vector>
+
 #include "device/globals.h"
+#include "files/input_file.h"
 #include "scene/mesh.h"
 #include "scene/skinned_character.h"
 
@@ -17,9 +20,13 @@ VueReader::~VueReader() {
 
 bool VueReader::Read(const std::string& fileName) {
     error_.clear();
-    std::FILE* f = std::fopen(fileName.c_str(), "rb");
+    // Read whole and bounded first: a device or a huge file must not feed the line reader forever.
+    std::vector<char> bytes;
+    std::FILE* f = ReadWholeFile(fileName, &bytes, &error_)
+                       ? fmemopen(bytes.data(), bytes.size(), "rb")
+                       : nullptr;
     if (!f) {
-        error_ = "cannot open " + fileName;
+        if (error_.empty()) error_ = "cannot open " + fileName;
         return false;
     }
     file_ = f;
