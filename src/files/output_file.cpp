@@ -189,7 +189,10 @@ void OutputFile::Abandon() {
 
 OutputFile* OutputSet::Add(const std::string& path, std::string* error) {
     auto file = std::make_unique<OutputFile>();
-    if (!file->Open(path, error)) return nullptr;
+    if (failed_ || !file->Open(path, error)) {
+        Fail();
+        return nullptr;
+    }
     files_.push_back(std::move(file));
     return files_.back().get();
 }
@@ -197,12 +200,22 @@ OutputFile* OutputSet::Add(const std::string& path, std::string* error) {
 bool OutputSet::AddBytes(const std::string& path, const void* data, size_t size,
                          std::string* error) {
     OutputFile* file = Add(path, error);
-    if (!file) return false;
-    if (!file->Write(data, size)) return file->Finish(error);
-    return true;
+    if (file && file->Write(data, size)) return true;
+    if (file) file->Finish(error);  // says why
+    Fail();
+    return false;
+}
+
+void OutputSet::Fail() {
+    failed_ = true;
+    files_.clear();
 }
 
 bool OutputSet::Commit(std::string* error) {
+    if (failed_) {
+        if (error->empty()) *error = "cannot write: an earlier file failed";
+        return false;
+    }
     bool ok = true;
     for (auto& f : files_) ok = ok && f->Finish(error);
     for (auto& f : files_) ok = ok && f->Rename(error);

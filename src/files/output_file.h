@@ -73,7 +73,7 @@ private:
 class OutputSet {
 public:
     // Starts a file of the set, written under a temporary name until Commit; null, with *error,
-    // when it cannot be made.
+    // when it cannot be made. Any failure drops every temporary of the set at once.
     OutputFile* Add(const std::string& path, std::string* error);
     // Writes path with bytes as one file of the set.
     bool AddBytes(const std::string& path, const void* data, size_t size, std::string* error);
@@ -82,7 +82,10 @@ public:
     bool Commit(std::string* error);
 
 private:
+    void Fail();
+
     std::vector<std::unique_ptr<OutputFile>> files_;
+    bool failed_ = false;
 };
 
 // A log written as the program runs (it cannot wait for a commit): path emptied or created,
