@@ -16,7 +16,7 @@ import statistics
 import sys
 
 UNIT = {"ns": 1e-9, "us": 1e-6, "ms": 1e-3, "s": 1.0}
-CPU_TIMED = ("load/", "skin/", "keyframe/")
+CPU_TIMED = ("load/", "skin/", "keyframe/", "export/")
 STEADY = 10.0  # per cent
 
 
@@ -151,6 +151,9 @@ def main():
           "<= 3")
     ratio("6 keyframes: live / baked per bone", "keyframe/live_30_bones",
           "keyframe/baked_30_bones", "")
+
+    ratio("8 export: per frame over 65,535 frames / over 1,000", "export/helper_frames/65535",
+          "export/helper_frames/1000", "<= 1.5", f=lambda a, b: (a / 65536) / (b / 1001))
 
     ratio("7 present 640x480: offscreen driver / primary in window", "present/offscreen_window",
           "present/primary_window", "")

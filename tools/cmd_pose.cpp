@@ -1,5 +1,7 @@
 // orix pose: plays a model to a frame with a fixed step and prints every node's world matrix.
-// Frames are the file's (first, last or a number); the output is one JSON object per node.
+// Frames are the file's (first, last or a number within its range, a VUE track's included);
+// the output is one JSON object per node. The frame is reached by seeking to where stepping
+// would be, so any frame of the range takes the same time.
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -7,6 +9,8 @@
 
 #include "device/globals.h"
 #include "math/types.h"
+#include "model_source.h"
+#include "scene/frame_seek.h"
 #include "scene/mesh.h"
 #include "scene/skinned_character.h"
 #include "tool_support.h"
@@ -34,6 +38,24 @@ void PrintNode(const SceneObject& node, const char* kind, const Mesh* mesh) {
         line += "]";
     }
     std::printf("%s}\n", line.c_str());
+}
+
+// Plays model `frames` frames on from its first, as whole-frame steps (the last one the
+// remainder) would.
+void PlayFrames(SceneObject& model, double frames) {
+    const double whole = std::floor(frames), rest = frames - whole;
+    const int64_t steps = int64_t(whole);
+    const float saved = frameStep;
+    frameStep = 0.0f;
+    if (rest > 0.0) {
+        SeekWholeSteps(model, steps);
+        frameStep = float(rest);
+    } else if (steps > 0) {
+        SeekWholeSteps(model, steps - 1);
+        frameStep = 1.0f;
+    }
+    model.Update(kUpdateAnimate | kUpdateChildren);
+    frameStep = saved;
 }
 
 }  // namespace
@@ -75,21 +97,21 @@ int RunPose(const Args& args) {
     if (!LoadModel(path, false, flags, &model)) return 1;
     if (!LoadCompanions(model, path, vue, skin, true, true)) return 1;
     SkinnedCharacter& c = *model.character;
-    c.SetPlayMode(int32_t(PlayMode::Playing));
-    int32_t firstFrame = model.firstFrame;  // where the nodes' play starts
-    if (first) target = firstFrame;
-    if (last) target = model.lastFrame;
-    // A fixed step of one frame, the last step the remainder.
-    double remaining = target - firstFrame;
-    if (remaining < 0) remaining = 0;
-    if (remaining > 1e6) return UsageError("--frame too far from the first frame");
-    frameStep = 0.0f;
-    c.Update(kUpdateAnimate | kUpdateChildren);
-    while (remaining > 0) {
-        frameStep = float(remaining < 1.0 ? remaining : 1.0);
-        remaining -= frameStep;
-        c.Update(kUpdateAnimate | kUpdateChildren);
+    const ModelFrames frames = FramesOf(model);
+    const std::string range = std::to_string(frames.first) + " to " + std::to_string(frames.last);
+    if (!FramesStepExactly(frames.first, frames.last)) {
+        std::fprintf(stderr,
+                     "orix pose: frames %s reach past frame %lld (2^24), where the engine's time "
+                     "stops advancing\n",
+                     range.c_str(), static_cast<long long>(kMaxSteppedFrame));
+        return 1;
     }
+    if (first) target = frames.first;
+    if (last) target = frames.last;
+    if (target < frames.first || target > frames.last)
+        return UsageError("--frame " + frameText + " is outside the file's frames " + range);
+    c.SetPlayMode(int32_t(PlayMode::Playing));
+    PlayFrames(c, target - frames.first);
     for (int32_t i = 0; i < c.meshCount; ++i)
         PrintNode(*c.meshes[i], "mesh", vertices ? c.meshes[i] : nullptr);
     for (int32_t i = 0; i < c.helperCount; ++i) PrintNode(*c.helpers[i], "helper", nullptr);

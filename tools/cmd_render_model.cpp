@@ -66,8 +66,10 @@ bool ParseSize(const std::string& text, int* width, int* height) {
     return true;
 }
 
-// The frame --frame names within frames; false for text that is no frame.
-bool ResolveFrame(const std::string& text, const ModelFrames& frames, double* frame) {
+// The frame --frame names within frames; false, with why, for text that is no frame of them.
+bool ResolveFrame(const std::string& text, const ModelFrames& frames, double* frame,
+                  std::string* error) {
+    *error = "bad --frame " + text;
     if (text == "first") {
         *frame = frames.first;
     } else if (text == "last") {
@@ -76,7 +78,12 @@ bool ResolveFrame(const std::string& text, const ModelFrames& frames, double* fr
         char* end = nullptr;
         double f = std::strtod(text.c_str(), &end);
         if (text.empty() || *end != '\0' || !std::isfinite(f)) return false;
-        *frame = std::clamp(f, double(frames.first), double(frames.last));
+        if (f < frames.first || f > frames.last) {
+            *error = "--frame " + text + " is outside the file's frames " +
+                     std::to_string(frames.first) + " to " + std::to_string(frames.last);
+            return false;
+        }
+        *frame = f;
     }
     return true;
 }
@@ -188,9 +195,9 @@ int RunRenderModel(const Args& args) {
             std::fprintf(stderr, "orix render: %s holds nothing to draw\n", source.path.c_str());
         view.playing = false;
         double startFrame = frames.first;
-        if (!ResolveFrame(run.frameText, frames, &startFrame)) {
-            status = UsageError("bad --frame " + run.frameText);
-        }
+        std::string frameError;
+        if (!ResolveFrame(run.frameText, frames, &startFrame, &frameError))
+            status = UsageError(frameError);
         long pictures = 1;
         if (run.frames > 0) {
             long available = long(frames.last) - frames.first + 1;

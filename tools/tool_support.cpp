@@ -10,6 +10,7 @@
 #include "modelfile/model_input.h"
 #include "modelfile/orix_file_ase.h"
 #include "modelfile/orix_file_bne.h"
+#include "modelfile/utf8_text.h"
 #include "platform/clock.h"
 #include "platform/display_system.h"
 #include "platform/graphics_device.h"
@@ -200,41 +201,9 @@ int UsageError(const std::string& message) {
 
 namespace orix::tool {
 
-namespace {
-
-// Length of the valid UTF-8 sequence at text[i], 0 when there is none.
-size_t Utf8SequenceAt(const std::string& text, size_t i) {
-    auto b = [&](size_t k) { return k < text.size() ? uint8_t(text[k]) : uint8_t(0); };
-    uint8_t c = b(i);
-    if (c < 0x80) return 1;
-    size_t n = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 ? 2 : 0;
-    if (n == 0 || c > 0xF4) return 0;
-    for (size_t k = 1; k < n; ++k) {
-        if ((b(i + k) & 0xC0) != 0x80) return 0;
-    }
-    // Overlong forms, surrogates and code points past U+10FFFF are not UTF-8.
-    if (c == 0xE0 && b(i + 1) < 0xA0) return 0;
-    if (c == 0xED && b(i + 1) >= 0xA0) return 0;
-    if (c == 0xF0 && b(i + 1) < 0x90) return 0;
-    if (c == 0xF4 && b(i + 1) >= 0x90) return 0;
-    return n;
-}
-
-bool IsUtf8(const std::string& text) {
-    for (size_t i = 0; i < text.size();) {
-        size_t n = Utf8SequenceAt(text, i);
-        if (n == 0) return false;
-        i += n;
-    }
-    return true;
-}
-
-}  // namespace
-
 std::string JsonString(const std::string& text) {
-    bool utf8 = IsUtf8(text);
     std::string out = "\"";
-    for (unsigned char c : text) {
+    for (unsigned char c : AsUtf8(text)) {
         if (c == '"' || c == '\\') {
             out += '\\';
             out += char(c);
@@ -242,9 +211,6 @@ std::string JsonString(const std::string& text) {
             char buf[8];
             std::snprintf(buf, sizeof buf, "\\u%04x", c);
             out += buf;
-        } else if (c >= 0x80 && !utf8) {
-            out += char(0xC0 | (c >> 6));
-            out += char(0x80 | (c & 0x3F));
         } else {
             out += char(c);
         }

@@ -103,48 +103,111 @@ bool Decompose(const Matrix& m, Trs* out) {
     return exact;
 }
 
-std::vector<size_t> ReduceKeys(const std::vector<double>& times, const std::vector<double>& values,
-                               int components, bool rotation, double tolerance) {
+namespace {
+
+// The straight paths: the slopes from the anchor that pass within tolerance of every sample
+// since it narrow to an interval per component, kept as the samples come, so each sample is
+// looked at once.
+std::vector<size_t> ReduceLinear(const std::vector<double>& times,
+                                 const std::vector<double>& values, size_t k, double tolerance) {
     const size_t n = times.size();
-    std::vector<size_t> keep;
-    if (n == 0) return keep;
-    keep.push_back(0);
-    const size_t k = size_t(components);
+    std::vector<size_t> keep{0};
     size_t anchor = 0;
+    double low[4], high[4];
+    auto reset = [&] {
+        for (size_t c = 0; c < k; ++c) low[c] = -HUGE_VAL, high[c] = HUGE_VAL;
+    };
+    reset();
     for (size_t i = 1; i + 1 < n; ++i) {
-        // Dropping i means interpolating from the anchor to i + 1 over every sample between.
         const double* a = &values[anchor * k];
-        const double* b = &values[(i + 1) * k];
+        const double span = times[i] - times[anchor];
+        for (size_t c = 0; c < k; ++c) {
+            low[c] = std::max(low[c], (values[i * k + c] - tolerance - a[c]) / span);
+            high[c] = std::min(high[c], (values[i * k + c] + tolerance - a[c]) / span);
+        }
+        // Dropping i means the line from the anchor to i + 1 must keep within every interval.
+        const double next = times[i + 1] - times[anchor];
         bool onLine = true;
-        for (size_t j = anchor + 1; j <= i && onLine; ++j) {
-            double u = (times[j] - times[anchor]) / (times[i + 1] - times[anchor]);
-            double at[4];
-            if (rotation) {
-                Slerp(a, b, u, at);
-            } else {
-                for (size_t c = 0; c < k; ++c) at[c] = a[c] + (b[c] - a[c]) * u;
-            }
-            for (size_t c = 0; c < k; ++c) {
-                if (std::fabs(at[c] - values[j * k + c]) > tolerance) onLine = false;
-            }
+        for (size_t c = 0; c < k; ++c) {
+            double slope = (values[(i + 1) * k + c] - a[c]) / next;
+            onLine = onLine && slope >= low[c] && slope <= high[c];
         }
         if (!onLine) {
             keep.push_back(i);
             anchor = i;
+            reset();
         }
     }
-    if (n > 1) keep.push_back(n - 1);
+    keep.push_back(n - 1);
     return keep;
 }
 
-void AddAnimation(GltfBuilder& builder, const std::vector<NodeTrack>& tracks,
+// Spherical paths have no such interval: every sample since the anchor is checked again, and
+// a key is kept at least every kRotationReach samples so that the checks stay bounded.
+constexpr size_t kRotationReach = 256;
+
+std::vector<size_t> ReduceRotation(const std::vector<double>& times,
+                                   const std::vector<double>& values, double tolerance) {
+    const size_t n = times.size();
+    std::vector<size_t> keep{0};
+    size_t anchor = 0;
+    for (size_t i = 1; i + 1 < n; ++i) {
+        const double* a = &values[anchor * 4];
+        const double* b = &values[(i + 1) * 4];
+        bool onPath = i - anchor < kRotationReach;
+        for (size_t j = anchor + 1; j <= i && onPath; ++j) {
+            double u = (times[j] - times[anchor]) / (times[i + 1] - times[anchor]);
+            double at[4];
+            Slerp(a, b, u, at);
+            for (size_t c = 0; c < 4; ++c)
+                onPath = onPath && std::fabs(at[c] - values[j * 4 + c]) <= tolerance;
+        }
+        if (!onPath) {
+            keep.push_back(i);
+            anchor = i;
+        }
+    }
+    keep.push_back(n - 1);
+    return keep;
+}
+
+}  // namespace
+
+std::vector<size_t> ReduceKeys(const std::vector<double>& times, const std::vector<double>& values,
+                               int components, bool rotation, double tolerance) {
+    if (times.empty()) return {};
+    if (times.size() == 1) return {0};
+    if (rotation) return ReduceRotation(times, values, tolerance);
+    return ReduceLinear(times, values, size_t(components), tolerance);
+}
+
+size_t FiniteOrIdentity(Matrix* m) {
+    size_t bad = 0;
+    for (const auto& row : m->m) {
+        for (float v : row) bad += std::isfinite(v) ? 0 : 1;
+    }
+    if (bad > 0) *m = Matrix::Identity();
+    return bad;
+}
+
+size_t FiniteOr(float* values, size_t n, float fallback) {
+    size_t bad = 0;
+    for (size_t i = 0; i < n; ++i) {
+        if (std::isfinite(values[i])) continue;
+        values[i] = fallback;
+        ++bad;
+    }
+    return bad;
+}
+
+void AddAnimation(GltfBuilder& builder, std::vector<NodeTrack>& tracks,
                   const std::vector<double>& times, std::vector<std::string>& notes) {
     if (times.size() < 2) return;
     tinygltf::Animation animation;
     animation.name = "animation";
     std::map<std::vector<size_t>, int> inputs;  // key sets already written
     tinygltf::Model& model = builder.model;
-    for (const NodeTrack& track : tracks) {
+    for (NodeTrack& track : tracks) {
         const size_t n = track.locals.size();
         if (n != times.size()) continue;
         std::vector<double> t(n * 3), r(n * 4), s(n * 3);
@@ -199,12 +262,23 @@ void AddAnimation(GltfBuilder& builder, const std::vector<NodeTrack>& tracks,
                 inputs[keep] = input;
             }
             std::vector<float> output;
+            const float identity[4] = {path.name[0] == 's' ? 1.0f : 0.0f,
+                                       path.name[0] == 's' ? 1.0f : 0.0f,
+                                       path.name[0] == 's' ? 1.0f : 0.0f, 1.0f};
             for (size_t i : keep) {
                 const double* v = &(*path.values)[i * size_t(path.components)];
                 double len = 1.0;
                 if (path.components == 4)
                     len = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2] + v[3] * v[3]);
-                for (int c = 0; c < path.components; ++c) output.push_back(float(v[c] / len));
+                float key[4];
+                size_t bad = 0;
+                for (int c = 0; c < path.components; ++c) {
+                    key[c] = float(v[c] / len);
+                    bad += std::isfinite(key[c]) ? 0 : 1;
+                }
+                track.replaced += bad;
+                const float* from = bad > 0 ? identity : key;
+                output.insert(output.end(), from, from + path.components);
             }
             tinygltf::AnimationSampler sampler;
             sampler.input = input;

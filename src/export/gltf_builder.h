@@ -62,7 +62,9 @@ public:
     MeshWriter(const ExportSource& source, GltfBuilder& builder, bool binary,
                std::vector<std::string>& notes);
     // The glTF mesh of m (its primitives, materials, pictures), or -1 when it draws nothing.
-    int AddMesh(const Mesh& m, const MeshSkin* skin);
+    // Non-finite numbers are replaced (a position by the origin, a normal by +y, a texture
+    // coordinate or colour by a finite one) and counted in *replaced.
+    int AddMesh(const Mesh& m, const MeshSkin* skin, size_t* replaced);
 
 private:
     int MaterialFor(const Mesh& m, const Material* material, const std::string& name,
@@ -86,7 +88,14 @@ private:
 struct NodeTrack {
     int node = -1;
     std::vector<Matrix> locals;
+    size_t replaced = 0;  // non-finite numbers replaced in its transforms
 };
+
+// Non-finite numbers never reach the file. A matrix holding one becomes the identity; the
+// count of non-finite elements is returned.
+size_t FiniteOrIdentity(Matrix* m);
+// Every non-finite value of values[0..n) becomes fallback; the count is returned.
+size_t FiniteOr(float* values, size_t n, float fallback);
 
 // Translation, rotation (x, y, z, w) and scale of a glTF-space matrix.
 struct Trs {
@@ -99,12 +108,14 @@ struct Trs {
 bool Decompose(const Matrix& m, Trs* out);
 // The indices of the samples to keep: the first, the last and every one that linear
 // interpolation (spherical for a rotation, components = 4) between the kept neighbours would
-// miss by more than tolerance in some component.
+// miss by more than tolerance in some component; for a rotation also one at least every 256
+// samples. Linear in the number of samples; times must increase.
 std::vector<size_t> ReduceKeys(const std::vector<double>& times, const std::vector<double>& values,
                                int components, bool rotation, double tolerance);
 // One animation with the translation, rotation and scale of every track whose transform moves.
-// Times are in seconds; a track that never moves is left out.
-void AddAnimation(GltfBuilder& builder, const std::vector<NodeTrack>& tracks,
+// Times are in seconds; a track that never moves is left out. A key that comes out of range of
+// a float is the identity's, counted in its track's replaced.
+void AddAnimation(GltfBuilder& builder, std::vector<NodeTrack>& tracks,
                   const std::vector<double>& times, std::vector<std::string>& notes);
 
 }  // namespace orix::gltf

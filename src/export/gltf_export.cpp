@@ -9,7 +9,9 @@
 #include "export/gltf_builder.h"
 #include "export/gltf_files.h"
 #include "math/types.h"
+#include "modelfile/utf8_text.h"
 #include "render/texture.h"
+#include "scene/frame_seek.h"
 #include "scene/mesh.h"
 #include "scene/skinned_character.h"
 
@@ -17,37 +19,9 @@ namespace orix::gltf {
 
 namespace {
 
-// Longer ranges come only from damaged files; the engine bakes no more either. The samples of
-// all nodes together are bounded too (64 bytes each while the export runs).
-constexpr int64_t kMaxFrames = SceneObject::kMaxBakedFrames;
+// The samples of all nodes together (64 bytes each while the export runs, and the time to
+// play them); more come only from damaged files.
 constexpr int64_t kMaxSamples = int64_t{1} << 21;
-
-// glTF text is UTF-8; the modelling tool wrote names in the machine's code page. Valid UTF-8
-// stays, any other byte is read as Latin-1.
-std::string Utf8(const std::string& text) {
-    std::string out;
-    const auto* s = reinterpret_cast<const unsigned char*>(text.data());
-    size_t n = text.size();
-    for (size_t i = 0; i < n;) {
-        unsigned char c = s[i];
-        size_t len = c < 0x80           ? 1
-                     : (c >> 5) == 0x6  ? 2
-                     : (c >> 4) == 0xE  ? 3
-                     : (c >> 3) == 0x1E ? 4
-                                        : 0;
-        bool valid = len > 0 && i + len <= n;
-        for (size_t k = 1; valid && k < len; ++k) valid = (s[i + k] & 0xC0) == 0x80;
-        if (valid) {
-            out.append(text, i, len);
-            i += len;
-        } else {
-            out += char(0xC0 | (c >> 6));
-            out += char(0x80 | (c & 0x3F));
-            ++i;
-        }
-    }
-    return out;
-}
 
 // What the export takes of a bound skin.
 struct SkinPlanOut {
@@ -139,13 +113,16 @@ void SetRestTransform(const NodeTrack& track, tinygltf::Node* node) {
 // The skin over the bones (joint nodes given), and the still joint when there is one: each
 // bone's inverse bind matrix undoes its node transform, the bind pose the rest copy was made in.
 void AddSkin(const Mesh& skinMesh, const std::vector<SceneObject*>& bones,
-             const std::vector<int>& jointNodes, int stillNode, GltfBuilder& b) {
+             const std::vector<int>& jointNodes, int stillNode, GltfBuilder& b,
+             std::vector<size_t>& replaced) {
     tinygltf::Skin s;
-    s.name = Utf8(skinMesh.name);
+    s.name = AsUtf8(skinMesh.name);
     s.joints = jointNodes;
     std::vector<float> inverse;
-    for (const SceneObject* bone : bones) {
-        std::array<double, 16> cm = ColumnMajor(ToGltf(AffineInverse(bone->nodeTransform)));
+    for (size_t j = 0; j < bones.size(); ++j) {
+        Matrix unbind = AffineInverse(bones[j]->nodeTransform);
+        replaced[size_t(jointNodes[j])] += FiniteOrIdentity(&unbind);
+        std::array<double, 16> cm = ColumnMajor(ToGltf(unbind));
         inverse.insert(inverse.end(), cm.begin(), cm.end());
     }
     if (stillNode >= 0) {
@@ -182,6 +159,7 @@ std::vector<NodeTrack> PlayAndSample(SceneObject* player, const SkinnedCharacter
         for (size_t i = 0; i < nodes; ++i) {
             int p = parentOf[i];
             Matrix local = p < 0 ? placed[i] : placed[i] * AffineInverse(placed[size_t(p)]);
+            tracks[i].replaced += FiniteOrIdentity(&local);
             tracks[i].locals.push_back(ToGltf(local));
         }
     }
@@ -224,7 +202,8 @@ ExportResult ExportGltf(const ExportSource& source, const std::string& path) {
     for (SceneObject* o : objects) {
         nodeOf[o] = int(model.nodes.size());
         tinygltf::Node node;
-        node.name = Utf8(o->name.empty() ? std::string(o->kind == 2 ? "helper" : "mesh") : o->name);
+        node.name =
+            AsUtf8(o->name.empty() ? std::string(o->kind == 2 ? "helper" : "mesh") : o->name);
         model.nodes.push_back(node);
     }
     const Mesh* skinMesh = c && c->skinLoaded ? c->skinMesh : nullptr;
@@ -244,7 +223,7 @@ ExportResult ExportGltf(const ExportSource& source, const std::string& path) {
     if (skinMesh && skin.needsStill) {
         stillNode = int(model.nodes.size());
         tinygltf::Node node;
-        node.name = Utf8(skinMesh->name) + " (unbound vertices)";
+        node.name = AsUtf8(skinMesh->name) + " (unbound vertices)";
         model.nodes.push_back(node);
         // Under the joints' common root, where there is one, as glTF asks of a skin's joints.
         const SceneObject* root = nullptr;
@@ -258,21 +237,29 @@ ExportResult ExportGltf(const ExportSource& source, const std::string& path) {
         parentOf.push_back(common && root ? nodeOf[root] : -1);
     }
 
+    const int64_t frames = FrameCount(source, objects);
+    const int64_t lastFrame = int64_t{source.firstFrame} + frames - 1;
+    if (!FramesStepExactly(source.firstFrame, lastFrame)) {
+        result.error = "frames " + std::to_string(source.firstFrame) + " to " +
+                       std::to_string(lastFrame) + " reach past frame " +
+                       std::to_string(kMaxSteppedFrame) +
+                       " (2^24), where the engine's time stops advancing";
+        return result;
+    }
+    if (frames > kMaxSamples / int64_t(model.nodes.size())) {
+        result.error = std::to_string(frames) + " frames of " + std::to_string(model.nodes.size()) +
+                       " nodes exceed the export's " + std::to_string(kMaxSamples) + " samples";
+        return result;
+    }
+
     // Meshes, before the model is played: the skin's bind pose is read from its rest copy.
+    std::vector<size_t> replaced(model.nodes.size(), 0);  // non-finite numbers, per node
     MeshWriter meshes(source, b, binary, result.notes);
     for (size_t i = 0; i < objects.size(); ++i) {
         if (objects[i]->kind != 1) continue;
         const Mesh* m = static_cast<const Mesh*>(objects[i]);
-        int index = meshes.AddMesh(*m, m == skinMesh ? &skin.mesh : nullptr);
+        int index = meshes.AddMesh(*m, m == skinMesh ? &skin.mesh : nullptr, &replaced[i]);
         model.nodes[i].mesh = index;
-    }
-
-    int64_t frames = FrameCount(source, objects);
-    const int64_t most = std::min<int64_t>(kMaxFrames, kMaxSamples / int64_t(model.nodes.size()));
-    if (frames > most) {
-        result.notes.push_back("animation cut to its first " + std::to_string(most) +
-                               " frames of " + std::to_string(frames));
-        frames = most;
     }
     SceneObject* player = c ? static_cast<SceneObject*>(c) : source.mesh;
     std::vector<NodeTrack> tracks =
@@ -287,7 +274,7 @@ ExportResult ExportGltf(const ExportSource& source, const std::string& path) {
     if (skinMesh) {
         std::vector<int> joints;
         for (SceneObject* bone : skin.bones) joints.push_back(nodeOf[bone]);
-        AddSkin(*skinMesh, skin.bones, joints, stillNode, b);
+        AddSkin(*skinMesh, skin.bones, joints, stillNode, b, replaced);
         model.nodes[size_t(nodeOf[skinMesh])].skin = int(model.skins.size() - 1);
     }
     std::vector<double> times;
@@ -299,6 +286,14 @@ ExportResult ExportGltf(const ExportSource& source, const std::string& path) {
         moving.push_back(std::move(tracks[i]));
     }
     AddAnimation(b, moving, times, result.notes);
+    for (const NodeTrack& track : moving) replaced[size_t(track.node)] += track.replaced;
+    for (size_t i = 0; i < nodes; ++i) {
+        if (replaced[i] > 0)
+            result.notes.push_back("node " + model.nodes[i].name + ": " +
+                                   std::to_string(replaced[i]) +
+                                   " numbers that were not finite replaced (a transform by the "
+                                   "identity, a vertex by the origin)");
+    }
 
     tinygltf::Scene scene;
     for (size_t i = 0; i < nodes; ++i) {
@@ -306,9 +301,9 @@ ExportResult ExportGltf(const ExportSource& source, const std::string& path) {
     }
     model.scenes.push_back(scene);
     model.defaultScene = 0;
-    for (tinygltf::Material& m : model.materials) m.name = Utf8(m.name);
-    for (tinygltf::Mesh& m : model.meshes) m.name = Utf8(m.name);
-    for (tinygltf::Image& im : model.images) im.name = Utf8(im.name);
+    for (tinygltf::Material& m : model.materials) m.name = AsUtf8(m.name);
+    for (tinygltf::Mesh& m : model.meshes) m.name = AsUtf8(m.name);
+    for (tinygltf::Image& im : model.images) im.name = AsUtf8(im.name);
 
     if (!model.buffers.empty() && model.buffers[0].data.empty()) model.buffers.clear();
     if (!WriteGltfFiles(model, b.pictureFiles, path, binary, source.inputs, &result.error))

@@ -9,6 +9,12 @@
 // evaluator (keyframes, baked poses, VUE matrix tracks), linear, with keys on a straight line
 // dropped; a bound skin as a glTF skin over its bones. Space conversion: export/gltf_axes.h.
 //
+// Bounds: the frames played times the nodes is at most 2^21 samples, and the frames lie within
+// the 2^24 whole frames float time steps through; past either nothing is written and the error
+// says which. The work is linear in the samples. Non-finite numbers never reach the file: a
+// transform holding one becomes the identity, a position the origin, a normal +y, a texture
+// coordinate 0, a colour white; one note per node gives the count replaced.
+//
 // What glTF cannot carry is listed in the result's notes, one line each. The model is played
 // (its time and pose change) and must not be drawn while the export runs. Single-threaded.
 #pragma once

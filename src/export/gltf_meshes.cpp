@@ -97,6 +97,7 @@ int MeshWriter::MaterialFor(const Mesh& m, const Material* material, const std::
     out.name = name;
     // The file's transparency is stored as the colours' alpha; 0 is opaque.
     double transparency = material ? double(material->record.diffuse.a) : 0.0;
+    if (!std::isfinite(transparency)) transparency = 0.0;
     double alpha = std::clamp(1.0 - transparency, 0.0, 1.0);
     bool clamped = false;
     out.pbrMetallicRoughness.baseColorFactor.resize(4);
@@ -135,7 +136,7 @@ int MeshWriter::MaterialFor(const Mesh& m, const Material* material, const std::
     return index;
 }
 
-int MeshWriter::AddMesh(const Mesh& m, const MeshSkin* skin) {
+int MeshWriter::AddMesh(const Mesh& m, const MeshSkin* skin, size_t* replaced) {
     if (m.vertexFormat == 2) {
         notes_.push_back("mesh " + m.name + ": screen-space vertices have no place in a scene");
         return -1;
@@ -222,18 +223,27 @@ int MeshWriter::AddMesh(const Mesh& m, const MeshSkin* skin) {
             Vector3 p = skin && v < skin->bindPositions.size() ? skin->bindPositions[v]
                                                                : m.VertexPosition(v);
             p = ToGltf(p);
-            positions.insert(positions.end(), {p.x, p.y, p.z});
+            float xyz[3] = {p.x, p.y, p.z};
+            if (size_t bad = FiniteOr(xyz, 3, 0.0f); bad > 0) {
+                xyz[0] = xyz[1] = xyz[2] = 0.0f;
+                *replaced += bad;
+            }
+            positions.insert(positions.end(), xyz, xyz + 3);
             if (s.unlit) {
                 const Vertex& u = s.unlit[k];
                 Vector3 n = ToGltf(Vector3{u.nx, u.ny, u.nz});
+                float nxyz[3] = {n.x, n.y, n.z}, uv[2] = {u.tu, u.tv};
+                size_t badNormal = FiniteOr(nxyz, 3, 0.0f);
+                *replaced += badNormal;
                 double len = std::sqrt(double(n.x) * n.x + double(n.y) * n.y + double(n.z) * n.z);
-                if (len > 1e-12) {
+                if (badNormal == 0 && len > 1e-12 && std::isfinite(len)) {
                     normals.insert(normals.end(),
                                    {float(n.x / len), float(n.y / len), float(n.z / len)});
                 } else {
                     normals.insert(normals.end(), {0.0f, 1.0f, 0.0f});
                 }
-                if (textured) uvs.insert(uvs.end(), {u.tu, u.tv});
+                *replaced += textured ? FiniteOr(uv, 2, 0.0f) : 0;
+                if (textured) uvs.insert(uvs.end(), uv, uv + 2);
             } else {
                 const LVertex l = v < s.litCount ? s.lit[v] : LVertex{};
                 const uint32_t c = s.color ? *s.color : l.color;
@@ -242,7 +252,9 @@ int MeshWriter::AddMesh(const Mesh& m, const MeshSkin* skin) {
                                float(c & 0xFF) / 255.0f});
                 if (k == 0) firstColor = c;
                 sameColor = sameColor && c == firstColor;
-                if (textured) uvs.insert(uvs.end(), {l.tu, l.tv});
+                float uv[2] = {l.tu, l.tv};
+                *replaced += textured ? FiniteOr(uv, 2, 0.0f) : 0;
+                if (textured) uvs.insert(uvs.end(), uv, uv + 2);
             }
             if (skin) {
                 uint16_t j = v < skin->jointOfVertex.size() ? skin->jointOfVertex[v] : 0;
@@ -272,7 +284,9 @@ int MeshWriter::AddMesh(const Mesh& m, const MeshSkin* skin) {
         } else if (s.material) {
             const ColorValue& d = s.material->record.diffuse;
             color[0] = d.r, color[1] = d.g, color[2] = d.b;
+            *replaced += FiniteOr(color, 3, 1.0f);
         }
+        if (s.material && !std::isfinite(s.material->record.diffuse.a)) ++*replaced;
         if (skin) {
             prim.attributes["JOINTS_0"] = b_.AddJoints(joints);
             prim.attributes["WEIGHTS_0"] =

@@ -418,8 +418,110 @@ TEST(GltfExportTool, CarriesWhatItCanAndSaysWhatItCannot) {
     ASSERT_EQ(m.images.size(), 1u);
     EXPECT_EQ(m.images[0].image, (std::vector<unsigned char>{0, 0, 0, 0, 200, 100, 50, 255}));
     EXPECT_EQ(m.meshes[0].primitives[0].attributes.count("TEXCOORD_0"), 1u);
-    EXPECT_EQ(m.nodes[2].name, "Arm\xc3\xa9\xc2\xb0");  // the stray byte read as Latin-1
+    // A name not wholly UTF-8 is read as Latin-1, as info and pose read it.
+    EXPECT_EQ(m.nodes[2].name, "Arm\xc3\x83\xc2\xa9\xc2\xb0");
     EXPECT_EQ(Valid(dir + "/cube.glb"), "");
+}
+
+// A scene of frames 0 to last, and a helper that moves and turns from the first to the last.
+std::string Mover(long last, const std::string& name) {
+    const std::string end = std::to_string(last * 160);
+    return "*3DSMAX_ASCIIEXPORT 200\n*SCENE {\n*SCENE_FIRSTFRAME 0\n*SCENE_LASTFRAME " +
+           std::to_string(last) + "\n*SCENE_FRAMESPEED 30\n*SCENE_TICKSPERFRAME 160\n}\n" +
+           Node("HELPEROBJECT", name.c_str(), "",
+                "*TM_ROW0 1 0 0\n*TM_ROW1 0 1 0\n*TM_ROW2 0 0 1\n*TM_ROW3 0 0 0\n") +
+           "*TM_ANIMATION {\n*CONTROL_POS_TRACK {\n*CONTROL_POS_SAMPLE 0 0 0 0\n"
+           "*CONTROL_POS_SAMPLE " +
+           end +
+           " 100 50 0\n}\n*CONTROL_ROT_TRACK {\n"
+           "*CONTROL_ROT_SAMPLE 0 0 0 1 0\n*CONTROL_ROT_SAMPLE " +
+           end + " 0 0 1 3\n}\n}\n}\n";
+}
+
+// A triangle whose node is placed at row3 and whose first corner is first.
+std::string Triangle(const char* name, const char* row3, const char* first) {
+    return Node("GEOMOBJECT", name, "",
+                (std::string("*TM_ROW0 1 0 0\n*TM_ROW1 0 1 0\n*TM_ROW2 0 0 1\n*TM_ROW3 ") + row3 +
+                 "\n")
+                    .c_str()) +
+           "*MESH {\n*MESH_NUMVERTEX 3\n*MESH_NUMFACES 1\n*MESH_VERTEX_LIST {\n*MESH_VERTEX 0 " +
+           first +
+           "\n*MESH_VERTEX 1 1 0 0\n*MESH_VERTEX 2 0 1 0\n}\n*MESH_FACE_LIST {\n"
+           "*MESH_FACE 0: A: 0 B: 1 C: 2 AB: 1 BC: 1 CA: 1\n}\n}\n}\n";
+}
+
+// Files as users meet them: long animations export; ranges the engine cannot play, or too
+// many samples, are refused with the reason and no file; names in no encoding and numbers that
+// are none still give valid files, every number finite, the replacements reported.
+TEST(GltfExportTool, LongRangesOddNamesAndNonFiniteNumbersGiveValidFilesOrAReason) {
+    orix::test::PictureTempDir temp;
+    const std::string dir = temp.Path();
+    const std::string odd =
+        Mover(8, "Over\xc0\xaf") + Mover(8, "Sur\xed\xa0\x80") + Mover(8, "Big\xf4\x90\x80\x80");
+    const std::string broken = Mover(8, "Mover").substr(0, 120) +  // the scene alone
+                               Triangle("Lost", "nan 0 0", "0 0 0") +
+                               Triangle("Far", "0 0 0", "inf 0 0");
+    struct Input {
+        const char* name;
+        std::string ase;
+        int status;
+        std::vector<std::string> said;  // on stderr
+        std::vector<std::string> nodes;
+    } inputs[] = {
+        {"long", Mover(65535, "Mover"), 0, {}, {"Mover"}},
+        {"past 2^24", Mover(16777216, "Mover"), 1, {"past frame 16777216 (2^24)"}, {}},
+        {"samples", Mover(2200000, "Mover"), 1, {"2200001 frames of 1 nodes exceed"}, {}},
+        {"names",
+         odd,
+         0,
+         {},
+         {"Over\xc3\x80\xc2\xaf", "Sur\xc3\xad\xc2\xa0\xc2\x80",
+          "Big\xc3\xb4\xc2\x90\xc2\x80\xc2\x80"}},
+        {"non-finite",
+         broken,
+         0,
+         {"node Lost: ", "node Far: ", "numbers that were not finite replaced"},
+         {"Lost", "Far"}},
+    };
+    for (const Input& in : inputs) {
+        SCOPED_TRACE(in.name);
+        const std::string out = dir + "/out.gltf";
+        std::filesystem::remove(out);
+        std::ofstream(dir + "/in.ase") << in.ase;
+        Result r = Tool("export '" + dir + "/in.ase' '" + out + "'", true);
+        EXPECT_EQ(r.status, in.status) << r.out;
+        for (const std::string& s : in.said) EXPECT_NE(r.out.find(s), std::string::npos) << r.out;
+        if (in.status != 0) {
+            EXPECT_FALSE(std::filesystem::exists(out));
+            continue;
+        }
+        EXPECT_EQ(Valid(out), "");
+        tinygltf::Model m;
+        std::string error;
+        ASSERT_TRUE(LoadGltf(out, &m, &error)) << error;
+        std::vector<std::string> names;
+        for (const tinygltf::Node& n : m.nodes) {
+            names.push_back(n.name);
+            for (const auto* v : {&n.translation, &n.rotation, &n.scale, &n.matrix}) {
+                for (double x : *v) EXPECT_TRUE(std::isfinite(x)) << n.name;
+            }
+        }
+        EXPECT_EQ(names, in.nodes);
+        for (size_t a = 0; a < m.accessors.size(); ++a) {
+            for (double x : ReadAccessor(m, int(a))) ASSERT_TRUE(std::isfinite(x)) << a;
+            for (size_t c = 0; c < m.accessors[a].minValues.size(); ++c)
+                EXPECT_LE(m.accessors[a].minValues[c], m.accessors[a].maxValues[c]);
+        }
+    }
+    // The long one: every frame played, its keys fewer than its frames.
+    std::ofstream(dir + "/long.ase") << Mover(65535, "Mover");
+    ASSERT_EQ(Tool("export '" + dir + "/long.ase' '" + dir + "/long.glb'").status, 0);
+    tinygltf::Model m;
+    std::string error;
+    ASSERT_TRUE(LoadGltf(dir + "/long.glb", &m, &error)) << error;
+    EXPECT_NEAR(AnimationLength(m), 65535.0 / 30, 1e-2);
+    for (const auto& sampler : m.animations.at(0).samplers)
+        EXPECT_LT(m.accessors[size_t(sampler.input)].count, 65536u / 2);
 }
 
 // Keys on a straight line within the tolerance go; a bend, and the ends, stay.
@@ -429,7 +531,7 @@ TEST(GltfExportKeys, ReductionKeepsOnlyWhatTheLineMisses) {
     EXPECT_EQ(ReduceKeys(times, {0, 1, 2, 3, 4, 5}, 1, false, 1e-5), (std::vector<size_t>{0, 5}));
     EXPECT_EQ(ReduceKeys(times, {0, 1, 2, 3, 3, 3}, 1, false, 1e-5),
               (std::vector<size_t>{0, 3, 5}));
-    EXPECT_EQ(ReduceKeys(times, {0, 1, 2.00002, 3, 4, 5}, 1, false, 1e-5),
+    EXPECT_EQ(ReduceKeys(times, {0, 1, 2.00004, 3, 4, 5}, 1, false, 1e-5),
               (std::vector<size_t>{0, 1, 2, 3, 5}));
     EXPECT_EQ(ReduceKeys(times, {0, 1, 2.000005, 3, 4, 5}, 1, false, 1e-5),
               (std::vector<size_t>{0, 5}));
@@ -440,6 +542,54 @@ TEST(GltfExportKeys, ReductionKeepsOnlyWhatTheLineMisses) {
     std::vector<double> still = {0, 0, h, h, 0, 0, h, h, 0, 0, h, h};
     EXPECT_EQ(ReduceKeys({0, 1, 2}, still, 4, true, 1e-5), (std::vector<size_t>{0, 2}));
     EXPECT_EQ(ReduceKeys({0, 1}, {1, 2}, 1, false, 1e-5), (std::vector<size_t>{0, 1}));
+}
+
+// Over long tracks every sample stays within the tolerance of the kept keys' interpolation;
+// a straight track keeps its ends alone and a steady turn a key every 256 samples at most.
+TEST(GltfExportKeys, LongTracksStayWithinTheTolerance) {
+    using orix::gltf::ReduceKeys;
+    const size_t n = 65536;
+    std::vector<double> times(n), line(n * 3), wave(n * 3), turn(n * 4);
+    for (size_t i = 0; i < n; ++i) {
+        times[i] = double(i) / 30;
+        for (size_t c = 0; c < 3; ++c) {
+            line[i * 3 + c] = 1e-3 * double(i) * double(c + 1);
+            wave[i * 3 + c] = std::sin(1e-3 * double(i) * double(c + 1));
+        }
+        const double half = 1e-4 * double(i);
+        turn[i * 4 + 2] = std::sin(half), turn[i * 4 + 3] = std::cos(half);
+    }
+    struct Track {
+        const std::vector<double>* values;
+        size_t components;
+        size_t most;  // keys
+    } tracks[] = {{&line, 3, 2}, {&wave, 3, n}, {&turn, 4, n / 256 + 2}};
+    for (const Track& t : tracks) {
+        const bool rotation = t.components == 4;
+        std::vector<size_t> keep = ReduceKeys(times, *t.values, int(t.components), rotation, 1e-5);
+        ASSERT_GE(keep.size(), 2u);
+        EXPECT_LE(keep.size(), t.most);
+        EXPECT_EQ(keep.front(), 0u);
+        EXPECT_EQ(keep.back(), n - 1);
+        double worst = 0;
+        for (size_t k = 0; k + 1 < keep.size(); ++k) {
+            const double* a = &(*t.values)[keep[k] * t.components];
+            const double* b = &(*t.values)[keep[k + 1] * t.components];
+            for (size_t j = keep[k]; j <= keep[k + 1]; ++j) {
+                double u = (times[j] - times[keep[k]]) / (times[keep[k + 1]] - times[keep[k]]);
+                double d = rotation ? a[2] * b[2] + a[3] * b[3] : 1, wa = 1 - u, wb = u;
+                if (d < 0.9999999) {
+                    double angle = std::acos(d);
+                    wa = std::sin((1 - u) * angle) / std::sin(angle);
+                    wb = std::sin(u * angle) / std::sin(angle);
+                }
+                for (size_t c = 0; c < t.components; ++c)
+                    worst = std::max(worst, std::fabs(wa * a[c] + wb * b[c] -
+                                                      (*t.values)[j * t.components + c]));
+            }
+        }
+        EXPECT_LE(worst, 1.0001e-5) << t.components;
+    }
 }
 
 }  // namespace

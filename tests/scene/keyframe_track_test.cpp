@@ -8,6 +8,7 @@
 
 #include "device/globals.h"
 #include "math/quaternion.h"
+#include "scene/frame_seek.h"
 #include "scene/scene_object.h"
 #include "scene/static_keys.h"
 #include "support/engine_fixture.h"
@@ -245,6 +246,66 @@ TEST_F(KeyframeTrackTest, StaticOnlyNodesReproduceTheirNodeTransforms) {
         for (auto& bone : bones) ASSERT_LT(MaxDifference(bone->world, bone->nodeTransform), 1e-4f);
         character.children.clear();
     }
+}
+
+}  // namespace
+}  // namespace orix
+
+namespace orix {
+namespace {
+
+// A keyframed node over frames 2 to 9 with a matrix-track child of its own five frames, a
+// child at half speed and one that stops at its end.
+struct PlayedTree {
+    SceneObject root, track, slow, once;
+    PlayedTree() {
+        for (int k = 2; k <= 9; k += 3) {
+            root.AddPositionKey(float(k), float(k), std::sin(float(k)), 1.0f, false);
+            root.AddRotationKey(float(k), 0.0f, 1.0f, 0.3f, 0.4f * float(k), false);
+        }
+        root.SetFrameRange(2, 9);
+        for (int k = 0; k < 5; ++k)
+            *track.AddMatrixKey() = Matrix::Translation(Vector3{float(k), 0.0f, float(k * k)});
+        slow.AddPositionKey(0, 0, 0, 0, false);
+        slow.AddPositionKey(6, 6, 1, 0, false);
+        slow.SetFrameRange(0, 6);
+        slow.speed = 0.5f;
+        once.AddPositionKey(0, 0, 0, 0, false);
+        once.AddPositionKey(4, 0, 4, 0, false);
+        once.SetFrameRange(0, 4);
+        once.loop = false;
+        for (SceneObject* o : {&root, &track, &slow, &once}) {
+            if (o != &root) root.AddChild(o);
+            o->SetPlayMode(static_cast<int32_t>(PlayMode::Playing));
+        }
+    }
+    ~PlayedTree() { root.children.clear(); }
+    std::vector<const SceneObject*> Nodes() const { return {&root, &track, &slow, &once}; }
+};
+
+TEST_F(KeyframeTrackTest, SeekingPosesAsSteppingDoesOverLoopsAndStops) {
+    for (int64_t steps : {1, 2, 7, 8, 9, 10, 17, 100, 1001}) {
+        SCOPED_TRACE(steps);
+        PlayedTree stepped, sought;
+        frameStep = 0.0f;
+        stepped.root.Update(kUpdateAnimate | kUpdateChildren);
+        frameStep = 1.0f;
+        for (int64_t k = 0; k < steps; ++k) stepped.root.Update(kUpdateAnimate | kUpdateChildren);
+        frameStep = 0.25f;
+        SeekWholeSteps(sought.root, steps - 1);
+        EXPECT_EQ(frameStep, 0.25f);
+        frameStep = 1.0f;
+        sought.root.Update(kUpdateAnimate | kUpdateChildren);
+        for (size_t i = 0; i < 4; ++i) {
+            const SceneObject &a = *stepped.Nodes()[i], &b = *sought.Nodes()[i];
+            EXPECT_EQ(a.time, b.time) << i;
+            EXPECT_EQ(a.playMode, b.playMode) << i;
+            EXPECT_EQ(MaxDifference(a.world, b.world), 0.0f) << i;
+        }
+    }
+    EXPECT_TRUE(FramesStepExactly(-kMaxSteppedFrame, kMaxSteppedFrame - 1));
+    EXPECT_FALSE(FramesStepExactly(0, kMaxSteppedFrame));
+    EXPECT_FALSE(FramesStepExactly(-kMaxSteppedFrame - 1, 0));
 }
 
 }  // namespace

@@ -162,6 +162,13 @@ TEST(OrixTool, ExitStatusesAndConvertNeverDestroysAFile) {
     ScratchDir dir;
     std::filesystem::create_directory(dir.File("sub.d"));
     for (const char* name : {"a.ase", "b.ase", "sub.d/m"}) Write(dir.File(name), Character());
+    // The character's frames run on long past its keys, and past what float time can step.
+    auto lasting = [](const char* last) {
+        std::string t = Character();
+        return t.replace(t.find("LASTFRAME 8") + 10, 1, last);
+    };
+    Write(dir.File("long.ase"), lasting("3000000"));
+    Write(dir.File("endless.ase"), lasting("16777216"));
     Write(dir.File("junk.bne"), "BNE? no: a shopping list\n");
     Write(dir.File("empty.ase"), "*3DSMAX_ASCIIEXPORT 200\n");
     const std::string a = " '" + dir.File("a.ase") + "' ",
@@ -174,17 +181,42 @@ TEST(OrixTool, ExitStatusesAndConvertNeverDestroysAFile) {
           "pose" + a + "--frame 1 --skin none.skn", "pose" + a + "--frame 1 --vue none.vue",
           "render /nonexistent/model.ase", "render " + dir.File("junk.bne"),
           r + "--skin /nonexistent/a.skn", "export /nonexistent/a.ase " + dir.File("a.glb"),
-          "export " + dir.File("empty.ase") + " " + dir.File("e.glb")}},
+          "export " + dir.File("empty.ase") + " " + dir.File("e.glb"),
+          "pose " + dir.File("endless.ase") + " --frame 3",
+          "export " + dir.File("endless.ase") + " " + dir.File("e.glb")}},
         {2,
-         {"", "frobnicate", "convert", "info x.ase --flags nine", "pose x.ase", "help frobnicate",
-          "convert" + a + a, "convert" + a + dir.File("x.txt") + " " + dir.File("y.bne"),
-          r + "--frame soon", r + "--frames 0", r + "--frames 3 --turntable 3", r + "--size 10x10",
-          r + "--as land", r + "--frame 5 --frames 2", "export", "export" + a + "a.obj",
+         {"",
+          "frobnicate",
+          "convert",
+          "info x.ase --flags nine",
+          "pose x.ase",
+          "help frobnicate",
+          "convert" + a + a,
+          "convert" + a + dir.File("x.txt") + " " + dir.File("y.bne"),
+          r + "--frame soon",
+          r + "--frames 0",
+          r + "--frames 3 --turntable 3",
+          r + "--size 10x10",
+          r + "--as land",
+          r + "--frame 5 --frames 2",
+          "export",
+          "export" + a + "a.obj",
+          r + "--frame 8.5",
+          "pose" + a + "--frame 8.5",
+          "pose" + a + "--frame -1",
           "export" + a + "x.glb --as mesh --vue a.vue",
           r + "--turntable 3600 --size 4096x4096 --sheet " + dir.File("s.png")}}};
     for (const auto& [status, list] : statuses) {
         for (const std::string& args : list) EXPECT_EQ(Tool(args).status, status) << args;
     }
+    // Any frame of a long range is a pose: past its keys, the last key's.
+    Result last = Tool("pose " + dir.File("long.ase") + " --frame last");
+    EXPECT_EQ(last.status, 0);
+    EXPECT_EQ(last.out, Tool("pose " + dir.File("long.ase") + " --frame 8").out);
+    EXPECT_NE(Tool("pose " + dir.File("endless.ase") + " --frame 3", true).out.find("(2^24)"),
+              std::string::npos);
+    EXPECT_NE(Tool("pose" + a + "--frame 9", true).out.find("outside the file's frames 0 to 8"),
+              std::string::npos);
     EXPECT_EQ(ReadAll(dir.File("a.ase")), Character());
     EXPECT_TRUE(std::filesystem::exists(dir.File("a.bne")) &&
                 std::filesystem::exists(dir.File("b.bne")));
