@@ -14,28 +14,11 @@
 #include "platform/display_system.h"
 #include "platform/graphics_device.h"
 #include "platform/messages.h"
+#include "printable_text.h"
 #include "scene/mesh.h"
 #include "scene/skinned_character.h"
 
 namespace orix::tool {
-
-namespace {
-
-void MessageToStderr(const std::string& text, const std::string& caption) {
-    // Message boxes may hold several lines; on stderr each message is one.
-    std::string line;
-    for (char c : text) {
-        if (c == '\n' || c == '\r') {
-            if (!line.empty() && line.back() != ' ') line += ' ';
-        } else {
-            line += c;
-        }
-    }
-    while (!line.empty() && line.back() == ' ') line.pop_back();
-    std::fprintf(stderr, "%s: %s\n", caption.c_str(), line.c_str());
-}
-
-}  // namespace
 
 ToolEngine::ToolEngine() : clock_(std::make_unique<FixedStepClock>()) {
     SetMessageBoxHook(MessageToStderr);
@@ -83,19 +66,17 @@ bool LoadCompanions(SkinnedCharacter& character, const std::string& modelPath, s
     const bool vueGiven = !vue.empty(), skinGiven = !skin.empty();
     if (!vueGiven && !noVue) vue = CompanionFile(modelPath, ".vue");
     if (!vue.empty()) {
-        if (!vueGiven)
-            std::fprintf(stderr, "orix: animation %s found beside the model\n", vue.c_str());
+        if (!vueGiven) PrintLine(stderr, "orix: animation " + vue + " found beside the model");
         if (!character.LoadVue(vue)) {
-            std::fprintf(stderr, "orix: could not load the animation %s\n", vue.c_str());
+            PrintLine(stderr, "orix: could not load the animation " + vue);
             if (vueGiven) return false;
         }
     }
     if (!skinGiven && !noSkin) skin = CompanionFile(modelPath, ".skn");
     if (!skin.empty()) {
-        if (!skinGiven)
-            std::fprintf(stderr, "orix: skin %s found beside the model\n", skin.c_str());
+        if (!skinGiven) PrintLine(stderr, "orix: skin " + skin + " found beside the model");
         if (!character.LoadSkin(skin) || !character.skinLoaded) {
-            std::fprintf(stderr, "orix: could not load the skin %s\n", skin.c_str());
+            PrintLine(stderr, "orix: could not load the skin " + skin);
             if (skinGiven) return false;
         }
     }
@@ -130,12 +111,12 @@ bool LoadModel(const std::string& path, bool asMesh, uint32_t flags, LoadedModel
                int32_t vertexFormat) {
     std::vector<char> bytes;
     if (!ReadFileBytes(path, &bytes)) {
-        std::fprintf(stderr, "orix: cannot open %s\n", path.c_str());
+        PrintLine(stderr, "orix: cannot open " + path);
         return false;
     }
     ModelFileType type = DetectModelFileType(bytes.data(), bytes.size());
     if (type == ModelFileType::Unknown) {
-        std::fprintf(stderr, "orix: %s is not an ASE export (nor a BNE file)\n", path.c_str());
+        PrintLine(stderr, "orix: " + path + " is not an ASE export (nor a BNE file)");
         return false;
     }
     bool ok = false;
@@ -176,10 +157,9 @@ bool LoadModel(const std::string& path, bool asMesh, uint32_t flags, LoadedModel
     out->boxMin = builder->BoxMin();
     out->boxMax = builder->BoxMax();
     out->anyVertex = builder->AnyVertex();
-    for (const std::string& w : out->warnings)
-        std::fprintf(stderr, "%s: %s\n", path.c_str(), w.c_str());
+    for (const std::string& w : out->warnings) PrintLine(stderr, path + ": " + w);
     out->collisionMeshes = builder->CollisionMeshNames();
-    if (!ok) std::fprintf(stderr, "orix: could not load %s\n", path.c_str());
+    if (!ok) PrintLine(stderr, "orix: could not load " + path);
     return ok;
 }
 
@@ -193,7 +173,7 @@ bool ParseUnsigned(const std::string& text, uint32_t* out) {
 }
 
 int UsageError(const std::string& message) {
-    std::fprintf(stderr, "orix: %s (see `orix help`)\n", message.c_str());
+    PrintLine(stderr, "orix: " + message + " (see `orix help`)");
     return 2;
 }
 
@@ -202,24 +182,6 @@ int UsageError(const std::string& message) {
 namespace orix::tool {
 
 namespace {
-
-// Length of the valid UTF-8 sequence at text[i], 0 when there is none.
-size_t Utf8SequenceAt(const std::string& text, size_t i) {
-    auto b = [&](size_t k) { return k < text.size() ? uint8_t(text[k]) : uint8_t(0); };
-    uint8_t c = b(i);
-    if (c < 0x80) return 1;
-    size_t n = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 ? 2 : 0;
-    if (n == 0 || c > 0xF4) return 0;
-    for (size_t k = 1; k < n; ++k) {
-        if ((b(i + k) & 0xC0) != 0x80) return 0;
-    }
-    // Overlong forms, surrogates and code points past U+10FFFF are not UTF-8.
-    if (c == 0xE0 && b(i + 1) < 0xA0) return 0;
-    if (c == 0xED && b(i + 1) >= 0xA0) return 0;
-    if (c == 0xF0 && b(i + 1) < 0x90) return 0;
-    if (c == 0xF4 && b(i + 1) >= 0x90) return 0;
-    return n;
-}
 
 bool IsUtf8(const std::string& text) {
     for (size_t i = 0; i < text.size();) {

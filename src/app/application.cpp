@@ -9,9 +9,9 @@
 
 namespace orix {
 
-Application::Application() {
+Application::Application(bool keepLog) {
     flag = false;
-    logFile = std::fopen("debug.txt", "wt");
+    logFile = keepLog ? std::fopen("debug.txt", "wt") : nullptr;
 }
 
 Application::~Application() {
