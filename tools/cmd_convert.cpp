@@ -7,8 +7,10 @@
 #include <memory>
 
 #include "files/file_identity.h"
+#include "model_options.h"
 #include "modelfile/model_input.h"
 #include "modelfile/orix_file_ase.h"
+#include "printable_text.h"
 #include "scene/mesh.h"
 #include "scene/skinned_character.h"
 #include "tool_support.h"
@@ -29,13 +31,14 @@ bool ConvertOne(const std::string& in, const std::string& out, bool asMesh, uint
     ModelInput input;
     std::string error;
     if (!ReadModelFile(in, &input, &error)) {
-        std::fprintf(stderr, "orix: %s\n", error.c_str());
+        PrintLine(stderr, "orix: " + error);
         return false;
     }
     const ModelFileType type = input.type;
     if (type != ModelFileType::Ase) {
-        std::fprintf(stderr, "orix: %s %s\n", in.c_str(),
-                     type == ModelFileType::Bne ? "is a BNE file already" : "is not an ASE export");
+        PrintLine(stderr, "orix: " + in + " " +
+                              (type == ModelFileType::Bne ? "is a BNE file already"
+                                                          : "is not an ASE export"));
         return false;
     }
     SkinnedCharacter character(1);
@@ -54,12 +57,12 @@ bool ConvertOne(const std::string& in, const std::string& out, bool asMesh, uint
         copyFailed = !ok || !reader->FinishCopy();
         warnings = reader->Builder().Warnings();
     }
-    for (const std::string& w : warnings) std::fprintf(stderr, "%s: %s\n", in.c_str(), w.c_str());
+    for (const std::string& w : warnings) PrintLine(stderr, in + ": " + w);
     if (!ok || copyFailed) {
-        std::fprintf(stderr, "orix: could not convert %s to %s\n", in.c_str(), out.c_str());
+        PrintLine(stderr, "orix: could not convert " + in + " to " + out);
         return false;
     }
-    std::printf("%s\n", out.c_str());
+    PrintLine(stdout, out);
     return true;
 }
 
@@ -76,17 +79,15 @@ std::string BneNameFor(const std::string& aseName) {
 
 int RunConvert(const Args& args) {
     std::vector<std::string> names;
-    uint32_t flags = kAseFinishNodes;
-    bool asMesh = false;
+    ModelSource options;
+    options.flags = kAseFinishNodes;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (a == "--flags" && i + 1 < args.size()) {
-            if (!ParseUnsigned(args[++i], &flags)) return UsageError("bad --flags " + args[i]);
-        } else if (a == "--as" && i + 1 < args.size()) {
-            std::string kind = args[++i];
-            if (kind != "mesh" && kind != "character") return UsageError("bad --as " + kind);
-            asMesh = kind == "mesh";
-        } else if (!a.empty() && a[0] == '-') {
+        std::string error;
+        OptionResult taken = TakeModelOption(args, &i, kConvertModelOptions, &options, &error);
+        if (taken == OptionResult::Bad) return UsageError(error);
+        if (taken == OptionResult::Taken) continue;
+        if (!a.empty() && a[0] == '-') {
             return UsageError("unknown option " + a);
         } else {
             names.push_back(a);
@@ -122,7 +123,7 @@ int RunConvert(const Args& args) {
     ToolEngine engine;
     int status = 0;
     for (const auto& job : jobs) {
-        if (!ConvertOne(job.first, job.second, asMesh, flags)) status = 1;
+        if (!ConvertOne(job.first, job.second, options.asMesh, options.flags)) status = 1;
     }
     return status;
 }

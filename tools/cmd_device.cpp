@@ -9,6 +9,7 @@
 #include "device/stored_device.h"
 #include "platform/display_system.h"
 #include "platform/profile.h"
+#include "printable_text.h"
 
 namespace orix {
 
@@ -31,18 +32,24 @@ int List() {
         const DisplayDriverInfo& d = drivers[i];
         bool isStored = hasStored && d.guid == stored;
         std::printf("%zu  %s  %-8s  %s%s\n", i, GuidToText(d.guid).c_str(),
-                    d.hardware ? "hardware" : "software", d.description.c_str(),
-                    isStored ? "  (stored)" : "");
+                    d.hardware ? "hardware" : "software",
+                    tool::PrintableText(d.description).c_str(), isStored ? "  (stored)" : "");
     }
     if (drivers.empty()) std::printf("no display driver found\n");
     return drivers.empty() ? 1 : 0;
 }
 
 int Set(const char* arg) {
-    std::vector<DisplayDriverInfo> drivers = EnumerateDisplayDrivers();
     char* end = nullptr;
     unsigned long n = std::strtoul(arg, &end, 10);
-    if (!*arg || *end || n >= drivers.size()) {
+    // Text that is no number is a bad argument; a number past the list names no driver here.
+    if (*arg < '0' || *arg > '9' || *end) {
+        tool::PrintLine(stderr, std::string("orix device set: ") + arg +
+                                    " is no driver number (see `orix device list`)");
+        return 2;
+    }
+    std::vector<DisplayDriverInfo> drivers = EnumerateDisplayDrivers();
+    if (n >= drivers.size()) {
         std::fprintf(stderr, "orix device set: no driver %s (see `orix device list`)\n", arg);
         return 1;
     }

@@ -4,7 +4,9 @@
 
 #include "export/gltf_export.h"
 #include "files/file_identity.h"
+#include "model_options.h"
 #include "modelfile/orix_file_bne.h"
+#include "printable_text.h"
 #include "scene/mesh.h"
 #include "scene/skinned_character.h"
 #include "tool_support.h"
@@ -12,25 +14,15 @@
 namespace orix::tool {
 
 int RunExport(const Args& args) {
-    std::string in, out, skin, vue;
-    uint32_t flags = 1;
-    bool asMesh = false, noSkin = false, noVue = false;
+    ModelSource options;
+    std::string in, out;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (a == "--flags" && i + 1 < args.size()) {
-            if (!ParseUnsigned(args[++i], &flags)) return UsageError("bad --flags " + args[i]);
-        } else if (a == "--skin" && i + 1 < args.size()) {
-            skin = args[++i];
-        } else if (a == "--vue" && i + 1 < args.size()) {
-            vue = args[++i];
-        } else if (a == "--no-skin") {
-            noSkin = true;
-        } else if (a == "--no-vue") {
-            noVue = true;
-        } else if (a == "--as" && i + 1 < args.size()) {
-            if (args[++i] != "mesh") return UsageError("--as takes only mesh");
-            asMesh = true;
-        } else if (!a.empty() && a[0] == '-') {
+        std::string error;
+        OptionResult taken = TakeModelOption(args, &i, kExportModelOptions, &options, &error);
+        if (taken == OptionResult::Bad) return UsageError(error);
+        if (taken == OptionResult::Taken) continue;
+        if (!a.empty() && a[0] == '-') {
             return UsageError("unknown option " + a);
         } else if (in.empty()) {
             in = a;
@@ -41,6 +33,9 @@ int RunExport(const Args& args) {
         }
     }
     if (in.empty() || out.empty()) return UsageError("export needs a model and an output file");
+    const std::string &skin = options.skin, &vue = options.vue;
+    const bool asMesh = options.asMesh;
+    const uint32_t flags = options.flags;
     std::string ext =
         out.substr(out.find_last_of('.') == std::string::npos ? out.size() : out.find_last_of('.'));
     for (char& c : ext) c = char(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
@@ -61,7 +56,7 @@ int RunExport(const Args& args) {
     if (!LoadModel(in, asMesh, flags, &model)) return 1;
     if (!asMesh) {
         // As the viewer does: a skin or VUE file under the model's name beside it.
-        if (!LoadCompanions(model, in, vue, skin, noVue, noSkin)) return 1;
+        if (!LoadCompanions(model, in, vue, skin, options.noVue, options.noSkin)) return 1;
     }
     clash = FindOutputClash(model.inputs, {out});
     if (!clash.empty()) return UsageError(clash);
@@ -79,10 +74,9 @@ int RunExport(const Args& args) {
     source.collisionMeshes = model.collisionMeshes;
     source.inputs = model.inputs;
     gltf::ExportResult result = gltf::ExportGltf(source, out);
-    for (const std::string& note : result.notes)
-        std::fprintf(stderr, "orix export: %s\n", note.c_str());
+    for (const std::string& note : result.notes) PrintLine(stderr, "orix export: " + note);
     if (!result.written) {
-        std::fprintf(stderr, "orix: %s\n", result.error.c_str());
+        PrintLine(stderr, "orix: " + result.error);
         return 1;
     }
     return 0;

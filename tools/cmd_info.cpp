@@ -6,6 +6,8 @@
 #include <set>
 #include <string>
 
+#include "model_options.h"
+#include "printable_text.h"
 #include "render/texture.h"
 #include "scene/mesh.h"
 #include "scene/skinned_character.h"
@@ -54,8 +56,13 @@ std::string KeysText(const SceneObject& node) {
     return out;
 }
 
+// A name from the file, quoted, as a terminal may show it.
+std::string Quoted(const std::string& name) {
+    return "\"" + PrintableText(name) + "\"";
+}
+
 std::string ParentText(const SceneObject& node) {
-    return node.boneParent ? "\"" + node.boneParent->name + "\"" : "none";
+    return node.boneParent ? Quoted(node.boneParent->name) : "none";
 }
 
 // Keys of each track with the frames they span: "positionKeys": n, ..., "keyFrames": {...}.
@@ -105,7 +112,7 @@ std::string MeshText(const Mesh& m, int32_t materialIndex) {
     MeshBox(m, &any, &lo, &hi);
     std::string subs;
     for (int32_t id : SubMaterialsUsed(m)) subs += " " + std::to_string(id);
-    return "mesh \"" + m.name + "\": parent " + ParentText(m) + ", " +
+    return "mesh " + Quoted(m.name) + ": parent " + ParentText(m) + ", " +
            std::to_string(m.vertexCount) + " vertices, " + std::to_string(m.faceCount) +
            " faces, material " + (materialIndex < 0 ? "none" : std::to_string(materialIndex)) +
            (subs.empty() ? "" : ", sub-materials" + subs) + "\n    " + KeysText(m) + "\n    box " +
@@ -113,7 +120,7 @@ std::string MeshText(const Mesh& m, int32_t materialIndex) {
 }
 
 std::string HelperText(const Helper& h) {
-    return "helper \"" + h.name + "\": parent " + ParentText(h) + ", at " +
+    return "helper " + Quoted(h.name) + ": parent " + ParentText(h) + ", at " +
            VectorText(h.nodePosition) + ", " + std::to_string(h.collisionVolumeCount) +
            " collision volumes\n    " + KeysText(h);
 }
@@ -155,30 +162,29 @@ std::string List(const std::vector<std::string>& items) {
 }  // namespace
 
 int RunInfo(const Args& args) {
-    std::string path;
-    uint32_t flags = 0;
-    bool flagsGiven = false, asMesh = false, json = false;
+    ModelSource source;
+    bool json = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (a == "--flags" && i + 1 < args.size()) {
-            if (!ParseUnsigned(args[++i], &flags)) return UsageError("bad --flags " + args[i]);
-            flagsGiven = true;
-        } else if (a == "--as" && i + 1 < args.size()) {
-            std::string kind = args[++i];
-            if (kind != "mesh" && kind != "character") return UsageError("bad --as " + kind);
-            asMesh = kind == "mesh";
-        } else if (a == "--json") {
+        std::string error;
+        OptionResult taken = TakeModelOption(args, &i, kInfoModelOptions, &source, &error);
+        if (taken == OptionResult::Bad) return UsageError(error);
+        if (taken == OptionResult::Taken) continue;
+        if (a == "--json") {
             json = true;
         } else if (!a.empty() && a[0] == '-') {
             return UsageError("unknown option " + a);
-        } else if (path.empty()) {
-            path = a;
+        } else if (source.path.empty()) {
+            source.path = a;
         } else {
             return UsageError("too many arguments");
         }
     }
-    if (path.empty()) return UsageError("info needs a model file");
-    if (!flagsGiven) flags = asMesh ? 0 : 1;
+    if (source.path.empty()) return UsageError("info needs a model file");
+    const std::string& path = source.path;
+    const bool asMesh = source.asMesh;
+    // A mesh reads no animation unless asked to.
+    const uint32_t flags = source.flagsGiven ? source.flags : asMesh ? 0 : 1;
     ToolEngine engine;
     LoadedModel model;
     if (!LoadModel(path, asMesh, flags, &model)) return 1;
@@ -194,10 +200,10 @@ int RunInfo(const Args& args) {
     };
     auto materialText = [&](const MaterialSet& s) {
         std::string picture = model.PictureOf(&s.main);
-        return "material " + std::to_string(materials.size()) + " \"" + model.NameOf(&s) +
-               "\": " + std::to_string(s.subMaterialCount) + " sub-materials" +
+        return "material " + std::to_string(materials.size()) + " " + Quoted(model.NameOf(&s)) +
+               ": " + std::to_string(s.subMaterialCount) + " sub-materials" +
                (s.main.collision ? ", collision" : "") +
-               (picture.empty() ? "" : ", picture " + picture);
+               (picture.empty() ? "" : ", picture " + PrintableText(picture));
     };
     auto materialJson = [&](const MaterialSet& s) {
         std::string subPictures;
@@ -253,16 +259,16 @@ int RunInfo(const Args& args) {
     std::printf(
         "%s: %zu meshes, %zu helpers, %zu materials, %zu textures, frames %d to %d, "
         "overall size %g\n",
-        path.c_str(), meshes.size(), helpers.size(), materials.size(), model.pictures.size(),
-        int(model.firstFrame), int(model.lastFrame), double(overall));
+        PrintableText(path).c_str(), meshes.size(), helpers.size(), materials.size(),
+        model.pictures.size(), int(model.firstFrame), int(model.lastFrame), double(overall));
     std::printf("  %s file, %g frames a second%s, %d ticks a frame, bounds %s\n",
                 model.isBne ? "BNE" : "ASE", model.framesPerSecond,
                 model.frameSpeedDerived ? " (derived from the ticks)" : "",
                 int(model.ticksPerFrame),
                 BoxText(model.anyVertex, model.boxMin, model.boxMax).c_str());
     for (const std::string& l : lines) std::printf("  %s\n", l.c_str());
-    for (const std::string& p : model.pictures) std::printf("  texture %s\n", p.c_str());
-    for (const std::string& w : model.warnings) std::printf("  warning: %s\n", w.c_str());
+    for (const std::string& p : model.pictures) PrintLine(stdout, "  texture " + p);
+    for (const std::string& w : model.warnings) PrintLine(stdout, "  warning: " + w);
     return 0;
 }
 

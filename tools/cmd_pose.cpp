@@ -9,6 +9,7 @@
 
 #include "device/globals.h"
 #include "math/types.h"
+#include "model_options.h"
 #include "model_source.h"
 #include "scene/frame_seek.h"
 #include "scene/mesh.h"
@@ -61,29 +62,29 @@ void PlayFrames(SceneObject& model, double frames) {
 }  // namespace
 
 int RunPose(const Args& args) {
-    std::string path, frameText, skin, vue;
-    uint32_t flags = 1;
+    ModelSource source;
+    std::string frameText;
     bool vertices = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (a == "--frame" && i + 1 < args.size()) {
-            frameText = args[++i];
-        } else if (a == "--flags" && i + 1 < args.size()) {
-            if (!ParseUnsigned(args[++i], &flags)) return UsageError("bad --flags " + args[i]);
+        std::string error;
+        OptionResult taken = TakeModelOption(args, &i, kPoseModelOptions, &source, &error);
+        if (taken == OptionResult::Bad) return UsageError(error);
+        if (taken == OptionResult::Taken) continue;
+        if (a == "--frame") {
+            if (!TakeOptionValue(args, &i, "a frame number, first or last", &frameText, &error))
+                return UsageError(error);
         } else if (a == "--vertices") {
             vertices = true;
-        } else if (a == "--skin" && i + 1 < args.size()) {
-            skin = args[++i];
-        } else if (a == "--vue" && i + 1 < args.size()) {
-            vue = args[++i];
         } else if (!a.empty() && a[0] == '-') {
             return UsageError("unknown option " + a);
-        } else if (path.empty()) {
-            path = a;
+        } else if (source.path.empty()) {
+            source.path = a;
         } else {
             return UsageError("too many arguments");
         }
     }
+    const std::string& path = source.path;
     if (path.empty() || frameText.empty()) return UsageError("pose needs a file and --frame");
     double target = 0.0;
     bool first = frameText == "first", last = frameText == "last";
@@ -94,8 +95,8 @@ int RunPose(const Args& args) {
     }
     ToolEngine engine;
     LoadedModel model;
-    if (!LoadModel(path, false, flags, &model)) return 1;
-    if (!LoadCompanions(model, path, vue, skin, true, true)) return 1;
+    if (!LoadModel(path, false, source.flags, &model)) return 1;
+    if (!LoadCompanions(model, path, source.vue, source.skin, true, true)) return 1;
     SkinnedCharacter& c = *model.character;
     const ModelFrames frames = FramesOf(model);
     const std::string range = std::to_string(frames.first) + " to " + std::to_string(frames.last);

@@ -25,7 +25,10 @@
 #include "platform/clock.h"
 #include "platform/display_system.h"
 #include "platform/graphics_device.h"
+#include "platform/messages.h"
+#include "printable_text.h"
 #include "scene/scene.h"
+#include "scene/skinned_character.h"
 
 namespace fs = std::filesystem;
 
@@ -82,41 +85,53 @@ bool ParseSize(const char* text, int* width, int* height) {
     return true;
 }
 
+// What each option takes, as the message for a missing value names it.
+const char* ValueKind(const std::string& option) {
+    if (option == "--out" || option == "--res") return "a folder name";
+    if (option == "--size") return "a size WxH";
+    if (option == "--scene") return "demo or fountain";
+    return "a number";
+}
+
 // argv parsed into options; false after saying what is wrong.
 bool ParseOptions(int argc, char** argv, RenderOptions* o) {
     // Every option takes a value: they go in pairs.
     for (int i = 0; i < argc; i += 2) {
         std::string arg = argv[i];
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
-        bool ok = value != nullptr;
+        bool ok = true;
         if (arg == "--frames") {
-            ok = ok && ParseLong(value, 1, 100000, &o->frames);
+            ok = value && ParseLong(value, 1, 100000, &o->frames);
         } else if (arg == "--step-ms") {
-            ok = ok && ParseLong(value, 1, 10000, &o->stepMs);
+            ok = value && ParseLong(value, 1, 10000, &o->stepMs);
         } else if (arg == "--every") {
-            ok = ok && ParseLong(value, 1, 100000, &o->every);
+            ok = value && ParseLong(value, 1, 100000, &o->every);
         } else if (arg == "--size") {
-            ok = ok && ParseSize(value, &o->width, &o->height);
+            ok = value && ParseSize(value, &o->width, &o->height);
         } else if (arg == "--out") {
-            if (ok) o->out = value;
+            if (value) o->out = value;
         } else if (arg == "--res") {
-            if (ok) o->res = value;
+            if (value) o->res = value;
         } else if (arg == "--scene") {
-            if (ok) o->scene = value;
+            if (value) o->scene = value;
         } else if (arg == "--driver") {
-            ok = ok && ParseLong(value, 0, 1000, &o->driver);
+            ok = value && ParseLong(value, 0, 1000, &o->driver);
         } else {
-            std::fprintf(stderr, "orix render: unknown argument %s\n", arg.c_str());
+            tool::PrintLine(stderr, "orix render: unknown argument " + arg);
+            return false;
+        }
+        if (!value || std::strncmp(value, "--", 2) == 0) {
+            std::fprintf(stderr, "orix render: %s needs %s\n", arg.c_str(), ValueKind(arg));
             return false;
         }
         if (!ok) {
-            std::fprintf(stderr, "orix render: %s needs a valid value\n", arg.c_str());
+            tool::PrintLine(stderr, "orix render: bad " + arg + " " + value);
             return false;
         }
     }
     if (o->scene != "demo" && o->scene != "fountain") {
-        std::fprintf(stderr, "orix render: unknown scene %s (known: demo, fountain)\n",
-                     o->scene.c_str());
+        tool::PrintLine(stderr,
+                        "orix render: unknown scene " + o->scene + " (known: demo, fountain)");
         return false;
     }
     return true;
@@ -142,6 +157,20 @@ struct Timing {
     double slowestMs = 0.0;
 };
 
+// Whether the demonstration's loads reported a failure: while it is built every message is one
+// (a file it needs is missing or unreadable), and a picture that cannot be loaded asks to end
+// the program, which here ends the command instead.
+bool g_loadFailed = false;
+
+void NoteLoadFailure(const std::string& text, const std::string& caption) {
+    g_loadFailed = true;
+    tool::MessageToStderr(text, caption);
+}
+
+void NoteExit(int) {
+    g_loadFailed = true;
+}
+
 }  // namespace
 
 int RenderCommand(int argc, char** argv) {
@@ -155,19 +184,17 @@ int RenderCommand(int argc, char** argv) {
     res = fs::absolute(res, ec);
     // The fountain is made in code; only the demonstration reads files.
     if (o.scene == "demo" && !fs::is_directory(res, ec)) {
-        std::fprintf(stderr,
-                     "orix render: no resource folder %s (the build makes it: cmake --build "
-                     "build --target orix_res, or give one with --res DIR)\n",
-                     res.c_str());
+        tool::PrintLine(stderr, "orix render: no resource folder " + res.string() +
+                                    " (the build makes it: cmake --build build --target "
+                                    "orix_res, or give one with --res DIR)");
         return 1;
     }
-    fs::path out = fs::absolute(o.out, ec);
-    fs::create_directories(out, ec);
-    if (!fs::is_directory(out, ec)) {
-        std::fprintf(stderr, "orix render: cannot make the folder %s\n", out.c_str());
-        return 1;
-    }
+    // Made once the scene is built: a render that cannot start leaves no folder.
+    const fs::path out = fs::absolute(o.out, ec);
 
+    // A set-up that would end the program fails the command, which says so.
+    SetMessageBoxHook(tool::MessageToStderr);
+    SetExitHook(NoteExit);
     // Always offscreen, even where a display exists: the frames are for files.
     setenv("ORIX_OFFSCREEN", "1", 1);
     FixedStepClock clock(1000, static_cast<uint32_t>(o.stepMs));
@@ -192,18 +219,40 @@ int RenderCommand(int argc, char** argv) {
     const std::string renderer = theEngine->device->GetCaps().renderer;
 
     fs::path start = fs::current_path(ec);
-    // The program's log goes into the folder it runs in: res/ for the demonstration, the output
-    // folder for the fountain.
-    fs::current_path(o.scene == "demo" ? res : out, ec);
-    // The application owns the engine and display from here and releases them last.
-    auto* app = new Application();
+    // The demonstration names its files relative to the resource folder.
+    if (o.scene == "demo") fs::current_path(res, ec);
+    // The application owns the engine and display from here and releases them last. The tool
+    // keeps no log: it writes only what it is asked for.
+    auto* app = new Application(false);
     std::unique_ptr<FountainScene> fountain;
     if (o.scene == "demo") {
+        g_loadFailed = false;
+        SetMessageBoxHook(NoteLoadFailure);
         app->BuildScene();
+        SetMessageBoxHook(tool::MessageToStderr);
+        // A skin that cannot be read is not reported by the character itself.
+        const auto* character = static_cast<const SkinnedCharacter*>(app->character);
+        if (!g_loadFailed && !character->skinLoaded) {
+            std::fprintf(stderr, "orix render: cannot load the skin %s\n", demo::kSkinFile);
+            g_loadFailed = true;
+        }
     } else {
         app->scene = new Scene(theEngine);
         currentScene = app->scene;
         fountain = std::make_unique<FountainScene>(*app->scene);
+    }
+    if (!g_loadFailed) fs::create_directories(out, ec);
+    if (g_loadFailed || !fs::is_directory(out, ec)) {
+        if (g_loadFailed) {
+            tool::PrintLine(
+                stderr, "orix render: the demonstration lacks files it needs in " + res.string());
+        } else {
+            tool::PrintLine(stderr, "orix render: cannot make the folder " + out.string());
+        }
+        fountain.reset();
+        delete app;
+        fs::current_path(start, ec);
+        return 1;
     }
 
     Timing timing;
@@ -229,7 +278,7 @@ int RenderCommand(int argc, char** argv) {
             ++written;
         } else {
             writeFailed = true;
-            std::fprintf(stderr, "orix render: cannot write %s\n", (out / name).c_str());
+            tool::PrintLine(stderr, "orix render: cannot write " + (out / name).string());
         }
     }
     const uint32_t shownFps = theEngine->fps;
@@ -244,7 +293,8 @@ int RenderCommand(int argc, char** argv) {
     std::printf("fixed step %ld ms (the picture shows FPS : %u)\n", o.stepMs, shownFps);
     std::printf("real frame rate %.1f fps (mean %.2f ms, fastest %.2f ms, slowest %.2f ms)\n",
                 meanMs > 0.0 ? 1000.0 / meanMs : 0.0, meanMs, timing.fastestMs, timing.slowestMs);
-    std::printf("wrote %ld PNG frame%s to %s\n", written, written == 1 ? "" : "s", out.c_str());
+    tool::PrintLine(stdout, "wrote " + std::to_string(written) + " PNG frame" +
+                                (written == 1 ? "" : "s") + " to " + out.string());
     return writeFailed ? 1 : 0;
 }
 

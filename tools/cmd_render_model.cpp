@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <limits>
 #include <memory>
 #include <string>
 #include <system_error>
@@ -21,6 +22,7 @@
 #include "platform/clock.h"
 #include "platform/graphics_device.h"
 #include "platform/messages.h"
+#include "printable_text.h"
 #include "scene/mesh.h"
 #include "scene/skinned_character.h"
 #include "tool_support.h"
@@ -88,10 +90,6 @@ bool ResolveFrame(const std::string& text, const ModelFrames& frames, double* fr
     return true;
 }
 
-void StderrMessage(const std::string& text, const std::string& caption) {
-    std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
-}
-
 struct Timing {
     long count = 0;
     double totalMs = 0.0, fastestMs = 1e30, slowestMs = 0.0;
@@ -103,6 +101,51 @@ struct Timing {
     }
 };
 
+// The options of a picture run; false, with *error set, for a missing or bad value.
+bool TakePictureOption(const Args& args, size_t* i, PictureRun* run, bool* frameGiven,
+                       std::string* error) {
+    const std::string a = args[*i];
+    std::string value;
+    auto take = [&](const char* kind) { return TakeOptionValue(args, i, kind, &value, error); };
+    auto bad = [&] {
+        *error = "bad " + a + " " + value;
+        return false;
+    };
+    if (a == "--grid") {
+        run->grid = true;
+    } else if (a == "--frame") {
+        if (!take("a frame number, first or last")) return false;
+        run->frameText = value;
+        *frameGiven = true;
+    } else if (a == "--frames" || a == "--every" || a == "--turntable") {
+        if (!take("a number")) return false;
+        long* count = a == "--frames"  ? &run->frames
+                      : a == "--every" ? &run->every
+                                       : &run->turntable;
+        if (!ParseCount(value, 1, a == "--turntable" ? 3600 : 100000, count)) return bad();
+    } else if (a == "--sheet") {
+        if (!take("a file name")) return false;
+        // Only PNG is written: another extension would name a file that is not what it says.
+        std::string ext = value.size() >= 4 ? value.substr(value.size() - 4) : std::string();
+        for (char& c : ext) c = char(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        if (ext != ".png") {
+            *error = "--sheet " + value + " must end in .png";
+            return false;
+        }
+        run->sheet = value;
+    } else if (a == "--size") {
+        if (!take("a size WxH")) return false;
+        if (!ParseSize(value, &run->width, &run->height)) return bad();
+    } else if (a == "--out") {
+        if (!take("a folder name")) return false;
+        run->out = value;
+    } else {
+        *error = "unknown option " + a;
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 int RunRenderModel(const Args& args) {
@@ -112,58 +155,37 @@ int RunRenderModel(const Args& args) {
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         std::string error;
-        OptionResult taken = TakeModelOption(args, &i, &source, &error);
+        OptionResult taken = TakeModelOption(args, &i, kRenderModelOptions, &source, &error);
         if (taken == OptionResult::Bad) return UsageError(error);
         if (taken == OptionResult::Taken) continue;
-        const bool hasValue = i + 1 < args.size();
-        const std::string value = hasValue ? args[i + 1] : std::string();
-        bool ok = hasValue;
-        if (a == "--grid") {
-            run.grid = true;
-            continue;
-        } else if (a == "--frame") {
-            run.frameText = value;
-            frameGiven = true;
-        } else if (a == "--frames") {
-            ok = ok && ParseCount(value, 1, 100000, &run.frames);
-        } else if (a == "--every") {
-            ok = ok && ParseCount(value, 1, 100000, &run.every);
-        } else if (a == "--turntable") {
-            ok = ok && ParseCount(value, 1, 3600, &run.turntable);
-        } else if (a == "--sheet") {
-            run.sheet = value;
-        } else if (a == "--size") {
-            ok = ok && ParseSize(value, &run.width, &run.height);
-        } else if (a == "--out") {
-            run.out = value;
-        } else if (!a.empty() && a[0] == '-') {
-            return UsageError("unknown option " + a);
+        if (!a.empty() && a[0] == '-') {
+            if (!TakePictureOption(args, &i, &run, &frameGiven, &error)) return UsageError(error);
         } else if (source.path.empty()) {
             source.path = a;
-            continue;
         } else {
             return UsageError("too many arguments");
         }
-        if (!ok) return UsageError(a + " needs a valid value");
-        ++i;
     }
     if (source.path.empty()) return UsageError("render needs a file");
     if (run.frames > 0 && run.turntable > 0)
         return UsageError("--frames and --turntable do not go together");
     if (run.frames > 0 && frameGiven) return UsageError("--frame and --frames do not go together");
+    // Its form is checked before any work; its range once the model is loaded.
+    ModelFrames anyFrame;
+    anyFrame.first = std::numeric_limits<int32_t>::min();
+    anyFrame.last = std::numeric_limits<int32_t>::max();
+    double checked = 0.0;
+    std::string frameError;
+    if (!ResolveFrame(run.frameText, anyFrame, &checked, &frameError))
+        return UsageError(frameError);
 
     std::error_code ec;
-    fs::path out = fs::absolute(run.out, ec);
-    fs::create_directories(out, ec);
-    if (!fs::is_directory(out, ec)) {
-        std::fprintf(stderr, "orix render: cannot make the folder %s\n", out.c_str());
-        return 1;
-    }
+    const fs::path out = fs::absolute(run.out, ec);
     const fs::path sheetPath = run.sheet.empty() ? fs::path() : fs::absolute(run.sheet, ec);
 
     // Offscreen even where a display exists: the pictures are for files.
     setenv("ORIX_OFFSCREEN", "1", 1);
-    SetMessageBoxHook(StderrMessage);
+    SetMessageBoxHook(MessageToStderr);
     FixedStepClock clock(1000, 33);
     theDisplay = new Display();
     theEngine = new Engine(clock);
@@ -192,18 +214,17 @@ int RunRenderModel(const Args& args) {
         view.Show(ShownObject(*model), frames);
         view.grid = run.grid;
         if (!view.HasGeometry())
-            std::fprintf(stderr, "orix render: %s holds nothing to draw\n", source.path.c_str());
+            PrintLine(stderr, "orix render: " + source.path + " holds nothing to draw");
         view.playing = false;
         double startFrame = frames.first;
-        std::string frameError;
         if (!ResolveFrame(run.frameText, frames, &startFrame, &frameError))
             status = UsageError(frameError);
         long pictures = 1;
         if (run.frames > 0) {
             long available = long(frames.last) - frames.first + 1;
             if (run.frames > available) {
-                std::fprintf(stderr, "orix render: %s has %ld frames; drawing those\n",
-                             source.path.c_str(), available);
+                PrintLine(stderr, "orix render: " + source.path + " has " +
+                                      std::to_string(available) + " frames; drawing those");
             }
             pictures = std::min(run.frames, available);
         } else if (run.turntable > 0) {
@@ -242,9 +263,19 @@ int RunRenderModel(const Args& args) {
             std::string clash = FindOutputClash(model->inputs, outputs);
             if (!clash.empty()) status = UsageError(clash);
         }
+        // The folder only now that the pictures will be drawn: a refused render leaves none.
+        bool folderMade = false;
+        if (status == 0) {
+            fs::create_directories(out, ec);
+            folderMade = fs::is_directory(out, ec);
+            if (!folderMade) {
+                PrintLine(stderr, "orix render: cannot make the folder " + out.string());
+                status = 1;
+            }
+        }
         const float startYaw = view.orbit.yaw;
         FrameImage image;
-        for (long i = 0; status != 2 && i < pictures; ++i) {
+        for (long i = 0; folderMade && i < pictures; ++i) {
             double frame = run.frames > 0 ? double(frames.first + i) : startFrame;
             view.SetFrame(frame);
             if (run.turntable > 0) {
@@ -271,7 +302,7 @@ int RunRenderModel(const Args& args) {
                     sheetLabels.push_back(fileFrame);
                 }
             } else {
-                std::fprintf(stderr, "orix render: cannot write %s\n", name.c_str());
+                PrintLine(stderr, "orix render: cannot write " + name);
                 status = 1;
             }
         }
@@ -288,19 +319,22 @@ int RunRenderModel(const Args& args) {
     if (!sheetPath.empty()) {
         if (WritePng(sheetPath.string(), MakeContactSheet(sheetPictures, sheetLabels))) {
             SheetLayout layout = LayOutSheet(sheetPictures.size());
-            std::printf("wrote the contact sheet %s (%u x %u pictures)\n", sheetPath.c_str(),
-                        layout.columns, layout.rows);
+            PrintLine(stdout, "wrote the contact sheet " + sheetPath.string() + " (" +
+                                  std::to_string(layout.columns) + " x " +
+                                  std::to_string(layout.rows) + " pictures)");
         } else {
-            std::fprintf(stderr, "orix render: cannot write %s\n", sheetPath.c_str());
+            PrintLine(stderr, "orix render: cannot write " + sheetPath.string());
             status = 1;
         }
     }
     double meanMs = timing.count ? timing.totalMs / double(timing.count) : 0.0;
-    std::printf("rendered %ld pictures of %s at %dx%d on %s\n", timing.count, source.path.c_str(),
-                run.width, run.height, renderer.c_str());
+    PrintLine(stdout, "rendered " + std::to_string(timing.count) + " pictures of " + source.path +
+                          " at " + std::to_string(run.width) + "x" + std::to_string(run.height) +
+                          " on " + renderer);
     std::printf("real frame rate %.1f fps (mean %.2f ms, fastest %.2f ms, slowest %.2f ms)\n",
                 meanMs > 0.0 ? 1000.0 / meanMs : 0.0, meanMs, timing.fastestMs, timing.slowestMs);
-    std::printf("wrote %ld PNG picture%s to %s\n", written, written == 1 ? "" : "s", out.c_str());
+    PrintLine(stdout, "wrote " + std::to_string(written) + " PNG picture" +
+                          (written == 1 ? "" : "s") + " to " + out.string());
     return status;
 }
 

@@ -21,6 +21,7 @@
 #include "platform/messages.h"
 #include "platform/window.h"
 #include "platform/window_input.h"
+#include "printable_text.h"
 #include "scene/mesh.h"
 #include "scene/skinned_character.h"
 #include "tool_support.h"
@@ -37,10 +38,6 @@ constexpr int kStartHeight = 720;
 constexpr float kOrbitPerPixel = 0.008f;
 constexpr uint32_t kStatusColor = 0x00E0E0E0;  // COLORREF
 constexpr int kStatusHeight = 24;
-
-void StderrMessage(const std::string& text, const std::string& caption) {
-    std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
-}
 
 std::string FileName(const std::string& path) {
     return fs::path(path).filename().string();
@@ -199,7 +196,7 @@ void OnKey(Viewer& v, uintptr_t key) {
             break;
         case 'R':
             if (Open(v, v.source.path, true))
-                std::fprintf(stderr, "orix view: reloaded %s\n", v.source.path.c_str());
+                PrintLine(stderr, "orix view: reloaded " + v.source.path);
             break;
         case 'S':
             v.screenshotWanted = true;
@@ -295,11 +292,10 @@ void DrawFrame(Viewer& v, double seconds) {
         bool read = theEngine->device->ReadFrame(&image);
         MakeOpaque(&image);
         if (!path.empty() && read && WritePng(path, image)) {
-            std::fprintf(stderr, "orix view: wrote %s\n", path.c_str());
+            PrintLine(stderr, "orix view: wrote " + path);
             v.notice = "wrote " + FileName(path);
         } else {
-            std::fprintf(stderr, "orix view: cannot write a screenshot beside %s\n",
-                         v.source.path.c_str());
+            PrintLine(stderr, "orix view: cannot write a screenshot beside " + v.source.path);
         }
     }
     theDisplay->Present();
@@ -341,7 +337,7 @@ int RunView(const Args& args) {
     Viewer v;
     for (size_t i = 0; i < args.size(); ++i) {
         std::string error;
-        OptionResult taken = TakeModelOption(args, &i, &v.source, &error);
+        OptionResult taken = TakeModelOption(args, &i, kViewModelOptions, &v.source, &error);
         if (taken == OptionResult::Bad) return UsageError(error);
         if (taken == OptionResult::Taken) continue;
         const std::string& a = args[i];
@@ -356,7 +352,7 @@ int RunView(const Args& args) {
         std::fputs(kNoDisplay, stderr);
         return 1;
     }
-    SetMessageBoxHook(StderrMessage);
+    SetMessageBoxHook(MessageToStderr);
     WindowClass windowClass;
     windowClass.className = "Orix View";
     windowClass.procedure = ViewProcedure;

@@ -1,5 +1,7 @@
 #include "commands.h"
 
+#include "model_options.h"
+
 namespace orix::tool {
 
 namespace {
@@ -22,17 +24,6 @@ int RunRender(const Args& args) {
     return WithArgv(RenderCommand, args);
 }
 
-const char* const kLoadFlagsHelp =
-    "  --flags N     load flags, the sum of these bits (names as the readers spell them):\n"
-    "                  1  kAseFinishNodes, kBneFinishNodes: read the animation and finish the\n"
-    "                     nodes (frame range, static keys for nodes without keys)\n"
-    "                  2  kAseBakePoses, kBneBakePoses: bake the poses of animated nodes\n"
-    "                  4  kAseSkipMaterials: no material list, no material references (ASE)\n"
-    "                  8  kAseBlackIsTransparent, kBneBlackIsTransparent: black texels are\n"
-    "                     transparent (the textures' colour key)\n"
-    "                 16  kAseWriteBne: write a BNE copy (convert always sets it; info and\n"
-    "                     pose never write one)\n";
-
 void PrintCommandHelp(const Command& command, std::FILE* out) {
     std::fprintf(out, "usage: orix %s %s\n  %s\n", command.name, command.usage, command.summary);
     if (command.help) std::fprintf(out, "\n%s", command.help);
@@ -40,69 +31,101 @@ void PrintCommandHelp(const Command& command, std::FILE* out) {
 
 namespace {
 
-// The command's options, the load flags, then its notes.
-std::string WithFlags(const char* options, const char* notes) {
-    return std::string(options) + kLoadFlagsHelp + notes;
+// A command's usage: its own arguments, then the model options it takes.
+std::string Usage(const char* arguments, uint32_t modelOptions, const char* more = "") {
+    return std::string(arguments) + " " + ModelOptionsUsage(modelOptions) + more;
 }
 
-const std::string kConvertHelp = WithFlags(
-    "  IN...         ASE exports (told by their content, UTF-16 included); each is written\n"
-    "                beside itself as its name with the extension replaced by .bne\n"
-    "  OUT.bne       with one input: the output's name; it must end in .bne and differ from\n"
-    "                the input\n"
-    "  --as mesh     read every object into one mesh, as the land is loaded\n",
+// A command's help: its own options, the model options it takes, then its notes.
+std::string Help(const char* options, uint32_t modelOptions, const char* notes) {
+    return std::string(options) + ModelOptionsHelp(modelOptions) + notes;
+}
+
+const char kCompanionsNote[] =
+    "  A skin (.skn) and a VUE animation (.vue) under the model's name beside it are loaded\n"
+    "  (said on stderr) unless others are named or they are left out.\n";
+
+const std::string kConvertUsage = Usage("IN.ase... | IN.ase OUT.bne", kConvertModelOptions);
+const std::string kConvertHelp = Help(
+    "  IN...           ASE exports (told by their content, UTF-16 included); each is written\n"
+    "                  beside itself as its name with the extension replaced by .bne\n"
+    "  OUT.bne         with one input: the output's name; it must end in .bne and differ\n"
+    "                  from the input\n",
+    kConvertModelOptions,
     "  The output is written to a temporary file and renamed into place when complete: a\n"
     "  failed conversion leaves an older file of that name as it was. A file BNE cannot hold\n"
     "  (over 255 materials, or sub-materials in one) is refused with the limit named.\n");
-const std::string kInfoHelp = WithFlags(
-    "  FILE          an ASE export or a BNE file (told by its content)\n"
-    "  --as mesh     read every object into one mesh\n"
-    "  --json        one JSON object: meshes, helpers, materials, textures, frames, frame\n"
-    "                speed, ticks per frame, bounds and the load's warnings\n",
+const std::string kInfoUsage = Usage("FILE", kInfoModelOptions, " [--json]");
+const std::string kInfoHelp = Help(
+    "  FILE            an ASE export or a BNE file (told by its content)\n"
+    "  --json          one JSON object: meshes, helpers, materials, textures, frames, frame\n"
+    "                  speed, ticks per frame, bounds and the load's warnings\n",
+    kInfoModelOptions,
     "  Pictures are looked for as named, beside the model, then by their base name beside\n"
     "  the model; missing ones are warnings (on stderr, and in --json).\n");
-const std::string kPoseHelp = WithFlags(
-    "  --frame F     a frame number (fractions allowed), first or last: the file's range\n"
-    "  --skin FILE   bind a skin file (.skn) and deform the mesh it names\n"
-    "  --vue FILE    add a VUE animation to the meshes\n"
-    "  --vertices    also print every mesh vertex in world space\n",
+const std::string kPoseUsage =
+    Usage("FILE --frame F|first|last", kPoseModelOptions, " [--vertices]");
+const std::string kPoseHelp = Help(
+    "  --frame F       a frame number (fractions allowed), first or last: the file's range\n"
+    "  --vertices      also print every mesh vertex in world space\n",
+    kPoseModelOptions,
     "  Output: one JSON object per node: name, kind, world matrix (16 numbers, row by row).\n");
+const std::string kExportUsage = Usage("IN OUT.glb|OUT.gltf", kExportModelOptions);
+const std::string kExportHelp = Help(
+    "  OUT             .glb: one binary file; .gltf: JSON with its buffer and pictures\n"
+    "                  beside it\n",
+    kExportModelOptions, kCompanionsNote);
+const std::string kRenderUsage = Usage(
+    "[--frames N] [--step-ms MS] [--out DIR] [--every K] [--size WxH] [--res DIR] [--driver N] "
+    "[--scene demo|fountain]\n"
+    "         | FILE [--frame F|first|last | --frames N [--every K] | --turntable N]\n"
+    "           [--sheet OUT.png] [--size WxH] [--out DIR] [--grid]\n          ",
+    kRenderModelOptions);
+const std::string kRenderHelp = Help(
+    "  Without FILE, the demonstration (or the fountain) for N frames (90) of MS\n"
+    "  milliseconds (33) each, every K-th frame (default: the last) written as\n"
+    "  DIR/frame-NNNN.png, its files from --res DIR or the build's res/, on the stored\n"
+    "  display driver or driver N of `orix device list`.\n"
+    "  With FILE, a model as `orix view` shows it:\n"
+    "  --frame F       the frame to draw: a number, first (the default) or last\n"
+    "  --frames N      the animation's first N frames, each written as frame-NNNN.png\n"
+    "  --every K       with --frames or --turntable: only every K-th picture\n"
+    "  --turntable N   N pictures once round the model, as turn-NNN.png\n"
+    "  --sheet OUT.png also every picture written on one contact sheet\n"
+    "  --size WxH      the pictures' size (640x480)\n"
+    "  --out DIR       the folder for the pictures (orix-render), made once the model loaded\n"
+    "  --grid          the ground grid under the model\n",
+    kRenderModelOptions, kCompanionsNote);
+const std::string kViewUsage = Usage("FILE", kViewModelOptions);
+const std::string kViewHelp = Help("", kViewModelOptions, kCompanionsNote);
 
 }  // namespace
 
 const std::vector<Command>& Commands() {
     static const std::vector<Command> commands = {
-        {"convert", "IN.ase... | IN.ase OUT.bne [--flags N] [--as mesh]",
+        {"convert", kConvertUsage.c_str(),
          "ASE to BNE through the reader's copy (flags 1 unless given)", RunConvert,
          kConvertHelp.c_str()},
         {"dump", "FILE.bne", "one line per record: offset, tag, name, payload", RunDump,
          "  Exit status 1 when the file is no BNE file or ends before its File End record.\n"},
-        {"info", "FILE [--flags N] [--as mesh] [--json]",
+        {"info", kInfoUsage.c_str(),
          "what a model holds: meshes, helpers, materials, textures, keys, frames", RunInfo,
          kInfoHelp.c_str()},
-        {"pose",
-         "FILE --frame F|first|last [--skin FILE.skn] [--vue FILE.vue] [--flags N] [--vertices]",
+        {"pose", kPoseUsage.c_str(),
          "world matrices of every node at frame F, one JSON object per line", RunPose,
          kPoseHelp.c_str()},
-        {"export",
-         "IN OUT.glb|OUT.gltf [--skin FILE.skn] [--vue FILE.vue] [--no-skin] [--no-vue] [--flags "
-         "N] [--as mesh]",
-         "a model with its pictures, animation and skin as a glTF 2.0 file", RunExport},
+        {"export", kExportUsage.c_str(),
+         "a model with its pictures, animation and skin as a glTF 2.0 file", RunExport,
+         kExportHelp.c_str()},
         {"device", "list | set N | forget", "list or store the display driver the demo uses",
          RunDevice},
-        {"render",
-         "[--frames N] [--step-ms MS] [--out DIR] [--every K] [--size WxH] [--res DIR] [--driver "
-         "N] "
-         "[--scene demo|fountain]\n"
-         "         | FILE [--frame F|first|last | --frames N [--every K] | --turntable N]\n"
-         "           [--sheet OUT.png] [--size WxH] [--out DIR] [--grid] [--skin FILE.skn]\n"
-         "           [--vue FILE.vue] [--no-skin] [--no-vue] [--flags N] [--as mesh]",
+        {"render", kRenderUsage.c_str(),
          "the demo (or the fountain), or a model as `orix view` shows it, offscreen to PNG, "
          "with the real frame rate",
-         RunRender},
-        {"view",
-         "FILE [--skin FILE.skn] [--vue FILE.vue] [--no-skin] [--no-vue] [--flags N] [--as mesh]",
-         "a model in a window: orbit, play, step, wireframe, bones, screenshots", RunView},
+         RunRender, kRenderHelp.c_str()},
+        {"view", kViewUsage.c_str(),
+         "a model in a window: orbit, play, step, wireframe, bones, screenshots", RunView,
+         kViewHelp.c_str()},
     };
     return commands;
 }

@@ -22,9 +22,6 @@ struct Command {
     const char* help = nullptr;  // what `orix COMMAND --help` adds: options, one per line
 };
 
-// The load flags as --flags takes them, bit by bit, for the commands' help.
-extern const char* const kLoadFlagsHelp;
-
 // Prints command's usage, summary and help to out.
 void PrintCommandHelp(const Command& command, std::FILE* out);
 

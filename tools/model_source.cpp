@@ -10,40 +10,6 @@
 
 namespace orix::tool {
 
-OptionResult TakeModelOption(const Args& args, size_t* i, ModelSource* source, std::string* error) {
-    const std::string& a = args[*i];
-    const bool hasValue = *i + 1 < args.size();
-    if (a == "--no-skin") {
-        source->noSkin = true;
-    } else if (a == "--no-vue") {
-        source->noVue = true;
-    } else if (a == "--skin" || a == "--vue" || a == "--flags" || a == "--as") {
-        if (!hasValue) {
-            *error = a + " needs a value";
-            return OptionResult::Bad;
-        }
-        const std::string& value = args[++*i];
-        if (a == "--skin") {
-            source->skin = value;
-        } else if (a == "--vue") {
-            source->vue = value;
-        } else if (a == "--flags") {
-            if (!ParseUnsigned(value, &source->flags)) {
-                *error = "bad --flags " + value;
-                return OptionResult::Bad;
-            }
-        } else if (value == "mesh") {
-            source->asMesh = true;
-        } else {
-            *error = "--as takes mesh, not " + value;
-            return OptionResult::Bad;
-        }
-    } else {
-        return OptionResult::NotMine;
-    }
-    return OptionResult::Taken;
-}
-
 namespace {
 
 // Runs load with the model's folder as the working directory, where the pictures a model

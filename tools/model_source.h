@@ -7,26 +7,11 @@
 #include <string>
 
 #include "commands.h"
+#include "model_options.h"
 #include "tool_support.h"
 #include "viewer/model_view.h"
 
 namespace orix::tool {
-
-struct ModelSource {
-    std::string path;
-    std::string skin;  // given with --skin
-    std::string vue;   // given with --vue
-    bool noSkin = false;
-    bool noVue = false;
-    bool asMesh = false;
-    uint32_t flags = 1;
-};
-
-enum class OptionResult { NotMine, Taken, Bad };
-
-// Takes args[*i] (and its value, moving *i on) when it is one of --skin FILE, --vue FILE,
-// --no-skin, --no-vue, --flags N, --as mesh; Bad, with *error set, for a missing or bad value.
-OptionResult TakeModelOption(const Args& args, size_t* i, ModelSource* source, std::string* error);
 
 // Loads the model, then its animation and skin: the ones given, else the .vue / .skn beside
 // it (saying so on stderr) unless turned off. A mesh (--as mesh) takes neither. False, with

@@ -15,29 +15,12 @@
 #include "platform/display_system.h"
 #include "platform/graphics_device.h"
 #include "platform/messages.h"
+#include "printable_text.h"
 #include "render/texture.h"
 #include "scene/mesh.h"
 #include "scene/skinned_character.h"
 
 namespace orix::tool {
-
-namespace {
-
-void MessageToStderr(const std::string& text, const std::string& caption) {
-    // Message boxes may hold several lines; on stderr each message is one.
-    std::string line;
-    for (char c : text) {
-        if (c == '\n' || c == '\r') {
-            if (!line.empty() && line.back() != ' ') line += ' ';
-        } else {
-            line += c;
-        }
-    }
-    while (!line.empty() && line.back() == ' ') line.pop_back();
-    std::fprintf(stderr, "%s: %s\n", caption.c_str(), line.c_str());
-}
-
-}  // namespace
 
 ToolEngine::ToolEngine() : clock_(std::make_unique<FixedStepClock>()) {
     SetMessageBoxHook(MessageToStderr);
@@ -86,21 +69,19 @@ bool LoadCompanions(LoadedModel& model, const std::string& modelPath, std::strin
     const bool vueGiven = !vue.empty(), skinGiven = !skin.empty();
     if (!vueGiven && !noVue) vue = CompanionFile(modelPath, ".vue");
     if (!vue.empty()) {
-        if (!vueGiven)
-            std::fprintf(stderr, "orix: animation %s found beside the model\n", vue.c_str());
+        if (!vueGiven) PrintLine(stderr, "orix: animation " + vue + " found beside the model");
         model.inputs.push_back(vue);
         if (!character.LoadVue(vue)) {
-            std::fprintf(stderr, "orix: could not load the animation %s\n", vue.c_str());
+            PrintLine(stderr, "orix: could not load the animation " + vue);
             if (vueGiven) return false;
         }
     }
     if (!skinGiven && !noSkin) skin = CompanionFile(modelPath, ".skn");
     if (!skin.empty()) {
-        if (!skinGiven)
-            std::fprintf(stderr, "orix: skin %s found beside the model\n", skin.c_str());
+        if (!skinGiven) PrintLine(stderr, "orix: skin " + skin + " found beside the model");
         model.inputs.push_back(skin);
         if (!character.LoadSkin(skin) || !character.skinLoaded) {
-            std::fprintf(stderr, "orix: could not load the skin %s\n", skin.c_str());
+            PrintLine(stderr, "orix: could not load the skin " + skin);
             if (skinGiven) return false;
         }
     }
@@ -124,14 +105,14 @@ bool LoadModel(const std::string& path, bool asMesh, uint32_t flags, LoadedModel
     ModelInput input;
     std::string error;
     if (!ReadModelFile(path, &input, &error)) {
-        std::fprintf(stderr, "orix: %s\n", error.c_str());
+        PrintLine(stderr, "orix: " + error);
         return false;
     }
     const std::vector<char>& bytes = input.bytes;
     const ModelFileType type = input.type;
     out->inputs.push_back(path);
     if (type == ModelFileType::Unknown) {
-        std::fprintf(stderr, "orix: %s is not an ASE export (nor a BNE file)\n", path.c_str());
+        PrintLine(stderr, "orix: " + path + " is not an ASE export (nor a BNE file)");
         return false;
     }
     bool ok = false;
@@ -176,10 +157,9 @@ bool LoadModel(const std::string& path, bool asMesh, uint32_t flags, LoadedModel
     out->boxMin = builder->BoxMin();
     out->boxMax = builder->BoxMax();
     out->anyVertex = builder->AnyVertex();
-    for (const std::string& w : out->warnings)
-        std::fprintf(stderr, "%s: %s\n", path.c_str(), w.c_str());
+    for (const std::string& w : out->warnings) PrintLine(stderr, path + ": " + w);
     out->collisionMeshes = builder->CollisionMeshNames();
-    if (!ok) std::fprintf(stderr, "orix: could not load %s\n", path.c_str());
+    if (!ok) PrintLine(stderr, "orix: could not load " + path);
     return ok;
 }
 
@@ -193,7 +173,7 @@ bool ParseUnsigned(const std::string& text, uint32_t* out) {
 }
 
 int UsageError(const std::string& message) {
-    std::fprintf(stderr, "orix: %s (see `orix help`)\n", message.c_str());
+    PrintLine(stderr, "orix: " + message + " (see `orix help`)");
     return 2;
 }
 

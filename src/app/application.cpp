@@ -10,10 +10,10 @@
 
 namespace orix {
 
-Application::Application() {
+Application::Application(bool keepLog) {
     flag = false;
     std::string error;
-    logFile = OpenLogFile("debug.txt", &error);
+    logFile = keepLog ? OpenLogFile("debug.txt", &error) : nullptr;
 }
 
 Application::~Application() {

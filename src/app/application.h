@@ -13,8 +13,9 @@ namespace orix {
 
 class Application : public DemoScene {
 public:
-    // Opens "debug.txt" for writing in text mode into logFile (null when it cannot be opened).
-    Application();
+    // With keepLog (the program), opens "debug.txt" in the working directory for writing in text
+    // mode into logFile (null when it cannot be opened); the tool keeps no log.
+    explicit Application(bool keepLog = true);
     // Destroys every object it holds, each once, scene objects before the engine and display.
     ~Application();
     Application(const Application&) = delete;

@@ -36,6 +36,9 @@ struct JpegErrorContext {
     jpeg_error_mgr manager;
     jmp_buf returnPoint;
     void (*standardEmit)(j_common_ptr, int);
+    // The file being decoded: the library's messages name no file, and a model's pictures fail
+    // one after another.
+    const char* fileName = nullptr;
 };
 
 struct LastImageState {
@@ -81,7 +84,8 @@ void JpegErrorExit(jpeg_common_struct* cinfo) {
         // Everything with a destructor ends inside this block: the jump below skips frames.
         char text[JMSG_LENGTH_MAX];
         (*cinfo->err->format_message)(cinfo, text);
-        ShowMessageBox(text, kFatalCaption);
+        ShowMessageBox(context->fileName ? std::string(context->fileName) + ": " + text : text,
+                       kFatalCaption);
     }
     std::longjmp(context->returnPoint, 1);
 }
@@ -166,6 +170,7 @@ std::unique_ptr<uint8_t[]> DecodeJpegFile(const std::string& fileName, uint32_t*
     cinfo.err = jpeg_std_error(&context.manager);
     context.manager.error_exit = JpegErrorExit;
     context.standardEmit = context.manager.emit_message;
+    context.fileName = fileName.c_str();
     context.manager.emit_message = JpegEmitMessage;
     context.manager.addon_message_table = kAddonMessages;
     context.manager.first_addon_message = kMsgTooManyScans;

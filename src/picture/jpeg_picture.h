@@ -48,8 +48,8 @@ JpegLastImage LastJpegImage();
 std::unique_ptr<uint8_t[]> DecodeJpegFile(const std::string& fileName, uint32_t* width,
                                           uint32_t* height, uint32_t maxSide = 0);
 
-// libjpeg's error exit: shows the library's message under "JPEG Fatal Error" and returns to the
-// decode in progress.
+// libjpeg's error exit: shows the library's message, after the name of the file being decoded,
+// under "JPEG Fatal Error" and returns to the decode in progress.
 void JpegErrorExit(jpeg_common_struct* cinfo);
 
 // Writes one decoded row of width RGB triplets as row rowIndex of image.

@@ -283,7 +283,8 @@ TEST_F(JpegPictureTest, MissingTruncatedOrCorruptFilesSaySoAndLeaveNoImage) {
         EXPECT_FALSE(LoadJpegPicture(path));
         ASSERT_EQ(capture_.Messages().size(), 1u);
         EXPECT_EQ(capture_.Messages()[0].caption, "JPEG Fatal Error");
-        EXPECT_FALSE(capture_.Messages()[0].text.empty());
+        // Each failure names its own file.
+        EXPECT_EQ(capture_.Messages()[0].text.rfind(path + ": ", 0), 0u);
         EXPECT_EQ(LastJpegImage().image, nullptr);
         EXPECT_EQ(LastJpegImage().width + LastJpegImage().height, 0u);
     }

@@ -3,7 +3,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <filesystem>
@@ -227,6 +229,61 @@ TEST(OrixTool, ExitStatusesAndConvertNeverDestroysAFile) {
     EXPECT_NE(Tool("info --help").out.find("2  kAseBakePoses, kBneBakePoses"), std::string::npos);
 }
 
+// Every option that takes a value says what it needs when the value is missing, at the end of
+// the arguments or before another option; a command refused on its arguments writes nothing.
+TEST(OrixTool, MissingValuesAreNamedAndRefusedRunsWriteNothing) {
+    ScratchDir dir;
+    Write(dir.File("a.ase"), Character());
+    const std::string a = " '" + dir.File("a.ase") + "' ", out = dir.File("out");
+    const std::pair<std::string, std::vector<std::string>> commands[] = {
+        {"convert" + a, {"--as", "--flags"}},
+        {"info" + a, {"--as", "--flags"}},
+        {"pose" + a, {"--frame", "--skin", "--vue", "--flags"}},
+        {"export" + a + dir.File("a.glb") + " ", {"--skin", "--vue", "--as", "--flags"}},
+        {"view" + a, {"--skin", "--vue", "--as", "--flags"}},
+        {"render" + a + "--out " + out + " ",
+         {"--skin", "--vue", "--as", "--flags", "--frame", "--frames", "--sheet", "--out"}},
+        {"render --out " + out + " ", {"--frames", "--res", "--out"}},
+    };
+    const std::map<std::string, std::string> needs = {{"--skin", "a file name"},
+                                                      {"--vue", "a file name"},
+                                                      {"--sheet", "a file name"},
+                                                      {"--as", "mesh or character"},
+                                                      {"--flags", "a number"},
+                                                      {"--frames", "a number"},
+                                                      {"--frame", "a frame number, first or last"},
+                                                      {"--out", "a folder name"},
+                                                      {"--res", "a folder name"}};
+    for (const auto& [command, options] : commands) {
+        for (const std::string& option : options) {
+            for (const char* after : {"", " --no-vue"}) {
+                Result r = Tool(command + option + after, true);
+                EXPECT_EQ(r.status, 2) << command << option << after;
+                EXPECT_NE(r.out.find(option + " needs " + needs.at(option)), std::string::npos)
+                    << r.out;
+            }
+        }
+    }
+    const std::tuple<std::string, int, std::string> refused[] = {
+        {"device set abc", 2, "abc is no driver number"},
+        {"device set 4000", 1, "no driver 4000"},
+        {"info" + a + "--skin a.skn", 2, "unknown option --skin"},
+        {"export" + a + "x.glb --as land", 2, "--as takes mesh or character, not land"},
+        {"render" + a + "--out " + out + " --sheet " + dir.File("s.jpg"), 2, "must end in .png"},
+        {"render" + a + "--out " + out + " --frame soon", 2, "bad --frame soon"},
+        {"render /nonexistent/m.ase --out " + out, 1, "cannot open"},
+        {"info" + a + "--as character", 0, "1 meshes, 2 helpers"}};
+    for (const auto& [args, status, message] : refused) {
+        Result r = Tool(args, true);
+        EXPECT_EQ(r.status, status) << args;
+        EXPECT_NE(r.out.find(message), std::string::npos) << r.out;
+    }
+    // Only the model: no output folder, sheet, copy or export.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()),
+                            std::filesystem::directory_iterator()),
+              1);
+}
+
 TEST(OrixTool, OutcomesPicturesAndNamesAreHonest) {
     ScratchDir dir;
     // Files that are no export: exit 1 and nothing written.
@@ -303,6 +360,22 @@ TEST(OrixTool, OutcomesPicturesAndNamesAreHonest) {
     EXPECT_EQ(Count(info.out, "picture \"E:\\gone.jpg\" not found"), 1u);
     EXPECT_EQ(info.out.find("Can't Load"), std::string::npos);
     EXPECT_NE(info.out.find("\"Box\xC3\xA9\""), std::string::npos);  // Latin-1 as UTF-8
+    // Names with control bytes, a NUL, a C1 control and a byte that is no UTF-8 print escaped
+    // and whole: in the text output, the load's warnings and a picture's own message.
+    const std::string hostile = std::string("Esc\x1b[31m\0Nul\xC2\x85\xFF", 15);
+    Write(dir.File("bad\x1b.jpg"), "no JPEG");
+    Write(dir.File("esc.ase"), std::string(kScene) +
+                                   "*MATERIAL_LIST {\n*MATERIAL_COUNT 1\n*MATERIAL 0 {\n"
+                                   "*MAP_DIFFUSE {\n*BITMAP \"bad\x1b.jpg\"\n}\n}\n}\n" +
+                                   withRows(Triangle(hostile, 0, 0, 0),
+                                            "*TM_ROW0 -1 0 0\n*TM_ROW1 0 1 0\n*TM_ROW2 0 0 1\n"));
+    Result escaped = Tool("info " + dir.File("esc.ase"), true);
+    EXPECT_EQ(escaped.status, 0);
+    EXPECT_EQ(escaped.out.find_first_of(std::string("\x1b\0", 2)), std::string::npos);
+    const std::string shown = "\"Esc\\x1b[31m\\x00Nul\\xc2\\x85\\xff\"";
+    EXPECT_EQ(Count(escaped.out, "mesh " + shown), 1u) << escaped.out;
+    EXPECT_EQ(Count(escaped.out, "node " + shown + " is mirrored"), 2u);  // stderr and stdout
+    EXPECT_EQ(Count(escaped.out, "bad\\x1b.jpg: Not a JPEG file"), 1u);
     // Strict JSON: UTF-8, and no NaN where the vertex was none.
     Result json = Shell("ORIX_OFFSCREEN=1 " ORIX_TOOL_PATH " info --json " + dir.File("p.ase") +
                         " | python3 -c 'import json,sys; json.loads(sys.stdin.buffer.read()"

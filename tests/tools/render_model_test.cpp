@@ -1,5 +1,6 @@
 // orix render on models the test writes: framing at several sizes and scales, turntable,
-// animation, contact sheet, a missing picture; and the demonstration on each driver.
+// animation, contact sheet, a missing picture; and the demonstration on each driver and without
+// its files.
 #include <gtest/gtest.h>
 #include <png.h>
 
@@ -209,6 +210,31 @@ TEST(OrixRender, EveryListedDriverDrawsThePrimaryDisplaysFrames) {
     Result r;
     for (; n < 16 && (r = render(n)).status == 0; ++n) EXPECT_TRUE(frame(n) == primary) << n;
     EXPECT_NE(r.out.find("no driver " + std::to_string(n)), std::string::npos) << r.out;
+}
+
+// The demonstration without a file it needs fails naming it, and leaves no output folder; no
+// run of the tool writes a log (debug.txt) where it reads or writes.
+TEST(OrixRender, AMissingFileFailsTheDemoAndNoRunLeavesALog) {
+    Scratch dir;
+    const fs::path res = ORIX_RES_DIR;
+    ASSERT_TRUE(fs::exists(res / "vireo.jpg"));
+    for (const std::string missing : {"vireo.jpg", "girl-t.bne", "girl.skn", ""}) {
+        SCOPED_TRACE(missing);
+        const fs::path copy = dir.File("res-" + missing), out = dir.File("out-" + missing);
+        fs::create_directory(copy);
+        for (const fs::directory_entry& e : fs::directory_iterator(res)) {
+            const std::string name = e.path().filename().string();
+            if (name != missing && name != "debug.txt") fs::create_symlink(e.path(), copy / name);
+        }
+        Result r =
+            Tool("render --frames 1 --res " + copy.string() + " --out " + out.string(), true);
+        EXPECT_EQ(r.status, missing.empty() ? 0 : 1) << r.out;
+        EXPECT_NE(r.out.find(missing), std::string::npos) << r.out;
+        EXPECT_EQ(fs::exists(out), missing.empty());
+        EXPECT_FALSE(fs::exists(copy / "debug.txt") || fs::exists(out / "debug.txt"));
+    }
+    ASSERT_EQ(Tool("render --scene fountain --frames 1 --out " + dir.File("f")).status, 0);
+    EXPECT_FALSE(fs::exists(dir.File("f/debug.txt")));
 }
 
 }  // namespace
