@@ -64,8 +64,6 @@ private:
         if (held_) {
             if (InBlockOtherThanGroup()) return false;
             held_ = false;
-            // Read as the top level reads its lines, whatever rule was in force when it came.
-            TokenizeAseLine(&line_, materialList_);
             return true;
         }
         if (lines_.Next(&line_, materialList_)) {

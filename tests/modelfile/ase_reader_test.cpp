@@ -223,6 +223,8 @@ TEST(AseReader, UnclosedBlocksCloseWhereTheNextTopLevelBlockBegins) {
         {cutAtList + Helper("H", "", 0), "*MESH_VERTEX_LIST", "*GEOMOBJECT", "*HELPEROBJECT",
          "Cut 3/0, H, 0 materials"},
         {shape + groups, "*SHAPEOBJECT", "", "*GROUP", "G1 3/1, G3, G2, 0 materials"},
+        {"*GROUP {\n" + cutAtList + Helper("H", "", 0) + "}\n", "*MESH_VERTEX_LIST", "*GEOMOBJECT",
+         "*HELPEROBJECT", "Cut 3/0, H, 0 materials"},
         {groups, "", "", "", "G1 3/1, G3, G2, 0 materials"},
     };
     ScratchDir dir;
