@@ -1,6 +1,11 @@
 // The ASE reader's block parsers: one function per block of the export, each reading lines until
 // its closing '}' (or the end of the file) and passing what it meets to the model builder and,
 // when a copy is written, to the BNE writer.
+//
+// Exporters sometimes leave out a closing brace. A line that opens a top-level block inside any
+// block but a group therefore closes every block above it up to the top level (or the group):
+// Next() holds the line back and answers false until the parsers have returned to ParseTop, so
+// each block ends through its parser's own ending, innermost first, as at its '}'.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -56,6 +61,11 @@ private:
 
     bool Next() {
         if (!ok_) return false;
+        if (held_) {
+            if (InBlockOtherThanGroup()) return false;
+            held_ = false;
+            return true;
+        }
         if (lines_.Next(&line_, materialList_)) {
             // Wherever it stands (an unclosed block may swallow it), such a block makes the
             // text an export.
@@ -63,6 +73,10 @@ private:
             if (line_.opens && (k == "*SCENE" || k == "*MATERIAL_LIST" ||
                                 (k.size() > 6 && k.substr(k.size() - 6) == "OBJECT"))) {
                 found_ = true;
+            }
+            if (line_.opens && InBlockOtherThanGroup() && OpensTopLevelBlock()) {
+                CloseUnclosedBlocks();
+                return false;
             }
             return true;
         }
@@ -77,16 +91,40 @@ private:
     void Warn(size_t line, const std::string& text) {
         b_.Warn("line " + std::to_string(line) + ": " + text);
     }
-    // Reports the block the file left open (once), with what became of it.
+    static std::string NeverCloses(const OpenBlock& inner, const OpenBlock& outer) {
+        std::string where = inner.keyword + " block never closes";
+        if (inner.line != outer.line) {
+            where += " (in the " + outer.keyword + " of line " + std::to_string(outer.line) + ")";
+        }
+        return where;
+    }
+    // Reports the block the file left open at its end (once), with what became of it.
     void ReportUnclosed(const std::string& fate) {
         if (!hasUnclosed_ || reported_) return;
         reported_ = true;
-        std::string where = unclosed_.keyword + " block never closes";
-        if (unclosed_.line != outermost_.line) {
-            where += " (in the " + outermost_.keyword + " of line " +
-                     std::to_string(outermost_.line) + ")";
+        Warn(unclosed_.line, NeverCloses(unclosed_, outermost_) + "; " + fate);
+    }
+    bool InBlockOtherThanGroup() const {
+        return !open_.empty() && open_.back().keyword != "*GROUP";
+    }
+    // Only a top-level block opens with these keywords, so one met inside another block means
+    // the blocks above it were never closed.
+    bool OpensTopLevelBlock() const {
+        if (line_.continued) return false;
+        for (std::string_view k : {"*GEOMOBJECT", "*HELPEROBJECT", "*SHAPEOBJECT", "*LIGHTOBJECT",
+                                   "*CAMERAOBJECT", "*GROUP", "*MATERIAL_LIST", "*SCENE"}) {
+            if (line_.keyword == k) return true;
         }
-        Warn(unclosed_.line, where + "; " + fate);
+        return false;
+    }
+    // Holds the line back until the blocks up to the top level or the enclosing group are closed.
+    void CloseUnclosedBlocks() {
+        size_t outer = open_.size() - 1;
+        while (outer > 0 && open_[outer - 1].keyword != "*GROUP") --outer;
+        Warn(open_.back().line, NeverCloses(open_.back(), open_[outer]) + "; closed at line " +
+                                    std::to_string(line_.number) + ", where a " +
+                                    std::string(line_.keyword) + " block begins");
+        held_ = true;
     }
     bool Is(std::string_view keyword) const { return line_.keyword == keyword; }
     void Fail(bool ok) {
@@ -147,6 +185,7 @@ private:
     bool ok_ = true;
     bool found_ = false;
     bool atEnd_ = false;
+    bool held_ = false;  // line_ closed the blocks above it and waits for ParseTop
     bool hasUnclosed_ = false;
     bool reported_ = false;
     std::vector<OpenBlock> open_;

@@ -66,6 +66,7 @@ bool AseLineReader::Next(AseLine* line, bool materialListRule) {
     offset_ += length;
     if (!midLine_) ++lines_;
     line->number = lines_;
+    line->continued = midLine_;
     midLine_ = !nl;
     TokenizeAseLine(line, materialListRule);
     return true;

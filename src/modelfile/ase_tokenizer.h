@@ -24,8 +24,9 @@ struct AseLine {
     std::string_view keyword;  // up to the first space, tab or CR
     std::string_view value;    // quoted text, or the rest of the line with tabs as spaces
     bool quoted = false;
-    bool opens = false;   // the line holds a '{'
-    bool closes = false;  // the keyword begins with '}'
+    bool opens = false;      // the line holds a '{'
+    bool closes = false;     // the keyword begins with '}'
+    bool continued = false;  // a later piece of a long line, not the start of one
 };
 
 class AseLineReader {

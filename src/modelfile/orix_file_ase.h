@@ -8,8 +8,11 @@
 // angles 2*pi - angle, key angles negated. Sub-materials nest by block structure; the copy
 // writes each sub-material as "list header, sub-material header, its records, end of material"
 // so that the BNE reader nests them the same way. The copy always starts with the BNE magic.
-// Lines over 254 characters are read in pieces. A block left open at the end of the file
-// drops the object it was part of (from the copy too) and is a warning naming its line.
+// Lines over 254 characters are read in pieces. A line that opens a top-level block (object,
+// group, material list, scene) inside any block but a group closes the blocks above it, as
+// their '}' would, with a warning naming the line each end of them. A block left open at the
+// end of the file drops the object it was part of (from the copy too) and is a warning naming
+// its line.
 // A copy refuses what BNE cannot encode: more than 255 materials, or sub-materials in one.
 // Messages: "Can't load %s" under "Load Ase", texture failures under "OrixFileAse".
 // Depends on: modelfile/model_builder.h, modelfile/orix_file_bne.h (the copy), ase_tokenizer.h.

@@ -1,6 +1,7 @@
 // The ASE reader: tokenizer, conversions, block handling, exports in the wild, the BNE copy.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -139,10 +140,9 @@ TEST(AseReader, ExportsInTheWildLoadWithoutHanging) {
     std::string deepGroups;
     for (int i = 0; i < 200000; ++i) deepGroups += "*GROUP \"g\" {\n";
     deepGroups += Helper("Deep", "", 0);
-    std::string grouped = "*GROUP \"Body\" {\n" + Helper("InGroup", "", 0) + "}\n";
-    // The count of objects kept where it is sure (-1: any); objects in a group belong to the model.
+    // The count of objects kept where it is sure (-1: any).
     const std::pair<const std::string*, int> cases[] = {
-        {&crlf, 1}, {&noMagicNoNormals, 1}, {&longLine, -1}, {&deepGroups, -1}, {&grouped, 1}};
+        {&crlf, 1}, {&noMagicNoNormals, 1}, {&longLine, -1}, {&deepGroups, -1}};
     for (const auto& [text, objects] : cases) {
         SkinnedCharacter c(0);
         EXPECT_TRUE(LoadText(&c, *text, kAseFinishNodes));
@@ -177,6 +177,80 @@ TEST(AseReader, KeyTracksAndSignedTicks) {
     EXPECT_FLOAT_EQ(anim.PositionKeys()[1].time, 2.0f);
     // (x, y, z) = (1, 2, 3) is stored as (1, 3, 2).
     EXPECT_FLOAT_EQ(anim.PositionKeys()[0].value.y, 3.0f);
+}
+
+// The line where piece first stands in text (past the first after, when given).
+size_t LineOf(const std::string& text, const std::string& piece, const std::string& after = "") {
+    size_t at = text.find(piece, after.empty() ? 0 : text.find(after) + 1);
+    return 1 + size_t(std::count(text.begin(), text.begin() + long(at), '\n'));
+}
+
+// A brace an exporter left out: the blocks above the next top-level block close there, with one
+// warning naming where the open block began and where it closed; the copy reads back the same.
+TEST(AseReader, UnclosedBlocksCloseWhereTheNextTopLevelBlockBegins) {
+    const std::string list =
+        "*MATERIAL_LIST {\n\t*MATERIAL_COUNT 1\n\t*MATERIAL 0 {\n\t\t*MATERIAL_NAME \"Bark\"\n"
+        "\t\t*MATERIAL_DIFFUSE 0.5 0.25 0\n\t}\n";
+    std::string listBraceLeftOut = Triangle("A", "", -1);
+    listBraceLeftOut.erase(listBraceLeftOut.find("\t\t}\n"), 4);
+    std::string cutAtList = Triangle("Cut", "", -1);
+    cutAtList.erase(cutAtList.find("\t\t}\n\t\t*MESH_FACE_LIST"));
+    const std::string shape = "*SHAPEOBJECT {\n\t*NODE_NAME \"Line\"\n\t*SHAPE_LINE 0 {\n";
+    const std::string groups = "*GROUP \"Outer\" {\n" + Triangle("G1", "", -1) +
+                               "\t*GROUP \"Inner\" {\n" + Helper("G3", "", 1) + "\t}\n" +
+                               Helper("G2", "", 0) + "}\n";
+    // Meshes as "name vertices/faces", then helpers, then the material count.
+    auto summary = [](const SkinnedCharacter& m) {
+        std::string s;
+        for (const Mesh* g : m.meshes) {
+            s += g->name + " " + std::to_string(g->vertexCount) + "/" +
+                 std::to_string(g->faceCount) + ", ";
+        }
+        for (const auto* h : m.helpers) s += h->name + ", ";
+        return s + std::to_string(m.materialCount) + " materials";
+    };
+    struct Case {
+        std::string text;
+        std::string open;    // the keyword of the block left open; empty: no warning
+        std::string outer;   // of the outermost block closed with it, when another
+        std::string closer;  // the keyword that closed them
+        std::string model;   // a vertex list left open swallows the faces after it
+    } cases[] = {
+        {Scene() + list + Triangle("Trunk", "", 0) + Triangle("Crown", "Trunk", 0),
+         "*MATERIAL_LIST", "", "*GEOMOBJECT", "Trunk 3/1, Crown 3/1, 1 materials"},
+        {listBraceLeftOut + Helper("H", "", 0), "*GEOMOBJECT", "", "*HELPEROBJECT",
+         "A 3/0, H, 0 materials"},
+        {cutAtList + Helper("H", "", 0), "*MESH_VERTEX_LIST", "*GEOMOBJECT", "*HELPEROBJECT",
+         "Cut 3/0, H, 0 materials"},
+        {shape + groups, "*SHAPEOBJECT", "", "*GROUP", "G1 3/1, G3, G2, 0 materials"},
+        {"*GROUP {\n" + cutAtList + Helper("H", "", 0) + "}\n", "*MESH_VERTEX_LIST", "*GEOMOBJECT",
+         "*HELPEROBJECT", "Cut 3/0, H, 0 materials"},
+        {groups, "", "", "", "G1 3/1, G3, G2, 0 materials"},
+    };
+    ScratchDir dir;
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.text);
+        SkinnedCharacter c(0), copy(0);
+        OrixFileAse reader(&c);
+        reader.SetCopyName(dir.File("copy.bne"));
+        ASSERT_TRUE(LoadText(&c, k.text, kAseFinishNodes | kAseWriteBne, &reader));
+        ASSERT_TRUE(reader.FinishCopy());
+        std::vector<std::string> warnings;
+        if (!k.open.empty()) {
+            std::string in = k.outer.empty() ? ""
+                                             : " (in the " + k.outer + " of line " +
+                                                   std::to_string(LineOf(k.text, k.outer)) + ")";
+            warnings.push_back("line " + std::to_string(LineOf(k.text, k.open)) + ": " + k.open +
+                               " block never closes" + in + "; closed at line " +
+                               std::to_string(LineOf(k.text, k.closer, k.open)) + ", where a " +
+                               k.closer + " block begins");
+        }
+        EXPECT_EQ(reader.Builder().Warnings(), warnings);
+        EXPECT_EQ(summary(c), k.model);
+        OrixFileBne bne(&copy);
+        ASSERT_TRUE(bne.Load(dir.File("copy.bne"), kBneFinishNodes));
+        EXPECT_EQ(summary(copy), k.model);
+    }
 }
 
 }  // namespace
