@@ -1,8 +1,10 @@
 // orix render on models the test writes: framing at several sizes and scales, turntable,
-// animation, contact sheet, a missing picture; and the demonstration on each driver.
+// animation, contact sheet, pictures there and missing; and the demonstration on each driver.
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -188,6 +190,82 @@ TEST(RenderModel, AnimationTurntableAndSheet) {
     // Once round: the last picture is one step short of the first, a quarter turn far from it.
     EXPECT_LT(Difference(turn.front(), turn.back()), Difference(turn.front(), turn[6]));
     EXPECT_LT(Difference(turn.front(), turn.back()), 1.5 * Difference(turn.front(), turn[1]));
+}
+
+// The mean colour of the pixels unlike the corner's background, 0 to 255 a channel.
+std::array<double, 3> ModelColour(const Picture& p) {
+    std::array<double, 3> sum{};
+    size_t n = 0;
+    for (int y = 0; y < p.height; ++y)
+        for (int x = 0; x < p.width; ++x) {
+            const uint32_t c = p.At(x, y);
+            if (c == p.At(0, 0)) continue;
+            ++n;
+            for (int k = 0; k < 3; ++k) sum[size_t(k)] += (c >> (16 - 8 * k)) & 0xFF;
+        }
+    for (double& v : sum) v = n ? v / double(n) : 0.0;
+    return sum;
+}
+
+// TGA and PNG pictures on a white material show their own colours, alpha or not; a picture
+// missing or unreadable on a black material (exporters leave the colour to the picture) shows
+// the model lit in grey, and the warning stays.
+TEST(RenderModel, PicturesShowTheirColoursAndMissingOnesAGreyStandIn) {
+    Scratch dir;
+    auto uniform = [](uint8_t r, uint8_t g, uint8_t b) {
+        std::vector<uint8_t> rgba;
+        for (int i = 0; i < 4; ++i) rgba.insert(rgba.end(), {r, g, b, 100});
+        return rgba;
+    };
+    std::vector<uint8_t> cut = orix::test::MakePng(2, 2, uniform(1, 2, 3), false);
+    cut.resize(cut.size() / 2);
+    struct Case {
+        const char* picture;
+        std::vector<uint8_t> bytes;  // none: no file
+        const char* diffuse;
+        std::array<double, 3> colour;
+        const char* warning;
+    } cases[] = {
+        {"plain.tga",
+         orix::test::MakeTga(2, 2, uniform(200, 40, 40), 32, false),
+         "1 1 1",
+         {200, 40, 40},
+         nullptr},
+        {"packed.tga",
+         orix::test::MakeTga(2, 2, uniform(40, 200, 40), 32, true),
+         "1 1 1",
+         {40, 200, 40},
+         nullptr},
+        {"picture.png",
+         orix::test::MakePng(2, 2, uniform(40, 40, 200), true),
+         "1 1 1",
+         {40, 40, 200},
+         nullptr},
+        {"missing.tga", {}, "0 0 0", {1, 1, 1}, "picture \"missing.tga\" not found"},
+        {"broken.png", cut, "0 0 0", {1, 1, 1}, "Can't Load texture. : broken.png"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.picture);
+        if (!c.bytes.empty()) orix::test::WriteBytes(dir.File(c.picture), c.bytes);
+        std::string model = Box(0, 0, 0, 10, c.picture);
+        model.replace(model.find("0.8 0.6 0.3"), 11, c.diffuse);
+        Write(dir.File("model.ase"), model);
+        fs::remove_all(dir.File("out"));
+        Result r = Tool(
+            "render " + dir.File("model.ase") + " --size 160x120 --out " + dir.File("out"), true);
+        ASSERT_EQ(r.status, 0) << r.out;
+        EXPECT_EQ(r.out.find(c.warning ? c.warning : c.picture) != std::string::npos,
+                  c.warning != nullptr)
+            << r.out;
+        Picture p(dir.File("out/frame-0000.png"));
+        ASSERT_GT(Measure(p).share, 0.05);
+        // The light scales every channel alike: the hue is the picture's (or the grey's).
+        const std::array<double, 3> seen = ModelColour(p);
+        const double scale = *std::max_element(seen.begin(), seen.end()) /
+                             *std::max_element(c.colour.begin(), c.colour.end());
+        for (size_t k = 0; k < 3; ++k) EXPECT_NEAR(seen[k], c.colour[k] * scale, 12.0) << k;
+        EXPECT_GT(*std::max_element(seen.begin(), seen.end()), 90.0);
+    }
 }
 
 // Every driver of the device list draws the demonstration as the primary display does (all of
