@@ -251,6 +251,53 @@ def jpeg_seeds():
         put("jpeg_picture", name + ".jpg", data)
 
 
+# ---- TGA and PNG -------------------------------------------------------------------------------
+def tga(width, height, image_type, bits, data, descriptor=0, id_field=b"", color_map=None):
+    map_type, map_length, map_bits, map_bytes = 0, 0, 0, b""
+    if color_map:
+        map_bits, map_bytes = color_map
+        map_type, map_length = 1, len(map_bytes) // ((map_bits + 7) // 8)
+    header = struct.pack("<BBBHHBHHHHBB", len(id_field), map_type, image_type, 0, map_length,
+                         map_bits, 0, 0, width, height, bits, descriptor)
+    return header + id_field + map_bytes + data
+
+
+def png(width, height, color_type, depth, raw_rows, interlace=0):
+    import zlib
+
+    def chunk(kind, payload):
+        body = kind + payload
+        return struct.pack(">I", len(payload)) + body + struct.pack(">I", zlib.crc32(body))
+
+    ihdr = struct.pack(">IIBBBBB", width, height, depth, color_type, 0, 0, interlace)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", ihdr) +
+            chunk(b"IDAT", zlib.compress(raw_rows)) + chunk(b"IEND", b""))
+
+
+def tga_png_seeds():
+    rgb = bytes([0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255])
+    seeds = {
+        "rgb24.tga": tga(2, 2, 2, 24, rgb),
+        "rgba32_top_down.tga": tga(2, 2, 2, 32, bytes(range(16)), descriptor=0x28),
+        "rle32.tga": tga(4, 2, 10, 32, bytes([0x83, 1, 2, 3, 4, 0x01, 9, 9, 9, 9, 8, 8, 8, 8,
+                                               0x81, 5, 6, 7, 8])),
+        "rle_past_end.tga": tga(2, 1, 10, 24, bytes([0xFF, 1, 2, 3])),
+        "grey.tga": tga(2, 2, 3, 8, bytes([0, 80, 160, 255])),
+        "mapped.tga": tga(2, 2, 1, 8, bytes([0, 1, 1, 0]), color_map=(24, rgb[:6])),
+        "mapped_rle16.tga": tga(2, 2, 9, 8, bytes([0x83, 1]), color_map=(16, bytes(4))),
+        "rgb15.tga": tga(2, 1, 2, 16, bytes([0x1F, 0x7C, 0xE0, 0x03]), id_field=b"id"),
+        "truncated.tga": tga(8, 8, 2, 24, rgb),
+        "huge.tga": tga(65535, 65535, 10, 32, bytes([0xFF, 1, 2, 3, 4])),
+        "rgb.png": png(2, 2, 2, 8, b"\0" + rgb[:6] + b"\1" + rgb[6:]),
+        "rgba16.png": png(1, 2, 6, 16, b"\0" + bytes(8) + b"\2" + bytes(range(8))),
+        "grey_interlaced.png": png(3, 3, 0, 8, b"".join(b"\4" + bytes(3) for _ in range(6)), 1),
+        "short_data.png": png(64, 64, 2, 8, b"\0" * 10),
+        "huge.png": png(100000, 100000, 2, 8, b"\0"),
+    }
+    for name, data in seeds.items():
+        put("tga_png_picture", name, data)
+
+
 # ---- ASE ---------------------------------------------------------------------------------------
 ASE_MATERIALS = """*MATERIAL_LIST {
 \t*MATERIAL_COUNT 2
@@ -450,6 +497,7 @@ def main():
     bne_seeds()
     bmp_seeds()
     jpeg_seeds()
+    tga_png_seeds()
     ase_seeds()
     vue_seeds()
     skin_seeds()

@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config clang
   libsdl2-dev libsdl2-ttf-dev libx11-dev
-  libjpeg62-turbo-dev libpng-dev
+  libjpeg62-turbo-dev libpng-dev libstb-dev
   libegl-dev libgl-dev libegl1-mesa-dev libgl1-mesa-dri libglx-mesa0 mesa-utils
   libinih-dev libtinygltf-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev libassimp-dev

@@ -7,6 +7,7 @@
 
 #include "scene/mesh.h"
 #include "scene/skinned_character.h"
+#include "viewer/missing_pictures.h"
 
 namespace orix::tool {
 
@@ -34,6 +35,12 @@ private:
     std::filesystem::path start_;
 };
 
+void StandInForMissingPictures(const LoadedModel& model, SceneObject* shown) {
+    std::vector<const Material*> pictured;
+    for (const auto& p : model.materialPictures) pictured.push_back(p.first);
+    if (shown) GreyMissingPictures(*shown, pictured);
+}
+
 }  // namespace
 
 bool LoadModelSource(const ModelSource& given, LoadedModel* model) {
@@ -41,6 +48,7 @@ bool LoadModelSource(const ModelSource& given, LoadedModel* model) {
     InModelFolder folder(&source);
     // Vertices with normals, so the view's light shapes the model.
     if (!LoadModel(source.path, source.asMesh, source.flags, model, 0)) return false;
+    StandInForMissingPictures(*model, ShownObject(*model));
     if (source.asMesh || !model->character) return true;
     return LoadCompanions(*model, source.path, source.vue, source.skin, source.noVue,
                           source.noSkin);

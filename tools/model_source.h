@@ -16,7 +16,8 @@ namespace orix::tool {
 // Loads the model, then its animation and skin: the ones given, else the .vue / .skn beside
 // it (saying so on stderr) unless turned off. A mesh (--as mesh) takes neither. False, with
 // the reason on stderr, when the model or a file given by name cannot be read; a companion
-// that cannot be read is reported and left out.
+// that cannot be read is reported and left out. A material whose picture cannot be had is given
+// the grey stand-in (viewer/missing_pictures.h).
 bool LoadModelSource(const ModelSource& source, LoadedModel* model);
 
 // The object to show and its frames.

@@ -6,6 +6,7 @@
 
 #include "picture/bmp_picture.h"
 #include "picture/jpeg_picture.h"
+#include "picture/tga_png_picture.h"
 #include "render/texture.h"
 
 namespace orix::gltf {
@@ -116,6 +117,10 @@ bool DecodePicture(const std::string& path, bool blackIsTransparent, Picture* ou
         bitmap = LoadBitmapPicture(path);
     } else if (ext == "jpg") {
         bitmap = LoadJpegDib(path);
+    } else if (ext == "tga") {
+        bitmap = LoadTgaPicture(path);
+    } else if (ext == "png") {
+        bitmap = LoadPngPicture(path);
     }
     if (!bitmap || !bitmap->IsValid()) return false;
     out->width = bitmap->width;

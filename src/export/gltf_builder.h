@@ -43,7 +43,7 @@ struct Picture {
     bool cutOut = false;  // some texels are transparent (black under the colour key)
 };
 
-// Decodes a BMP or JPEG file with the engine's loaders; black texels get alpha 0 when
+// Decodes a BMP, JPEG, TGA or PNG file with the engine's loaders; black texels get alpha 0 when
 // blackIsTransparent. False (the loaders report why) when it cannot be read.
 bool DecodePicture(const std::string& path, bool blackIsTransparent, Picture* out);
 // PNG bytes of a picture; false when encoding fails.

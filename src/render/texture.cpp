@@ -6,6 +6,7 @@
 
 #include "picture/bmp_picture.h"
 #include "picture/jpeg_picture.h"
+#include "picture/tga_png_picture.h"
 #include "platform/graphics_device.h"
 
 namespace orix {
@@ -27,11 +28,19 @@ BitmapPtr LoadBmp(const std::string& fileName, uint32_t, uint32_t maxSide) {
 BitmapPtr LoadJpg(const std::string& fileName, uint32_t screenBits, uint32_t maxSide) {
     return LoadJpegPicture(fileName, screenBits, maxSide);
 }
+BitmapPtr LoadTga(const std::string& fileName, uint32_t, uint32_t maxSide) {
+    return LoadTgaPicture(fileName, maxSide);
+}
+BitmapPtr LoadPng(const std::string& fileName, uint32_t, uint32_t maxSide) {
+    return LoadPngPicture(fileName, maxSide);
+}
 
 PictureLoader LoaderFor(const std::string& fileName) {
     std::string ext = FileExtension(fileName);
     if (ext == "bmp") return LoadBmp;
     if (ext == "jpg") return LoadJpg;
+    if (ext == "tga") return LoadTga;
+    if (ext == "png") return LoadPng;
     return nullptr;
 }
 

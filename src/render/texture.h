@@ -3,8 +3,8 @@
 // picture, an optional source colour key and palette, and the handle that drawing binds.
 //
 // Depends on the graphics device (surfaces, palettes, texture formats, texture handles), the
-// bitmap blit of the platform layer, and the JPEG and BMP loaders. Shows no message: every
-// failure is the result false and the owner reports it. Pictures are taken at their own size;
+// bitmap blit of the platform layer, and the BMP, JPEG, TGA and PNG loaders. Shows no message:
+// every failure is the result false and the owner reports it. Pictures are taken at their own size;
 // a size or format the device refuses fails the load.
 #pragma once
 
@@ -38,9 +38,9 @@ struct Texture {
     // The device the surfaces and palette belong to (handles mean nothing without it).
     GraphicsDevice* device = nullptr;
 
-    // Loads fileName (.bmp or .jpg, relative to the working directory) into a new texture of
-    // device, with a source colour key in the texture's own pixel format or kNoColorKey. What an
-    // earlier load made is released only once the new picture has been read.
+    // Loads fileName (.bmp, .jpg, .tga or .png, relative to the working directory) into a new
+    // texture of device, with a source colour key in the texture's own pixel format or kNoColorKey.
+    // What an earlier load made is released only once the new picture has been read.
     bool Load(GraphicsDevice* device, const std::string& fileName, uint32_t colorKey);
     // As Load, with one picture per level of a mip chain, level 0 (largest) first; the loader
     // follows the extension of the first name. levelCount beyond fileNames fails.

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 
+#include "export/gltf_builder.h"
 #include "picture/bmp_picture.h"
 #include "picture/jpeg_picture.h"
+#include "picture/tga_png_picture.h"
 #include "support/picture_files.h"
 
 namespace orix {
@@ -353,6 +356,95 @@ TEST_F(JpegPictureTest, CmykAndYcckFilesDecodeToThePicture) {
         ExpectDibShows(*dib, test::TestPattern(37, 21), 37, 21, 6);
     }
     EXPECT_TRUE(capture_.Messages().empty());
+}
+
+// 3 x 2 top-down RGBA pixels with two equal neighbours (an RLE run) and alpha from clear to
+// opaque.
+const std::vector<uint8_t> kTgaPngPixels = {
+    255, 0, 0,   255, 0,   255, 0,   128, 0,  255, 0,  128,
+    0,   0, 255, 0,   250, 250, 250, 255, 10, 20,  30, 64,
+};
+
+struct TgaPngCase {
+    const char* name;
+    bool tga;
+    std::vector<uint8_t> bytes;
+};
+
+std::vector<TgaPngCase> TgaPngCases() {
+    const std::vector<uint8_t>& p = kTgaPngPixels;
+    return {{"tga24", true, test::MakeTga(3, 2, p, 24, false)},
+            {"tga32", true, test::MakeTga(3, 2, p, 32, false)},
+            {"tga24rle", true, test::MakeTga(3, 2, p, 24, true)},
+            {"tga32rle", true, test::MakeTga(3, 2, p, 32, true)},
+            {"png", false, test::MakePng(3, 2, p, false)},
+            {"pngalpha", false, test::MakePng(3, 2, p, true)}};
+}
+
+BitmapPtr ParseTgaPng(const TgaPngCase& c, size_t size) {
+    return c.tga ? ParseTga(c.bytes.data(), size) : ParsePng(c.bytes.data(), size);
+}
+
+// Every form reads the same colours, alpha left aside as for BMP, in the engine's loading and
+// in the export's; cut short anywhere, or taken for the other format, it is no picture.
+TEST(TgaPngPicture, EveryFormReadsTheSameColoursAndNoCutOrWrongFormatReads) {
+    PictureTempDir dir;
+    for (const TgaPngCase& c : TgaPngCases()) {
+        SCOPED_TRACE(c.name);
+        ASSERT_FALSE(c.bytes.empty());
+        BitmapPtr bm = ParseTgaPng(c, c.bytes.size());
+        ASSERT_TRUE(bm);
+        ASSERT_EQ(bm->width, 3);
+        ASSERT_EQ(bm->height, 2);
+        const std::string path = dir.File(std::string(c.name) + (c.tga ? ".TGA" : ".png"));
+        ASSERT_TRUE(test::WriteBytes(path, c.bytes));
+        gltf::Picture exported;
+        ASSERT_TRUE(gltf::DecodePicture(path, false, &exported));
+        for (int i = 0; i < 6; ++i) {
+            const uint8_t* px = &kTgaPngPixels[size_t(i) * 4];
+            const uint32_t rgb = uint32_t(px[0]) << 16 | uint32_t(px[1]) << 8 | px[2];
+            EXPECT_EQ(bm->PixelRgb(i % 3, i / 3), rgb) << i;
+            const uint8_t opaque[4] = {px[0], px[1], px[2], 255};
+            EXPECT_TRUE(std::equal(opaque, opaque + 4, &exported.rgba[size_t(i) * 4])) << i;
+        }
+        for (size_t cut = 0; cut < c.bytes.size(); ++cut) {
+            // libpng reads the pixels before the end chunk; a file cut in that chunk is whole.
+            if (!c.tga && cut + 12 >= c.bytes.size()) break;
+            EXPECT_FALSE(ParseTgaPng(c, cut)) << cut;
+        }
+        const TgaPngCase other{c.name, !c.tga, c.bytes};
+        EXPECT_FALSE(ParseTgaPng(other, other.bytes.size()));
+    }
+}
+
+TEST(TgaPngPicture, PicturesLargerThanTheDeviceHoldsAreRefusedAsBmpIs) {
+    PictureTempDir dir;
+    MessageCapture capture;
+    struct Case {
+        bool tga;
+        int w, h;
+        uint32_t maxSide;
+        const char* says;
+    } cases[] = {
+        {true, 20000, 1, 0, "20000 x 1 pixels; the limit is 16384 pixels a side"},
+        {false, 20000, 1, 0, "20000 x 1 pixels; the limit is 16384 pixels a side"},
+        {true, 2000, 2, 1024, "2000 x 2 pixels; the limit is 1024 pixels a side"},
+        {false, 2, 2000, 1024, "2 x 2000 pixels; the limit is 1024 pixels a side"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.says);
+        capture.Clear();
+        const std::vector<uint8_t> blank(size_t(c.w) * c.h * 4, 90);
+        const std::string path = dir.File(c.tga ? "big.tga" : "big.png");
+        ASSERT_TRUE(test::WriteBytes(path, c.tga ? test::MakeTga(c.w, c.h, blank, 24, true)
+                                                 : test::MakePng(c.w, c.h, blank, false)));
+        EXPECT_FALSE(c.tga ? LoadTgaPicture(path, c.maxSide) : LoadPngPicture(path, c.maxSide));
+        ASSERT_EQ(capture.Messages().size(), 1u);
+        EXPECT_EQ(capture.Messages()[0].caption, c.tga ? "OrixFileTga" : "OrixFilePng");
+        EXPECT_EQ(capture.Messages()[0].text, std::string(c.tga ? "TGA" : "PNG") + " :\n" + path +
+                                                  ": the picture is " + c.says +
+                                                  " and 512 MiB of pixels\n");
+    }
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <iterator>
 
 #include <jpeglib.h>
+#include <png.h>
 
 #include "platform/messages.h"
 
@@ -165,6 +166,68 @@ std::vector<uint8_t> MakeBmp(const BmpSpec& shape) {
     Put32(file, offBits);
     file.insert(file.end(), info.begin(), info.end());
     file.insert(file.end(), shape.pixels.begin(), shape.pixels.end());
+    return file;
+}
+
+std::vector<uint8_t> MakeTga(int width, int height, const std::vector<uint8_t>& rgba, int bits,
+                             bool rle) {
+    std::vector<uint8_t> file(18, 0);
+    file[2] = rle ? 10 : 2;
+    file[12] = uint8_t(width), file[13] = uint8_t(width >> 8);
+    file[14] = uint8_t(height), file[15] = uint8_t(height >> 8);
+    file[16] = uint8_t(bits);
+    file[17] = bits == 32 ? 8 : 0;  // alpha bits; origin bottom left
+    const size_t bytes = size_t(bits / 8);
+    std::vector<uint8_t> pixels;  // bottom row first, blue-green-red(-alpha)
+    for (int y = height - 1; y >= 0; --y) {
+        for (int x = 0; x < width; ++x) {
+            const uint8_t* p = &rgba[(size_t(y) * width + x) * 4];
+            const uint8_t stored[4] = {p[2], p[1], p[0], p[3]};
+            pixels.insert(pixels.end(), stored, stored + bytes);
+        }
+    }
+    if (!rle) {
+        file.insert(file.end(), pixels.begin(), pixels.end());
+        return file;
+    }
+    const size_t count = pixels.size() / bytes;
+    auto same = [&](size_t a, size_t b) {
+        return std::equal(&pixels[a * bytes], &pixels[a * bytes] + bytes, &pixels[b * bytes]);
+    };
+    for (size_t i = 0; i < count;) {
+        size_t run = 1;
+        while (i + run < count && run < 128 && same(i, i + run)) ++run;
+        if (run > 1) {
+            file.push_back(uint8_t(0x80 | (run - 1)));
+            file.insert(file.end(), &pixels[i * bytes], &pixels[i * bytes] + bytes);
+        } else {
+            // A raw stretch, up to where a run begins.
+            while (i + run < count && run < 128 &&
+                   !(i + run + 1 < count && same(i + run, i + run + 1)))
+                ++run;
+            file.push_back(uint8_t(run - 1));
+            file.insert(file.end(), &pixels[i * bytes], &pixels[(i + run) * bytes]);
+        }
+        i += run;
+    }
+    return file;
+}
+
+std::vector<uint8_t> MakePng(int width, int height, const std::vector<uint8_t>& rgba, bool alpha) {
+    std::vector<uint8_t> pixels;
+    for (size_t i = 0; i + 3 < rgba.size(); i += 4)
+        pixels.insert(pixels.end(), &rgba[i], &rgba[i] + (alpha ? 4 : 3));
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    image.width = uint32_t(width);
+    image.height = uint32_t(height);
+    image.format = alpha ? PNG_FORMAT_RGBA : PNG_FORMAT_RGB;
+    png_alloc_size_t size = 0;
+    if (!png_image_write_to_memory(&image, nullptr, &size, 0, pixels.data(), 0, nullptr)) return {};
+    std::vector<uint8_t> file(size);
+    if (!png_image_write_to_memory(&image, file.data(), &size, 0, pixels.data(), 0, nullptr))
+        return {};
+    file.resize(size);
     return file;
 }
 

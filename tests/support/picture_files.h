@@ -1,6 +1,7 @@
 // Test pictures made on the spot: JPEG files written with libjpeg itself (baseline,
-// progressive, greyscale, restart markers, arithmetic coding, CMYK), BMP files assembled byte by
-// byte, a temporary folder for them, and a capture of message boxes and exit requests.
+// progressive, greyscale, restart markers, arithmetic coding, CMYK), PNG files written with
+// libpng, BMP and TGA files assembled byte by byte, a temporary folder for them, and a capture of
+// message boxes and exit requests.
 #pragma once
 
 #include <cstdint>
@@ -65,6 +66,15 @@ struct BmpSpec {
     int64_t offBitsOverride = -1;  // -1: computed
 };
 std::vector<uint8_t> MakeBmp(const BmpSpec& shape);
+
+// A true-colour TGA file image of top-down RGBA pixels (width * height * 4 bytes): 24 bits (the
+// alpha left out) or 32, stored bottom-up as most writers do, RLE-packed (runs of equal pixels
+// and raw stretches between them) when asked.
+std::vector<uint8_t> MakeTga(int width, int height, const std::vector<uint8_t>& rgba, int bits,
+                             bool rle);
+// A PNG file image of top-down RGBA pixels, written by libpng, with its alpha or without;
+// empty when libpng fails.
+std::vector<uint8_t> MakePng(int width, int height, const std::vector<uint8_t>& rgba, bool alpha);
 
 // Message boxes and exit requests captured while the object lives.
 struct CapturedMessage {

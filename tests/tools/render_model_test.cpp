@@ -1,9 +1,11 @@
 // orix render on models the test writes: framing at several sizes and scales, turntable,
-// animation, contact sheet, a missing picture; and the demonstration on each driver and without
-// its files.
+// animation, contact sheet, pictures there and missing; and the demonstration on each driver and
+// without its files.
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -115,11 +117,9 @@ TEST(RenderModel, FramesEveryModelAtEverySize) {
     Write(dir.File("far.ase"), Box(40000, -25000, 9000, 30));
     Write(dir.File("tiny.ase"), Box(0.5, 0.25, 0, 0.002));
     Write(dir.File("huge.ase"), Box(0, 0, 0, 200000));
-    Write(dir.File("nopicture.ase"), Box(3, 4, 5, 10, "missing.jpg"));
     Write(dir.File("land.ase"), Box(100, 100, -5, 300));
     ASSERT_EQ(Tool("convert " + dir.File("land.ase") + " " + dir.File("land.bne")).status, 0);
-    const char* models[] = {"box.ase",  "far.ase",       "tiny.ase",
-                            "huge.ase", "nopicture.ase", "land.bne --as mesh"};
+    const char* models[] = {"box.ase", "far.ase", "tiny.ase", "huge.ase", "land.bne --as mesh"};
     const char* sizes[] = {"320x240", "160x280", "200x200"};
     for (const char* model : models) {
         for (const char* size : sizes) {
@@ -136,8 +136,6 @@ TEST(RenderModel, FramesEveryModelAtEverySize) {
             EXPECT_LT(c.share, 0.80);
             EXPECT_NEAR(c.cx, 0.5, 0.12);
             EXPECT_NEAR(c.cy, 0.5, 0.12);
-            EXPECT_EQ(r.out.find("missing.jpg") != std::string::npos,
-                      std::string(model) == "nopicture.ase");
         }
     }
 }
@@ -189,6 +187,70 @@ TEST(RenderModel, AnimationTurntableAndSheet) {
     // Once round: the last picture is one step short of the first, a quarter turn far from it.
     EXPECT_LT(Difference(turn.front(), turn.back()), Difference(turn.front(), turn[6]));
     EXPECT_LT(Difference(turn.front(), turn.back()), 1.5 * Difference(turn.front(), turn[1]));
+}
+
+uint8_t Channel(uint32_t rgb, int k) {
+    return uint8_t(rgb >> (16 - 8 * k));
+}
+
+// The mean colour of the pixels unlike the corner's background, 0 to 255 a channel.
+std::array<double, 3> ModelColour(const Picture& p) {
+    std::array<double, 3> sum{};
+    size_t n = 0;
+    for (int i = 0; i < p.width * p.height; ++i) {
+        const uint32_t c = p.At(i % p.width, i / p.width);
+        n += c != p.At(0, 0);
+        for (int k = 0; k < 3 && c != p.At(0, 0); ++k) sum[size_t(k)] += Channel(c, k);
+    }
+    for (double& v : sum) v = n ? v / double(n) : 0.0;
+    return sum;
+}
+
+// TGA and PNG pictures on a white material show their own colours, alpha or not; a picture
+// missing or unreadable on a black material (exporters leave the colour to the picture) shows
+// the model lit in grey, and the warning stays.
+TEST(RenderModel, PicturesShowTheirColoursAndMissingOnesAGreyStandIn) {
+    using orix::test::MakePng;
+    using orix::test::MakeTga;
+    Scratch dir;
+    auto uniform = [](uint32_t rgb) {
+        std::vector<uint8_t> rgba;
+        for (int i = 0; i < 4; ++i)
+            rgba.insert(rgba.end(), {Channel(rgb, 0), Channel(rgb, 1), Channel(rgb, 2), 100});
+        return rgba;
+    };
+    std::vector<uint8_t> cut = MakePng(2, 2, uniform(0x010203), false);
+    cut.resize(cut.size() / 2);
+    const struct {
+        const char* picture;
+        std::vector<uint8_t> bytes;  // none: no file
+        uint32_t shows;
+        const char* warning;
+    } cases[] = {
+        {"plain.tga", MakeTga(2, 2, uniform(0xC82828), 32, false), 0xC82828, nullptr},
+        {"packed.tga", MakeTga(2, 2, uniform(0x28C828), 32, true), 0x28C828, nullptr},
+        {"picture.png", MakePng(2, 2, uniform(0x2828C8), true), 0x2828C8, nullptr},
+        {"missing.tga", {}, 0xC8C8C8, "picture \"missing.tga\" not found"},
+        {"broken.png", cut, 0xC8C8C8, "Can't Load texture. : broken.png"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.picture);
+        if (!c.bytes.empty()) orix::test::WriteBytes(dir.File(c.picture), c.bytes);
+        std::string model = Box(0, 0, 0, 10, c.picture);
+        model.replace(model.find("0.8 0.6 0.3"), 11, c.warning ? "0 0 0" : "1 1 1");
+        Write(dir.File("model.ase"), model);
+        Result r = Tool(
+            "render " + dir.File("model.ase") + " --size 160x120 --out " + dir.File("out"), true);
+        ASSERT_EQ(r.status, 0) << r.out;
+        const std::string said = c.warning ? c.warning : c.picture;
+        EXPECT_EQ(r.out.find(said) != std::string::npos, c.warning != nullptr) << r.out;
+        // The light scales every channel alike: the hue is the picture's (or the grey's).
+        const std::array<double, 3> seen = ModelColour(Picture(dir.File("out/frame-0000.png")));
+        const double top = *std::max_element(seen.begin(), seen.end());
+        EXPECT_GT(top, 90.0);
+        for (int k = 0; k < 3; ++k)
+            EXPECT_NEAR(seen[size_t(k)] / top, Channel(c.shows, k) / 200.0, 0.06) << k;
+    }
 }
 
 // Every driver of the device list draws the demonstration as the primary display does (all of
