@@ -254,5 +254,40 @@ TEST(MirroredNodes, EveryVertexWhereTheFilePutsItAndFacingOut) {
     }
 }
 
+// A skin binds through the bones' node transforms: vertices bound to the mirrored, animated
+// arm are carried from their place at frame 0 as the arm moves in the file.
+TEST(MirroredNodes, SkinBoundToAMirroredBoneFollowsIt) {
+    EngineFixture engine;
+    test::PictureTempDir dir;
+    const std::string text = Text(), skin = dir.File("plain.skn");
+    std::FILE* f = std::fopen(skin.c_str(), "wb");
+    ASSERT_TRUE(f);
+    std::fputs("MESH_SKIN_FILE \"Plain\"\n\"Arm\" 4\n1 2 3 4\n", f);
+    std::fclose(f);
+    const Affine arm0 = World(1, 0);
+    Affine unbind{};  // the inverse of the arm at frame 0: its rows are orthonormal
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c) unbind[r][c] = arm0[c][r];
+    for (int c = 0; c < 3; ++c)
+        for (int k = 0; k < 3; ++k) unbind[3][c] -= arm0[3][k] * unbind[k][c];
+    for (int frame : {0, 2, 4}) {
+        SkinnedCharacter c(0);
+        OrixFileAse reader(&c);
+        ASSERT_TRUE(reader.LoadBytes(text.data(), text.size(), "mirror.ase", kAseFinishNodes));
+        ASSERT_TRUE(c.LoadSkin(skin));
+        std::vector<Point> places;
+        std::vector<int> signs;
+        Pose(c, frame, &places, &signs);
+        ASSERT_EQ(places.size(), size_t(4 * kNodeCount));
+        for (int i = 0; i < 4; ++i) {
+            Point want = Apply(Apply(Apply(kCorners[i], World(3, 0)), unbind), World(1, frame));
+            const Point& got = places[size_t(12 + i)];
+            EXPECT_NEAR(got[0], want[0], 1e-4) << "frame " << frame;
+            EXPECT_NEAR(got[1], want[2], 1e-4) << "frame " << frame;
+            EXPECT_NEAR(got[2], want[1], 1e-4) << "frame " << frame;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace orix
