@@ -55,11 +55,13 @@ Affine Then(const Affine& a, const Affine& b) {  // a, then b
 }
 
 // A node of the file: its own mirror, its rotation about one axis and its position per frame,
-// relative to its parent (keys on every frame, or none when static).
+// relative to its parent (keys on every frame, or none when static), and its rotation in the
+// world at frame 0 (about the same axis here), which the exporter writes beside its rows.
 struct Node {
     const char* name;
     int parent;  // index, or -1
     bool mirror;
+    double restAngle;
     Point axis;
     std::array<double, 5> angle;
     std::array<Point, 5> position;
@@ -73,6 +75,7 @@ const Node kNodes[] = {
     {"Body",
      -1,
      true,
+     0,
      {0, 0, 1},
      {0, 0.3, 0.5, 0.9, 1.2},
      {{{10, 2, 5}, {11, 2, 4.5}, {12, 2.5, 4}, {13, 2, 3.5}, {14, 1, 3}}},
@@ -80,12 +83,13 @@ const Node kNodes[] = {
     {"Arm",
      0,
      false,
+     0.4,
      {1, 0, 0},
      {0.4, 0.6, 0.1, -0.3, 0.2},
      {{{1, 3, 0.5}, {1, 3.2, 0.5}, {1.5, 3.4, 0.5}, {1, 3.6, 0.7}, {1, 3.8, 0.5}}},
      true},
-    {"Hand", 1, true, {1, 0, 0}, {}, {{{0, 2, 0.5}}}, false},
-    {"Plain", -1, false, {0, 1, 0}, {0.7, 0.7, 0.7, 0.7, 0.7}, {{{-5, 0, 0}}}, false},
+    {"Hand", 1, true, 0.4, {1, 0, 0}, {}, {{{0, 2, 0.5}}}, false},
+    {"Plain", -1, false, 0.7, {0, 1, 0}, {0.7, 0.7, 0.7, 0.7, 0.7}, {{{-5, 0, 0}}}, false},
 };
 constexpr int kNodeCount = 4;
 
@@ -106,11 +110,8 @@ Affine World(int n, int f) {
 const Point kCorners[] = {{0, 0, 0}, {1, 0, 0}, {0, 1.5, 0}, {0, 0, 2}};
 const int kFaces[4][3] = {{0, 2, 1}, {0, 1, 3}, {0, 3, 2}, {1, 2, 3}};
 
-bool Mirrored(const Affine& m) {
-    return m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) -
-               m[0][1] * (m[1][0] * m[2][2] - m[1][2] * m[2][0]) +
-               m[0][2] * (m[1][0] * m[2][1] - m[1][1] * m[2][0]) <
-           0;
+bool WorldMirrored(int n) {
+    return n >= 0 && kNodes[n].mirror != WorldMirrored(kNodes[n].parent);
 }
 
 std::string Text() {
@@ -131,16 +132,14 @@ std::string Text() {
             s += std::string("*NODE_PARENT \"") + kNodes[node.parent].name + "\"\n";
         s += "*NODE_TM {\n";
         for (int r = 0; r < 4; ++r) line(("*TM_ROW" + std::to_string(r)).c_str(), tm[size_t(r)]);
-        // The node's rotation is that of its rows, negated when they mirror: with the
-        // parents' rotations zero at frame 0 it is its own.
-        s += "*TM_ROTAXIS " + std::to_string(node.axis[0]) + " " + std::to_string(node.axis[1]) +
-             " " + std::to_string(node.axis[2]) + "\n*TM_ROTANGLE " +
-             std::to_string(n == 2 ? kNodes[1].angle[0] : node.angle[0]) + "\n}\n";
+        // The rotation of the rows, negated first when they mirror.
+        line("*TM_ROTAXIS", node.axis);
+        s += "*TM_ROTANGLE " + std::to_string(node.restAngle) + "\n}\n";
         s += "*MESH {\n*MESH_NUMVERTEX 4\n*MESH_NUMFACES 4\n*MESH_VERTEX_LIST {\n";
         for (int i = 0; i < 4; ++i)
             line(("*MESH_VERTEX " + std::to_string(i)).c_str(), Apply(kCorners[i], tm));
         s += "}\n*MESH_FACE_LIST {\n";
-        const bool reversed = Mirrored(tm);  // the exporter orders corners for world space
+        const bool reversed = WorldMirrored(n);  // the exporter orders corners for world space
         for (int i = 0; i < 4; ++i) {
             const int* f = kFaces[i];
             std::snprintf(buf, sizeof buf, "*MESH_FACE %d: A: %d B: %d C: %d\n", i,
