@@ -368,7 +368,7 @@ Matrix ModelBuilder::NodeTransform(const Matrix& m) {
         // reflection, which the node-space vertices take (they are carried by the kept matrix).
         for (int r = 0; r < 3; ++r)
             for (int c = 0; c < 3; ++c) kept.m[r][c] = -m.m[r][c];
-        mirrored_.push_back(node);
+        mirrored_.insert(node);
         Warn("node \"" + node->name +
              "\" is mirrored; the mirror was carried to the vertices at and below it");
     }
@@ -396,12 +396,12 @@ void ModelBuilder::NodeParent(const std::string& name) {
 }
 
 bool ModelBuilder::IsMirrored(const SceneObject* node) const {
-    return node && std::find(mirrored_.begin(), mirrored_.end(), node) != mirrored_.end();
+    return node && mirrored_.count(node) != 0;
 }
 
 void ModelBuilder::ForgetNode(const SceneObject* node) {
     // A node made later may take the address of a deleted one.
-    mirrored_.erase(std::remove(mirrored_.begin(), mirrored_.end(), node), mirrored_.end());
+    mirrored_.erase(node);
 }
 
 bool ModelBuilder::ParentPending(const SceneObject* node) const {

@@ -26,6 +26,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -243,9 +244,10 @@ private:
     std::vector<std::pair<const MaterialSet*, std::string>> materialNames_;
     std::vector<std::string> collisionMeshNames_;
     std::vector<PendingParent> pendingParents_;
-    std::vector<SceneObject*> pendingKeys_;     // finished nodes whose parent was not yet known
-    std::vector<Mesh*> pendingCollision_;       // collision meshes whose bone was not yet known
-    std::vector<const SceneObject*> mirrored_;  // nodes whose transform lost its mirror
+    std::vector<SceneObject*> pendingKeys_;  // finished nodes whose parent was not yet known
+    std::vector<Mesh*> pendingCollision_;    // collision meshes whose bone was not yet known
+    // Nodes whose transform lost its mirror; asked once per position key.
+    std::unordered_set<const SceneObject*> mirrored_;
 };
 
 }  // namespace orix

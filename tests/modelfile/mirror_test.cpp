@@ -114,7 +114,8 @@ bool WorldMirrored(int n) {
     return n >= 0 && kNodes[n].mirror != WorldMirrored(kNodes[n].parent);
 }
 
-std::string Text() {
+// The nodes in file order, or with the arm before its body.
+std::string Text(bool armFirst = false) {
     std::string s =
         "*SCENE {\n*SCENE_FIRSTFRAME 0\n*SCENE_LASTFRAME 4\n*SCENE_TICKSPERFRAME 160\n}\n";
     char buf[200];
@@ -124,7 +125,8 @@ std::string Text() {
         if (!std::isnan(extra)) std::snprintf(buf, sizeof buf, " %.9g", extra), s += buf;
         s += "\n";
     };
-    for (int n = 0; n < kNodeCount; ++n) {
+    for (int at = 0; at < kNodeCount; ++at) {
+        const int n = armFirst && at < 2 ? 1 - at : at;
         const Node& node = kNodes[n];
         const Affine tm = World(n, 0);
         s += std::string("*GEOMOBJECT {\n*NODE_NAME \"") + node.name + "\"\n";
@@ -251,6 +253,21 @@ TEST(MirroredNodes, EveryVertexWhereTheFilePutsItAndFacingOut) {
             }
         }
     }
+}
+
+// A child read before its mirrored parent took its keys before the mirror was known: the
+// load says so rather than placing it silently wrong.
+TEST(MirroredNodes, ChildBeforeItsMirroredParentIsReported) {
+    EngineFixture engine;
+    SkinnedCharacter c(0);
+    OrixFileAse reader(&c);
+    const std::string text = Text(true);
+    ASSERT_TRUE(reader.LoadBytes(text.data(), text.size(), "mirror.ase", kAseFinishNodes));
+    const std::vector<std::string>& w = reader.Builder().Warnings();
+    EXPECT_EQ(std::count(w.begin(), w.end(),
+                         "node \"Arm\" comes before its mirrored parent \"Body\": its position "
+                         "keys are not mirrored"),
+              1);
 }
 
 // A skin binds through the bones' node transforms: vertices bound to the mirrored, animated
