@@ -474,8 +474,8 @@ void AseParser::ParseNodeTm() {
                     m.m[r][1] = rows[src[r]][2];
                     m.m[r][2] = rows[src[r]][1];
                 }
-                b_.NodeTransform(m);
-                if (w_) w_->WriteNodeTransform(m);
+                const Matrix kept = b_.NodeTransform(m);
+                if (w_) w_->WriteNodeTransform(kept);
             }
         } else if (Is("*TM_ROTAXIS")) {
             Floats(v, 3);
@@ -611,9 +611,9 @@ void AseParser::ParseAnimation() {
             float frame = b_.FrameOfSignedTicks(time);
             uint32_t ticks = uint32_t(time);
             if (bezierPos || trackPos) {
-                b_.PositionKey(frame, v[0], v[2], v[1]);
-                if (w_ && bezierPos) w_->WriteBezierPosition(ticks, v[0], v[2], v[1]);
-                if (w_ && trackPos) w_->WriteSamplePosition(ticks, v[0], v[2], v[1]);
+                const Vector3 p = b_.PositionKey(frame, v[0], v[2], v[1]);
+                if (w_ && bezierPos) w_->WriteBezierPosition(ticks, p.x, p.y, p.z);
+                if (w_ && trackPos) w_->WriteSamplePosition(ticks, p.x, p.y, p.z);
             } else if (bezierRot) {
                 b_.RotationKey(frame, v[0], v[2], v[1], -v[3]);
                 if (w_) w_->WriteBezierRotation(ticks, v[0], v[2], v[1], -v[3]);

@@ -71,6 +71,7 @@ bool ModelBuilder::Begin(const std::string& sourceName, uint32_t flags) {
     pendingParents_.clear();
     pendingKeys_.clear();
     pendingCollision_.clear();
+    mirrored_.clear();
     pictures_.clear();
     warnings_.clear();
     missingPictures_.clear();
@@ -94,6 +95,10 @@ void ModelBuilder::Finish() {
     if (character_) {
         for (const PendingParent& p : pendingParents_) {
             SetParent(p.node, character_->FindChild(p.name));
+            if (IsMirrored(p.node->boneParent) && p.node->hasPositionKeys) {
+                Warn("node \"" + p.node->name + "\" comes before its mirrored parent \"" + p.name +
+                     "\": its position keys are not mirrored");
+            }
         }
     }
     pendingParents_.clear();
@@ -349,11 +354,27 @@ void ModelBuilder::BeginCamera() {
     nodeKind_ = NodeKind::Camera;
 }
 
-void ModelBuilder::NodeTransform(const Matrix& m) {
+Matrix ModelBuilder::NodeTransform(const Matrix& m) {
     SceneObject* node = CurrentNode();
-    if (!node) return;
-    node->nodeTransform = m;
-    node->world = m;
+    if (!node) return m;
+    double det =
+        double(m.m[0][0]) * (double(m.m[1][1]) * m.m[2][2] - double(m.m[1][2]) * m.m[2][1]) -
+        double(m.m[0][1]) * (double(m.m[1][0]) * m.m[2][2] - double(m.m[1][2]) * m.m[2][0]) +
+        double(m.m[0][2]) * (double(m.m[1][0]) * m.m[2][1] - double(m.m[1][1]) * m.m[2][0]);
+    Matrix kept = m;
+    ForgetNode(node);
+    if (det < 0.0) {
+        // The exporter's node rotation is that of the negated rows: what remains is the point
+        // reflection, which the node-space vertices take (they are carried by the kept matrix).
+        for (int r = 0; r < 3; ++r)
+            for (int c = 0; c < 3; ++c) kept.m[r][c] = -m.m[r][c];
+        mirrored_.insert(node);
+        Warn("node \"" + node->name +
+             "\" is mirrored; the mirror was carried to the vertices at and below it");
+    }
+    node->nodeTransform = kept;
+    node->world = kept;
+    return kept;
 }
 
 bool ModelBuilder::SetParent(SceneObject* node, SceneObject* parent) {
@@ -372,6 +393,15 @@ void ModelBuilder::NodeParent(const std::string& name) {
         node->boneParent = nullptr;
         pendingParents_.push_back({node, name});
     }
+}
+
+bool ModelBuilder::IsMirrored(const SceneObject* node) const {
+    return node && mirrored_.count(node) != 0;
+}
+
+void ModelBuilder::ForgetNode(const SceneObject* node) {
+    // A node made later may take the address of a deleted one.
+    mirrored_.erase(node);
 }
 
 bool ModelBuilder::ParentPending(const SceneObject* node) const {
@@ -396,15 +426,6 @@ void ModelBuilder::Scale(float x, float y, float z) {
 void ModelBuilder::EndNodeTransform() {
     SceneObject* node = CurrentNode();
     if (!node) return;
-    const Matrix& t = node->nodeTransform;
-    double det =
-        double(t.m[0][0]) * (double(t.m[1][1]) * t.m[2][2] - double(t.m[1][2]) * t.m[2][1]) -
-        double(t.m[0][1]) * (double(t.m[1][0]) * t.m[2][2] - double(t.m[1][2]) * t.m[2][0]) +
-        double(t.m[0][2]) * (double(t.m[1][0]) * t.m[2][1] - double(t.m[1][1]) * t.m[2][0]);
-    if (det < 0.0) {
-        // Keyframed nodes turn by rotations alone, and no rotation undoes a mirror.
-        Warn("node \"" + node->name + "\" is mirrored; it is shown unmirrored");
-    }
     node->nodePosition = node->nodeTransform.GetTranslation();
     if (node == helper_) node->position = node->nodePosition;
     node->RemoveNodeScale();
@@ -472,6 +493,7 @@ bool ModelBuilder::DropCurrentNode(std::string* name) {
     for (SceneObject* child : character_->children) {
         if (child->boneParent == node) child->boneParent = nullptr;
     }
+    ForgetNode(node);
     if (node == geometry_) {
         geometry_ = nullptr;
         character_->DeleteMesh(static_cast<Mesh*>(node));
@@ -595,6 +617,7 @@ void ModelBuilder::HandOverCollisionMesh(Mesh* mesh) {
         if (character_->helpers[i]->boneParent == mesh)
             character_->helpers[i]->boneParent = nullptr;
     }
+    ForgetNode(mesh);
     character_->DeleteMesh(mesh);
 }
 
@@ -605,8 +628,14 @@ void ModelBuilder::AnimationHeader() {
     firstSampleRotation_ = firstTcbRotation_ = true;
 }
 
-void ModelBuilder::PositionKey(float frame, float x, float y, float z) {
-    if (SceneObject* node = CurrentNode()) node->AddPositionKey(frame, x, y, z, false);
+Vector3 ModelBuilder::PositionKey(float frame, float x, float y, float z) {
+    SceneObject* node = CurrentNode();
+    if (!node) return {x, y, z};
+    // The parent's mirror, a point reflection, conjugates the key: rotations stay, positions
+    // turn over. A parent named later is not known here (its exporter lists parents first).
+    if (IsMirrored(node->boneParent)) x = -x, y = -y, z = -z;
+    node->AddPositionKey(frame, x, y, z, false);
+    return {x, y, z};
 }
 
 void ModelBuilder::RotationKey(float frame, float x, float y, float z, float angle) {

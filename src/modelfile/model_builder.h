@@ -8,14 +8,25 @@
 // looked up again at Finish, and the static keys and collision volumes that need it wait until
 // then. The character's tables grow with the file.
 //
-// What the engine cannot show is kept as warnings, one line each, for the tools to report:
-// mirrored node transforms, pictures not found or not loaded (when texture failures are not
-// fatal) and whatever the reader adds (unclosed blocks, tracks not played, cameras and lights).
+// Mirrored nodes: the engine's keys only turn, so a node transform with a negative determinant
+// is kept without its mirror (its 3 x 3 part negated: the exporter's rotation is that of the
+// negated rows) and the mirror goes to what it carries: its vertices, which then stand mirrored
+// in node space, and the position keys of its children (conjugating a key by the point
+// reflection leaves rotations as they are and negates positions). Every vertex then stands
+// where the file's transforms put it, at every frame; nested mirrors compose, skins and
+// collision volumes follow (they bind through the same node transforms), and a BNE copy that
+// takes the kept matrices and keys reads back the same in any reader. The exporter already
+// orders a mirrored object's corners for its world-space vertices, so faces keep their order.
+//
+// What the engine cannot show as the file has it is kept as warnings, one line each, for the
+// tools to report: mirrored nodes, pictures not found or not loaded (when texture failures are
+// not fatal) and whatever the reader adds (unclosed blocks, tracks not played, cameras, lights).
 // Depends on: the scene objects, textures, the engine's device, platform/messages.h.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -97,7 +108,8 @@ public:
     bool BeginGeometry(const std::string& name);
     bool BeginHelper(const std::string& name);
     void BeginCamera();
-    void NodeTransform(const Matrix& m);
+    // The node transform as the model keeps it (without a mirror), for a copy to write.
+    Matrix NodeTransform(const Matrix& m);
     void NodeParent(const std::string& name);
     void RotationAxis(float x, float y, float z);
     void RotationAngle(float angle);
@@ -134,7 +146,8 @@ public:
 
     // --- keys ----------------------------------------------------------------------------------
     void AnimationHeader();
-    void PositionKey(float frame, float x, float y, float z);
+    // The position as the model keeps it (negated under a mirrored parent), for a copy to write.
+    Vector3 PositionKey(float frame, float x, float y, float z);
     void RotationKey(float frame, float x, float y, float z, float angle);
     void RelativeRotationKey(float frame, float x, float y, float z, float angle, bool isFirst);
     // BNE records 30 and 31: isFirst from the flag that record 26 set.
@@ -183,6 +196,8 @@ private:
     void FinishNode(SceneObject* node, Mesh* geometry);
     void FinishKeys(SceneObject* node);
     bool ParentPending(const SceneObject* node) const;
+    bool IsMirrored(const SceneObject* node) const;
+    void ForgetNode(const SceneObject* node);
     bool SetParent(SceneObject* node, SceneObject* parent);
     void HandOverCollisionMesh(Mesh* mesh);
     void OrderChildrenAfterTheirBones();
@@ -231,6 +246,8 @@ private:
     std::vector<PendingParent> pendingParents_;
     std::vector<SceneObject*> pendingKeys_;  // finished nodes whose parent was not yet known
     std::vector<Mesh*> pendingCollision_;    // collision meshes whose bone was not yet known
+    // Nodes whose transform lost its mirror; asked once per position key.
+    std::unordered_set<const SceneObject*> mirrored_;
 };
 
 }  // namespace orix
