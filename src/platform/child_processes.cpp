@@ -13,16 +13,22 @@ namespace orix {
 
 namespace {
 
-static_assert(std::atomic<pid_t>::is_always_lock_free, "read in a signal handler");
+// Written by the child itself (fork gives the parent no hook that sees the pid), so it lives
+// in memory that parent and children share.
+struct ModalChild {
+    std::atomic<pid_t> pid{0};
+    std::atomic<bool> ended{false};
+};
+static_assert(std::atomic<pid_t>::is_always_lock_free && std::atomic<bool>::is_always_lock_free,
+              "used in a signal handler");
 
 pid_t g_forkingProcess = 0;
 std::atomic<bool> g_modalOpen{false};
-// Written by the child itself (fork gives the parent no hook that sees the pid), so it lives
-// in memory that parent and children share.
-std::atomic<pid_t>* g_modalChild = nullptr;
+ModalChild* g_modalChild = nullptr;
 
 void BeforeFork() {
     g_forkingProcess = getpid();
+    if (g_modalOpen.load() && g_modalChild) g_modalChild->pid.store(0);
 }
 
 // Runs in the child between fork and whatever the child does: async-signal-safe calls only.
@@ -30,10 +36,11 @@ void InChild() {
     prctl(PR_SET_PDEATHSIG, SIGKILL);
     // A parent that ended before the line above leaves no one to kill this child.
     if (getppid() != g_forkingProcess) _exit(1);
-    if (g_modalOpen.load() && g_modalChild) {
-        g_modalChild->store(getpid());
-        g_modalOpen.store(false);  // what this child forks is not the modal call's
-    }
+    if (!g_modalOpen.load() || !g_modalChild) return;
+    g_modalChild->pid.store(getpid());
+    // Ended before its pid was known, or a fallback of a call already ended.
+    if (g_modalChild->ended.load()) _exit(1);
+    g_modalOpen.store(false);  // what this child forks is not the modal call's
 }
 
 }  // namespace
@@ -42,26 +49,32 @@ void TieChildrenToProcess() {
     static bool installed = false;
     if (installed) return;
     installed = true;
-    void* shared = mmap(nullptr, sizeof(std::atomic<pid_t>), PROT_READ | PROT_WRITE,
+    void* shared = mmap(nullptr, sizeof(ModalChild), PROT_READ | PROT_WRITE,
                         MAP_SHARED | MAP_ANONYMOUS, -1, 0);
-    if (shared != MAP_FAILED) g_modalChild = new (shared) std::atomic<pid_t>(0);
+    if (shared != MAP_FAILED) g_modalChild = new (shared) ModalChild;
     pthread_atfork(BeforeFork, nullptr, InChild);
 }
 
 ModalChildScope::ModalChildScope() {
     TieChildrenToProcess();
-    if (g_modalChild) g_modalChild->store(0);
+    if (g_modalChild) {
+        g_modalChild->pid.store(0);
+        g_modalChild->ended.store(false);
+    }
     g_modalOpen.store(true);
 }
 
 ModalChildScope::~ModalChildScope() {
     g_modalOpen.store(false);
-    if (g_modalChild) g_modalChild->store(0);
+    if (g_modalChild) g_modalChild->pid.store(0);
 }
 
 void EndModalChild() {
     if (!g_modalOpen.load() || !g_modalChild) return;
-    pid_t child = g_modalChild->load();
+    // Set before the pid is read; the child stores its pid before it reads this: one of the two
+    // sees the other.
+    g_modalChild->ended.store(true);
+    pid_t child = g_modalChild->pid.load();
     if (child > 0) kill(child, SIGKILL);
 }
 

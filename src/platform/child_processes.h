@@ -27,7 +27,7 @@ public:
     ModalChildScope& operator=(const ModalChildScope&) = delete;
 };
 
-// Kills the open scope's latest child, if any. Async-signal-safe.
+// Kills the open scope's latest child, if any, and any the scope forks after. Async-signal-safe.
 void EndModalChild();
 
 }  // namespace orix

@@ -15,8 +15,8 @@
 
 namespace {
 
-// ExitAtOnce may end before the child has tied itself to it.
-enum class Ending { Exit, Killed, ModalChildEnded, ExitAtOnce };
+// The ...AtOnce endings may come before the child has tied or recorded itself.
+enum class Ending { Exit, Killed, ModalChildEnded, ExitAtOnce, ModalChildEndedAtOnce };
 
 // Waits up to 3 seconds for pid to end; its wait status, or -1.
 int Reap(pid_t pid) {
@@ -30,7 +30,9 @@ int Reap(pid_t pid) {
 
 [[noreturn]] void RunProgram(Ending ending, int report) {
     orix::TieChildrenToProcess();
-    auto* modal = ending == Ending::ModalChildEnded ? new orix::ModalChildScope : nullptr;
+    bool atOnce = ending == Ending::ExitAtOnce || ending == Ending::ModalChildEndedAtOnce;
+    bool modalEnding = ending == Ending::ModalChildEnded || ending == Ending::ModalChildEndedAtOnce;
+    auto* modal = modalEnding ? new orix::ModalChildScope : nullptr;
     int ready[2];
     if (pipe(ready) != 0) _exit(100);
     pid_t child = fork();
@@ -41,19 +43,19 @@ int Reap(pid_t pid) {
     }
     if (write(report, &child, sizeof child) != sizeof child) _exit(100);
     char started = 0;
-    if (ending != Ending::ExitAtOnce && read(ready[0], &started, 1) != 1) _exit(100);
+    if (!atOnce && read(ready[0], &started, 1) != 1) _exit(100);
     if (ending == Ending::Exit || ending == Ending::ExitAtOnce) _exit(0);
     if (ending == Ending::Killed) kill(getpid(), SIGKILL);
     orix::EndModalChild();
     int status = Reap(child);
     delete modal;
-    _exit(WIFSIGNALED(status) ? WTERMSIG(status) : 101);
+    _exit(status == -1 ? 102 : WIFSIGNALED(status) ? WTERMSIG(status) : 101);
 }
 
 TEST(ChildProcesses, ForkedChildrenEndWithTheProgramOrOnRequest) {
     ASSERT_EQ(prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
-    for (Ending ending :
-         {Ending::Exit, Ending::Killed, Ending::ModalChildEnded, Ending::ExitAtOnce}) {
+    for (Ending ending : {Ending::Exit, Ending::Killed, Ending::ModalChildEnded, Ending::ExitAtOnce,
+                          Ending::ModalChildEndedAtOnce}) {
         SCOPED_TRACE(static_cast<int>(ending));
         int pipeFds[2];
         ASSERT_EQ(pipe(pipeFds), 0);
@@ -65,10 +67,12 @@ TEST(ChildProcesses, ForkedChildrenEndWithTheProgramOrOnRequest) {
         EXPECT_EQ(read(pipeFds[0], &child, sizeof child), static_cast<ssize_t>(sizeof child));
         close(pipeFds[0]);
         int programStatus = Reap(program);
-        if (ending == Ending::ModalChildEnded) {
-            // The program reaped its child and reports the signal that ended it.
-            EXPECT_TRUE(WIFEXITED(programStatus) && WEXITSTATUS(programStatus) == SIGKILL)
-                << programStatus;
+        bool atOnce = ending == Ending::ExitAtOnce || ending == Ending::ModalChildEndedAtOnce;
+        if (ending == Ending::ModalChildEnded || ending == Ending::ModalChildEndedAtOnce) {
+            // The program reaped its child and reports the signal that ended it (101: the child
+            // ended itself, having been asked to before it had recorded itself).
+            int code = WIFEXITED(programStatus) ? WEXITSTATUS(programStatus) : -1;
+            EXPECT_TRUE(code == SIGKILL || (atOnce && code == 101)) << programStatus;
             continue;
         }
         ASSERT_GT(child, 0);
@@ -78,7 +82,7 @@ TEST(ChildProcesses, ForkedChildrenEndWithTheProgramOrOnRequest) {
             waitpid(child, nullptr, 0);
         }
         bool killed = WIFSIGNALED(childStatus) && WTERMSIG(childStatus) == SIGKILL;
-        EXPECT_TRUE(childStatus != -1 && (killed || ending == Ending::ExitAtOnce)) << childStatus;
+        EXPECT_TRUE(childStatus != -1 && (killed || atOnce)) << childStatus;
     }
     prctl(PR_SET_CHILD_SUBREAPER, 0);
 }
