@@ -38,8 +38,9 @@ void InChild() {
     if (getppid() != g_forkingProcess) _exit(1);
     if (!g_modalOpen.load() || !g_modalChild) return;
     g_modalChild->pid.store(getpid());
-    // Ended before its pid was known, or a fallback of a call already ended.
-    if (g_modalChild->ended.load()) _exit(1);
+    // Ended before its pid was known, or a fallback of a call already ended: it ends as if it
+    // had been killed (an exit status could read as an answer).
+    if (g_modalChild->ended.load()) kill(getpid(), SIGKILL);
     g_modalOpen.store(false);  // what this child forks is not the modal call's
 }
 
