@@ -48,7 +48,15 @@ export ORIX_PROFILE=$work/profile.ini
 mkdir -p "$work/start/res"
 [[ -n "$res" && -d "$res" ]] && cp -r "$res/." "$work/start/res"
 
-fail() { echo "FAIL: $*"; cat "$work/app.log"; exit 1; }
+fail() {
+  echo "FAIL: $*"
+  cat "$work/app.log"
+  local w
+  for w in $(comm -13 <(echo "$before") <(visible)); do
+    echo "window $w of $(xdotool getwindowpid "$w" 2>/dev/null): $(xdotool getwindowname "$w")"
+  done
+  exit 1
+}
 start() {
   : >"$work/app.log"
   (cd "$work/start" && exec "$app" 2>>"$work/app.log") &
