@@ -70,8 +70,14 @@ visible() {
 before=$(visible)
 # Waits up to 20 seconds for a visible window of the app whose name matches $1; prints its id.
 window() {
-  timeout 20 xdotool search --sync --all --onlyvisible --pid "$pid" --name "$1" 2>/dev/null |
-    head -1 | grep .
+  local i
+  for ((i = 0; i < 100; i++)); do
+    # A window destroyed while xdotool reads it ends xdotool with an X error: ask again.
+    xdotool search --all --onlyvisible --pid "$pid" --name "$1" 2>/dev/null | head -1 | grep . &&
+      return 0
+    sleep 0.2
+  done
+  return 1
 }
 # Waits up to 20 seconds for the message box named $1 and its process (SDL's box is another
 # process's window, one without its pid); records the app's children.
@@ -104,7 +110,7 @@ key() {
 # up to 3 seconds for its children (those recorded before and those it has now) and its windows
 # to go.
 ends() {
-  local i status=timeout left
+  local i p status=timeout left
   kids="$kids $(pgrep -P "$pid")"
   for ((i = 0; i < $1 * 10; i++)); do
     if ! kill -0 "$pid" 2>/dev/null; then wait "$pid"; status=$?; break; fi
