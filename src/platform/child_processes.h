@@ -8,7 +8,7 @@
 // A modal call that waits on its child (a message box) runs inside a ModalChildScope, so that a
 // termination request can end that child and the call returns.
 //
-// Linux only. One scope open at a time, on any one thread. A child of a thread that exits
+// Linux only. One scope open at a time, on whichever thread. A child of a thread that exits
 // before it dies with that thread: fine for calls that wait on their child, wrong for a
 // short-lived thread that starts something meant to outlive it.
 #pragma once
