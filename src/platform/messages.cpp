@@ -5,17 +5,27 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/child_processes.h"
 #include "platform/display_system.h"
+#include "platform/window_guard.h"
 
 namespace orix {
 
 namespace {
 
+bool ShowSdlMessageBox(const std::string& text, const std::string& caption) {
+    // On X11 SDL shows the box from a child process and waits for it: a termination request
+    // ends that process, and the call fails.
+    GuardTermination();
+    ModalChildScope modal;
+    return SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption.c_str(),
+                                    WrapMessageText(text).c_str(), nullptr) == 0;
+}
+
 void DefaultMessageBox(const std::string& text, const std::string& caption) {
-    // Without a display SDL cannot show a box; the text must still reach the user.
-    if (RunningHeadless() ||
-        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption.c_str(),
-                                 WrapMessageText(text).c_str(), nullptr) != 0) {
+    // Without a display SDL cannot show a box, and a program asked to end waits for no OK;
+    // the text must still reach the user.
+    if (RunningHeadless() || TerminationRequested() || !ShowSdlMessageBox(text, caption)) {
         std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
     }
 }

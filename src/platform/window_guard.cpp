@@ -8,6 +8,8 @@
 #include <csignal>
 #include <vector>
 
+#include "platform/child_processes.h"
+
 namespace orix {
 
 namespace {
@@ -61,6 +63,8 @@ void OnTerminate(int signal) {
     g_terminationRequested = 1;
     g_terminationSignal = signal;
     alarm(kTerminationGraceSeconds);
+    // A message box holds the thread that would answer: ending its process returns the call.
+    EndModalChild();
 }
 
 void OnGraceOver(int) {
@@ -82,6 +86,7 @@ void GuardTermination() {
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (installed) return;
     installed = true;
+    TieChildrenToProcess();
     Install(SIGINT, OnTerminate);
     Install(SIGTERM, OnTerminate);
     Install(SIGALRM, OnGraceOver);

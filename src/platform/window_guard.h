@@ -7,9 +7,11 @@
 //   into Xlib (SDL's own handler does, and deadlocks a thread that holds Xlib's lock).
 // - Losing the X connection prints a message and ends the process with status 1 at once: no
 //   request can reach the display any more, so no teardown can run.
-// - SIGINT and SIGTERM ask every window to close; should the program not have ended within
-//   kTerminationGraceSeconds (a modal message box, a stuck driver), the signal's default action
-//   ends it.
+// - SIGINT and SIGTERM ask every window to close, and end at once the process of a message box
+//   that is open (its call then fails and the text goes to stderr); should the program not have
+//   ended within kTerminationGraceSeconds (a stuck driver), the signal's default action ends it.
+// - Whatever ends the program, the processes it forked (a message box's) end with it
+//   (child_processes.h).
 //
 // X11 only; on other video drivers the window part does nothing. One thread. Declares SDL's
 // types only, so that tests may include it.
@@ -24,8 +26,8 @@ namespace orix {
 
 constexpr unsigned kTerminationGraceSeconds = 3;
 
-// Installs the SIGINT / SIGTERM handlers (once) and keeps SDL from installing its own. Call
-// before SDL starts its video.
+// Installs the SIGINT / SIGTERM handlers and ties forked children to the program (once), and
+// keeps SDL from installing its own handlers. Call before SDL starts its video.
 void GuardTermination();
 // True once a termination was asked for; TakeTerminationRequest also clears it.
 bool TerminationRequested();
