@@ -15,6 +15,7 @@
 
 #include "files/input_file.h"
 #include "import/assimp_worker.h"
+#include "modelfile/model_text.h"
 
 namespace orix {
 
@@ -171,7 +172,7 @@ bool ImportWithAssimp(const std::string& path, const ImportLimits& limits, std::
     std::vector<char> head;
     {
         InputFile in;
-        if (!in.Open(path, error) || !in.Head(4096, &head, error)) return false;
+        if (!in.Open(path, error) || !in.Head(kModelTypeProbeBytes, &head, error)) return false;
     }
     if (head.empty()) {
         *error = path + " is empty";
