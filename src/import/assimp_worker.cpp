@@ -238,7 +238,8 @@ void PlaceFbxScene(aiScene* scene) {
         up = {0, 1, 0};
         front = {0, 0, 1};
     }
-    // Lengths are in units of UnitScaleFactor centimetres.
+    // Lengths are in units of UnitScaleFactor centimetres. assimp 5.2 leaves them as they are
+    // (AI_CONFIG_FBX_CONVERT_TO_M changes nothing there), so the unit is applied here.
     float unit = 1.0f;
     double unitDouble = 1.0;
     if (scene->mMetaData != nullptr && !scene->mMetaData->Get("UnitScaleFactor", unit) &&
