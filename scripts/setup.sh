@@ -10,7 +10,7 @@ packages=(
   libjpeg62-turbo-dev libpng-dev libstb-dev
   libegl-dev libgl-dev libegl1-mesa-dev libgl1-mesa-dri libglx-mesa0 mesa-utils
   libinih-dev libtinygltf-dev nlohmann-json3-dev
-  libgtest-dev libgmock-dev libbenchmark-dev libassimp-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libassimp-dev assimp-utils
   fonts-dejavu-core fonts-nanum
   xvfb xauth xdotool
 )
