@@ -1,4 +1,5 @@
-// orix convert: ASE exports to BNE files, written by the ASE reader's copy.
+// orix convert: ASE exports and glTF files to BNE files: an ASE export through the ASE reader's
+// copy, a glTF file through its import, with its skin file and pictures beside the BNE file.
 //
 // A conversion never destroys a file: the copy goes through the file layer, so a failed
 // conversion leaves an older file of that name as it was, and an output that is one of the
@@ -7,6 +8,8 @@
 #include <memory>
 
 #include "files/file_identity.h"
+#include "files/output_file.h"
+#include "import/gltf_import.h"
 #include "model_options.h"
 #include "modelfile/model_input.h"
 #include "modelfile/orix_file_ase.h"
@@ -26,8 +29,48 @@ bool EndsWithBne(const std::string& path) {
     return ext == ".bne";
 }
 
+// A glTF file to its BNE file, skin file and pictures beside out, all written or none.
+bool ConvertGltf(const std::string& in, const ModelInput& input, const std::string& out,
+                 const std::string& animation) {
+    gltf::ImportOptions options;
+    options.animation = animation;
+    options.modelName = ModelNameOf(out);
+    gltf::ImportedModel model;
+    std::string error;
+    if (!gltf::ImportGltf(input.bytes.data(), input.bytes.size(), FolderOf(in), options, &model,
+                          &error)) {
+        PrintLine(stderr, "orix: " + in + ": " + error);
+        return false;
+    }
+    for (const std::string& w : model.warnings) PrintLine(stderr, in + ": " + w);
+    std::vector<std::string> inputs = model.sideFiles, outputs;
+    inputs.push_back(in);
+    OutputSet set;
+    std::string folder = FolderOf(out);
+    for (const gltf::ImportedPicture& p : model.pictures) {
+        std::string path = folder.empty() ? p.name : folder + "/" + p.name;
+        outputs.push_back(path);
+        if (!set.AddBytes(path, p.bytes.data(), p.bytes.size(), &error)) break;
+    }
+    if (error.empty() && !model.skinText.empty()) {
+        outputs.push_back(SideNameFor(out, ".skn"));
+        set.AddBytes(outputs.back(), model.skinText.data(), model.skinText.size(), &error);
+    }
+    outputs.push_back(out);
+    std::string clash = FindOutputClash(inputs, outputs);
+    if (!clash.empty()) error = clash;
+    if (error.empty()) set.AddBytes(out, model.bne.data(), model.bne.size(), &error);
+    if (!error.empty() || !set.Commit(&error)) {
+        PrintLine(stderr, "orix: could not convert " + in + ": " + error);
+        return false;
+    }
+    for (const std::string& o : outputs) PrintLine(stdout, o);
+    return true;
+}
+
 // One input to one output; false (with the reason on stderr) when nothing was written.
-bool ConvertOne(const std::string& in, const std::string& out, bool asMesh, uint32_t flags) {
+bool ConvertOne(const std::string& in, const std::string& out, bool asMesh, uint32_t flags,
+                const std::string& animation) {
     ModelInput input;
     std::string error;
     if (!ReadModelFile(in, &input, &error)) {
@@ -35,10 +78,11 @@ bool ConvertOne(const std::string& in, const std::string& out, bool asMesh, uint
         return false;
     }
     const ModelFileType type = input.type;
+    if (type == ModelFileType::Gltf) return ConvertGltf(in, input, out, animation);
     if (type != ModelFileType::Ase) {
         PrintLine(stderr, "orix: " + in + " " +
                               (type == ModelFileType::Bne ? "is a BNE file already"
-                                                          : "is not an ASE export"));
+                                                          : "is not an ASE export nor glTF"));
         return false;
     }
     SkinnedCharacter character(1);
@@ -93,7 +137,7 @@ int RunConvert(const Args& args) {
             names.push_back(a);
         }
     }
-    if (names.empty()) return UsageError("convert needs an ASE file");
+    if (names.empty()) return UsageError("convert needs an ASE or glTF file");
     // IN OUT.bne names the output; otherwise every name is an input converted beside itself.
     std::vector<std::pair<std::string, std::string>> jobs;
     if (names.size() == 2 && EndsWithBne(names[1])) {
@@ -123,7 +167,8 @@ int RunConvert(const Args& args) {
     ToolEngine engine;
     int status = 0;
     for (const auto& job : jobs) {
-        if (!ConvertOne(job.first, job.second, options.asMesh, options.flags)) status = 1;
+        if (!ConvertOne(job.first, job.second, options.asMesh, options.flags, options.animation))
+            status = 1;
     }
     return status;
 }

@@ -53,7 +53,7 @@ int RunExport(const Args& args) {
 
     ToolEngine engine;
     LoadedModel model;
-    if (!LoadModel(in, asMesh, flags, &model)) return 1;
+    if (!LoadModel(in, asMesh, flags, &model, 1, options.animation)) return 1;
     if (!asMesh) {
         // As the viewer does: a skin or VUE file under the model's name beside it.
         if (!LoadCompanions(model, in, vue, skin, options.noVue, options.noSkin)) return 1;

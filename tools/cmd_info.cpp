@@ -187,7 +187,7 @@ int RunInfo(const Args& args) {
     const uint32_t flags = source.flagsGiven ? source.flags : asMesh ? 0 : 1;
     ToolEngine engine;
     LoadedModel model;
-    if (!LoadModel(path, asMesh, flags, &model)) return 1;
+    if (!LoadModel(path, asMesh, flags, &model, 1, source.animation)) return 1;
 
     std::vector<std::string> meshes, helpers, materials, lines;
     float overall = 0.0f;
@@ -239,7 +239,8 @@ int RunInfo(const Args& args) {
         }
         overall = c.overallSize;
     }
-    std::vector<std::string> textures, warnings;
+    std::vector<std::string> textures, warnings, animations;
+    for (const std::string& a : model.animations) animations.push_back(JsonString(a));
     for (const std::string& p : model.pictures) textures.push_back(JsonString(p));
     for (const std::string& w : model.warnings) warnings.push_back(JsonString(w));
     std::string box = BoxJson(model.anyVertex, model.boxMin, model.boxMax);
@@ -248,12 +249,12 @@ int RunInfo(const Args& args) {
             "{\"meshes\": %s, \"helpers\": %s, \"materials\": %s, \"textures\": %s, "
             "\"firstFrame\": %d, \"lastFrame\": %d, \"overallSize\": %s, "
             "\"frameSpeed\": %s, \"frameSpeedDerived\": %s, \"ticksPerFrame\": %d, \"box\": %s, "
-            "\"warnings\": %s}\n",
+            "\"warnings\": %s, \"animations\": %s, \"animation\": %d}\n",
             List(meshes).c_str(), List(helpers).c_str(), List(materials).c_str(),
             List(textures).c_str(), int(model.firstFrame), int(model.lastFrame),
             JsonFloat(overall).c_str(), JsonNumber(model.framesPerSecond).c_str(),
             model.frameSpeedDerived ? "true" : "false", int(model.ticksPerFrame), box.c_str(),
-            List(warnings).c_str());
+            List(warnings).c_str(), List(animations).c_str(), model.animation);
         return 0;
     }
     std::printf(
@@ -262,11 +263,16 @@ int RunInfo(const Args& args) {
         PrintableText(path).c_str(), meshes.size(), helpers.size(), materials.size(),
         model.pictures.size(), int(model.firstFrame), int(model.lastFrame), double(overall));
     std::printf("  %s file, %g frames a second%s, %d ticks a frame, bounds %s\n",
-                model.isBne ? "BNE" : "ASE", model.framesPerSecond,
-                model.frameSpeedDerived ? " (derived from the ticks)" : "",
+                model.isBne    ? "BNE"
+                : model.isGltf ? "glTF"
+                               : "ASE",
+                model.framesPerSecond, model.frameSpeedDerived ? " (derived from the ticks)" : "",
                 int(model.ticksPerFrame),
                 BoxText(model.anyVertex, model.boxMin, model.boxMax).c_str());
     for (const std::string& l : lines) std::printf("  %s\n", l.c_str());
+    for (size_t i = 0; i < model.animations.size(); ++i)
+        PrintLine(stdout, "  animation " + std::to_string(i) + " " + model.animations[i] +
+                              (int(i) == model.animation ? " (loaded)" : ""));
     for (const std::string& p : model.pictures) PrintLine(stdout, "  texture " + p);
     for (const std::string& w : model.warnings) PrintLine(stdout, "  warning: " + w);
     return 0;

@@ -95,7 +95,7 @@ int RunPose(const Args& args) {
     }
     ToolEngine engine;
     LoadedModel model;
-    if (!LoadModel(path, false, source.flags, &model)) return 1;
+    if (!LoadModel(path, false, source.flags, &model, 1, source.animation)) return 1;
     if (!LoadCompanions(model, path, source.vue, source.skin, true, true)) return 1;
     SkinnedCharacter& c = *model.character;
     const ModelFrames frames = FramesOf(model);

@@ -36,6 +36,9 @@ const ModelOptionRow kModelOptions[] = {
      "                       are transparent (the textures' colour key)\n"
      "                   16  kAseWriteBne: write a BNE copy (convert always sets it; info\n"
      "                       and pose never write one)\n"},
+    {kAnimationOption, "--animation", "an animation's number or name", "N|NAME",
+     "the glTF file's animation to take (the first by default; `orix info`\n"
+     "                  lists them)\n"},
 };
 
 std::string Spelled(const ModelOptionRow& row) {
@@ -99,6 +102,9 @@ OptionResult TakeModelOption(const Args& args, size_t* i, uint32_t accepted, Mod
                 return OptionResult::Bad;
             }
             source->flagsGiven = true;
+            break;
+        case kAnimationOption:
+            source->animation = value;
             break;
         case kAllModelOptions:
             break;

@@ -15,8 +15,9 @@ namespace orix::tool {
 
 struct ModelSource {
     std::string path;
-    std::string skin;  // given with --skin
-    std::string vue;   // given with --vue
+    std::string skin;       // given with --skin
+    std::string vue;        // given with --vue
+    std::string animation;  // a glTF file's animation, given with --animation
     bool noSkin = false;
     bool noVue = false;
     bool asMesh = false;
@@ -26,19 +27,20 @@ struct ModelSource {
 
 // The model options, as bits of the set a command takes.
 enum ModelOption : uint32_t {
-    kSkinOption = 1,    // --skin FILE.skn
-    kVueOption = 2,     // --vue FILE.vue
-    kNoSkinOption = 4,  // --no-skin
-    kNoVueOption = 8,   // --no-vue
-    kAsOption = 16,     // --as mesh|character
-    kFlagsOption = 32,  // --flags N
-    kAllModelOptions = 63,
+    kSkinOption = 1,        // --skin FILE.skn
+    kVueOption = 2,         // --vue FILE.vue
+    kNoSkinOption = 4,      // --no-skin
+    kNoVueOption = 8,       // --no-vue
+    kAsOption = 16,         // --as mesh|character
+    kFlagsOption = 32,      // --flags N
+    kAnimationOption = 64,  // --animation N|NAME
+    kAllModelOptions = 127,
 };
 
 // The model options each command takes.
-constexpr uint32_t kConvertModelOptions = kAsOption | kFlagsOption;
-constexpr uint32_t kInfoModelOptions = kAsOption | kFlagsOption;
-constexpr uint32_t kPoseModelOptions = kSkinOption | kVueOption | kFlagsOption;
+constexpr uint32_t kConvertModelOptions = kAsOption | kFlagsOption | kAnimationOption;
+constexpr uint32_t kInfoModelOptions = kAsOption | kFlagsOption | kAnimationOption;
+constexpr uint32_t kPoseModelOptions = kSkinOption | kVueOption | kFlagsOption | kAnimationOption;
 constexpr uint32_t kExportModelOptions = kAllModelOptions;
 constexpr uint32_t kRenderModelOptions = kAllModelOptions;
 constexpr uint32_t kViewModelOptions = kAllModelOptions;

@@ -47,7 +47,8 @@ bool LoadModelSource(const ModelSource& given, LoadedModel* model) {
     ModelSource source = given;
     InModelFolder folder(&source);
     // Vertices with normals, so the view's light shapes the model.
-    if (!LoadModel(source.path, source.asMesh, source.flags, model, 0)) return false;
+    if (!LoadModel(source.path, source.asMesh, source.flags, model, 0, source.animation))
+        return false;
     StandInForMissingPictures(*model, ShownObject(*model));
     if (source.asMesh || !model->character) return true;
     return LoadCompanions(*model, source.path, source.vue, source.skin, source.noVue,

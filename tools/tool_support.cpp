@@ -7,10 +7,12 @@
 #include "companion_files.h"
 #include "device/engine.h"
 #include "device/globals.h"
+#include "import/gltf_import.h"
 #include "modelfile/model_input.h"
 #include "modelfile/orix_file_ase.h"
 #include "modelfile/orix_file_bne.h"
 #include "modelfile/utf8_text.h"
+#include "picture/held_pictures.h"
 #include "platform/clock.h"
 #include "platform/display_system.h"
 #include "platform/graphics_device.h"
@@ -100,20 +102,52 @@ std::string FolderOf(const std::string& path) {
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1 == 1 ? 1 : slash);
 }
 
+std::string ModelNameOf(const std::string& path) {
+    std::string bne = BneNameFor(path);
+    size_t slash = bne.find_last_of("/\\");
+    return bne.substr(slash == std::string::npos ? 0 : slash + 1,
+                      bne.size() - 4 - (slash == std::string::npos ? 0 : slash + 1));
+}
+
+std::string SideNameFor(const std::string& path, const std::string& extension) {
+    std::string bne = BneNameFor(path);
+    return bne.substr(0, bne.size() - 4) + extension;
+}
+
 bool LoadModel(const std::string& path, bool asMesh, uint32_t flags, LoadedModel* out,
-               int32_t vertexFormat) {
+               int32_t vertexFormat, const std::string& animation) {
     ModelInput input;
     std::string error;
     if (!ReadModelFile(path, &input, &error)) {
         PrintLine(stderr, "orix: " + error);
         return false;
     }
-    const std::vector<char>& bytes = input.bytes;
-    const ModelFileType type = input.type;
+    std::vector<char>& bytes = input.bytes;
+    ModelFileType type = input.type;
     out->inputs.push_back(path);
     if (type == ModelFileType::Unknown) {
-        PrintLine(stderr, "orix: " + path + " is not an ASE export (nor a BNE file)");
+        PrintLine(stderr, "orix: " + path + " is not a model file (ASE, BNE or glTF)");
         return false;
+    }
+    gltf::ImportedModel imported;
+    if (type == ModelFileType::Gltf) {
+        // Loaded as its conversion: the BNE bytes, the pictures held in memory, then the skin.
+        gltf::ImportOptions options;
+        options.animation = animation;
+        options.modelName = ModelNameOf(path);
+        if (!gltf::ImportGltf(bytes.data(), bytes.size(), FolderOf(path), options, &imported,
+                              &error)) {
+            PrintLine(stderr, "orix: " + path + ": " + error);
+            return false;
+        }
+        for (const std::string& w : imported.warnings) PrintLine(stderr, path + ": " + w);
+        for (const std::string& side : imported.sideFiles) out->inputs.push_back(side);
+        for (gltf::ImportedPicture& p : imported.pictures) HoldPicture(p.name, std::move(p.bytes));
+        bytes.assign(imported.bne.begin(), imported.bne.end());
+        type = ModelFileType::Bne;
+        out->isGltf = true;
+        out->animations = imported.animations;
+        out->animation = imported.animation;
     }
     bool ok = false;
     const ModelBuilder* builder = nullptr;
@@ -124,8 +158,8 @@ bool LoadModel(const std::string& path, bool asMesh, uint32_t flags, LoadedModel
     } else {
         out->character = std::make_unique<SkinnedCharacter>(vertexFormat);
     }
-    out->isBne = type == ModelFileType::Bne;
-    if (!out->isBne) {
+    out->isBne = input.type == ModelFileType::Bne;
+    if (type == ModelFileType::Ase) {
         ase = asMesh ? std::make_unique<OrixFileAse>(out->mesh.get())
                      : std::make_unique<OrixFileAse>(out->character.get());
         ase->SetTextureFailureFatal(false);
@@ -144,7 +178,7 @@ bool LoadModel(const std::string& path, bool asMesh, uint32_t flags, LoadedModel
     out->pictures = builder->PictureNames();
     for (const std::string& name : out->pictures) {
         std::string found = FindPicture(name, FolderOf(path));
-        if (!found.empty()) out->inputs.push_back(found);
+        if (!found.empty() && !IsHeldPicture(found)) out->inputs.push_back(found);
     }
     out->materialPictures = builder->MaterialPictures();
     out->materialNames = builder->MaterialNames();
@@ -159,6 +193,11 @@ bool LoadModel(const std::string& path, bool asMesh, uint32_t flags, LoadedModel
     out->anyVertex = builder->AnyVertex();
     for (const std::string& w : out->warnings) PrintLine(stderr, path + ": " + w);
     out->collisionMeshes = builder->CollisionMeshNames();
+    if (ok && !imported.skinText.empty() && out->character &&
+        !out->character->LoadSkinText(imported.skinText)) {
+        PrintLine(stderr, "orix: " + path + ": its skin could not be bound");
+        ok = false;
+    }
     if (!ok) PrintLine(stderr, "orix: could not load " + path);
     return ok;
 }

@@ -2,11 +2,13 @@
 // a model loaded from an ASE export or a BNE file into a character or a mesh, and small
 // argument helpers.
 //
-// A file's type is told by its content (the BNE magic, or an ASE keyword line; UTF-16 exports
-// included), never by its extension. Pictures are looked for as named, then beside the model,
-// then by their base name beside the model; one that is nowhere is a warning, and the model
-// loads untextured. Every warning of a load is printed on stderr, one line each, and kept.
-// Depends on the engine, the model readers and the offscreen display.
+// A file's type is told by its content (the BNE magic, an ASE keyword line, UTF-16 exports
+// included, or glTF), never by its extension. A glTF file is imported (import/gltf_import.h)
+// and its BNE bytes, pictures and skin loaded, as its conversion would write them. Pictures are
+// looked for as named, then beside the model, then by their base name beside the model; one that is
+// nowhere is a warning, and the model loads untextured. Every warning of a load is printed on
+// stderr, one line each, and kept. Depends on the engine, the model readers and the offscreen
+// display.
 #pragma once
 
 #include <cstdint>
@@ -60,10 +62,13 @@ struct LoadedModel {
     double framesPerSecond = 30.0;
     bool frameSpeedDerived = false;
     int32_t ticksPerFrame = 160;
-    std::vector<std::string> warnings;  // every warning of the load, one line each
-    bool isBne = false;                 // the content was a BNE file
-    bool anyVertex = false;             // boxMin and boxMax hold the file's vertices
-    Vector3 boxMin;                     // bounds of every vertex read, in engine space
+    std::vector<std::string> warnings;    // every warning of the load, one line each
+    bool isBne = false;                   // the content was a BNE file
+    bool isGltf = false;                  // the content was a glTF file
+    std::vector<std::string> animations;  // a glTF file's animations, by name
+    int animation = -1;                   // the one loaded
+    bool anyVertex = false;               // boxMin and boxMax hold the file's vertices
+    Vector3 boxMin;                       // bounds of every vertex read, in engine space
     Vector3 boxMax;
     std::vector<std::string> collisionMeshes;  // left out of the model, by name
     // Every file the load read (the model, its pictures, its skin and animation files), which
@@ -76,8 +81,13 @@ struct LoadedModel {
 // Loads path with flags (an ASE load never writes a copy), its meshes made in vertexFormat (1:
 // pre-lit, as the demonstration; 0: lit by the scene's lights). False, with a message on stderr,
 // when it cannot be opened, is neither a BNE file nor an ASE export, or cannot be read.
+// animation chooses a glTF file's animation (index or name; empty: the first).
 bool LoadModel(const std::string& path, bool asMesh, uint32_t flags, LoadedModel* out,
-               int32_t vertexFormat = 1);
+               int32_t vertexFormat = 1, const std::string& animation = std::string());
+// The file name beside path that a conversion writes with extension (".bne", ".skn").
+std::string SideNameFor(const std::string& path, const std::string& extension);
+// A model's name for its pictures and skin: path's file name without its extension.
+std::string ModelNameOf(const std::string& path);
 
 // Adds a VUE animation and a skin to the model's character (recorded among its inputs): the
 // files named (one that cannot be loaded is

@@ -9,6 +9,9 @@
 // alone would make the engine's front faces clockwise in glTF space, so each triangle's last two
 // corners are exchanged to keep the front faces facing outward.
 //
+// Import runs the same conversion backwards: the mirror is its own inverse, so FromGltf is
+// ToGltf again, and a glTF triangle a, b, c is the engine's a, c, b.
+//
 // A converted row-vector matrix written row by row is the same sixteen numbers as its
 // column-vector transpose written column by column, which is glTF's storage order.
 #pragma once
@@ -32,6 +35,21 @@ Matrix ToGltf(const Matrix& m);
 
 // A triangle's corners a, b, c in the order glTF draws as the engine's front face.
 inline std::array<uint32_t, 3> ToGltfWinding(uint32_t a, uint32_t b, uint32_t c) {
+    return {a, c, b};
+}
+
+// p (a point or a direction) of glTF space in engine space.
+inline Vector3 FromGltf(const Vector3& p) {
+    return {p.x, p.y, -p.z};
+}
+
+// A transform of glTF space (row vectors) in engine space.
+inline Matrix FromGltf(const Matrix& m) {
+    return ToGltf(m);
+}
+
+// A glTF front-facing triangle's corners in the engine's front-face order.
+inline std::array<uint32_t, 3> FromGltfWinding(uint32_t a, uint32_t b, uint32_t c) {
     return {a, c, b};
 }
 

@@ -45,6 +45,21 @@ bool IsUtf8Mark(const char* data, size_t size) {
            uint8_t(data[2]) == 0xBF;
 }
 
+// JSON whose first character opens an object that names its "asset" early, as every glTF does.
+bool IsGltfJson(const char* data, size_t size) {
+    size_t i = IsUtf8Mark(data, size) ? 3 : 0;
+    while (i < size && (data[i] == ' ' || data[i] == '\t' || data[i] == '\r' || data[i] == '\n'))
+        ++i;
+    if (i >= size || data[i] != '{') return false;
+    const size_t end = size < kProbeSize ? size : kProbeSize;
+    static const char kAsset[] = "\"asset\"";
+    const size_t n = sizeof kAsset - 1;
+    for (size_t k = i; k + n <= end; ++k) {
+        if (std::memcmp(data + k, kAsset, n) == 0) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 bool DecodeAseText(const char* data, size_t size, std::string* out) {
@@ -97,6 +112,8 @@ bool HasAseKeywordLine(const char* data, size_t size) {
 
 ModelFileType DetectModelFileType(const char* data, size_t size) {
     if (size >= 4 && std::memcmp(data, "BNE", 4) == 0) return ModelFileType::Bne;
+    if (size >= 4 && std::memcmp(data, "glTF", 4) == 0) return ModelFileType::Gltf;
+    if (IsGltfJson(data, size)) return ModelFileType::Gltf;
     std::string decoded;
     // Twice the probe: UTF-16 takes two bytes a character.
     if (DecodeAseText(data, size < 2 * kProbeSize ? size : 2 * kProbeSize, &decoded)) {

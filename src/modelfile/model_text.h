@@ -1,4 +1,5 @@
-// What a model file is, told by its content: the BNE magic, or an ASE export's text (a keyword
+// What a model file is, told by its content: the BNE magic, the binary glTF magic, a glTF JSON
+// text (an object with an "asset" member near its start), or an ASE export's text (a keyword
 // line near its start), in UTF-8 or in UTF-16 of either byte order with its byte-order mark. The
 // file's name plays no part, so an export saved as .txt reads as one.
 //
@@ -11,7 +12,7 @@
 
 namespace orix {
 
-enum class ModelFileType { Bne, Ase, Unknown };
+enum class ModelFileType { Bne, Ase, Gltf, Unknown };
 
 // The first bytes of a file that DetectModelFileType looks at: more tell nothing more.
 constexpr size_t kModelTypeProbeBytes = 128 * 1024;

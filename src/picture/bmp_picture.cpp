@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "files/input_file.h"
+#include "picture/held_pictures.h"
 #include "platform/messages.h"
 
 namespace orix {
@@ -154,7 +155,7 @@ bool ReadColorTable(Cursor& c, const Header& h, std::vector<RgbQuad>* table) {
 
 bool ReadFile(const std::string& name, std::vector<char>* out) {
     std::string error;
-    return ReadWholeFile(name, out, &error, uint64_t(kMaxFileBytes));
+    return ReadPictureBytes(name, out, &error, uint64_t(kMaxFileBytes));
 }
 
 bool SameNameIgnoringCase(const char* a, const std::string& b) {

@@ -12,6 +12,7 @@
 #include <jpeglib.h>
 
 #include "files/input_file.h"
+#include "picture/held_pictures.h"
 #include "platform/messages.h"
 
 namespace orix {
@@ -154,7 +155,7 @@ std::unique_ptr<uint8_t[]> DecodeJpegFile(const std::string& fileName, uint32_t*
     // Read whole and bounded through the file layer; the decoder reads the bytes as a stream.
     std::vector<char> bytes;
     std::string readError;
-    FILE* file = ReadWholeFile(fileName, &bytes, &readError)
+    FILE* file = ReadPictureBytes(fileName, &bytes, &readError, kMaxInputBytes)
                      ? fmemopen(bytes.data(), bytes.size(), "rb")
                      : nullptr;
     if (!file) {

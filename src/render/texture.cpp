@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "picture/bmp_picture.h"
+#include "picture/held_pictures.h"
 #include "picture/jpeg_picture.h"
 #include "picture/tga_png_picture.h"
 #include "platform/graphics_device.h"
@@ -111,6 +112,7 @@ std::string FileExtension(const std::string& fileName) {
 
 std::string FindPicture(const std::string& pictureName, const std::string& modelFolder) {
     if (pictureName.empty()) return std::string();
+    if (IsHeldPicture(pictureName)) return pictureName;
     std::string folder = modelFolder.empty() ? std::string(".") : modelFolder;
     size_t slash = pictureName.find_last_of("/\\");
     std::string base = slash == std::string::npos ? pictureName : pictureName.substr(slash + 1);

@@ -81,6 +81,10 @@ public:
     // Reads a skin file and binds the skin (skin/); skinLoaded tells whether it will deform.
     // False, with the character unchanged, when it already has a skin.
     bool LoadSkin(const std::string& fileName);
+    // The same from a skin file's text in memory (a model import's).
+    bool LoadSkinText(const std::string& text);
+    // LoadSkin's work: from text when given, else from the file.
+    bool LoadSkinFrom(const std::string& fileName, const std::string* text);
     // Appends a VUE file's frames to the named meshes and moves every mesh's vertices into its
     // (possibly new) node space (skin/); false, with the character unchanged, when the file
     // cannot be opened or is malformed.

@@ -72,6 +72,14 @@ void MoveToNodeSpace(Mesh& m, const Matrix& before) {
 }  // namespace
 
 bool SkinnedCharacter::LoadSkin(const std::string& fileName) {
+    return LoadSkinFrom(fileName, nullptr);
+}
+
+bool SkinnedCharacter::LoadSkinText(const std::string& text) {
+    return LoadSkinFrom("(in memory)", &text);
+}
+
+bool SkinnedCharacter::LoadSkinFrom(const std::string& fileName, const std::string* text) {
     if (skinLoaded) {
         if (logFile)
             std::fprintf(logFile, "Skin %s: the character has a skin already.\n", fileName.c_str());
@@ -82,7 +90,16 @@ bool SkinnedCharacter::LoadSkin(const std::string& fileName) {
     skinPlan = SkinPlan();
     skinMesh = nullptr;
     SkinFileReader reader(this);
-    if (!reader.Read(fileName)) {
+    bool read = false;
+    if (text) {
+        std::string copy = *text;
+        std::FILE* stream = copy.empty() ? nullptr : fmemopen(copy.data(), copy.size(), "rb");
+        read = stream && reader.ReadStream(stream);
+        if (stream) std::fclose(stream);
+    } else {
+        read = reader.Read(fileName);
+    }
+    if (!read) {
         skinBindings.clear();
         return false;
     }
