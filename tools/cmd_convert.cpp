@@ -10,6 +10,7 @@
 #include "files/file_identity.h"
 #include "files/output_file.h"
 #include "import/gltf_import.h"
+#include "import/model_import.h"
 #include "model_options.h"
 #include "modelfile/model_input.h"
 #include "modelfile/orix_file_ase.h"
@@ -73,16 +74,18 @@ bool ConvertOne(const std::string& in, const std::string& out, bool asMesh, uint
                 const std::string& animation) {
     ModelInput input;
     std::string error;
-    if (!ReadModelFile(in, &input, &error)) {
+    std::vector<std::string> importWarnings;
+    if (!ReadAnyModelFile(in, &input, &importWarnings, &error)) {
         PrintLine(stderr, "orix: " + error);
         return false;
     }
+    for (const std::string& w : importWarnings) PrintLine(stderr, in + ": " + w);
     const ModelFileType type = input.type;
     if (type == ModelFileType::Gltf) return ConvertGltf(in, input, out, animation);
     if (type != ModelFileType::Ase) {
         PrintLine(stderr, "orix: " + in + " " +
                               (type == ModelFileType::Bne ? "is a BNE file already"
-                                                          : "is not an ASE export nor glTF"));
+                                                          : "is not a model file Orix reads"));
         return false;
     }
     SkinnedCharacter character(1);

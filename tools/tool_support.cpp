@@ -8,6 +8,7 @@
 #include "device/engine.h"
 #include "device/globals.h"
 #include "import/gltf_import.h"
+#include "import/model_import.h"
 #include "modelfile/model_input.h"
 #include "modelfile/orix_file_ase.h"
 #include "modelfile/orix_file_bne.h"
@@ -118,15 +119,18 @@ bool LoadModel(const std::string& path, bool asMesh, uint32_t flags, LoadedModel
                int32_t vertexFormat, const std::string& animation) {
     ModelInput input;
     std::string error;
-    if (!ReadModelFile(path, &input, &error)) {
+    std::vector<std::string> importWarnings;
+    if (!ReadAnyModelFile(path, &input, &importWarnings, &error)) {
         PrintLine(stderr, "orix: " + error);
         return false;
     }
+    for (const std::string& w : importWarnings) PrintLine(stderr, path + ": " + w);
     std::vector<char>& bytes = input.bytes;
     ModelFileType type = input.type;
     out->inputs.push_back(path);
     if (type == ModelFileType::Unknown) {
-        PrintLine(stderr, "orix: " + path + " is not a model file (ASE, BNE or glTF)");
+        PrintLine(stderr, "orix: " + path + " is not a model file Orix reads (ASE, BNE, glTF, " +
+                              "or a format assimp reads)");
         return false;
     }
     gltf::ImportedModel imported;

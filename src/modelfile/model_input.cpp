@@ -8,7 +8,10 @@ bool ReadModelFile(const std::string& path, ModelInput* in, std::string* error) 
     if (!file.Open(path, error) || !file.Head(kModelTypeProbeBytes, &head, error)) return false;
     in->id = file.Id();
     in->type = DetectModelFileType(head.data(), head.size());
-    if (in->type == ModelFileType::Unknown) return true;
+    if (in->type == ModelFileType::Unknown) {
+        in->head = std::move(head);
+        return true;
+    }
     return file.ReadAll(&in->bytes, error);
 }
 

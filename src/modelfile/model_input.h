@@ -17,6 +17,7 @@ namespace orix {
 struct ModelInput {
     ModelFileType type = ModelFileType::Unknown;
     std::vector<char> bytes;  // the whole file, when it is a model
+    std::vector<char> head;   // its first bytes, when it is none of ours (for other readers)
     FileId id;                // the file read
 };
 

@@ -181,8 +181,8 @@ TEST(FileSafety, InputsAreToldByTheirFirstBytesAndBounded) {
         fs::resize_file(big, (uint64_t{1} << 30) + 1);
     }
     const std::pair<std::string, std::string> cases[] = {
-        {"info /dev/zero", "not an ASE export"},
-        {"info " + Q(fifo), "not an ASE export"},  // no writer: no wait
+        {"info /dev/zero", "is not a model file"},
+        {"info " + Q(fifo), "is not a model file"},  // no writer: no wait
         {"info " + Q(big), "too large"},
         {"dump " + Q(big), "too large"},
         {"info " + Q(dir.Path()), "is a folder"},
