@@ -13,6 +13,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libassimp-dev assimp-utils
   fonts-dejavu-core fonts-nanum
   xvfb xauth xdotool
+  doxygen
 )
 
 # Debian's node and npm only where the machine has none of its own.

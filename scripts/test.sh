@@ -15,10 +15,11 @@ run_suite() {
 
 # Device tests run offscreen; a display the caller happens to have must not be used.
 export ORIX_OFFSCREEN=1
-# The benchmarks are built and run by scripts/bench.sh; the tests never run them.
-run_suite build -DORIX_BUILD_BENCH=OFF
+# The benchmarks are built and run by scripts/bench.sh; the tests never run them. The optimised
+# build alone also installs the package and builds the examples and the API reference.
+run_suite build -DORIX_BUILD_BENCH=OFF -DORIX_PACKAGE_TESTS=ON
 # LeakSanitizer's stop-the-world scan can crash on llvmpipe's worker threads (a null read inside
 # the sanitizer, not a fault of the program): the sanitizer suite has the driver draw on the
 # calling thread.
 LP_NUM_THREADS=0 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
-  run_suite build-asan -DORIX_SANITIZE=ON -DORIX_BUILD_BENCH=OFF
+  run_suite build-asan -DORIX_SANITIZE=ON -DORIX_BUILD_BENCH=OFF -DORIX_PACKAGE_TESTS=OFF

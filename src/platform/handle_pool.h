@@ -4,6 +4,7 @@
 // Limits: 65535 live records.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <utility>
 #include <vector>
