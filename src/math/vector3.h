@@ -1,6 +1,7 @@
-// Vector3: three floats for positions, directions, Euler angles (radians) and scales.
-//
-// Engine space is left-handed and y-up, as Direct3D's; a camera looks along its +z axis.
+/// \file
+/// Vector3: three floats for positions, directions, Euler angles (radians) and scales.
+///
+/// Engine space is left-handed and y-up, as Direct3D's; a camera looks along its +z axis.
 #pragma once
 
 #include <cmath>
@@ -32,18 +33,26 @@ struct Vector3 {
     constexpr bool IsZero() const { return x == 0.0f && y == 0.0f && z == 0.0f; }
 };
 
-constexpr Vector3 operator*(float s, const Vector3& v) { return v * s; }
-constexpr float Dot(const Vector3& a, const Vector3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+constexpr Vector3 operator*(float s, const Vector3& v) {
+    return v * s;
+}
+constexpr float Dot(const Vector3& a, const Vector3& b) {
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
 constexpr Vector3 Cross(const Vector3& a, const Vector3& b) {
     return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
 }
-inline float Length(const Vector3& v) { return std::sqrt(Dot(v, v)); }
-// Returns v scaled to unit length, or v unchanged when it has no length.
+inline float Length(const Vector3& v) {
+    return std::sqrt(Dot(v, v));
+}
+/// Returns v scaled to unit length, or v unchanged when it has no length.
 inline Vector3 Normalize(const Vector3& v) {
     float len = Length(v);
     return len > 0.0f ? v / len : v;
 }
-// Component-by-component product.
-constexpr Vector3 Scale(const Vector3& a, const Vector3& b) { return {a.x * b.x, a.y * b.y, a.z * b.z}; }
+/// Component-by-component product.
+constexpr Vector3 Scale(const Vector3& a, const Vector3& b) {
+    return {a.x * b.x, a.y * b.y, a.z * b.z};
+}
 
 }  // namespace orix

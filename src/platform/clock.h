@@ -1,5 +1,6 @@
-// Millisecond clocks: the timeGetTime stand-in and a fixed-step clock for tests and headless
-// runs, so that the same input gives the same frames.
+/// \file
+/// Millisecond clocks: the timeGetTime stand-in and a fixed-step clock for tests and headless
+/// runs, so that the same input gives the same frames.
 #pragma once
 
 #include <cstdint>
@@ -9,7 +10,7 @@ namespace orix {
 class Clock {
 public:
     virtual ~Clock() = default;
-    // Milliseconds since an arbitrary start; wraps after 2^32 ms like timeGetTime.
+    /// Milliseconds since an arbitrary start; wraps after 2^32 ms like timeGetTime.
     virtual uint32_t Milliseconds() = 0;
 };
 
@@ -18,8 +19,8 @@ public:
     uint32_t Milliseconds() override;
 };
 
-// Each read returns the current time and then moves it on by step; Set and Advance move it by
-// hand.
+/// Each read returns the current time and then moves it on by step; Set and Advance move it by
+/// hand.
 class FixedStepClock : public Clock {
 public:
     explicit FixedStepClock(uint32_t start = 1000, uint32_t step = 33) : now_(start), step_(step) {}

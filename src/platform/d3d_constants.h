@@ -1,13 +1,14 @@
-// Direct3D and DirectDraw numbers the engine speaks in: render states, blend factors, light
-// types, surface capabilities and pixel-format flags. They keep their Direct3D values so that
-// tables written against Direct3D (the render-state group, stored models) mean the same here.
+/// \file
+/// Direct3D and DirectDraw numbers the engine speaks in: render states, blend factors, light
+/// types, surface capabilities and pixel-format flags. They keep their Direct3D values so that
+/// tables written against Direct3D (the render-state group, stored models) mean the same here.
 #pragma once
 
 #include <cstdint>
 
 namespace orix {
 
-// Render states (D3DRENDERSTATETYPE).
+/// Render states (D3DRENDERSTATETYPE).
 enum RenderState : uint32_t {
     RS_TEXTUREHANDLE = 1,
     RS_ANTIALIAS = 2,
@@ -50,12 +51,12 @@ enum RenderState : uint32_t {
     RS_STIPPLEENABLE = 39,
     RS_EDGEANTIALIAS = 40,
     RS_COLORKEYENABLE = 41,
-    RS_COUNT = 42,  // one past the last state the device keeps
+    RS_COUNT = 42,  ///< one past the last state the device keeps
 };
 
 enum : uint32_t { D3D_FALSE = 0, D3D_TRUE = 1 };
 
-// D3DBLEND
+/// D3DBLEND
 enum Blend : uint32_t {
     BLEND_ZERO = 1,
     BLEND_ONE = 2,
@@ -72,7 +73,7 @@ enum Blend : uint32_t {
     BLEND_BOTHINVSRCALPHA = 13,
 };
 
-// D3DTEXTUREBLEND
+/// D3DTEXTUREBLEND
 enum TextureBlend : uint32_t {
     TBLEND_DECAL = 1,
     TBLEND_MODULATE = 2,
@@ -84,7 +85,7 @@ enum TextureBlend : uint32_t {
     TBLEND_ADD = 8,
 };
 
-// D3DTEXTUREFILTER
+/// D3DTEXTUREFILTER
 enum TextureFilter : uint32_t {
     FILTER_NEAREST = 1,
     FILTER_LINEAR = 2,
@@ -109,7 +110,7 @@ enum CompareFunc : uint32_t {
 };
 enum TextureAddress : uint32_t { TADDRESS_WRAP = 1, TADDRESS_MIRROR = 2, TADDRESS_CLAMP = 3 };
 
-// D3DLIGHTSTATETYPE
+/// D3DLIGHTSTATETYPE
 enum LightState : uint32_t {
     LIGHTSTATE_MATERIAL = 1,
     LIGHTSTATE_AMBIENT = 2,
@@ -135,10 +136,10 @@ enum PrimitiveType : uint32_t {
     PRIM_TRIANGLEFAN = 6,
 };
 
-// D3DVERTEXTYPE
+/// D3DVERTEXTYPE
 enum VertexType : uint32_t { VT_VERTEX = 1, VT_LVERTEX = 2, VT_TLVERTEX = 3 };
 
-// DrawPrimitive flags (D3DDP_*).
+/// DrawPrimitive flags (D3DDP_*).
 enum DrawFlags : uint32_t {
     DP_WAIT = 0x1,
     DP_DONOTCLIP = 0x4,
@@ -146,10 +147,10 @@ enum DrawFlags : uint32_t {
     DP_DONOTLIGHT = 0x10,
 };
 
-// Clear flags (D3DCLEAR_*).
+/// Clear flags (D3DCLEAR_*).
 enum ClearFlags : uint32_t { CLEAR_TARGET = 0x1, CLEAR_ZBUFFER = 0x2 };
 
-// D3DLIGHTTYPE and light flags.
+/// D3DLIGHTTYPE and light flags.
 enum LightType : uint32_t {
     LIGHT_POINT = 1,
     LIGHT_SPOT = 2,
@@ -158,7 +159,7 @@ enum LightType : uint32_t {
 };
 enum LightFlags : uint32_t { LIGHT_ACTIVE = 0x1, LIGHT_NO_SPECULAR = 0x2 };
 
-// DirectDraw surface capabilities (DDSCAPS_*).
+/// DirectDraw surface capabilities (DDSCAPS_*).
 enum SurfaceCaps : uint32_t {
     DDSCAPS_3DDEVICE = 0x00002000,
     DDSCAPS_ALLOCONLOAD = 0x04000000,
@@ -173,7 +174,7 @@ enum SurfaceCaps : uint32_t {
     DDSCAPS_ZBUFFER = 0x00020000,
 };
 
-// DirectDraw surface-description flags (DDSD_*).
+/// DirectDraw surface-description flags (DDSD_*).
 enum SurfaceDescFlags : uint32_t {
     DDSD_CAPS = 0x1,
     DDSD_HEIGHT = 0x2,
@@ -182,7 +183,7 @@ enum SurfaceDescFlags : uint32_t {
     DDSD_MIPMAPCOUNT = 0x20000,
 };
 
-// DirectDraw pixel-format flags (DDPF_*).
+/// DirectDraw pixel-format flags (DDPF_*).
 enum PixelFormatFlags : uint32_t {
     DDPF_ALPHAPIXELS = 0x1,
     DDPF_ALPHA = 0x2,
@@ -191,10 +192,10 @@ enum PixelFormatFlags : uint32_t {
     DDPF_RGB = 0x40,
 };
 
-// Palette capabilities (DDPCAPS_*).
+/// Palette capabilities (DDPCAPS_*).
 enum PaletteCaps : uint32_t { DDPCAPS_4BIT = 0x1, DDPCAPS_8BIT = 0x4, DDPCAPS_INITIALIZE = 0x8 };
 
-// Colour-key kinds (DDCKEY_*).
+/// Colour-key kinds (DDCKEY_*).
 enum ColorKeyFlags : uint32_t { DDCKEY_SRCBLT = 0x8 };
 
 }  // namespace orix

@@ -1,6 +1,7 @@
-// The EGL devices of this machine (EGL_EXT_device_enumeration) as display drivers, each with an
-// identifier derived from what names the device (its DRM node, or the software renderer), so it
-// stays the same from run to run. Internal to src/platform.
+/// \file
+/// The EGL devices of this machine (EGL_EXT_device_enumeration) as display drivers, each with an
+/// identifier derived from what names the device (its DRM node, or the software renderer), so it
+/// stays the same from run to run. Internal to src/platform.
 #pragma once
 
 #include <vector>
@@ -11,10 +12,10 @@ namespace orix {
 
 struct EglDeviceEntry {
     DisplayDriverInfo info;
-    void* device = nullptr;  // EGLDeviceEXT
+    void* device = nullptr;  ///< EGLDeviceEXT
 };
 
-// Every EGL device in the driver's order; empty when the extension is missing.
+/// Every EGL device in the driver's order; empty when the extension is missing.
 std::vector<EglDeviceEntry> ListEglDevices();
 
 }  // namespace orix

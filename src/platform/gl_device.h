@@ -1,15 +1,16 @@
-// GlDevice: the GraphicsDevice on OpenGL's fixed-function pipeline (compatibility profile),
-// drawing into a GlDisplay's render target. Internal to src/platform; the engine sees only
-// GraphicsDevice. The work is split by job: gl_device.cpp (scene, states, transforms, viewport,
-// materials, lights, statistics), gl_device_draw.cpp (vertex processing and draw calls),
-// gl_device_surfaces.cpp (surfaces, palettes, textures), gl_text.cpp (text).
-//
-// A shadow of every render state, the transforms and the bound texture is kept; sets that
-// change nothing reach no GL call, and states that feed one GL setting together (alpha test and
-// colour key, texture blend and texture format, filters and the bound texture) are resolved
-// when a draw needs them. Per-pixel work that could not change a pixel is left out: the
-// specular colour sum where every specular colour is black, the colour's product with a
-// texture where every vertex is opaque white.
+/// \file
+/// GlDevice: the GraphicsDevice on OpenGL's fixed-function pipeline (compatibility profile),
+/// drawing into a GlDisplay's render target. Internal to src/platform; the engine sees only
+/// GraphicsDevice. The work is split by job: gl_device.cpp (scene, states, transforms, viewport,
+/// materials, lights, statistics), gl_device_draw.cpp (vertex processing and draw calls),
+/// gl_device_surfaces.cpp (surfaces, palettes, textures), gl_text.cpp (text).
+///
+/// A shadow of every render state, the transforms and the bound texture is kept; sets that
+/// change nothing reach no GL call, and states that feed one GL setting together (alpha test and
+/// colour key, texture blend and texture format, filters and the bound texture) are resolved
+/// when a draw needs them. Per-pixel work that could not change a pixel is left out: the
+/// specular colour sum where every specular colour is black, the colour's product with a
+/// texture where every vertex is opaque white.
 #pragma once
 
 #include <array>
@@ -104,17 +105,17 @@ private:
         uint32_t pitch = 0;
         std::vector<uint8_t> pixels;
         uint32_t refs = 0;
-        SurfaceHandle root = 0;  // the chain's first level; 0 for the first level itself
-        SurfaceHandle next = 0;  // the next smaller level, or 0
+        SurfaceHandle root = 0;  ///< the chain's first level; 0 for the first level itself
+        SurfaceHandle next = 0;  ///< the next smaller level, or 0
         PaletteHandle palette = 0;
         bool keyed = false;
         uint32_t keyLow = 0, keyHigh = 0;
         bool locked = false;
-        uint32_t version = 1;          // bumped on every change of the chain's texels
-        uint32_t uploadedVersion = 0;  // the version the GL texture holds
+        uint32_t version = 1;          ///< bumped on every change of the chain's texels
+        uint32_t uploadedVersion = 0;  ///< the version the GL texture holds
         uint32_t glTexture = 0;
-        uint32_t levels = 1;  // levels in the chain (first level only)
-        // GL sampler settings the texture object holds (0 = not set yet).
+        uint32_t levels = 1;  ///< levels in the chain (first level only)
+        /// GL sampler settings the texture object holds (0 = not set yet).
         uint32_t glMag = 0, glMin = 0, glWrap = 0;
     };
     struct Palette {
@@ -124,35 +125,35 @@ private:
     };
     enum class LoadedMatrices { None, Scene, Screen };
 
-    // gl_device.cpp
+    /// gl_device.cpp
     void InitGlState();
     void ApplyRenderState(RenderState state, uint32_t value);
     void ApplyViewportRect();
     void TraceLine(const std::string& line);
-    // Brings GL back in line with the shadow after text drew with settings of its own.
+    /// Brings GL back in line with the shadow after text drew with settings of its own.
     void RestoreAfterText();
-    // gl_device_draw.cpp
-    // drawColor, where given, stands for every vertex's colour (the colour array is off).
+    /// gl_device_draw.cpp
+    /// drawColor, where given, stands for every vertex's colour (the colour array is off).
     bool Draw(const char* op, PrimitiveType type, VertexType vertexType, const void* vertices,
               uint32_t vertexCount, const uint16_t* indices, uint32_t indexCount, uint32_t flags,
               const uint32_t* drawColor = nullptr);
-    // whiteVertices: every vertex of the draw is opaque white (a texture modulated by them
-    // is drawn as it is).
+    /// whiteVertices: every vertex of the draw is opaque white (a texture modulated by them
+    /// is drawn as it is).
     void PrepareState(bool whiteVertices);
     void LoadMatrices(VertexType vertexType);
-    // The first and last vertex a draw reaches.
+    /// The first and last vertex a draw reaches.
     struct VertexRange {
         uint32_t first, last;
     };
     void SetupArrays(VertexType vertexType, const void* vertices, VertexRange range,
                      uint32_t flags);
-    // gl_device_surfaces.cpp
+    /// gl_device_surfaces.cpp
     Surface* FindSurface(SurfaceHandle h) { return surfaces_.Get(h); }
     const Surface* FindSurface(SurfaceHandle h) const { return surfaces_.Get(h); }
     void DestroyChain(SurfaceHandle root);
     void TouchChain(SurfaceHandle h);
     bool UploadTexture(Surface& root);
-    // The GL texture for a texture handle, uploaded when its texels changed; null if stale.
+    /// The GL texture for a texture handle, uploaded when its texels changed; null if stale.
     Surface* ResolveTexture(TextureHandle h);
 
     GlDisplay& display_;
@@ -174,7 +175,7 @@ private:
     HandlePool<Surface> surfaces_;
     HandlePool<Palette> palettes_;
 
-    // What GL holds now, to skip redundant calls.
+    /// What GL holds now, to skip redundant calls.
     uint32_t boundGlTexture_ = 0;
     bool textureEnabled_ = false;
     uint32_t texEnvKey_ = ~0u;
@@ -187,7 +188,7 @@ private:
     bool trace_ = false;
     std::vector<std::string> traceLines_;
 
-    // Scratch arrays reused from draw to draw.
+    /// Scratch arrays reused from draw to draw.
     std::vector<uint32_t> colors_, speculars_;
     std::vector<float> positions_;
     std::vector<uint8_t> convert_;
@@ -196,7 +197,7 @@ private:
     std::unique_ptr<GlText> text_;
 };
 
-// Names for traces: "TRIANGLELIST", "LVERTEX", "ZENABLE".
+/// Names for traces: "TRIANGLELIST", "LVERTEX", "ZENABLE".
 const char* PrimitiveName(PrimitiveType type);
 const char* VertexTypeName(VertexType type);
 const char* RenderStateName(RenderState state);

@@ -1,10 +1,11 @@
-// GlDisplay: what the OpenGL graphics device needs of a display beyond DisplayContext: a current
-// OpenGL context and the framebuffer object it renders into. Both contexts (a window, or EGL
-// offscreen) render into such a framebuffer at the display depth, so that what a screenshot
-// holds is what a 16-bit display would show; the window context copies it to the window when
-// presenting. One context is current at a time: a display makes itself current when opened and
-// when a device is created on it, so a process drives one display at a time. Internal to
-// src/platform.
+/// \file
+/// GlDisplay: what the OpenGL graphics device needs of a display beyond DisplayContext: a current
+/// OpenGL context and the framebuffer object it renders into. Both contexts (a window, or EGL
+/// offscreen) render into such a framebuffer at the display depth, so that what a screenshot
+/// holds is what a 16-bit display would show; the window context copies it to the window when
+/// presenting. One context is current at a time: a display makes itself current when opened and
+/// when a device is created on it, so a process drives one display at a time. Internal to
+/// src/platform.
 #pragma once
 
 #include <cstdint>
@@ -32,7 +33,7 @@ public:
     const std::string& Renderer() const { return renderer_; }
 
 protected:
-    // Reads the renderer of the current context, decides hardware, makes the render target.
+    /// Reads the renderer of the current context, decides hardware, makes the render target.
     bool InitTarget(std::string* error);
 
     DisplayDriverInfo driver_;
@@ -42,10 +43,10 @@ protected:
     GlRenderTarget target_;
 };
 
-// True when an OpenGL renderer string names a software rasteriser.
+/// True when an OpenGL renderer string names a software rasteriser.
 bool IsSoftwareRenderer(const std::string& renderer);
 
-// The two contexts (gl_context_egl.cpp, gl_context_sdl.cpp).
+/// The two contexts (gl_context_egl.cpp, gl_context_sdl.cpp).
 std::unique_ptr<GlDisplay> OpenEglDisplay(const DisplayConfig& config, std::string* error);
 std::unique_ptr<GlDisplay> OpenSdlDisplay(const DisplayConfig& config, std::string* error);
 

@@ -1,6 +1,7 @@
-// Direct3D state values as OpenGL enums and texture environments: one table, shared by the
-// device and by anything that replays its frames with plain OpenGL. Includes the OpenGL header,
-// so only platform code and the benchmarks use it.
+/// \file
+/// Direct3D state values as OpenGL enums and texture environments: one table, shared by the
+/// device and by anything that replays its frames with plain OpenGL. Includes the OpenGL header,
+/// so only platform code and the benchmarks use it.
 #pragma once
 
 #include <GL/gl.h>
@@ -11,20 +12,20 @@
 
 namespace orix {
 
-// D3DCMP_* to glDepthFunc / glAlphaFunc; unknown values compare ALWAYS.
+/// D3DCMP_* to glDepthFunc / glAlphaFunc; unknown values compare ALWAYS.
 GLenum CompareToGl(uint32_t f);
-// D3DBLEND_* to glBlendFunc factors; unknown values are ONE.
+/// D3DBLEND_* to glBlendFunc factors; unknown values are ONE.
 GLenum BlendToGl(uint32_t b);
-// Primitive types to glDrawArrays modes; unknown types draw triangle lists.
+/// Primitive types to glDrawArrays modes; unknown types draw triangle lists.
 GLenum PrimitiveToGl(PrimitiveType type);
-// D3DFILTER_* to the minification and magnification filters.
+/// D3DFILTER_* to the minification and magnification filters.
 GLint MinFilterToGl(uint32_t f);
 GLint MagFilterToGl(uint32_t f);
-// D3DTADDRESS_* to the wrap mode; unknown values repeat.
+/// D3DTADDRESS_* to the wrap mode; unknown values repeat.
 GLint AddressToGl(uint32_t a);
-// Sets the texture environment for a D3DTBLEND_* value. MODULATE (and unknown values): colour =
-// texture x vertex; alpha from the texture when textureHasAlpha, otherwise the vertex's (a keyed
-// texel still gives 0).
+/// Sets the texture environment for a D3DTBLEND_* value. MODULATE (and unknown values): colour =
+/// texture x vertex; alpha from the texture when textureHasAlpha, otherwise the vertex's (a keyed
+/// texel still gives 0).
 void ApplyTextureBlend(uint32_t blend, bool textureHasAlpha);
 
 }  // namespace orix

@@ -1,7 +1,8 @@
-// HandlePool: records addressed by 32-bit handles that pack a slot index (low 16 bits, plus
-// one) and a generation (high 16 bits), so a handle kept after its record was removed is
-// refused instead of reaching the record that took the slot. 0 is never a handle.
-// Limits: 65535 live records.
+/// \file
+/// HandlePool: records addressed by 32-bit handles that pack a slot index (low 16 bits, plus
+/// one) and a generation (high 16 bits), so a handle kept after its record was removed is
+/// refused instead of reaching the record that took the slot. 0 is never a handle.
+/// Limits: 65535 live records.
 #pragma once
 
 #include <cstddef>
@@ -14,7 +15,7 @@ namespace orix {
 template <typename T>
 class HandlePool {
 public:
-    // The new record's handle, or 0 when the pool is full.
+    /// The new record's handle, or 0 when the pool is full.
     uint32_t Add(T value) {
         uint32_t index;
         if (!free_.empty()) {
@@ -30,7 +31,7 @@ public:
         s.used = true;
         return (uint32_t(s.generation) << 16) | (index + 1);
     }
-    // The record of a live handle, or null.
+    /// The record of a live handle, or null.
     T* Get(uint32_t handle) {
         uint32_t index = (handle & 0xFFFF);
         if (index == 0 || index > slots_.size()) return nullptr;
@@ -39,7 +40,7 @@ public:
         return &s.value;
     }
     const T* Get(uint32_t handle) const { return const_cast<HandlePool*>(this)->Get(handle); }
-    // Frees the slot; later uses of the handle are refused.
+    /// Frees the slot; later uses of the handle are refused.
     bool Remove(uint32_t handle) {
         if (!Get(handle)) return false;
         uint32_t index = (handle & 0xFFFF) - 1;
@@ -50,7 +51,7 @@ public:
         free_.push_back(index);
         return true;
     }
-    // Calls f(handle, record) for every live record.
+    /// Calls f(handle, record) for every live record.
     template <typename F>
     void ForEach(F&& f) {
         for (size_t i = 0; i < slots_.size(); ++i) {

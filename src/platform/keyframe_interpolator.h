@@ -1,15 +1,16 @@
-// Keyframe interpolator: the stand-in for the retained-mode frame and animation objects that the
-// scene objects use to turn position, rotation and scale keys into a transform.
-//
-// A KeyframeAnimation holds three key lists sorted by time. SetTime writes into the attached
-// KeyframeFrame what the options select: the scale-and-rotation pass replaces the frame's 3 x 3
-// part with Scale · Rotation and keeps its translation; the position pass replaces the
-// translation row and keeps the 3 x 3 part. Positions follow a Catmull-Rom spline through the keys
-// (ANIM_SPLINEPOSITION) or straight lines (ANIM_LINEARPOSITION); rotations are slerped along the
-// shorter arc; scales are linear. Outside the key range the end keys hold. A kind with no keys
-// contributes its identity (no turn, unit scale, no offset), so a frame never accumulates.
-//
-// Depends on math only. Single-threaded; no limits beyond memory.
+/// \file
+/// Keyframe interpolator: the stand-in for the retained-mode frame and animation objects that the
+/// scene objects use to turn position, rotation and scale keys into a transform.
+///
+/// A KeyframeAnimation holds three key lists sorted by time. SetTime writes into the attached
+/// KeyframeFrame what the options select: the scale-and-rotation pass replaces the frame's 3 x 3
+/// part with Scale · Rotation and keeps its translation; the position pass replaces the
+/// translation row and keeps the 3 x 3 part. Positions follow a Catmull-Rom spline through the keys
+/// (ANIM_SPLINEPOSITION) or straight lines (ANIM_LINEARPOSITION); rotations are slerped along the
+/// shorter arc; scales are linear. Outside the key range the end keys hold. A kind with no keys
+/// contributes its identity (no turn, unit scale, no offset), so a frame never accumulates.
+///
+/// Depends on math only. Single-threaded; no limits beyond memory.
 #pragma once
 
 #include <cstdint>
@@ -21,7 +22,7 @@
 
 namespace orix {
 
-// Animation options, with the retained-mode values.
+/// Animation options, with the retained-mode values.
 enum AnimationOptions : uint32_t {
     ANIM_OPEN = 0x01,
     ANIM_CLOSED = 0x02,
@@ -31,17 +32,17 @@ enum AnimationOptions : uint32_t {
     ANIM_POSITION = 0x20,
 };
 
-// How AddTransform combines a matrix with the frame's transform.
+/// How AddTransform combines a matrix with the frame's transform.
 enum class Combine { Replace, Before, After };
 
-// The transform an animation writes and the engine reads back.
+/// The transform an animation writes and the engine reads back.
 class KeyframeFrame {
 public:
-    // Replaces the whole transform.
+    /// Replaces the whole transform.
     void SetTransform(const Matrix& m) { transform_ = m; }
-    // The transform as it stands.
+    /// The transform as it stands.
     const Matrix& GetTransform() const { return transform_; }
-    // Replace: frame = m; Before: frame = m · frame (m applies first); After: frame = frame · m.
+    /// Replace: frame = m; Before: frame = m · frame (m applies first); After: frame = frame · m.
     void AddTransform(Combine how, const Matrix& m);
 
 private:
@@ -59,23 +60,23 @@ public:
         Quaternion value;
     };
 
-    // A key at a time that already holds one of its kind replaces it; others are kept in time
-    // order.
+    /// A key at a time that already holds one of its kind replaces it; others are kept in time
+    /// order.
     void AddPositionKey(float time, const Vector3& position);
     void AddRotateKey(float time, const Quaternion& rotation);
     void AddScaleKey(float time, const Vector3& scale);
 
     void SetOptions(uint32_t options) { options_ = options; }
     uint32_t GetOptions() const { return options_; }
-    // The frame SetTime writes; null detaches.
+    /// The frame SetTime writes; null detaches.
     void SetFrame(KeyframeFrame* frame) { frame_ = frame; }
-    // Writes the selected passes at time t into the frame; false without a frame.
+    /// Writes the selected passes at time t into the frame; false without a frame.
     bool SetTime(float t);
 
-    // Asks the cache for the frame and the keys the next SetTime near the last one reads.
+    /// Asks the cache for the frame and the keys the next SetTime near the last one reads.
     void Prefetch() const;
 
-    // The interpolated values at t (identity values when a kind has no keys).
+    /// The interpolated values at t (identity values when a kind has no keys).
     Vector3 PositionAt(float t) const;
     Quaternion RotationAt(float t) const;
     Vector3 ScaleAt(float t) const;
@@ -93,7 +94,7 @@ private:
     std::vector<PositionKey> scales_;
     uint32_t options_ = ANIM_OPEN | ANIM_SPLINEPOSITION | ANIM_SCALEANDROTATION | ANIM_POSITION;
     KeyframeFrame* frame_ = nullptr;
-    // The segment each kind's last lookup found (a guess only: any value is safe).
+    /// The segment each kind's last lookup found (a guess only: any value is safe).
     mutable size_t positionHint_ = 0, rotationHint_ = 0, scaleHint_ = 0;
 };
 

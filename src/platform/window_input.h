@@ -1,12 +1,13 @@
-// Pointer, wheel, size and dropped files as window messages, and the window operations a
-// viewer needs beyond the program's fixed window: resizing, a new title, the client size.
-//
-// The messages keep their Windows numbers and packing: button and move messages carry the
-// pointer's client coordinates in lParam (x in the low 16 bits, y in the high, both signed)
-// and the buttons held in wParam (MK_*); WM_MOUSEWHEEL carries the wheel's turn in the high 16
-// bits of wParam, 120 a notch; WM_SIZE after a resize carries the new client size as lParam
-// (width low, height high); WM_DROPFILES says a file was dropped, TakeDroppedFile gives it.
-// Carried by SDL2 (window_input.cpp); nothing for the stand-in window.
+/// \file
+/// Pointer, wheel, size and dropped files as window messages, and the window operations a
+/// viewer needs beyond the program's fixed window: resizing, a new title, the client size.
+///
+/// The messages keep their Windows numbers and packing: button and move messages carry the
+/// pointer's client coordinates in lParam (x in the low 16 bits, y in the high, both signed)
+/// and the buttons held in wParam (MK_*); WM_MOUSEWHEEL carries the wheel's turn in the high 16
+/// bits of wParam, 120 a notch; WM_SIZE after a resize carries the new client size as lParam
+/// (width low, height high); WM_DROPFILES says a file was dropped, TakeDroppedFile gives it.
+/// Carried by SDL2 (window_input.cpp); nothing for the stand-in window.
 #pragma once
 
 #include <cstdint>
@@ -29,7 +30,7 @@ enum : uint32_t {
 enum : uintptr_t { MK_LBUTTON = 0x0001, MK_RBUTTON = 0x0002, MK_MBUTTON = 0x0010 };
 constexpr int kWheelDelta = 120;
 
-// The packing of the pointer and wheel messages.
+/// The packing of the pointer and wheel messages.
 constexpr intptr_t PointerParam(int x, int y) {
     return static_cast<intptr_t>((static_cast<uint32_t>(y & 0xFFFF) << 16) |
                                  static_cast<uint32_t>(x & 0xFFFF));
@@ -44,13 +45,13 @@ constexpr int WheelTurn(uintptr_t wParam) {
     return static_cast<int16_t>((wParam >> 16) & 0xFFFF);
 }
 
-// Lets the user resize the window (or not).
+/// Lets the user resize the window (or not).
 void SetWindowResizable(WindowHandle window, bool resizable);
-// Changes the title the window shows.
+/// Changes the title the window shows.
 void SetWindowTitle(WindowHandle window, const std::string& title);
-// The client area's size now; false for the stand-in or a window that is gone.
+/// The client area's size now; false for the stand-in or a window that is gone.
 bool ClientSize(WindowHandle window, int* width, int* height);
-// The oldest dropped file not taken yet; empty when none is waiting.
+/// The oldest dropped file not taken yet; empty when none is waiting.
 std::string TakeDroppedFile();
 
 }  // namespace orix

@@ -1,8 +1,9 @@
-// PavoOverlayList: the root of the 2D overlay tree, drawn by the engine after the 3D scene each
-// frame. Constructing it links it to the engine as the overlays to draw; destroying it unlinks
-// it. It has no transform or visibility of its own.
-//
-// Depends on PavoObject and the engine. Single-threaded.
+/// \file
+/// PavoOverlayList: the root of the 2D overlay tree, drawn by the engine after the 3D scene each
+/// frame. Constructing it links it to the engine as the overlays to draw; destroying it unlinks
+/// it. It has no transform or visibility of its own.
+///
+/// Depends on PavoObject and the engine. Single-threaded.
 #pragma once
 
 #include <cstdint>
@@ -18,7 +19,7 @@ public:
     explicit PavoOverlayList(Engine& engine);
     ~PavoOverlayList() override;
 
-    // UpdateChildren(flags).
+    /// UpdateChildren(flags).
     void Update(uint32_t flags) override;
 
 private:

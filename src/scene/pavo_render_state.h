@@ -1,9 +1,10 @@
-// PavoRenderState: an overlay node that switches device states for the overlays below it:
-// depth testing, depth writes and perspective correction off, and optionally alpha blending
-// and the source and destination blend factors; every state it touched is set back after its
-// children drew.
-//
-// Depends on PavoObject and the graphics device it was given. Single-threaded.
+/// \file
+/// PavoRenderState: an overlay node that switches device states for the overlays below it:
+/// depth testing, depth writes and perspective correction off, and optionally alpha blending
+/// and the source and destination blend factors; every state it touched is set back after its
+/// children drew.
+///
+/// Depends on PavoObject and the graphics device it was given. Single-threaded.
 #pragma once
 
 #include <cstdint>
@@ -16,14 +17,14 @@ class GraphicsDevice;
 
 class PavoRenderState : public PavoObject {
 public:
-    // No override set; device may be null (then nothing is switched).
+    /// No override set; device may be null (then nothing is switched).
     explicit PavoRenderState(GraphicsDevice* device);
 
-    // Flag 2 switches the states before and restores them after; flag 4 updates the children
-    // with 255, whatever the other bits were.
+    /// Flag 2 switches the states before and restores them after; flag 4 updates the children
+    /// with 255, whatever the other bits were.
     void Update(uint32_t flags) override;
 
-    // Each marks its override as set and keeps the value's low 16 bits.
+    /// Each marks its override as set and keeps the value's low 16 bits.
     void SetAlphaBlendEnable(int32_t value);
     void SetSrcBlend(int32_t value);
     void SetDestBlend(int32_t value);
