@@ -73,20 +73,48 @@ protected:
     fs::path dir_;
 };
 
-double Farthest(const json& a, const json& b) {
-    // Each vertex of a to its nearest in b: the two files may number them differently.
-    double worst = 0.0;
-    for (const json& p : a) {
-        double best = 1e30;
-        for (const json& q : b) {
-            double d = 0.0;
-            for (int i = 0; i < 3; ++i)
-                d = std::max(d, std::fabs(p[i].get<double>() - q[i].get<double>()));
-            best = std::min(best, d);
+// Of two vertex lists, the farthest any one lies from its nearest in the other, found through a
+// grid of cells so that large meshes compare quickly.
+double Mismatch(const std::vector<std::array<double, 3>>& a,
+                const std::vector<std::array<double, 3>>& b) {
+    auto one = [](const std::vector<std::array<double, 3>>& from,
+                  const std::vector<std::array<double, 3>>& to) {
+        constexpr double kCell = 0.01;
+        auto key = [](double x, double y, double z) {
+            return std::array<long, 3>{long(std::floor(x / kCell)), long(std::floor(y / kCell)),
+                                       long(std::floor(z / kCell))};
+        };
+        std::map<std::array<long, 3>, std::vector<size_t>> cells;
+        for (size_t i = 0; i < to.size(); ++i)
+            cells[key(to[i][0], to[i][1], to[i][2])].push_back(i);
+        double worst = 0.0;
+        for (const auto& p : from) {
+            double best = kCell;  // no neighbour within a cell: as far as this measure goes
+            const auto c = key(p[0], p[1], p[2]);
+            for (long dx = -1; dx <= 1; ++dx)
+                for (long dy = -1; dy <= 1; ++dy)
+                    for (long dz = -1; dz <= 1; ++dz) {
+                        auto found = cells.find({c[0] + dx, c[1] + dy, c[2] + dz});
+                        if (found == cells.end()) continue;
+                        for (size_t i : found->second) {
+                            double d = 0;
+                            for (int k = 0; k < 3; ++k)
+                                d = std::max(d, std::fabs(p[size_t(k)] - to[i][size_t(k)]));
+                            best = std::min(best, d);
+                        }
+                    }
+            worst = std::max(worst, best);
         }
-        worst = std::max(worst, best);
-    }
-    return worst;
+        return worst;
+    };
+    return a.empty() != b.empty() ? 1.0 : std::max(one(a, b), one(b, a));
+}
+
+std::vector<std::array<double, 3>> Points(const json& vertices) {
+    std::vector<std::array<double, 3>> out;
+    for (const json& v : vertices)
+        out.push_back({v[0].get<double>(), v[1].get<double>(), v[2].get<double>()});
+    return out;
 }
 
 TEST_F(ImportTest, DemonstrationModelsComeBackAsTheyPose) {
@@ -119,11 +147,25 @@ TEST_F(ImportTest, DemonstrationModelsComeBackAsTheyPose) {
                         << c.model << " " << name << " frame " << frame;
                 EXPECT_EQ(back[name].dump(), direct[name].dump()) << "direct load of " << name;
                 if (pose.contains("vertices") && !skin.empty()) {
-                    EXPECT_LT(Farthest(pose["vertices"], back[name]["vertices"]), 1e-3) << name;
+                    EXPECT_LT(Mismatch(Points(pose["vertices"]), Points(back[name]["vertices"])),
+                              1e-3)
+                        << name;
                 }
             }
         }
     }
+}
+
+std::string Base64(const std::string& bytes) {
+    static const char* kB64 = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string b64;
+    for (size_t i = 0; i < bytes.size(); i += 3) {
+        size_t n = std::min<size_t>(3, bytes.size() - i);
+        uint32_t v = 0;
+        for (size_t k = 0; k < 3; ++k) v = v << 8 | (k < n ? uint8_t(bytes[i + k]) : 0);
+        for (size_t k = 0; k < 4; ++k) b64 += k <= n ? kB64[(v >> (18 - 6 * k)) & 63] : '=';
+    }
+    return b64;
 }
 
 // A glTF of two triangles as a strip, used by two nodes (one scaled, with a 24 fps animation),
@@ -135,14 +177,7 @@ std::string ShapesGltf() {
                                   0, 1,                                 //
                                   0, 0, 0, 24, 0, 0};
     std::string bytes(reinterpret_cast<const char*>(numbers.data()), numbers.size() * 4);
-    static const char* kB64 = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string b64;
-    for (size_t i = 0; i < bytes.size(); i += 3) {
-        size_t n = std::min<size_t>(3, bytes.size() - i);
-        uint32_t v = 0;
-        for (size_t k = 0; k < 3; ++k) v = v << 8 | (k < n ? uint8_t(bytes[i + k]) : 0);
-        for (size_t k = 0; k < 4; ++k) b64 += k <= n ? kB64[(v >> (18 - 6 * k)) & 63] : '=';
-    }
+    const std::string b64 = Base64(bytes);
     json g = {
         {"asset", {{"version", "2.0"}}},
         {"scene", 0},
@@ -263,8 +298,8 @@ M4 Mul(const M4& a, const M4& b) {
     return r;
 }
 
-// translation, rotation (x, y, z, w) and scale as glTF composes them: T · R · S.
-M4 Trs(const std::array<double, 3>& t, const std::array<double, 4>& q, double s = 1.0) {
+// Translation and rotation (x, y, z, w) as glTF composes them: T · R.
+M4 Trs(const std::array<double, 3>& t, const std::array<double, 4>& q) {
     const double x = q[0], y = q[1], z = q[2], w = q[3];
     M4 m = {1 - 2 * (y * y + z * z),
             2 * (x * y + z * w),
@@ -282,7 +317,6 @@ M4 Trs(const std::array<double, 3>& t, const std::array<double, 4>& q, double s 
             t[1],
             t[2],
             1};
-    for (int i = 0; i < 12; ++i) m[size_t(i)] *= s;
     return m;
 }
 
@@ -360,50 +394,6 @@ std::array<double, 3> Skinned(const SkinVertex& v, const std::vector<M4>& world,
     return EnginePoint(Mul(world[size_t(joints[j])], inverseBind[j]), v.p);
 }
 
-// Of two vertex lists, the farthest any one lies from its nearest in the other, found through a
-// grid of cells so that large meshes compare quickly.
-double Mismatch(const std::vector<std::array<double, 3>>& a,
-                const std::vector<std::array<double, 3>>& b) {
-    auto one = [](const std::vector<std::array<double, 3>>& from,
-                  const std::vector<std::array<double, 3>>& to) {
-        constexpr double kCell = 0.01;
-        auto key = [](double x, double y, double z) {
-            return std::array<long, 3>{long(std::floor(x / kCell)), long(std::floor(y / kCell)),
-                                       long(std::floor(z / kCell))};
-        };
-        std::map<std::array<long, 3>, std::vector<size_t>> cells;
-        for (size_t i = 0; i < to.size(); ++i)
-            cells[key(to[i][0], to[i][1], to[i][2])].push_back(i);
-        double worst = 0.0;
-        for (const auto& p : from) {
-            double best = kCell;  // no neighbour within a cell: as far as this measure goes
-            const auto c = key(p[0], p[1], p[2]);
-            for (long dx = -1; dx <= 1; ++dx)
-                for (long dy = -1; dy <= 1; ++dy)
-                    for (long dz = -1; dz <= 1; ++dz) {
-                        auto found = cells.find({c[0] + dx, c[1] + dy, c[2] + dz});
-                        if (found == cells.end()) continue;
-                        for (size_t i : found->second) {
-                            double d = 0;
-                            for (int k = 0; k < 3; ++k)
-                                d = std::max(d, std::fabs(p[size_t(k)] - to[i][size_t(k)]));
-                            best = std::min(best, d);
-                        }
-                    }
-            worst = std::max(worst, best);
-        }
-        return worst;
-    };
-    return a.empty() != b.empty() ? 1.0 : std::max(one(a, b), one(b, a));
-}
-
-std::vector<std::array<double, 3>> Points(const json& vertices) {
-    std::vector<std::array<double, 3>> out;
-    for (const json& v : vertices)
-        out.push_back({v[0].get<double>(), v[1].get<double>(), v[2].get<double>()});
-    return out;
-}
-
 // A glTF file's binary buffer and the views and accessors into it.
 class GltfWriter {
 public:
@@ -445,17 +435,7 @@ public:
     // The buffer named uri ("" for a data URI).
     std::string Text(const std::string& uri) {
         std::string u = uri;
-        if (u.empty()) {
-            static const char* kB64 =
-                "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-            u = "data:application/octet-stream;base64,";
-            for (size_t i = 0; i < bin.size(); i += 3) {
-                size_t n = std::min<size_t>(3, bin.size() - i);
-                uint32_t v = 0;
-                for (size_t k = 0; k < 3; ++k) v = v << 8 | (k < n ? uint8_t(bin[i + k]) : 0);
-                for (size_t k = 0; k < 4; ++k) u += k <= n ? kB64[(v >> (18 - 6 * k)) & 63] : '=';
-            }
-        }
+        if (u.empty()) u = "data:application/octet-stream;base64," + Base64(bin);
         g["buffers"] = {{{"byteLength", bin.size()}, {"uri", u}}};
         return g.dump();
     }
