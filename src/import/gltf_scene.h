@@ -34,12 +34,12 @@ void TransformPoint(const Transform& t, const double p[3], double out[3]);
 // Translation, rotation (engine quaternion w, x, y, z: the matrix of math/quaternion.h) and
 // scale of t = Scaling · Rotation · Translation. False when t is not exactly such a product (a
 // shear, or a zero scale): then the nearest rotation is given.
-struct Trs {
+struct EngineTrs {
     double t[3] = {0, 0, 0};
     double q[4] = {1, 0, 0, 0};
     double s[3] = {1, 1, 1};
 };
-bool Decompose(const Transform& t, Trs* out);
+bool Decompose(const Transform& t, EngineTrs* out);
 // t split into a rotation and translation R (a rigid transform) and the rest: t = K · R.
 Transform RigidPart(const Transform& t);
 
