@@ -16,7 +16,7 @@ import statistics
 import sys
 
 UNIT = {"ns": 1e-9, "us": 1e-6, "ms": 1e-3, "s": 1.0}
-CPU_TIMED = ("load/", "skin/", "keyframe/", "export/")
+CPU_TIMED = ("load/", "import/", "skin/", "keyframe/", "export/")
 STEADY = 10.0  # per cent
 
 
@@ -147,6 +147,10 @@ def main():
                 mb = c["file_MB"]
                 label = "assimp ASE" if fmt_name == "assimp" else fmt_name.upper()
                 row(f"  {model} {label} MB/s ({mb:.1f} MB)", [mb / x for x in t], "", "{:.0f}")
+    counter_row("4 import glTF 100k triangles: Orix / assimp speed", "import/gltf_paired",
+                "orix_per_assimp", ">= 1")
+    ratio("  the same from separate runs", "import/gltf_orix", "import/gltf_assimp", "",
+          f=lambda o, a: a / o)
     ratio("5 skinning: SkinDeform / array copy", "skin/deform_50k", "skin/copy_floor_50k",
           "<= 3")
     ratio("6 keyframes: live / baked per bone", "keyframe/live_30_bones",

@@ -567,7 +567,7 @@ void Importer::WriteNode(BneOut& bne, const OutNode& node) {
     bne.Named(node.geometry ? kBneGeometryHeader : kBneHelperHeader, node.name);
     if (node.parent >= 0) bne.Named(kBneNodeParent, nodes_[size_t(node.parent)].name);
     Transform rigid = RigidPart(node.bind);
-    Trs rest;
+    EngineTrs rest;
     Decompose(rigid, &rest);
     double axis[3], angle;
     AxisAngle(rest.q, axis, &angle);
@@ -599,14 +599,14 @@ void Importer::WriteNode(BneOut& bne, const OutNode& node) {
                                         node.faceNormals[f * 3 + 1], node.faceNormals[f * 3 + 2]});
     }
     // Keys relative to the parent: the engine chains them through the bone parents.
-    std::vector<Trs> keys(static_cast<size_t>(frames_));
+    std::vector<EngineTrs> keys(static_cast<size_t>(frames_));
     bool sheared = false, moves = false, scaled = false;
     for (int f = 0; f < frames_; ++f) {
         Transform local = node.animated[size_t(f)];
         if (node.parent >= 0)
             local = local * Inverse(nodes_[size_t(node.parent)].animated[size_t(f)]);
         sheared = !Decompose(local, &keys[size_t(f)]) || sheared;
-        const Trs& k = keys[size_t(f)];
+        const EngineTrs& k = keys[size_t(f)];
         for (int i = 0; i < 3; ++i) {
             scaled = scaled || std::fabs(k.s[i] - 1.0) > 1e-6;
             moves = moves || std::fabs(k.t[i] - keys[0].t[i]) > 1e-9 ||
@@ -618,7 +618,7 @@ void Importer::WriteNode(BneOut& bne, const OutNode& node) {
     const int keyFrames = moves ? frames_ : 1;
     bne.Record(kBneAnimationHeader);
     for (int f = 0; f < keyFrames; ++f) {
-        const Trs& k = keys[size_t(f)];
+        const EngineTrs& k = keys[size_t(f)];
         bne.Record(kBneBezierPosition,
                    {double(uint32_t(f) * kTicksPerFrame), k.t[0], k.t[1], k.t[2]});
     }
@@ -630,7 +630,7 @@ void Importer::WriteNode(BneOut& bne, const OutNode& node) {
     }
     if (scaled) {
         for (int f = 0; f < keyFrames; ++f) {
-            const Trs& k = keys[size_t(f)];
+            const EngineTrs& k = keys[size_t(f)];
             bne.Record(kBneBezierScale,
                        {double(uint32_t(f) * kTicksPerFrame), k.s[0], k.s[1], k.s[2]});
         }

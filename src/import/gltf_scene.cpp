@@ -187,7 +187,7 @@ Transform LocalOf(const double t[3], const double q[4], const double s[3]) {
 
 }  // namespace
 
-bool Decompose(const Transform& t, Trs* out) {
+bool Decompose(const Transform& t, EngineTrs* out) {
     double rows[3][3];
     bool ok = RotationRows(t, rows, out->s);
     for (int c = 0; c < 3; ++c) out->t[c] = t.m[3][c];
