@@ -32,28 +32,16 @@ Transform FromGltf(const Transform& m);
 /// p · t for a point.
 void TransformPoint(const Transform& t, const double p[3], double out[3]);
 
-<<<<<<< HEAD
 /// Translation, rotation (engine quaternion w, x, y, z: the matrix of math/quaternion.h) and
 /// scale of t = Scaling · Rotation · Translation. False when t is not exactly such a product (a
 /// shear, or a zero scale): then the nearest rotation is given.
-struct Trs {
-=======
-// Translation, rotation (engine quaternion w, x, y, z: the matrix of math/quaternion.h) and
-// scale of t = Scaling · Rotation · Translation. False when t is not exactly such a product (a
-// shear, or a zero scale): then the nearest rotation is given.
 struct EngineTrs {
->>>>>>> wt-gltf2
     double t[3] = {0, 0, 0};
     double q[4] = {1, 0, 0, 0};
     double s[3] = {1, 1, 1};
 };
-<<<<<<< HEAD
-bool Decompose(const Transform& t, Trs* out);
-/// t split into a rotation and translation R (a rigid transform) and the rest: t = K · R.
-=======
 bool Decompose(const Transform& t, EngineTrs* out);
-// t split into a rotation and translation R (a rigid transform) and the rest: t = K · R.
->>>>>>> wt-gltf2
+/// t split into a rotation and translation R (a rigid transform) and the rest: t = K · R.
 Transform RigidPart(const Transform& t);
 
 class SceneGraph {
