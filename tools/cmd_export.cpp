@@ -68,7 +68,8 @@ int RunExport(const Args& args) {
     std::vector<std::string> files;
     if (int status = ParseArguments(args, ExportOptions(), &options, &files, NoOwnOption))
         return status;
-    if (files.size() < 2) return UsageError("export needs a model and an output file");
+    if (files.size() < 2 || files[0].empty() || files[1].empty())
+        return UsageError("export needs a model and an output file");
     const std::string &in = files[0], &out = files[1];
     if (int status = CheckNames(in, out, options)) return status;
 

@@ -321,7 +321,7 @@ int RunInfo(const Args& args) {
         return true;
     };
     if (int status = ParseArguments(args, InfoOptions(), &source, &files, take)) return status;
-    if (files.empty()) return UsageError("info needs a model file");
+    if (files.empty() || files[0].empty()) return UsageError("info needs a model file");
     source.path = files[0];
     // A mesh reads no animation unless asked to.
     const uint32_t flags = source.flagsGiven ? source.flags : source.asMesh ? 0 : 1;

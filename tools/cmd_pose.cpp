@@ -101,7 +101,8 @@ int RunPose(const Args& args) {
         return true;
     };
     if (int status = ParseArguments(args, PoseOptions(), &source, &files, take)) return status;
-    if (files.empty() || frameText.empty()) return UsageError("pose needs a file and --frame");
+    if (files.empty() || files[0].empty() || frameText.empty())
+        return UsageError("pose needs a file and --frame");
     const std::string& path = files[0];
     FrameChoice choice;
     std::string error;

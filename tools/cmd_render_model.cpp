@@ -300,7 +300,7 @@ int RunRenderModel(const Args& args) {
     };
     if (int status = ParseArguments(args, RenderModelOptions(), &r.source, &files, take))
         return status;
-    if (files.empty()) return UsageError("render needs a file");
+    if (files.empty() || files[0].empty()) return UsageError("render needs a file");
     r.source.path = files[0];
     if (r.run.frames > 0 && r.run.turntable > 0)
         return UsageError("--frames and --turntable do not go together");

@@ -369,7 +369,7 @@ int RunView(const Args& args) {
     std::vector<std::string> files;
     if (int status = ParseArguments(args, ViewOptions(), &v.source, &files, NoOwnOption))
         return status;
-    if (files.empty()) return UsageError("view needs a file");
+    if (files.empty() || files[0].empty()) return UsageError("view needs a file");
     v.source.path = files[0];
     static const char kNoDisplay[] =
         "orix view: no display here; `orix render FILE` draws the model to PNG pictures\n";

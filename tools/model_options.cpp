@@ -1,5 +1,7 @@
 #include "model_options.h"
 
+#include <cstdint>
+
 #include "command_line.h"
 
 namespace orix::tool {
@@ -152,6 +154,9 @@ int ParseArguments(const Args& args, const CommandOptions& options, ModelSource*
         std::string error;
         if (IsOption(args[i])) {
             if (!TakeOne(args, &i, options, source, take, &error)) return UsageError(error);
+        } else if (options.maxArguments != SIZE_MAX && !arguments->empty() &&
+                   arguments->back().empty()) {
+            arguments->back() = args[i];  // an empty argument fills no place
         } else if (arguments->size() < options.maxArguments) {
             arguments->push_back(args[i]);
         } else {

@@ -73,7 +73,8 @@ bool NoOwnOption(const std::string& name, const std::string& value, std::string*
 
 // Parses args by options: model options into *source, the command's own through take, the rest
 // into *arguments. 0, or 2 after a usage error on stderr (a missing or bad value, an unknown
-// option, more than options.maxArguments arguments), the first in argument order.
+// option, more than options.maxArguments arguments), the first in argument order. Where the
+// arguments are limited, an empty one leaves its place to the next.
 int ParseArguments(const Args& args, const CommandOptions& options, ModelSource* source,
                    std::vector<std::string>* arguments, const TakeOption& take);
 
