@@ -4,30 +4,32 @@
 // A conversion never destroys a file: the copy goes through the file layer, so a failed
 // conversion leaves an older file of that name as it was, and an output that is one of the
 // inputs, or two outputs that are one file, are refused before anything is read.
+#include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <utility>
 
+#include "command_line.h"
 #include "files/file_identity.h"
 #include "files/output_file.h"
 #include "import/gltf_import.h"
 #include "import/model_import.h"
+#include "model_load.h"
 #include "model_options.h"
+#include "model_paths.h"
 #include "modelfile/model_input.h"
 #include "modelfile/orix_file_ase.h"
 #include "printable_text.h"
 #include "scene/mesh.h"
 #include "scene/skinned_character.h"
-#include "tool_support.h"
+#include "tool_engine.h"
 
 namespace orix::tool {
 
 namespace {
 
 bool EndsWithBne(const std::string& path) {
-    if (path.size() < 4) return false;
-    std::string ext = path.substr(path.size() - 4);
-    for (char& c : ext) c = char(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    return ext == ".bne";
+    return HasExtension(path, ".bne");
 }
 
 // A glTF file to its BNE file, skin file and pictures beside out, all written or none.
@@ -73,13 +75,7 @@ bool ConvertGltf(const std::string& in, const ModelInput& input, const std::stri
 bool ConvertOne(const std::string& in, const std::string& out, bool asMesh, uint32_t flags,
                 const std::string& animation) {
     ModelInput input;
-    std::string error;
-    std::vector<std::string> importWarnings;
-    if (!ReadAnyModelFile(in, &input, &importWarnings, &error)) {
-        PrintLine(stderr, "orix: " + error);
-        return false;
-    }
-    for (const std::string& w : importWarnings) PrintLine(stderr, in + ": " + w);
+    if (!ReadModelInput(in, &input)) return false;
     const ModelFileType type = input.type;
     if (type == ModelFileType::Gltf) return ConvertGltf(in, input, out, animation);
     if (type != ModelFileType::Ase) {
@@ -113,49 +109,29 @@ bool ConvertOne(const std::string& in, const std::string& out, bool asMesh, uint
     return true;
 }
 
-}  // namespace
+using Job = std::pair<std::string, std::string>;  // an input and its output
 
-std::string BneNameFor(const std::string& aseName) {
-    size_t slash = aseName.find_last_of("/\\");
-    size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-    size_t dot = aseName.rfind('.');
-    // A dot that starts the name ("./m.ase" has its dot in the folder) is no extension's.
-    if (dot == std::string::npos || dot <= nameStart) return aseName + ".bne";
-    return aseName.substr(0, dot) + ".bne";
+// IN OUT.bne names the output; otherwise every name is an input converted beside itself. 0, or
+// the usage error's status.
+int PlanJobs(const std::vector<std::string>& names, std::vector<Job>* jobs) {
+    if (names.size() == 2 && EndsWithBne(names[1])) {
+        jobs->push_back({names[0], names[1]});
+        return 0;
+    }
+    for (const std::string& in : names) {
+        if (EndsWithBne(in)) {
+            return UsageError(names.size() == 2 ? "the output " + in + " comes second"
+                                                : "an output name with several inputs: " + in);
+        }
+        jobs->push_back({in, BneNameFor(in)});
+    }
+    return 0;
 }
 
-int RunConvert(const Args& args) {
-    std::vector<std::string> names;
-    ModelSource options;
-    options.flags = kAseFinishNodes;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        std::string error;
-        OptionResult taken = TakeModelOption(args, &i, kConvertModelOptions, &options, &error);
-        if (taken == OptionResult::Bad) return UsageError(error);
-        if (taken == OptionResult::Taken) continue;
-        if (!a.empty() && a[0] == '-') {
-            return UsageError("unknown option " + a);
-        } else {
-            names.push_back(a);
-        }
-    }
-    if (names.empty()) return UsageError("convert needs an ASE or glTF file");
-    // IN OUT.bne names the output; otherwise every name is an input converted beside itself.
-    std::vector<std::pair<std::string, std::string>> jobs;
-    if (names.size() == 2 && EndsWithBne(names[1])) {
-        jobs.push_back({names[0], names[1]});
-    } else {
-        for (const std::string& in : names) {
-            if (EndsWithBne(in)) {
-                return UsageError(names.size() == 2 ? "the output " + in + " comes second"
-                                                    : "an output name with several inputs: " + in);
-            }
-            jobs.push_back({in, BneNameFor(in)});
-        }
-    }
+// 0 when no input is named twice and no output is an input; else the usage error's status.
+int CheckJobs(const std::vector<Job>& jobs) {
     std::vector<std::string> inputs, outputs;
-    for (const auto& job : jobs) {
+    for (const Job& job : jobs) {
         inputs.push_back(job.first);
         outputs.push_back(job.second);
     }
@@ -166,10 +142,37 @@ int RunConvert(const Args& args) {
         }
     }
     std::string clash = FindOutputClash(inputs, outputs);
-    if (!clash.empty()) return UsageError(clash);
+    return clash.empty() ? 0 : UsageError(clash);
+}
+
+}  // namespace
+
+const CommandOptions& ConvertOptions() {
+    static const CommandOptions options = {
+        {{"IN...", nullptr, nullptr,
+          "ASE exports (told by their content, UTF-16 included); each is written\n"
+          "                  beside itself as its name with the extension replaced by .bne\n"},
+         {"OUT.bne", nullptr, nullptr,
+          "with one input: the output's name; it must end in .bne and differ\n"
+          "                  from the input\n"}},
+        kConvertModelOptions,
+        SIZE_MAX};
+    return options;
+}
+
+int RunConvert(const Args& args) {
+    std::vector<std::string> names;
+    ModelSource options;
+    options.flags = kAseFinishNodes;
+    if (int status = ParseArguments(args, ConvertOptions(), &options, &names, NoOwnOption))
+        return status;
+    if (names.empty()) return UsageError("convert needs an ASE or glTF file");
+    std::vector<Job> jobs;
+    if (int status = PlanJobs(names, &jobs)) return status;
+    if (int status = CheckJobs(jobs)) return status;
     ToolEngine engine;
     int status = 0;
-    for (const auto& job : jobs) {
+    for (const Job& job : jobs) {
         if (!ConvertOne(job.first, job.second, options.asMesh, options.flags, options.animation))
             status = 1;
     }

@@ -11,7 +11,7 @@
 #include "platform/profile.h"
 #include "printable_text.h"
 
-namespace orix {
+namespace orix::tool {
 
 namespace {
 
@@ -32,20 +32,21 @@ int List() {
         const DisplayDriverInfo& d = drivers[i];
         bool isStored = hasStored && d.guid == stored;
         std::printf("%zu  %s  %-8s  %s%s\n", i, GuidToText(d.guid).c_str(),
-                    d.hardware ? "hardware" : "software",
-                    tool::PrintableText(d.description).c_str(), isStored ? "  (stored)" : "");
+                    d.hardware ? "hardware" : "software", PrintableText(d.description).c_str(),
+                    isStored ? "  (stored)" : "");
     }
     if (drivers.empty()) std::printf("no display driver found\n");
     return drivers.empty() ? 1 : 0;
 }
 
-int Set(const char* arg) {
+int Set(const std::string& text) {
+    const char* arg = text.c_str();
     char* end = nullptr;
     unsigned long n = std::strtoul(arg, &end, 10);
     // Text that is no number is a bad argument; a number past the list names no driver here.
     if (*arg < '0' || *arg > '9' || *end) {
-        tool::PrintLine(stderr, std::string("orix device set: ") + arg +
-                                    " is no driver number (see `orix device list`)");
+        PrintLine(stderr, std::string("orix device set: ") + arg +
+                              " is no driver number (see `orix device list`)");
         return 2;
     }
     std::vector<DisplayDriverInfo> drivers = EnumerateDisplayDrivers();
@@ -74,12 +75,12 @@ int Show() {
 
 }  // namespace
 
-int DeviceCommand(int argc, char** argv) {
-    if (argc == 0) return Show();
-    std::string verb = argv[0];
-    if (verb == "list" && argc == 1) return List();
-    if (verb == "set" && argc == 2) return Set(argv[1]);
-    if (verb == "forget" && argc == 1) {
+int RunDevice(const Args& args) {
+    if (args.empty()) return Show();
+    const std::string& verb = args[0];
+    if (verb == "list" && args.size() == 1) return List();
+    if (verb == "set" && args.size() == 2) return Set(args[1]);
+    if (verb == "forget" && args.size() == 1) {
         if (ForgetStoredDevice()) return 0;
         std::fprintf(stderr, "orix device forget: cannot write %s\n", ProfilePath().c_str());
         return 1;
@@ -87,4 +88,4 @@ int DeviceCommand(int argc, char** argv) {
     return Usage();
 }
 
-}  // namespace orix
+}  // namespace orix::tool

@@ -2,9 +2,10 @@
 #include <cstdio>
 #include <vector>
 
+#include "command_line.h"
+#include "commands.h"
 #include "modelfile/bne_dump.h"
 #include "modelfile/model_input.h"
-#include "tool_support.h"
 
 namespace orix::tool {
 

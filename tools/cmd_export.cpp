@@ -2,65 +2,40 @@
 #include <cstdio>
 #include <string>
 
+#include "command_line.h"
 #include "export/gltf_export.h"
 #include "files/file_identity.h"
+#include "model_load.h"
 #include "model_options.h"
+#include "model_paths.h"
 #include "modelfile/orix_file_bne.h"
 #include "printable_text.h"
 #include "scene/mesh.h"
 #include "scene/skinned_character.h"
-#include "tool_support.h"
+#include "tool_engine.h"
 
 namespace orix::tool {
 
-int RunExport(const Args& args) {
-    ModelSource options;
-    std::string in, out;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        std::string error;
-        OptionResult taken = TakeModelOption(args, &i, kExportModelOptions, &options, &error);
-        if (taken == OptionResult::Bad) return UsageError(error);
-        if (taken == OptionResult::Taken) continue;
-        if (!a.empty() && a[0] == '-') {
-            return UsageError("unknown option " + a);
-        } else if (in.empty()) {
-            in = a;
-        } else if (out.empty()) {
-            out = a;
-        } else {
-            return UsageError("too many arguments");
-        }
-    }
-    if (in.empty() || out.empty()) return UsageError("export needs a model and an output file");
-    const std::string &skin = options.skin, &vue = options.vue;
-    const bool asMesh = options.asMesh;
-    const uint32_t flags = options.flags;
-    std::string ext =
-        out.substr(out.find_last_of('.') == std::string::npos ? out.size() : out.find_last_of('.'));
-    for (char& c : ext) c = char(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    if (ext != ".gltf" && ext != ".glb") return UsageError("the output must end in .glb or .gltf");
-    if (asMesh && (!skin.empty() || !vue.empty()))
-        return UsageError("--skin and --vue need a character, not --as mesh");
+namespace {
 
+// 0 when the output is a glTF file the options can make and no file named is the output; else
+// the usage error's status.
+int CheckNames(const std::string& in, const std::string& out, const ModelSource& options) {
+    const std::string ext = LowerExtension(out);
+    if (ext != ".gltf" && ext != ".glb") return UsageError("the output must end in .glb or .gltf");
+    if (options.asMesh && (!options.skin.empty() || !options.vue.empty()))
+        return UsageError("--skin and --vue need a character, not --as mesh");
     // The files named are checked before any work, the ones the load finds after it.
     std::vector<std::string> named = {in};
-    for (const std::string* p : {&skin, &vue}) {
+    for (const std::string* p : {&options.skin, &options.vue}) {
         if (!p->empty()) named.push_back(*p);
     }
     std::string clash = FindOutputClash(named, {out});
-    if (!clash.empty()) return UsageError(clash);
+    return clash.empty() ? 0 : UsageError(clash);
+}
 
-    ToolEngine engine;
-    LoadedModel model;
-    if (!LoadModel(in, asMesh, flags, &model, 1, options.animation)) return 1;
-    if (!asMesh) {
-        // As the viewer does: a skin or VUE file under the model's name beside it.
-        if (!LoadCompanions(model, in, vue, skin, options.noVue, options.noSkin)) return 1;
-    }
-    clash = FindOutputClash(model.inputs, {out});
-    if (!clash.empty()) return UsageError(clash);
-
+// The model as the export reads it.
+gltf::ExportSource ExportSourceOf(const LoadedModel& model, const std::string& in, uint32_t flags) {
     gltf::ExportSource source;
     source.character = model.character.get();
     source.mesh = model.mesh.get();
@@ -73,7 +48,42 @@ int RunExport(const Args& args) {
     source.blackIsTransparent = (flags & kBneBlackIsTransparent) != 0;
     source.collisionMeshes = model.collisionMeshes;
     source.inputs = model.inputs;
-    gltf::ExportResult result = gltf::ExportGltf(source, out);
+    return source;
+}
+
+}  // namespace
+
+const CommandOptions& ExportOptions() {
+    static const CommandOptions options = {
+        {{"OUT", nullptr, nullptr,
+          ".glb: one binary file; .gltf: JSON with its buffer and pictures\n"
+          "                  beside it\n"}},
+        kExportModelOptions,
+        2};
+    return options;
+}
+
+int RunExport(const Args& args) {
+    ModelSource options;
+    std::vector<std::string> files;
+    if (int status = ParseArguments(args, ExportOptions(), &options, &files, NoOwnOption))
+        return status;
+    if (files.size() < 2 || files[0].empty() || files[1].empty())
+        return UsageError("export needs a model and an output file");
+    const std::string &in = files[0], &out = files[1];
+    if (int status = CheckNames(in, out, options)) return status;
+
+    ToolEngine engine;
+    LoadedModel model;
+    if (!LoadModel(in, options.asMesh, options.flags, &model, 1, options.animation)) return 1;
+    // As the viewer does: a skin or VUE file under the model's name beside it.
+    if (!options.asMesh &&
+        !LoadCompanions(model, in, options.vue, options.skin, options.noVue, options.noSkin))
+        return 1;
+    std::string clash = FindOutputClash(model.inputs, {out});
+    if (!clash.empty()) return UsageError(clash);
+
+    gltf::ExportResult result = gltf::ExportGltf(ExportSourceOf(model, in, options.flags), out);
     for (const std::string& note : result.notes) PrintLine(stderr, "orix export: " + note);
     if (!result.written) {
         PrintLine(stderr, "orix: " + result.error);

@@ -6,16 +6,53 @@
 #include <set>
 #include <string>
 
+#include "command_line.h"
+#include "json_text.h"
+#include "model_load.h"
 #include "model_options.h"
 #include "printable_text.h"
 #include "render/texture.h"
 #include "scene/mesh.h"
 #include "scene/skinned_character.h"
-#include "tool_support.h"
+#include "tool_engine.h"
 
 namespace orix::tool {
 
 namespace {
+
+// Keys of one kind on a node (0 without an interpolator).
+size_t PositionKeys(const SceneObject& node) {
+    return node.animation ? node.animation->PositionKeyCount() : 0;
+}
+size_t RotationKeys(const SceneObject& node) {
+    return node.animation ? node.animation->RotationKeyCount() : 0;
+}
+size_t ScaleKeys(const SceneObject& node) {
+    return node.animation ? node.animation->ScaleKeyCount() : 0;
+}
+
+enum class Track { Position, Rotation, Scale };
+
+// First and last key frame of one track of a node; false when the track has no keys.
+bool KeyFrameRange(const SceneObject& node, Track track, float* first, float* last) {
+    if (!node.animation) return false;
+    const KeyframeAnimation& a = *node.animation;
+    auto range = [&](const auto& keys) {
+        if (keys.empty()) return false;
+        *first = keys.front().time;
+        *last = keys.back().time;
+        return true;
+    };
+    switch (track) {
+        case Track::Position:
+            return range(a.PositionKeys());
+        case Track::Rotation:
+            return range(a.RotationKeys());
+        case Track::Scale:
+            return range(a.ScaleKeys());
+    }
+    return false;
+}
 
 std::string OrNull(const std::string& s) {
     return s.empty() ? "null" : JsonString(s);
@@ -159,109 +196,95 @@ std::string List(const std::vector<std::string>& items) {
     return out + "]";
 }
 
-}  // namespace
-
-int RunInfo(const Args& args) {
-    ModelSource source;
-    bool json = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        std::string error;
-        OptionResult taken = TakeModelOption(args, &i, kInfoModelOptions, &source, &error);
-        if (taken == OptionResult::Bad) return UsageError(error);
-        if (taken == OptionResult::Taken) continue;
-        if (a == "--json") {
-            json = true;
-        } else if (!a.empty() && a[0] == '-') {
-            return UsageError("unknown option " + a);
-        } else if (source.path.empty()) {
-            source.path = a;
-        } else {
-            return UsageError("too many arguments");
-        }
-    }
-    if (source.path.empty()) return UsageError("info needs a model file");
-    const std::string& path = source.path;
-    const bool asMesh = source.asMesh;
-    // A mesh reads no animation unless asked to.
-    const uint32_t flags = source.flagsGiven ? source.flags : asMesh ? 0 : 1;
-    ToolEngine engine;
-    LoadedModel model;
-    if (!LoadModel(path, asMesh, flags, &model, 1, source.animation)) return 1;
-
+// What info prints of the model's nodes and materials, as text lines and as JSON.
+struct InfoLists {
     std::vector<std::string> meshes, helpers, materials, lines;
     float overall = 0.0f;
-    auto materialIndexOf = [&](const MaterialSet* set) -> int32_t {
-        if (!model.character || !set) return set ? 0 : -1;
-        for (int32_t i = 0; i < model.character->materialCount; ++i) {
-            if (model.character->materials[size_t(i)] == set) return i;
-        }
-        return -1;
-    };
-    auto materialText = [&](const MaterialSet& s) {
-        std::string picture = model.PictureOf(&s.main);
-        return "material " + std::to_string(materials.size()) + " " + Quoted(model.NameOf(&s)) +
-               ": " + std::to_string(s.subMaterialCount) + " sub-materials" +
-               (s.main.collision ? ", collision" : "") +
-               (picture.empty() ? "" : ", picture " + PrintableText(picture));
-    };
-    auto materialJson = [&](const MaterialSet& s) {
-        std::string subPictures;
-        for (int32_t i = 0; i < s.subMaterialCount; ++i)
-            subPictures += (i ? ", " : "") + OrNull(model.PictureOf(&s.subMaterials[size_t(i)]));
-        return "{\"name\": " + JsonString(model.NameOf(&s)) +
-               ", \"collision\": " + std::string(s.main.collision ? "true" : "false") +
-               ", \"subMaterials\": " + std::to_string(s.subMaterialCount) +
-               ", \"texture\": " + OrNull(model.PictureOf(&s.main)) +
-               ", \"subMaterialTextures\": [" + subPictures + "]}";
-    };
+};
+
+int32_t MaterialIndexOf(const LoadedModel& model, const MaterialSet* set) {
+    if (!model.character || !set) return set ? 0 : -1;
+    for (int32_t i = 0; i < model.character->materialCount; ++i) {
+        if (model.character->materials[size_t(i)] == set) return i;
+    }
+    return -1;
+}
+
+std::string MaterialText(const LoadedModel& model, const MaterialSet& s, size_t index) {
+    std::string picture = model.PictureOf(&s.main);
+    return "material " + std::to_string(index) + " " + Quoted(model.NameOf(&s)) + ": " +
+           std::to_string(s.subMaterialCount) + " sub-materials" +
+           (s.main.collision ? ", collision" : "") +
+           (picture.empty() ? "" : ", picture " + PrintableText(picture));
+}
+
+std::string MaterialJson(const LoadedModel& model, const MaterialSet& s) {
+    std::string subPictures;
+    for (int32_t i = 0; i < s.subMaterialCount; ++i)
+        subPictures += (i ? ", " : "") + OrNull(model.PictureOf(&s.subMaterials[size_t(i)]));
+    return "{\"name\": " + JsonString(model.NameOf(&s)) +
+           ", \"collision\": " + std::string(s.main.collision ? "true" : "false") +
+           ", \"subMaterials\": " + std::to_string(s.subMaterialCount) +
+           ", \"texture\": " + OrNull(model.PictureOf(&s.main)) + ", \"subMaterialTextures\": [" +
+           subPictures + "]}";
+}
+
+void AddMaterial(const LoadedModel& model, const MaterialSet& s, InfoLists* out) {
+    out->lines.push_back(MaterialText(model, s, out->materials.size()));
+    out->materials.push_back(MaterialJson(model, s));
+}
+
+void AddMesh(const LoadedModel& model, const Mesh& m, InfoLists* out) {
+    const int32_t material = MaterialIndexOf(model, m.materials);
+    out->meshes.push_back(MeshJson(m, material));
+    out->lines.push_back(MeshText(m, material));
+}
+
+InfoLists Describe(const LoadedModel& model) {
+    InfoLists out;
     if (model.mesh) {
-        const Mesh& m = *model.mesh;
-        meshes.push_back(MeshJson(m, m.materials ? 0 : -1));
-        lines.push_back(MeshText(m, m.materials ? 0 : -1));
-        if (m.materials) {
-            lines.push_back(materialText(*m.materials));
-            materials.push_back(materialJson(*m.materials));
-        }
-    } else {
-        const SkinnedCharacter& c = *model.character;
-        for (const Mesh* m : c.meshes) {
-            meshes.push_back(MeshJson(*m, materialIndexOf(m->materials)));
-            lines.push_back(MeshText(*m, materialIndexOf(m->materials)));
-        }
-        for (const Helper* h : c.helpers) {
-            helpers.push_back(HelperJson(*h));
-            lines.push_back(HelperText(*h));
-        }
-        for (const MaterialSet* s : c.materials) {
-            lines.push_back(materialText(*s));
-            materials.push_back(materialJson(*s));
-        }
-        overall = c.overallSize;
+        AddMesh(model, *model.mesh, &out);
+        if (model.mesh->materials) AddMaterial(model, *model.mesh->materials, &out);
+        return out;
     }
-    std::vector<std::string> textures, warnings, animations;
-    for (const std::string& a : model.animations) animations.push_back(JsonString(a));
-    for (const std::string& p : model.pictures) textures.push_back(JsonString(p));
-    for (const std::string& w : model.warnings) warnings.push_back(JsonString(w));
+    const SkinnedCharacter& c = *model.character;
+    for (const Mesh* m : c.meshes) AddMesh(model, *m, &out);
+    for (const Helper* h : c.helpers) {
+        out.helpers.push_back(HelperJson(*h));
+        out.lines.push_back(HelperText(*h));
+    }
+    for (const MaterialSet* s : c.materials) AddMaterial(model, *s, &out);
+    out.overall = c.overallSize;
+    return out;
+}
+
+std::vector<std::string> JsonStrings(const std::vector<std::string>& texts) {
+    std::vector<std::string> out;
+    for (const std::string& t : texts) out.push_back(JsonString(t));
+    return out;
+}
+
+void PrintJson(const LoadedModel& model, const InfoLists& info) {
     std::string box = BoxJson(model.anyVertex, model.boxMin, model.boxMax);
-    if (json) {
-        std::printf(
-            "{\"meshes\": %s, \"helpers\": %s, \"materials\": %s, \"textures\": %s, "
-            "\"firstFrame\": %d, \"lastFrame\": %d, \"overallSize\": %s, "
-            "\"frameSpeed\": %s, \"frameSpeedDerived\": %s, \"ticksPerFrame\": %d, \"box\": %s, "
-            "\"warnings\": %s, \"animations\": %s, \"animation\": %d}\n",
-            List(meshes).c_str(), List(helpers).c_str(), List(materials).c_str(),
-            List(textures).c_str(), int(model.firstFrame), int(model.lastFrame),
-            JsonFloat(overall).c_str(), JsonNumber(model.framesPerSecond).c_str(),
-            model.frameSpeedDerived ? "true" : "false", int(model.ticksPerFrame), box.c_str(),
-            List(warnings).c_str(), List(animations).c_str(), model.animation);
-        return 0;
-    }
+    std::printf(
+        "{\"meshes\": %s, \"helpers\": %s, \"materials\": %s, \"textures\": %s, "
+        "\"firstFrame\": %d, \"lastFrame\": %d, \"overallSize\": %s, "
+        "\"frameSpeed\": %s, \"frameSpeedDerived\": %s, \"ticksPerFrame\": %d, \"box\": %s, "
+        "\"warnings\": %s, \"animations\": %s, \"animation\": %d}\n",
+        List(info.meshes).c_str(), List(info.helpers).c_str(), List(info.materials).c_str(),
+        List(JsonStrings(model.pictures)).c_str(), int(model.firstFrame), int(model.lastFrame),
+        JsonFloat(info.overall).c_str(), JsonNumber(model.framesPerSecond).c_str(),
+        model.frameSpeedDerived ? "true" : "false", int(model.ticksPerFrame), box.c_str(),
+        List(JsonStrings(model.warnings)).c_str(), List(JsonStrings(model.animations)).c_str(),
+        model.animation);
+}
+
+void PrintText(const std::string& path, const LoadedModel& model, const InfoLists& info) {
     std::printf(
         "%s: %zu meshes, %zu helpers, %zu materials, %zu textures, frames %d to %d, "
         "overall size %g\n",
-        PrintableText(path).c_str(), meshes.size(), helpers.size(), materials.size(),
-        model.pictures.size(), int(model.firstFrame), int(model.lastFrame), double(overall));
+        PrintableText(path).c_str(), info.meshes.size(), info.helpers.size(), info.materials.size(),
+        model.pictures.size(), int(model.firstFrame), int(model.lastFrame), double(info.overall));
     std::printf("  %s file, %g frames a second%s, %d ticks a frame, bounds %s\n",
                 model.isBne    ? "BNE"
                 : model.isGltf ? "glTF"
@@ -269,12 +292,48 @@ int RunInfo(const Args& args) {
                 model.framesPerSecond, model.frameSpeedDerived ? " (derived from the ticks)" : "",
                 int(model.ticksPerFrame),
                 BoxText(model.anyVertex, model.boxMin, model.boxMax).c_str());
-    for (const std::string& l : lines) std::printf("  %s\n", l.c_str());
+    for (const std::string& l : info.lines) std::printf("  %s\n", l.c_str());
     for (size_t i = 0; i < model.animations.size(); ++i)
         PrintLine(stdout, "  animation " + std::to_string(i) + " " + model.animations[i] +
                               (int(i) == model.animation ? " (loaded)" : ""));
     for (const std::string& p : model.pictures) PrintLine(stdout, "  texture " + p);
     for (const std::string& w : model.warnings) PrintLine(stdout, "  warning: " + w);
+}
+
+}  // namespace
+
+const CommandOptions& InfoOptions() {
+    static const CommandOptions options = {
+        {{"FILE", nullptr, nullptr, "an ASE export or a BNE file (told by its content)\n"},
+         {"--json", nullptr, nullptr,
+          "one JSON object: meshes, helpers, materials, textures, frames, frame\n"
+          "                  speed, ticks per frame, bounds and the load's warnings\n"}},
+        kInfoModelOptions};
+    return options;
+}
+
+int RunInfo(const Args& args) {
+    ModelSource source;
+    std::vector<std::string> files;
+    bool json = false;
+    auto take = [&json](const std::string&, const std::string&, std::string*) {
+        json = true;  // --json, its only option
+        return true;
+    };
+    if (int status = ParseArguments(args, InfoOptions(), &source, &files, take)) return status;
+    if (files.empty() || files[0].empty()) return UsageError("info needs a model file");
+    source.path = files[0];
+    // A mesh reads no animation unless asked to.
+    const uint32_t flags = source.flagsGiven ? source.flags : source.asMesh ? 0 : 1;
+    ToolEngine engine;
+    LoadedModel model;
+    if (!LoadModel(source.path, source.asMesh, flags, &model, 1, source.animation)) return 1;
+    const InfoLists info = Describe(model);
+    if (json) {
+        PrintJson(model, info);
+    } else {
+        PrintText(source.path, model, info);
+    }
     return 0;
 }
 

@@ -7,14 +7,17 @@
 #include <cstdlib>
 #include <string>
 
+#include "command_line.h"
 #include "device/globals.h"
+#include "json_text.h"
 #include "math/types.h"
+#include "model_load.h"
 #include "model_options.h"
 #include "model_source.h"
 #include "scene/frame_seek.h"
 #include "scene/mesh.h"
 #include "scene/skinned_character.h"
-#include "tool_support.h"
+#include "tool_engine.h"
 
 namespace orix::tool {
 
@@ -59,60 +62,60 @@ void PlayFrames(SceneObject& model, double frames) {
     frameStep = saved;
 }
 
+// The frame asked for within the model's frames, checked the way the engine plays them. 0, or
+// the exit status after saying why.
+int FrameToPose(const LoadedModel& model, const FrameChoice& choice, double* frame) {
+    const ModelFrames frames = FramesOf(model);
+    if (!FramesStepExactly(frames.first, frames.last)) {
+        std::fprintf(stderr,
+                     "orix pose: frames %d to %d reach past frame %lld (2^24), where the engine's "
+                     "time stops advancing\n",
+                     frames.first, frames.last, static_cast<long long>(kMaxSteppedFrame));
+        return 1;
+    }
+    std::string error;
+    if (!ResolveFrame(choice, frames.first, frames.last, frame, &error)) return UsageError(error);
+    *frame -= frames.first;
+    return 0;
+}
+
 }  // namespace
+
+const CommandOptions& PoseOptions() {
+    static const CommandOptions options = {
+        {{"--frame", "F", "a frame number, first or last",
+          "a frame number (fractions allowed), first or last: the file's range\n"},
+         {"--vertices", nullptr, nullptr, "also print every mesh vertex in world space\n"}},
+        kPoseModelOptions};
+    return options;
+}
 
 int RunPose(const Args& args) {
     ModelSource source;
     std::string frameText;
     bool vertices = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        std::string error;
-        OptionResult taken = TakeModelOption(args, &i, kPoseModelOptions, &source, &error);
-        if (taken == OptionResult::Bad) return UsageError(error);
-        if (taken == OptionResult::Taken) continue;
-        if (a == "--frame") {
-            if (!TakeOptionValue(args, &i, "a frame number, first or last", &frameText, &error))
-                return UsageError(error);
-        } else if (a == "--vertices") {
-            vertices = true;
-        } else if (!a.empty() && a[0] == '-') {
-            return UsageError("unknown option " + a);
-        } else if (source.path.empty()) {
-            source.path = a;
-        } else {
-            return UsageError("too many arguments");
-        }
-    }
-    const std::string& path = source.path;
-    if (path.empty() || frameText.empty()) return UsageError("pose needs a file and --frame");
-    double target = 0.0;
-    bool first = frameText == "first", last = frameText == "last";
-    if (!first && !last) {
-        char* end = nullptr;
-        target = std::strtod(frameText.c_str(), &end);
-        if (*end != '\0' || !std::isfinite(target)) return UsageError("bad --frame " + frameText);
-    }
+    std::vector<std::string> files;
+    auto take = [&](const std::string& name, const std::string& value, std::string*) {
+        if (name == "--frame") frameText = value;
+        vertices = vertices || name == "--vertices";
+        return true;
+    };
+    if (int status = ParseArguments(args, PoseOptions(), &source, &files, take)) return status;
+    if (files.empty() || files[0].empty() || frameText.empty())
+        return UsageError("pose needs a file and --frame");
+    const std::string& path = files[0];
+    FrameChoice choice;
+    std::string error;
+    if (!ParseFrame(frameText, &choice, &error)) return UsageError(error);
     ToolEngine engine;
     LoadedModel model;
     if (!LoadModel(path, false, source.flags, &model, 1, source.animation)) return 1;
     if (!LoadCompanions(model, path, source.vue, source.skin, true, true)) return 1;
+    double frame = 0.0;
+    if (int status = FrameToPose(model, choice, &frame)) return status;
     SkinnedCharacter& c = *model.character;
-    const ModelFrames frames = FramesOf(model);
-    const std::string range = std::to_string(frames.first) + " to " + std::to_string(frames.last);
-    if (!FramesStepExactly(frames.first, frames.last)) {
-        std::fprintf(stderr,
-                     "orix pose: frames %s reach past frame %lld (2^24), where the engine's time "
-                     "stops advancing\n",
-                     range.c_str(), static_cast<long long>(kMaxSteppedFrame));
-        return 1;
-    }
-    if (first) target = frames.first;
-    if (last) target = frames.last;
-    if (target < frames.first || target > frames.last)
-        return UsageError("--frame " + frameText + " is outside the file's frames " + range);
     c.SetPlayMode(int32_t(PlayMode::Playing));
-    PlayFrames(c, target - frames.first);
+    PlayFrames(c, frame);
     for (int32_t i = 0; i < c.meshCount; ++i)
         PrintNode(*c.meshes[i], "mesh", vertices ? c.meshes[i] : nullptr);
     for (int32_t i = 0; i < c.helperCount; ++i) PrintNode(*c.helpers[i], "helper", nullptr);

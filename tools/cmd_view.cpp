@@ -9,11 +9,13 @@
 #include <system_error>
 #include <thread>
 
+#include "command_line.h"
 #include "contact_sheet.h"
 #include "device/display.h"
 #include "device/engine.h"
 #include "device/globals.h"
-#include "device/stored_device.h"
+#include "model_options.h"
+#include "model_paths.h"
 #include "model_source.h"
 #include "platform/clock.h"
 #include "platform/display_system.h"
@@ -24,7 +26,7 @@
 #include "printable_text.h"
 #include "scene/mesh.h"
 #include "scene/skinned_character.h"
-#include "tool_support.h"
+#include "tool_engine.h"
 #include "viewer/model_view.h"
 
 namespace fs = std::filesystem;
@@ -38,10 +40,6 @@ constexpr int kStartHeight = 720;
 constexpr float kOrbitPerPixel = 0.008f;
 constexpr uint32_t kStatusColor = 0x00E0E0E0;  // COLORREF
 constexpr int kStatusHeight = 24;
-
-std::string FileName(const std::string& path) {
-    return fs::path(path).filename().string();
-}
 
 // What the window shows and the state of the hand on the mouse.
 struct Viewer {
@@ -61,28 +59,23 @@ struct Viewer {
 
 Viewer* g_viewer = nullptr;
 
-// The display and engine on the window at its size.
-bool OpenEngine(Viewer& v, int width, int height) {
-    theDisplay = new Display();
-    theEngine = new Engine(v.clock);
-    theEngine->fullScreen = false;
-    DriverGuid driver;
-    if (!ReadStoredDeviceGuid(&driver)) driver = DriverGuid();
-    theEngine->SetupWithDriver(theDisplay, v.window, width, height, 32, driver);
-    if (!theEngine->device) return false;
+// The display and engine on the window at its size; false, with why in *error.
+bool OpenView(Viewer& v, int width, int height, std::string* error) {
+    EngineSetup setup;
+    setup.window = v.window;
+    setup.width = width;
+    setup.height = height;
+    if (!OpenEngine(setup, v.clock, error)) return false;
     v.view = std::make_unique<ModelView>(*theEngine);
     return true;
 }
 
 // The model and the engine, in the order the device needs: its textures go before it.
-void CloseEngine(Viewer& v) {
+void CloseView(Viewer& v) {
     if (v.view) v.view->Show(nullptr, ModelFrames());
     v.model.reset();
     v.view.reset();
-    delete theEngine;
-    theEngine = nullptr;
-    delete theDisplay;
-    theDisplay = nullptr;
+    CloseEngine();
 }
 
 // Loads path in place of the shown model; the shown one stays when it cannot be loaded.
@@ -123,8 +116,9 @@ void Resize(Viewer& v, int width, int height) {
     const bool playing = v.view->playing;
     const bool wireframe = v.view->wireframe, markers = v.view->markers, grid = v.view->grid;
     const bool textures = v.view->textures();
-    CloseEngine(v);
-    if (!OpenEngine(v, width, height)) {
+    CloseView(v);
+    std::string error;
+    if (!OpenView(v, width, height, &error)) {
         std::fprintf(stderr, "orix view: no device at %dx%d\n", width, height);
         DestroyWindow(v.window);
         return;
@@ -228,7 +222,7 @@ intptr_t ViewProcedure(WindowHandle window, uint32_t message, uintptr_t wParam, 
     if (!v) return DefWindowProc(window, message, wParam, lParam);
     switch (message) {
         case WM_DESTROY:
-            CloseEngine(*v);
+            CloseView(*v);
             PostQuitMessage(v->exitCode);
             return 0;
         case WM_KEYDOWN:
@@ -331,28 +325,9 @@ int Loop(Viewer& v) {
     return int(message.wParam);
 }
 
-}  // namespace
-
-int RunView(const Args& args) {
-    Viewer v;
-    for (size_t i = 0; i < args.size(); ++i) {
-        std::string error;
-        OptionResult taken = TakeModelOption(args, &i, kViewModelOptions, &v.source, &error);
-        if (taken == OptionResult::Bad) return UsageError(error);
-        if (taken == OptionResult::Taken) continue;
-        const std::string& a = args[i];
-        if (!a.empty() && a[0] == '-') return UsageError("unknown option " + a);
-        if (!v.source.path.empty()) return UsageError("too many arguments");
-        v.source.path = a;
-    }
-    if (v.source.path.empty()) return UsageError("view needs a file");
-    static const char kNoDisplay[] =
-        "orix view: no display here; `orix render FILE` draws the model to PNG pictures\n";
-    if (RunningHeadless()) {
-        std::fputs(kNoDisplay, stderr);
-        return 1;
-    }
-    SetMessageBoxHook(MessageToStderr);
+// The window, the engine on it and the model. v.window stays null when there is no window; when
+// the engine or the model cannot be had, the exit status is in v.exitCode and the window closing.
+void OpenWindow(Viewer& v, const char* noDisplay) {
     WindowClass windowClass;
     windowClass.className = "Orix View";
     windowClass.procedure = ViewProcedure;
@@ -360,15 +335,17 @@ int RunView(const Args& args) {
     v.window = CreateWindow("Orix View", FileName(v.source.path) + " - orix view", kStartWidth,
                             kStartHeight);
     if (!v.window || IsStandInWindow(v.window)) {
-        std::fputs(kNoDisplay, stderr);
+        std::fputs(noDisplay, stderr);
         if (v.window) DestroyWindow(v.window);
-        return 1;
+        v.window = nullptr;
+        return;
     }
     theMainWindow = v.window;
     g_viewer = &v;
     SetWindowResizable(v.window, true);
-    if (!OpenEngine(v, kStartWidth, kStartHeight)) {
-        std::fprintf(stderr, "orix view: no device could be made\n");
+    std::string error;
+    if (!OpenView(v, kStartWidth, kStartHeight, &error)) {
+        PrintLine(stderr, "orix view: " + error);
         v.exitCode = 1;
         DestroyWindow(v.window);
     } else if (!Open(v, v.source.path, false)) {
@@ -378,6 +355,31 @@ int RunView(const Args& args) {
     } else {
         ShowWindow(v.window);
     }
+}
+
+}  // namespace
+
+const CommandOptions& ViewOptions() {
+    static const CommandOptions options = {{}, kViewModelOptions};
+    return options;
+}
+
+int RunView(const Args& args) {
+    Viewer v;
+    std::vector<std::string> files;
+    if (int status = ParseArguments(args, ViewOptions(), &v.source, &files, NoOwnOption))
+        return status;
+    if (files.empty() || files[0].empty()) return UsageError("view needs a file");
+    v.source.path = files[0];
+    static const char kNoDisplay[] =
+        "orix view: no display here; `orix render FILE` draws the model to PNG pictures\n";
+    if (RunningHeadless()) {
+        std::fputs(kNoDisplay, stderr);
+        return 1;
+    }
+    SetMessageBoxHook(MessageToStderr);
+    OpenWindow(v, kNoDisplay);
+    if (!v.window) return 1;
     int status = Loop(v);
     g_viewer = nullptr;
     return status;

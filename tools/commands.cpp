@@ -4,26 +4,6 @@
 
 namespace orix::tool {
 
-namespace {
-
-// Runs a command written against argc and argv.
-int WithArgv(int (*command)(int, char**), const Args& args) {
-    std::vector<char*> argv;
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    return command(int(args.size()), argv.data());
-}
-
-}  // namespace
-
-int RunDevice(const Args& args) {
-    return WithArgv(DeviceCommand, args);
-}
-
-int RunRender(const Args& args) {
-    return WithArgv(RenderCommand, args);
-}
-
 void PrintCommandHelp(const Command& command, std::FILE* out) {
     std::fprintf(out, "usage: orix %s %s\n  %s\n", command.name, command.usage, command.summary);
     if (command.help) std::fprintf(out, "\n%s", command.help);
@@ -36,9 +16,9 @@ std::string Usage(const char* arguments, uint32_t modelOptions, const char* more
     return std::string(arguments) + " " + ModelOptionsUsage(modelOptions) + more;
 }
 
-// A command's help: its own options, the model options it takes, then its notes.
-std::string Help(const char* options, uint32_t modelOptions, const char* notes) {
-    return std::string(options) + ModelOptionsHelp(modelOptions) + notes;
+// A command's help: its table's rows, the model options it takes, then its notes.
+std::string Help(const CommandOptions& options, const char* notes) {
+    return OptionsHelp(options) + notes;
 }
 
 const char kCompanionsNote[] =
@@ -46,58 +26,38 @@ const char kCompanionsNote[] =
     "  (said on stderr) unless others are named or they are left out.\n";
 
 const std::string kConvertUsage = Usage("IN.ase... | IN.ase OUT.bne", kConvertModelOptions);
-const std::string kConvertHelp = Help(
-    "  IN...           ASE exports (told by their content, UTF-16 included); each is written\n"
-    "                  beside itself as its name with the extension replaced by .bne\n"
-    "  OUT.bne         with one input: the output's name; it must end in .bne and differ\n"
-    "                  from the input\n",
-    kConvertModelOptions,
-    "  The output is written to a temporary file and renamed into place when complete: a\n"
-    "  failed conversion leaves an older file of that name as it was. A file BNE cannot hold\n"
-    "  (over 255 materials, or sub-materials in one) is refused with the limit named.\n");
+const std::string kConvertHelp =
+    Help(ConvertOptions(),
+         "  The output is written to a temporary file and renamed into place when complete: a\n"
+         "  failed conversion leaves an older file of that name as it was. A file BNE cannot hold\n"
+         "  (over 255 materials, or sub-materials in one) is refused with the limit named.\n");
 const std::string kInfoUsage = Usage("FILE", kInfoModelOptions, " [--json]");
-const std::string kInfoHelp = Help(
-    "  FILE            an ASE export or a BNE file (told by its content)\n"
-    "  --json          one JSON object: meshes, helpers, materials, textures, frames, frame\n"
-    "                  speed, ticks per frame, bounds and the load's warnings\n",
-    kInfoModelOptions,
-    "  Pictures are looked for as named, beside the model, then by their base name beside\n"
-    "  the model; missing ones are warnings (on stderr, and in --json).\n");
+const std::string kInfoHelp =
+    Help(InfoOptions(),
+         "  Pictures are looked for as named, beside the model, then by their base name beside\n"
+         "  the model; missing ones are warnings (on stderr, and in --json).\n");
 const std::string kPoseUsage =
     Usage("FILE --frame F|first|last", kPoseModelOptions, " [--vertices]");
 const std::string kPoseHelp = Help(
-    "  --frame F       a frame number (fractions allowed), first or last: the file's range\n"
-    "  --vertices      also print every mesh vertex in world space\n",
-    kPoseModelOptions,
+    PoseOptions(),
     "  Output: one JSON object per node: name, kind, world matrix (16 numbers, row by row).\n");
 const std::string kExportUsage = Usage("IN OUT.glb|OUT.gltf", kExportModelOptions);
-const std::string kExportHelp = Help(
-    "  OUT             .glb: one binary file; .gltf: JSON with its buffer and pictures\n"
-    "                  beside it\n",
-    kExportModelOptions, kCompanionsNote);
+const std::string kExportHelp = Help(ExportOptions(), kCompanionsNote);
 const std::string kRenderUsage = Usage(
     "[--frames N] [--step-ms MS] [--out DIR] [--every K] [--size WxH] [--res DIR] [--driver N] "
     "[--scene demo|fountain]\n"
     "         | FILE [--frame F|first|last | --frames N [--every K] | --turntable N]\n"
     "           [--sheet OUT.png] [--size WxH] [--out DIR] [--grid]\n          ",
     kRenderModelOptions);
-const std::string kRenderHelp = Help(
+const char kRenderDemoNote[] =
     "  Without FILE, the demonstration (or the fountain) for N frames (90) of MS\n"
     "  milliseconds (33) each, every K-th frame (default: the last) written as\n"
     "  DIR/frame-NNNN.png, its files from --res DIR or the build's res/, on the stored\n"
     "  display driver or driver N of `orix device list`.\n"
-    "  With FILE, a model as `orix view` shows it:\n"
-    "  --frame F       the frame to draw: a number, first (the default) or last\n"
-    "  --frames N      the animation's first N frames, each written as frame-NNNN.png\n"
-    "  --every K       with --frames or --turntable: only every K-th picture\n"
-    "  --turntable N   N pictures once round the model, as turn-NNN.png\n"
-    "  --sheet OUT.png also every picture written on one contact sheet\n"
-    "  --size WxH      the pictures' size (640x480)\n"
-    "  --out DIR       the folder for the pictures (orix-render), made once the model loaded\n"
-    "  --grid          the ground grid under the model\n",
-    kRenderModelOptions, kCompanionsNote);
+    "  With FILE, a model as `orix view` shows it:\n";
+const std::string kRenderHelp = kRenderDemoNote + Help(RenderModelOptions(), kCompanionsNote);
 const std::string kViewUsage = Usage("FILE", kViewModelOptions);
-const std::string kViewHelp = Help("", kViewModelOptions, kCompanionsNote);
+const std::string kViewHelp = Help(ViewOptions(), kCompanionsNote);
 
 }  // namespace
 

@@ -3,7 +3,8 @@
 // status, the same for every command: 0 done (a model that loaded with warnings included),
 // 1 the input could not be used (a file that could not be read, converted or written),
 // 2 bad arguments. `orix COMMAND --help` (and `orix help COMMAND`) prints the row's usage,
-// summary and help for every command, before the command sees its arguments.
+// summary and help for every command, before the command sees its arguments; a command's help
+// is drawn from the table of its options (model_options.h) that also parses them.
 #pragma once
 
 #include <cstdio>
@@ -30,25 +31,28 @@ int RunDump(const Args& args);
 int RunInfo(const Args& args);
 int RunPose(const Args& args);
 int RunExport(const Args& args);
+// orix device [list | set N | forget]: the display driver the demo renders with.
 int RunDevice(const Args& args);
+// orix render [--frames N] [--step-ms MS] ... [--scene demo|fountain]: the demonstration (or
+// the fountain) offscreen with a fixed frame step, frames as PNG, the real frame rate; with a
+// file first, RunRenderModel.
 int RunRender(const Args& args);
 // orix render FILE ...: a model drawn by the model view (cmd_render_model.cpp).
 int RunRenderModel(const Args& args);
 // orix view FILE ...: a model in a window (cmd_view.cpp).
 int RunView(const Args& args);
 
+// The options each command takes, as tables (model_options.h), beside the command that takes
+// them.
+struct CommandOptions;
+const CommandOptions& ConvertOptions();
+const CommandOptions& InfoOptions();
+const CommandOptions& PoseOptions();
+const CommandOptions& ExportOptions();
+const CommandOptions& RenderModelOptions();
+const CommandOptions& ViewOptions();
+
 // Every command, in the order `orix help` lists them.
 const std::vector<Command>& Commands();
 
 }  // namespace orix::tool
-
-namespace orix {
-
-// orix device [list | set N | forget]: the display driver the demo renders with.
-int DeviceCommand(int argc, char** argv);
-// orix render [--frames N] [--step-ms MS] [--out DIR] [--every K] [--size WxH] [--res DIR]
-// [--scene demo|fountain]: the demonstration (or the fountain) offscreen with a fixed frame
-// step, frames as PNG, the real frame rate.
-int RenderCommand(int argc, char** argv);
-
-}  // namespace orix

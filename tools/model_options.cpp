@@ -1,6 +1,8 @@
 #include "model_options.h"
 
-#include "tool_support.h"
+#include <cstdint>
+
+#include "command_line.h"
 
 namespace orix::tool {
 
@@ -8,40 +10,40 @@ namespace {
 
 struct ModelOptionRow {
     ModelOption option;
-    const char* name;
-    const char* kind;   // the value it takes, as messages name it; null for none
-    const char* value;  // the value in usage lines
-    const char* help;   // continuation lines indented to the help column
+    OptionRow row;
 };
 
 const ModelOptionRow kModelOptions[] = {
-    {kSkinOption, "--skin", "a file name", "FILE.skn",
-     "bind this skin file: it deforms the mesh it names\n"},
-    {kVueOption, "--vue", "a file name", "FILE.vue", "add this VUE animation to the meshes\n"},
-    {kNoSkinOption, "--no-skin", nullptr, nullptr,
-     "no skin file found beside the model under its name\n"},
-    {kNoVueOption, "--no-vue", nullptr, nullptr,
-     "no VUE animation found beside the model under its name\n"},
-    {kAsOption, "--as", "mesh or character", "mesh|character",
-     "read every object into one mesh, as the land is loaded, or into a\n"
-     "                  character with its nodes (the default)\n"},
-    {kFlagsOption, "--flags", "a number", "N",
-     "load flags, the sum of these bits (names as the readers spell them):\n"
-     "                    1  kAseFinishNodes, kBneFinishNodes: read the animation and finish\n"
-     "                       the nodes (frame range, static keys for nodes without keys)\n"
-     "                    2  kAseBakePoses, kBneBakePoses: bake the poses of animated nodes\n"
-     "                    4  kAseSkipMaterials: no material list, no material references\n"
-     "                       (ASE)\n"
-     "                    8  kAseBlackIsTransparent, kBneBlackIsTransparent: black texels\n"
-     "                       are transparent (the textures' colour key)\n"
-     "                   16  kAseWriteBne: write a BNE copy (convert always sets it; info\n"
-     "                       and pose never write one)\n"},
-    {kAnimationOption, "--animation", "an animation's number or name", "N|NAME",
-     "the glTF file's animation to take (the first by default; `orix info`\n"
-     "                  lists them)\n"},
+    {kSkinOption,
+     {"--skin", "FILE.skn", "a file name", "bind this skin file: it deforms the mesh it names\n"}},
+    {kVueOption, {"--vue", "FILE.vue", "a file name", "add this VUE animation to the meshes\n"}},
+    {kNoSkinOption,
+     {"--no-skin", nullptr, nullptr, "no skin file found beside the model under its name\n"}},
+    {kNoVueOption,
+     {"--no-vue", nullptr, nullptr, "no VUE animation found beside the model under its name\n"}},
+    {kAsOption,
+     {"--as", "mesh|character", "mesh or character",
+      "read every object into one mesh, as the land is loaded, or into a\n"
+      "                  character with its nodes (the default)\n"}},
+    {kFlagsOption,
+     {"--flags", "N", "a number",
+      "load flags, the sum of these bits (names as the readers spell them):\n"
+      "                    1  kAseFinishNodes, kBneFinishNodes: read the animation and finish\n"
+      "                       the nodes (frame range, static keys for nodes without keys)\n"
+      "                    2  kAseBakePoses, kBneBakePoses: bake the poses of animated nodes\n"
+      "                    4  kAseSkipMaterials: no material list, no material references\n"
+      "                       (ASE)\n"
+      "                    8  kAseBlackIsTransparent, kBneBlackIsTransparent: black texels\n"
+      "                       are transparent (the textures' colour key)\n"
+      "                   16  kAseWriteBne: write a BNE copy (convert always sets it; info\n"
+      "                       and pose never write one)\n"}},
+    {kAnimationOption,
+     {"--animation", "N|NAME", "an animation's number or name",
+      "the glTF file's animation to take (the first by default; `orix info`\n"
+      "                  lists them)\n"}},
 };
 
-std::string Spelled(const ModelOptionRow& row) {
+std::string Spelled(const OptionRow& row) {
     return row.value ? std::string(row.name) + " " + row.value : std::string(row.name);
 }
 
@@ -51,6 +53,81 @@ std::string HelpLine(const std::string& spelled, const std::string& help) {
     // One too long for the column has its help on the next line.
     if (spelled.size() >= column) return spelled + "\n" + std::string(column, ' ') + help;
     return spelled + std::string(column - spelled.size(), ' ') + help;
+}
+
+bool IsOption(const std::string& arg) {
+    return !arg.empty() && arg[0] == '-';
+}
+
+const ModelOptionRow* FindModelOption(const std::string& name, uint32_t accepted) {
+    for (const ModelOptionRow& r : kModelOptions) {
+        if ((accepted & r.option) && name == r.row.name) return &r;
+    }
+    return nullptr;
+}
+
+const OptionRow* FindOption(const std::string& name, const OptionTable& rows) {
+    for (const OptionRow& r : rows) {
+        if (IsOption(r.name) && name == r.name) return &r;
+    }
+    return nullptr;
+}
+
+// The model option's value stored in source; false, with why, for a bad one.
+bool StoreModelOption(ModelOption option, const std::string& value, ModelSource* source,
+                      std::string* error) {
+    switch (option) {
+        case kSkinOption:
+            source->skin = value;
+            break;
+        case kVueOption:
+            source->vue = value;
+            break;
+        case kNoSkinOption:
+            source->noSkin = true;
+            break;
+        case kNoVueOption:
+            source->noVue = true;
+            break;
+        case kAsOption:
+            if (value != "mesh" && value != "character") {
+                *error = "--as takes mesh or character, not " + value;
+                return false;
+            }
+            source->asMesh = value == "mesh";
+            break;
+        case kFlagsOption:
+            if (!ParseUnsigned(value, &source->flags)) {
+                *error = "bad --flags " + value;
+                return false;
+            }
+            source->flagsGiven = true;
+            break;
+        case kAnimationOption:
+            source->animation = value;
+            break;
+        case kAllModelOptions:
+            break;
+    }
+    return true;
+}
+
+// args[*i], an option, taken with its value (moving *i on); false, with why.
+bool TakeOne(const Args& args, size_t* i, const CommandOptions& options, ModelSource* source,
+             const TakeOption& take, std::string* error) {
+    const std::string name = args[*i];
+    std::string value;
+    if (const ModelOptionRow* m = FindModelOption(name, options.model)) {
+        if (m->row.kind && !TakeOptionValue(args, i, m->row.kind, &value, error)) return false;
+        return StoreModelOption(m->option, value, source, error);
+    }
+    const OptionRow* row = FindOption(name, options.rows);
+    if (!row) {
+        *error = "unknown option " + name;
+        return false;
+    }
+    if (row->value && !TakeOptionValue(args, i, row->kind, &value, error)) return false;
+    return take(name, value, error);
 }
 
 }  // namespace
@@ -67,64 +144,41 @@ bool TakeOptionValue(const Args& args, size_t* i, const char* kind, std::string*
     return true;
 }
 
-OptionResult TakeModelOption(const Args& args, size_t* i, uint32_t accepted, ModelSource* source,
-                             std::string* error) {
-    const ModelOptionRow* row = nullptr;
-    for (const ModelOptionRow& r : kModelOptions) {
-        if ((accepted & r.option) && args[*i] == r.name) row = &r;
+bool NoOwnOption(const std::string&, const std::string&, std::string*) {
+    return true;
+}
+
+int ParseArguments(const Args& args, const CommandOptions& options, ModelSource* source,
+                   std::vector<std::string>* arguments, const TakeOption& take) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        std::string error;
+        if (IsOption(args[i])) {
+            if (!TakeOne(args, &i, options, source, take, &error)) return UsageError(error);
+        } else if (options.maxArguments != SIZE_MAX && !arguments->empty() &&
+                   arguments->back().empty()) {
+            arguments->back() = args[i];  // an empty argument fills no place
+        } else if (arguments->size() < options.maxArguments) {
+            arguments->push_back(args[i]);
+        } else {
+            return UsageError("too many arguments");
+        }
     }
-    if (!row) return OptionResult::NotMine;
-    std::string value;
-    if (row->kind && !TakeOptionValue(args, i, row->kind, &value, error)) return OptionResult::Bad;
-    switch (row->option) {
-        case kSkinOption:
-            source->skin = value;
-            break;
-        case kVueOption:
-            source->vue = value;
-            break;
-        case kNoSkinOption:
-            source->noSkin = true;
-            break;
-        case kNoVueOption:
-            source->noVue = true;
-            break;
-        case kAsOption:
-            if (value != "mesh" && value != "character") {
-                *error = "--as takes mesh or character, not " + value;
-                return OptionResult::Bad;
-            }
-            source->asMesh = value == "mesh";
-            break;
-        case kFlagsOption:
-            if (!ParseUnsigned(value, &source->flags)) {
-                *error = "bad --flags " + value;
-                return OptionResult::Bad;
-            }
-            source->flagsGiven = true;
-            break;
-        case kAnimationOption:
-            source->animation = value;
-            break;
-        case kAllModelOptions:
-            break;
-    }
-    return OptionResult::Taken;
+    return 0;
 }
 
 std::string ModelOptionsUsage(uint32_t accepted) {
     std::string usage;
     for (const ModelOptionRow& r : kModelOptions) {
-        if (accepted & r.option) usage += (usage.empty() ? "[" : " [") + Spelled(r) + "]";
+        if (accepted & r.option) usage += (usage.empty() ? "[" : " [") + Spelled(r.row) + "]";
     }
     return usage;
 }
 
-std::string ModelOptionsHelp(uint32_t accepted) {
+std::string OptionsHelp(const CommandOptions& options) {
     std::string help;
+    for (const OptionRow& r : options.rows) help += HelpLine("  " + Spelled(r), r.help);
     for (const ModelOptionRow& r : kModelOptions) {
-        if (!(accepted & r.option)) continue;
-        help += HelpLine("  " + Spelled(r), r.help);
+        if (options.model & r.option) help += HelpLine("  " + Spelled(r.row), r.row.help);
     }
     return help;
 }

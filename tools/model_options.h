@@ -1,13 +1,15 @@
-// The options that say how to read a model and which skin and animation go with it, shared by
-// every command that loads one: one table gives each its name, the value it takes, its usage and
-// help lines and the message for a missing value. A command takes the ones it names, with the
-// same spelling and meaning everywhere; the commands' own options use TakeOptionValue for the
-// same messages.
+// The options of every command, declared as tables: each row gives an option its name, the
+// value it takes, the message for a missing value and its help lines, so that one table both
+// parses the command's arguments and prints its `--help`. The options that say how to read a
+// model and which skin and animation go with it are one shared table, taken by every command that
+// loads one with the same spelling and meaning everywhere.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "commands.h"
 
@@ -45,18 +47,42 @@ constexpr uint32_t kExportModelOptions = kAllModelOptions;
 constexpr uint32_t kRenderModelOptions = kAllModelOptions;
 constexpr uint32_t kViewModelOptions = kAllModelOptions;
 
-enum class OptionResult { NotMine, Taken, Bad };
+// One option of a command, or (a name without "--") one of its arguments, shown in help only.
+struct OptionRow {
+    const char* name;   // "--frame", or "FILE"
+    const char* value;  // the value in help lines ("F"); null for a switch or an argument
+    const char* kind;   // the value as a missing-value message names it
+    const char* help;   // continuation lines indented to column 18
+};
+using OptionTable = std::vector<OptionRow>;
 
-// Takes args[*i] (and its value, moving *i on) when it is one of the options in accepted; Bad,
-// with *error set ("--skin needs a file name", "bad --flags x"), for a missing or bad value.
-OptionResult TakeModelOption(const Args& args, size_t* i, uint32_t accepted, ModelSource* source,
-                             std::string* error);
+// A command's table and what it takes besides: its model options and how many arguments.
+struct CommandOptions {
+    OptionTable rows;
+    uint32_t model = 0;
+    size_t maxArguments = 1;
+};
+
+// Called for each of a command's own options in the order given, value "" for a switch; false,
+// with *error set, for a bad value.
+using TakeOption =
+    std::function<bool(const std::string& name, const std::string& value, std::string* error)>;
+
+// The take of a command with no options of its own: never called.
+bool NoOwnOption(const std::string& name, const std::string& value, std::string* error);
+
+// Parses args by options: model options into *source, the command's own through take, the rest
+// into *arguments. 0, or 2 after a usage error on stderr (a missing or bad value, an unknown
+// option, more than options.maxArguments arguments), the first in argument order. Where the
+// arguments are limited, an empty one leaves its place to the next.
+int ParseArguments(const Args& args, const CommandOptions& options, ModelSource* source,
+                   std::vector<std::string>* arguments, const TakeOption& take);
 
 // "[--skin FILE.skn] [--vue FILE.vue] ..." for the options in accepted, in the table's order.
 std::string ModelOptionsUsage(uint32_t accepted);
-// The help lines of the options in accepted, for `orix COMMAND --help`: each option's help
-// starts in column 18, as the commands' own options' do.
-std::string ModelOptionsHelp(uint32_t accepted);
+// The help lines of the table's rows, then of the model options it takes: each option's help
+// starts in column 18.
+std::string OptionsHelp(const CommandOptions& options);
 
 // The value after the option args[*i], moving *i on to it; false, with "OPTION needs KIND" in
 // *error, when the arguments end there or the next one is an option (starts with "--").

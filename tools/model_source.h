@@ -7,8 +7,8 @@
 #include <string>
 
 #include "commands.h"
+#include "model_load.h"
 #include "model_options.h"
-#include "tool_support.h"
 #include "viewer/model_view.h"
 
 namespace orix::tool {

@@ -41,18 +41,4 @@ void PrintLine(std::FILE* out, const std::string& text) {
     std::fwrite(line.data(), 1, line.size(), out);
 }
 
-void MessageToStderr(const std::string& text, const std::string& caption) {
-    // Message boxes may hold several lines; on stderr each message is one.
-    std::string line;
-    for (char c : text) {
-        if (c == '\n' || c == '\r') {
-            if (!line.empty() && line.back() != ' ') line += ' ';
-        } else {
-            line += c;
-        }
-    }
-    while (!line.empty() && line.back() == ' ') line.pop_back();
-    PrintLine(stderr, caption + ": " + line);
-}
-
 }  // namespace orix::tool

@@ -16,8 +16,4 @@ std::string PrintableText(const std::string& text);
 // Prints text escaped, then a line end, on out.
 void PrintLine(std::FILE* out, const std::string& text);
 
-// The tool's message sink: "caption: text" as one line on stderr, a message box's line breaks
-// turned into spaces, escaped.
-void MessageToStderr(const std::string& text, const std::string& caption);
-
 }  // namespace orix::tool

@@ -1,52 +1,33 @@
-// What the orix commands share: the offscreen engine they load models on, messages on stderr,
-// a model loaded from an ASE export or a BNE file into a character or a mesh, and small
-// argument helpers.
+// A model loaded as a command sees it: from an ASE export, a BNE file or a glTF file (any other
+// format assimp reads is imported first) into a character or a mesh, with what the load learned
+// and every file it read.
 //
 // A file's type is told by its content (the BNE magic, an ASE keyword line, UTF-16 exports
 // included, or glTF), never by its extension. A glTF file is imported (import/gltf_import.h)
 // and its BNE bytes, pictures and skin loaded, as its conversion would write them. Pictures are
 // looked for as named, then beside the model, then by their base name beside the model; one that is
 // nowhere is a warning, and the model loads untextured. Every warning of a load is printed on
-// stderr, one line each, and kept. Depends on the engine, the model readers and the offscreen
-// display.
+// stderr, one line each, and kept. Depends on the engine (see tool_engine.h) and the model
+// readers.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "commands.h"
 #include "math/vector3.h"
-#include "modelfile/model_builder.h"
 
 namespace orix {
-class DisplayContext;
-class Engine;
-class GraphicsDevice;
-class FixedStepClock;
 class Mesh;
-class SceneObject;
+struct ModelInput;
 class SkinnedCharacter;
 struct Material;
 struct MaterialSet;
 }  // namespace orix
 
 namespace orix::tool {
-
-// The offscreen display, device and engine, installed as the process-wide engine while alive.
-// Without a display the engine runs without a device (pictures then fail and are reported).
-class ToolEngine {
-public:
-    ToolEngine();
-    ~ToolEngine();
-
-private:
-    std::unique_ptr<FixedStepClock> clock_;
-    std::unique_ptr<DisplayContext> display_;
-    std::unique_ptr<GraphicsDevice> device_;
-    std::unique_ptr<Engine> engine_;
-};
 
 // A model as a command sees it: a character, or one mesh (--as mesh).
 struct LoadedModel {
@@ -78,17 +59,16 @@ struct LoadedModel {
     std::string NameOf(const MaterialSet* m) const;
 };
 
+// Reads path's bytes and type, a format assimp reads imported as glTF, its import's warnings on
+// stderr; false after saying why it cannot be read.
+bool ReadModelInput(const std::string& path, ModelInput* input);
+
 // Loads path with flags (an ASE load never writes a copy), its meshes made in vertexFormat (1:
 // pre-lit, as the demonstration; 0: lit by the scene's lights). False, with a message on stderr,
 // when it cannot be opened, is neither a BNE file nor an ASE export, or cannot be read.
 // animation chooses a glTF file's animation (index or name; empty: the first).
 bool LoadModel(const std::string& path, bool asMesh, uint32_t flags, LoadedModel* out,
                int32_t vertexFormat = 1, const std::string& animation = std::string());
-// The file name beside path that a conversion writes with extension (".bne", ".skn").
-std::string SideNameFor(const std::string& path, const std::string& extension);
-// A model's name for its pictures and skin: path's file name without its extension.
-std::string ModelNameOf(const std::string& path);
-
 // Adds a VUE animation and a skin to the model's character (recorded among its inputs): the
 // files named (one that cannot be loaded is
 // an error), else, unless left out, the ones beside the model under its name (said on stderr; one
@@ -96,35 +76,4 @@ std::string ModelNameOf(const std::string& path);
 bool LoadCompanions(LoadedModel& model, const std::string& modelPath, std::string vue,
                     std::string skin, bool noVue, bool noSkin);
 
-// True when path ends in ".ase" (any case). A name says nothing of the content: loading goes
-// by DetectModelFileType; this is for choosing names.
-bool IsAsePath(const std::string& path);
-// The name convert gives the copy of aseName: its extension replaced by ".bne" (added when
-// it has none), in the same folder.
-std::string BneNameFor(const std::string& aseName);
-// The folder holding path ("" for a bare name).
-std::string FolderOf(const std::string& path);
-// Parses a whole unsigned number; false otherwise.
-bool ParseUnsigned(const std::string& text, uint32_t* out);
-// Reports a usage error on stderr; returns 2.
-int UsageError(const std::string& message);
-
-}  // namespace orix::tool
-
-namespace orix::tool {
-// text as a JSON string literal, quotes included, always valid JSON: text that is valid UTF-8
-// stays as it is; other text (names from exports of other code pages) is taken byte by byte as
-// Latin-1. Control characters are escaped.
-std::string JsonString(const std::string& text);
-// A number as JSON: up to 9 significant digits; null for NaN and infinities.
-std::string JsonNumber(double value);
-// A float as JSON with the digits a float holds (%g's 6 significant digits); null when not finite.
-std::string JsonFloat(float value);
-// Keys of one kind on a node (0 without an interpolator).
-size_t PositionKeys(const SceneObject& node);
-size_t RotationKeys(const SceneObject& node);
-size_t ScaleKeys(const SceneObject& node);
-// First and last key frame of one track of a node; false when the track has no keys.
-enum class Track { Position, Rotation, Scale };
-bool KeyFrameRange(const SceneObject& node, Track track, float* first, float* last);
 }  // namespace orix::tool
