@@ -1,6 +1,7 @@
 /// \file
-/// Direct3D state values as OpenGL enums and texture environments: one table, shared by the
-/// device and by anything that replays its frames with plain OpenGL. Includes the OpenGL header,
+/// Direct3D state values as OpenGL enums and texture environments, the clip-space matrices and
+/// the GL start-up state: one copy, shared by the device and by anything that replays its frames
+/// with plain OpenGL. Includes the OpenGL header,
 /// so only platform code and the benchmarks use it.
 #pragma once
 
@@ -8,7 +9,9 @@
 
 #include <cstdint>
 
+#include "math/matrix.h"
 #include "platform/d3d_constants.h"
+#include "platform/device_types.h"
 
 namespace orix {
 
@@ -27,5 +30,16 @@ GLint AddressToGl(uint32_t a);
 /// texture x vertex; alpha from the texture when textureHasAlpha, otherwise the vertex's (a keyed
 /// texel still gives 0).
 void ApplyTextureBlend(uint32_t blend, bool textureHasAlpha);
+
+/// The projection of transformed vertices: pixels of a width x height target (rhw already
+/// divided out) onto GL's cube, half a pixel moved as Direct3D's pixel centres are.
+Matrix ScreenClipMatrix(float width, float height);
+/// N: the viewport's Direct3D clip volume onto GL's cube, y reversed and half a pixel moved
+/// (gl_device_draw.cpp's LoadMatrices says why); projection · N is what GL loads.
+Matrix ViewportClipMatrix(const ViewportRecord& v);
+/// The GL state every device context starts from, in the current context: byte-packed pixel
+/// rows, no GL lighting, Direct3D's provoking vertex and front faces, scissor on, and the
+/// vertex, colour, texture and secondary-colour arrays on.
+void ApplyGlStartState();
 
 }  // namespace orix
