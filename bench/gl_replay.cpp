@@ -9,8 +9,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/gl_enums.h"
-#include "platform/vertex_lighting.h"
+#include "platform/gl/gl_enums.h"
+#include "platform/gl/vertex_lighting.h"
 
 namespace orix::bench {
 

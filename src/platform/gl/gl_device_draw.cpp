@@ -8,9 +8,9 @@
 #include <cstddef>
 #include <cstring>
 
-#include "platform/gl_device.h"
-#include "platform/gl_enums.h"
-#include "platform/surface_format.h"
+#include "platform/bitmap/surface_format.h"
+#include "platform/gl/gl_device.h"
+#include "platform/gl/gl_enums.h"
 
 namespace orix {
 

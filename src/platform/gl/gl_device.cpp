@@ -1,6 +1,6 @@
 #define GL_GLEXT_PROTOTYPES 1
-#include "platform/gl_device.h"
-#include "platform/gl_enums.h"
+#include "platform/gl/gl_device.h"
+#include "platform/gl/gl_enums.h"
 
 #include <GL/gl.h>
 #include <GL/glext.h>
@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/gl_text.h"
+#include "platform/gl/gl_text.h"
 
 namespace orix {
 

@@ -1,5 +1,5 @@
 #define GL_GLEXT_PROTOTYPES 1
-#include "platform/gl_enums.h"
+#include "platform/gl/gl_enums.h"
 
 #include <GL/glext.h>
 
