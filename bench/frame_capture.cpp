@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/surface_format.h"
+#include "platform/bitmap/surface_format.h"
 
 namespace orix::bench {
 

@@ -9,8 +9,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/gl_enums.h"
-#include "platform/vertex_lighting.h"
+#include "platform/gl/gl_enums.h"
+#include "platform/gl/vertex_lighting.h"
 
 namespace orix::bench {
 
@@ -163,16 +163,7 @@ bool GlReplay::Open(uint32_t width, uint32_t height, uint32_t bitsPerPixel, std:
     bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
     m.width = width;
     m.height = height;
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glDisable(GL_LIGHTING);
-    glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);
-    glFrontFace(GL_CCW);
-    glEnable(GL_SCISSOR_TEST);
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glEnableClientState(GL_COLOR_ARRAY);
-    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    glEnableClientState(GL_SECONDARY_COLOR_ARRAY);
+    ApplyGlStartState();
     Leave();
     return complete ? true : fail("the replay's framebuffer is incomplete");
 }
@@ -217,28 +208,14 @@ void GlReplay::Impl::Prepare(const CapturedFrame& frame, const CapturedDraw& in,
             float* p = &d.positions[size_t(i) * 4];
             p[0] = v[i].sx * w, p[1] = v[i].sy * w, p[2] = v[i].sz * w, p[3] = w;
         }
-        Matrix screen = Matrix::Identity();
-        screen.m[0][0] = 2.0f / W;
-        screen.m[3][0] = 1.0f / W - 1.0f;
-        screen.m[1][1] = 2.0f / H;
-        screen.m[3][1] = 1.0f / H - 1.0f;
-        screen.m[2][2] = 2.0f;
-        screen.m[3][2] = -1.0f;
+        Matrix screen = ScreenClipMatrix(W, H);
         std::memcpy(d.projection, &screen.m[0][0], sizeof d.projection);
         Matrix identity = Matrix::Identity();
         std::memcpy(d.modelView, &identity.m[0][0], sizeof d.modelView);
         d.viewport[0] = 0, d.viewport[1] = 0, d.viewport[2] = GLint(W), d.viewport[3] = GLint(H);
     } else {
         const ViewportRecord& v = in.viewport;
-        const float dz = v.maxZ - v.minZ;
-        Matrix n = Matrix::Identity();
-        n.m[0][0] = 2.0f / v.clipWidth;
-        n.m[3][0] = -2.0f * v.clipX / v.clipWidth - 1.0f + 1.0f / float(v.width);
-        n.m[1][1] = -2.0f / v.clipHeight;
-        n.m[3][1] = 2.0f * v.clipY / v.clipHeight - 1.0f + 1.0f / float(v.height);
-        n.m[2][2] = 2.0f / dz;
-        n.m[3][2] = -2.0f * v.minZ / dz - 1.0f;
-        Matrix projection = in.projection * n;
+        Matrix projection = in.projection * ViewportClipMatrix(v);
         Matrix modelView = in.world * in.view;
         std::memcpy(d.projection, &projection.m[0][0], sizeof d.projection);
         std::memcpy(d.modelView, &modelView.m[0][0], sizeof d.modelView);

@@ -5,8 +5,7 @@ include(CMakePackageConfigHelpers)
 # Every header under src/ is public except the platform's backend (the OpenGL, EGL and SDL
 # headers only src/platform includes) and the exporter's tinygltf parts.
 set(ORIX_INTERNAL_HEADERS
-  "^platform/(gl_|egl_)"
-  "^platform/(surface_format|window_events|window_input_events)\\.h$"
+  "^platform/[a-z_]+/"
   "^export/gltf_(builder|files)\\.h$")
 file(GLOB_RECURSE ORIX_PUBLIC_HEADERS RELATIVE ${CMAKE_SOURCE_DIR}/src CONFIGURE_DEPENDS
      ${CMAKE_SOURCE_DIR}/src/*.h)

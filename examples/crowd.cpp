@@ -14,7 +14,7 @@
 #include <vector>
 
 #include <orix/app/engine_host.h>
-#include <orix/render/camera.h>
+#include <orix/scene/camera.h>
 #include <orix/scene/scene.h>
 #include <orix/scene/skinned_character.h>
 

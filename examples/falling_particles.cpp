@@ -12,7 +12,7 @@
 #include <orix/app/engine_host.h>
 #include <orix/effects/falling_particle.h>
 #include <orix/effects/trail_ribbon.h>
-#include <orix/render/camera.h>
+#include <orix/scene/camera.h>
 #include <orix/scene/scene.h>
 
 using namespace orix;

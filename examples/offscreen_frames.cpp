@@ -17,7 +17,7 @@
 #include <orix/device/engine.h>
 #include <orix/device/offscreen_engine.h>
 #include <orix/platform/clock.h>
-#include <orix/render/camera.h>
+#include <orix/scene/camera.h>
 #include <orix/scene/mesh.h>
 #include <orix/scene/scene.h>
 

@@ -13,7 +13,7 @@
 
 #include <orix/app/engine_host.h>
 #include <orix/device/globals.h>
-#include <orix/render/camera.h>
+#include <orix/scene/camera.h>
 #include <orix/scene/scene.h>
 #include <orix/scene/skinned_character.h>
 #include <orix/viewer/model_view.h>

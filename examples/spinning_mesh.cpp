@@ -8,7 +8,7 @@
 //   spinning_mesh                      a window; close it to end
 //   spinning_mesh --frames 60 --out DIR   60 frames offscreen, the last written as PNG
 #include <orix/app/engine_host.h>
-#include <orix/render/camera.h>
+#include <orix/scene/camera.h>
 #include <orix/scene/light.h>
 #include <orix/scene/mesh.h>
 #include <orix/scene/scene.h>

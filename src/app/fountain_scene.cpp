@@ -8,10 +8,10 @@
 #include "device/globals.h"
 #include "effects/falling_particle.h"
 #include "effects/trail_ribbon.h"
-#include "render/camera.h"
-#include "render/render_state_group.h"
+#include "scene/camera.h"
 #include "scene/light.h"
 #include "scene/mesh.h"
+#include "scene/render_state_group.h"
 #include "scene/scene.h"
 
 namespace orix {

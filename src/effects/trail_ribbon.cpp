@@ -5,7 +5,7 @@
 
 #include "device/engine.h"
 #include "device/globals.h"
-#include "render/camera.h"
+#include "scene/camera.h"
 #include "scene/scene.h"
 
 namespace orix {

@@ -5,10 +5,10 @@
 
 #include "device/engine.h"
 #include "device/globals.h"
-#include "effects/collision_volume.h"
 #include "modelfile/orix_file_bne.h"
 #include "platform/messages.h"
 #include "render/texture.h"
+#include "scene/collision_volume.h"
 #include "scene/helper.h"
 #include "scene/mesh.h"
 #include "scene/skinned_character.h"

@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/gl_device.h"
-#include "platform/gl_display.h"
+#include "platform/gl/gl_device.h"
+#include "platform/gl/gl_display.h"
 
 namespace orix {
 

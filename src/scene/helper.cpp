@@ -1,6 +1,6 @@
 #include "scene/helper.h"
 
-#include "effects/collision_volume.h"
+#include "scene/collision_volume.h"
 #include "scene/mesh.h"
 
 namespace orix {

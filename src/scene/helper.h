@@ -2,7 +2,7 @@
 /// Helper: a bone or dummy object of a model's skeleton; a scene object of kind 2. Bones are
 /// found by name with FindChild ("Bip01 Pelvis"). A bone also keeps the collision volumes that
 /// the model readers make from the collision meshes under it (at most three), and deletes them.
-/// Depends on: scene/scene_object.h, effects/collision_volume.h.
+/// Depends on: scene/scene_object.h, scene/collision_volume.h.
 #pragma once
 
 #include "scene/scene_object.h"

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "device/globals.h"
+#include "scene/matrix_track.h"
 #include "scene/scene_object.h"
 
 namespace orix {
@@ -35,6 +36,21 @@ void SceneObject::AdvanceTime() {
         time = static_cast<float>(firstFrame);
     }
     time += frameStep * speed;
+}
+
+Matrix StepMatrixTrack(SceneObject& o) {
+    Matrix key = o.MatrixKeyAt(o.time);
+    if (o.playMode == static_cast<int32_t>(PlayMode::Playing)) {
+        o.time += o.speed;
+        if (o.time > static_cast<float>(o.lastFrame)) {
+            if (o.loop) {
+                o.time = static_cast<float>(o.firstFrame);
+            } else {
+                o.SetPlayMode(static_cast<int32_t>(PlayMode::Stopped));
+            }
+        }
+    }
+    return key;
 }
 
 void SceneObject::UpdateKeyframed() {

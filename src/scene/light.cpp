@@ -1,4 +1,5 @@
 #include "scene/light.h"
+#include "scene/matrix_track.h"
 
 #include <cfloat>
 #include <cmath>
@@ -109,17 +110,7 @@ void Light::Update(uint32_t flags) {
         return;
     }
     if (motionMode == MotionMode::MatrixTrack) {
-        trackKey = MatrixKeyAt(time);
-        if (IsPlaying()) {
-            time += speed;
-            if (time > static_cast<float>(lastFrame)) {
-                if (loop) {
-                    time = static_cast<float>(firstFrame);
-                } else {
-                    SetPlayMode(static_cast<int32_t>(PlayMode::Stopped));
-                }
-            }
-        }
+        trackKey = StepMatrixTrack(*this);
         // The key places the light relative to its parent each frame; adding it to the last
         // place instead would send the light away a little further every update.
         Vector3 base = world.GetTranslation();

@@ -6,9 +6,9 @@
 
 #include "device/engine.h"
 #include "device/globals.h"
-#include "effects/collision_volume.h"
 #include "effects/falling_particle.h"
 #include "render/texture.h"
+#include "scene/collision_volume.h"
 #include "scene/scene.h"
 
 namespace orix {

@@ -13,6 +13,8 @@
 /// at most 65536 vertices. At most 3 collision volumes; one sub-mesh per sub-material that some
 /// face selects (none for the others, however many the material set holds).
 /// Depends on: scene/scene_object.h, scene/material_set.h, render/texture.h, the engine.
+/// One call runs up a layer: EmitParticles copies falling particles (effects/) by their concrete
+/// type, which a hook could only hide, so mesh.cpp includes effects/falling_particle.h.
 #pragma once
 
 #include <array>

@@ -4,7 +4,7 @@
 
 #include "device/engine.h"
 #include "device/globals.h"
-#include "render/camera.h"
+#include "scene/camera.h"
 
 namespace orix {
 

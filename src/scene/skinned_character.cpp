@@ -6,7 +6,6 @@
 #include "device/globals.h"
 #include "render/texture.h"
 #include "scene/scene.h"
-#include "skin/skin_deform.h"
 
 namespace orix {
 
@@ -123,7 +122,7 @@ void SkinnedCharacter::Update(uint32_t flags) {
         }
     }
     UpdateChildren(flags);
-    if (skinLoaded) SkinDeform(*this);
+    if (skinLoaded && deformSkin) deformSkin(*this);
     if (!children.empty() && children.front()) {
         const SceneObject* first = children.front();
         playMode = first->playMode;

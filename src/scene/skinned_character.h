@@ -1,7 +1,8 @@
 /// \file
 /// SkinnedCharacter: the container of an animated model. It owns the model's meshes and helpers
 /// (its children), its material sets and its textures, forwards play control to all of them so
-/// the model plays as one, and after its children have updated runs the skin deformation.
+/// the model plays as one, and after its children have updated runs the skin deformation
+/// through the hook skin/ sets when it binds a skin (the scene stays below the skinning).
 /// The character itself draws nothing.
 ///
 /// The tables grow with the model: as many meshes, helpers, materials and textures as its file
@@ -119,6 +120,9 @@ public:
     Scene* scene = nullptr;
     int32_t vertexFormat = 0;
     bool skinLoaded = false;
+    /// Set by SkinBind (skin/) to its deformation, run by Update after the bones moved; a hook
+    /// so the scene layer does not include the layer above it. Not copied with the character.
+    void (*deformSkin)(SkinnedCharacter&) = nullptr;
     std::vector<SkinBinding> skinBindings;
     Mesh* skinMesh = nullptr;
     std::vector<Vertex> unlitRestCopy;

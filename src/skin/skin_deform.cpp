@@ -218,6 +218,7 @@ void DeformArray(SkinnedCharacter& c, std::vector<V>& vertices, const std::vecto
 SkinBindResult SkinBind(SkinnedCharacter& c) {
     SkinBindResult result;
     Mesh* mesh = c.skinMesh;
+    c.deformSkin = nullptr;
     c.unlitRestCopy.clear();
     c.litRestCopy.clear();
     if (!mesh) return result;
@@ -261,6 +262,7 @@ SkinBindResult SkinBind(SkinnedCharacter& c) {
             result.ignoredIndices);
     }
     result.bound = true;
+    c.deformSkin = SkinDeform;
     return result;
 }
 

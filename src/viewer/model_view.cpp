@@ -6,7 +6,7 @@
 #include "device/engine.h"
 #include "device/globals.h"
 #include "platform/d3d_constants.h"
-#include "render/camera.h"
+#include "scene/camera.h"
 #include "scene/helper.h"
 #include "scene/light.h"
 #include "scene/material_set.h"

@@ -14,7 +14,7 @@
 #include "device/engine.h"
 #include "device/globals.h"
 #include "device/stored_device.h"
-#include "render/camera.h"
+#include "scene/camera.h"
 #include "scene/scene.h"
 #include "support/picture_files.h"
 

@@ -15,7 +15,7 @@
 #include "effects/trail_ribbon.h"
 #include "math/vertex.h"
 #include "platform/clock.h"
-#include "render/camera.h"
+#include "scene/camera.h"
 #include "scene/scene.h"
 #include "support/engine_fixture.h"
 #include "support/offscreen_device.h"

@@ -2,7 +2,7 @@
 #include <cmath>
 
 #include "device_fixture.h"
-#include "platform/vertex_lighting.h"
+#include "platform/gl/vertex_lighting.h"
 
 namespace orix {
 namespace {

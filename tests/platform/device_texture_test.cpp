@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "device_fixture.h"
-#include "platform/surface_format.h"
+#include "platform/bitmap/surface_format.h"
 
 namespace orix {
 namespace {

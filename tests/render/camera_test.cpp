@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "device/globals.h"
-#include "render/camera.h"
-#include "render/render_state_group.h"
+#include "scene/camera.h"
+#include "scene/render_state_group.h"
 #include "scene/scene.h"
 #include "support/engine_fixture.h"
 

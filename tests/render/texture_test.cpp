@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "platform/surface_format.h"
+#include "platform/bitmap/surface_format.h"
 #include "support/fake_device.h"
 #include "support/picture_files.h"
 

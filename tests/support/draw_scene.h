@@ -10,7 +10,7 @@
 
 #include "device/engine.h"
 #include "platform/clock.h"
-#include "render/camera.h"
+#include "scene/camera.h"
 #include "scene/scene.h"
 #include "scene/scene_object.h"
 #include "support/offscreen_device.h"

@@ -1,6 +1,6 @@
 #include "support/fake_device.h"
 
-#include "platform/surface_format.h"
+#include "platform/bitmap/surface_format.h"
 
 namespace orix {
 

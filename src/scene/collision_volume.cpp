@@ -1,4 +1,4 @@
-#include "effects/collision_volume.h"
+#include "scene/collision_volume.h"
 
 #include "scene/mesh.h"
 

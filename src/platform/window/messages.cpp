@@ -7,7 +7,7 @@
 
 #include "platform/child_processes.h"
 #include "platform/display_system.h"
-#include "platform/window_guard.h"
+#include "platform/window/window_guard.h"
 
 namespace orix {
 

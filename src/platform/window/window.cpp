@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "platform/display_system.h"
-#include "platform/window_events.h"
-#include "platform/window_guard.h"
-#include "platform/window_input_events.h"
+#include "platform/window/window_events.h"
+#include "platform/window/window_guard.h"
+#include "platform/window/window_input_events.h"
 
 namespace orix {
 

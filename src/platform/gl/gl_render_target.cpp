@@ -2,7 +2,7 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
-#include "platform/gl_render_target.h"
+#include "platform/gl/gl_render_target.h"
 
 namespace orix {
 

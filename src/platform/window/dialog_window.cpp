@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "platform/window_events.h"
-#include "platform/window_guard.h"
+#include "platform/window/window_events.h"
+#include "platform/window/window_guard.h"
 
 namespace orix {
 

@@ -1,5 +1,5 @@
 #define GL_GLEXT_PROTOTYPES 1
-#include "platform/gl_display.h"
+#include "platform/gl/gl_display.h"
 
 #include <GL/gl.h>
 

@@ -10,9 +10,9 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/egl_devices.h"
-#include "platform/gl_display.h"
-#include "platform/gl_window_presenter.h"
+#include "platform/gl/egl_devices.h"
+#include "platform/gl/gl_display.h"
+#include "platform/gl/gl_window_presenter.h"
 
 namespace orix {
 

@@ -5,7 +5,7 @@
 #define GL_GLEXT_PROTOTYPES 1
 #include <GL/gl.h>
 
-#include "platform/gl_display.h"
+#include "platform/gl/gl_display.h"
 
 namespace orix {
 

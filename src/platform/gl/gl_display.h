@@ -12,7 +12,7 @@
 #include <string>
 
 #include "platform/display_system.h"
-#include "platform/gl_render_target.h"
+#include "platform/gl/gl_render_target.h"
 
 namespace orix {
 

@@ -1,4 +1,5 @@
-#include "render/camera.h"
+#include "scene/camera.h"
+#include "scene/matrix_track.h"
 
 #include "device/engine.h"
 #include "scene/scene.h"
@@ -76,17 +77,7 @@ void Camera::UpdateKeyframed() {
 void Camera::UpdateMatrixTrack() {
     if (MatrixKeyCount() == 0) return;
     // The key is taken before the advance and never past the last stored key.
-    Matrix key = MatrixKeyAt(time);
-    if (IsPlaying()) {
-        time += speed;
-        if (time > static_cast<float>(lastFrame)) {
-            if (loop) {
-                time = static_cast<float>(firstFrame);
-            } else {
-                SetPlayMode(static_cast<int32_t>(PlayMode::Stopped));
-            }
-        }
-    }
+    Matrix key = StepMatrixTrack(*this);
     world = Matrix::Translation(key.Row(1)) * world;
     Vector3 eyePoint = world.GetTranslation();
     SetView(eyePoint, eyePoint + key.Row(2), Vector3{0.0f, 1.0f, 0.0f});

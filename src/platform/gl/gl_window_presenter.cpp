@@ -1,4 +1,4 @@
-#include "platform/gl_window_presenter.h"
+#include "platform/gl/gl_window_presenter.h"
 
 #include <SDL.h>
 #define GL_GLEXT_PROTOTYPES 1

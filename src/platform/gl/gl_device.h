@@ -18,10 +18,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/gl_display.h"
+#include "platform/gl/gl_display.h"
+#include "platform/gl/vertex_lighting.h"
 #include "platform/graphics_device.h"
 #include "platform/handle_pool.h"
-#include "platform/vertex_lighting.h"
 
 namespace orix {
 

@@ -1,4 +1,4 @@
-#include "platform/gl_text.h"
+#include "platform/gl/gl_text.h"
 
 #include <SDL.h>
 #include <SDL_ttf.h>

@@ -1,4 +1,4 @@
-#include "platform/egl_devices.h"
+#include "platform/gl/egl_devices.h"
 
 #include <EGL/egl.h>
 #include <EGL/eglext.h>

@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/gl_device.h"
-#include "platform/surface_format.h"
+#include "platform/bitmap/surface_format.h"
+#include "platform/gl/gl_device.h"
 
 namespace orix {
 

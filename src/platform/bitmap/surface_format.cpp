@@ -1,4 +1,4 @@
-#include "platform/surface_format.h"
+#include "platform/bitmap/surface_format.h"
 
 namespace orix {
 

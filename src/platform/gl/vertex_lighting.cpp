@@ -1,4 +1,4 @@
-#include "platform/vertex_lighting.h"
+#include "platform/gl/vertex_lighting.h"
 
 #include <algorithm>
 #include <cmath>

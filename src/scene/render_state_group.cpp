@@ -1,4 +1,4 @@
-#include "render/render_state_group.h"
+#include "scene/render_state_group.h"
 
 #include "device/engine.h"
 #include "device/globals.h"

@@ -1,4 +1,4 @@
-#include "platform/window_guard.h"
+#include "platform/window/window_guard.h"
 
 #include <SDL.h>
 #include <SDL_syswm.h>

@@ -4,7 +4,7 @@
 
 #include <deque>
 
-#include "platform/window_input_events.h"
+#include "platform/window/window_input_events.h"
 
 namespace orix {
 

@@ -8,9 +8,9 @@
 #include <cstddef>
 #include <cstring>
 
-#include "platform/gl_device.h"
-#include "platform/gl_enums.h"
-#include "platform/surface_format.h"
+#include "platform/bitmap/surface_format.h"
+#include "platform/gl/gl_device.h"
+#include "platform/gl/gl_enums.h"
 
 namespace orix {
 
@@ -263,13 +263,7 @@ void GlDevice::LoadMatrices(VertexType vertexType) {
     if (vertexType == VT_TLVERTEX) {
         if (loaded_ == LoadedMatrices::Screen) return;
         glViewport(0, 0, GLsizei(Width()), GLsizei(Height()));
-        Matrix screen = Matrix::Identity();
-        screen.m[0][0] = 2.0f / W;
-        screen.m[3][0] = 1.0f / W - 1.0f;
-        screen.m[1][1] = 2.0f / H;
-        screen.m[3][1] = 1.0f / H - 1.0f;
-        screen.m[2][2] = 2.0f;
-        screen.m[3][2] = -1.0f;
+        Matrix screen = ScreenClipMatrix(W, H);
         glMatrixMode(GL_PROJECTION);
         glLoadMatrixf(&screen.m[0][0]);
         glMatrixMode(GL_MODELVIEW);
@@ -281,15 +275,7 @@ void GlDevice::LoadMatrices(VertexType vertexType) {
     if (loaded_ == LoadedMatrices::Scene && !matricesDirty_) return;
     const ViewportRecord& v = viewport_;
     glViewport(GLint(v.x), GLint(v.y), GLsizei(v.width), GLsizei(v.height));
-    const float dz = v.maxZ - v.minZ;
-    Matrix n = Matrix::Identity();
-    n.m[0][0] = 2.0f / v.clipWidth;
-    n.m[3][0] = -2.0f * v.clipX / v.clipWidth - 1.0f + 1.0f / float(v.width);
-    n.m[1][1] = -2.0f / v.clipHeight;
-    n.m[3][1] = 2.0f * v.clipY / v.clipHeight - 1.0f + 1.0f / float(v.height);
-    n.m[2][2] = 2.0f / dz;
-    n.m[3][2] = -2.0f * v.minZ / dz - 1.0f;
-    Matrix projection = projection_ * n;
+    Matrix projection = projection_ * ViewportClipMatrix(v);
     Matrix modelView = world_ * view_;
     glMatrixMode(GL_PROJECTION);
     glLoadMatrixf(&projection.m[0][0]);

@@ -1,6 +1,6 @@
 #define GL_GLEXT_PROTOTYPES 1
-#include "platform/gl_device.h"
-#include "platform/gl_enums.h"
+#include "platform/gl/gl_device.h"
+#include "platform/gl/gl_enums.h"
 
 #include <GL/gl.h>
 #include <GL/glext.h>
@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/gl_text.h"
+#include "platform/gl/gl_text.h"
 
 namespace orix {
 
@@ -94,20 +94,8 @@ GlDevice::~GlDevice() {
 void GlDevice::InitGlState() {
     display_.MakeCurrent();
     display_.Target().Bind();
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glDisable(GL_LIGHTING);
+    ApplyGlStartState();
     glDisable(GL_NORMALIZE);
-    // The triangle's colour in flat shading comes from its first vertex, as in Direct3D.
-    glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);
-    // Window coordinates hold Direct3D's screen coordinates unchanged (y down), which turns
-    // Direct3D's clockwise front faces into counter-clockwise ones in GL's reckoning.
-    glFrontFace(GL_CCW);
-    glEnable(GL_SCISSOR_TEST);
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glEnableClientState(GL_COLOR_ARRAY);
-    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    glEnableClientState(GL_SECONDARY_COLOR_ARRAY);
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_ALPHA_TEST);
     for (uint32_t s = 1; s < RS_COUNT; ++s) ApplyRenderState(RenderState(s), states_[s]);

@@ -1,4 +1,5 @@
-#include "platform/gl_enums.h"
+#define GL_GLEXT_PROTOTYPES 1
+#include "platform/gl/gl_enums.h"
 
 #include <GL/glext.h>
 
@@ -124,6 +125,45 @@ void ApplyTextureBlend(uint32_t blend, bool textureHasAlpha) {
             glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE1_ALPHA, GL_PRIMARY_COLOR);
             break;
     }
+}
+
+Matrix ScreenClipMatrix(float width, float height) {
+    Matrix screen = Matrix::Identity();
+    screen.m[0][0] = 2.0f / width;
+    screen.m[3][0] = 1.0f / width - 1.0f;
+    screen.m[1][1] = 2.0f / height;
+    screen.m[3][1] = 1.0f / height - 1.0f;
+    screen.m[2][2] = 2.0f;
+    screen.m[3][2] = -1.0f;
+    return screen;
+}
+
+Matrix ViewportClipMatrix(const ViewportRecord& v) {
+    const float dz = v.maxZ - v.minZ;
+    Matrix n = Matrix::Identity();
+    n.m[0][0] = 2.0f / v.clipWidth;
+    n.m[3][0] = -2.0f * v.clipX / v.clipWidth - 1.0f + 1.0f / float(v.width);
+    n.m[1][1] = -2.0f / v.clipHeight;
+    n.m[3][1] = 2.0f * v.clipY / v.clipHeight - 1.0f + 1.0f / float(v.height);
+    n.m[2][2] = 2.0f / dz;
+    n.m[3][2] = -2.0f * v.minZ / dz - 1.0f;
+    return n;
+}
+
+void ApplyGlStartState() {
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glDisable(GL_LIGHTING);
+    // The triangle's colour in flat shading comes from its first vertex, as in Direct3D.
+    glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);
+    // Window coordinates hold Direct3D's screen coordinates unchanged (y down), which turns
+    // Direct3D's clockwise front faces into counter-clockwise ones in GL's reckoning.
+    glFrontFace(GL_CCW);
+    glEnable(GL_SCISSOR_TEST);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_COLOR_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glEnableClientState(GL_SECONDARY_COLOR_ARRAY);
 }
 
 }  // namespace orix
