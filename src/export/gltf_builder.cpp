@@ -13,23 +13,6 @@ namespace orix::gltf {
 
 namespace {
 
-int ComponentsOf(int type) {
-    switch (type) {
-        case TINYGLTF_TYPE_SCALAR:
-            return 1;
-        case TINYGLTF_TYPE_VEC2:
-            return 2;
-        case TINYGLTF_TYPE_VEC3:
-            return 3;
-        case TINYGLTF_TYPE_VEC4:
-            return 4;
-        case TINYGLTF_TYPE_MAT4:
-            return 16;
-        default:
-            return 1;
-    }
-}
-
 // Collects what tinygltf's image writer would have written to a file.
 bool CaptureFile(std::string*, const std::string&, const std::vector<unsigned char>& contents,
                  void* user) {
@@ -55,7 +38,7 @@ int GltfBuilder::AddData(const void* data, size_t size, int target) {
 }
 
 int GltfBuilder::AddFloats(const std::vector<float>& values, int type, int target, bool minMax) {
-    const int n = ComponentsOf(type);
+    const int n = tinygltf::GetNumComponentsInType(uint32_t(type));
     tinygltf::Accessor a;
     a.bufferView = AddData(values.data(), values.size() * sizeof(float), target);
     a.componentType = TINYGLTF_COMPONENT_TYPE_FLOAT;

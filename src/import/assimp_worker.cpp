@@ -68,12 +68,8 @@ void LimitSelf(const Job& job) {
     sigset_t none;
     sigemptyset(&none);
     sigprocmask(SIG_SETMASK, &none, nullptr);
-    // stdout may be the tool's own output; a parser's chatter must not land in it.
-    int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
-    if (null >= 0) {
-        dup2(null, STDOUT_FILENO);
-        close(null);
-    }
+    // stdout may be the tool's own output; a parser's chatter goes where messages go.
+    dup2(STDERR_FILENO, STDOUT_FILENO);
     if (job.pipeFd > 3) close_range(3, unsigned(job.pipeFd) - 1, 0);
     close_range(unsigned(job.pipeFd) + 1, ~0U, 0);
 }
