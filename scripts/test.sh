@@ -10,7 +10,7 @@ run_suite() {
   local dir=$1; shift
   cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
   cmake --build "$dir" -j "$jobs"
-  ctest --test-dir "$dir" --output-on-failure -j "$jobs"
+  ctest --test-dir "$dir" --output-on-failure -j "$jobs" ${ORIX_CTEST_EXCLUDE:+-E "$ORIX_CTEST_EXCLUDE"}
 }
 
 # Device tests run offscreen; a display the caller happens to have must not be used.
@@ -21,5 +21,7 @@ run_suite build -DORIX_BUILD_BENCH=OFF -DORIX_PACKAGE_TESTS=ON
 # LeakSanitizer's stop-the-world scan can crash on llvmpipe's worker threads (a null read inside
 # the sanitizer, not a fault of the program): the sanitizer suite has the driver draw on the
 # calling thread.
-LP_NUM_THREADS=0 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+# The real-window tests run in the optimised suite: under the sanitizers their timings (a window
+# within 20 s of a start, on a machine running other tests) fail by chance, not by fault.
+ORIX_CTEST_EXCLUDE=xvfb LP_NUM_THREADS=0 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
   run_suite build-asan -DORIX_SANITIZE=ON -DORIX_BUILD_BENCH=OFF -DORIX_PACKAGE_TESTS=OFF
