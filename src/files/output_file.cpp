@@ -231,19 +231,11 @@ bool WriteWholeFile(const std::string& path, const void* data, size_t size, std:
 }
 
 std::FILE* OpenLogFile(const std::string& path, std::string* error) {
-    // Put in place empty at once, as any output is, and written on through its descriptor.
-    OutputFile file;
-    if (!file.Open(path, error) || !file.Finish(error)) return nullptr;
-    int fd = dup(file.fd_);
-    if (fd < 0 || !file.Rename(error)) {
-        if (fd >= 0) close(fd);
-        if (error->empty()) *error = "cannot write " + path + ": " + std::strerror(errno);
-        return nullptr;
-    }
-    std::FILE* f = fdopen(fd, "w");
+    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
+    std::FILE* f = fd >= 0 ? fdopen(fd, "w") : nullptr;
     if (!f) {
         *error = "cannot write " + path + ": " + std::strerror(errno);
-        close(fd);
+        if (fd >= 0) close(fd);
     }
     return f;
 }

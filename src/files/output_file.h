@@ -56,7 +56,6 @@ public:
 
 private:
     friend class OutputSet;
-    friend std::FILE* OpenLogFile(const std::string& path, std::string* error);
     /// Flushes, syncs and sets the mode: everything but the rename.
     bool Finish(std::string* error);
     bool Rename(std::string* error);
@@ -90,9 +89,8 @@ private:
     bool failed_ = false;
 };
 
-/// A log written as the program runs (it cannot wait for a commit): a new empty file put in
-/// place of path at once, as an OutputFile is (a link under the name is replaced, not
-/// followed), and written on through its own descriptor; null, with *error, when it cannot be.
+/// A log written as the program runs (it cannot wait for a commit): path emptied or created,
+/// never through a link planted under its name; null, with *error, when it cannot be opened.
 std::FILE* OpenLogFile(const std::string& path, std::string* error);
 
 /// Writes bytes to path through an OutputFile.
