@@ -1,7 +1,7 @@
 // orix pose: plays a model to a frame with a fixed step and prints every node's world matrix.
 // Frames are the file's (first, last or a number within its range, a VUE track's included);
-// the output is one JSON object per node. The frame is reached by seeking to where stepping
-// would be, so any frame of the range takes the same time.
+// the output is one JSON object per node. FramePlayer reaches the frame by seeking to where
+// stepping would be, so any frame of the range takes the same time.
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +14,7 @@
 #include "model_load.h"
 #include "model_options.h"
 #include "model_source.h"
+#include "scene/frame_player.h"
 #include "scene/frame_seek.h"
 #include "scene/mesh.h"
 #include "scene/skinned_character.h"
@@ -42,24 +43,6 @@ void PrintNode(const SceneObject& node, const char* kind, const Mesh* mesh) {
         line += "]";
     }
     std::printf("%s}\n", line.c_str());
-}
-
-// Plays model `frames` frames on from its first, as whole-frame steps (the last one the
-// remainder) would.
-void PlayFrames(SceneObject& model, double frames) {
-    const double whole = std::floor(frames), rest = frames - whole;
-    const int64_t steps = int64_t(whole);
-    const float saved = frameStep;
-    frameStep = 0.0f;
-    if (rest > 0.0) {
-        SeekWholeSteps(model, steps);
-        frameStep = float(rest);
-    } else if (steps > 0) {
-        SeekWholeSteps(model, steps - 1);
-        frameStep = 1.0f;
-    }
-    model.Update(kUpdateAnimate | kUpdateChildren);
-    frameStep = saved;
 }
 
 // The frame asked for within the model's frames, checked the way the engine plays them. 0, or
@@ -114,8 +97,8 @@ int RunPose(const Args& args) {
     double frame = 0.0;
     if (int status = FrameToPose(model, choice, &frame)) return status;
     SkinnedCharacter& c = *model.character;
-    c.SetPlayMode(int32_t(PlayMode::Playing));
-    PlayFrames(c, frame);
+    FramePlayer player(c);
+    player.PlayTo(frame);
     for (int32_t i = 0; i < c.meshCount; ++i)
         PrintNode(*c.meshes[i], "mesh", vertices ? c.meshes[i] : nullptr);
     for (int32_t i = 0; i < c.helperCount; ++i) PrintNode(*c.helpers[i], "helper", nullptr);

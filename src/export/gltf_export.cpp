@@ -11,6 +11,7 @@
 #include "math/types.h"
 #include "modelfile/utf8_text.h"
 #include "render/texture.h"
+#include "scene/frame_player.h"
 #include "scene/frame_seek.h"
 #include "scene/mesh.h"
 #include "scene/skinned_character.h"
@@ -144,12 +145,10 @@ std::vector<NodeTrack> PlayAndSample(SceneObject* player, const SkinnedCharacter
     const size_t nodes = parentOf.size();
     std::vector<NodeTrack> tracks(nodes);
     for (size_t i = 0; i < nodes; ++i) tracks[i].node = int(i);
-    const float savedStep = frameStep;
-    player->SetPlayMode(int32_t(PlayMode::Playing));
+    FramePlayer play(*player);
     std::vector<Matrix> placed(nodes);
     for (int64_t f = 0; f < frames; ++f) {
-        frameStep = f == 0 ? 0.0f : 1.0f;
-        player->Update(kUpdateAnimate | kUpdateChildren);
+        play.PlayTo(double(f));
         // Poses relative to the character, which stands at the glTF scene's origin.
         Matrix toModel = c ? AffineInverse(c->world) : Matrix::Identity();
         for (size_t i = 0; i < objects.size(); ++i) {
@@ -163,7 +162,6 @@ std::vector<NodeTrack> PlayAndSample(SceneObject* player, const SkinnedCharacter
             tracks[i].locals.push_back(ToGltf(local));
         }
     }
-    frameStep = savedStep;
     return tracks;
 }
 

@@ -30,11 +30,23 @@ struct SideFiles {
     std::vector<std::string>* read;
 };
 
+// True when path names a file under the model's own folder: a URI may go down into sub-folders
+// but never up out of it or to an absolute path, so a file cannot pull in what lies elsewhere.
+bool InsideFolder(const SideFiles& side, const std::string& path) {
+    // tinygltf also tries the working folder; only the file's own folder counts.
+    const std::string prefix = side.folder.empty() ? std::string() : side.folder + "/";
+    if (path.compare(0, prefix.size(), prefix) != 0) return false;
+    const std::filesystem::path relative(path.substr(prefix.size()));
+    if (relative.empty() || relative.is_absolute()) return false;
+    for (const auto& part : relative) {
+        if (part == "..") return false;
+    }
+    return true;
+}
+
 bool Exists(const std::string& path, void* user) {
     const SideFiles& side = *static_cast<const SideFiles*>(user);
-    // tinygltf also tries the working folder; only the file's own folder counts.
-    std::string prefix = side.folder.empty() ? std::string() : side.folder + "/";
-    if (path.compare(0, prefix.size(), prefix) != 0) return false;
+    if (!InsideFolder(side, path)) return false;
     std::error_code ec;
     return std::filesystem::is_regular_file(path, ec);
 }
@@ -45,6 +57,10 @@ std::string Expand(const std::string& path, void*) {
 
 bool ReadSide(std::vector<unsigned char>* out, std::string* error, const std::string& path,
               void* user) {
+    if (!InsideFolder(*static_cast<const SideFiles*>(user), path)) {
+        *error = path + " lies outside the model's folder";
+        return false;
+    }
     std::vector<char> bytes;
     if (!ReadWholeFile(path, &bytes, error)) return false;
     static_cast<SideFiles*>(user)->read->push_back(path);

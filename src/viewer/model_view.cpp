@@ -7,6 +7,7 @@
 #include "device/globals.h"
 #include "platform/d3d_constants.h"
 #include "scene/camera.h"
+#include "scene/frame_player.h"
 #include "scene/helper.h"
 #include "scene/light.h"
 #include "scene/material_set.h"
@@ -116,6 +117,8 @@ ModelView::~ModelView() {
 }
 
 void ModelView::Show(SceneObject* model, const ModelFrames& frames) {
+    // The old model's clocks go back to it while it is still here.
+    player_.reset();
     if (!textures_) {
         // The old model's materials get their pictures back before it goes.
         SetTextures(true);
@@ -135,6 +138,7 @@ void ModelView::Show(SceneObject* model, const ModelFrames& frames) {
     frame_ = frames_.first;
     playing = true;
     if (model_) {
+        player_ = std::make_unique<FramePlayer>(*model_);
         FillMissingNormals(*model_);
         // After the light, before the grid and the markers.
         auto& c = scene_->children;
@@ -161,13 +165,9 @@ bool ModelView::HasGeometry() const {
 }
 
 void ModelView::Pose() {
-    if (!model_) return;
-    const float t = static_cast<float>(frame_);
-    ForEachNode(*model_, [t](SceneObject& node) {
-        node.time = t;
-        node.speed = 0.0f;
-        node.playMode = static_cast<int32_t>(PlayMode::Playing);
-    });
+    // Played as `orix pose` plays it; the player holds the clocks, so the render pass's update
+    // keeps this pose.
+    if (player_) player_->PlayTo(frame_ - frames_.first);
 }
 
 float ModelView::Aspect() const {

@@ -7,8 +7,8 @@
 ///
 /// The view owns its scene objects, never the model: Show takes a model the caller keeps alive
 /// until the next Show (or the view's end). The engine (and its device) must outlive the view.
-/// Playback: the view sets every node's time to its own frame each frame, so the picture depends
-/// on the frame alone, never on the frame clock. Single-threaded.
+/// Playback: the view plays the model to its own frame as `orix pose` does (FramePlayer), so the
+/// picture depends on the frame alone, never on the frame clock. Single-threaded.
 #pragma once
 
 #include <cstdint>
@@ -21,6 +21,8 @@
 #include "viewer/orbit_view.h"
 
 namespace orix {
+
+class FramePlayer;
 
 class Camera;
 class Engine;
@@ -105,6 +107,7 @@ private:
     SceneObject* model_ = nullptr;
     ModelFrames frames_;
     double frame_ = 0.0;
+    std::unique_ptr<FramePlayer> player_;
     bool textures_ = true;
     std::vector<std::pair<MaterialSet*, std::vector<TextureHandle>>> savedTextures_;
 };

@@ -657,6 +657,12 @@ TEST_F(ImportTest, PicturesAndBuffersInSubFoldersAreFound) {
         EXPECT_EQ(info.status, 0) << info.err;
         EXPECT_NE(info.out.find("texture scene_0.jpg"), std::string::npos) << file << info.out;
     }
+    // Up and out of the model's folder is not followed, though the file is there.
+    Write("shop/up.gltf", w.Text("../shop/data/scene.bin"));
+    ToolRun up = Orix("convert shop/up.gltf");
+    EXPECT_EQ(up.status, 1) << up.err;
+    EXPECT_NE(up.err.find("scene.bin"), std::string::npos) << up.err;
+    EXPECT_FALSE(fs::exists(dir_ / "shop/up.bne"));
 }
 
 // A PNG file's RGB pixels; empty when it cannot be read.

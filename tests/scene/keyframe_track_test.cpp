@@ -8,6 +8,7 @@
 
 #include "device/globals.h"
 #include "math/quaternion.h"
+#include "scene/frame_player.h"
 #include "scene/frame_seek.h"
 #include "scene/scene_object.h"
 #include "scene/static_keys.h"
@@ -306,6 +307,35 @@ TEST_F(KeyframeTrackTest, SeekingPosesAsSteppingDoesOverLoopsAndStops) {
     EXPECT_TRUE(FramesStepExactly(-kMaxSteppedFrame, kMaxSteppedFrame - 1));
     EXPECT_FALSE(FramesStepExactly(0, kMaxSteppedFrame));
     EXPECT_FALSE(FramesStepExactly(-kMaxSteppedFrame - 1, 0));
+}
+
+// Frames asked in any order (on, back, fractions, the same twice) pose as the engine's stepping
+// from the first frame does, and an update between calls (a render pass) keeps the pose.
+TEST_F(KeyframeTrackTest, PlayingToFramesInAnyOrderPosesAsSteppingFromTheStart) {
+    PlayedTree played;
+    FramePlayer player(played.root);
+    for (double frames : {0.0, 1.0, 2.0, 3.0, 9.0, 4.5, 4.5, 5.0, 6.0, 0.0, 100.0, 101.0, 2.25, 3.0,
+                          1001.0, 1002.0}) {
+        SCOPED_TRACE(frames);
+        player.PlayTo(frames);
+        frameStep = 0.7f;
+        played.root.Update(kUpdateAnimate | kUpdateChildren);
+        PlayedTree stepped;
+        const double whole = std::floor(frames);
+        frameStep = 0.0f;
+        stepped.root.Update(kUpdateAnimate | kUpdateChildren);
+        frameStep = 1.0f;
+        for (double k = 0; k < whole; ++k) stepped.root.Update(kUpdateAnimate | kUpdateChildren);
+        if (frames > whole) {
+            frameStep = float(frames - whole);
+            stepped.root.Update(kUpdateAnimate | kUpdateChildren);
+        }
+        for (size_t i = 0; i < 4; ++i) {
+            const SceneObject &a = *played.Nodes()[i], &b = *stepped.Nodes()[i];
+            EXPECT_EQ(a.time, b.time) << i;
+            EXPECT_EQ(MaxDifference(a.world, b.world), 0.0f) << i;
+        }
+    }
 }
 
 }  // namespace
