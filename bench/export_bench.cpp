@@ -31,11 +31,11 @@ std::unique_ptr<SkinnedCharacter> MovingHelper(int32_t frames) {
 
 void BM_ExportHelper(benchmark::State& state) {
     const int32_t frames = int32_t(state.range(0));
-    std::unique_ptr<SkinnedCharacter> c = MovingHelper(frames);
-    gltf::ExportSource source;
-    source.character = c.get();
-    source.firstFrame = 0;
-    source.lastFrame = frames;
+    LoadedModel model;
+    model.character = MovingHelper(frames);
+    model.firstFrame = 0;
+    model.lastFrame = frames;
+    const gltf::ExportSource source{model, std::string(), false};
     const std::string path = "/tmp/orix-export-bench-" + std::to_string(frames) + ".glb";
     for (auto _ : state) {
         gltf::ExportResult result = gltf::ExportGltf(source, path);

@@ -114,12 +114,12 @@ void FrameCapture::Record(PrimitiveType type, VertexType vertexType, const void*
     inner_.GetLightState(LIGHTSTATE_AMBIENT, &d.ambient);
     uint32_t material = 0;
     inner_.GetLightState(LIGHTSTATE_MATERIAL, &material);
-    if (!inner_.GetMaterial(material, &d.material)) d.material = MaterialRecord();
+    if (!inner_.GetMaterial(MaterialHandle(material), &d.material)) d.material = MaterialRecord();
     for (LightHandle h : attached_) {
         LightRecord l;
         if (inner_.GetLight(h, &l) && (l.flags & LIGHT_ACTIVE)) d.lights.push_back(l);
     }
-    d.texture = CaptureTexture(d.states[RS_TEXTUREHANDLE]);
+    d.texture = CaptureTexture(TextureHandle(d.states[RS_TEXTUREHANDLE]));
     frame_->draws.push_back(std::move(d));
 }
 

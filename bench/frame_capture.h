@@ -150,7 +150,7 @@ private:
     GraphicsDevice& inner_;
     CapturedFrame* frame_ = nullptr;
     bool discard_ = false;
-    MaterialHandle background_ = 0;
+    MaterialHandle background_;
     std::vector<LightHandle> attached_;
     std::map<TextureHandle, SurfaceHandle> surfaceOf_;
     std::set<SurfaceHandle> keyed_;

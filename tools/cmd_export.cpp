@@ -34,23 +34,6 @@ int CheckNames(const std::string& in, const std::string& out, const ModelSource&
     return clash.empty() ? 0 : UsageError(clash);
 }
 
-// The model as the export reads it.
-gltf::ExportSource ExportSourceOf(const LoadedModel& model, const std::string& in, uint32_t flags) {
-    gltf::ExportSource source;
-    source.character = model.character.get();
-    source.mesh = model.mesh.get();
-    source.materialPictures = model.materialPictures;
-    source.materialNames = model.materialNames;
-    source.pictureFolder = FolderOf(in);
-    source.firstFrame = model.firstFrame;
-    source.lastFrame = model.lastFrame;
-    source.framesPerSecond = model.framesPerSecond;
-    source.blackIsTransparent = (flags & kBneBlackIsTransparent) != 0;
-    source.collisionMeshes = model.collisionMeshes;
-    source.inputs = model.inputs;
-    return source;
-}
-
 }  // namespace
 
 const CommandOptions& ExportOptions() {
@@ -83,7 +66,9 @@ int RunExport(const Args& args) {
     std::string clash = FindOutputClash(model.inputs, {out});
     if (!clash.empty()) return UsageError(clash);
 
-    gltf::ExportResult result = gltf::ExportGltf(ExportSourceOf(model, in, options.flags), out);
+    const gltf::ExportSource source{model, FolderOf(in),
+                                    (options.flags & kBneBlackIsTransparent) != 0};
+    gltf::ExportResult result = gltf::ExportGltf(source, out);
     for (const std::string& note : result.notes) PrintLine(stderr, "orix export: " + note);
     if (!result.written) {
         PrintLine(stderr, "orix: " + result.error);

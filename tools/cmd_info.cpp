@@ -211,8 +211,8 @@ int32_t MaterialIndexOf(const LoadedModel& model, const MaterialSet* set) {
 }
 
 std::string MaterialText(const LoadedModel& model, const MaterialSet& s, size_t index) {
-    std::string picture = model.PictureOf(&s.main);
-    return "material " + std::to_string(index) + " " + Quoted(model.NameOf(&s)) + ": " +
+    std::string picture = model.materials.PictureOf(&s.main);
+    return "material " + std::to_string(index) + " " + Quoted(model.materials.NameOf(&s)) + ": " +
            std::to_string(s.subMaterialCount) + " sub-materials" +
            (s.main.collision ? ", collision" : "") +
            (picture.empty() ? "" : ", picture " + PrintableText(picture));
@@ -221,12 +221,13 @@ std::string MaterialText(const LoadedModel& model, const MaterialSet& s, size_t 
 std::string MaterialJson(const LoadedModel& model, const MaterialSet& s) {
     std::string subPictures;
     for (int32_t i = 0; i < s.subMaterialCount; ++i)
-        subPictures += (i ? ", " : "") + OrNull(model.PictureOf(&s.subMaterials[size_t(i)]));
-    return "{\"name\": " + JsonString(model.NameOf(&s)) +
+        subPictures +=
+            (i ? ", " : "") + OrNull(model.materials.PictureOf(&s.subMaterials[size_t(i)]));
+    return "{\"name\": " + JsonString(model.materials.NameOf(&s)) +
            ", \"collision\": " + std::string(s.main.collision ? "true" : "false") +
            ", \"subMaterials\": " + std::to_string(s.subMaterialCount) +
-           ", \"texture\": " + OrNull(model.PictureOf(&s.main)) + ", \"subMaterialTextures\": [" +
-           subPictures + "]}";
+           ", \"texture\": " + OrNull(model.materials.PictureOf(&s.main)) +
+           ", \"subMaterialTextures\": [" + subPictures + "]}";
 }
 
 void AddMaterial(const LoadedModel& model, const MaterialSet& s, InfoLists* out) {

@@ -18,21 +18,6 @@
 
 namespace orix::tool {
 
-std::string LoadedModel::PictureOf(const Material* m) const {
-    std::string name;
-    for (const auto& p : materialPictures) {
-        if (p.first == m) name = p.second;
-    }
-    return name;
-}
-
-std::string LoadedModel::NameOf(const MaterialSet* m) const {
-    for (const auto& p : materialNames) {
-        if (p.first == m) return p.second;
-    }
-    return std::string();
-}
-
 bool LoadCompanions(LoadedModel& model, const std::string& modelPath, std::string vue,
                     std::string skin, bool noVue, bool noSkin) {
     SkinnedCharacter& character = *model.character;
@@ -103,8 +88,7 @@ void Record(const ModelBuilder& builder, const std::string& path, LoadedModel* o
         std::string found = FindPicture(name, FolderOf(path));
         if (!found.empty() && !IsHeldPicture(found)) out->inputs.push_back(found);
     }
-    out->materialPictures = builder.MaterialPictures();
-    out->materialNames = builder.MaterialNames();
+    out->materials = builder.Materials();
     out->firstFrame = builder.FirstFrame();
     out->lastFrame = builder.LastFrame();
     out->ticksPerFrame = builder.TicksPerFrame();

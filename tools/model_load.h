@@ -17,7 +17,7 @@
 #include <utility>
 #include <vector>
 
-#include "math/vector3.h"
+#include "modelfile/loaded_model.h"
 
 namespace orix {
 class Mesh;
@@ -28,36 +28,6 @@ struct MaterialSet;
 }  // namespace orix
 
 namespace orix::tool {
-
-// A model as a command sees it: a character, or one mesh (--as mesh).
-struct LoadedModel {
-    std::unique_ptr<SkinnedCharacter> character;
-    std::unique_ptr<Mesh> mesh;
-    std::vector<std::string> pictures;
-    std::vector<std::pair<const Material*, std::string>> materialPictures;
-    std::vector<std::pair<const MaterialSet*, std::string>> materialNames;
-    int32_t firstFrame = 0;  // the file's scene frames
-    int32_t lastFrame = 0;
-    // The export's *SCENE_FRAMESPEED; where the file has none (BNE never has), 4800 / ticks per
-    // frame, marked derived.
-    double framesPerSecond = 30.0;
-    bool frameSpeedDerived = false;
-    int32_t ticksPerFrame = 160;
-    std::vector<std::string> warnings;    // every warning of the load, one line each
-    bool isBne = false;                   // the content was a BNE file
-    bool isGltf = false;                  // the content was a glTF file
-    std::vector<std::string> animations;  // a glTF file's animations, by name
-    int animation = -1;                   // the one loaded
-    bool anyVertex = false;               // boxMin and boxMax hold the file's vertices
-    Vector3 boxMin;                       // bounds of every vertex read, in engine space
-    Vector3 boxMax;
-    std::vector<std::string> collisionMeshes;  // left out of the model, by name
-    // Every file the load read (the model, its pictures, its skin and animation files), which
-    // no output may replace.
-    std::vector<std::string> inputs;
-    std::string PictureOf(const Material* m) const;
-    std::string NameOf(const MaterialSet* m) const;
-};
 
 // Reads path's bytes and type, a format assimp reads imported as glTF, its import's warnings on
 // stderr; false after saying why it cannot be read.

@@ -5,34 +5,6 @@
 
 namespace orix::tool {
 
-namespace {
-
-std::string Lower(std::string text) {
-    for (char& c : text) c = char(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    return text;
-}
-
-}  // namespace
-
-std::string FolderOf(const std::string& path) {
-    size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1 == 1 ? 1 : slash);
-}
-
-std::string FileName(const std::string& path) {
-    return std::filesystem::path(path).filename().string();
-}
-
-bool HasExtension(const std::string& path, const std::string& extension) {
-    if (path.size() < extension.size()) return false;
-    return Lower(path.substr(path.size() - extension.size())) == Lower(extension);
-}
-
-std::string LowerExtension(const std::string& path) {
-    const size_t dot = path.find_last_of('.');
-    return dot == std::string::npos ? std::string() : Lower(path.substr(dot));
-}
-
 std::string BneNameFor(const std::string& aseName) {
     size_t slash = aseName.find_last_of("/\\");
     size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
@@ -59,7 +31,7 @@ std::string CompanionFile(const std::string& modelPath, const char* extension) {
     if (modelPath.empty() || !extension) return std::string();
     const fs::path model(modelPath);
     const std::string stem = model.stem().string();
-    const std::string wanted = Lower(extension);
+    const std::string wanted = LowerAscii(extension);
     fs::path folder = model.parent_path();
     if (folder.empty()) folder = ".";
     std::error_code ec;
@@ -69,7 +41,7 @@ std::string CompanionFile(const std::string& modelPath, const char* extension) {
     std::string found;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         const fs::path& p = it->path();
-        if (p.stem().string() != stem || Lower(p.extension().string()) != wanted) continue;
+        if (p.stem().string() != stem || LowerAscii(p.extension().string()) != wanted) continue;
         if (!it->is_regular_file(ec) || p == model) continue;
         // The same name every run, whatever order the folder lists its files in.
         if (found.empty() || p.string() < found) found = p.string();

@@ -5,16 +5,10 @@
 
 #include <string>
 
+#include "files/path_text.h"
+
 namespace orix::tool {
 
-// The folder holding path ("" for a bare name).
-std::string FolderOf(const std::string& path);
-// path's last component.
-std::string FileName(const std::string& path);
-// True when path ends in extension (".bne"), in any case.
-bool HasExtension(const std::string& path, const std::string& extension);
-// path's extension from its last dot, lower-cased ("" without one).
-std::string LowerExtension(const std::string& path);
 // The name convert gives the copy of aseName: its extension replaced by ".bne" (added when
 // it has none), in the same folder.
 std::string BneNameFor(const std::string& aseName);

@@ -37,7 +37,7 @@ private:
 
 void StandInForMissingPictures(const LoadedModel& model, SceneObject* shown) {
     std::vector<const Material*> pictured;
-    for (const auto& p : model.materialPictures) pictured.push_back(p.first);
+    for (const auto& p : model.materials.pictures) pictured.push_back(p.first);
     if (shown) GreyMissingPictures(*shown, pictured);
 }
 

@@ -18,7 +18,7 @@ Display::~Display() {
     delete zBuffer;
     zBuffer = nullptr;
     clipper = nullptr;
-    palette = 0;
+    palette = {};
     directDraw.reset();
 }
 

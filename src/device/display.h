@@ -68,7 +68,7 @@ public:
     Surface* primary = nullptr;
     Surface* backBuffer = nullptr;
     ZBuffer* zBuffer = nullptr;
-    PaletteHandle palette = 0;
+    PaletteHandle palette;
     void* clipper = nullptr;  ///< the full-screen set-up makes none
     int32_t width = 0;
     int32_t height = 0;

@@ -91,10 +91,10 @@ public:
     bool fullScreen = true;
     float scaleX = 0.0f;
     float scaleY = 0.0f;
-    MaterialHandle drawingMaterial = 0;
-    MaterialHandle drawingMaterialHandle = 0;
-    MaterialHandle backgroundMaterial = 0;
-    MaterialHandle backgroundMaterialHandle = 0;
+    MaterialHandle drawingMaterial;
+    MaterialHandle drawingMaterialHandle;
+    MaterialHandle backgroundMaterial;
+    MaterialHandle backgroundMaterialHandle;
     const Material* currentMaterial = nullptr;
     /// The device the set-up made (device points at it); empty for an attached device.
     std::unique_ptr<GraphicsDevice> ownedDevice;

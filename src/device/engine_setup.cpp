@@ -149,7 +149,7 @@ void Engine::CreateDeviceObjects() {
     drawingMaterial = device->CreateMaterial();
     device->SetMaterial(drawingMaterial, record);
     drawingMaterialHandle = drawingMaterial;
-    device->SetLightState(LIGHTSTATE_MATERIAL, drawingMaterialHandle);
+    device->SetLightState(LIGHTSTATE_MATERIAL, drawingMaterialHandle.value);
 
     backgroundMaterial = device->CreateMaterial();
     device->SetMaterial(backgroundMaterial, record);
@@ -167,8 +167,8 @@ Engine::~Engine() {
         if (drawingMaterial) device->ReleaseMaterial(drawingMaterial);
         if (backgroundMaterial) device->ReleaseMaterial(backgroundMaterial);
     }
-    drawingMaterial = drawingMaterialHandle = 0;
-    backgroundMaterial = backgroundMaterialHandle = 0;
+    drawingMaterial = drawingMaterialHandle = {};
+    backgroundMaterial = backgroundMaterialHandle = {};
     currentMaterial = nullptr;
     if (ownedDevice) {
         device = nullptr;

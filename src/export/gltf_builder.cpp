@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 
+#include "files/path_text.h"
 #include "picture/bmp_picture.h"
 #include "picture/jpeg_picture.h"
 #include "picture/tga_png_picture.h"

@@ -71,7 +71,6 @@ private:
     int MaterialFor(const Mesh& m, const Material* material, const std::string& name,
                     const float color[3], bool prelit);
     int TextureFor(const std::string& pictureName, bool* cutOut);
-    std::string PictureOf(const Material* material) const;
 
     const ExportSource& source_;
     GltfBuilder& b_;

@@ -8,6 +8,7 @@
 #include "export/gltf_axes.h"
 #include "export/gltf_builder.h"
 #include "export/gltf_files.h"
+#include "files/path_text.h"
 #include "math/types.h"
 #include "modelfile/utf8_text.h"
 #include "render/texture.h"
@@ -84,13 +85,13 @@ SkinPlanOut PlanSkin(const SkinnedCharacter& c, std::vector<std::string>& notes)
 
 // The frames the engine plays: the scene's range, longer when a VUE track runs past it.
 int64_t FrameCount(const ExportSource& source, const std::vector<SceneObject*>& objects) {
-    int64_t last = source.lastFrame;
+    int64_t last = source.model.lastFrame;
     for (const SceneObject* o : objects) {
         if (o->motionMode == MotionMode::MatrixTrack && o->MatrixKeyCount() > 0)
             last =
                 std::max<int64_t>(last, int64_t{o->firstFrame} + int64_t(o->MatrixKeyCount()) - 1);
     }
-    return std::max<int64_t>(1, last - source.firstFrame + 1);
+    return std::max<int64_t>(1, last - source.model.firstFrame + 1);
 }
 
 // The rest transform of a node: its first frame, as translation, rotation and scale, or as a
@@ -175,19 +176,19 @@ ExportResult ExportGltf(const ExportSource& source, const std::string& path) {
         result.error = path + ": the name must end in .glb or .gltf";
         return result;
     }
-    SkinnedCharacter* c = source.character;
+    SkinnedCharacter* c = source.model.character.get();
     std::vector<SceneObject*> objects;
     if (c) {
         for (int32_t i = 0; i < c->meshCount; ++i) objects.push_back(c->meshes[i]);
         for (int32_t i = 0; i < c->helperCount; ++i) objects.push_back(c->helpers[i]);
-    } else if (source.mesh) {
-        objects.push_back(source.mesh);
+    } else if (source.model.mesh.get()) {
+        objects.push_back(source.model.mesh.get());
     }
     if (objects.empty()) {
         result.error = "the model holds no mesh or helper to export";
         return result;
     }
-    for (const std::string& name : source.collisionMeshes)
+    for (const std::string& name : source.model.collisionMeshes)
         result.notes.push_back("collision mesh " + name + " left out: it is never drawn");
 
     GltfBuilder b;
@@ -236,9 +237,9 @@ ExportResult ExportGltf(const ExportSource& source, const std::string& path) {
     }
 
     const int64_t frames = FrameCount(source, objects);
-    const int64_t lastFrame = int64_t{source.firstFrame} + frames - 1;
-    if (!FramesStepExactly(source.firstFrame, lastFrame)) {
-        result.error = "frames " + std::to_string(source.firstFrame) + " to " +
+    const int64_t lastFrame = int64_t{source.model.firstFrame} + frames - 1;
+    if (!FramesStepExactly(source.model.firstFrame, lastFrame)) {
+        result.error = "frames " + std::to_string(source.model.firstFrame) + " to " +
                        std::to_string(lastFrame) + " reach past frame " +
                        std::to_string(kMaxSteppedFrame) +
                        " (2^24), where the engine's time stops advancing";
@@ -259,7 +260,7 @@ ExportResult ExportGltf(const ExportSource& source, const std::string& path) {
         int index = meshes.AddMesh(*m, m == skinMesh ? &skin.mesh : nullptr, &replaced[i]);
         model.nodes[i].mesh = index;
     }
-    SceneObject* player = c ? static_cast<SceneObject*>(c) : source.mesh;
+    SceneObject* player = c ? static_cast<SceneObject*>(c) : source.model.mesh.get();
     std::vector<NodeTrack> tracks =
         PlayAndSample(player, c, objects, skinMesh, stillNode, parentOf, frames);
     const size_t nodes = model.nodes.size();
@@ -276,7 +277,7 @@ ExportResult ExportGltf(const ExportSource& source, const std::string& path) {
         model.nodes[size_t(nodeOf[skinMesh])].skin = int(model.skins.size() - 1);
     }
     std::vector<double> times;
-    const double fps = source.framesPerSecond > 0.0 ? source.framesPerSecond : 30.0;
+    const double fps = source.model.framesPerSecond > 0.0 ? source.model.framesPerSecond : 30.0;
     for (int64_t f = 0; f < frames; ++f) times.push_back(double(f) / fps);
     std::vector<NodeTrack> moving;
     for (size_t i = 0; i < nodes; ++i) {
@@ -304,7 +305,7 @@ ExportResult ExportGltf(const ExportSource& source, const std::string& path) {
     for (tinygltf::Image& im : model.images) im.name = AsUtf8(im.name);
 
     if (!model.buffers.empty() && model.buffers[0].data.empty()) model.buffers.clear();
-    if (!WriteGltfFiles(model, b.pictureFiles, path, binary, source.inputs, &result.error))
+    if (!WriteGltfFiles(model, b.pictureFiles, path, binary, source.model.inputs, &result.error))
         return result;
     result.written = true;
     return result;

@@ -20,36 +20,19 @@
 /// (its time and pose change) and must not be drawn while the export runs. Single-threaded.
 #pragma once
 
-#include <cstdint>
 #include <string>
-#include <utility>
 #include <vector>
 
-namespace orix {
-class Mesh;
-class SkinnedCharacter;
-struct Material;
-struct MaterialSet;
-}  // namespace orix
+#include "modelfile/loaded_model.h"
 
 namespace orix::gltf {
 
+/// What the export reads: the load's result, by reference, and how its pictures are read.
 struct ExportSource {
-    SkinnedCharacter* character = nullptr;  ///< one of these two
-    Mesh* mesh = nullptr;
-    /// The picture each material was given and the name of each top-level material, as the
-    /// model builder recorded them.
-    std::vector<std::pair<const Material*, std::string>> materialPictures;
-    std::vector<std::pair<const MaterialSet*, std::string>> materialNames;
+    const LoadedModel& model;
     /// Pictures not found by their own name are looked for here (the model's folder).
     std::string pictureFolder;
-    int32_t firstFrame = 0;  ///< the scene's frame range
-    int32_t lastFrame = 0;
-    double framesPerSecond = 30.0;
-    bool blackIsTransparent = false;           ///< the load's colour-key flag
-    std::vector<std::string> collisionMeshes;  ///< left out of the model by the loader
-    /// The files the load read: a side file of a .gltf never replaces one of them.
-    std::vector<std::string> inputs;
+    bool blackIsTransparent = false;  ///< the load's colour-key flag
 };
 
 struct ExportResult {

@@ -39,14 +39,6 @@ MeshWriter::MeshWriter(const ExportSource& source, GltfBuilder& builder, bool bi
                        std::vector<std::string>& notes)
     : source_(source), b_(builder), binary_(binary), notes_(notes) {}
 
-std::string MeshWriter::PictureOf(const Material* material) const {
-    std::string name;
-    for (const auto& p : source_.materialPictures) {
-        if (p.first == material) name = p.second;
-    }
-    return name;
-}
-
 int MeshWriter::TextureFor(const std::string& pictureName, bool* cutOut) {
     auto known = textures_.find(pictureName);
     if (known != textures_.end()) {
@@ -114,7 +106,7 @@ int MeshWriter::MaterialFor(const Mesh& m, const Material* material, const std::
     out.pbrMetallicRoughness.metallicFactor = 0.0;
     out.pbrMetallicRoughness.roughnessFactor = 1.0;
     bool cutOut = false;
-    std::string picture = material ? PictureOf(material) : std::string();
+    std::string picture = material ? source_.model.materials.PictureOf(material) : std::string();
     if (!picture.empty()) {
         int texture = TextureFor(picture, &cutOut);
         if (texture >= 0) out.pbrMetallicRoughness.baseColorTexture.index = texture;
@@ -150,10 +142,7 @@ int MeshWriter::AddMesh(const Mesh& m, const MeshSkin* skin, size_t* replaced) {
     const bool prelit = m.vertexFormat == 1;
 
     std::vector<PartSource> parts;
-    std::string setName;
-    for (const auto& p : source_.materialNames) {
-        if (p.first == m.materials) setName = p.second;
-    }
+    const std::string setName = source_.model.materials.NameOf(m.materials);
     if (m.materials && m.materials->hasSubMaterials) {
         int32_t count = std::min(m.materials->subMaterialCount, m.subMeshCount);
         // Gathered lists stay where they are as the parts grow: their pointers hold.
@@ -213,7 +202,8 @@ int MeshWriter::AddMesh(const Mesh& m, const MeshSkin* skin, size_t* replaced) {
         if (indices.empty()) continue;
         // Without texture coordinates the engine still draws a picture, all from its corner
         // texel (0, 0); glTF wants coordinates wherever there is a picture.
-        const bool textured = m.texCoordCount > 0 || !PictureOf(s.material).empty();
+        const bool textured =
+            m.texCoordCount > 0 || !source_.model.materials.PictureOf(s.material).empty();
         std::vector<float> positions, normals, uvs, colors, weights;
         std::vector<uint16_t> joints;
         bool sameColor = true;

@@ -1,14 +1,28 @@
-#include "modelfile/byte_cursor.h"
+#include "files/byte_cursor.h"
 
 #include <cstring>
 
 namespace orix {
+
+bool ByteCursor::ReadU16(uint16_t* out) {
+    if (Remaining() < 2) return false;
+    *out = uint16_t(data_[offset_] | (data_[offset_ + 1] << 8));
+    offset_ += 2;
+    return true;
+}
 
 bool ByteCursor::ReadU32(uint32_t* out) {
     if (Remaining() < 4) return false;
     const uint8_t* p = data_ + offset_;
     *out = uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
     offset_ += 4;
+    return true;
+}
+
+bool ByteCursor::ReadI32(int32_t* out) {
+    uint32_t bits = 0;
+    if (!ReadU32(&bits)) return false;
+    std::memcpy(out, &bits, sizeof bits);
     return true;
 }
 

@@ -1,5 +1,6 @@
 /// \file
-/// ByteCursor: a bounds-checked read position over a byte buffer, for the binary model readers.
+/// ByteCursor: a bounds-checked read position over a byte buffer, for the binary readers (models
+/// and pictures).
 ///
 /// Every read either succeeds whole or fails and leaves the position where it was, so a reader
 /// can stop at the end of the data without having consumed half a field. Integers and floats are
@@ -29,7 +30,9 @@ public:
         *out = data_[offset_++];
         return true;
     }
+    bool ReadU16(uint16_t* out);
     bool ReadU32(uint32_t* out);
+    bool ReadI32(int32_t* out);
     bool ReadF32(float* out);
     /// Reads a zero-terminated string, keeping at most maxLength bytes of its text in out; false
     /// when no zero byte comes before the end (nothing is consumed then).
@@ -42,6 +45,12 @@ public:
     bool Skip(size_t count) {
         if (Remaining() < count) return false;
         offset_ += count;
+        return true;
+    }
+    /// Moves to offset; false (and no move) past the end.
+    bool Seek(size_t offset) {
+        if (offset > size_) return false;
+        offset_ = offset;
         return true;
     }
     /// True when count elements of elementSize bytes fit in what remains (no overflow).

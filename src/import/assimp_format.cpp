@@ -2,6 +2,7 @@
 #include <cstring>
 #include <string>
 
+#include "files/path_text.h"
 #include "import/assimp_import.h"
 #include "modelfile/model_text.h"
 #include "render/texture.h"

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "files/input_file.h"
+#include "files/path_text.h"
 #include "import/assimp_io.h"
 #include "render/texture.h"
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "files/input_file.h"
+#include "files/path_text.h"
 #include "modelfile/ase_tokenizer.h"
 #include "modelfile/model_text.h"
 #include "modelfile/orix_file_ase.h"

@@ -69,7 +69,4 @@ private:
     size_t pos_ = 0;
 };
 
-/// ASCII letters compared without regard to case.
-bool EqualsIgnoringCase(std::string_view a, std::string_view b);
-
 }  // namespace orix

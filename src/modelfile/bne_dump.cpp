@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "files/byte_cursor.h"
 #include "modelfile/bne_format.h"
-#include "modelfile/byte_cursor.h"
 
 namespace orix {
 

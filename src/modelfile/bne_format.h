@@ -8,14 +8,14 @@
 /// 255 bytes. Tag 40 ends the file. Tags 0 and 41 to 255 are never written; readers skip them as
 /// one-byte records.
 ///
-/// Depends on: modelfile/byte_cursor.h. Limits: at most 12 fields and one string per record.
+/// Depends on: files/byte_cursor.h. Limits: at most 12 fields and one string per record.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
-#include "modelfile/byte_cursor.h"
+#include "files/byte_cursor.h"
 
 namespace orix {
 

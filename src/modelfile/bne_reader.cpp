@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "files/input_file.h"
+#include "files/path_text.h"
 #include "modelfile/orix_file_bne.h"
 #include "platform/messages.h"
 #include "render/texture.h"

@@ -76,8 +76,7 @@ bool ModelBuilder::Begin(const std::string& sourceName, uint32_t flags) {
     warnings_.clear();
     missingPictures_.clear();
     framesPerSecond_ = 0.0;
-    materialPictures_.clear();
-    materialNames_.clear();
+    materials_.Clear();
     if (mipmap_ && (mipmapLevels_ < 1 || mipmapLevels_ > OrixFileBne::kMaxMipmapLevels)) {
         return Refuse("Mipmap level count " + std::to_string(mipmapLevels_) +
                       " is outside 1 to 9: " + sourceName);
@@ -191,7 +190,7 @@ bool ModelBuilder::BeginMaterial(const std::string& name) {
         material_->collision = collision_;
     }
     if (currentSet_ && (character_ || materialCount_ == 0))
-        materialNames_.push_back({currentSet_, name});
+        materials_.names.push_back({currentSet_, name});
     ++materialCount_;
     return true;
 }
@@ -239,7 +238,7 @@ bool ModelBuilder::MapDiffuse(const std::string& pictureName) {
         return true;
     }
     pictures_.push_back(pictureName);
-    if (material_) materialPictures_.push_back({material_, pictureName});
+    if (material_) materials_.pictures.push_back({material_, pictureName});
     uint32_t colorKey = blackIsTransparent_ ? 0u : 0xFFFFFFFFu;
     GraphicsDevice* device = theEngine ? theEngine->device : nullptr;
     std::vector<std::string> names = {pictureName};
@@ -282,14 +281,6 @@ void ModelBuilder::NotePictureMissing(const std::string& name) {
     missingPictures_.push_back(name);
     std::string where = pictureFolder_.empty() ? std::string(".") : pictureFolder_;
     Warn("picture \"" + name + "\" not found (as named, nor in " + where + ")");
-}
-
-std::string ModelBuilder::PictureOf(const Material* material) const {
-    std::string name;
-    for (const auto& p : materialPictures_) {
-        if (p.first == material) name = p.second;
-    }
-    return name;
 }
 
 void ModelBuilder::SubMaterialList() {

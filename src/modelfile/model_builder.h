@@ -33,6 +33,7 @@
 
 #include "math/matrix.h"
 #include "math/vector3.h"
+#include "modelfile/material_notes.h"
 
 namespace orix {
 
@@ -171,14 +172,9 @@ public:
     const std::vector<std::string>& CollisionMeshNames() const { return collisionMeshNames_; }
     /// Pictures named by the file, in order, and the one each material was given.
     const std::vector<std::string>& PictureNames() const { return pictures_; }
-    std::string PictureOf(const Material* material) const;
-    const std::vector<std::pair<const Material*, std::string>>& MaterialPictures() const {
-        return materialPictures_;
-    }
-    /// The name each top-level material was made with.
-    const std::vector<std::pair<const MaterialSet*, std::string>>& MaterialNames() const {
-        return materialNames_;
-    }
+    std::string PictureOf(const Material* material) const { return materials_.PictureOf(material); }
+    /// The picture each material was given and the name each top-level material was made with.
+    const MaterialNotes& Materials() const { return materials_; }
     const Vector3& BoxMin() const { return boxMin_; }
     const Vector3& BoxMax() const { return boxMax_; }
     /// A vertex was read, so the box holds something.
@@ -243,8 +239,7 @@ private:
     bool anyVertexAtNodeStart_ = false;
     int64_t bakedPoseCount_ = 0;  ///< poses baked so far in this load, nodes together
     std::vector<std::string> pictures_;
-    std::vector<std::pair<const Material*, std::string>> materialPictures_;
-    std::vector<std::pair<const MaterialSet*, std::string>> materialNames_;
+    MaterialNotes materials_;
     std::vector<std::string> collisionMeshNames_;
     std::vector<PendingParent> pendingParents_;
     std::vector<SceneObject*> pendingKeys_;  ///< finished nodes whose parent was not yet known

@@ -4,7 +4,9 @@
 #include <cstring>
 #include <vector>
 
+#include "files/byte_cursor.h"
 #include "files/input_file.h"
+#include "files/path_text.h"
 #include "picture/held_pictures.h"
 #include "platform/messages.h"
 
@@ -23,49 +25,6 @@ enum : uint32_t {
 // Files larger than any picture we accept plus its headers are not read into memory at all.
 constexpr long kMaxFileBytes = kMaxPictureBytes + (1 << 20);
 
-// Little-endian reads that fail instead of running past the end.
-class Cursor {
-public:
-    Cursor(const uint8_t* data, size_t size) : data_(data), size_(size) {}
-    bool Seek(size_t pos) {
-        if (pos > size_) return false;
-        pos_ = pos;
-        return true;
-    }
-    size_t Pos() const { return pos_; }
-    size_t Left() const { return size_ - pos_; }
-    bool U8(uint8_t* v) {
-        if (Left() < 1) return false;
-        *v = data_[pos_++];
-        return true;
-    }
-    bool U16(uint16_t* v) {
-        if (Left() < 2) return false;
-        *v = static_cast<uint16_t>(data_[pos_] | (data_[pos_ + 1] << 8));
-        pos_ += 2;
-        return true;
-    }
-    bool U32(uint32_t* v) {
-        if (Left() < 4) return false;
-        *v = uint32_t{data_[pos_]} | (uint32_t{data_[pos_ + 1]} << 8) |
-             (uint32_t{data_[pos_ + 2]} << 16) | (uint32_t{data_[pos_ + 3]} << 24);
-        pos_ += 4;
-        return true;
-    }
-    bool I32(int32_t* v) {
-        uint32_t u;
-        if (!U32(&u)) return false;
-        std::memcpy(v, &u, 4);
-        return true;
-    }
-    const uint8_t* Here() const { return data_ + pos_; }
-
-private:
-    const uint8_t* data_;
-    size_t size_;
-    size_t pos_ = 0;
-};
-
 struct Header {
     int32_t width = 0;
     int32_t height = 0;  // negative: top-down rows
@@ -77,11 +36,12 @@ struct Header {
     bool core = false;  // OS/2 1.x header: 16-bit sizes, three-byte colour entries
 };
 
-bool ReadInfoHeader(Cursor& c, uint32_t headerSize, Header* h) {
-    size_t start = c.Pos() - 4;  // the size field was read already
+bool ReadInfoHeader(ByteCursor& c, uint32_t headerSize, Header* h) {
+    size_t start = c.Offset() - 4;  // the size field was read already
     if (headerSize == 12) {
         uint16_t w, hh, planes;
-        if (!c.U16(&w) || !c.U16(&hh) || !c.U16(&planes) || !c.U16(&h->bitCount)) return false;
+        if (!c.ReadU16(&w) || !c.ReadU16(&hh) || !c.ReadU16(&planes) || !c.ReadU16(&h->bitCount))
+            return false;
         h->width = w;
         h->height = hh;
         h->core = true;
@@ -93,15 +53,17 @@ bool ReadInfoHeader(Cursor& c, uint32_t headerSize, Header* h) {
     }
     uint16_t planes;
     uint32_t resolution, important;
-    if (!c.I32(&h->width) || !c.I32(&h->height) || !c.U16(&planes) || !c.U16(&h->bitCount) ||
-        !c.U32(&h->compression) || !c.U32(&h->sizeImage) || !c.U32(&resolution) ||
-        !c.U32(&resolution) || !c.U32(&h->colorsUsed) || !c.U32(&important)) {
+    if (!c.ReadI32(&h->width) || !c.ReadI32(&h->height) || !c.ReadU16(&planes) ||
+        !c.ReadU16(&h->bitCount) || !c.ReadU32(&h->compression) || !c.ReadU32(&h->sizeImage) ||
+        !c.ReadU32(&resolution) || !c.ReadU32(&resolution) || !c.ReadU32(&h->colorsUsed) ||
+        !c.ReadU32(&important)) {
         return false;
     }
     bool bitfields = h->compression == kBiBitfields || h->compression == kBiAlphaBitfields;
     if (headerSize >= 52 || bitfields) {
         // A 40-byte header keeps its masks right behind it; larger headers hold them inside.
-        if (!c.U32(&h->masks[0]) || !c.U32(&h->masks[1]) || !c.U32(&h->masks[2])) return false;
+        if (!c.ReadU32(&h->masks[0]) || !c.ReadU32(&h->masks[1]) || !c.ReadU32(&h->masks[2]))
+            return false;
     }
     size_t end = start + headerSize;
     if (headerSize == 40 && bitfields) end += (h->compression == kBiAlphaBitfields) ? 16 : 12;
@@ -137,18 +99,18 @@ bool ValidLayout(const Header& h) {
     }
 }
 
-bool ReadColorTable(Cursor& c, const Header& h, std::vector<RgbQuad>* table) {
+bool ReadColorTable(ByteCursor& c, const Header& h, std::vector<RgbQuad>* table) {
     if (h.bitCount > 8) return true;
     size_t full = size_t{1} << h.bitCount;
     size_t count = (h.colorsUsed && !h.core) ? h.colorsUsed : full;
     if (count > full) count = full;
     size_t entry = h.core ? 3 : 4;
-    if (c.Left() / entry < count) return false;
+    if (c.Remaining() / entry < count) return false;
     table->resize(count);
     for (RgbQuad& q : *table) {
         uint8_t pad;
-        if (!c.U8(&q.blue) || !c.U8(&q.green) || !c.U8(&q.red)) return false;
-        if (!h.core && !c.U8(&pad)) return false;
+        if (!c.ReadU8(&q.blue) || !c.ReadU8(&q.green) || !c.ReadU8(&q.red)) return false;
+        if (!h.core && !c.ReadU8(&pad)) return false;
     }
     return true;
 }
@@ -156,18 +118,6 @@ bool ReadColorTable(Cursor& c, const Header& h, std::vector<RgbQuad>* table) {
 bool ReadFile(const std::string& name, std::vector<char>* out) {
     std::string error;
     return ReadPictureBytes(name, out, &error, uint64_t(kMaxFileBytes));
-}
-
-bool SameNameIgnoringCase(const char* a, const std::string& b) {
-    size_t n = std::strlen(a);
-    if (n != b.size()) return false;
-    for (size_t i = 0; i < n; ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
 }
 
 // A one-pixel white picture: a plain texture for sprites and materials that only want colour.
@@ -186,7 +136,7 @@ const PictureResource kResources[] = {
 
 const PictureResource* FindPictureResource(const std::string& name) {
     for (const PictureResource& r : kResources) {
-        if (SameNameIgnoringCase(r.name, name)) return &r;
+        if (EqualsIgnoringCase(r.name, name)) return &r;
     }
     return nullptr;
 }
@@ -196,7 +146,7 @@ bool DecodeBmpRle(const uint8_t* data, size_t size, int bits, Bitmap* target) {
         return false;
     }
     const int64_t width = target->width, height = target->height;
-    Cursor c(data, size);
+    ByteCursor c(data, size);
     int64_t x = 0, y = 0;  // y counts rows from the bottom, as RLE data does
     auto put = [&](uint8_t index) {
         if (x < width && y < height) {
@@ -213,7 +163,7 @@ bool DecodeBmpRle(const uint8_t* data, size_t size, int bits, Bitmap* target) {
     };
     while (y < height) {
         uint8_t count, value;
-        if (!c.U8(&count) || !c.U8(&value)) return c.Left() == 0;
+        if (!c.ReadU8(&count) || !c.ReadU8(&value)) return c.Remaining() == 0;
         if (count > 0) {
             for (int i = 0; i < count; ++i) {
                 put(bits == 8 ? value : ((i & 1) ? (value & 0x0F) : (value >> 4)));
@@ -229,20 +179,20 @@ bool DecodeBmpRle(const uint8_t* data, size_t size, int bits, Bitmap* target) {
                 return true;
             case 2: {  // delta
                 uint8_t dx, dy;
-                if (!c.U8(&dx) || !c.U8(&dy)) return false;
+                if (!c.ReadU8(&dx) || !c.ReadU8(&dy)) return false;
                 x += dx;
                 y += dy;
                 break;
             }
             default: {  // absolute run of value pixels, padded to a 16-bit boundary
                 size_t bytes = bits == 8 ? value : (value + 1u) / 2;
-                if (c.Left() < bytes) return false;
-                const uint8_t* run = c.Here();
+                if (c.Remaining() < bytes) return false;
+                const uint8_t* run = c.Peek(bytes);
                 for (int i = 0; i < value; ++i) {
                     put(bits == 8 ? run[i] : ((i & 1) ? (run[i / 2] & 0x0F) : (run[i / 2] >> 4)));
                 }
-                c.Seek(c.Pos() + bytes);
-                if ((bytes & 1) && c.Left() > 0) c.Seek(c.Pos() + 1);
+                c.Seek(c.Offset() + bytes);
+                if ((bytes & 1) && c.Remaining() > 0) c.Seek(c.Offset() + 1);
             }
         }
     }
@@ -251,11 +201,12 @@ bool DecodeBmpRle(const uint8_t* data, size_t size, int bits, Bitmap* target) {
 
 BitmapPtr ParseBmp(const uint8_t* data, size_t size, uint32_t maxSide, std::string* tooLarge) {
     if (!data) return nullptr;
-    Cursor c(data, size);
+    ByteCursor c(data, size);
     uint8_t b, m;
     uint32_t fileSize, reserved, offBits, headerSize;
-    if (!c.U8(&b) || !c.U8(&m) || b != 'B' || m != 'M') return nullptr;
-    if (!c.U32(&fileSize) || !c.U32(&reserved) || !c.U32(&offBits) || !c.U32(&headerSize)) {
+    if (!c.ReadU8(&b) || !c.ReadU8(&m) || b != 'B' || m != 'M') return nullptr;
+    if (!c.ReadU32(&fileSize) || !c.ReadU32(&reserved) || !c.ReadU32(&offBits) ||
+        !c.ReadU32(&headerSize)) {
         return nullptr;
     }
     Header h;
@@ -272,12 +223,12 @@ BitmapPtr ParseBmp(const uint8_t* data, size_t size, uint32_t maxSide, std::stri
 
     std::vector<RgbQuad> table;
     if (!ReadColorTable(c, h, &table)) return nullptr;
-    size_t pixels = offBits ? offBits : c.Pos();
+    size_t pixels = offBits ? offBits : c.Offset();
     if (!c.Seek(pixels)) return nullptr;
 
     // Rows the file cannot hold are refused before anything is allocated for them.
     size_t rowBytes = static_cast<size_t>(DibPitch(h.width, h.bitCount));
-    if (!rle && c.Left() / rowBytes < static_cast<size_t>(height)) return nullptr;
+    if (!rle && c.Remaining() / rowBytes < static_cast<size_t>(height)) return nullptr;
     BitmapPtr bm = CreateBitmap(h.width, static_cast<int32_t>(height), h.bitCount);
     if (!bm) return nullptr;
     bm->colorTable = std::move(table);
@@ -288,13 +239,15 @@ BitmapPtr ParseBmp(const uint8_t* data, size_t size, uint32_t maxSide, std::stri
         bm->blueMask = fields ? h.masks[2] : (h.bitCount == 16 ? 0x001F : 0x0000FF);
     }
     if (rle) {
-        size_t available = c.Left();
+        size_t available = c.Remaining();
         if (h.sizeImage && h.sizeImage < available) available = h.sizeImage;
-        if (!DecodeBmpRle(c.Here(), available, h.bitCount, bm.get())) return nullptr;
+        if (!DecodeBmpRle(c.Peek(available), available, h.bitCount, bm.get())) return nullptr;
         return bm;
     }
     bm->bottomUp = h.height > 0;
-    std::memcpy(bm->bits.data(), c.Here(), bm->bits.size());
+    const uint8_t* rows = c.Peek(bm->bits.size());
+    if (!rows) return nullptr;
+    std::memcpy(bm->bits.data(), rows, bm->bits.size());
     return bm;
 }
 

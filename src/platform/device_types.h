@@ -14,14 +14,28 @@
 
 namespace orix {
 
-/// Handles are small integers handed out by the device; 0 means none. Texture handles pack a
-/// slot index and a generation, so a handle kept after its surface was released is refused
-/// instead of reaching another surface.
-using TextureHandle = uint32_t;
-using MaterialHandle = uint32_t;
-using LightHandle = uint32_t;
-using SurfaceHandle = uint32_t;
-using PaletteHandle = uint32_t;
+/// A handle handed out by the device: a small integer, 0 meaning none, of a type of its own per
+/// kind (Kind is a tag), so a material handle is refused where a texture is wanted. Texture
+/// handles pack a slot index and a generation, so a handle kept after its surface was released is
+/// refused instead of reaching another surface.
+template <typename Kind>
+struct Handle {
+    uint32_t value = 0;
+
+    constexpr Handle() = default;
+    constexpr explicit Handle(uint32_t v) : value(v) {}
+    constexpr explicit operator bool() const { return value != 0; }
+    friend constexpr bool operator==(Handle a, Handle b) { return a.value == b.value; }
+    friend constexpr bool operator!=(Handle a, Handle b) { return a.value != b.value; }
+    /// For ordered containers.
+    friend constexpr bool operator<(Handle a, Handle b) { return a.value < b.value; }
+};
+
+using TextureHandle = Handle<struct TextureKind>;
+using MaterialHandle = Handle<struct MaterialKind>;
+using LightHandle = Handle<struct LightKind>;
+using SurfaceHandle = Handle<struct SurfaceKind>;
+using PaletteHandle = Handle<struct PaletteKind>;
 
 /// 16-byte device identifier (a GUID). All zero names the primary display driver.
 struct DriverGuid {
@@ -55,7 +69,7 @@ struct MaterialRecord {
     ColorValue specular;
     ColorValue emissive;
     float power = 0.0f;
-    TextureHandle texture = 0;
+    TextureHandle texture;
     uint32_t rampSize = 0;
 };
 

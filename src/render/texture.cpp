@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "files/path_text.h"
 #include "picture/bmp_picture.h"
 #include "picture/held_pictures.h"
 #include "picture/jpeg_picture.h"
@@ -96,19 +97,10 @@ bool BuildLevel0(Texture& t, GraphicsDevice& directDraw, const Bitmap& picture, 
     }
     if (!t.CopyBitmapToSurface(picture)) return false;
     t.handle = t.device->GetTextureHandle(t.deviceSurface);
-    return t.handle != 0;
+    return static_cast<bool>(t.handle);
 }
 
 }  // namespace
-
-std::string FileExtension(const std::string& fileName) {
-    std::string lower = fileName;
-    for (char& c : lower) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    size_t dot = lower.rfind('.');
-    return dot == std::string::npos ? lower : lower.substr(dot + 1);
-}
 
 std::string FindPicture(const std::string& pictureName, const std::string& modelFolder) {
     if (pictureName.empty()) return std::string();
@@ -151,7 +143,7 @@ PixelFormat ChooseTextureFormat(GraphicsDevice& device, uint32_t bitsPerPixel) {
 }
 
 PaletteHandle CreatePaletteFromBitmap(GraphicsDevice* directDraw, const Bitmap& bitmap) {
-    if (!directDraw || bitmap.colorTable.empty()) return 0;
+    if (!directDraw || bitmap.colorTable.empty()) return {};
     size_t count = std::min<size_t>(bitmap.colorTable.size(), 256);
     std::vector<PaletteEntry> entries(count);
     for (size_t i = 0; i < count; ++i) {
@@ -202,10 +194,11 @@ bool Texture::LoadMipmaps(GraphicsDevice* newDevice, const std::vector<std::stri
     for (uint32_t i = 1; ok && i < levels; ++i) {
         BitmapPtr level = loader(fileNames[i], screenBits, maxSide);
         SurfaceHandle next =
-            level ? device->GetAttachedSurface(current, DDSCAPS_TEXTURE | DDSCAPS_MIPMAP) : 0;
+            level ? device->GetAttachedSurface(current, DDSCAPS_TEXTURE | DDSCAPS_MIPMAP)
+                  : SurfaceHandle();
         if (current != systemSurface) device->ReleaseSurface(current);
         current = next;
-        ok = next != 0;
+        ok = static_cast<bool>(next);
         if (ok && indexed) {
             PaletteHandle replaced = palette;
             palette = PaletteFor(*directDraw, *level);
@@ -237,10 +230,10 @@ void Texture::Release() {
         if (deviceSurface) device->ReleaseSurface(deviceSurface);
         if (palette) device->ReleasePalette(palette);
     }
-    systemSurface = 0;
-    deviceSurface = 0;
-    palette = 0;
-    handle = 0;
+    systemSurface = {};
+    deviceSurface = {};
+    palette = {};
+    handle = {};
     device = nullptr;
 }
 

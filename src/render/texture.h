@@ -27,13 +27,13 @@ constexpr uint32_t kNoColorKey = 0xFFFFFFFF;
 struct Texture {
     /// The surface the picture is drawn into; on a software device the same surface as
     /// deviceSurface, held twice.
-    SurfaceHandle systemSurface = 0;
+    SurfaceHandle systemSurface;
     /// The surface the device textures from.
-    SurfaceHandle deviceSurface = 0;
+    SurfaceHandle deviceSurface;
     /// Only for texture formats of 8 bits or fewer.
-    PaletteHandle palette = 0;
+    PaletteHandle palette;
     /// What TEXTUREHANDLE and materials bind; 0 when nothing is loaded.
-    TextureHandle handle = 0;
+    TextureHandle handle;
     /// Set to 1 by a successful load, never cleared here.
     uint8_t loaded = 0;
     /// The device the surfaces and palette belong to (handles mean nothing without it).
@@ -65,9 +65,6 @@ struct Texture {
 /// last '/' or '\\') in modelFolder, so that the absolute paths of the machine an export was
 /// made on still find the picture beside the model. "" when none of them is a file.
 std::string FindPicture(const std::string& pictureName, const std::string& modelFolder);
-
-/// The lowercased text after the last '.', or the whole lowercased name when there is none.
-std::string FileExtension(const std::string& fileName);
 
 /// The device's texture format for a picture of bitsPerPixel: among formats without alpha
 /// (palette-indexed up to 8 bits, RGB above) of at least 8 bits, the first one, replaced by the

@@ -5,21 +5,10 @@
 #include "device/globals.h"
 #include "math/types.h"
 #include "scene/frame_seek.h"
+#include "scene/node_walk.h"
 #include "scene/scene_object.h"
 
 namespace orix {
-
-namespace {
-
-template <typename Visit>
-void ForEachNode(SceneObject& node, const Visit& visit) {
-    visit(node);
-    for (SceneObject* child : node.children) {
-        if (child) ForEachNode(*child, visit);
-    }
-}
-
-}  // namespace
 
 FramePlayer::FramePlayer(SceneObject& root) : root_(root) {
     root_.SetPlayMode(static_cast<int32_t>(PlayMode::Playing));

@@ -20,7 +20,7 @@ void Light::ReleaseLightObject() {
         if (attached) device_->DeleteLight(light);
         device_->ReleaseLight(light);
     }
-    light = 0;
+    light = {};
     attached = false;
 }
 
@@ -37,7 +37,7 @@ void Light::CreateLightObject(uint32_t type, float r, float g, float b) {
     description.attenuation2 = 0.0f;
     description.flags = LIGHT_ACTIVE;
     device_ = theEngine ? theEngine->device : nullptr;
-    light = device_ ? device_->CreateLight() : 0;
+    light = device_ ? device_->CreateLight() : LightHandle();
     attached = false;
     dirty = true;
 }

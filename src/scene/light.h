@@ -46,7 +46,7 @@ public:
     bool dirty = true;
     bool attached = false;
     LightRecord description;
-    LightHandle light = 0;
+    LightHandle light;
     Matrix trackKey = Matrix::Zero();
 
 private:

@@ -12,7 +12,7 @@ void ApplyMaterial(const Material& material) {
     GraphicsDevice* device = theEngine->device;
     if (!device) return;
     device->SetMaterial(theEngine->drawingMaterial, material.record);
-    device->SetRenderState(RS_TEXTUREHANDLE, material.record.texture);
+    device->SetRenderState(RS_TEXTUREHANDLE, material.record.texture.value);
     theEngine->currentMaterial = &material;
 }
 

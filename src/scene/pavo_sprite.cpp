@@ -66,7 +66,7 @@ void PavoSprite::Draw() {
         vertices[i].sy = p.y;
         vertices[i].sz = 0.0f;
     }
-    device->SetRenderState(RS_TEXTUREHANDLE, texture.handle);
+    device->SetRenderState(RS_TEXTUREHANDLE, texture.handle.value);
     device->DrawPrimitive(PRIM_TRIANGLEFAN, VT_TLVERTEX, vertices, 4, 0);
 }
 

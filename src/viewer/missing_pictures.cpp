@@ -26,8 +26,7 @@ void ForEachMesh(SceneObject& node, const Visit& visit) {
 int GreyMissingPictures(SceneObject& root, const std::vector<const Material*>& pictured) {
     std::vector<const Material*> done;
     auto standIn = [&](Material& m) {
-        if (m.record.texture != 0 ||
-            std::find(pictured.begin(), pictured.end(), &m) == pictured.end() ||
+        if (m.record.texture || std::find(pictured.begin(), pictured.end(), &m) == pictured.end() ||
             std::find(done.begin(), done.end(), &m) != done.end())
             return;
         Grey(m.record.diffuse);

@@ -12,6 +12,7 @@
 #include "scene/light.h"
 #include "scene/material_set.h"
 #include "scene/mesh.h"
+#include "scene/node_walk.h"
 #include "scene/scene.h"
 #include "scene/skinned_character.h"
 #include "viewer/missing_normals.h"
@@ -26,22 +27,6 @@ constexpr float kBackground[3] = {0.10f, 0.11f, 0.13f};
 // Faces turned away from the light at the camera still show their shape.
 constexpr uint32_t kAmbient = 0xFF404040;
 constexpr uint32_t kLabelColor = 0x0000E0FF;  // COLORREF: yellow
-
-template <typename Visit>
-void ForEachNode(SceneObject& node, const Visit& visit) {
-    visit(node);
-    for (SceneObject* child : node.children) {
-        if (child) ForEachNode(*child, visit);
-    }
-}
-
-template <typename Visit>
-void ForEachNode(const SceneObject& node, const Visit& visit) {
-    visit(node);
-    for (const SceneObject* child : node.children) {
-        if (child) ForEachNode(*child, visit);
-    }
-}
 
 bool Finite(const Vector3& p) {
     return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
@@ -250,10 +235,10 @@ void ModelView::SetTextures(bool on) {
         savedTextures_.clear();
         for (MaterialSet* set : Materials()) {
             std::vector<TextureHandle> handles{set->main.record.texture};
-            set->main.record.texture = 0;
+            set->main.record.texture = {};
             for (Material& sub : set->subMaterials) {
                 handles.push_back(sub.record.texture);
-                sub.record.texture = 0;
+                sub.record.texture = {};
             }
             savedTextures_.emplace_back(set, std::move(handles));
         }

@@ -53,7 +53,7 @@ TEST_F(EngineSetupTest, BuildsTheViewportStatesAndMaterials) {
         ASSERT_NE(display.zBuffer, nullptr);
         EXPECT_EQ(display.zBuffer->caps, DDSCAPS_ZBUFFER | engine.zBufferMemory);
         engine.device->GetLightState(LIGHTSTATE_MATERIAL, &value);
-        EXPECT_EQ(value, engine.drawingMaterialHandle);
+        EXPECT_EQ(value, engine.drawingMaterialHandle.value);
     }
     // The engine's teardown detached the z-buffer and took the device from the surfaces.
     EXPECT_FALSE(display.zBuffer->attached);

@@ -66,7 +66,7 @@ protected:
 
     OffscreenDevice device_;
     GraphicsDevice* dev = nullptr;
-    MaterialHandle background = 0;
+    MaterialHandle background;
 };
 
 // Pixels whose centre (x, y) lies strictly inside the screen triangle and inside `clip`.

@@ -93,7 +93,7 @@ TEST_F(GeometryTest, EachVertexTypeCoversThePixelsDirect3DWould) {
     m.emissive = {1, 1, 1, 1};
     m.diffuse.a = 1;
     ASSERT_TRUE(dev->SetMaterial(mat, m));
-    ASSERT_TRUE(dev->SetLightState(LIGHTSTATE_MATERIAL, mat));
+    ASSERT_TRUE(dev->SetLightState(LIGHTSTATE_MATERIAL, mat.value));
     drawBoth(VT_VERTEX, v, v + 2, clipped, "unlit vertices");
 
     // Transformed vertices at the same screen positions are not clipped to the viewport.

@@ -80,7 +80,7 @@ TEST_F(LightingTest, UnlitTriangleUnderAPointLightMatchesTheFormula) {
     m.diffuse = {0.9f, 0.5f, 0.3f, 1.0f};
     m.ambient = {0.5f, 0.5f, 0.5f, 1.0f};
     ASSERT_TRUE(dev->SetMaterial(mat, m));
-    ASSERT_TRUE(dev->SetLightState(LIGHTSTATE_MATERIAL, mat));
+    ASSERT_TRUE(dev->SetLightState(LIGHTSTATE_MATERIAL, mat.value));
     ASSERT_TRUE(dev->SetLightState(LIGHTSTATE_AMBIENT, 0xFF202020));
     LightHandle light = dev->CreateLight();
     LightRecord rec = PointLight({0.5f, 1.0f, -2.0f}, 2.0f, 1.5f, 1.0f);

@@ -36,11 +36,11 @@ TEST_F(TextureTest, TexturedLitVerticesShowTextureTimesVertexColour) {
     Open(320, 240, 32);
     ClearTo(0, 0, 0);
     SurfaceHandle s = MakeTexture(4, 4, FormatXrgb8888());
-    ASSERT_NE(s, 0u);
+    ASSERT_NE(s.value, 0u);
     Fill32(s, 0x00FF8040u);
     TextureHandle t = dev->GetTextureHandle(s);
-    ASSERT_NE(t, 0u);
-    ASSERT_TRUE(dev->SetRenderState(RS_TEXTUREHANDLE, t));
+    ASSERT_NE(t.value, 0u);
+    ASSERT_TRUE(dev->SetRenderState(RS_TEXTUREHANDLE, t.value));
     DrawQuad(0xFF80FFFF);
     uint32_t rgb = Frame().Rgb(60, 60);
     EXPECT_NEAR(Channel(rgb, 16), 0x80, 2);
@@ -73,7 +73,7 @@ TEST_F(TextureTest, TexturedLitVerticesShowTextureTimesVertexColour) {
 TEST_F(TextureTest, ColourKeyedTexelsAreNotDrawn) {
     ClearTo(0, 0, 1);
     SurfaceHandle s = MakeTexture(2, 1, FormatRgb565());
-    ASSERT_NE(s, 0u);
+    ASSERT_NE(s.value, 0u);
     SurfaceLock lock;
     ASSERT_TRUE(dev->Lock(s, &lock));
     auto* px = static_cast<uint16_t*>(lock.bits);
@@ -81,7 +81,7 @@ TEST_F(TextureTest, ColourKeyedTexelsAreNotDrawn) {
     px[1] = 0xF800;  // red
     ASSERT_TRUE(dev->Unlock(s));
     ASSERT_TRUE(dev->SetColorKey(s, DDCKEY_SRCBLT, 0, 0));
-    ASSERT_TRUE(dev->SetRenderState(RS_TEXTUREHANDLE, dev->GetTextureHandle(s)));
+    ASSERT_TRUE(dev->SetRenderState(RS_TEXTUREHANDLE, dev->GetTextureHandle(s).value));
 
     ASSERT_TRUE(dev->SetRenderState(RS_COLORKEYENABLE, D3D_TRUE));
     DrawQuad();
@@ -97,30 +97,31 @@ TEST_F(TextureTest, ColourKeyedTexelsAreNotDrawn) {
 TEST_F(TextureTest, StaleHandlesAreRefused) {
     SurfaceHandle s = MakeTexture(4, 4, FormatXrgb8888());
     TextureHandle t = dev->GetTextureHandle(s);
-    ASSERT_NE(t, 0u);
+    ASSERT_NE(t.value, 0u);
     dev->AddRefSurface(s);
     dev->ReleaseSurface(s);
-    EXPECT_TRUE(dev->SetRenderState(RS_TEXTUREHANDLE, t));  // still held once
+    EXPECT_TRUE(dev->SetRenderState(RS_TEXTUREHANDLE, t.value));  // still held once
     ASSERT_TRUE(dev->SetRenderState(RS_TEXTUREHANDLE, 0));
     dev->ReleaseSurface(s);
-    EXPECT_FALSE(dev->SetRenderState(RS_TEXTUREHANDLE, t));
+    EXPECT_FALSE(dev->SetRenderState(RS_TEXTUREHANDLE, t.value));
     SurfaceLock lock;
     EXPECT_FALSE(dev->Lock(s, &lock));
     // The slot is taken again, but the old handle still reaches nothing.
     SurfaceHandle again = MakeTexture(4, 4, FormatXrgb8888());
-    ASSERT_NE(again, 0u);
+    ASSERT_NE(again.value, 0u);
     EXPECT_NE(again, s);
     EXPECT_NE(dev->GetTextureHandle(again), t);
-    EXPECT_FALSE(dev->SetRenderState(RS_TEXTUREHANDLE, t));
+    EXPECT_FALSE(dev->SetRenderState(RS_TEXTUREHANDLE, t.value));
     uint32_t value = 99;
     ASSERT_TRUE(dev->GetRenderState(RS_TEXTUREHANDLE, &value));
     EXPECT_EQ(value, 0u);
 
     // A surface that is no texture has no handle; neither do materials and lights once gone.
-    EXPECT_EQ(dev->GetTextureHandle(MakeTexture(4, 4, FormatXrgb8888(), DDSCAPS_SYSTEMMEMORY)), 0u);
+    EXPECT_EQ(
+        dev->GetTextureHandle(MakeTexture(4, 4, FormatXrgb8888(), DDSCAPS_SYSTEMMEMORY)).value, 0u);
     MaterialHandle m = dev->CreateMaterial();
     dev->ReleaseMaterial(m);
-    EXPECT_FALSE(dev->SetLightState(LIGHTSTATE_MATERIAL, m));
+    EXPECT_FALSE(dev->SetLightState(LIGHTSTATE_MATERIAL, m.value));
     EXPECT_FALSE(dev->SetBackground(m));
     MaterialRecord rec;
     EXPECT_FALSE(dev->SetMaterial(m, rec));

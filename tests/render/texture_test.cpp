@@ -158,7 +158,7 @@ TEST_F(TextureTest, FailedLoadsKeepTheLoadedTextureUntilThePictureIsRead) {
     device_.formats = {FormatArgb8888()};  // nothing fits
     EXPECT_FALSE(t.Load(&device_, Bmp("b.bmp", 2, 2), kNoColorKey));
     EXPECT_EQ(device_.created.back().pixelFormat.bitCount, 0u);
-    EXPECT_EQ(t.handle, 0u);
+    EXPECT_EQ(t.handle.value, 0u);
     EXPECT_EQ(t.loaded, 1);
     EXPECT_EQ(device_.LiveSurfaces(), 0u);
 }
@@ -211,7 +211,7 @@ TEST_F(TextureTest, MipmapChainFillsEveryLevel) {
     SurfaceHandle level = t.deviceSurface;
     for (uint32_t size : {8u, 4u, 2u}) {
         SCOPED_TRACE(size);
-        ASSERT_NE(level, 0u);
+        ASSERT_NE(level.value, 0u);
         EXPECT_EQ(device_.surfaces[level].desc.width, size);
         EXPECT_EQ(device_.Texel(level, size - 1, size - 1),
                   0x0000C8u | ((size - 1) * 16 << 16) | ((size - 1) * 16 << 8));
@@ -230,7 +230,7 @@ TEST_F(TextureTest, MipmapChainFillsEveryLevel) {
 
     // One level: just level 0.
     ASSERT_TRUE(u.LoadMipmaps(&device_, names, 1, kNoColorKey));
-    EXPECT_EQ(device_.surfaces[u.deviceSurface].next, 0u);
+    EXPECT_EQ(device_.surfaces[u.deviceSurface].next.value, 0u);
 }
 
 }  // namespace

@@ -37,7 +37,7 @@ TEST(LightDrawing, LightReachesTheDeviceFromItsSecondUpdate) {
     MaterialRecord m;
     m.diffuse = ColorValue{1, 1, 1, 1};
     ds.device->SetMaterial(white, m);
-    ds.device->SetLightState(LIGHTSTATE_MATERIAL, white);
+    ds.device->SetLightState(LIGHTSTATE_MATERIAL, white.value);
     ds.device->SetLightState(LIGHTSTATE_AMBIENT, 0);
 
     Light light;

@@ -45,7 +45,7 @@ TEST_F(MeshTest, SubMaterialsDrawOncePerMaterialWithTheirOwnMaterial) {
         Material* sub = set->AddSubMaterial();
         ASSERT_NE(sub, nullptr);
         sub->record.diffuse = {0.1f * float(i + 1), 0.5f, 0.25f, 0.0f};
-        sub->record.texture = 100 + i;
+        sub->record.texture = TextureHandle(100 + i);
     }
     // Of a large set, only the sub-materials the faces select get a sub-mesh.
     for (int i = 3; i < 300; ++i) ASSERT_NE(set->AddSubMaterial(), nullptr);

@@ -95,7 +95,7 @@ bool FakeDevice::SetMaterial(MaterialHandle material, const MaterialRecord& reco
 }
 
 bool FakeDevice::SetLight(LightHandle light, const LightRecord& record) {
-    calls_.push_back("SetLight " + std::to_string(light));
+    calls_.push_back("SetLight " + std::to_string(light.value));
     auto it = lights_.find(light);
     return it != lights_.end() && (it->second = record, true);
 }
@@ -120,13 +120,13 @@ SurfaceHandle FakeDevice::CreateSurface(const SurfaceDesc& desc) {
     const PixelFormat& f = desc.pixelFormat;
     if (desc.width == 0 || desc.height == 0 || desc.width > 4096 || desc.height > 4096 ||
         (f.bitCount != 8 && f.bitCount != 16 && f.bitCount != 24 && f.bitCount != 32)) {
-        return 0;
+        return {};
     }
     uint32_t levels =
         (desc.caps & DDSCAPS_MIPMAP) && (desc.flags & DDSD_MIPMAPCOUNT) ? desc.mipMapCount : 1;
-    SurfaceHandle first = 0;
+    SurfaceHandle first;
     for (uint32_t i = 0, w = desc.width, h = desc.height; i < levels; ++i) {
-        SurfaceHandle handle = nextSurface_++;
+        const SurfaceHandle handle(nextSurface_++);
         Surface& s = surfaces[handle];
         s.desc = desc;
         s.desc.width = w;
@@ -134,7 +134,7 @@ SurfaceHandle FakeDevice::CreateSurface(const SurfaceDesc& desc) {
         s.pitch = static_cast<int32_t>((w * f.bitCount / 8 + 3) & ~3u);
         s.pixels.assign(static_cast<size_t>(s.pitch) * h, 0xCD);
         s.root = first;
-        if (i > 0) surfaces[handle - 1].next = handle;
+        if (i > 0) surfaces[SurfaceHandle(handle.value - 1)].next = handle;
         if (!first) first = handle;
         w = w > 1 ? w / 2 : 1;
         h = h > 1 ? h / 2 : 1;
@@ -159,7 +159,7 @@ void FakeDevice::ReleaseSurface(SurfaceHandle surface) {
 
 SurfaceHandle FakeDevice::GetAttachedSurface(SurfaceHandle surface, uint32_t caps) {
     const Surface* s = Find(surface);
-    if (!s || !s->next || caps != (DDSCAPS_TEXTURE | DDSCAPS_MIPMAP)) return 0;
+    if (!s || !s->next || caps != (DDSCAPS_TEXTURE | DDSCAPS_MIPMAP)) return {};
     AddRefSurface(s->next);  // as DirectDraw, the caller gets a reference
     return s->next;
 }
@@ -177,8 +177,9 @@ bool FakeDevice::Lock(SurfaceHandle surface, SurfaceLock* lock) {
 
 PaletteHandle FakeDevice::CreatePalette(uint32_t caps, const PaletteEntry* entries,
                                         uint32_t count) {
-    palettes[nextPalette_] = {caps, std::vector<PaletteEntry>(entries, entries + count)};
-    return nextPalette_++;
+    const PaletteHandle handle(nextPalette_++);
+    palettes[handle] = {caps, std::vector<PaletteEntry>(entries, entries + count)};
+    return handle;
 }
 
 bool FakeDevice::Restore(SurfaceHandle surface) {

@@ -39,10 +39,10 @@ public:
         int refs = 1;
         std::vector<uint8_t> pixels;
         int32_t pitch = 0;
-        SurfaceHandle next = 0;  // the next mip level
-        SurfaceHandle root = 0;  // a level's first surface, whose count it shares
+        SurfaceHandle next;  // the next mip level
+        SurfaceHandle root;  // a level's first surface, whose count it shares
         bool keySet = false;
-        PaletteHandle palette = 0;
+        PaletteHandle palette;
         bool lost = false;
         int loadsInto = 0;
     };
@@ -165,7 +165,9 @@ public:
     bool Restore(SurfaceHandle surface) override;
     bool LoadTexture(SurfaceHandle dest, SurfaceHandle source) override;
     TextureHandle GetTextureHandle(SurfaceHandle surface) override {
-        return Find(surface) && (Find(surface)->desc.caps & DDSCAPS_TEXTURE) ? surface + 0x1000 : 0;
+        return Find(surface) && (Find(surface)->desc.caps & DDSCAPS_TEXTURE)
+                   ? TextureHandle(surface.value + 0x1000)
+                   : TextureHandle();
     }
     bool Present() override { return true; }
     bool DrawText(int32_t x, int32_t y, uint32_t colorRef, const std::string& text) override;
@@ -179,13 +181,14 @@ private:
     bool Scene(const char* call, bool begin);
     bool RecordDraw(PrimitiveType type, VertexType vertexType, const void* vertices,
                     uint32_t vertexCount, const uint16_t* indices, uint32_t indexCount);
-    template <typename T>
-    uint32_t Create(std::map<uint32_t, T>& records) {
-        records[nextHandle_] = T{};
-        return nextHandle_++;
+    template <typename H, typename T>
+    H Create(std::map<H, T>& records) {
+        const H handle(nextHandle_++);
+        records[handle] = T{};
+        return handle;
     }
-    template <typename T>
-    static bool Get(const std::map<uint32_t, T>& records, uint32_t handle, T* out) {
+    template <typename H, typename T>
+    static bool Get(const std::map<H, T>& records, H handle, T* out) {
         auto it = records.find(handle);
         return it != records.end() && out && (*out = it->second, true);
     }
@@ -207,8 +210,8 @@ private:
     std::map<LightHandle, LightRecord> lights_;
     std::set<LightHandle> attached_;
     uint32_t nextHandle_ = 1;
-    SurfaceHandle nextSurface_ = 1;
-    PaletteHandle nextPalette_ = 1;
+    uint32_t nextSurface_ = 1;
+    uint32_t nextPalette_ = 1;
 };
 
 }  // namespace orix

@@ -66,19 +66,19 @@ TEST(ModelView, PlaybackKeepsTheFileSpeedWrapsAndStepsAndTexturesGoOffAndOn) {
     Mesh first(1), second(1);
     MaterialSet* a = first.CreateMaterialSet();
     MaterialSet* b = second.CreateMaterialSet();
-    a->main.record.texture = 5;
-    a->AddSubMaterial()->record.texture = 6;
-    b->main.record.texture = 7;
+    a->main.record.texture = TextureHandle(5);
+    a->AddSubMaterial()->record.texture = TextureHandle(6);
+    b->main.record.texture = TextureHandle(7);
     view.Show(&first, {});
     view.SetTextures(false);
-    EXPECT_EQ(a->main.record.texture, 0u);
-    EXPECT_EQ(a->subMaterials[0].record.texture, 0u);
+    EXPECT_EQ(a->main.record.texture.value, 0u);
+    EXPECT_EQ(a->subMaterials[0].record.texture.value, 0u);
     view.Show(&second, {});
-    EXPECT_EQ(a->main.record.texture, 5u);
-    EXPECT_EQ(a->subMaterials[0].record.texture, 6u);
-    EXPECT_EQ(b->main.record.texture, 0u);
+    EXPECT_EQ(a->main.record.texture.value, 5u);
+    EXPECT_EQ(a->subMaterials[0].record.texture.value, 6u);
+    EXPECT_EQ(b->main.record.texture.value, 0u);
     view.SetTextures(true);
-    EXPECT_EQ(b->main.record.texture, 7u);
+    EXPECT_EQ(b->main.record.texture.value, 7u);
     view.Show(nullptr, {});
 }
 

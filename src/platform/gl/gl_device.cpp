@@ -159,8 +159,8 @@ bool GlDevice::SetRenderState(RenderState state, uint32_t value) {
                   std::to_string(value));
     if (state == 0 || state >= RS_COUNT) return false;
     if (state == RS_TEXTUREHANDLE && value != 0) {
-        const Surface* s = FindSurface(value);
-        if (!s || s->root != 0 || !(s->desc.caps & DDSCAPS_TEXTURE)) return false;
+        const Surface* s = FindSurface(SurfaceHandle(value));
+        if (!s || s->root || !(s->desc.caps & DDSCAPS_TEXTURE)) return false;
     }
     if (states_[state] == value) {
         ++stats_.renderStateRedundant;
@@ -255,7 +255,8 @@ bool GlDevice::SetLightState(LightState state, uint32_t value) {
     if (trace_)
         TraceLine("SetLightState " + std::to_string(uint32_t(state)) + " " + std::to_string(value));
     if (state < LIGHTSTATE_MATERIAL || state > LIGHTSTATE_FOGDENSITY) return false;
-    if (state == LIGHTSTATE_MATERIAL && value != 0 && !materials_.Get(value)) return false;
+    if (state == LIGHTSTATE_MATERIAL && value != 0 && !materials_.Get(MaterialHandle(value)))
+        return false;
     if (lightStates_[state] == value) {
         ++stats_.renderStateRedundant;
         return true;
@@ -299,8 +300,8 @@ void GlDevice::ApplyViewportRect() {
 }
 
 bool GlDevice::SetBackground(MaterialHandle material) {
-    if (trace_) TraceLine("SetBackground " + std::to_string(material));
-    if (material != 0 && !materials_.Get(material)) return false;
+    if (trace_) TraceLine("SetBackground " + std::to_string(material.value));
+    if (material && !materials_.Get(material)) return false;
     background_ = material;
     return true;
 }
@@ -344,7 +345,7 @@ bool GlDevice::Clear(const Rect* rects, uint32_t count, uint32_t flags) {
 }
 
 bool GlDevice::AddLight(LightHandle light) {
-    if (trace_) TraceLine("AddLight " + std::to_string(light));
+    if (trace_) TraceLine("AddLight " + std::to_string(light.value));
     if (!lights_.Get(light)) return false;
     if (std::find(viewportLights_.begin(), viewportLights_.end(), light) != viewportLights_.end())
         return false;
@@ -353,7 +354,7 @@ bool GlDevice::AddLight(LightHandle light) {
 }
 
 bool GlDevice::DeleteLight(LightHandle light) {
-    if (trace_) TraceLine("DeleteLight " + std::to_string(light));
+    if (trace_) TraceLine("DeleteLight " + std::to_string(light.value));
     auto it = std::find(viewportLights_.begin(), viewportLights_.end(), light);
     if (it == viewportLights_.end()) return false;
     viewportLights_.erase(it);
@@ -380,8 +381,8 @@ bool GlDevice::GetMaterial(MaterialHandle material, MaterialRecord* record) cons
 
 void GlDevice::ReleaseMaterial(MaterialHandle material) {
     if (!materials_.Remove(material)) return;
-    if (background_ == material) background_ = 0;
-    if (lightStates_[LIGHTSTATE_MATERIAL] == material) lightStates_[LIGHTSTATE_MATERIAL] = 0;
+    if (background_ == material) background_ = {};
+    if (lightStates_[LIGHTSTATE_MATERIAL] == material.value) lightStates_[LIGHTSTATE_MATERIAL] = 0;
 }
 
 LightHandle GlDevice::CreateLight() {

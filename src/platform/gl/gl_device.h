@@ -105,9 +105,9 @@ private:
         uint32_t pitch = 0;
         std::vector<uint8_t> pixels;
         uint32_t refs = 0;
-        SurfaceHandle root = 0;  ///< the chain's first level; 0 for the first level itself
-        SurfaceHandle next = 0;  ///< the next smaller level, or 0
-        PaletteHandle palette = 0;
+        SurfaceHandle root;  ///< the chain's first level; 0 for the first level itself
+        SurfaceHandle next;  ///< the next smaller level, or 0
+        PaletteHandle palette;
         bool keyed = false;
         uint32_t keyLow = 0, keyHigh = 0;
         bool locked = false;
@@ -166,14 +166,14 @@ private:
     bool matricesDirty_ = true;
     LoadedMatrices loaded_ = LoadedMatrices::None;
     ViewportRecord viewport_;
-    MaterialHandle background_ = 0;
+    MaterialHandle background_;
     std::vector<LightHandle> viewportLights_;
     bool inScene_ = false;
 
-    HandlePool<MaterialRecord> materials_;
-    HandlePool<LightRecord> lights_;
-    HandlePool<Surface> surfaces_;
-    HandlePool<Palette> palettes_;
+    HandlePool<MaterialRecord, MaterialHandle> materials_;
+    HandlePool<LightRecord, LightHandle> lights_;
+    HandlePool<Surface, SurfaceHandle> surfaces_;
+    HandlePool<Palette, PaletteHandle> palettes_;
 
     /// What GL holds now, to skip redundant calls.
     uint32_t boundGlTexture_ = 0;

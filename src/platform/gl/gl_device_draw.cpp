@@ -154,7 +154,7 @@ bool GlDevice::Draw(const char* op, PrimitiveType type, VertexType vertexType, c
 }
 
 void GlDevice::PrepareState(bool whiteVertices) {
-    Surface* tex = ResolveTexture(states_[RS_TEXTUREHANDLE]);
+    Surface* tex = ResolveTexture(TextureHandle(states_[RS_TEXTUREHANDLE]));
     if (tex) {
         if (!textureEnabled_) glEnable(GL_TEXTURE_2D);
         textureEnabled_ = true;
@@ -324,7 +324,7 @@ void GlDevice::SetupArrays(VertexType vertexType, const void* vertices, VertexRa
         std::fill(colors_.begin() + first, colors_.end(), 0xFFFFFFFFu);
         std::fill(speculars_.begin() + first, speculars_.end(), 0xFF000000u);
     } else {
-        const MaterialRecord* m = materials_.Get(lightStates_[LIGHTSTATE_MATERIAL]);
+        const MaterialRecord* m = materials_.Get(MaterialHandle(lightStates_[LIGHTSTATE_MATERIAL]));
         lighting_.material = m ? *m : MaterialRecord{};
         uint32_t a = lightStates_[LIGHTSTATE_AMBIENT];
         lighting_.ambient = {float((a >> 16) & 0xFF) / 255.0f, float((a >> 8) & 0xFF) / 255.0f,

@@ -40,22 +40,22 @@ SurfaceHandle GlDevice::CreateSurface(const SurfaceDesc& desc) {
     const uint32_t limit = (desc.caps & DDSCAPS_TEXTURE)
                                ? std::min(kMaxSurfaceSize, caps_.maxTextureSize)
                                : kMaxSurfaceSize;
-    if (desc.width == 0 || desc.height == 0 || desc.width > limit || desc.height > limit) return 0;
+    if (desc.width == 0 || desc.height == 0 || desc.width > limit || desc.height > limit) return {};
     PixelFormat format = desc.pixelFormat;
     if (!(desc.flags & DDSD_PIXELFORMAT))
         format = BitsPerPixel() == 16 ? FormatRgb565() : FormatXrgb8888();
-    if (!IsSupportedFormat(format)) return 0;
+    if (!IsSupportedFormat(format)) return {};
     uint32_t levels = 1;
     if (desc.caps & DDSCAPS_MIPMAP) {
         const uint32_t most = MaxLevels(desc.width, desc.height);
         levels = (desc.flags & DDSD_MIPMAPCOUNT) && desc.mipMapCount ? desc.mipMapCount : most;
-        if (levels > most) return 0;
+        if (levels > most) return {};
     }
     uint32_t caps = desc.caps;
     if (!(caps & (DDSCAPS_SYSTEMMEMORY | DDSCAPS_VIDEOMEMORY)))
         caps |= caps_.hardware ? DDSCAPS_VIDEOMEMORY : DDSCAPS_SYSTEMMEMORY;
 
-    SurfaceHandle root = 0, previous = 0;
+    SurfaceHandle root, previous;
     uint32_t w = desc.width, h = desc.height;
     for (uint32_t level = 0; level < levels; ++level) {
         Surface s;
@@ -74,7 +74,7 @@ SurfaceHandle GlDevice::CreateSurface(const SurfaceDesc& desc) {
         SurfaceHandle handle = surfaces_.Add(std::move(s));
         if (!handle) {
             if (root) DestroyChain(root);
-            return 0;
+            return {};
         }
         if (level == 0)
             root = handle;
@@ -129,9 +129,9 @@ bool GlDevice::GetSurfaceDesc(SurfaceHandle surface, SurfaceDesc* desc) const {
 
 SurfaceHandle GlDevice::GetAttachedSurface(SurfaceHandle surface, uint32_t caps) {
     Surface* s = FindSurface(surface);
-    if (!s || !s->next) return 0;
+    if (!s || !s->next) return {};
     const Surface* next = FindSurface(s->next);
-    if (!next || (next->desc.caps & caps) != caps) return 0;
+    if (!next || (next->desc.caps & caps) != caps) return {};
     // As DirectDraw does, the caller receives a reference (released with ReleaseSurface).
     AddRefSurface(s->next);
     return s->next;
@@ -181,7 +181,7 @@ bool GlDevice::SetColorKey(SurfaceHandle surface, uint32_t flags, uint32_t low, 
 
 PaletteHandle GlDevice::CreatePalette(uint32_t caps, const PaletteEntry* entries, uint32_t count) {
     uint32_t size = (caps & DDPCAPS_8BIT) ? 256 : (caps & DDPCAPS_4BIT) ? 16 : 0;
-    if (size == 0 || count > size || (count > 0 && !entries)) return 0;
+    if (size == 0 || count > size || (count > 0 && !entries)) return {};
     Palette p;
     p.caps = caps;
     p.entries.assign(size, PaletteEntry{});
@@ -194,7 +194,7 @@ bool GlDevice::SetPalette(SurfaceHandle surface, PaletteHandle palette) {
     Surface* s = FindSurface(surface);
     if (!s) return false;
     Palette* p = palettes_.Get(palette);
-    if (palette != 0 && !p) return false;
+    if (palette && !p) return false;
     if (p) ++p->refs;
     if (Palette* old = palettes_.Get(s->palette)) {
         if (--old->refs == 0) palettes_.Remove(s->palette);
@@ -239,7 +239,7 @@ bool GlDevice::LoadTexture(SurfaceHandle dest, SurfaceHandle source) {
         d = ds->next;
         s = ss->next;
     }
-    if (d != 0 && s == 0) return false;  // the source chain is shorter
+    if (d && !s) return false;  // the source chain is shorter
     d = dest;
     s = source;
     while (d && s) {
@@ -261,17 +261,17 @@ bool GlDevice::LoadTexture(SurfaceHandle dest, SurfaceHandle source) {
 
 TextureHandle GlDevice::GetTextureHandle(SurfaceHandle surface) {
     Surface* s = FindSurface(surface);
-    if (!s || s->root != 0 || !(s->desc.caps & DDSCAPS_TEXTURE)) return 0;
-    if (!UploadTexture(*s)) return 0;
+    if (!s || s->root || !(s->desc.caps & DDSCAPS_TEXTURE)) return {};
+    if (!UploadTexture(*s)) return {};
     // A texture's handle is its surface's handle: the same slot and generation, so a handle
     // kept after the surface went is refused.
-    return surface;
+    return TextureHandle(surface.value);
 }
 
 GlDevice::Surface* GlDevice::ResolveTexture(TextureHandle h) {
-    if (h == 0) return nullptr;
-    Surface* s = FindSurface(h);
-    if (!s || s->root != 0 || !(s->desc.caps & DDSCAPS_TEXTURE)) return nullptr;
+    if (!h) return nullptr;
+    Surface* s = FindSurface(SurfaceHandle(h.value));
+    if (!s || s->root || !(s->desc.caps & DDSCAPS_TEXTURE)) return nullptr;
     if (s->uploadedVersion != s->version && !UploadTexture(*s)) return nullptr;
     return s;
 }
