@@ -19,7 +19,8 @@ export ORIX_OFFSCREEN=1
 # build alone also installs the package and builds the examples and the API reference.
 # Line tables are enough for the stack traces a failure prints; the suites' own code is compiled
 # lightly (the library keeps each build's optimisation), which halves the build.
-run_suite build -DORIX_BUILD_BENCH=OFF -DORIX_PACKAGE_TESTS=ON \
+# The fuzz corpora are replayed under the sanitizers only, where a fault shows.
+run_suite build -DORIX_BUILD_BENCH=OFF -DORIX_PACKAGE_TESTS=ON -DORIX_FUZZ_REPLAY=OFF \
   -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" -DORIX_TEST_COMPILE_OPTIONS=-O1
 # LeakSanitizer's stop-the-world scan can crash on llvmpipe's worker threads (a null read inside
 # the sanitizer, not a fault of the program): the sanitizer suite has the driver draw on the

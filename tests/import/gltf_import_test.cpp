@@ -531,8 +531,9 @@ std::string RigGltf(const Rig& rig, GltfWriter& w, const std::string& bufferUri)
 // Each file converts, loads directly and from its BNE file, and poses as the rig says: every
 // joint's world, and the skinned vertices (the union of every mesh holding them).
 void ExpectPosesOfRig(ImportTest& t, const Rig& rig, const std::string& file,
-                      const std::string& bne, const std::string& skin, size_t meshes) {
-    for (double frame : {0.0, 15.0, 30.0}) {
+                      const std::string& bne, const std::string& skin, size_t meshes,
+                      std::vector<double> frames = {0.0, 15.0, 30.0}) {
+    for (double frame : frames) {
         const std::vector<M4> world = WorldOf(rig.nodes, frame / 30.0);
         std::vector<std::array<double, 3>> expected;
         for (const auto& mesh : rig.meshes)
@@ -628,7 +629,8 @@ TEST_F(ImportTest, SkinPastTheVertexLimitBecomesOneRigidMeshPerJoint) {
     EXPECT_NE(converted.err.find("70002 vertices exceed the engine's 65536"), std::string::npos)
         << converted.err;
     EXPECT_FALSE(fs::exists(dir_ / "crowd.skn"));
-    ExpectPosesOfRig(*this, rig, "crowd.gltf", "crowd.bne", "", 3);
+    // One frame away from the bind pose: the smaller rigs check the others.
+    ExpectPosesOfRig(*this, rig, "crowd.gltf", "crowd.bne", "", 3, {15.0});
 }
 
 TEST_F(ImportTest, PicturesAndBuffersInSubFoldersAreFound) {
