@@ -8,7 +8,7 @@ bash scripts/setup.sh
 jobs=${ORIX_JOBS:-2}
 run_suite() {
   local dir=$1; shift
-  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORIX_UNITY_BUILD=ON "$@" >/dev/null
   cmake --build "$dir" -j "$jobs"
   ctest --test-dir "$dir" --output-on-failure -j "$jobs" ${ORIX_CTEST_EXCLUDE:+-E "$ORIX_CTEST_EXCLUDE"}
 }

@@ -15,7 +15,7 @@ namespace orix::tool {
 
 namespace {
 
-int Usage() {
+int DeviceUsage() {
     std::fprintf(stderr,
                  "usage: orix device            show the stored driver\n"
                  "       orix device list       list the display drivers\n"
@@ -85,7 +85,7 @@ int RunDevice(const Args& args) {
         std::fprintf(stderr, "orix device forget: cannot write %s\n", ProfilePath().c_str());
         return 1;
     }
-    return Usage();
+    return DeviceUsage();
 }
 
 }  // namespace orix::tool

@@ -46,7 +46,7 @@ struct RenderOptions {
     long driver = -1;  // index into the driver list; -1: the stored driver
 };
 
-int Usage() {
+int RenderUsage() {
     std::fprintf(stderr,
                  "usage: orix render [--frames N] [--step-ms MS] [--out DIR] [--every K]\n"
                  "                   [--size WxH] [--res DIR] [--scene demo|fountain]\n"
@@ -266,7 +266,7 @@ int RunRender(const Args& args) {
     // A file first: the model view draws that model instead of the demonstration.
     if (!args.empty() && args[0][0] != '-') return RunRenderModel(args);
     RenderOptions o;
-    if (!ParseOptions(args, &o)) return Usage();
+    if (!ParseOptions(args, &o)) return RenderUsage();
     const fs::path res = ResourceFolder(o);
     if (res.empty()) return 1;
     // Made once the scene is built: a render that cannot start leaves no folder.

@@ -22,9 +22,6 @@ enum : uint32_t {
     kBiAlphaBitfields = 6,
 };
 
-// Files larger than any picture we accept plus its headers are not read into memory at all.
-constexpr long kMaxFileBytes = kMaxPictureBytes + (1 << 20);
-
 struct Header {
     int32_t width = 0;
     int32_t height = 0;  // negative: top-down rows
@@ -117,7 +114,7 @@ bool ReadColorTable(ByteCursor& c, const Header& h, std::vector<RgbQuad>* table)
 
 bool ReadFile(const std::string& name, std::vector<char>* out) {
     std::string error;
-    return ReadPictureBytes(name, out, &error, uint64_t(kMaxFileBytes));
+    return ReadPictureBytes(name, out, &error, uint64_t(kMaxPictureFileBytes));
 }
 
 // A one-pixel white picture: a plain texture for sprites and materials that only want colour.

@@ -14,9 +14,6 @@ namespace orix {
 
 namespace {
 
-// The limit BMP files are read under: any picture we accept plus its headers.
-constexpr uint64_t kMaxFileBytes = uint64_t{kMaxPictureBytes} + (1u << 20);
-
 constexpr size_t kTgaHeaderBytes = 18;
 
 uint32_t Le16(const uint8_t* p) {
@@ -105,7 +102,7 @@ BitmapPtr LoadPicture(const std::string& fileName, uint32_t maxSide, Parser pars
                       const char* format, const char* caption) {
     std::vector<char> file;
     std::string error;
-    if (!ReadWholeFile(fileName, &file, &error, kMaxFileBytes)) return nullptr;
+    if (!ReadWholeFile(fileName, &file, &error, uint64_t(kMaxPictureFileBytes))) return nullptr;
     std::string tooLarge;
     BitmapPtr picture =
         parse(reinterpret_cast<const uint8_t*>(file.data()), file.size(), maxSide, &tooLarge);
@@ -118,7 +115,8 @@ BitmapPtr LoadPicture(const std::string& fileName, uint32_t maxSide, Parser pars
 
 BitmapPtr ParseTga(const uint8_t* data, size_t size, uint32_t maxSide, std::string* tooLarge) {
     TgaHeader h;
-    if (!data || size > kMaxFileBytes || !ReadTgaHeader(data, size, &h)) return nullptr;
+    if (!data || size > uint64_t(kMaxPictureFileBytes) || !ReadTgaHeader(data, size, &h))
+        return nullptr;
     if (Refused(h.width, h.height, maxSide, tooLarge)) return nullptr;
     if (!TgaPixelsPresent(data, size, h)) return nullptr;
     int width = 0, height = 0, channels = 0;

@@ -56,6 +56,8 @@ constexpr int32_t kMaxBitmapSide = 16384;
 /// What one picture's pixels may take in memory, each counted at the 32 bits of the widest texel:
 /// checked from the header, before anything is allocated.
 constexpr int64_t kMaxPictureBytes = int64_t{512} << 20;
+/// A picture file is read whole only up to this: the pixels plus room for headers and tables.
+constexpr int64_t kMaxPictureFileBytes = kMaxPictureBytes + (int64_t{1} << 20);
 
 /// Why a width x height picture cannot be held: empty when both sides are at least 1 and at most
 /// maxSide (kMaxBitmapSide when 0 or larger) and its pixels fit kMaxPictureBytes; otherwise a

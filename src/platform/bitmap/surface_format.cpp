@@ -16,9 +16,9 @@ PixelFormat Rgb(uint32_t bits, uint32_t r, uint32_t g, uint32_t b, uint32_t a) {
 }
 
 // Shift and width of a contiguous mask; masks with holes are refused by IsSupportedFormat.
-struct Channel {
+struct SurfaceChannel {
     uint32_t mask = 0, shift = 0, bits = 0;
-    explicit Channel(uint32_t m) : mask(m) {
+    explicit SurfaceChannel(uint32_t m) : mask(m) {
         if (!m) return;
         while (!((m >> shift) & 1u)) ++shift;
         while (bits < 32 && ((m >> (shift + bits)) & 1u)) ++bits;
@@ -95,8 +95,8 @@ void ConvertToRgba(const uint8_t* src, uint32_t pitch, uint32_t width, uint32_t 
                    const PixelFormat& f, const PaletteEntry* palette, uint32_t paletteCount,
                    const ColorKey& key, uint8_t* dst) {
     const bool indexed = (f.flags & (DDPF_PALETTEINDEXED8 | DDPF_PALETTEINDEXED4)) != 0;
-    const Channel r(f.redMask), g(f.greenMask), b(f.blueMask);
-    const Channel a(HasAlpha(f) ? f.alphaMask : 0);
+    const SurfaceChannel r(f.redMask), g(f.greenMask), b(f.blueMask);
+    const SurfaceChannel a(HasAlpha(f) ? f.alphaMask : 0);
     const uint32_t bytes = f.bitCount / 8;
     for (uint32_t y = 0; y < height; ++y) {
         const uint8_t* row = src + size_t(y) * pitch;
