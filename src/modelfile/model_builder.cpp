@@ -77,6 +77,7 @@ bool ModelBuilder::Begin(const std::string& sourceName, uint32_t flags) {
     missingPictures_.clear();
     framesPerSecond_ = 0.0;
     materials_.Clear();
+    loadedTextures_.clear();
     if (mipmap_ && (mipmapLevels_ < 1 || mipmapLevels_ > OrixFileBne::kMaxMipmapLevels)) {
         return Refuse("Mipmap level count " + std::to_string(mipmapLevels_) +
                       " is outside 1 to 9: " + sourceName);
@@ -232,9 +233,7 @@ bool ModelBuilder::MapDiffuse(const std::string& pictureName) {
     if (mesh_) {
         if (textureCount_ > 0) return true;
         texture = mesh_->CreateTexture();
-    } else if (character_) {
-        texture = character_->NewTexture();
-    } else {
+    } else if (!character_) {
         return true;
     }
     pictures_.push_back(pictureName);
@@ -254,6 +253,18 @@ bool ModelBuilder::MapDiffuse(const std::string& pictureName) {
             name = path;
         }
     }
+    std::string key;
+    if (found && character_) {
+        for (const std::string& name : names) key += name + '\n';
+        key += std::to_string(colorKey);
+        auto shared = loadedTextures_.find(key);
+        if (shared != loadedTextures_.end()) {
+            if (material_ && !material_->collision)
+                material_->record.texture = shared->second->handle;
+            return true;
+        }
+    }
+    if (!texture) texture = character_->NewTexture();
     bool loaded = false;
     if (found && !mipmap_) {
         loaded = texture->Load(device, names[0], colorKey);
@@ -271,6 +282,7 @@ bool ModelBuilder::MapDiffuse(const std::string& pictureName) {
         Warn(failure);
     }
     ++textureCount_;
+    if (loaded && !key.empty()) loadedTextures_[key] = texture;
     if (loaded && material_ && !material_->collision) material_->record.texture = texture->handle;
     return true;
 }

@@ -27,6 +27,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -214,6 +215,9 @@ private:
     int32_t geometryCount_ = 0;
     int32_t materialCount_ = 0;
     int32_t textureCount_ = 0;
+    /// A character's pictures loaded in this load, by file and colour key: materials naming the
+    /// same picture share one texture instead of decoding it again.
+    std::unordered_map<std::string, Texture*> loadedTextures_;
     int32_t firstFrame_ = 0;
     int32_t lastFrame_ = 0;
     int32_t ticksPerFrame_ = 160;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <map>
 
 #include "asset_generator.h"
 #include "body_mesh.h"
@@ -80,16 +81,21 @@ TEST_F(AssetsTest, CharacterLoadsAsTheDemoNeedsIt) {
     ASSERT_EQ(girl.materialCount, 2);
     const orix::MaterialSet& multi = *girl.MaterialAt(0);
     EXPECT_TRUE(girl.MaterialAt(1)->main.collision);
-    EXPECT_GE(girl.textureCount, 1);
+    // One texture per picture: materials naming the same one share it, decoded once.
+    std::map<std::string, orix::TextureHandle> textureOf;
     for (int i = 0; i < girl.materialCount; ++i) {
         orix::MaterialSet* set = girl.MaterialAt(i);
         for (int k = -1; k < set->subMaterialCount; ++k) {
-            std::string p = reader.Builder().PictureOf(k < 0 ? &set->main : &set->subMaterials[k]);
-            if (p.empty()) continue;
+            const orix::Material& m = k < 0 ? set->main : set->subMaterials[size_t(k)];
+            std::string p = reader.Builder().PictureOf(&m);
+            if (p.empty() || m.collision) continue;
             EXPECT_EQ(p.find_first_of("/\\:"), std::string::npos) << p;
             EXPECT_TRUE(fs::exists(dir_ / p)) << p;
+            EXPECT_TRUE(m.record.texture) << p;
+            EXPECT_EQ(textureOf.emplace(p, m.record.texture).first->second, m.record.texture) << p;
         }
     }
+    EXPECT_EQ(girl.textureCount, int(textureOf.size()));
     int volumes = 0;
     for (int i = 0; i < girl.helperCount; ++i) volumes += girl.helpers[i]->collisionVolumeCount;
     EXPECT_EQ(volumes, 1);
