@@ -1,6 +1,7 @@
 // Meshes and the skinned character that holds them, drawn through the fake device.
 #include <gtest/gtest.h>
 
+#include "scene/helper.h"
 #include "scene/mesh.h"
 #include "scene/skinned_character.h"
 #include "support/engine_fixture.h"
@@ -110,9 +111,16 @@ TEST_F(MeshTest, CharacterRemovedFromItsParentItsPiecesGoOnce) {
     parent.RemoveChild(c);
     EXPECT_TRUE(parent.children.empty());
 
-    // Deleted directly, the character still deletes every piece it holds.
+    // Deleted directly, the character still deletes every piece it holds; one deleted before
+    // leaves its table once, and a stranger is refused.
     auto* d = new SkinnedCharacter(1);
     Populate(*d);
+    Helper* spare = d->NewHelper();
+    Helper stranger;
+    EXPECT_FALSE(d->DeleteHelper(&stranger));
+    EXPECT_TRUE(d->DeleteHelper(spare));
+    EXPECT_EQ(d->helperCount, 1);
+    EXPECT_EQ(d->helpers.size(), 1u);
     delete d;
 }
 
