@@ -178,6 +178,23 @@ bool OutputFile::Commit(std::string* error) {
     return Finish(error) && Rename(error);
 }
 
+std::FILE* OutputFile::CommitAndWriteOn(std::string* error) {
+    if (!Finish(error)) return nullptr;
+    // The descriptor outlives the rename; a copy of it goes to the caller.
+    const int fd = dup(fd_);
+    if (fd < 0) {
+        *error = "cannot write " + path_ + ": " + std::strerror(errno);
+        Abandon();
+        return nullptr;
+    }
+    std::FILE* stream = Rename(error) ? fdopen(fd, "a") : nullptr;
+    if (!stream) {
+        if (error->empty()) *error = "cannot write " + path_ + ": " + std::strerror(errno);
+        close(fd);
+    }
+    return stream;
+}
+
 void OutputFile::Abandon() {
     if (stream_) std::fclose(stream_);
     stream_ = nullptr;
@@ -231,13 +248,8 @@ bool WriteWholeFile(const std::string& path, const void* data, size_t size, std:
 }
 
 std::FILE* OpenLogFile(const std::string& path, std::string* error) {
-    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
-    std::FILE* f = fd >= 0 ? fdopen(fd, "w") : nullptr;
-    if (!f) {
-        *error = "cannot write " + path + ": " + std::strerror(errno);
-        if (fd >= 0) close(fd);
-    }
-    return f;
+    OutputFile file;
+    return file.Open(path, error) ? file.CommitAndWriteOn(error) : nullptr;
 }
 
 void SetWriteBudgetForTesting(int64_t bytes) {

@@ -47,6 +47,10 @@ public:
     /// Flushes and renames into place; false, with *error, when anything failed (the temporary is
     /// then removed and the target untouched).
     bool Commit(std::string* error);
+    /// Commits what was written so far, then hands the caller a stream that writes on at the end
+    /// of the file now in place (closed with fclose), for a file that grows as the program runs;
+    /// null, with *error, when the commit fails. The file is then no longer this one's.
+    std::FILE* CommitAndWriteOn(std::string* error);
     /// Removes the temporary file; the target stays as it was.
     void Abandon();
 
@@ -89,8 +93,9 @@ private:
     bool failed_ = false;
 };
 
-/// A log written as the program runs (it cannot wait for a commit): path emptied or created,
-/// never through a link planted under its name; null, with *error, when it cannot be opened.
+/// A log written as the program runs (it cannot wait for a commit): a new empty file put in
+/// place of path at once, as any output is (a link under the name is replaced, not followed),
+/// then written on; null, with *error, when it cannot be.
 std::FILE* OpenLogFile(const std::string& path, std::string* error);
 
 /// Writes bytes to path through an OutputFile.

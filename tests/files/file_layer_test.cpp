@@ -66,10 +66,16 @@ TEST(FileLayer, ASetIsWrittenWholeOrNotAtAll) {
     EXPECT_EQ(Names(dir.Path()), (std::vector<std::string>{"a", "b", "c"}));
     EXPECT_FALSE(file.Open(dir.Path(), &error));  // a folder is no output
 
-    // A log is never written through a link planted under its name.
+    // A log replaces a link planted under its name, never writing through it, and is in place
+    // before anything is written to it.
     Write(dir.File("victim"), "keep me");
     fs::create_symlink(dir.File("victim"), dir.File("log"));
-    EXPECT_EQ(orix::OpenLogFile(dir.File("log"), &error), nullptr);
+    std::FILE* log = orix::OpenLogFile(dir.File("log"), &error);
+    ASSERT_NE(log, nullptr) << error;
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(dir.File("log"))));
+    std::fputs("line\n", log);
+    std::fclose(log);
+    EXPECT_EQ(ReadAll(dir.File("log")), "line\n");
     EXPECT_EQ(ReadAll(dir.File("victim")), "keep me");
 }
 
