@@ -10,12 +10,14 @@
 
 namespace orix {
 
+FramePlayer::Clock FramePlayer::ClockOf(SceneObject& n) {
+    return {&n, n.time, n.playMode, n.firstFrame, n.lastFrame, n.loop, n.poseCached};
+}
+
 FramePlayer::FramePlayer(SceneObject& root) : root_(root) {
     root_.SetPlayMode(static_cast<int32_t>(PlayMode::Playing));
     // A character copies its first child's clock into its own on update: all of it is state.
-    ForEachNode(root_, [this](SceneObject& n) {
-        start_.push_back({&n, n.time, n.playMode, n.firstFrame, n.lastFrame, n.loop, n.poseCached});
-    });
+    ForEachNode(root_, [this](SceneObject& n) { start_.push_back(ClockOf(n)); });
 }
 
 FramePlayer::~FramePlayer() {
@@ -37,7 +39,7 @@ void FramePlayer::Restore(const std::vector<Clock>& clocks) {
 void FramePlayer::Hold() {
     held_.clear();
     ForEachNode(root_, [this](SceneObject& n) {
-        held_.push_back({&n, n.time, n.playMode, n.firstFrame, n.lastFrame, n.loop, n.poseCached});
+        held_.push_back(ClockOf(n));
         // Stopped, a keyframed node draws its pose from its time once more, then caches it.
         n.playMode = static_cast<int32_t>(PlayMode::Stopped);
         n.poseCached = false;

@@ -40,6 +40,7 @@ private:
         int32_t playMode, firstFrame, lastFrame;
         bool loop, poseCached;
     };
+    static Clock ClockOf(SceneObject& node);
     void Restore(const std::vector<Clock>& clocks);
     void Hold();
 
