@@ -1,7 +1,9 @@
 // Frame cost: the demonstration rendered offscreen with a fixed 33 ms step, against a plain
 // OpenGL replay of the same frame (captured from the device, drawn without the engine), with
-// 1, 10, 50, 100 and 200 characters, each extra one starting at its own frame of the walk (a
-// crowd does not walk in step). Per count six figures:
+// 1, 10, 50, 100, 200, 500 and 1000 characters: the extras are clones of the demonstration's
+// character, as a program builds a crowd, laid out on a grid that the view holds whole, each
+// starting at its own whole frame of the walk (a crowd does not walk in step, but a walk has only
+// so many frames). Per count six figures:
 //   frame/engine/N          Render and Present (which finishes the frame)
 //   frame/replay/N          the replay's draws and a finish
 //   frame/paired/N          the two above in alternating blocks of frames; its counter
@@ -11,12 +13,19 @@
 //   frame/engine_cpu/N      Render with clears, draws and text stopped at the device's door:
 //                           update, animation, skinning and draw submission, no GL work
 //                           (this thread's CPU time, so other processes do not count)
-// and once, with 200 characters:
-//   frame/character_cpu     this thread's CPU time of such a frame with every character less
+// and with 200 and 1000 characters:
+//   frame/character_cpu/N   this thread's CPU time of such a frame with every character less
 //                           that of the same frame with the extra characters switched off,
 //                           both measured in each iteration; the counter `extras` divides it
 //                           into the cost of one extra character, `per_extra_us` is that of
 //                           the median iteration
+//   frame/character_cpu_unshared/N
+//                           the same with every extra at an unrelated fractional time of the
+//                           walk, walking a little faster or slower than any other, so no two
+//                           stand in one pose and nothing is shared
+// Every count's counters: `off_view`, the characters with some skin vertex outside the view in
+// the captured frame (the layout keeps it 0: culling must not be what makes a crowd cheap), and
+// `poses`, the distinct skin poses the crowd holds.
 // The engine's own CPU share of a frame is engine_cpu / engine; (engine_submit - replay_submit)
 // / engine says the same through the GL driver, with the noise of a difference.
 // ORIX_BENCH_PNG=folder writes each count's engine frame and replay frame there to compare.
@@ -24,6 +33,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -49,16 +59,41 @@ namespace orix::bench {
 namespace {
 
 constexpr int kWarmFrames = 5;
-constexpr int kCounts[] = {1, 10, 50, 100, 200};
-constexpr int kPerCharacterCount = 200;
+constexpr int kCounts[] = {1, 10, 50, 100, 200, 500, 1000};
+constexpr int kPerCharacterCounts[] = {200, 1000};
+// From this count on a frame takes a large part of a second on a software rasteriser: the paired
+// blocks are single frames, repetitions longer, and the submissions are timed a fixed number of
+// times (each waits for the frame before it).
+constexpr int kLargeCount = 500;
 
 // Moves an object and its children to `offset` frames into their own ranges.
-void StartAt(SceneObject* o, int32_t offset) {
+void StartAt(SceneObject* o, double offset) {
     int32_t range = std::max(o->lastFrame - o->firstFrame, 0) + 1;
-    o->time = float(o->firstFrame + offset % range);
+    o->time = float(o->firstFrame + std::fmod(offset, double(range)));
     for (SceneObject* child : o->children) {
         if (child) StartAt(child, offset);
     }
+}
+
+// Where point p lands in clip space: inside the view when |x|, |y| <= w and 0 <= z <= w.
+bool InsideView(const Vector3& p, const Matrix& viewProjection) {
+    const auto& m = viewProjection.m;
+    float c[4];
+    for (int k = 0; k < 4; ++k) c[k] = p.x * m[0][k] + p.y * m[1][k] + p.z * m[2][k] + m[3][k];
+    return c[3] > 0.0f && std::abs(c[0]) <= c[3] && std::abs(c[1]) <= c[3] && c[2] >= 0.0f &&
+           c[2] <= c[3];
+}
+
+// A character's box for the layout, wider than the walk reaches.
+constexpr Vector3 kBoxLow{-16.0f, 0.0f, -12.0f}, kBoxHigh{16.0f, 66.0f, 12.0f};
+
+bool BoxInsideView(const Vector3& at, const Matrix& viewProjection) {
+    for (int corner = 0; corner < 8; ++corner) {
+        Vector3 p{corner & 1 ? kBoxHigh.x : kBoxLow.x, corner & 2 ? kBoxHigh.y : kBoxLow.y,
+                  corner & 4 ? kBoxHigh.z : kBoxLow.z};
+        if (!InsideView(at + p, viewProjection)) return false;
+    }
+    return true;
 }
 
 // The demonstration on an offscreen engine whose device is wrapped by a FrameCapture, plus
@@ -66,7 +101,9 @@ void StartAt(SceneObject* o, int32_t offset) {
 // scene are process-wide.
 class Harness {
 public:
-    explicit Harness(int count) : count_(count) {
+    // shared: extras at whole frames of the walk (poses repeat across a crowd); otherwise each at
+    // its own fractional time.
+    Harness(int count, bool shared) : count_(count), shared_(shared) {
         std::error_code ec;
         start_ = fs::current_path(ec);
         DisplayConfig config;
@@ -87,6 +124,7 @@ public:
         capture_->BeginCapture(&frame);
         EngineFrame();
         capture_->EndCapture();
+        offView_ = OffView();
         FrameImage drawn;
         engine_->device->ReadFrame(&drawn);
         draws_ = frame.draws.size();
@@ -112,7 +150,13 @@ public:
     bool Ready() const { return ready_; }
     const std::string& Error() const { return error_; }
     int Count() const { return count_; }
+    bool Shared() const { return shared_; }
     size_t Draws() const { return draws_; }
+    int OffViewCount() const { return offView_; }
+    size_t Poses() const {
+        auto* girl = static_cast<SkinnedCharacter*>(demo_.character);
+        return girl && girl->skin ? girl->skin->poses.size() : 0;
+    }
     // Pixels of the captured frame that the replay drew otherwise (any channel off by more
     // than 2), or -1 when either picture could not be read.
     int64_t PixelsOff() const { return pixelsOff_; }
@@ -132,19 +176,67 @@ public:
 private:
     void Build() {
         BuildDemoScene(*engine_, demo_);
-        // More characters on a grid around the first, each loaded and skinned as the first was.
+        auto* girl = static_cast<SkinnedCharacter*>(demo_.character);
+        if (!girl || count_ < 2) return;
+        // One frame sets the camera on the character; the crowd then fills what it sees.
+        EngineFrame();
+        const Matrix viewProjection = demo_.scene->view * demo_.scene->projection;
         for (int i = 1; i < count_; ++i) {
-            auto* c = new SkinnedCharacter(1);
-            c->LoadBne(demo::kCharacterFile, 1);
-            c->SetPlayMode(static_cast<int32_t>(PlayMode::Playing));
-            int ring = i % 10, row = i / 10;
-            c->position = Vector3{float(ring - 5) * 40.0f, 0.0f, float(row) * 50.0f + 40.0f};
+            auto* c = static_cast<SkinnedCharacter*>(girl->Clone());
             demo_.scene->AddChild(c);
-            c->LoadSkin(demo::kSkinFile);
-            // Frames 0, 7, 14, ... of the walk, wrapping around: no two neighbours in step.
-            StartAt(c, i * 7);
+            if (shared_) {
+                // Frames 0, 7, 14, ... of the walk, wrapping around: no two neighbours in step.
+                StartAt(c, double(i) * 7.0);
+            } else {
+                // Fractions that no two characters share, kept apart by speeds a little apart
+                // (a loop starts again at its first frame, which would line the times up).
+                StartAt(c, double(i) * 7.0 + std::fmod(double(i) * 0.6180339887, 1.0));
+                c->SetSpeed(1.0f + float(i) * 1e-4f);
+            }
             extra_.push_back(c);
         }
+        LayOut(viewProjection);
+    }
+
+    // A grid on the ground beyond the first character, as wide and deep as the view holds it at
+    // this count, drawn closer together until every character's box is inside.
+    void LayOut(const Matrix& viewProjection) {
+        const Vector3 eye = demo::kCameraPosition;
+        Vector3 forward{-eye.x, 0.0f, -eye.z};
+        forward = forward * (1.0f / Length(forward));
+        const Vector3 right{forward.z, 0.0f, -forward.x};
+        const int n = int(extra_.size());
+        const int columns = std::max(1, int(std::ceil(std::sqrt(double(n) * 1.5))));
+        const int rows = (n + columns - 1) / columns;
+        for (float spacing = 60.0f; spacing > 0.5f; spacing *= 0.9f) {
+            bool inside = true;
+            for (int i = 0; i < n && inside; ++i) {
+                const float across = (float(i % columns) - 0.5f * float(columns - 1)) * spacing;
+                const float ahead = 40.0f + float(rows - 1 - i / columns) * spacing;
+                extra_[size_t(i)]->position = right * across + forward * ahead;
+                inside = BoxInsideView(extra_[size_t(i)]->position, viewProjection);
+            }
+            if (inside) return;
+        }
+    }
+
+    // Extras with some skin vertex outside the view the camera held for this frame.
+    int OffView() const {
+        const Matrix viewProjection = demo_.scene->view * demo_.scene->projection;
+        int off = 0;
+        for (SkinnedCharacter* c : extra_) {
+            const Mesh* skin = c->skinMesh;
+            if (!skin) continue;
+            const Matrix toClip = skin->world * viewProjection;
+            const std::vector<LVertex>& vertices = skin->geometry->litVertices;
+            for (uint32_t v = 0; v < skin->vertexCount && v < vertices.size(); ++v) {
+                if (!InsideView({vertices[v].x, vertices[v].y, vertices[v].z}, toClip)) {
+                    ++off;
+                    break;
+                }
+            }
+        }
+        return off;
     }
 
     int64_t PixelsOffReplay(const FrameImage& drawn) {
@@ -187,6 +279,8 @@ private:
     }
 
     int count_;
+    bool shared_;
+    int offView_ = -1;
     fs::path start_;
     std::string error_;
     FixedStepClock clock_{1000, 33};
@@ -204,11 +298,11 @@ private:
 
 std::unique_ptr<Harness> harness;
 
-Harness* HarnessFor(benchmark::State& state) {
+Harness* HarnessFor(benchmark::State& state, bool shared = true) {
     int count = int(state.range(0));
-    if (!harness || harness->Count() != count) {
+    if (!harness || harness->Count() != count || harness->Shared() != shared) {
         harness.reset();
-        harness = std::make_unique<Harness>(count);
+        harness = std::make_unique<Harness>(count, shared);
     }
     if (!harness->Ready()) {
         state.SkipWithError(("no offscreen frame: " + harness->Error()).c_str());
@@ -216,6 +310,8 @@ Harness* HarnessFor(benchmark::State& state) {
     }
     state.counters["draws"] = double(harness->Draws());
     state.counters["pixels_off_replay"] = double(harness->PixelsOff());
+    state.counters["off_view"] = double(harness->OffViewCount());
+    state.counters["poses"] = double(harness->Poses());
     return harness.get();
 }
 
@@ -244,7 +340,8 @@ void BM_FrameReplay(benchmark::State& state) {
 void BM_FramePaired(benchmark::State& state) {
     Harness* h = HarnessFor(state);
     if (!h) return;
-    constexpr int kBlock = 4;
+    // A crowd's frame takes long enough to time alone; a few characters' frames come in fours.
+    const int kBlock = h->Count() >= kLargeCount ? 1 : 4;
     auto seconds = [](Clock::duration d) { return std::chrono::duration<double>(d).count(); };
     double engine = 0.0, replay = 0.0;
     for (auto _ : state) {
@@ -298,8 +395,8 @@ void BM_FrameEngineCpu(benchmark::State& state) {
 
 // The engine's CPU per extra character, measured directly: each iteration renders (drawing
 // stopped at the device) once with every character and once with the extras switched off.
-void BM_FrameCharacterCpu(benchmark::State& state) {
-    Harness* h = HarnessFor(state);
+void CharacterCpu(benchmark::State& state, bool shared) {
+    Harness* h = HarnessFor(state, shared);
     if (!h) return;
     h->Finish();
     h->DiscardDrawing(true);
@@ -329,6 +426,14 @@ void BM_FrameCharacterCpu(benchmark::State& state) {
     }
 }
 
+void BM_FrameCharacterCpu(benchmark::State& state) {
+    CharacterCpu(state, true);
+}
+
+void BM_FrameCharacterCpuUnshared(benchmark::State& state) {
+    CharacterCpu(state, false);
+}
+
 void BM_FrameReplaySubmit(benchmark::State& state) {
     Harness* h = HarnessFor(state);
     if (!h) return;
@@ -349,38 +454,54 @@ void BM_FrameReplaySubmit(benchmark::State& state) {
 // driver draws on threads of its own, so this thread's CPU time would stretch a repetition
 // tenfold); the submissions, timed by hand, run shorter: the frame's rasterisation between two
 // of them is not counted but takes its time.
-benchmark::internal::Benchmark* Steady(benchmark::internal::Benchmark* b) {
-    return b->MinTime(2.0)->MinWarmUpTime(0.5)->Unit(benchmark::kMillisecond);
+benchmark::internal::Benchmark* Steady(benchmark::internal::Benchmark* b, int count) {
+    return b->MinTime(count >= kLargeCount ? 8.0 : 2.0)
+        ->MinWarmUpTime(0.5)
+        ->Unit(benchmark::kMillisecond);
 }
-benchmark::internal::Benchmark* SteadyWall(benchmark::internal::Benchmark* b) {
-    return Steady(b)->UseRealTime();
+benchmark::internal::Benchmark* SteadyWall(benchmark::internal::Benchmark* b, int count) {
+    return Steady(b, count)->UseRealTime();
 }
-benchmark::internal::Benchmark* SteadySubmit(benchmark::internal::Benchmark* b) {
-    return b->MinTime(0.5)->MinWarmUpTime(0.2)->UseManualTime()->Unit(benchmark::kMillisecond);
+benchmark::internal::Benchmark* SteadySubmit(benchmark::internal::Benchmark* b, int count) {
+    b->UseManualTime()->Unit(benchmark::kMillisecond);
+    if (count >= kLargeCount) return b->Iterations(8);
+    return b->MinTime(0.5)->MinWarmUpTime(0.2);
 }
 
 void Register() {
     for (int n : kCounts) {
         std::string suffix = "/" + std::to_string(n);
-        SteadyWall(benchmark::RegisterBenchmark(("frame/engine" + suffix).c_str(), BM_FrameEngine)
-                       ->Arg(n));
-        SteadyWall(benchmark::RegisterBenchmark(("frame/replay" + suffix).c_str(), BM_FrameReplay)
-                       ->Arg(n));
+        SteadyWall(
+            benchmark::RegisterBenchmark(("frame/engine" + suffix).c_str(), BM_FrameEngine)->Arg(n),
+            n);
+        SteadyWall(
+            benchmark::RegisterBenchmark(("frame/replay" + suffix).c_str(), BM_FrameReplay)->Arg(n),
+            n);
         Steady(benchmark::RegisterBenchmark(("frame/paired" + suffix).c_str(), BM_FramePaired)
                    ->Arg(n)
-                   ->UseManualTime());
+                   ->UseManualTime(),
+               n);
         SteadySubmit(benchmark::RegisterBenchmark(("frame/engine_submit" + suffix).c_str(),
                                                   BM_FrameEngineSubmit)
-                         ->Arg(n));
-        Steady(
-            benchmark::RegisterBenchmark(("frame/engine_cpu" + suffix).c_str(), BM_FrameEngineCpu)
-                ->Arg(n)
-                ->UseManualTime());
+                         ->Arg(n),
+                     n);
+        benchmark::RegisterBenchmark(("frame/engine_cpu" + suffix).c_str(), BM_FrameEngineCpu)
+            ->Arg(n)
+            ->MinTime(2.0)
+            ->MinWarmUpTime(0.5)
+            ->UseManualTime()
+            ->Unit(benchmark::kMillisecond);
         SteadySubmit(benchmark::RegisterBenchmark(("frame/replay_submit" + suffix).c_str(),
                                                   BM_FrameReplaySubmit)
-                         ->Arg(n));
-        if (n == kPerCharacterCount) {
-            benchmark::RegisterBenchmark("frame/character_cpu", BM_FrameCharacterCpu)
+                         ->Arg(n),
+                     n);
+    }
+    for (int n : kPerCharacterCounts) {
+        for (bool shared : {true, false}) {
+            std::string name = shared ? "frame/character_cpu/" : "frame/character_cpu_unshared/";
+            benchmark::RegisterBenchmark(
+                (name + std::to_string(n)).c_str(),
+                shared ? BM_FrameCharacterCpu : BM_FrameCharacterCpuUnshared)
                 ->Arg(n)
                 ->MinTime(2.0)
                 ->MinWarmUpTime(0.5)

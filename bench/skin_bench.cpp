@@ -66,7 +66,7 @@ BENCHMARK(BM_SkinDeform)
 void BM_SkinCopyFloor(benchmark::State& state) {
     SkinFixture f;
     std::vector<LVertex>& out = f.character.skinMesh->geometry->litVertices;
-    const std::vector<LVertex>& rest = f.character.litRestCopy;
+    const std::vector<LVertex>& rest = f.character.skin->litRestCopy;
     for (auto _ : state) {
         std::memcpy(out.data(), rest.data(), kVertices * sizeof(LVertex));
         benchmark::DoNotOptimize(out.data());

@@ -35,7 +35,9 @@ struct SkinPlanOut {
 SkinPlanOut PlanSkin(const SkinnedCharacter& c, std::vector<std::string>& notes) {
     SkinPlanOut out;
     const Mesh& m = *c.skinMesh;
-    const SkinPlan& plan = c.skinPlan;
+    static const SkinShare kNoSkin;
+    const SkinShare& skin = c.skin ? *c.skin : kNoSkin;
+    const SkinPlan& plan = skin.plan;
     std::map<const SceneObject*, uint16_t> jointOf;
     std::vector<uint16_t> jointOfBinding(c.skinBindings.size(), 0);
     for (size_t b = 0; b < c.skinBindings.size(); ++b) {
@@ -50,14 +52,16 @@ SkinPlanOut PlanSkin(const SkinnedCharacter& c, std::vector<std::string>& notes)
     }
     const uint16_t still = uint16_t(out.bones.size());
     const bool lit = c.vertexFormat == 1;
-    const size_t restCount = lit ? c.litRestCopy.size() : c.unlitRestCopy.size();
+    const size_t restCount = lit ? skin.litRestCopy.size() : skin.unlitRestCopy.size();
     for (uint32_t v = 0; v < m.vertexCount; ++v) {
         int32_t b = v < plan.bindingOfVertex.size() ? plan.bindingOfVertex[v] : -1;
         const SceneObject* bone = b >= 0 ? c.skinBindings[size_t(b)].bone : nullptr;
         Vector3 rest = m.VertexPosition(v);
         if (v < restCount) {
-            rest = lit ? Vector3{c.litRestCopy[v].x, c.litRestCopy[v].y, c.litRestCopy[v].z}
-                       : Vector3{c.unlitRestCopy[v].x, c.unlitRestCopy[v].y, c.unlitRestCopy[v].z};
+            const auto& at = [&](const auto& copy) {
+                return Vector3{copy[v].x, copy[v].y, copy[v].z};
+            };
+            rest = lit ? at(skin.litRestCopy) : at(skin.unlitRestCopy);
         }
         if (bone) {
             // The rest copy holds the vertex in its bone's space; the bind pose puts it back.

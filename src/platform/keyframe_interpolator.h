@@ -81,6 +81,13 @@ public:
     Quaternion RotationAt(float t) const;
     Vector3 ScaleAt(float t) const;
 
+    /// The transform remembered for time t under tag (the caller's sampling options), when one
+    /// is: nodes that share these keys, a crowd's clones, sample each time once. Any key added
+    /// forgets them all.
+    bool Recall(float t, uint32_t tag, Matrix* out) const;
+    /// Keeps transform for (t, tag) among the last few hundred remembered.
+    void Remember(float t, uint32_t tag, const Matrix& transform);
+
     size_t PositionKeyCount() const { return positions_.size(); }
     size_t RotationKeyCount() const { return rotations_.size(); }
     size_t ScaleKeyCount() const { return scales_.size(); }
@@ -96,6 +103,17 @@ private:
     KeyframeFrame* frame_ = nullptr;
     /// The segment each kind's last lookup found (a guess only: any value is safe).
     mutable size_t positionHint_ = 0, rotationHint_ = 0, scaleHint_ = 0;
+
+    /// Two ways per set: a crowd walks through a few dozen distinct times a frame.
+    static constexpr size_t kSampleSets = 256;
+    struct Sample {
+        float time = 0.0f;
+        uint32_t tag = 0;
+        bool used = false;
+        bool newest = false;
+        Matrix transform;
+    };
+    std::vector<Sample> samples_;  ///< empty until the first Remember
 };
 
 }  // namespace orix

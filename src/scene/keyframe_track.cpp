@@ -175,12 +175,21 @@ void SceneObject::SampleAnimation(float t) {
         frame->SetTransform(Matrix::Identity());
         return;
     }
+    // Clones share their keys: the first of them at a time samples for all.
+    const bool shared = animation.use_count() > 1;
+    const uint32_t tag = static_cast<uint32_t>(animationOptions);
+    Matrix recalled;
+    if (shared && animation->Recall(t, tag, &recalled)) {
+        frame->SetTransform(recalled);
+        return;
+    }
     animation->SetOptions(ANIM_OPEN | ANIM_SCALEANDROTATION);
     animation->SetFrame(frame.get());
     animation->SetTime(t);
     animation->SetOptions(static_cast<uint32_t>(animationOptions) | ANIM_OPEN | ANIM_POSITION);
     animation->SetFrame(frame.get());
     animation->SetTime(t);
+    if (shared) animation->Remember(t, tag, frame->GetTransform());
 }
 
 void SceneObject::CaptureRestPose() {

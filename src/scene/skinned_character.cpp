@@ -52,7 +52,33 @@ SkinnedCharacter::SkinnedCharacter(const SkinnedCharacter& source)
     textureHolders_ = source.textureHolders_;
     textures = source.textures;
     textureCount = source.textureCount;
-    // The skin stays with the source: its bindings name the source's bones.
+    CloneSkin(source, copies);
+}
+
+void SkinnedCharacter::CloneSkin(const SkinnedCharacter& source,
+                                 const std::vector<SceneObject*>& copies) {
+    if (!source.skinLoaded || !source.skin) return;
+    // The bindings move to the copies of the source's bones; a bone or skin mesh that is not
+    // one of its children has no copy, and the clone goes unskinned as before.
+    auto copyOf = [&](const SceneObject* original) -> SceneObject* {
+        for (size_t i = 0; i < source.children.size(); ++i) {
+            if (source.children[i] == original) return copies[i];
+        }
+        return nullptr;
+    };
+    SceneObject* mesh = copyOf(source.skinMesh);
+    if (!mesh || mesh->kind != static_cast<int32_t>(ObjectKind::Mesh)) return;
+    std::vector<SkinBinding> bindings = source.skinBindings;
+    for (SkinBinding& b : bindings) {
+        if (!b.bone) continue;
+        b.bone = copyOf(b.bone);
+        if (!b.bone) return;
+    }
+    skinBindings = std::move(bindings);
+    skinMesh = static_cast<Mesh*>(mesh);
+    skin = source.skin;
+    deformSkin = source.deformSkin;
+    skinLoaded = true;
 }
 
 SkinnedCharacter::~SkinnedCharacter() {

@@ -7,7 +7,9 @@
 ///
 /// The tables grow with the model: as many meshes, helpers, materials and textures as its file
 /// holds (the file's size bounds them). A clone copies the meshes and helpers and shares the
-/// materials and textures, which live while any holder does.
+/// materials and textures, which live while any holder does; a skinned source's clone is skinned
+/// by its own bones and shares the skin's rest data and poses (a crowd of clones deforms each
+/// distinct pose once).
 /// Depends on: scene/mesh.h, scene/helper.h, render/texture.h, the engine's scene root; the skin
 /// and VUE loading and the deformation live in skin/.
 #pragma once
@@ -51,11 +53,31 @@ struct SkinPlan {
     bool layered = false;          ///< a vertex listed under several bones
 };
 
+/// The skin's vertices in one pose. key holds the local transforms of the skin mesh and of each
+/// bound bone that produced it (empty when the pose cannot be told by them); a character whose
+/// nodes stand exactly so draws these vertices instead of deforming its own.
+struct SkinPose {
+    uint64_t hash = 0;
+    std::vector<Matrix> key;
+    std::shared_ptr<MeshGeometry> geometry;
+};
+
+/// What binding a skin makes once and a character shares with its clones: the rest copy, the
+/// plan, and the poses the crowd stands in. A pose's geometry is rewritten only when no skin
+/// mesh but the deforming one draws it, so the table never holds more poses than the crowd has
+/// characters at once.
+struct SkinShare {
+    std::vector<Vertex> unlitRestCopy;
+    std::vector<LVertex> litRestCopy;
+    SkinPlan plan;
+    std::vector<SkinPose> poses;
+};
+
 class SkinnedCharacter : public SceneObject {
 public:
     /// vertexFormat is the format of the meshes this character creates.
     explicit SkinnedCharacter(int32_t vertexFormat);
-    /// Copies the meshes and helpers, shares the materials and textures.
+    /// Copies the meshes and helpers, shares the materials, textures and skin.
     SkinnedCharacter(const SkinnedCharacter& source);
     ~SkinnedCharacter() override;
 
@@ -121,18 +143,21 @@ public:
     int32_t vertexFormat = 0;
     bool skinLoaded = false;
     /// Set by SkinBind (skin/) to its deformation, run by Update after the bones moved; a hook
-    /// so the scene layer does not include the layer above it. Not copied with the character.
+    /// so the scene layer does not include the layer above it.
     void (*deformSkin)(SkinnedCharacter&) = nullptr;
     std::vector<SkinBinding> skinBindings;
     Mesh* skinMesh = nullptr;
-    std::vector<Vertex> unlitRestCopy;
-    std::vector<LVertex> litRestCopy;
-    SkinPlan skinPlan;
+    /// Null until a skin is bound; a clone shares its source's.
+    std::shared_ptr<SkinShare> skin;
     float overallSize = 100.0f;
     bool mipmapTextures = false;
     int32_t mipmapLevelCount = 0;
 
 protected:
+    /// The clone's part of the source's skin, its bones among copies (parallel to the source's
+    /// children).
+    void CloneSkin(const SkinnedCharacter& source, const std::vector<SceneObject*>& copies);
+
     std::vector<std::shared_ptr<MaterialSet>> materialHolders_;
     std::vector<std::shared_ptr<Texture>> textureHolders_;
 };

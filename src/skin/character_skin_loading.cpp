@@ -87,7 +87,7 @@ bool SkinnedCharacter::LoadSkinFrom(const std::string& fileName, const std::stri
     }
     // Whatever an earlier, failed load left goes first: bindings bound twice would move twice.
     skinBindings.clear();
-    skinPlan = SkinPlan();
+    skin.reset();
     skinMesh = nullptr;
     SkinFileReader reader(this);
     bool read = false;

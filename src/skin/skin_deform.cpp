@@ -45,11 +45,10 @@ void Carry(std::vector<V>& vertices, uint32_t i, const Matrix& m) {
 
 // Validates the indices into the bindings' targets and lays out the per-frame plan; returns how
 // many indices were dropped.
-int32_t PlanTargets(SkinnedCharacter& c, const Mesh& mesh) {
+int32_t PlanTargets(SkinnedCharacter& c, const Mesh& mesh, SkinPlan& plan) {
     int32_t ignored = 0;
     bool table = HasPositionTable(mesh);
     std::vector<bool> copied(table ? mesh.geometry->positionTable.size() : 0, false);
-    SkinPlan& plan = c.skinPlan;
     plan.bindingOfVertex.assign(mesh.vertexCount, -1);
     plan.matrices.assign(c.skinBindings.size(), Matrix::Identity());
     plan.copies.clear();
@@ -184,9 +183,8 @@ void RestoreAndCarry(V* out, const SkinRestPoint* in, const Matrix* matrices, ui
 // included. Otherwise the rest copy is restored whole, the bones act one after another, in file
 // order, and the copies follow their representatives.
 template <typename V>
-void DeformArray(SkinnedCharacter& c, std::vector<V>& vertices, const std::vector<V>& rest,
-                 uint32_t count, const Matrix* toSkin) {
-    SkinPlan& plan = c.skinPlan;
+void DeformArray(const SkinnedCharacter& c, SkinPlan& plan, std::vector<V>& vertices,
+                 const std::vector<V>& rest, uint32_t count, const Matrix* toSkin) {
     for (size_t bi = 0; bi < c.skinBindings.size(); ++bi) {
         const SceneObject* bone = c.skinBindings[bi].bone;
         if (bone) plan.matrices[bi] = toSkin ? bone->world * *toSkin : bone->world;
@@ -213,14 +211,88 @@ void DeformArray(SkinnedCharacter& c, std::vector<V>& vertices, const std::vecto
     }
 }
 
+bool Keyframed(const SceneObject& o, const SkinnedCharacter& c) {
+    return o.parent == &c && o.motionMode == MotionMode::Keyframed && !o.updateCallback;
+}
+
+// The pose as the skin mesh's and the bones' local transforms. Relative to the skin, the posed
+// vertices depend on nothing else when all of them hang from the character and play keyframes:
+// equal keys give equal vertices wherever the characters stand. False when some node moves
+// otherwise (its world is not told by its local transform).
+bool HasPoseKey(const SkinnedCharacter& c, const Mesh& mesh) {
+    if (!Keyframed(mesh, c)) return false;
+    for (const SkinBinding& b : c.skinBindings) {
+        if (b.bone && !Keyframed(*b.bone, c)) return false;
+    }
+    return true;
+}
+
+// Calls f with each matrix of the key in turn.
+template <typename F>
+void ForEachKeyMatrix(const SkinnedCharacter& c, const Mesh& mesh, F f) {
+    f(mesh.animatedLocal);
+    for (const SkinBinding& b : c.skinBindings) {
+        if (b.bone) f(b.bone->animatedLocal);
+    }
+}
+
+uint64_t HashPoseKey(const SkinnedCharacter& c, const Mesh& mesh) {
+    static_assert(sizeof(Matrix) == 64, "a matrix is sixteen floats");
+    // Four lanes, so the multiplications do not wait on one another.
+    uint64_t lane[4] = {0x9E3779B97F4A7C15ull, 0xC2B2AE3D27D4EB4Full, 0x165667B19E3779F9ull,
+                        0x27D4EB2F165667C5ull};
+    ForEachKeyMatrix(c, mesh, [&](const Matrix& m) {
+        uint64_t words[8];
+        std::memcpy(words, &m, sizeof words);
+        for (size_t i = 0; i < 8; ++i)
+            lane[i & 3] = (lane[i & 3] ^ words[i]) * 0xFF51AFD7ED558CCDull;
+    });
+    uint64_t h = lane[0] ^ (lane[1] >> 17) ^ (lane[2] << 23) ^ (lane[3] >> 31);
+    return h ^ (h >> 29);
+}
+
+bool SameKey(const SkinPose& pose, const SkinnedCharacter& c, const Mesh& mesh) {
+    size_t at = 0;
+    bool same = true;
+    ForEachKeyMatrix(c, mesh, [&](const Matrix& m) {
+        // Bit for bit: a key that only compares equal (0 and -0) may come from other vertices.
+        same = same && at < pose.key.size() && std::memcmp(&pose.key[at], &m, sizeof m) == 0;
+        ++at;
+    });
+    return same && at == pose.key.size();
+}
+
+// The pose this character's deformation goes into: its own when no other skin mesh draws it,
+// else one that nobody draws any more, else a new copy of the mesh's geometry.
+size_t PoseToWrite(SkinShare& share, Mesh& mesh) {
+    std::vector<SkinPose>& poses = share.poses;
+    for (size_t i = 0; i < poses.size(); ++i) {
+        if (poses[i].geometry != mesh.geometry) continue;
+        // Held by the table and this mesh alone.
+        if (poses[i].geometry.use_count() == 2) return i;
+        break;
+    }
+    // A lone character's first pose: its own geometry, held by nothing else, joins the table.
+    bool listed = false;
+    for (const SkinPose& p : poses) listed = listed || p.geometry == mesh.geometry;
+    if (!listed && mesh.geometry.use_count() == 1) {
+        poses.push_back({0, {}, mesh.geometry});
+        return poses.size() - 1;
+    }
+    for (size_t i = 0; i < poses.size(); ++i) {
+        if (poses[i].geometry.use_count() == 1) return i;
+    }
+    poses.push_back({0, {}, std::make_shared<MeshGeometry>(*mesh.geometry)});
+    return poses.size() - 1;
+}
+
 }  // namespace
 
 SkinBindResult SkinBind(SkinnedCharacter& c) {
     SkinBindResult result;
     Mesh* mesh = c.skinMesh;
     c.deformSkin = nullptr;
-    c.unlitRestCopy.clear();
-    c.litRestCopy.clear();
+    c.skin.reset();
     if (!mesh) return result;
     MeshGeometry& g = *mesh->geometry;
     bool usable = mesh->vertexFormat == c.vertexFormat &&
@@ -232,18 +304,16 @@ SkinBindResult SkinBind(SkinnedCharacter& c) {
         return result;
     }
     // Everything that can fail is allocated before the mesh is touched.
+    auto share = std::make_shared<SkinShare>();
     try {
         if (c.vertexFormat == 0) {
-            c.unlitRestCopy.resize(mesh->vertexCount);
+            share->unlitRestCopy.resize(mesh->vertexCount);
         } else {
-            c.litRestCopy.resize(mesh->vertexCount);
+            share->litRestCopy.resize(mesh->vertexCount);
         }
-        result.ignoredIndices = PlanTargets(c, *mesh);
-        c.skinPlan.restPoints.resize(mesh->vertexCount);
+        result.ignoredIndices = PlanTargets(c, *mesh, share->plan);
+        share->plan.restPoints.resize(mesh->vertexCount);
     } catch (const std::bad_alloc&) {
-        c.unlitRestCopy = {};
-        c.litRestCopy = {};
-        c.skinPlan = SkinPlan();
         for (SkinBinding& b : c.skinBindings) b.targets = {};
         Log("Skin mesh \"%s\": no memory for the rest copy (%d vertices); the skin will not "
             "deform.\n",
@@ -251,12 +321,13 @@ SkinBindResult SkinBind(SkinnedCharacter& c) {
         return result;
     }
     if (c.vertexFormat == 0) {
-        BindArray(c, *mesh, g.unlitVertices, c.unlitRestCopy);
-        FillRestPoints(c.unlitRestCopy, &c.skinPlan);
+        BindArray(c, *mesh, g.unlitVertices, share->unlitRestCopy);
+        FillRestPoints(share->unlitRestCopy, &share->plan);
     } else {
-        BindArray(c, *mesh, g.litVertices, c.litRestCopy);
-        FillRestPoints(c.litRestCopy, &c.skinPlan);
+        BindArray(c, *mesh, g.litVertices, share->litRestCopy);
+        FillRestPoints(share->litRestCopy, &share->plan);
     }
+    c.skin = std::move(share);
     if (result.ignoredIndices > 0) {
         Log("Skin mesh \"%s\": %d vertex indices outside the mesh were ignored.\n", mesh->name,
             result.ignoredIndices);
@@ -268,22 +339,42 @@ SkinBindResult SkinBind(SkinnedCharacter& c) {
 
 void SkinDeform(SkinnedCharacter& c) {
     Mesh* mesh = c.skinMesh;
-    if (!mesh) return;
-    MeshGeometry& g = *mesh->geometry;
+    SkinShare* share = c.skin.get();
+    if (!mesh || !share) return;
+    uint32_t n = mesh->vertexCount;
+    SkinPlan& plan = share->plan;
+    if (plan.bindingOfVertex.size() != n || plan.matrices.size() != c.skinBindings.size()) return;
+    const bool lit = c.vertexFormat == 1;
+    if (c.vertexFormat != 0 && !lit) return;
+    if ((lit ? share->litRestCopy.size() : share->unlitRestCopy.size()) != n) return;
+    // A clone already deformed into this pose this frame, or one before: draw its vertices.
+    const bool keyed = HasPoseKey(c, *mesh);
+    const uint64_t hash = keyed ? HashPoseKey(c, *mesh) : 0;
+    if (keyed) {
+        for (const SkinPose& p : share->poses) {
+            if (p.hash != hash || !SameKey(p, c, *mesh)) continue;
+            if (mesh->geometry != p.geometry) mesh->geometry = p.geometry;
+            return;
+        }
+    }
+    SkinPose& pose = share->poses[PoseToWrite(*share, *mesh)];
+    MeshGeometry& g = *pose.geometry;
+    if ((lit ? g.litVertices.size() : g.unlitVertices.size()) < n) return;
     // The skin draws with its own world matrix; the bones' world matrices already hold the
     // character's placement, so the posed vertices are expressed relative to the skin's.
     Matrix toSkin;
     bool compensate = mesh->world != Matrix::Identity();
     if (compensate) toSkin = AffineInverse(mesh->world);
     const Matrix* skinSpace = compensate ? &toSkin : nullptr;
-    uint32_t n = mesh->vertexCount;
-    const SkinPlan& plan = c.skinPlan;
-    if (plan.bindingOfVertex.size() != n || plan.matrices.size() != c.skinBindings.size()) return;
-    if (c.vertexFormat == 0 && c.unlitRestCopy.size() == n && g.unlitVertices.size() >= n) {
-        DeformArray(c, g.unlitVertices, c.unlitRestCopy, n, skinSpace);
-    } else if (c.vertexFormat == 1 && c.litRestCopy.size() == n && g.litVertices.size() >= n) {
-        DeformArray(c, g.litVertices, c.litRestCopy, n, skinSpace);
+    if (lit) {
+        DeformArray(c, plan, g.litVertices, share->litRestCopy, n, skinSpace);
+    } else {
+        DeformArray(c, plan, g.unlitVertices, share->unlitRestCopy, n, skinSpace);
     }
+    pose.key.clear();
+    if (keyed) ForEachKeyMatrix(c, *mesh, [&](const Matrix& m) { pose.key.push_back(m); });
+    pose.hash = hash;
+    if (mesh->geometry != pose.geometry) mesh->geometry = pose.geometry;
 }
 
 }  // namespace orix

@@ -8,9 +8,15 @@
 /// rest values. No weights:
 /// each vertex follows one bone wholly.
 ///
+/// A crowd of clones shares the work: when the skin mesh and every bone hang from the character
+/// and play keyframes, their local transforms tell the pose, and a character whose pose some
+/// clone has deformed already draws that clone's vertices (the skin mesh's geometry becomes the
+/// pose's). A lone character deforms its own vertices in place, as ever.
+///
 /// Limits: vertex formats 0 (unlit) and 1 (lit) only, and the mesh's format must be the
 /// character's. Indices outside the vertex array or the position table are dropped at bind time
-/// and reported once in the log. SkinDeform allocates nothing and makes no virtual call.
+/// and reported once in the log. SkinDeform makes no virtual call and allocates only when a crowd
+/// stands in more poses at once than it ever did.
 /// Depends on: scene/skinned_character.h, scene/mesh.h, math/matrix.h, the log stream.
 #pragma once
 

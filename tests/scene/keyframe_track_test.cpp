@@ -338,5 +338,40 @@ TEST_F(KeyframeTrackTest, PlayingToFramesInAnyOrderPosesAsSteppingFromTheStart) 
     }
 }
 
+// Clones share their keys and what was sampled from them: every time a crowd stands at samples
+// as a node alone would, however many times meet in one set of the shared table, and a key added
+// later is not hidden by what was sampled before it.
+TEST_F(KeyframeTrackTest, ClonesSampleSharedKeysAsANodeAloneDoes) {
+    SceneObject alone, source;
+    for (SceneObject* o : {&alone, &source}) {
+        o->AddPositionKey(0, 0, 0, 0, false);
+        o->AddPositionKey(40, 40, 8, 0, false);
+        o->AddRotationKey(40, 0, 1, 0, 2.0f, false);
+        o->animationOptions = ANIM_LINEARPOSITION;
+    }
+    std::unique_ptr<SceneObject> clone(source.Clone());
+    ASSERT_EQ(clone->animation, source.animation);
+    for (int round = 0; round < 2; ++round) {
+        for (int i = 0; i < 1200; ++i) {
+            const float t = float(i) * 0.03125f + (round ? 0.0f : 0.5f);
+            Matrix expected, first, second;
+            alone.time = source.time = clone->time = t;
+            alone.ComputeAnimatedLocal(&expected);
+            source.ComputeAnimatedLocal(&first);
+            clone->ComputeAnimatedLocal(&second);
+            ASSERT_EQ(first, expected) << "time " << t;
+            ASSERT_EQ(second, expected) << "time " << t;
+        }
+    }
+    source.AddPositionKey(20, 0, 5, 0, false);
+    alone.AddPositionKey(20, 0, 5, 0, false);
+    EXPECT_EQ(XAt(*clone, 20), 0.0f);
+    Matrix expected, got;
+    alone.time = clone->time = 10;
+    alone.ComputeAnimatedLocal(&expected);
+    clone->ComputeAnimatedLocal(&got);
+    EXPECT_EQ(got, expected);
+}
+
 }  // namespace
 }  // namespace orix

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <memory>
+#include <vector>
 
 #include "device/globals.h"
 #include "scene/skinned_character.h"
@@ -91,8 +93,9 @@ TEST_F(SkinDeformTest, BindPoseKeepsTheModelFileAndOneBoneMovesOnlyItsVertices) 
         EXPECT_EQ(skin.restPose, Matrix::Identity());
         // The mesh shows the model file's pose; the rest copy holds vertex 3 in the arm's space.
         ExpectAt(skin, 3, {3.0f, 0.0f, 0.0f});
-        ASSERT_EQ(format == 0 ? c.unlitRestCopy.size() : c.litRestCopy.size(), 8u);
-        EXPECT_NEAR(format == 0 ? c.unlitRestCopy[3].x : c.litRestCopy[3].x, 1.0f, kTol);
+        ASSERT_EQ(format == 0 ? c.skin->unlitRestCopy.size() : c.skin->litRestCopy.size(), 8u);
+        EXPECT_NEAR(format == 0 ? c.skin->unlitRestCopy[3].x : c.skin->litRestCopy[3].x, 1.0f,
+                    kTol);
 
         SkinDeform(c);
         for (uint32_t i = 0; i < 8; ++i) ExpectAt(skin, i, {float(i), 0.0f, 0.0f});
@@ -139,7 +142,7 @@ TEST_F(SkinDeformTest, ASharedPositionMovesAsOne) {
     // Entry 1 (the shared position) goes with the arm; entry 2 with the pelvis.
     ASSERT_TRUE(Load(c, "MESH_SKIN_FILE \"Skin\"\n\"Bip01 L Arm\" 1\n1\n\"Bip01 Pelvis\" 1\n2\n"));
     // Bind carried all three vertices into the arm's space.
-    for (uint16_t v : shared) EXPECT_NEAR(c.litRestCopy[v].x, 0.0f, kTol);
+    for (uint16_t v : shared) EXPECT_NEAR(c.skin->litRestCopy[v].x, 0.0f, kTol);
     c.helpers[1]->world = Matrix::Translation({0.0f, 4.0f, 0.0f});
     c.helpers[0]->world = Matrix::Translation({0.0f, 0.0f, 7.0f});
     for (int frame = 0; frame < 2; ++frame) {
@@ -211,6 +214,133 @@ TEST_F(SkinDeformTest, FailedOrRepeatedLoadsKeepWhatIsHeld) {
     EXPECT_FALSE(Load(c, kTwoBones));
     EXPECT_TRUE(c.skinLoaded);
     EXPECT_EQ(c.skinBindings.size(), 2u);
+}
+
+// A skinned character whose arm turns a quarter about z over frames 0 to 10, the pelvis and the
+// skin mesh held by keys of their own (so every node plays keyframes).
+void BuildWalkingCharacter(SkinnedCharacter& c) {
+    BuildSkinCharacter(c, 8);
+    c.helpers[1]->AddRotationKey(0.0f, 0.0f, 0.0f, 1.0f, 0.0f, false);
+    c.helpers[1]->AddRotationKey(10.0f, 0.0f, 0.0f, 1.0f, 1.5707964f, false);
+    c.helpers[1]->AddPositionKey(0.0f, 2.0f, 0.0f, 0.0f, true);
+    c.helpers[0]->AddPositionKey(0.0f, 0.0f, 0.0f, 0.0f, true);
+    c.meshes[0]->AddPositionKey(0.0f, 0.0f, 0.0f, 0.0f, true);
+    c.SetFrameRange(0, 10);
+    c.SetPlayMode(static_cast<int32_t>(PlayMode::Playing));
+}
+
+// Every node at frame t (the clock stands still), then one update without drawing.
+void ShowAt(SkinnedCharacter& c, float t) {
+    for (SceneObject* child : c.children) child->time = t;
+    c.Update(kUpdateAnimate | kUpdateChildren);
+}
+
+class CrowdTest : public SkinDeformTest {
+protected:
+    void SetUp() override { frameStep = 0.0f; }
+    void TearDown() override { frameStep = savedStep_; }
+
+    // The skin's vertices of a character built alone and shown at t.
+    std::vector<Vector3> AloneAt(float t) {
+        SkinnedCharacter alone(1);
+        BuildWalkingCharacter(alone);
+        EXPECT_TRUE(Load(alone, kTwoBones));
+        ShowAt(alone, t);
+        return Positions(*alone.skinMesh);
+    }
+    static std::vector<Vector3> Positions(const Mesh& m) {
+        std::vector<Vector3> out;
+        for (uint32_t i = 0; i < m.vertexCount; ++i) out.push_back(m.VertexPosition(i));
+        return out;
+    }
+    static void ExpectSame(const Mesh& m, const std::vector<Vector3>& expected) {
+        ASSERT_EQ(m.vertexCount, expected.size());
+        for (uint32_t i = 0; i < m.vertexCount; ++i) ExpectAt(m, i, expected[i]);
+    }
+
+private:
+    float savedStep_ = frameStep;
+};
+
+TEST_F(CrowdTest, ClonesDeformByTheirOwnBonesAndShareEachPose) {
+    const std::vector<Vector3> atZero = AloneAt(0.0f), atFive = AloneAt(5.0f),
+                               atSeven = AloneAt(7.0f);
+    ASSERT_GT(Length(atFive[5] - atZero[5]), 0.5f);
+
+    SkinnedCharacter source(1);
+    BuildWalkingCharacter(source);
+    ASSERT_TRUE(Load(source, kTwoBones));
+    // A lone character deforms in place: one pose, its own geometry.
+    const MeshGeometry* own = source.skinMesh->geometry.get();
+    ShowAt(source, 3.0f);
+    ShowAt(source, 0.0f);
+    EXPECT_EQ(source.skinMesh->geometry.get(), own);
+    EXPECT_EQ(source.skin->poses.size(), 1u);
+
+    std::unique_ptr<SkinnedCharacter> a(static_cast<SkinnedCharacter*>(source.Clone()));
+    std::unique_ptr<SkinnedCharacter> b(static_cast<SkinnedCharacter*>(source.Clone()));
+    for (SkinnedCharacter* clone : {a.get(), b.get()}) {
+        ASSERT_TRUE(clone->skinLoaded);
+        EXPECT_EQ(clone->skin, source.skin);
+        ASSERT_EQ(clone->skinBindings.size(), 2u);
+        EXPECT_EQ(clone->skinBindings[1].bone, clone->helpers[1]);
+        EXPECT_EQ(clone->skinMesh, clone->meshes[0]);
+    }
+    // Wherever they stand, characters in one pose draw one array, the vertices a character
+    // alone would have; the source's pose is untouched.
+    a->position = {100.0f, 0.0f, 0.0f};
+    b->position = {-50.0f, 0.0f, 20.0f};
+    ShowAt(*a, 5.0f);
+    ShowAt(*b, 5.0f);
+    ShowAt(source, 0.0f);
+    EXPECT_EQ(a->skinMesh->geometry, b->skinMesh->geometry);
+    EXPECT_NE(a->skinMesh->geometry, source.skinMesh->geometry);
+    ExpectSame(*a->skinMesh, atFive);
+    ExpectSame(*source.skinMesh, atZero);
+
+    // One walks on: the other keeps drawing the pose they shared.
+    ShowAt(*b, 7.0f);
+    EXPECT_NE(a->skinMesh->geometry, b->skinMesh->geometry);
+    ExpectSame(*a->skinMesh, atFive);
+    ExpectSame(*b->skinMesh, atSeven);
+    // Back in a pose held already: no new array.
+    ShowAt(*b, 5.0f);
+    EXPECT_EQ(a->skinMesh->geometry, b->skinMesh->geometry);
+
+    // However they walk, the table never holds more poses than there are characters.
+    for (int frame = 0; frame < 40; ++frame) {
+        ShowAt(source, float(frame % 11));
+        ShowAt(*a, float((frame * 3) % 11) + 0.5f);
+        ShowAt(*b, float(frame % 4));
+        EXPECT_LE(source.skin->poses.size(), 3u);
+    }
+    ExpectSame(*b->skinMesh, AloneAt(3.0f));
+    ExpectSame(*a->skinMesh, AloneAt(float((39 * 3) % 11) + 0.5f));
+
+    // A clone outlives its source: the skin and its poses are shared, not borrowed.
+    SkinnedCharacter* moved = static_cast<SkinnedCharacter*>(a->Clone());
+    a.reset();
+    ShowAt(*moved, 7.0f);
+    ExpectSame(*moved->skinMesh, atSeven);
+    delete moved;
+}
+
+TEST_F(CrowdTest, ANodeMovedByItsOwnCallbackIsNotShared) {
+    SkinnedCharacter source(1);
+    BuildWalkingCharacter(source);
+    ASSERT_TRUE(Load(source, kTwoBones));
+    std::unique_ptr<SkinnedCharacter> a(static_cast<SkinnedCharacter*>(source.Clone()));
+    // The arm's world is lifted after its keys: the pose is no longer told by them.
+    a->helpers[1]->SetUpdateCallback(
+        [](SceneObject* o, void*) {
+            o->world = o->world * Matrix::Translation({0, 9, 0});
+        },
+        nullptr);
+    ShowAt(source, 5.0f);
+    ShowAt(*a, 5.0f);
+    EXPECT_NE(a->skinMesh->geometry, source.skinMesh->geometry);
+    EXPECT_NEAR(a->skinMesh->VertexPosition(4).y - source.skinMesh->VertexPosition(4).y, 9.0f,
+                kTol);
 }
 
 TEST_F(SkinDeformTest, FileLinesAsTheReaderLaysThemOut) {

@@ -1,6 +1,7 @@
 #include "platform/keyframe_interpolator.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace orix {
 
@@ -68,14 +69,57 @@ Vector3 Tangent(const std::vector<KeyframeAnimation::PositionKey>& k, size_t i) 
 
 void KeyframeAnimation::AddPositionKey(float time, const Vector3& position) {
     InsertKey(positions_, time, position);
+    samples_.clear();
 }
 
 void KeyframeAnimation::AddRotateKey(float time, const Quaternion& rotation) {
     InsertKey(rotations_, time, rotation);
+    samples_.clear();
 }
 
 void KeyframeAnimation::AddScaleKey(float time, const Vector3& scale) {
     InsertKey(scales_, time, scale);
+    samples_.clear();
+}
+
+namespace {
+
+// The set a (time, tag) pair lives in: its two ways are slots 2 * set and 2 * set + 1.
+size_t SampleSet(float t, uint32_t tag, size_t sets) {
+    uint32_t bits;
+    std::memcpy(&bits, &t, sizeof bits);
+    uint64_t h = (uint64_t(bits) << 32 | tag) * 0x9E3779B97F4A7C15ull;
+    return size_t(h >> 40) & (sets - 1);
+}
+
+bool SameTime(float a, float b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+}  // namespace
+
+bool KeyframeAnimation::Recall(float t, uint32_t tag, Matrix* out) const {
+    if (samples_.empty()) return false;
+    const size_t set = SampleSet(t, tag, kSampleSets);
+    for (size_t way = 0; way < 2; ++way) {
+        const Sample& s = samples_[2 * set + way];
+        if (s.used && s.tag == tag && SameTime(s.time, t)) {
+            *out = s.transform;
+            return true;
+        }
+    }
+    return false;
+}
+
+void KeyframeAnimation::Remember(float t, uint32_t tag, const Matrix& transform) {
+    if (samples_.empty()) samples_.resize(2 * kSampleSets);
+    const size_t set = SampleSet(t, tag, kSampleSets);
+    // The way not written last goes: a time that keeps coming back outlives one seen once.
+    Sample& first = samples_[2 * set];
+    Sample& victim = !first.used || !first.newest ? first : samples_[2 * set + 1];
+    Sample& other = &victim == &first ? samples_[2 * set + 1] : first;
+    victim = {t, tag, true, true, transform};
+    other.newest = false;
 }
 
 Vector3 KeyframeAnimation::PositionAt(float t) const {
