@@ -36,7 +36,7 @@ namespace fs = std::filesystem;
 namespace orix::bench {
 namespace {
 
-constexpr int kRunsPerRepetition = 3;
+constexpr int kRunsPerRepetition = 5;
 constexpr int kReadyFd = 3;
 
 using Clock = std::chrono::steady_clock;
