@@ -13,6 +13,7 @@ void FrameCapture::BeginCapture(CapturedFrame* frame) {
     *frame = CapturedFrame();
     frame->width = inner_.Width();
     frame->height = inner_.Height();
+    frame->bitsPerPixel = inner_.BitsPerPixel();
 }
 
 bool FrameCapture::DrawPrimitive(PrimitiveType type, VertexType vertexType, const void* vertices,
@@ -45,6 +46,19 @@ bool FrameCapture::DrawIndexedPrimitiveInColor(PrimitiveType type, const LVertex
         Record(type, VT_LVERTEX, vertices, vertexCount, indices, indexCount, flags);
         frame_->draws.back().oneColor = true;
         frame_->draws.back().color = color;
+    }
+    return ok;
+}
+
+bool FrameCapture::DrawText(int32_t x, int32_t y, uint32_t c, const std::string& t) {
+    if (discard_) return true;
+    bool ok = inner_.DrawText(x, y, c, t);
+    if (ok && frame_ && textReader_ && !t.empty()) {
+        CapturedText text;
+        text.x = x;
+        text.y = y;
+        text.drawsBefore = uint32_t(frame_->draws.size());
+        if (textReader_(&text)) frame_->texts.push_back(std::move(text));
     }
     return ok;
 }

@@ -1,8 +1,9 @@
 // FrameCapture: a GraphicsDevice that passes every call to a real device and, while capturing,
 // keeps each draw of one frame with everything needed to draw it again without the engine:
 // the vertex and index arrays as sent, the transforms, viewport, the render and light states,
-// the material and the active lights, and the pixels of the textures drawn with. The replay
-// (gl_replay.h) turns such a frame into plain OpenGL calls.
+// the material and the active lights, and the pixels of the textures drawn with. Text is kept
+// as the pixels the device made of the string, where a reader for them is given. The replay
+// (gl_replay.h) turns such a frame into plain OpenGL calls; capture_file.h stores one.
 //
 // Depends on the platform's GraphicsDevice interface. Benchmark code: not part of the engine.
 #pragma once
@@ -43,13 +44,27 @@ struct CapturedDraw {
     int32_t texture = -1;             // index into CapturedFrame::textures
 };
 
+// A string drawn over the frame, as the device's text drawing made it: its pixels with a
+// transparent background, placed with the top-left corner at (x, y).
+struct CapturedText {
+    int32_t x = 0, y = 0;
+    uint32_t width = 0, height = 0;
+    std::vector<uint8_t> rgba;  // rows top-down
+    uint32_t drawsBefore = 0;   // how many of the frame's draws come before it
+};
+
 struct CapturedFrame {
     uint32_t width = 0, height = 0;
+    uint32_t bitsPerPixel = 0;
     uint32_t clearColor = 0;  // packed ARGB of the background material
     bool cleared = false;
     std::vector<CapturedDraw> draws;
     std::vector<CapturedTexture> textures;
+    std::vector<CapturedText> texts;
 };
+
+// Fills text's size and pixels with those of the string just drawn; false when it cannot.
+using TextReader = bool (*)(CapturedText* text);
 
 class FrameCapture final : public GraphicsDevice {
 public:
@@ -61,6 +76,8 @@ public:
     // While on, clears, draws and text succeed without reaching the device: what remains of a
     // frame is the engine's own work (the device only keeps the states it is given).
     void SetDiscardDrawing(bool on) { discard_ = on; }
+    // Text drawn while capturing is kept through reader (null: text is not kept).
+    void SetTextReader(TextReader reader) { textReader_ = reader; }
 
     DeviceCaps GetCaps() const override { return inner_.GetCaps(); }
     uint32_t Width() const override { return inner_.Width(); }
@@ -133,9 +150,7 @@ public:
     bool LoadTexture(SurfaceHandle d, SurfaceHandle s) override { return inner_.LoadTexture(d, s); }
     TextureHandle GetTextureHandle(SurfaceHandle s) override;
     bool Present() override { return inner_.Present(); }
-    bool DrawText(int32_t x, int32_t y, uint32_t c, const std::string& t) override {
-        return discard_ || inner_.DrawText(x, y, c, t);
-    }
+    bool DrawText(int32_t x, int32_t y, uint32_t c, const std::string& t) override;
     bool ReadFrame(FrameImage* image) override { return inner_.ReadFrame(image); }
     FrameStats GetFrameStats() const override { return inner_.GetFrameStats(); }
     void EnableTrace(bool on) override { inner_.EnableTrace(on); }
@@ -150,6 +165,7 @@ private:
     GraphicsDevice& inner_;
     CapturedFrame* frame_ = nullptr;
     bool discard_ = false;
+    TextReader textReader_ = nullptr;
     MaterialHandle background_;
     std::vector<LightHandle> attached_;
     std::map<TextureHandle, SurfaceHandle> surfaceOf_;

@@ -91,6 +91,12 @@ struct GlReplay::Impl {
     bool hasDepth = true;
     std::vector<GLuint> textures;
     std::vector<GlDraw> draws;
+    struct Text {
+        GLuint texture = 0;
+        float quad[8] = {};
+        uint32_t drawsBefore = 0;
+    };
+    std::vector<Text> texts;
     GLfloat clear[4] = {0, 0, 0, 1};
     bool cleared = false;
     GlState current;
@@ -98,6 +104,8 @@ struct GlReplay::Impl {
     uint32_t texEnv = ~0u;
 
     void Apply(const GlState& s);
+    void DrawText(const Text& t);
+    void DeleteTextures();
     void Prepare(const CapturedFrame& frame, const CapturedDraw& in, GlDraw* out);
 };
 
@@ -107,7 +115,7 @@ GlReplay::~GlReplay() {
     Impl& m = *impl_;
     if (m.context == EGL_NO_CONTEXT) return;
     Enter();
-    if (!m.textures.empty()) glDeleteTextures(GLsizei(m.textures.size()), m.textures.data());
+    m.DeleteTextures();
     glDeleteFramebuffers(1, &m.fbo);
     glDeleteRenderbuffers(1, &m.color);
     glDeleteRenderbuffers(1, &m.depth);
@@ -293,10 +301,17 @@ void GlReplay::Impl::Prepare(const CapturedFrame& frame, const CapturedDraw& in,
     s.dither = st[RS_DITHERENABLE] != 0;
 }
 
+void GlReplay::Impl::DeleteTextures() {
+    if (!textures.empty()) glDeleteTextures(GLsizei(textures.size()), textures.data());
+    textures.clear();
+    for (const Text& t : texts) glDeleteTextures(1, &t.texture);
+    texts.clear();
+}
+
 bool GlReplay::Load(const CapturedFrame& frame) {
     Impl& m = *impl_;
     Enter();
-    if (!m.textures.empty()) glDeleteTextures(GLsizei(m.textures.size()), m.textures.data());
+    m.DeleteTextures();
     m.textures.assign(frame.textures.size(), 0);
     if (!m.textures.empty()) glGenTextures(GLsizei(m.textures.size()), m.textures.data());
     for (size_t i = 0; i < frame.textures.size(); ++i) {
@@ -309,6 +324,22 @@ bool GlReplay::Load(const CapturedFrame& frame) {
     m.draws.clear();
     m.draws.resize(frame.draws.size());
     for (size_t i = 0; i < frame.draws.size(); ++i) m.Prepare(frame, frame.draws[i], &m.draws[i]);
+    for (const CapturedText& in : frame.texts) {
+        Impl::Text t;
+        t.drawsBefore = in.drawsBefore;
+        const float x0 = float(in.x), y0 = float(in.y);
+        const float x1 = x0 + float(in.width), y1 = y0 + float(in.height);
+        const float quad[] = {x0, y0, x1, y0, x1, y1, x0, y1};
+        std::memcpy(t.quad, quad, sizeof quad);
+        glGenTextures(1, &t.texture);
+        glBindTexture(GL_TEXTURE_2D, t.texture);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, GLsizei(in.width), GLsizei(in.height), 0, GL_RGBA,
+                     GL_UNSIGNED_BYTE, in.rgba.data());
+        m.texts.push_back(t);
+    }
     const uint32_t c = frame.clearColor;
     m.clear[0] = float((c >> 16) & 0xFF) / 255.0f;
     m.clear[1] = float((c >> 8) & 0xFF) / 255.0f;
@@ -360,7 +391,13 @@ void GlReplay::Draw() {
         m.current.depthWrite = true;
     }
     const GlDraw* last = nullptr;
-    for (const GlDraw& d : m.draws) {
+    size_t text = 0;
+    for (size_t i = 0; i < m.draws.size(); ++i) {
+        for (; text < m.texts.size() && m.texts[text].drawsBefore <= i; ++text) {
+            m.DrawText(m.texts[text]);
+            last = nullptr;
+        }
+        const GlDraw& d = m.draws[i];
         m.Apply(d.state);
         if (!last || std::memcmp(d.projection, last->projection, sizeof d.projection) != 0 ||
             std::memcmp(d.modelView, last->modelView, sizeof d.modelView) != 0) {
@@ -397,6 +434,55 @@ void GlReplay::Draw() {
             glDrawElements(d.mode, d.count, GL_UNSIGNED_SHORT, d.indices.data());
         if (d.oneColor) glEnableClientState(GL_COLOR_ARRAY);
     }
+    for (; text < m.texts.size(); ++text) m.DrawText(m.texts[text]);
+}
+
+// As the device's text drawing does it (gl_text.cpp): pixel space with the target's top row
+// first, the string's texels where their alpha is set; the draws' settings are sent again after.
+void GlReplay::Impl::DrawText(const Text& t) {
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0, width, 0, height, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glViewport(0, 0, GLsizei(width), GLsizei(height));
+    glDisable(GL_SCISSOR_TEST);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_BLEND);
+    glDisable(GL_COLOR_SUM);
+    glEnable(GL_ALPHA_TEST);
+    glAlphaFunc(GL_GREATER, 0.5f);
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, t.texture);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    glDisableClientState(GL_COLOR_ARRAY);
+    glDisableClientState(GL_SECONDARY_COLOR_ARRAY);
+    static const float uv[] = {0, 0, 1, 0, 1, 1, 0, 1};
+    glVertexPointer(2, GL_FLOAT, 0, t.quad);
+    glTexCoordPointer(2, GL_FLOAT, 0, uv);
+    glColor4f(1, 1, 1, 1);
+    glDrawArrays(GL_TRIANGLE_FAN, 0, 4);
+    glEnable(GL_SCISSOR_TEST);
+    glEnableClientState(GL_COLOR_ARRAY);
+    glEnableClientState(GL_SECONDARY_COLOR_ARRAY);
+    stateKnown = false;
+    texEnv = ~0u;
+}
+
+bool ReadTextPixels(CapturedText* text) {
+    GLint name = 0, width = 0, height = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &name);
+    if (name == 0) return false;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+    if (width <= 0 || height <= 0 || width > 4096 || height > 4096) return false;
+    text->width = uint32_t(width);
+    text->height = uint32_t(height);
+    text->rgba.resize(size_t(width) * size_t(height) * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, text->rgba.data());
+    return glGetError() == GL_NO_ERROR;
 }
 
 void GlReplay::Finish() {

@@ -3,6 +3,7 @@
 // work out per frame (lit colours, transformed-vertex positions, matrices, GL states) is worked
 // out once when the frame is loaded; drawing is then what a hand-written GL program doing the
 // same draws would do: state changes where they differ, client arrays, one call per draw.
+// Captured text is drawn as the device draws it: a textured quad of the string's pixels.
 //
 // Depends on EGL and OpenGL (benchmark code, outside the engine) and on FrameCapture's records.
 #pragma once
@@ -39,5 +40,9 @@ private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };
+
+// A TextReader for FrameCapture on the engine's OpenGL device: the device's text drawing leaves
+// the string's texture bound (platform/gl/gl_text.h), which is read back here.
+bool ReadTextPixels(CapturedText* text);
 
 }  // namespace orix::bench

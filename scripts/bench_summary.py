@@ -173,6 +173,17 @@ def main():
     ratio("  ms a frame shown beside kept offscreen", "present/offscreen_window",
           "present/offscreen", "", f=lambda a, b: (a - b) * 1e3)
 
+    counter_row("9 first frame: engine / baseline, start to read-back", "first_frame/paired",
+                "engine_per_baseline", "<= 1.5")
+    counter_row("  engine (orix render of the demo), ms", "first_frame/paired", "engine_ms", "")
+    counter_row("  baseline (replay in a fresh process), ms", "first_frame/paired", "baseline_ms",
+                "")
+    c = find(counters, "first_frame/paired")
+    if c and "pixels_off_engine" in c:
+        off = c["pixels_off_engine"]
+        rows.append(("  first frame: baseline pixels off the engine's", f"{off:.0f}", "", "0",
+                     "met" if off == 0 else "MISSED"))
+
     header = ("measure", "median (lowest .. highest)", "spread %", "goal", "")
     widths = [max(len(r[i]) for r in rows + [header]) for i in range(4)]
     print()

@@ -33,6 +33,12 @@ bool ChosenDriver(long index, DriverGuid* driver) {
         if (!ReadStoredDeviceGuid(driver)) *driver = DriverGuid();
         return true;
     }
+    // The list always starts with the primary display (all zero), so naming it needs no list:
+    // making one probes every EGL device, a second driver start-up before the first frame.
+    if (index == 0) {
+        *driver = DriverGuid();
+        return true;
+    }
     std::vector<DisplayDriverInfo> drivers = EnumerateDisplayDrivers();
     if (static_cast<size_t>(index) >= drivers.size()) return false;
     *driver = drivers[static_cast<size_t>(index)].guid;
