@@ -1,5 +1,6 @@
 // orix render: the demonstration drawn offscreen with a fixed frame step, chosen frames written
 // as PNG, and the frame rate measured with the real clock.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -196,6 +197,9 @@ void SignalFirstFrame() {
     const char* text = std::getenv("ORIX_READY_FD");
     long fd = 0;
     if (!text || !ParseCount(text, 0, 1 << 20, &fd)) return;
+    // Only a pipe: a stray setting must not write into, or close, a file or the terminal.
+    struct stat status;
+    if (fstat(static_cast<int>(fd), &status) != 0 || !S_ISFIFO(status.st_mode)) return;
     const char byte = 1;
     while (write(static_cast<int>(fd), &byte, 1) < 0 && errno == EINTR) {
     }
