@@ -25,8 +25,10 @@ ORIX_OFFSCREEN=1 "$build/bench/orix_bench" --benchmark_repetitions="$reps" \
 present="$build/present-results.json"
 rm -f "$present"
 if command -v xvfb-run >/dev/null; then
+  # Repetitions interleaved: the host's speed drifts over seconds, and the goal is a difference.
   xvfb-run -a -s "-screen 0 640x480x24" "$build/bench/orix_present_bench" \
-    --benchmark_repetitions="$reps" --benchmark_out="$present" --benchmark_out_format=json "$@" ||
+    --benchmark_repetitions="$reps" --benchmark_enable_random_interleaving=true \
+    --benchmark_out="$present" --benchmark_out_format=json "$@" ||
     rm -f "$present"
 fi
 results=("$json")

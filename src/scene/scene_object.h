@@ -23,6 +23,7 @@
 #include "math/types.h"
 #include "math/vector3.h"
 #include "platform/keyframe_interpolator.h"
+#include "scene/node_memory.h"
 
 namespace orix {
 
@@ -46,6 +47,11 @@ public:
     SceneObject(const SceneObject& source);
     SceneObject& operator=(const SceneObject&) = delete;
     ~SceneObject() override;
+
+    /// Nodes made with new live in node memory (scene/node_memory.h); delete through any base
+    /// gives back the size of the node's own class, its destructor being virtual.
+    static void* operator new(std::size_t size) { return AllocateNodeMemory(size); }
+    static void operator delete(void* memory, std::size_t size) { FreeNodeMemory(memory, size); }
 
     /// --- virtual slots ------------------------------------------------------------------------
     /// A new object of this layout named "\<name\>;Clone\<n\>", not yet in any children list.

@@ -77,6 +77,7 @@ void SkinnedCharacter::CloneSkin(const SkinnedCharacter& source,
     skinBindings = std::move(bindings);
     skinMesh = static_cast<Mesh*>(mesh);
     skin = source.skin;
+    skinPose = source.skinPose;
     deformSkin = source.deformSkin;
     skinLoaded = true;
 }

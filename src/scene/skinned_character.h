@@ -71,6 +71,10 @@ struct SkinShare {
     std::vector<LVertex> litRestCopy;
     SkinPlan plan;
     std::vector<SkinPose> poses;
+    /// By hash, each pose named in one of two slots: 1 + its index, 0 for none (a power of two
+    /// in size, at least four times the poses, so a crowd finds its pose without a search).
+    std::vector<uint32_t> slots;
+    size_t nextFree = 0;  ///< where the search for a pose nobody draws starts
 };
 
 class SkinnedCharacter : public SceneObject {
@@ -149,6 +153,9 @@ public:
     Mesh* skinMesh = nullptr;
     /// Null until a skin is bound; a clone shares its source's.
     std::shared_ptr<SkinShare> skin;
+    /// The pose among skin->poses that the skin mesh draws, when it draws one (a hint, checked
+    /// against the mesh's geometry).
+    size_t skinPose = SIZE_MAX;
     float overallSize = 100.0f;
     bool mipmapTextures = false;
     int32_t mipmapLevelCount = 0;

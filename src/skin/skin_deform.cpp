@@ -264,26 +264,82 @@ bool SameKey(const SkinPose& pose, const SkinnedCharacter& c, const Mesh& mesh) 
 
 // The pose this character's deformation goes into: its own when no other skin mesh draws it,
 // else one that nobody draws any more, else a new copy of the mesh's geometry.
-size_t PoseToWrite(SkinShare& share, Mesh& mesh) {
+size_t PoseToWrite(SkinShare& share, Mesh& mesh, size_t current) {
     std::vector<SkinPose>& poses = share.poses;
-    for (size_t i = 0; i < poses.size(); ++i) {
-        if (poses[i].geometry != mesh.geometry) continue;
+    if (current < poses.size() && poses[current].geometry == mesh.geometry) {
         // Held by the table and this mesh alone.
-        if (poses[i].geometry.use_count() == 2) return i;
-        break;
-    }
-    // A lone character's first pose: its own geometry, held by nothing else, joins the table.
-    bool listed = false;
-    for (const SkinPose& p : poses) listed = listed || p.geometry == mesh.geometry;
-    if (!listed && mesh.geometry.use_count() == 1) {
+        if (mesh.geometry.use_count() == 2) return current;
+    } else if (mesh.geometry.use_count() == 1) {
+        // A lone character's first pose: its own geometry, held by nothing else, joins the table.
         poses.push_back({0, {}, mesh.geometry});
         return poses.size() - 1;
     }
-    for (size_t i = 0; i < poses.size(); ++i) {
-        if (poses[i].geometry.use_count() == 1) return i;
+    for (size_t k = 0; k < poses.size(); ++k) {
+        const size_t i = (share.nextFree + k) % poses.size();
+        if (poses[i].geometry.use_count() == 1) {
+            share.nextFree = i + 1;
+            return i;
+        }
     }
     poses.push_back({0, {}, std::make_shared<MeshGeometry>(*mesh.geometry)});
     return poses.size() - 1;
+}
+
+// The two slots where a hash's pose may be named; none while the table is empty.
+bool SlotsOf(const SkinShare& share, uint64_t hash, size_t* a, size_t* b) {
+    if (share.slots.empty()) return false;
+    const size_t mask = share.slots.size() - 1;
+    *a = size_t(hash) & mask;
+    *b = size_t(hash >> 32) & mask;
+    return true;
+}
+
+// Names pose k in one of its hash's two slots: one that is empty or names a pose no longer kept
+// under it, else the one whose pose nobody draws.
+void Place(SkinShare& share, size_t k) {
+    size_t a = 0, b = 0;
+    if (share.poses[k].key.empty() || !SlotsOf(share, share.poses[k].hash, &a, &b)) return;
+    auto free = [&](size_t slot) {
+        const uint32_t named = share.slots[slot];
+        if (named == 0 || named - 1 == k) return true;
+        const SkinPose& p = share.poses[named - 1];
+        size_t pa = 0, pb = 0;
+        return p.key.empty() || !SlotsOf(share, p.hash, &pa, &pb) || (slot != pa && slot != pb);
+    };
+    size_t slot = a;
+    if (!free(a)) {
+        slot = free(b) || share.poses[share.slots[a] - 1].geometry.use_count() > 1 ? b : a;
+    }
+    share.slots[slot] = uint32_t(k + 1);
+}
+
+// Pose k was just written: the slots grow with the table, then name it under its hash.
+void Index(SkinShare& share, size_t k) {
+    if (share.slots.size() < 4 * share.poses.size()) {
+        size_t size = 64;
+        while (size < 4 * share.poses.size()) size *= 2;
+        share.slots.assign(size, 0);
+        for (size_t i = 0; i < share.poses.size(); ++i) Place(share, i);
+        return;
+    }
+    Place(share, k);
+}
+
+// The pose kept under this character's key, if any.
+const SkinPose* Find(const SkinShare& share, uint64_t hash, const SkinnedCharacter& c,
+                     const Mesh& mesh, size_t* at) {
+    size_t a = 0, b = 0;
+    if (!SlotsOf(share, hash, &a, &b)) return nullptr;
+    for (size_t slot : {a, b}) {
+        const uint32_t named = share.slots[slot];
+        if (named == 0 || named > share.poses.size()) continue;
+        const SkinPose& p = share.poses[named - 1];
+        if (p.hash == hash && SameKey(p, c, mesh)) {
+            *at = named - 1;
+            return &p;
+        }
+    }
+    return nullptr;
 }
 
 }  // namespace
@@ -351,13 +407,15 @@ void SkinDeform(SkinnedCharacter& c) {
     const bool keyed = HasPoseKey(c, *mesh);
     const uint64_t hash = keyed ? HashPoseKey(c, *mesh) : 0;
     if (keyed) {
-        for (const SkinPose& p : share->poses) {
-            if (p.hash != hash || !SameKey(p, c, *mesh)) continue;
-            if (mesh->geometry != p.geometry) mesh->geometry = p.geometry;
+        size_t found = 0;
+        if (const SkinPose* p = Find(*share, hash, c, *mesh, &found)) {
+            if (mesh->geometry != p->geometry) mesh->geometry = p->geometry;
+            c.skinPose = found;
             return;
         }
     }
-    SkinPose& pose = share->poses[PoseToWrite(*share, *mesh)];
+    const size_t at = PoseToWrite(*share, *mesh, c.skinPose);
+    SkinPose& pose = share->poses[at];
     MeshGeometry& g = *pose.geometry;
     if ((lit ? g.litVertices.size() : g.unlitVertices.size()) < n) return;
     // The skin draws with its own world matrix; the bones' world matrices already hold the
@@ -374,7 +432,9 @@ void SkinDeform(SkinnedCharacter& c) {
     pose.key.clear();
     if (keyed) ForEachKeyMatrix(c, *mesh, [&](const Matrix& m) { pose.key.push_back(m); });
     pose.hash = hash;
+    Index(*share, at);
     if (mesh->geometry != pose.geometry) mesh->geometry = pose.geometry;
+    c.skinPose = at;
 }
 
 }  // namespace orix

@@ -1,12 +1,17 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "device/globals.h"
+#include "scene/node_memory.h"
 #include "scene/scene.h"
 #include "scene/scene_object.h"
+#include "scene/skinned_character.h"
 #include "support/engine_fixture.h"
 
 namespace orix {
@@ -220,6 +225,34 @@ TEST_F(SceneObjectTest, ObjectsAreUpdatedInTheOrderAddedUpToTheFirstNull) {
     EXPECT_EQ(log, (std::vector<std::string>{"a", "b", "d", "c"}));
     scene.children.clear();
     b.children.clear();
+}
+
+// Node memory hands out blocks that never overlap, keeps each node's alignment, and gives a freed
+// block to the next node of its size without disturbing the others.
+TEST(NodeMemory, BlocksOfEverySizeStayApartAndComeBack) {
+    std::vector<std::pair<unsigned char*, size_t>> blocks;
+    for (size_t size = 1; size <= 9000; size += 37) {
+        auto* p = static_cast<unsigned char*>(AllocateNodeMemory(size));
+        ASSERT_EQ(reinterpret_cast<uintptr_t>(p) % alignof(std::max_align_t), 0u);
+        std::memset(p, int(blocks.size() & 0xFF), size);
+        blocks.push_back({p, size});
+    }
+    auto intact = [&](size_t i) {
+        for (size_t k = 0; k < blocks[i].second; ++k) {
+            if (blocks[i].first[k] != (i & 0xFF)) return false;
+        }
+        return true;
+    };
+    for (size_t i = 0; i < blocks.size(); i += 2) FreeNodeMemory(blocks[i].first, blocks[i].second);
+    for (size_t i = 0; i < blocks.size(); i += 2) {
+        blocks[i].first = static_cast<unsigned char*>(AllocateNodeMemory(blocks[i].second));
+        std::memset(blocks[i].first, int(i & 0xFF), blocks[i].second);
+    }
+    for (size_t i = 0; i < blocks.size(); ++i) EXPECT_TRUE(intact(i)) << "block " << i;
+    for (auto& b : blocks) FreeNodeMemory(b.first, b.second);
+    // A node deleted through its base gives back its own size.
+    SceneObject* node = new SkinnedCharacter(1);
+    delete node;
 }
 
 }  // namespace
