@@ -61,10 +61,11 @@ namespace {
 constexpr int kWarmFrames = 5;
 constexpr int kCounts[] = {1, 10, 50, 100, 200, 500, 1000};
 constexpr int kPerCharacterCounts[] = {200, 1000};
-// From this count on a frame takes a large part of a second on a software rasteriser: the paired
-// blocks are single frames, repetitions longer, and the submissions are timed a fixed number of
-// times (each waits for the frame before it).
-constexpr int kLargeCount = 500;
+// From this count on a frame takes a tenth of a second or more on a software rasteriser: the
+// paired blocks are single frames, so that a repetition holds dozens of them, repetitions are
+// longer, and the submissions are timed a fixed number of times (each waits for the frame
+// before it).
+constexpr int kLargeCount = 100;
 
 // Moves an object and its children to `offset` frames into their own ranges.
 void StartAt(SceneObject* o, double offset) {
