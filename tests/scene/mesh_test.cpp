@@ -1,6 +1,8 @@
 // Meshes and the skinned character that holds them, drawn through the fake device.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "scene/helper.h"
 #include "scene/mesh.h"
 #include "scene/skinned_character.h"
@@ -154,6 +156,25 @@ TEST_F(MeshTest, CharacterClonesCopyPiecesAndShareMaterials) {
     ASSERT_EQ(device.draws.size(), 1u);
     EXPECT_FLOAT_EQ(device.draws[0].material.diffuse.g, 0.5f);
     delete clone;
+}
+
+// A batch of positions lands in the one array of the mesh's format, up to the vertex limit.
+TEST(MeshVertices, ABatchFillsItsFormatsArrayAloneUpToTheLimit) {
+    const Vector3 points[3] = {{1, 2, 3}, {4, 5, 6}, {7, 8, 9}};
+    for (int32_t format : {0, 1, 2}) {
+        Mesh m(format);
+        EXPECT_EQ(m.AddVertices(points, 3), 3u);
+        ASSERT_EQ(m.vertexCount, 3u);
+        for (uint32_t i = 0; i < 3; ++i) EXPECT_EQ(m.VertexPosition(i).y, points[i].y);
+        const MeshGeometry& g = *m.geometry;
+        EXPECT_EQ(g.unlitVertices.size() + g.litVertices.size() + g.transformedVertices.size(), 3u)
+            << "format " << format;
+    }
+    Mesh full(1);
+    std::vector<Vector3> many(Mesh::kMaxVertices - 1);
+    EXPECT_EQ(full.AddVertices(many.data(), many.size()), many.size());
+    EXPECT_EQ(full.AddVertices(points, 3), 1u);
+    EXPECT_EQ(full.vertexCount, Mesh::kMaxVertices);
 }
 
 }  // namespace
