@@ -404,7 +404,8 @@ void SkinDeform(SkinnedCharacter& c) {
     if (c.vertexFormat != 0 && !lit) return;
     if ((lit ? share->litRestCopy.size() : share->unlitRestCopy.size()) != n) return;
     // A clone already deformed into this pose this frame, or one before: draw its vertices.
-    const bool keyed = HasPoseKey(c, *mesh);
+    // A skin no clone shares has no pose to find elsewhere: it deforms in place unkeyed.
+    const bool keyed = c.skin.use_count() > 1 && HasPoseKey(c, *mesh);
     const uint64_t hash = keyed ? HashPoseKey(c, *mesh) : 0;
     if (keyed) {
         size_t found = 0;
